@@ -1,0 +1,68 @@
+// Orlith — desktop catalogue of removable media.
+#include "cli_context.h"
+
+#include <cstdio>
+
+namespace orlith::cli {
+
+bool CliContext::takeOption(const QString &name, QString &value)
+{
+    const qsizetype i = m_args.indexOf(name);
+    if (i < 0)
+        return false;
+    if (i + 1 >= m_args.size()) {
+        m_missing = name;
+        m_args.removeAt(i);
+        return false;
+    }
+    value = m_args.at(i + 1);
+    m_args.remove(i, 2);
+    return true;
+}
+
+bool CliContext::takeFlag(const QString &name)
+{
+    return m_args.removeAll(name) > 0;
+}
+
+const CatalogueIndex &CliContext::index()
+{
+    if (!m_indexLoaded) {
+        m_index.load(m_programFolder);
+        for (const SkippedDiscFile &s : m_index.skipped())
+            err(QStringLiteral("skipped cds/%1: %2").arg(s.fileName, s.reason));
+        m_indexLoaded = true;
+    }
+    return m_index;
+}
+
+void outBytes(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void out(const QString &line)
+{
+    outBytes(line.toUtf8() + '\n');
+}
+
+void err(const QString &message)
+{
+    std::fflush(stdout);
+    const QByteArray bytes = "orlith-cli: " + message.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+int usageError(const QString &message)
+{
+    err(message + QStringLiteral(" (see orlith-cli --help)"));
+    return kExitUsage;
+}
+
+int failure(const QString &message)
+{
+    err(message);
+    return kExitFailed;
+}
+
+} // namespace orlith::cli

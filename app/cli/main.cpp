@@ -1,0 +1,85 @@
+// Orlith — desktop catalogue of removable media.
+// orlith-cli: the jobs of the desktop program, from a terminal.
+#include "cli_context.h"
+
+#include "store/program_folder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+using namespace orlith;
+using namespace orlith::cli;
+
+namespace {
+
+struct Command
+{
+    const char *name;
+    int (*run)(CliContext &);
+    const char *synopsis;
+};
+
+const Command kCommands[] = {
+    {"tree", cmdTree, "tree                      catalogs and discs in tree order, and their counts"},
+    {"list", cmdList, "list DISC                 one tab-separated row per file: name, path, size KB, date, disc"},
+    {"notes", cmdNotes, "notes DISC [--set TEXT]   show a disc's notes, or replace them"},
+    {"settings", cmdSettings, "settings                  every field of the settings record"},
+};
+
+void printHelp()
+{
+    QByteArray text = "Usage: orlith-cli [--data-dir DIR] COMMAND [ARGS]\n\n"
+                      "The data folder is DIR when given; else the program's folder when it holds\n"
+                      "a \"cds\" folder; else the per-user data folder.\n\nCommands:\n";
+    for (const Command &c : kCommands)
+        text += QByteArray("  ") + c.synopsis + '\n';
+    outBytes(text);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Orlith"));
+
+    QStringList args = app.arguments().mid(1);
+    QString dataDir;
+    bool dataDirGiven = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--data-dir")) {
+            if (i + 1 >= args.size())
+                return usageError(QStringLiteral("--data-dir needs a folder"));
+            dataDir = args[i + 1];
+            dataDirGiven = true;
+            args.remove(i, 2);
+            break;
+        }
+    }
+    if (args.isEmpty() || args.first() == QLatin1String("--help")
+        || args.first() == QLatin1String("-h") || args.first() == QLatin1String("help")) {
+        printHelp();
+        return args.isEmpty() ? kExitUsage : kExitOk;
+    }
+
+    const QString name = args.takeFirst();
+    const Command *command = nullptr;
+    for (const Command &c : kCommands) {
+        if (name == QLatin1String(c.name))
+            command = &c;
+    }
+    if (!command)
+        return usageError(QStringLiteral("unknown command \"%1\"").arg(name));
+
+    const QString folder = resolveProgramFolder(dataDir, QCoreApplication::applicationDirPath());
+    if (dataDirGiven && !QFileInfo(folder).isDir())
+        return failure(QStringLiteral("the data folder %1 does not exist").arg(folder));
+    if (StoreResult r = ensureStoreFolders(folder); !r)
+        return failure(r.error);
+
+    CliContext ctx(folder, args);
+    return command->run(ctx);
+}

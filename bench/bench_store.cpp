@@ -1,0 +1,96 @@
+// Orlith — desktop catalogue of removable media.
+// Store benchmarks, each against a shell baseline over the same files in the same run:
+//   index load of 5,000 disc files  vs  find | xargs head -n 4
+//   a 150,000-entry disc into rows  vs  grep -c '<file_name>'
+// Usage: orlith-bench-store [DISCS] [ENTRIES]   (defaults 5000 and 150000)
+#include "store_generator.h"
+
+#include "store/catalogue_index.h"
+#include "store/disc_listing.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace orlith;
+
+namespace {
+
+constexpr int kRuns = 5;
+
+// Best of kRuns, in milliseconds: the page cache is warm after the first run.
+double bestMs(const std::function<void()> &job)
+{
+    double best = 1e300;
+    for (int i = 0; i < kRuns; ++i) {
+        QElapsedTimer t;
+        t.start();
+        job();
+        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+void shell(const QString &workDir, const QString &script)
+{
+    QProcess p;
+    p.setWorkingDirectory(workDir);
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    p.waitForFinished(-1);
+}
+
+void report(const char *what, double ours, double baseline, double target)
+{
+    const double ratio = ours / baseline;
+    std::printf("%-34s %9.1f ms   baseline %9.1f ms   ratio %5.2f  (target <= %.1f) %s\n", what,
+                ours, baseline, ratio, target, ratio <= target ? "ok" : "SLOW");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int discs = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const int entries = argc > 2 ? std::atoi(argv[2]) : 150000;
+
+    QTemporaryDir indexStore;
+    std::printf("generating %d disc files of 20 entries...\n", discs);
+    if (!bench::generateStore(indexStore.path(), discs, 20))
+        return 1;
+    int loaded = 0;
+    const double load = bestMs([&] {
+        CatalogueIndex index;
+        index.load(indexStore.path());
+        loaded = index.discCount();
+    });
+    const double head = bestMs([&] {
+        shell(indexStore.path(),
+              QStringLiteral("find cds -name '*.xml' -print0 | xargs -0 head -q -n 4 > /dev/null"));
+    });
+    std::printf("index: %d discs\n", loaded);
+    report("index load", load, head, 3.0);
+
+    QTemporaryDir bigStore;
+    std::printf("generating one disc of %d entries...\n", entries);
+    if (!bench::generateStore(bigStore.path(), 1, entries))
+        return 1;
+    qsizetype rowCount = 0;
+    const double list = bestMs([&] {
+        QList<FileRow> rows;
+        if (!listDiscFiles(bigStore.path(), QStringLiteral("Disc 00001"), rows))
+            std::abort();
+        rowCount = rows.size();
+    });
+    const double grep = bestMs([&] {
+        shell(bigStore.path(), QStringLiteral("grep -c '<file_name>' 'cds/Disc 00001.xml' > /dev/null"));
+    });
+    std::printf("rows: %lld\n", static_cast<long long>(rowCount));
+    report("disc file into rows", list, grep, 3.0);
+    return 0;
+}

@@ -1,0 +1,24 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace orlith {
+
+// Store files hold "single-byte" text. A value is written as ISO-8859-1 when every
+// character fits, and as UTF-8 otherwise, so no character is ever lost.
+QByteArray encodeSingleByte(QStringView text);
+
+// Reverse of encodeSingleByte: bytes that form valid UTF-8 and hold a byte of 128 or more
+// are UTF-8; anything else is ISO-8859-1 (which cannot fail).
+QString decodeSingleByte(const char *data, qsizetype size);
+inline QString decodeSingleByte(const QByteArray &bytes)
+{
+    return decodeSingleByte(bytes.constData(), bytes.size());
+}
+
+// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, <= U+10FFFF).
+bool isValidUtf8(const char *data, qsizetype size);
+
+} // namespace orlith

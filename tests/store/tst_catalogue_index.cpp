@@ -1,0 +1,221 @@
+// Orlith — desktop catalogue of removable media.
+#include "store/catalogue_index.h"
+#include "store/disc_file.h"
+#include "store/program_folder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+
+namespace {
+
+// "Catalog: disc disc | Catalog: ..." — a compact picture of the index to compare.
+QString shape(const CatalogueIndex &index)
+{
+    QStringList parts;
+    for (const CatalogNode &c : index.catalogs())
+        parts << (c.name + QLatin1Char(':') + (c.discs.isEmpty() ? QString() : QLatin1Char(' ') + c.discs.join(QLatin1Char(' '))));
+    return parts.join(QLatin1String(" | "));
+}
+
+class Store
+{
+public:
+    Store() { QVERIFY(ensureStoreFolders(m_dir.path()).ok()); }
+    QString root() const { return m_dir.path(); }
+    void disc(const QString &name, const QString &catalog)
+    {
+        QVERIFY(writeDiscFile(discFilePath(root(), name), catalog, {}).ok());
+    }
+    void raw(const QString &fileName, const QByteArray &bytes)
+    {
+        QFile f(root() + QLatin1String("/cds/") + fileName);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    void order(const QByteArray &bytes)
+    {
+        QFile f(catalogOrderPath(root()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    CatalogueIndex load() const
+    {
+        CatalogueIndex index;
+        index.load(root());
+        return index;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+class TestCatalogueIndex : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void emptyStore();
+    void catalogsFromOrderFileThenDiscFiles();
+    void discsInNameOrderIgnoringCase();
+    void skipsFilesThatCannotBeShown();
+    void keysAreUniqueWithoutCase();
+    void editsKeepKeysUnique();
+    void orderFileRoundTrip();
+    void fileNameRule_data();
+    void fileNameRule();
+};
+
+void TestCatalogueIndex::emptyStore()
+{
+    Store store;
+    const CatalogueIndex index = store.load();
+    QVERIFY(index.catalogs().isEmpty());
+    QCOMPARE(index.catalogCount(), 0);
+    QCOMPARE(index.discCount(), 0);
+    QVERIFY(index.skipped().isEmpty());
+}
+
+void TestCatalogueIndex::catalogsFromOrderFileThenDiscFiles()
+{
+    Store store;
+    store.order("Films\r\nEmpty\r\n\r\nMusic\r\nFilms\r\n");
+    store.disc(QStringLiteral("Rock 1"), QStringLiteral("Music"));
+    store.disc(QStringLiteral("Backup A"), QStringLiteral("Backups"));
+    store.disc(QStringLiteral("Rock 2"), QStringLiteral("Music"));
+    store.disc(QStringLiteral("Zeta"), QStringLiteral("Archive"));
+    const CatalogueIndex index = store.load();
+    // Order-file catalogs first (empty lines and repeats dropped), then catalogs in the
+    // order disc files first name them.
+    QCOMPARE(shape(index), QStringLiteral("Films: | Empty: | Music: Rock 1 Rock 2 | "
+                                          "Backups: Backup A | Archive: Zeta"));
+    QCOMPARE(index.catalogCount(), 5);
+    QCOMPARE(index.discCount(), 4);
+    QCOMPARE(index.allDiscs(), (QStringList{"Rock 1", "Rock 2", "Backup A", "Zeta"}));
+}
+
+void TestCatalogueIndex::discsInNameOrderIgnoringCase()
+{
+    Store store;
+    for (const char *name : {"beta", "Alpha", "gamma", "Delta"})
+        store.disc(QString::fromLatin1(name), QStringLiteral("C"));
+    // A catalog named in another letter case joins the same catalog.
+    store.disc(QStringLiteral("epsilon"), QStringLiteral("c"));
+    QCOMPARE(shape(store.load()), QStringLiteral("C: Alpha beta Delta epsilon gamma"));
+}
+
+void TestCatalogueIndex::skipsFilesThatCannotBeShown()
+{
+    Store store;
+    store.order("Music\r\n");
+    store.disc(QStringLiteral("ok"), QStringLiteral("Music"));
+    store.raw(QStringLiteral("empty.xml"), QByteArray());
+    store.raw(QStringLiteral("nocat.xml"), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n\r\n<cd-dvd>\r\n");
+    store.disc(QStringLiteral("music"), QStringLiteral("Music")); // a catalog's name
+    store.disc(QStringLiteral("OK"), QStringLiteral("Music")); // same name, other case: sorts first
+    store.disc(QStringLiteral("katalog"), QStringLiteral("Music"));
+    store.disc(QStringLiteral("root child"), QStringLiteral("Catalogs"));
+    store.raw(QStringLiteral("notes.txt"), "<catalog>X</catalog>");
+    const CatalogueIndex index = store.load();
+    QCOMPARE(shape(index), QStringLiteral("Music: OK"));
+    QStringList skipped;
+    for (const SkippedDiscFile &s : index.skipped())
+        skipped << s.fileName;
+    skipped.sort();
+    QCOMPARE(skipped, (QStringList{"empty.xml", "katalog.xml", "music.xml", "nocat.xml", "ok.xml",
+                                   "root child.xml"}));
+}
+
+void TestCatalogueIndex::keysAreUniqueWithoutCase()
+{
+    CatalogueIndex index;
+    QVERIFY(index.addCatalog(QStringLiteral("Music")));
+    QVERIFY(index.addDisc(QStringLiteral("music"), QStringLiteral("Rock")));
+    for (const char *taken : {"MUSIC", "rock", "Catalogs", "catalogs", "katalog", "KATALOG"})
+        QVERIFY2(index.isKeyTaken(QString::fromLatin1(taken)), taken);
+    QVERIFY(!index.isKeyTaken(QStringLiteral("Jazz")));
+    QVERIFY(!index.addCatalog(QStringLiteral("ROCK")));
+    QVERIFY(!index.addDisc(QStringLiteral("Music"), QStringLiteral("MUSIC")));
+    QVERIFY(!index.addDisc(QStringLiteral("Nope"), QStringLiteral("Jazz")));
+    QCOMPARE(index.discKey(QStringLiteral("ROCK")), QStringLiteral("Rock"));
+    QCOMPARE(index.catalogOfDisc(QStringLiteral("rock")), 0);
+    QCOMPARE(index.catalogOfDisc(QStringLiteral("Music")), -1);
+    // Non-Latin letters fold too.
+    QVERIFY(index.addCatalog(QStringLiteral("Музыка")));
+    QVERIFY(index.isKeyTaken(QStringLiteral("МУЗЫКА")));
+}
+
+void TestCatalogueIndex::editsKeepKeysUnique()
+{
+    CatalogueIndex index;
+    QVERIFY(index.addCatalog(QStringLiteral("A")));
+    QVERIFY(index.addCatalog(QStringLiteral("B")));
+    QVERIFY(index.addDisc(QStringLiteral("A"), QStringLiteral("d1")));
+    QVERIFY(index.addDisc(QStringLiteral("A"), QStringLiteral("d2")));
+
+    QVERIFY(!index.removeCatalog(QStringLiteral("A"))); // still has discs
+    QVERIFY(index.removeCatalog(QStringLiteral("b")));
+    QVERIFY(!index.isKeyTaken(QStringLiteral("B")));
+
+    QVERIFY(!index.renameDisc(QStringLiteral("d1"), QStringLiteral("D2")));
+    QVERIFY(index.renameDisc(QStringLiteral("d1"), QStringLiteral("D1"))); // case only
+    QVERIFY(index.renameDisc(QStringLiteral("D1"), QStringLiteral("first")));
+    QVERIFY(!index.isKeyTaken(QStringLiteral("d1")));
+    QVERIFY(!index.renameCatalog(QStringLiteral("A"), QStringLiteral("first")));
+    QVERIFY(index.renameCatalog(QStringLiteral("A"), QStringLiteral("Alpha")));
+    QCOMPARE(shape(index), QStringLiteral("Alpha: first d2"));
+    QCOMPARE(index.catalogOfDisc(QStringLiteral("d2")), 0);
+    QVERIFY(index.isKeyTaken(QStringLiteral("alpha")));
+    QVERIFY(!index.isKeyTaken(QStringLiteral("A")));
+
+    QVERIFY(index.removeDisc(QStringLiteral("FIRST")));
+    QVERIFY(!index.removeDisc(QStringLiteral("first")));
+    QCOMPARE(index.discCount(), 1);
+}
+
+void TestCatalogueIndex::orderFileRoundTrip()
+{
+    Store store;
+    CatalogueIndex index;
+    for (const char *name : {"Zeta", "Café", "alpha"})
+        QVERIFY(index.addCatalog(QString::fromUtf8(name)));
+    QVERIFY(index.addCatalog(QStringLiteral("音楽")));
+    QVERIFY(index.writeCatalogOrder(catalogOrderPath(store.root())).ok());
+    QFile f(catalogOrderPath(store.root()));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("Zeta\r\nCaf\xe9\r\nalpha\r\n") + QStringLiteral("音楽").toUtf8() + "\r\n");
+    QCOMPARE(shape(store.load()), QStringLiteral("Zeta: | Café: | alpha: | 音楽:"));
+
+    const StoreResult r = index.writeCatalogOrder(store.root() + QLatin1String("/missing/katalog.ini"));
+    QVERIFY(!r.ok());
+    QVERIFY(r.error.contains(QLatin1String("katalog.ini")));
+}
+
+void TestCatalogueIndex::fileNameRule_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("plain") << QStringLiteral("Holiday 2004") << true;
+    QTest::newRow("non-latin") << QStringLiteral("Отпуск 音楽") << true;
+    QTest::newRow("ampersand") << QStringLiteral("Tom & Jerry") << true;
+    QTest::newRow("dots inside") << QStringLiteral("a.b") << true;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("dot") << QStringLiteral(".") << false;
+    QTest::newRow("dot dot") << QStringLiteral("..") << false;
+    for (const char *bad : {"a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a\tb", "a\nb"})
+        QTest::newRow(bad) << QString::fromLatin1(bad) << false;
+}
+
+void TestCatalogueIndex::fileNameRule()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, usable);
+    QCOMPARE(isUsableFileName(name), usable);
+}
+
+QTEST_GUILESS_MAIN(TestCatalogueIndex)
+#include "tst_catalogue_index.moc"
