@@ -1,0 +1,170 @@
+// Orlith — desktop catalogue of removable media.
+#include "catalog_tree_widget.h"
+
+#include "store/catalogue_index.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+
+namespace orlith {
+
+namespace {
+
+constexpr int kKindRole = Qt::UserRole + 1;
+
+QIcon iconFor(const QWidget *w, CatalogTree::NodeKind kind)
+{
+    switch (kind) {
+    case CatalogTree::NodeKind::Root:
+        return w->style()->standardIcon(QStyle::SP_DriveHDIcon);
+    case CatalogTree::NodeKind::Catalog:
+        return w->style()->standardIcon(QStyle::SP_DirIcon);
+    case CatalogTree::NodeKind::Disc:
+        return w->style()->standardIcon(QStyle::SP_DriveCDIcon);
+    case CatalogTree::NodeKind::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+CatalogTree::CatalogTree(QWidget *parent) : QTreeWidget(parent)
+{
+    setObjectName(QStringLiteral("TreeView1"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setIconSize(QSize(16, 16));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setExpandsOnDoubleClick(true);
+    setUniformRowHeights(true);
+}
+
+void CatalogTree::rebuild(const CatalogueIndex &index)
+{
+    clear();
+    auto *root = new QTreeWidgetItem(this, {QString::fromLatin1(kRootText)});
+    root->setData(0, kKindRole, int(NodeKind::Root));
+    root->setIcon(0, iconFor(this, NodeKind::Root));
+    for (const CatalogNode &c : index.catalogs()) {
+        addCatalogNode(c.name);
+        for (const QString &d : c.discs)
+            addDiscNode(c.name, d);
+    }
+    root->setExpanded(true);
+}
+
+CatalogTree::NodeKind CatalogTree::kindOf(const QTreeWidgetItem *item) const
+{
+    return item ? NodeKind(item->data(0, kKindRole).toInt()) : NodeKind::None;
+}
+
+QString CatalogTree::keyOf(const QTreeWidgetItem *item) const
+{
+    if (!item)
+        return {};
+    return kindOf(item) == NodeKind::Root ? QString::fromLatin1(kRootKey) : item->text(0);
+}
+
+CatalogTree::NodeKind CatalogTree::selectedKind() const
+{
+    return kindOf(currentItem());
+}
+
+QString CatalogTree::selectedKey() const
+{
+    return keyOf(currentItem());
+}
+
+QTreeWidgetItem *CatalogTree::rootItem() const
+{
+    return topLevelItem(0);
+}
+
+QTreeWidgetItem *CatalogTree::findNode(const QString &key) const
+{
+    QTreeWidgetItem *root = rootItem();
+    if (!root)
+        return nullptr;
+    if (key.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0)
+        return root;
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem *c = root->child(i);
+        if (c->text(0).compare(key, Qt::CaseInsensitive) == 0)
+            return c;
+        for (int j = 0; j < c->childCount(); ++j) {
+            if (c->child(j)->text(0).compare(key, Qt::CaseInsensitive) == 0)
+                return c->child(j);
+        }
+    }
+    return nullptr;
+}
+
+void CatalogTree::selectNode(const QString &key)
+{
+    if (QTreeWidgetItem *item = findNode(key))
+        setCurrentItem(item);
+}
+
+QTreeWidgetItem *CatalogTree::addCatalogNode(const QString &name)
+{
+    auto *item = new QTreeWidgetItem(rootItem(), {name});
+    item->setData(0, kKindRole, int(NodeKind::Catalog));
+    item->setIcon(0, iconFor(this, NodeKind::Catalog));
+    return item;
+}
+
+QTreeWidgetItem *CatalogTree::addDiscNode(const QString &catalog, const QString &disc)
+{
+    QTreeWidgetItem *parent = findNode(catalog);
+    if (!parent || kindOf(parent) != NodeKind::Catalog)
+        return nullptr;
+    auto *item = new QTreeWidgetItem(parent, {disc});
+    item->setData(0, kKindRole, int(NodeKind::Disc));
+    item->setIcon(0, iconFor(this, NodeKind::Disc));
+    return item;
+}
+
+QStringList CatalogTree::catalogsInOrder() const
+{
+    QStringList out;
+    if (QTreeWidgetItem *root = rootItem()) {
+        for (int i = 0; i < root->childCount(); ++i)
+            out << root->child(i)->text(0);
+    }
+    return out;
+}
+
+void CatalogTree::expandAllNodes()
+{
+    expandAll();
+}
+
+void CatalogTree::collapseAllNodes()
+{
+    collapseAll();
+}
+
+void CatalogTree::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton) {
+        // The node under the pointer becomes current first, so the menu acts on it.
+        if (QTreeWidgetItem *item = itemAt(event->position().toPoint()))
+            setCurrentItem(item);
+        emit contextMenuWanted(event->globalPosition().toPoint());
+    }
+}
+
+void CatalogTree::keyReleaseEvent(QKeyEvent *event)
+{
+    QTreeWidget::keyReleaseEvent(event);
+    if (event->key() == Qt::Key_Delete)
+        emit deleteKeyReleased();
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        emit enterKeyReleased();
+}
+
+} // namespace orlith

@@ -1,0 +1,56 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include <QTreeWidget>
+
+namespace orlith {
+
+class CatalogueIndex;
+
+// The catalog tree (TreeView1): the root "Catalogs", its catalogs, and their discs. It
+// mirrors the CatalogueIndex, which stays the one record of what exists; a few thousand
+// nodes are fine as items. Node kinds are kept in the items, not guessed from icons.
+class CatalogTree : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    enum class NodeKind { None, Root, Catalog, Disc };
+
+    explicit CatalogTree(QWidget *parent = nullptr);
+
+    // Root first (expanded), then the catalogs and their discs in index order.
+    void rebuild(const CatalogueIndex &index);
+
+    NodeKind kindOf(const QTreeWidgetItem *item) const;
+    // The node's key: "katalog" for the root, else the catalog or disc name.
+    QString keyOf(const QTreeWidgetItem *item) const;
+    NodeKind selectedKind() const;
+    QString selectedKey() const;
+    QTreeWidgetItem *rootItem() const;
+    QTreeWidgetItem *findNode(const QString &key) const;
+    // Selects the node and makes it current.
+    void selectNode(const QString &key);
+
+    QTreeWidgetItem *addCatalogNode(const QString &name);
+    QTreeWidgetItem *addDiscNode(const QString &catalog, const QString &disc);
+
+    // Catalog names in tree order, as katalog.ini stores them.
+    QStringList catalogsInOrder() const;
+
+    // Every node, the root included.
+    void expandAllNodes();
+    void collapseAllNodes();
+
+signals:
+    // Mouse release with a button other than the left one, at a viewport position.
+    void contextMenuWanted(const QPoint &globalPos);
+    void deleteKeyReleased();
+    void enterKeyReleased();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+};
+
+} // namespace orlith

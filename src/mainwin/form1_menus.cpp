@@ -1,0 +1,254 @@
+// Orlith — desktop catalogue of removable media.
+// The main window's menu bar, context menus, tool buttons and the small commands behind
+// them.
+#include "form1_window.h"
+
+#include "extras/about_dialog.h"
+#include "extras/tip_dialog.h"
+#include "mainwin/add_picture_dialog.h"
+#include "mainwin/catalog_tree_widget.h"
+#include "mainwin/details_pane_widget.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace orlith {
+
+namespace {
+
+// Reserved example domain until the project has a public site.
+constexpr auto kHomePage = "https://orlith.example.org/";
+
+QAction *item(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+QMenu *submenu(QMenu *parent, const char *name, const QString &caption)
+{
+    QMenu *m = parent->addMenu(caption);
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name));
+    return m;
+}
+
+void separator(QMenu *menu, const char *name)
+{
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+
+} // namespace
+
+void Form1::buildMenus()
+{
+    auto top = [this](const char *name, const QString &caption) {
+        QMenu *m = menuBar()->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto expand = [this] { m_tree->expandAllNodes(); };
+    auto collapse = [this] { m_tree->collapseAllNodes(); };
+
+    QMenu *file = top("mnuFile", QStringLiteral("File"));
+    QMenu *newMenu = submenu(file, "mnuNew", QStringLiteral("&New"));
+    item(newMenu, "mnuCatalog", QStringLiteral("Catalog..."));
+    item(newMenu, "mnuCD", QStringLiteral("CD/DVD..."));
+    separator(file, "mnuRazmak5");
+    connect(item(file, "mnuCopy", QStringLiteral("Copy file(s)")), &QAction::triggered, this,
+            &Form1::copySelectedFiles);
+    connect(item(file, "FilemnuOpenFile", QStringLiteral("Open file")), &QAction::triggered,
+            this, &Form1::openSelectedFile);
+    connect(item(file, "FilemnuOpenLocation", QStringLiteral("Open location")),
+            &QAction::triggered, this, &Form1::openSelectedLocation);
+    connect(item(file, "mnuRemoveItems", QStringLiteral("Remove item(s)")), &QAction::triggered,
+            this, &Form1::removeSelectedItems);
+    separator(file, "mnuRazmak6");
+    connect(item(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
+            &QWidget::close);
+
+    QMenu *edit = top("mnuEdit", QStringLiteral("&Edit"));
+    item(edit, "mnuDelete", QStringLiteral("&Delete"))->setEnabled(false);
+    item(edit, "mnuRename", QStringLiteral("&Rename..."))->setEnabled(false);
+    separator(edit, "mnuRaznak2");
+    connect(item(edit, "mnuExpand", QStringLiteral("Expand tree")), &QAction::triggered, this,
+            expand);
+    connect(item(edit, "mnuCollapse", QStringLiteral("Collapse tree")), &QAction::triggered,
+            this, collapse);
+
+    QMenu *tools = top("mnuTools", QStringLiteral("&Tools"));
+    item(tools, "mnuArchive", QStringLiteral("Archive..."));
+    item(tools, "mnuRestore", QStringLiteral("Restore..."));
+    separator(tools, "mnuRazmak4");
+    QMenu *exportMenu = submenu(tools, "mnuExport", QStringLiteral("Export to"));
+    item(exportMenu, "mnuSQL", QStringLiteral("SQL statements..."));
+    item(exportMenu, "mnuExcel", QStringLiteral("Excel document..."));
+    item(exportMenu, "mnuHTML", QStringLiteral("HTML document..."));
+    item(exportMenu, "mnuCSV", QStringLiteral("CSV document..."));
+    item(exportMenu, "mnuText", QStringLiteral("Text document"));
+    separator(tools, "mnuRazmak");
+    connect(item(tools, "mnuClearList", QStringLiteral("Clear list")), &QAction::triggered, this,
+            &Form1::clearList);
+    connect(item(tools, "mnuAutoSize", QStringLiteral("Auto size")), &QAction::triggered, this,
+            &Form1::autoSizeColumns);
+    item(tools, "mnuSaveList", QStringLiteral("Save list..."));
+    separator(tools, "mnuRazmak7");
+    item(tools, "mnuOptions", QStringLiteral("Options..."));
+
+    QMenu *advanced = top("mnuAdvanced", QStringLiteral("Advanced"));
+    item(advanced, "mnuSearch", QStringLiteral("Search..."));
+    connect(item(advanced, "mnuStatistics", QStringLiteral("Statistics...")), &QAction::triggered,
+            this, [this] { setStatusText(QStringLiteral("Please wait...")); });
+
+    QMenu *help = top("mnuHelp", QStringLiteral("Help"));
+    connect(item(help, "mnuHelpFile", QStringLiteral("Help...")), &QAction::triggered, this,
+            &Form1::openHelp);
+    connect(item(help, "mnuTip", QStringLiteral("Tip of the day...")), &QAction::triggered, this,
+            &Form1::showTip);
+    connect(item(help, "mnuVisitWebSite", QStringLiteral("Orlith home page")), &QAction::triggered,
+            this, [this] { m_services.desktop->openUrl(QString::fromLatin1(kHomePage)); });
+    separator(help, "mnuRazmak3");
+    connect(item(help, "mnuAbout", QStringLiteral("About...")), &QAction::triggered, this,
+            &Form1::showAbout);
+
+    // Context menus: the tree's mirrors "New" and the edit commands; the list's the file
+    // commands.
+    m_treePopup = new QMenu(QStringLiteral("PopUp"), this);
+    m_treePopup->setObjectName(QStringLiteral("mnuPopUp"));
+    QMenu *newPopup = submenu(m_treePopup, "mnuNewPopUp", QStringLiteral("New"));
+    item(newPopup, "mnuCatalogPopUp", QStringLiteral("Catalog..."));
+    item(newPopup, "mnuCDPopUp", QStringLiteral("CD/DVD..."));
+    separator(m_treePopup, "mnuRazmak1");
+    item(m_treePopup, "mnuDeletePopUP", QStringLiteral("Delete"))->setEnabled(false);
+    item(m_treePopup, "mnuRenamePopUp", QStringLiteral("Rename..."))->setEnabled(false);
+
+    m_listPopup = new QMenu(QStringLiteral("ListPopUp"), this);
+    m_listPopup->setObjectName(QStringLiteral("mnuListPopUp"));
+    connect(item(m_listPopup, "mnuCopyFile", QStringLiteral("Copy")), &QAction::triggered, this,
+            &Form1::copySelectedFiles);
+    connect(item(m_listPopup, "mnuOpenFile", QStringLiteral("Open file")), &QAction::triggered,
+            this, &Form1::openSelectedFile);
+    connect(item(m_listPopup, "mnuOpenLocation", QStringLiteral("Open location")),
+            &QAction::triggered, this, &Form1::openSelectedLocation);
+}
+
+void Form1::buildToolBar()
+{
+    QToolBar *bar = addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName(QStringLiteral("toolBar"));
+    bar->setMovable(false);
+    bar->setIconSize(QSize(16, 16));
+    QStyle *s = style();
+    auto button = [&](const char *name, QStyle::StandardPixmap icon, const QString &tip) {
+        QAction *a = bar->addAction(s->standardIcon(icon), tip);
+        a->setToolTip(tip);
+        a->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
+        if (QWidget *w = bar->widgetForAction(a))
+            w->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    auto same = [this](QAction *a, const char *menuItem) {
+        if (auto *target = findChild<QAction *>(QString::fromLatin1(menuItem)))
+            connect(a, &QAction::triggered, target, &QAction::trigger);
+    };
+
+    same(button("cmdNewCat", QStyle::SP_FileDialogNewFolder, QStringLiteral("New Catalog")),
+         "mnuCatalog");
+    QAction *newCd = button("cmdNewCD", QStyle::SP_DriveCDIcon, QString());
+    newCd->setText(QStringLiteral("CD/DVD"));
+    same(newCd, "mnuCD");
+    same(button("cmdArchive", QStyle::SP_DialogSaveButton, QStringLiteral("Archive CD/DVD")),
+         "mnuArchive");
+    bar->addSeparator();
+    same(button("cmdExpandAll", QStyle::SP_ToolBarVerticalExtensionButton,
+                QStringLiteral("Expand tree")),
+         "mnuExpand");
+    same(button("cmdUnExpandAll", QStyle::SP_ToolBarHorizontalExtensionButton,
+                QStringLiteral("Collapse tree")),
+         "mnuCollapse");
+    bar->addSeparator();
+    same(button("cmdCopy", QStyle::SP_FileLinkIcon, QStringLiteral("Copy to clipboard")),
+         "mnuCopy");
+    same(button("cmdAutoSize", QStyle::SP_FileDialogDetailedView,
+                QStringLiteral("Auto size all columns")),
+         "mnuAutoSize");
+    same(button("cmdClearList", QStyle::SP_DialogResetButton,
+                QStringLiteral("Clear files from the list")),
+         "mnuClearList");
+    same(button("cmdSaveList", QStyle::SP_DialogSaveButton,
+                QStringLiteral("Save files from the list as new XML")),
+         "mnuSaveList");
+    bar->addSeparator();
+
+    m_find = new QLineEdit(bar);
+    m_find->setObjectName(QStringLiteral("txtFind"));
+    m_find->setToolTip(QStringLiteral("Write string for search"));
+    m_find->setMaximumWidth(260);
+    m_find->setClearButtonEnabled(true);
+    bar->addWidget(m_find);
+    button("cmdFind", QStyle::SP_FileDialogContentsView, QStringLiteral("Search"));
+
+    auto *spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
+    auto *catCaption = new QLabel(QStringLiteral("Catalogs:"), bar);
+    bar->addWidget(catCaption);
+    m_numCat = new QLabel(bar);
+    m_numCat->setObjectName(QStringLiteral("lblNumCat"));
+    m_numCat->setMinimumWidth(40);
+    bar->addWidget(m_numCat);
+    bar->addWidget(new QLabel(QStringLiteral("CD/DVD:"), bar));
+    m_numCD = new QLabel(bar);
+    m_numCD->setObjectName(QStringLiteral("lblNumCD"));
+    m_numCD->setMinimumWidth(40);
+    bar->addWidget(m_numCD);
+}
+
+void Form1::showTip()
+{
+    frmTip tip(m_settings, this);
+    tip.exec();
+}
+
+void Form1::showAbout()
+{
+    frmAbout about(this);
+    about.exec();
+}
+
+void Form1::openHelp()
+{
+    // The manual sits beside the program, or in the data folder; none found, nothing opens.
+    for (const QString &folder : {QCoreApplication::applicationDirPath(), m_programFolder}) {
+        const QString path = folder + QStringLiteral("/Orlith.html");
+        if (QFileInfo(path).isFile()) {
+            m_services.desktop->openDocument(path);
+            return;
+        }
+    }
+}
+
+void Form1::addPicture()
+{
+    if (m_tree->selectedKind() != CatalogTree::NodeKind::Disc) {
+        m_services.messages->information(this, QStringLiteral("Error"),
+                                         QStringLiteral("First select CD/DVD from tree view."));
+        return;
+    }
+    const QString disc = m_tree->selectedKey();
+    frmAddPicture dialog(m_programFolder, disc, m_services, this);
+    dialog.exec();
+    m_details->UcitajSliku(disc);
+}
+
+} // namespace orlith

@@ -1,0 +1,84 @@
+// Orlith — desktop catalogue of removable media.
+#include "ui_services.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+
+namespace orlith {
+
+namespace {
+
+class QtMessageSink final : public MessageSink
+{
+public:
+    void error(QWidget *parent, const QString &title, const QString &text) override
+    {
+        QMessageBox::warning(parent, title, text);
+    }
+    void information(QWidget *parent, const QString &title, const QString &text) override
+    {
+        QMessageBox::information(parent, title, text);
+    }
+    Answer question(QWidget *parent, const QString &title, const QString &text,
+                    bool withCancel) override
+    {
+        QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+        if (withCancel)
+            buttons |= QMessageBox::Cancel;
+        switch (QMessageBox::question(parent, title, text, buttons)) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+        }
+    }
+};
+
+class QtDesktopServices final : public DesktopServices
+{
+public:
+    bool openDocument(const QString &path) override
+    {
+        if (!QFileInfo(path).isFile())
+            return false;
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+    bool openFolder(const QString &path) override
+    {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+    bool openUrl(const QString &address) override
+    {
+        return QDesktopServices::openUrl(QUrl(address));
+    }
+    void setClipboard(QMimeData *data) override
+    {
+        if (QClipboard *clipboard = QGuiApplication::clipboard())
+            clipboard->setMimeData(data);
+        else
+            delete data;
+    }
+};
+
+} // namespace
+
+MessageSink &defaultMessageSink()
+{
+    static QtMessageSink sink;
+    return sink;
+}
+
+DesktopServices &defaultDesktopServices()
+{
+    static QtDesktopServices services;
+    return services;
+}
+
+} // namespace orlith

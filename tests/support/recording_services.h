@@ -1,0 +1,79 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "mainwin/ui_services.h"
+
+#include <QList>
+#include <QMimeData>
+#include <QStringList>
+
+#include <memory>
+
+namespace orlith::test {
+
+// Records every message box instead of showing it, and answers questions from a queue
+// (Yes when the queue is empty).
+class RecordingMessages final : public MessageSink
+{
+public:
+    struct Box
+    {
+        QString kind; // "error", "information", "question"
+        QString title;
+        QString text;
+    };
+
+    void error(QWidget *, const QString &title, const QString &text) override
+    {
+        boxes.append({QStringLiteral("error"), title, text});
+    }
+    void information(QWidget *, const QString &title, const QString &text) override
+    {
+        boxes.append({QStringLiteral("information"), title, text});
+    }
+    Answer question(QWidget *, const QString &title, const QString &text, bool) override
+    {
+        boxes.append({QStringLiteral("question"), title, text});
+        return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
+    }
+
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const Box &b : boxes)
+            out << b.text;
+        return out;
+    }
+
+    QList<Box> boxes;
+    QList<Answer> answers;
+};
+
+// Records what would have been opened and keeps the clipboard data.
+class FakeDesktop final : public DesktopServices
+{
+public:
+    bool openDocument(const QString &path) override
+    {
+        documents << path;
+        return true;
+    }
+    bool openFolder(const QString &path) override
+    {
+        folders << path;
+        return true;
+    }
+    bool openUrl(const QString &address) override
+    {
+        urls << address;
+        return true;
+    }
+    void setClipboard(QMimeData *data) override { clipboard.reset(data); }
+
+    QStringList documents;
+    QStringList folders;
+    QStringList urls;
+    std::unique_ptr<QMimeData> clipboard;
+};
+
+} // namespace orlith::test
