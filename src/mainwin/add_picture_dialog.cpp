@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QImageReader>
 #include <QListView>
 #include <QPushButton>

@@ -162,7 +162,10 @@ DetailsPane::DetailsPane(const QString &programFolder, NotesStore &notes, UiServ
     m_notesBox->setObjectName(QStringLiteral("txtPersonalDiscription"));
     m_notesBox->setTabChangesFocus(true);
     connect(m_notesBox->document(), &QTextDocument::contentsChange, this,
-            [this](int from, int, int added) { m_editEnd = from + added; });
+            [this](int from, int, int added) {
+                m_editEnd = from + added;
+                m_editAdded = added;
+            });
     connect(m_notesBox, &QPlainTextEdit::textChanged, this, &DetailsPane::limitNotes);
 
     auto *bodyLayout = new QHBoxLayout(m_body);
@@ -224,7 +227,6 @@ void DetailsPane::ClearDiscDetails()
         setValue(value, {});
     showFileFacts({}, {}, {});
     setNotesText({});
-    // With no disc shown, typed notes would have nowhere to go.
     m_notesBox->setReadOnly(true);
     showNoPicture();
 }
@@ -256,7 +258,8 @@ void DetailsPane::showNotes(const QString &disc)
     m_notes.ResetNotesSearch();
     const bool found = m_notes.FindNotesRecord(disc) == NotesStore::kFound;
     setNotesText(found ? m_notes.notes() : QString::fromLatin1(kNoNotesText));
-    m_notesBox->setReadOnly(false);
+    // With no disc shown, typed notes would have nowhere to go.
+    m_notesBox->setReadOnly(disc.isEmpty());
     // As on entering the box: typing replaces "Personal notes...".
     if (!found && m_notesBox->hasFocus())
         m_notesBox->selectAll();
@@ -274,13 +277,15 @@ void DetailsPane::setNotesText(const QString &text)
 
 void DetailsPane::limitNotes()
 {
-    const int excess = m_notesBox->document()->characterCount() - 1 - kMaxNotesLength;
-    if (m_loadingNotes || excess <= 0)
+    const int length = m_notesBox->document()->characterCount() - 1;
+    // Only what was just typed or pasted is cut, from its end, so text already in the box
+    // stays (stored notes may be longer than the limit).
+    const int cut = std::min(length - kMaxNotesLength, m_editAdded);
+    if (m_loadingNotes || cut <= 0)
         return;
-    // Cut the end of what was just typed or pasted, so text already in the box stays.
-    const int end = std::min(m_editEnd, m_notesBox->document()->characterCount() - 1);
+    const int end = std::min(m_editEnd, length);
     QTextCursor cursor(m_notesBox->document());
-    cursor.setPosition(std::max(0, end - excess));
+    cursor.setPosition(std::max(0, end - cut));
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     m_notesBox->setTextCursor(cursor);

@@ -79,8 +79,10 @@ private:
     QImage m_picture;
     // Notes that could not be saved and were reported; not reported again.
     QString m_unsavedNotes;
-    // Where the last edit of the notes ended; an edit past the limit is cut there.
+    // Where the last edit of the notes ended and how much it added; an edit past the
+    // limit is cut there.
     int m_editEnd = 0;
+    int m_editAdded = 0;
     bool m_loadingNotes = false;
 
     QToolButton *m_upDown = nullptr;

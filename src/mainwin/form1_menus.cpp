@@ -247,8 +247,9 @@ void Form1::addPicture()
     }
     const QString disc = m_tree->selectedKey();
     frmAddPicture dialog(m_programFolder, disc, m_services, this);
-    dialog.exec();
-    m_details->UcitajSliku(disc);
+    // The pane may show another disc (a list row); only its own picture is reloaded.
+    if (dialog.exec() == QDialog::Accepted && m_details->shownDisc() == disc)
+        m_details->UcitajSliku(disc);
 }
 
 } // namespace orlith
