@@ -56,5 +56,9 @@ int cmdTree(CliContext &ctx);
 int cmdList(CliContext &ctx);
 int cmdNotes(CliContext &ctx);
 int cmdSettings(CliContext &ctx);
+int cmdCapture(CliContext &ctx);
+int cmdNewCatalog(CliContext &ctx);
+int cmdRename(CliContext &ctx);
+int cmdDelete(CliContext &ctx);
 
 } // namespace orlith::cli

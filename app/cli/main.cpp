@@ -27,6 +27,11 @@ const Command kCommands[] = {
     {"list", cmdList, "list DISC                 one tab-separated row per file: name, path, size KB, date, disc"},
     {"notes", cmdNotes, "notes DISC [--set TEXT]   show a disc's notes, or replace them"},
     {"settings", cmdSettings, "settings                  every field of the settings record"},
+    {"capture", cmdCapture, "capture --catalog C --name N PATH\n"
+                            "                            walk a folder or mount point into a new disc N of catalog C"},
+    {"new-catalog", cmdNewCatalog, "new-catalog NAME          add an empty catalog"},
+    {"rename", cmdRename, "rename OLD NEW            rename a disc (its file, picture and notes) or a catalog"},
+    {"delete", cmdDelete, "delete NAME [--yes]       delete a disc (asks first unless --yes) or an empty catalog"},
 };
 
 void printHelp()

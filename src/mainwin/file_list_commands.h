@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "store/store_result.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -30,7 +32,6 @@ class FileListModel;
 //   selection removes nothing and shows nothing. The disc files never change.
 // - Clear list: FileListModel::clear(), then the details pane is cleared.
 
-inline constexpr char kErrorTitle[] = "Error";
 inline constexpr char kNoFileSelectedText[] = "You must select file from list.";
 inline constexpr char kFileCopiedStatus[] = "File copied to clipboard";
 

@@ -62,8 +62,10 @@ void Form1::buildMenus()
 
     QMenu *file = top("mnuFile", QStringLiteral("File"));
     QMenu *newMenu = submenu(file, "mnuNew", QStringLiteral("&New"));
-    item(newMenu, "mnuCatalog", QStringLiteral("Catalog..."));
-    item(newMenu, "mnuCD", QStringLiteral("CD/DVD..."));
+    connect(item(newMenu, "mnuCatalog", QStringLiteral("Catalog...")), &QAction::triggered, this,
+            &Form1::newCatalog);
+    connect(item(newMenu, "mnuCD", QStringLiteral("CD/DVD...")), &QAction::triggered, this,
+            &Form1::captureDisc);
     separator(file, "mnuRazmak5");
     connect(item(file, "mnuCopy", QStringLiteral("Copy file(s)")), &QAction::triggered, this,
             &Form1::copySelectedFiles);
@@ -78,8 +80,12 @@ void Form1::buildMenus()
             &QWidget::close);
 
     QMenu *edit = top("mnuEdit", QStringLiteral("&Edit"));
-    item(edit, "mnuDelete", QStringLiteral("&Delete"))->setEnabled(false);
-    item(edit, "mnuRename", QStringLiteral("&Rename..."))->setEnabled(false);
+    QAction *del = item(edit, "mnuDelete", QStringLiteral("&Delete"));
+    del->setEnabled(false);
+    connect(del, &QAction::triggered, this, &Form1::deleteSelected);
+    QAction *ren = item(edit, "mnuRename", QStringLiteral("&Rename..."));
+    ren->setEnabled(false);
+    connect(ren, &QAction::triggered, this, &Form1::renameSelected);
     separator(edit, "mnuRaznak2");
     connect(item(edit, "mnuExpand", QStringLiteral("Expand tree")), &QAction::triggered, this,
             expand);
@@ -126,11 +132,17 @@ void Form1::buildMenus()
     m_treePopup = new QMenu(QStringLiteral("PopUp"), this);
     m_treePopup->setObjectName(QStringLiteral("mnuPopUp"));
     QMenu *newPopup = submenu(m_treePopup, "mnuNewPopUp", QStringLiteral("New"));
-    item(newPopup, "mnuCatalogPopUp", QStringLiteral("Catalog..."));
-    item(newPopup, "mnuCDPopUp", QStringLiteral("CD/DVD..."));
+    connect(item(newPopup, "mnuCatalogPopUp", QStringLiteral("Catalog...")), &QAction::triggered,
+            this, &Form1::newCatalog);
+    connect(item(newPopup, "mnuCDPopUp", QStringLiteral("CD/DVD...")), &QAction::triggered, this,
+            &Form1::captureDisc);
     separator(m_treePopup, "mnuRazmak1");
-    item(m_treePopup, "mnuDeletePopUP", QStringLiteral("Delete"))->setEnabled(false);
-    item(m_treePopup, "mnuRenamePopUp", QStringLiteral("Rename..."))->setEnabled(false);
+    QAction *delPopup = item(m_treePopup, "mnuDeletePopUP", QStringLiteral("Delete"));
+    delPopup->setEnabled(false);
+    connect(delPopup, &QAction::triggered, this, &Form1::deleteSelected);
+    QAction *renPopup = item(m_treePopup, "mnuRenamePopUp", QStringLiteral("Rename..."));
+    renPopup->setEnabled(false);
+    connect(renPopup, &QAction::triggered, this, &Form1::renameSelected);
 
     m_listPopup = new QMenu(QStringLiteral("ListPopUp"), this);
     m_listPopup->setObjectName(QStringLiteral("mnuListPopUp"));

@@ -1,6 +1,9 @@
 // Orlith — desktop catalogue of removable media.
 #include "form1_window.h"
 
+#include "capture/capture_job.h"
+#include "capture/import_progress_dialog.h"
+#include "capture/store_edits.h"
 #include "mainwin/catalog_tree_widget.h"
 #include "mainwin/details_pane_widget.h"
 #include "mainwin/file_list_commands.h"
@@ -95,6 +98,15 @@ Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
     if (!m_notes.OpenNotesStore(notesStorePath(m_programFolder)) && !m_notes.isOpen())
         m_services.messages->error(this, QStringLiteral("Error"), m_notes.lastError());
 
+    m_edits = std::make_unique<StoreEdits>(m_programFolder, m_index, m_notes);
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(CaptureJob::kTimer1IntervalMs);
+    connect(m_timer1, &QTimer::timeout, this, [this] { captureTick(); });
+    m_walkTimer = new QTimer(this);
+    m_walkTimer->setInterval(0);
+    connect(m_walkTimer, &QTimer::timeout, this, &Form1::walkCaptureStep);
+
     m_timer4 = new QTimer(this);
     m_timer4->setObjectName(QStringLiteral("Timer4"));
     m_timer4->setSingleShot(true);
@@ -110,7 +122,7 @@ Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
     }
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() = default; // out of line: the capture types are incomplete in the header
 
 void Form1::buildWidgets()
 {
@@ -156,6 +168,7 @@ void Form1::buildWidgets()
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &Form1::onTreeClicked);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &Form1::onTreeDoubleClicked);
     connect(m_tree, &CatalogTree::enterKeyReleased, this, &Form1::onTreeEnter);
+    connect(m_tree, &CatalogTree::deleteKeyReleased, this, &Form1::deleteSelected);
     connect(m_tree, &CatalogTree::contextMenuWanted, this, &Form1::showTreePopup);
 
     m_status = new QLabel(QStringLiteral("Ready"), this);

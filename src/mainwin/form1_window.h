@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "capture/import_progress_dialog.h"
 #include "extras/settings_record.h"
 #include "mainwin/ui_services.h"
 #include "store/catalogue_index.h"
@@ -11,6 +12,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -20,8 +22,10 @@ class QTimer;
 
 namespace orlith {
 
+class CaptureJob;
 class CatalogTree;
 class DetailsPane;
+class StoreEdits;
 class FileListModel;
 class SplitterBar;
 
@@ -83,6 +87,17 @@ public:
     // What Timer4 runs before the tip; the archive reminder plugs in here.
     void setStartupReminder(std::function<void()> reminder) { m_startupReminder = std::move(reminder); }
 
+    // Store commands (form1_capture.cpp): the "CD/DVD..." capture, "Catalog...", rename and
+    // delete of the selected node.
+    void captureDisc();
+    void newCatalog();
+    void renameSelected();
+    void deleteSelected();
+    // The running capture, if any; tests step it with captureTick().
+    CaptureJob *capture() const { return m_capture.get(); }
+    bool captureTick();
+    frmInportProgres *progressWindow() const { return m_progress; }
+
     // List commands, as the menus and keys run them.
     void openSelectedFile();
     void openSelectedLocation();
@@ -121,6 +136,9 @@ private:
     int selectedListRow() const;
     QStringList selectedPaths() const;
     [[nodiscard]] bool shutDown();
+    void walkCaptureStep();
+    void finishCapture();
+    void setBusy(bool busy);
 
     QString m_programFolder;
     UiServices m_services;
@@ -142,6 +160,11 @@ private:
     QMenu *m_treePopup = nullptr;
     QMenu *m_listPopup = nullptr;
     QTimer *m_timer4 = nullptr;
+    QTimer *m_timer1 = nullptr;
+    QTimer *m_walkTimer = nullptr;
+    std::unique_ptr<StoreEdits> m_edits;
+    std::unique_ptr<CaptureJob> m_capture;
+    QPointer<frmInportProgres> m_progress;
     std::function<void()> m_startupReminder;
 
     int m_splitterLeft = 0;

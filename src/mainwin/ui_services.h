@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "capture/drives.h"
+
 #include <QString>
 
 class QMimeData;
@@ -42,11 +44,12 @@ public:
 MessageSink &defaultMessageSink();
 DesktopServices &defaultDesktopServices();
 
-// Both services together, handed to every window.
+// The services together, handed to every window.
 struct UiServices
 {
     MessageSink *messages = &defaultMessageSink();
     DesktopServices *desktop = &defaultDesktopServices();
+    DriveProvider *drives = &systemDriveProvider();
 };
 
 } // namespace orlith

@@ -1,0 +1,222 @@
+// Orlith — desktop catalogue of removable media.
+// Commands that add and change catalogs and discs: capture, new-catalog, rename, delete.
+#include "cli_context.h"
+
+#include "capture/capture_job.h"
+#include "capture/store_edits.h"
+#include "store/notes_store.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include <unistd.h>
+
+namespace orlith::cli {
+
+namespace {
+
+// The edits change the index, so each command loads its own rather than the shared
+// read-only one; skipped disc files are reported the same way.
+CatalogueIndex loadIndex(const QString &programFolder)
+{
+    CatalogueIndex index;
+    index.load(programFolder);
+    for (const SkippedDiscFile &s : index.skipped())
+        err(QStringLiteral("skipped cds/%1: %2").arg(s.fileName, s.reason));
+    return index;
+}
+
+void reportWarnings(const EditResult &result)
+{
+    for (const QString &w : result.warnings)
+        err(QString(w).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+}
+
+int editFailure(const EditResult &result)
+{
+    reportWarnings(result);
+    return failure(QString(result.message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+}
+
+bool isRootName(const QString &name)
+{
+    return name.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String(kRootText), Qt::CaseInsensitive) == 0;
+}
+
+// A one-line progress display on a terminal, redrawn at most ten times a second.
+class ProgressLine
+{
+public:
+    ProgressLine()
+        : m_enabled(::isatty(STDERR_FILENO) == 1)
+    {
+        m_clock.start();
+    }
+    ~ProgressLine() { clear(); }
+
+    void show(const CaptureJob &job)
+    {
+        if (!m_enabled || (m_clock.elapsed() < 100 && !job.finished()))
+            return;
+        m_clock.restart();
+        constexpr int kWidth = 30;
+        QString line;
+        if (job.phase() == CaptureJob::Phase::Walking) {
+            line = job.progressText() + QString::number(job.entryCount()) + QStringLiteral(" files");
+        } else {
+            const int filled = job.percent() * kWidth / 100;
+            line = QLatin1Char('[') + QString(filled, QLatin1Char('#'))
+                + QString(kWidth - filled, QLatin1Char('-')) + QStringLiteral("] ")
+                + job.progressText();
+        }
+        draw(line);
+    }
+
+    void clear()
+    {
+        if (m_enabled && m_width > 0)
+            draw(QString());
+    }
+
+private:
+    void draw(const QString &line)
+    {
+        QByteArray bytes = "\r" + line.toUtf8();
+        const qsizetype width = line.size();
+        if (width < m_width)
+            bytes += QByteArray(m_width - width, ' ') + "\r" + line.toUtf8();
+        m_width = width;
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+        std::fflush(stderr);
+    }
+
+    bool m_enabled;
+    qsizetype m_width = 0;
+    QElapsedTimer m_clock;
+};
+
+} // namespace
+
+int cmdCapture(CliContext &ctx)
+{
+    QString catalog;
+    QString name;
+    const bool hasCatalog = ctx.takeOption(QStringLiteral("--catalog"), catalog);
+    const bool hasName = ctx.takeOption(QStringLiteral("--name"), name);
+    if (ctx.missingValue())
+        return usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
+    if (!hasCatalog || !hasName || ctx.args().size() != 1)
+        return usageError(QStringLiteral("capture takes --catalog CATALOG --name NAME and one folder"));
+    const QString folder = QDir::cleanPath(QFileInfo(ctx.args().first()).absoluteFilePath());
+    if (!QFileInfo(folder).isDir())
+        return failure(QStringLiteral("%1 is not a folder").arg(folder));
+
+    CatalogueIndex index = loadIndex(ctx.programFolder());
+    if (index.findCatalog(catalog) < 0)
+        return failure(QStringLiteral("no catalog named \"%1\" (new-catalog creates one)").arg(catalog));
+    NotesStore notes;
+    StoreEdits edits(ctx.programFolder(), index, notes);
+    if (EditResult check = edits.checkNewDisc({name, catalog, folder, false}, nullptr); !check)
+        return editFailure(check);
+
+    CaptureJob job({ctx.programFolder(), name, catalog, folder}, index);
+    ProgressLine progress;
+    job.setProgressCallback([&progress](const CaptureJob &j) { progress.show(j); });
+    const StoreResult result = captureFolder(job);
+    progress.clear();
+
+    const QList<UnreadableFolder> unreadable = job.unreadableFolders();
+    if (!result)
+        return failure(QString(result.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    for (const UnreadableFolder &u : unreadable)
+        err(QStringLiteral("cannot read the folder %1: %2").arg(u.path, u.reason));
+    if (!unreadable.isEmpty())
+        err(QStringLiteral("%1 folders could not be read; their files are not in the disc")
+                .arg(unreadable.size()));
+    out(job.statusText());
+    return kExitOk;
+}
+
+int cmdNewCatalog(CliContext &ctx)
+{
+    if (ctx.args().size() != 1)
+        return usageError(QStringLiteral("new-catalog takes one catalog name"));
+    CatalogueIndex index = loadIndex(ctx.programFolder());
+    NotesStore notes;
+    StoreEdits edits(ctx.programFolder(), index, notes);
+    if (EditResult r = edits.newCatalog(ctx.args().first()); !r)
+        return editFailure(r);
+    return kExitOk;
+}
+
+int cmdRename(CliContext &ctx)
+{
+    if (ctx.args().size() != 2)
+        return usageError(QStringLiteral("rename takes the old and the new name"));
+    const QString from = ctx.args().at(0);
+    CatalogueIndex index = loadIndex(ctx.programFolder());
+    NotesStore notes;
+    StoreEdits edits(ctx.programFolder(), index, notes);
+    if (edits.kindOf(from) == StoreEdits::NodeKind::None)
+        return failure(isRootName(from) ? QStringLiteral("the root \"Catalogs\" cannot be renamed")
+                                        : QStringLiteral("no catalog or disc named \"%1\"").arg(from));
+    const EditResult r = edits.rename(from, ctx.args().at(1));
+    if (!r)
+        return editFailure(r);
+    reportWarnings(r);
+    return kExitOk;
+}
+
+int cmdDelete(CliContext &ctx)
+{
+    const bool yes = ctx.takeFlag(QStringLiteral("--yes"));
+    if (ctx.args().size() != 1)
+        return usageError(QStringLiteral("delete takes one catalog or disc name"));
+    const QString name = ctx.args().first();
+    CatalogueIndex index = loadIndex(ctx.programFolder());
+    NotesStore notes;
+    StoreEdits edits(ctx.programFolder(), index, notes);
+
+    EditResult r;
+    switch (edits.deleteActionFor(name)) {
+    case DeleteAction::Nothing:
+        if (edits.kindOf(name) == StoreEdits::NodeKind::Catalog)
+            return failure(QStringLiteral("the catalog \"%1\" holds discs; only an empty catalog "
+                                          "can be deleted")
+                               .arg(name));
+        return failure(isRootName(name) ? QStringLiteral("the root \"Catalogs\" cannot be deleted")
+                                        : QStringLiteral("no catalog or disc named \"%1\"").arg(name));
+    case DeleteAction::DeleteCatalog:
+        r = edits.deleteCatalog(name);
+        break;
+    case DeleteAction::AskThenDeleteDisc:
+        if (!yes) {
+            if (::isatty(STDIN_FILENO) != 1)
+                return usageError(QStringLiteral("deleting the disc \"%1\" needs --yes when there "
+                                                 "is no terminal to ask")
+                                      .arg(name));
+            const QByteArray question = QByteArray(kDeleteQuestion) + " (disc \"" + name.toUtf8()
+                + "\") [y/N] ";
+            std::fwrite(question.constData(), 1, size_t(question.size()), stderr);
+            std::fflush(stderr);
+            std::string answer;
+            std::getline(std::cin, answer);
+            if (answer != "y" && answer != "Y" && answer != "yes")
+                return failure(QStringLiteral("nothing deleted"));
+        }
+        r = edits.deleteDisc(name);
+        break;
+    }
+    if (!r)
+        return editFailure(r);
+    reportWarnings(r);
+    return kExitOk;
+}
+
+} // namespace orlith::cli

@@ -1,0 +1,35 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+namespace orlith {
+
+// The capture's progress window (frmInportProgres): a text and a bar from 0 to 100. Once
+// the capture is done it closes itself five seconds later.
+class frmInportProgres : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kCloseAfterMs = 5000;
+
+    explicit frmInportProgres(QWidget *parent = nullptr);
+
+    void setProgress(const QString &text, int percent);
+    QString text() const;
+    int value() const;
+    // Starts Timer1, which closes the window.
+    void finishSoon();
+
+private:
+    QLabel *m_label = nullptr;
+    QProgressBar *m_bar = nullptr;
+    QTimer *m_timer = nullptr;
+};
+
+} // namespace orlith
