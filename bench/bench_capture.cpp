@@ -40,20 +40,24 @@ bool generateTree(const QString &root, int files)
     QByteArray content(4096, 'x');
     int made = 0;
     for (int folder = 0; made < files; ++folder) {
-        const QString dir = root
-            + QStringLiteral("/Top%1/Mid_%2/leaf%3").arg(folder / 100).arg(folder / 10 % 10).arg(folder % 10);
+        const QString dir = root + QStringLiteral("/Top%1/Mid_%2/leaf%3")
+                                       .arg(folder / 100)
+                                       .arg(folder / 10 % 10)
+                                       .arg(folder % 10);
         if (!QDir().mkpath(dir))
             return false;
         const QByteArray native = QFile::encodeName(dir);
         for (int i = 0; i < kFilesPerFolder && made < files; ++i, ++made) {
-            const QByteArray path = native + "/" + (i % 3 ? "File_" : "photo ")
-                + QByteArray::number(made * 7919 % 100003) + (i % 2 ? ".jpg" : ".TXT");
+            const QByteArray path = native + "/" + (i % 3 ? "File_" : "photo ") +
+                                    QByteArray::number(made * 7919 % 100003) +
+                                    (i % 2 ? ".jpg" : ".TXT");
             const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
             if (fd < 0)
                 return false;
             const size_t size = size_t(made * 37 % 4096);
             const bool written = ::write(fd, content.constData(), size) == ssize_t(size);
-            const timespec times[2] = {{1100000000 + made * 3163L, 0}, {1100000000 + made * 3163L, 0}};
+            const timespec times[2] = {{1100000000 + made * 3163L, 0},
+                                       {1100000000 + made * 3163L, 0}};
             ::futimens(fd, times);
             ::close(fd);
             if (!written)
@@ -81,7 +85,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const int files = argc > 1 ? std::atoi(argv[1]) : 100000;
-    QTemporaryDir work(argc > 2 ? QString::fromLocal8Bit(argv[2]) + QStringLiteral("/bench-capture-XXXXXX")
+    QTemporaryDir work(argc > 2 ? QString::fromLocal8Bit(argv[2]) +
+                                      QStringLiteral("/bench-capture-XXXXXX")
                                 : QDir::tempPath() + QStringLiteral("/bench-capture-XXXXXX"));
     if (!work.isValid())
         return 1;
@@ -111,7 +116,8 @@ int main(int argc, char *argv[])
     auto find = [&] {
         QProcess p;
         p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(QStringLiteral("find"), {tree, QStringLiteral("-printf"), QStringLiteral("%p\t%s\t%T@\n")});
+        p.start(QStringLiteral("find"),
+                {tree, QStringLiteral("-printf"), QStringLiteral("%p\t%s\t%T@\n")});
         p.waitForFinished(-1);
     };
 
@@ -126,7 +132,8 @@ int main(int argc, char *argv[])
     }
     const qint64 discBytes = QFileInfo(discFilePath(data, QStringLiteral("run0"))).size();
     const double ratio = ours / baseline;
-    std::printf("capture of %lld files (disc file %lld bytes)\n", qlonglong(captured), qlonglong(discBytes));
+    std::printf("capture of %lld files (disc file %lld bytes)\n", qlonglong(captured),
+                qlonglong(discBytes));
     std::printf("%-34s %9.1f ms   find %9.1f ms   ratio %5.2f  (target <= %.1f) %s\n",
                 "walk + sizes and dates + disc file", ours, baseline, ratio, kTarget,
                 ratio <= kTarget ? "ok" : "SLOW");

@@ -45,19 +45,15 @@ int editFailure(const EditResult &result)
 
 bool isRootName(const QString &name)
 {
-    return name.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0
-        || name.compare(QLatin1String(kRootText), Qt::CaseInsensitive) == 0;
+    return name.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String(kRootText), Qt::CaseInsensitive) == 0;
 }
 
 // A one-line progress display on a terminal, redrawn at most ten times a second.
 class ProgressLine
 {
 public:
-    ProgressLine()
-        : m_enabled(::isatty(STDERR_FILENO) == 1)
-    {
-        m_clock.start();
-    }
+    ProgressLine() : m_enabled(::isatty(STDERR_FILENO) == 1) { m_clock.start(); }
     ~ProgressLine() { clear(); }
 
     void show(const CaptureJob &job)
@@ -68,12 +64,13 @@ public:
         constexpr int kWidth = 30;
         QString line;
         if (job.phase() == CaptureJob::Phase::Walking) {
-            line = job.progressText() + QString::number(job.entryCount()) + QStringLiteral(" files");
+            line =
+                job.progressText() + QString::number(job.entryCount()) + QStringLiteral(" files");
         } else {
             const int filled = job.percent() * kWidth / 100;
-            line = QLatin1Char('[') + QString(filled, QLatin1Char('#'))
-                + QString(kWidth - filled, QLatin1Char('-')) + QStringLiteral("] ")
-                + job.progressText();
+            line = QLatin1Char('[') + QString(filled, QLatin1Char('#')) +
+                   QString(kWidth - filled, QLatin1Char('-')) + QStringLiteral("] ") +
+                   job.progressText();
         }
         draw(line);
     }
@@ -112,14 +109,16 @@ int cmdCapture(CliContext &ctx)
     if (ctx.missingValue())
         return usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
     if (!hasCatalog || !hasName || ctx.args().size() != 1)
-        return usageError(QStringLiteral("capture takes --catalog CATALOG --name NAME and one folder"));
+        return usageError(
+            QStringLiteral("capture takes --catalog CATALOG --name NAME and one folder"));
     const QString folder = QDir::cleanPath(QFileInfo(ctx.args().first()).absoluteFilePath());
     if (!QFileInfo(folder).isDir())
         return failure(QStringLiteral("%1 is not a folder").arg(folder));
 
     CatalogueIndex index = loadIndex(ctx.programFolder());
     if (index.findCatalog(catalog) < 0)
-        return failure(QStringLiteral("no catalog named \"%1\" (new-catalog creates one)").arg(catalog));
+        return failure(
+            QStringLiteral("no catalog named \"%1\" (new-catalog creates one)").arg(catalog));
     NotesStore notes;
     StoreEdits edits(ctx.programFolder(), index, notes);
     if (EditResult check = edits.checkNewDisc({name, catalog, folder, false}, nullptr); !check)
@@ -164,8 +163,9 @@ int cmdRename(CliContext &ctx)
     NotesStore notes;
     StoreEdits edits(ctx.programFolder(), index, notes);
     if (edits.kindOf(from) == StoreEdits::NodeKind::None)
-        return failure(isRootName(from) ? QStringLiteral("the root \"Catalogs\" cannot be renamed")
-                                        : QStringLiteral("no catalog or disc named \"%1\"").arg(from));
+        return failure(isRootName(from)
+                           ? QStringLiteral("the root \"Catalogs\" cannot be renamed")
+                           : QStringLiteral("no catalog or disc named \"%1\"").arg(from));
     const EditResult r = edits.rename(from, ctx.args().at(1));
     if (!r)
         return editFailure(r);
@@ -190,8 +190,9 @@ int cmdDelete(CliContext &ctx)
             return failure(QStringLiteral("the catalog \"%1\" holds discs; only an empty catalog "
                                           "can be deleted")
                                .arg(name));
-        return failure(isRootName(name) ? QStringLiteral("the root \"Catalogs\" cannot be deleted")
-                                        : QStringLiteral("no catalog or disc named \"%1\"").arg(name));
+        return failure(isRootName(name)
+                           ? QStringLiteral("the root \"Catalogs\" cannot be deleted")
+                           : QStringLiteral("no catalog or disc named \"%1\"").arg(name));
     case DeleteAction::DeleteCatalog:
         r = edits.deleteCatalog(name);
         break;
@@ -201,8 +202,8 @@ int cmdDelete(CliContext &ctx)
                 return usageError(QStringLiteral("deleting the disc \"%1\" needs --yes when there "
                                                  "is no terminal to ask")
                                       .arg(name));
-            const QByteArray question = QByteArray(kDeleteQuestion) + " (disc \"" + name.toUtf8()
-                + "\") [y/N] ";
+            const QByteArray question =
+                QByteArray(kDeleteQuestion) + " (disc \"" + name.toUtf8() + "\") [y/N] ";
             std::fwrite(question.constData(), 1, size_t(question.size()), stderr);
             std::fflush(stderr);
             std::string answer;

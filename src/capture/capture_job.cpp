@@ -103,16 +103,16 @@ void CaptureJob::fill(qsizetype i)
     if (folder != m_folder) {
         closeFolder();
         m_folder = folder;
-        m_folderFd = ::open(m_walk->nativeFolderPath(folder).constData(),
-                            O_PATH | O_DIRECTORY | O_CLOEXEC);
+        m_folderFd =
+            ::open(m_walk->nativeFolderPath(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
     struct stat st;
     bool ok;
     if (m_folderFd >= 0) {
         const char *name = m_walk->nativeName(i);
         // A broken link still gets its own date rather than nothing.
-        ok = ::fstatat(m_folderFd, name, &st, 0) == 0
-            || ::fstatat(m_folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+        ok = ::fstatat(m_folderFd, name, &st, 0) == 0 ||
+             ::fstatat(m_folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
     } else {
         const QByteArray path = m_walk->nativePath(i);
         ok = ::stat(path.constData(), &st) == 0 || ::lstat(path.constData(), &st) == 0;
@@ -158,8 +158,8 @@ bool CaptureJob::Timer1Tick()
     m_filled = m_next;
     m_statusText = QString::fromLatin1(kGettingInfoStatus);
     m_percent = int(double(m_sliceEnd) / double(count) * 100.0);
-    m_progressText = QStringLiteral("Getting files info...") + signPadded(m_percent)
-        + QStringLiteral(" % completed.");
+    m_progressText = QStringLiteral("Getting files info...") + signPadded(m_percent) +
+                     QStringLiteral(" % completed.");
     report();
     return false;
 }
@@ -171,8 +171,8 @@ void CaptureJob::finish()
     const qsizetype count = entryCount();
     m_progressText = QString::fromLatin1(kDoneText);
     m_percent = 100;
-    m_statusText = QStringLiteral("Ready. ") + signPadded(count)
-        + QStringLiteral(" files inserted from CD/DVD.");
+    m_statusText = QStringLiteral("Ready. ") + signPadded(count) +
+                   QStringLiteral(" files inserted from CD/DVD.");
     m_sliceEnd = 0;
 
     const QString &disc = m_request.discName;
@@ -181,8 +181,8 @@ void CaptureJob::finish()
         return fail(QStringLiteral("Cannot add the disc \"%1\": there is no catalog \"%2\"")
                         .arg(disc, m_request.catalog));
     if (disc.isEmpty() || m_index.isKeyTaken(disc))
-        return fail(QStringLiteral("Cannot add the disc \"%1\": the name is already in use")
-                        .arg(disc));
+        return fail(
+            QStringLiteral("Cannot add the disc \"%1\": the name is already in use").arg(disc));
     // The catalog as the index spells it, so a reload files the disc under the same node.
     const QString catalog = m_index.catalogs().at(c).name;
     const StoreResult written =

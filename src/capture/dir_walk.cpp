@@ -63,19 +63,16 @@ QString errnoText(int error)
 
 struct DirWalk::Frame
 {
-    QByteArray native;  // the folder's path as bytes
-    QString display;    // the folder's path as text
-    QByteArray names;   // every kept name, back to back
+    QByteArray native; // the folder's path as bytes
+    QString display;   // the folder's path as text
+    QByteArray names;  // every kept name, back to back
     std::vector<Name> folders;
     std::vector<Name> files;
     size_t nextFolder = 0;
     size_t nextFile = 0;
 };
 
-DirWalk::DirWalk(const QString &root)
-    : m_root(root.isEmpty() ? root : QDir::cleanPath(root))
-{
-}
+DirWalk::DirWalk(const QString &root) : m_root(root.isEmpty() ? root : QDir::cleanPath(root)) {}
 
 DirWalk::~DirWalk() = default;
 
@@ -186,8 +183,8 @@ bool DirWalk::step(qsizetype budget)
         }
         const QString prefix =
             top.display.endsWith(QLatin1Char('/')) ? top.display : top.display + QLatin1Char('/');
-        if (top.nextFile < top.files.size()
-            && (m_nativeFolders.isEmpty() || m_nativeFolders.constLast() != top.native))
+        if (top.nextFile < top.files.size() &&
+            (m_nativeFolders.isEmpty() || m_nativeFolders.constLast() != top.native))
             m_nativeFolders.append(top.native);
         const qsizetype folder = m_nativeFolders.size() - 1;
         while (budget > 0 && top.nextFile < top.files.size()) {

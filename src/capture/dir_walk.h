@@ -53,7 +53,10 @@ public:
     // in a row, so a reader can open each folder once. Valid for the life of the walk.
     qsizetype nativeFolderOf(qsizetype i) const { return m_native[i].folder; }
     const QByteArray &nativeFolderPath(qsizetype folder) const { return m_nativeFolders[folder]; }
-    const char *nativeName(qsizetype i) const { return m_nativeNames.constData() + m_native[i].name; }
+    const char *nativeName(qsizetype i) const
+    {
+        return m_nativeNames.constData() + m_native[i].name;
+    }
     // Folder path + "/" + name.
     QByteArray nativePath(qsizetype i) const;
 

@@ -26,11 +26,11 @@ QString unescapeMountField(QByteArrayView field)
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
         const char c = field[i];
-        if (c == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3'
-            && field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0'
-            && field[i + 3] <= '7') {
-            out.append(char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8
-                            + (field[i + 3] - '0')));
+        if (c == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
+            field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' &&
+            field[i + 3] <= '7') {
+            out.append(
+                char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
             i += 3;
         } else {
             out.append(c);
@@ -47,8 +47,8 @@ QString canonicalDevice(const QString &source)
 
 bool isOptical(const LinuxDriveProvider::Mount &m)
 {
-    return m.fileSystem == QLatin1String("iso9660") || m.fileSystem == QLatin1String("udf")
-        || canonicalDevice(m.source).startsWith(QLatin1String("/dev/sr"));
+    return m.fileSystem == QLatin1String("iso9660") || m.fileSystem == QLatin1String("udf") ||
+           canonicalDevice(m.source).startsWith(QLatin1String("/dev/sr"));
 }
 
 QList<LinuxDriveProvider::Mount> currentMounts()
@@ -156,8 +156,8 @@ bool LinuxDriveProvider::HasMedia(const QString &drive) const
     const QStorageInfo storage(path);
     // QStorageInfo of a folder that is not a mount point describes the mount holding it,
     // so a matching root path is what says "mounted here".
-    return storage.isValid() && storage.isReady() && QDir::cleanPath(storage.rootPath()) == path
-        && ::access(QFile::encodeName(path).constData(), R_OK | X_OK) == 0;
+    return storage.isValid() && storage.isReady() && QDir::cleanPath(storage.rootPath()) == path &&
+           ::access(QFile::encodeName(path).constData(), R_OK | X_OK) == 0;
 }
 
 QString LinuxDriveProvider::volumeLabel(const QString &drive) const
@@ -238,8 +238,7 @@ DriveProvider &systemDriveProvider()
     return provider;
 }
 
-cCD::cCD(DriveProvider &drives)
-    : m_drives(drives)
+cCD::cCD(DriveProvider &drives) : m_drives(drives)
 {
     detect();
 }

@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "store_edits.h"
 
+#include "store/safe_write.h"
+
 #include "capture/drives.h"
 #include "store/catalogue_index.h"
 #include "store/disc_file.h"
@@ -11,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace orlith {
 
@@ -29,13 +30,7 @@ bool isDigit(QChar c)
 
 StoreResult writeWhole(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    // QSaveFile can commit after a failed final flush, so the flush is checked first.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
-        || !file.commit())
-        return StoreResult::failure(
-            QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
-    return StoreResult::success();
+    return writeFileAtomically(path, bytes);
 }
 
 EditResult failed(const QString &message)
@@ -132,8 +127,8 @@ bool StoreEdits::discFileExists(const QString &name) const
     const QString fileName = name + QLatin1String(".xml");
     if (QFileInfo::exists(discFilePath(m_programFolder, name)))
         return true;
-    const QStringList files =
-        QDir(cdsFolder(m_programFolder)).entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden);
+    const QStringList files = QDir(cdsFolder(m_programFolder))
+                                  .entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden);
     for (const QString &f : files) {
         if (f.compare(fileName, Qt::CaseInsensitive) == 0)
             return true;
@@ -149,8 +144,8 @@ EditResult StoreEdits::checkNewDisc(const NewDiscInput &input, const DriveProvid
     const bool blank = isBlank(name);
     if (!blank && (m_index.isKeyTaken(name) || discFileExists(name)))
         return failed(kNameInUse);
-    const bool catalogChosen = input.catalog != QLatin1String(kChoseCatalogText)
-        && m_index.findCatalog(input.catalog) >= 0;
+    const bool catalogChosen = input.catalog != QLatin1String(kChoseCatalogText) &&
+                               m_index.findCatalog(input.catalog) >= 0;
     const bool driveGiven = input.virtualMode || !input.drive.isEmpty();
     const bool numeric = isNumericName(name);
     const bool usable = isUsableFileName(name);
@@ -194,8 +189,8 @@ EditResult StoreEdits::rename(const QString &selected, const QString &newName,
     if (kind == NodeKind::None)
         return failed(QStringLiteral("There is no catalog or disc named \"%1\".").arg(selected));
     const QString current = kind == NodeKind::Disc
-        ? m_index.discKey(selected)
-        : m_index.catalogs().at(m_index.findCatalog(selected)).name;
+                                ? m_index.discKey(selected)
+                                : m_index.catalogs().at(m_index.findCatalog(selected)).name;
 
     if (isBlank(newName))
         return failed(kEnterNewName);
@@ -295,11 +290,11 @@ EditResult StoreEdits::renameCatalog(const QString &from, const QString &to)
                 m_index.addDisc(to, discs[i]);
             }
         }
-        result.message = error
-            + QStringLiteral("\n%1 of %2 disc files now name the catalog \"%3\".")
-                  .arg(done)
-                  .arg(discs.size())
-                  .arg(to);
+        result.message =
+            error + QStringLiteral("\n%1 of %2 disc files now name the catalog \"%3\".")
+                        .arg(done)
+                        .arg(discs.size())
+                        .arg(to);
     }
     if (StoreResult r = m_index.writeCatalogOrder(catalogOrderPath(m_programFolder)); !r)
         result.warnings.append(r.error);
@@ -313,8 +308,8 @@ DeleteAction StoreEdits::deleteActionFor(const QString &name) const
         return DeleteAction::AskThenDeleteDisc;
     case NodeKind::Catalog:
         return m_index.catalogs().at(m_index.findCatalog(name)).discs.isEmpty()
-            ? DeleteAction::DeleteCatalog
-            : DeleteAction::Nothing;
+                   ? DeleteAction::DeleteCatalog
+                   : DeleteAction::Nothing;
     case NodeKind::None:
         break;
     }

@@ -1,11 +1,12 @@
 // Orlith — desktop catalogue of removable media.
 #include "settings_record.h"
 
+#include "store/safe_write.h"
+
 #include "store/text_codec.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <limits>
@@ -141,14 +142,7 @@ StoreResult SaveSettings(const QString &path, const SettingsRecord &record)
     QString reason;
     if (!encodeSettings(record, bytes, reason))
         return StoreResult::failure(QStringLiteral("Cannot write %1:\n%2").arg(path, reason));
-    QSaveFile file(path);
-    // The explicit flush matters: Qt 6.4's commit() renames the file into place even when
-    // flushing its buffer fails (full disk).
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
-        || !file.commit())
-        return StoreResult::failure(
-            QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
-    return StoreResult::success();
+    return writeFileAtomically(path, bytes);
 }
 
 QList<std::pair<QString, QString>> describeSettings(const SettingsRecord &record)

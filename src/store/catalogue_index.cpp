@@ -2,11 +2,11 @@
 #include "catalogue_index.h"
 
 #include "disc_file.h"
+#include "safe_write.h"
 #include "text_codec.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -230,12 +230,7 @@ StoreResult CatalogueIndex::writeCatalogOrder(const QString &orderFilePath) cons
         bytes.append(encodeSingleByte(c.name));
         bytes.append("\r\n");
     }
-    QSaveFile file(orderFilePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
-        || !file.commit())
-        return StoreResult::failure(
-            QStringLiteral("Cannot write %1:\n%2").arg(orderFilePath, file.errorString()));
-    return StoreResult::success();
+    return writeFileAtomically(orderFilePath, bytes);
 }
 
 bool isUsableFileName(const QString &name)

@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "store/catalogue_index.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,14 +27,28 @@ inline bool makeFile(const QString &path, const QByteArray &bytes, qint64 mtime 
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
 }
 
-// `count` files named f00000.txt... in a folder.
-inline bool makeFiles(const QString &folder, int count)
+// The file's bytes, or "(missing)".
+inline QByteArray readBytes(const QString &path)
 {
-    for (int i = 0; i < count; ++i) {
-        if (!makeFile(folder + QStringLiteral("/f%1.txt").arg(i, 5, 10, QLatin1Char('0')), "x"))
-            return false;
-    }
-    return true;
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+// "Catalog:disc,disc Catalog2: ..." — the index in one comparable line.
+inline QString shape(const CatalogueIndex &index)
+{
+    QStringList parts;
+    for (const CatalogNode &c : index.catalogs())
+        parts << c.name + QLatin1Char(':') + c.discs.join(QLatin1Char(','));
+    return parts.join(QLatin1Char(' '));
+}
+
+// The shape of the index a restart would load from the data folder.
+inline QString shapeOnDisk(const QString &programFolder)
+{
+    CatalogueIndex index;
+    index.load(programFolder);
+    return shape(index);
 }
 
 // A chain of folders whose full path passes PATH_MAX, made one level at a time; the
@@ -40,10 +56,9 @@ inline bool makeFiles(const QString &folder, int count)
 inline QString makeTooDeepFolder(const QString &parent)
 {
     const QString step(200, QLatin1Char('d'));
-    QString path = parent;
+    const QByteArray name = QFile::encodeName(step);
     int fd = ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY);
     for (int depth = 0; depth < 24 && fd >= 0; ++depth) {
-        const QByteArray name = QFile::encodeName(step);
         ::mkdirat(fd, name.constData(), 0755);
         const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
         ::close(fd);
