@@ -153,21 +153,25 @@ void Form1::renameSelected()
     m_details->saveNotes();
     QStringList warnings;
     QString renamed;
+    bool changed = false;
     NameEntryDialog dialog(
         renameTexts(), selected,
         [&](const QString &name) {
             EditResult r = m_edits->rename(selected, name);
             if (r)
                 renamed = name;
+            // A catalog rename that stopped part-way has still moved some discs.
+            changed = changed || r.changed;
             warnings = r.warnings;
             return r.message;
         },
         m_services, this);
-    if (dialog.exec() != QDialog::Accepted || renamed.isEmpty())
+    const bool accepted = dialog.exec() == QDialog::Accepted && !renamed.isEmpty();
+    if (!accepted && !changed)
         return;
     m_tree->rebuild(m_index);
     m_tree->expandAllNodes();
-    m_tree->selectNode(renamed);
+    m_tree->selectNode(accepted ? renamed : selected);
     m_listModel->clear();
     if (!warnings.isEmpty())
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
