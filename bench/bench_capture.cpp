@@ -4,6 +4,7 @@
 //   find TREE -printf '%p\t%s\t%T@\n' > /dev/null
 // over the same tree in the same run, best of several runs each.
 // Usage: orlith-bench-capture [FILES] [TREE_PARENT]   (defaults 100000 and the temp folder)
+#include "bench_timing.h"
 #include "capture/capture_job.h"
 #include "store/catalogue_index.h"
 #include "store/disc_file.h"
@@ -67,18 +68,6 @@ bool generateTree(const QString &root, int files)
     return true;
 }
 
-double bestMs(const std::function<void()> &job)
-{
-    double best = 1e300;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer t;
-        t.start();
-        job();
-        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -127,8 +116,8 @@ int main(int argc, char *argv[])
     double ours = 1e300;
     double baseline = 1e300;
     for (int i = 0; i < 3; ++i) {
-        ours = std::min(ours, bestMs(capture));
-        baseline = std::min(baseline, bestMs(find));
+        ours = std::min(ours, bench::bestMs(kRuns, capture));
+        baseline = std::min(baseline, bench::bestMs(kRuns, find));
     }
     const qint64 discBytes = QFileInfo(discFilePath(data, QStringLiteral("run0"))).size();
     const double ratio = ours / baseline;

@@ -3,6 +3,7 @@
 //   index load of 5,000 disc files  vs  find | xargs head -n 4
 //   a 150,000-entry disc into rows  vs  grep -c '<file_name>'
 // Usage: orlith-bench-store [DISCS] [ENTRIES]   (defaults 5000 and 150000)
+#include "bench_timing.h"
 #include "store_generator.h"
 
 #include "store/catalogue_index.h"
@@ -22,19 +23,6 @@ using namespace orlith;
 namespace {
 
 constexpr int kRuns = 5;
-
-// Best of kRuns, in milliseconds: the page cache is warm after the first run.
-double bestMs(const std::function<void()> &job)
-{
-    double best = 1e300;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer t;
-        t.start();
-        job();
-        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 void shell(const QString &workDir, const QString &script)
 {
@@ -64,12 +52,12 @@ int main(int argc, char *argv[])
     if (!bench::generateStore(indexStore.path(), discs, 20))
         return 1;
     int loaded = 0;
-    const double load = bestMs([&] {
+    const double load = bench::bestMs(kRuns, [&] {
         CatalogueIndex index;
         index.load(indexStore.path());
         loaded = index.discCount();
     });
-    const double head = bestMs([&] {
+    const double head = bench::bestMs(kRuns, [&] {
         shell(indexStore.path(),
               QStringLiteral("find cds -name '*.xml' -print0 | xargs -0 head -q -n 4 > /dev/null"));
     });
@@ -81,13 +69,13 @@ int main(int argc, char *argv[])
     if (!bench::generateStore(bigStore.path(), 1, entries))
         return 1;
     qsizetype rowCount = 0;
-    const double list = bestMs([&] {
+    const double list = bench::bestMs(kRuns, [&] {
         QList<FileRow> rows;
         if (!listDiscFiles(bigStore.path(), QStringLiteral("Disc 00001"), rows))
             std::abort();
         rowCount = rows.size();
     });
-    const double grep = bestMs([&] {
+    const double grep = bench::bestMs(kRuns, [&] {
         shell(bigStore.path(), QStringLiteral("grep -c '<file_name>' 'cds/Disc 00001.xml' > /dev/null"));
     });
     std::printf("rows: %lld\n", static_cast<long long>(rowCount));

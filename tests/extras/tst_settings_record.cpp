@@ -2,6 +2,8 @@
 #include "extras/settings_record.h"
 #include "store/text_codec.h"
 
+#include "support/test_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -14,20 +16,12 @@
 #include <optional>
 
 using namespace orlith;
+using orlith::test::readAll;
+using orlith::test::writeAll;
+using orlith::test::readAll;
+using orlith::test::writeAll;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 SettingsRecord fullRecord()
 {

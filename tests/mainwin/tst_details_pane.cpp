@@ -7,6 +7,8 @@
 #include "store/program_folder.h"
 #include "support/recording_services.h"
 
+#include "support/test_files.h"
+
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
@@ -21,20 +23,10 @@
 #include <QVBoxLayout>
 
 using namespace orlith;
+using orlith::test::readAll;
+using orlith::test::writeAll;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 bool savePicture(const QString &path, QSize size, const char *format)
 {

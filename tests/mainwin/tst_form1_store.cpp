@@ -10,6 +10,8 @@
 #include "store/program_folder.h"
 #include "support/recording_services.h"
 
+#include "support/test_files.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
@@ -22,6 +24,7 @@
 #include <functional>
 
 using namespace orlith;
+using orlith::test::readAll;
 
 namespace {
 
@@ -45,12 +48,6 @@ void touch(const QString &path, const QByteArray &bytes = "x")
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "store/notes_store.h"
 #include "store/text_codec.h"
 
+#include "support/test_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,22 +15,12 @@
 #include <optional>
 
 using namespace orlith;
+using orlith::test::readAll;
+using orlith::test::writeAll;
 
 namespace {
 
 constexpr qint64 kSlot = NotesStore::kSlotSize;
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // A slot built by hand from the layout, so the reader is not checked against the writer.
 QByteArray rawSlot(const QByteArray &name, const QByteArray &notes, char filler = '\0')
