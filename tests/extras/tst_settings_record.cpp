@@ -18,8 +18,6 @@
 using namespace orlith;
 using orlith::test::readAll;
 using orlith::test::writeAll;
-using orlith::test::readAll;
-using orlith::test::writeAll;
 
 namespace {
 
