@@ -60,5 +60,11 @@ int cmdCapture(CliContext &ctx);
 int cmdNewCatalog(CliContext &ctx);
 int cmdRename(CliContext &ctx);
 int cmdDelete(CliContext &ctx);
+int cmdFind(CliContext &ctx);     // search_commands.cpp
+int cmdSearch(CliContext &ctx);   // search_commands.cpp
+int cmdExport(CliContext &ctx);   // export_commands.cpp
+int cmdArchive(CliContext &ctx);  // archive_commands.cpp
+int cmdRestore(CliContext &ctx);  // archive_commands.cpp
+int cmdStats(CliContext &ctx);    // stats_commands.cpp
 
 } // namespace orlith::cli

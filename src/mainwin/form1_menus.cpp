@@ -93,15 +93,22 @@ void Form1::buildMenus()
             this, collapse);
 
     QMenu *tools = top("mnuTools", QStringLiteral("&Tools"));
-    item(tools, "mnuArchive", QStringLiteral("Archive..."));
-    item(tools, "mnuRestore", QStringLiteral("Restore..."));
+    connect(item(tools, "mnuArchive", QStringLiteral("Archive...")), &QAction::triggered, this,
+            &Form1::archiveDiscs);
+    connect(item(tools, "mnuRestore", QStringLiteral("Restore...")), &QAction::triggered, this,
+            &Form1::restoreDiscs);
     separator(tools, "mnuRazmak4");
     QMenu *exportMenu = submenu(tools, "mnuExport", QStringLiteral("Export to"));
-    item(exportMenu, "mnuSQL", QStringLiteral("SQL statements..."));
-    item(exportMenu, "mnuExcel", QStringLiteral("Excel document..."));
-    item(exportMenu, "mnuHTML", QStringLiteral("HTML document..."));
-    item(exportMenu, "mnuCSV", QStringLiteral("CSV document..."));
-    item(exportMenu, "mnuText", QStringLiteral("Text document"));
+    connect(item(exportMenu, "mnuSQL", QStringLiteral("SQL statements...")), &QAction::triggered,
+            this, &Form1::exportSql);
+    connect(item(exportMenu, "mnuExcel", QStringLiteral("Excel document...")),
+            &QAction::triggered, this, &Form1::exportExcel);
+    connect(item(exportMenu, "mnuHTML", QStringLiteral("HTML document...")), &QAction::triggered,
+            this, &Form1::exportHtml);
+    connect(item(exportMenu, "mnuCSV", QStringLiteral("CSV document...")), &QAction::triggered,
+            this, &Form1::exportCsv);
+    connect(item(exportMenu, "mnuText", QStringLiteral("Text document")), &QAction::triggered,
+            this, &Form1::exportText);
     separator(tools, "mnuRazmak");
     connect(item(tools, "mnuClearList", QStringLiteral("Clear list")), &QAction::triggered, this,
             &Form1::clearList);
@@ -109,12 +116,13 @@ void Form1::buildMenus()
             &Form1::autoSizeColumns);
     item(tools, "mnuSaveList", QStringLiteral("Save list..."));
     separator(tools, "mnuRazmak7");
-    item(tools, "mnuOptions", QStringLiteral("Options..."));
+    connect(item(tools, "mnuOptions", QStringLiteral("Options...")), &QAction::triggered, this,
+            &Form1::showOptions);
 
     QMenu *advanced = top("mnuAdvanced", QStringLiteral("Advanced"));
     item(advanced, "mnuSearch", QStringLiteral("Search..."));
     connect(item(advanced, "mnuStatistics", QStringLiteral("Statistics...")), &QAction::triggered,
-            this, [this] { setStatusText(QStringLiteral("Please wait...")); });
+            this, &Form1::showStatistics);
 
     QMenu *help = top("mnuHelp", QStringLiteral("Help"));
     connect(item(help, "mnuHelpFile", QStringLiteral("Help...")), &QAction::triggered, this,

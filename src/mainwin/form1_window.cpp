@@ -112,6 +112,7 @@ Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
     m_timer4->setSingleShot(true);
     m_timer4->setInterval(kTimer4IntervalMs);
     connect(m_timer4, &QTimer::timeout, this, &Form1::runStartupReminders);
+    installArchiveReminder();
     m_timer4->start();
 
     if (!m_index.skipped().isEmpty()) {

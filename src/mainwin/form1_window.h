@@ -106,6 +106,22 @@ public:
     void clearList();
     void autoSizeColumns();
 
+    // Export wizards (form1_export.cpp), modal, one per format.
+    void exportSql();
+    void exportExcel();
+    void exportHtml();
+    void exportCsv();
+    void exportText();
+
+    // Archive of disc files to a zip and restore from one (form1_archive.cpp).
+    void archiveDiscs();
+    void restoreDiscs();
+
+    // Options window, statistics and the archive reminder (form1_options.cpp).
+    void showOptions();
+    void showStatistics();
+    void installArchiveReminder();
+
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
 

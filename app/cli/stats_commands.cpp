@@ -1,0 +1,11 @@
+// Orlith — desktop catalogue of removable media.
+#include "cli_context.h"
+
+namespace orlith::cli {
+
+int cmdStats(CliContext &)
+{
+    return failure(QStringLiteral("not available yet"));
+}
+
+} // namespace orlith::cli

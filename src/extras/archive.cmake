@@ -1,0 +1,1 @@
+# Zip and unzip over libzip, archive and restore (core); their windows (ui).

@@ -1,0 +1,1 @@
+# Statistics and the archive reminder (core); options and statistics windows (ui).

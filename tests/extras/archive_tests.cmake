@@ -1,0 +1,1 @@
+# Zip classes, archive and restore.

@@ -1,0 +1,1 @@
+# Options, archive reminder and statistics.
