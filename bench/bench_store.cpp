@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -23,21 +22,6 @@ using namespace orlith;
 namespace {
 
 constexpr int kRuns = 5;
-
-void shell(const QString &workDir, const QString &script)
-{
-    QProcess p;
-    p.setWorkingDirectory(workDir);
-    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
-    p.waitForFinished(-1);
-}
-
-void report(const char *what, double ours, double baseline, double target)
-{
-    const double ratio = ours / baseline;
-    std::printf("%-34s %9.1f ms   baseline %9.1f ms   ratio %5.2f  (target <= %.1f) %s\n", what,
-                ours, baseline, ratio, target, ratio <= target ? "ok" : "SLOW");
-}
 
 } // namespace
 
@@ -58,11 +42,11 @@ int main(int argc, char *argv[])
         loaded = index.discCount();
     });
     const double head = bench::bestMs(kRuns, [&] {
-        shell(indexStore.path(),
+        bench::shell(indexStore.path(),
               QStringLiteral("find cds -name '*.xml' -print0 | xargs -0 head -q -n 4 > /dev/null"));
     });
     std::printf("index: %d discs\n", loaded);
-    report("index load", load, head, 3.0);
+    bench::report("index load", load, head, 3.0);
 
     QTemporaryDir bigStore;
     std::printf("generating one disc of %d entries...\n", entries);
@@ -76,9 +60,9 @@ int main(int argc, char *argv[])
         rowCount = rows.size();
     });
     const double grep = bench::bestMs(kRuns, [&] {
-        shell(bigStore.path(), QStringLiteral("grep -c '<file_name>' 'cds/Disc 00001.xml' > /dev/null"));
+        bench::shell(bigStore.path(), QStringLiteral("grep -c '<file_name>' 'cds/Disc 00001.xml' > /dev/null"));
     });
     std::printf("rows: %lld\n", static_cast<long long>(rowCount));
-    report("disc file into rows", list, grep, 3.0);
+    bench::report("disc file into rows", list, grep, 3.0);
     return 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QString>
 
 #include <algorithm>
 #include <functional>
@@ -20,5 +21,11 @@ inline double bestMs(int runs, const std::function<void()> &job)
     }
     return best;
 }
+
+// Runs a /bin/sh script in `workDir` and waits for it: the shell baselines.
+void shell(const QString &workDir, const QString &script);
+
+// One result line: our time, the baseline's, their ratio and whether it meets `target`.
+void report(const char *what, double ours, double baseline, double target);
 
 } // namespace orlith::bench

@@ -32,8 +32,12 @@ const Command kCommands[] = {
     {"new-catalog", cmdNewCatalog, "new-catalog NAME          add an empty catalog"},
     {"rename", cmdRename, "rename OLD NEW            rename a disc (its file, picture and notes) or a catalog"},
     {"delete", cmdDelete, "delete NAME [--yes]       delete a disc (asks first unless --yes) or an empty catalog"},
-    {"find", cmdFind, "find TEXT [--disc D | --catalog C]  files whose path holds TEXT"},
-    {"search", cmdSearch, "search [criteria]         files by path, size and date"},
+    {"find", cmdFind, "find TEXT [--disc D | --catalog C]\n"
+                      "                            files whose path holds TEXT, any letter case"},
+    {"search", cmdSearch, "search [--text T] [--at-least KB | --at-most KB] [--before DATE | --after DATE]\n"
+                          "       [--disc D]...      files by path, size and date (all discs when no --disc)\n"
+                          "  find and search also take --save-as NAME --catalog C: the hits become a new\n"
+                          "  disc NAME in catalog C (find then scopes a catalog with --within C)"},
     {"export", cmdExport, "export FORMAT --out FILE DISC...  export discs to csv, text, html, sql or xls"},
     {"archive", cmdArchive, "archive --to DIR [DISC...]  archive disc files to DIR/cds.zip"},
     {"restore", cmdRestore, "restore ZIP [--yes-all | --no-all]  restore disc files from a zip"},

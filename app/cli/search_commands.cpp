@@ -1,16 +1,160 @@
 // Orlith — desktop catalogue of removable media.
+// find (quick-find rules) and search (search-window rules), with saving the hits as a disc.
 #include "cli_context.h"
+
+#include "capture/capture_job.h"
+#include "capture/store_edits.h"
+#include "search/disc_search.h"
+#include "store/date_text.h"
+#include "store/notes_store.h"
 
 namespace orlith::cli {
 
-int cmdFind(CliContext &)
+namespace {
+
+void printRows(const QList<FileRow> &rows)
 {
-    return failure(QStringLiteral("not available yet"));
+    QByteArray text;
+    for (const FileRow &row : rows) {
+        text += rowAsTabbedLine(row).toUtf8();
+        text += '\n';
+        if (text.size() > (1 << 20)) {
+            outBytes(text);
+            text.clear();
+        }
+    }
+    outBytes(text);
 }
 
-int cmdSearch(CliContext &)
+// --save-as NAME with its --catalog: the hits become a disc of their own, under the same
+// checks as the new-disc dialog's "Virtual" mode.
+int saveHits(CliContext &ctx, const QString &name, const QString &catalog,
+             const QList<FileRow> &hits)
 {
-    return failure(QStringLiteral("not available yet"));
+    CatalogueIndex index;
+    index.load(ctx.programFolder());
+    NotesStore notes;
+    StoreEdits edits(ctx.programFolder(), index, notes);
+    const EditResult check = edits.checkNewDisc({name, catalog, QString(), true}, nullptr);
+    if (!check)
+        return failure(QString(check.message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    QList<FileEntry> entries;
+    entries.reserve(hits.size());
+    for (const FileRow &row : hits)
+        entries.append(row.entry());
+    if (StoreResult made = MakeXML(index, ctx.programFolder(), name, catalog, entries); !made)
+        return failure(made.error);
+    err(QStringLiteral("Ready. ") + signPadded(entries.size()) +
+        QStringLiteral(" files save into xml."));
+    return kExitOk;
+}
+
+int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &criteria,
+              const QString &saveAs, const QString &saveCatalog)
+{
+    QStringList skipped;
+    const QList<FileRow> hits = searchDiscs(ctx.programFolder(), discs, criteria, &skipped);
+    for (const QString &disc : std::as_const(skipped))
+        err(QStringLiteral("skipped %1: its disc file cannot be read").arg(disc));
+    printRows(hits);
+    err(foundText(hits.size()));
+    if (!saveAs.isEmpty())
+        return saveHits(ctx, saveAs, saveCatalog, hits);
+    return kExitOk;
+}
+
+bool isSizeNumber(const QString &text)
+{
+    bool ok = false;
+    text.toDouble(&ok);
+    return ok && !text.startsWith(QLatin1Char('-')) && !text.startsWith(QLatin1Char('+'));
+}
+
+} // namespace
+
+int cmdFind(CliContext &ctx)
+{
+    QString disc, catalog, within, saveAs;
+    ctx.takeOption(QStringLiteral("--disc"), disc);
+    const bool hasCatalog = ctx.takeOption(QStringLiteral("--catalog"), catalog);
+    ctx.takeOption(QStringLiteral("--within"), within);
+    const bool save = ctx.takeOption(QStringLiteral("--save-as"), saveAs);
+    if (ctx.missingValue())
+        return usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
+    if (ctx.args().size() != 1)
+        return usageError(QStringLiteral("find takes one text (\"\" finds every file)"));
+    // With --save-as, --catalog names where the new disc goes, and --within scopes the find.
+    const QString scopeCatalog = save ? within : (hasCatalog ? catalog : within);
+    if (save && !hasCatalog)
+        return usageError(QStringLiteral("--save-as needs --catalog CATALOG for the new disc"));
+    if (!disc.isEmpty() && !scopeCatalog.isEmpty())
+        return usageError(QStringLiteral("give either a disc or a catalog, not both"));
+
+    QStringList discs;
+    if (StoreResult r = discsOfScope(ctx.index(), disc, scopeCatalog, discs); !r)
+        return failure(r.error);
+    SearchCriteria criteria;
+    criteria.text = ctx.args().first();
+    return runSearch(ctx, discs, criteria, saveAs, catalog);
+}
+
+int cmdSearch(CliContext &ctx)
+{
+    SearchCriteria criteria;
+    criteria.advanced = true;
+    QString atLeast, atMost, before, after, saveAs, catalog;
+    ctx.takeOption(QStringLiteral("--text"), criteria.text);
+    const bool least = ctx.takeOption(QStringLiteral("--at-least"), atLeast);
+    const bool most = ctx.takeOption(QStringLiteral("--at-most"), atMost);
+    const bool isBefore = ctx.takeOption(QStringLiteral("--before"), before);
+    const bool isAfter = ctx.takeOption(QStringLiteral("--after"), after);
+    const bool save = ctx.takeOption(QStringLiteral("--save-as"), saveAs);
+    const bool hasCatalog = ctx.takeOption(QStringLiteral("--catalog"), catalog);
+    QStringList named;
+    QString disc;
+    while (ctx.takeOption(QStringLiteral("--disc"), disc))
+        named << disc;
+    if (ctx.missingValue())
+        return usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
+    if (!ctx.args().isEmpty())
+        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
+    if (least && most)
+        return usageError(QStringLiteral("give either --at-least or --at-most"));
+    if (isBefore && isAfter)
+        return usageError(QStringLiteral("give either --before or --after"));
+    if (save != hasCatalog)
+        return usageError(QStringLiteral("--save-as NAME and --catalog CATALOG go together"));
+
+    if (least || most) {
+        criteria.sizeOption = least ? SizeOption::AtLeast : SizeOption::AtMost;
+        criteria.sizeText = least ? atLeast : atMost;
+        if (!isSizeNumber(criteria.sizeText))
+            return usageError(
+                QStringLiteral("\"%1\" is not a size in KB").arg(criteria.sizeText));
+    }
+    if (isBefore || isAfter) {
+        criteria.dateOption = isBefore ? DateOption::Before : DateOption::After;
+        criteria.date = parseDate(isBefore ? before : after);
+        if (!criteria.date.isValid())
+            return usageError(QStringLiteral("\"%1\" is not a date (for example %2)")
+                                  .arg(isBefore ? before : after,
+                                       formatDate(QDate::currentDate())));
+    }
+
+    QStringList discs;
+    if (named.isEmpty()) {
+        discs = ctx.index().allDiscs();
+    } else {
+        for (const QString &d : std::as_const(named)) {
+            QStringList one;
+            if (StoreResult r = discsOfScope(ctx.index(), d, QString(), one); !r)
+                return failure(r.error);
+            // A disc named twice is searched once, as the window's list refuses duplicates.
+            if (!discs.contains(one.first()))
+                discs << one.first();
+        }
+    }
+    return runSearch(ctx, discs, criteria, saveAs, catalog);
 }
 
 } // namespace orlith::cli

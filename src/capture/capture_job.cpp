@@ -175,26 +175,33 @@ void CaptureJob::finish()
                    QStringLiteral(" files inserted from CD/DVD.");
     m_sliceEnd = 0;
 
-    const QString &disc = m_request.discName;
-    const qsizetype c = m_index.findCatalog(m_request.catalog);
-    if (c < 0)
-        return fail(QStringLiteral("Cannot add the disc \"%1\": there is no catalog \"%2\"")
-                        .arg(disc, m_request.catalog));
-    if (disc.isEmpty() || m_index.isKeyTaken(disc))
-        return fail(
-            QStringLiteral("Cannot add the disc \"%1\": the name is already in use").arg(disc));
-    // The catalog as the index spells it, so a reload files the disc under the same node.
-    const QString catalog = m_index.catalogs().at(c).name;
-    const StoreResult written =
-        writeDiscFile(discFilePath(m_request.programFolder, disc), catalog, m_walk->entries());
-    if (!written)
-        return fail(written.error);
-    m_index.addDisc(catalog, disc);
+    const StoreResult made = MakeXML(m_index, m_request.programFolder, m_request.discName,
+                                     m_request.catalog, m_walk->entries());
+    if (!made)
+        return fail(made.error);
     m_phase = Phase::Done;
     if (m_request.ejectAfter && m_request.drives) {
         m_request.drives->eject(m_request.drive);
         m_ejected = true;
     }
+}
+
+StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const QString &disc,
+                    const QString &catalog, const QList<FileEntry> &entries)
+{
+    const qsizetype c = index.findCatalog(catalog);
+    if (c < 0)
+        return {QStringLiteral("Cannot add the disc \"%1\": there is no catalog \"%2\"")
+                    .arg(disc, catalog)};
+    if (disc.isEmpty() || index.isKeyTaken(disc))
+        return {QStringLiteral("Cannot add the disc \"%1\": the name is already in use").arg(disc)};
+    // The catalog as the index spells it, so a reload files the disc under the same node.
+    const QString stored = index.catalogs().at(c).name;
+    const StoreResult written = writeDiscFile(discFilePath(programFolder, disc), stored, entries);
+    if (!written)
+        return written;
+    index.addDisc(stored, disc);
+    return {};
 }
 
 StoreResult captureFolder(CaptureJob &job)

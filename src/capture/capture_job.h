@@ -147,4 +147,10 @@ private:
 // to back, the disc file and the index. Returns the job's error when it failed.
 StoreResult captureFolder(CaptureJob &job);
 
+// Writes a new disc file of `entries` under `catalog` and files the disc in the index. Fails,
+// writing nothing, when the catalog is missing or the name is taken. The tree follows the
+// index; the caller adds the node.
+StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const QString &disc,
+                    const QString &catalog, const QList<FileEntry> &entries);
+
 } // namespace orlith

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "disc_file.h"
 #include "store_result.h"
 
 #include <QList>
@@ -19,6 +20,8 @@ struct FileRow
     QString disc;
 
     QString sizeText() const; // kilobytes, "0.00"
+    // The entry a disc file stores for this row (the disc is the file's own).
+    FileEntry entry() const { return {name, path, size, date}; }
 };
 
 // Appends a disc's entries as rows, in file order, by the shared reading rule.

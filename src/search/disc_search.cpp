@@ -1,0 +1,265 @@
+// Orlith — desktop catalogue of removable media.
+#include "disc_search.h"
+
+#include "store/catalogue_index.h"
+#include "store/date_text.h"
+#include "store/disc_file.h"
+#include "store/text_codec.h"
+
+#include <cstring>
+
+namespace orlith {
+
+namespace {
+
+// The search window's needle when its text is empty: every path with a folder part.
+constexpr char kPathSeparator = '/';
+
+inline unsigned char asciiUpper(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
+}
+
+// Whether the upper-case ASCII `needle` occurs in [b, e) without regard to ASCII case.
+bool containsAsciiNoCase(const char *b, const char *e, const QByteArray &needle)
+{
+    const qsizetype n = needle.size();
+    if (e - b < n)
+        return false;
+    const auto *h = reinterpret_cast<const unsigned char *>(b);
+    const auto *last = reinterpret_cast<const unsigned char *>(e) - n;
+    const auto *nd = reinterpret_cast<const unsigned char *>(needle.constData());
+    const unsigned char first = nd[0];
+    for (; h <= last; ++h) {
+        if (asciiUpper(*h) != first)
+            continue;
+        qsizetype i = 1;
+        while (i < n && asciiUpper(h[i]) == nd[i])
+            ++i;
+        if (i == n)
+            return true;
+    }
+    return false;
+}
+
+bool isAscii(const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+double sizeBoxValue(const QString &text)
+{
+    qsizetype end = 0;
+    bool point = false;
+    while (end < text.size()) {
+        const QChar c = text.at(end);
+        if (c == QLatin1Char('.') && !point)
+            point = true;
+        else if (!c.isDigit() || c.unicode() >= 0x80)
+            break;
+        ++end;
+    }
+    bool ok = false;
+    const double value = text.left(end).toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+DiscSearch::DiscSearch(const SearchCriteria &criteria)
+    : m_sizeOption(criteria.sizeOption),
+      m_sizeBoxEmpty(criteria.sizeText.isEmpty()),
+      m_bound(sizeBoxValue(criteria.sizeText)),
+      m_dateOption(criteria.dateOption),
+      m_date(criteria.date)
+{
+    m_needle = criteria.text.toUpper();
+    if (criteria.advanced && m_needle.isEmpty())
+        m_needle = QString(QLatin1Char(kPathSeparator));
+    m_needleAscii = isAscii(m_needle);
+    if (m_needleAscii)
+        m_asciiNeedle = m_needle.toLatin1();
+}
+
+bool DiscSearch::pathMatches(QByteArrayView path) const
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(path.data());
+    // The common case: an ASCII needle and a path whose first two characters are ASCII,
+    // compared as bytes. Other bytes of the path cannot match an ASCII letter in either
+    // encoding a disc file may use.
+    if (m_needleAscii && path.size() >= 2 && p[0] < 0x80 && p[1] < 0x80) {
+        if (m_asciiNeedle.isEmpty())
+            return path.size() >= 3;
+        return containsAsciiNoCase(path.data() + 2, path.data() + path.size(), m_asciiNeedle);
+    }
+    const QString text = decodeSingleByte(path.data(), path.size());
+    if (m_needle.isEmpty())
+        return text.size() >= 3;
+    return text.size() >= 3 && text.indexOf(m_needle, 2, Qt::CaseInsensitive) >= 0;
+}
+
+bool DiscSearch::sizeOk(qint64 bytes) const
+{
+    if (m_sizeOption == SizeOption::NotSure)
+        return true;
+    if (m_sizeBoxEmpty)
+        return false;
+    // Compared as the list shows it: kilobytes rounded to two decimals.
+    const double kb = kilobytesText(bytes).toDouble();
+    return m_sizeOption == SizeOption::AtLeast ? kb > m_bound : kb < m_bound;
+}
+
+bool DiscSearch::dateOk(QByteArrayView dateText) const
+{
+    if (m_dateOption == DateOption::NotSure)
+        return true;
+    const QDate day = parseDate(decodeSingleByte(dateText.data(), dateText.size()));
+    if (!day.isValid() || !m_date.isValid())
+        return false;
+    const qint64 days = day.daysTo(m_date);
+    return m_dateOption == DateOption::Before ? days > 0 : days < 0;
+}
+
+void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &hits) const
+{
+    // Current fields: kept from entry to entry, as the file lists them.
+    QByteArray name;
+    QByteArray path;
+    qint64 size = 0;
+    bool pathOk = false;
+    bool sizePasses = m_sizeOption == SizeOption::NotSure;
+    DiscLine line;
+    while (reader.nextLine(line)) {
+        switch (line.tag) {
+        case DiscTag::Name:
+            name.resize(line.size);
+            std::memcpy(name.data(), line.value, size_t(line.size));
+            break;
+        case DiscTag::Path:
+            path.resize(line.size);
+            std::memcpy(path.data(), line.value, size_t(line.size));
+            pathOk = pathMatches(line.bytes());
+            break;
+        case DiscTag::Size:
+            size = parseSizeValue(line.bytes());
+            sizePasses = sizeOk(size);
+            break;
+        case DiscTag::Date:
+            if (pathOk && sizePasses && dateOk(line.bytes())) {
+                hits.append({decodeSingleByte(name.constData(), name.size()),
+                             decodeSingleByte(path.constData(), path.size()), size,
+                             line.text(), disc});
+            }
+            break;
+        }
+    }
+}
+
+void DiscSearch::searchBytes(QByteArrayView bytes, const QString &disc,
+                             QList<FileRow> &hits) const
+{
+    DiscReader reader(bytes);
+    scan(reader, disc, hits);
+}
+
+StoreResult DiscSearch::searchDisc(const QString &programFolder, const QString &disc,
+                                   QList<FileRow> &hits) const
+{
+    DiscReader reader;
+    if (StoreResult opened = reader.open(discFilePath(programFolder, disc)); !opened)
+        return opened;
+    scan(reader, disc, hits);
+    return {reader.error()};
+}
+
+StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
+                         const QString &catalog, QStringList &discs)
+{
+    discs.clear();
+    if (!disc.isEmpty()) {
+        const QString key = index.discKey(disc);
+        if (key.isEmpty())
+            return {QStringLiteral("There is no disc \"%1\".").arg(disc)};
+        discs << key;
+        return {};
+    }
+    if (!catalog.isEmpty()) {
+        const qsizetype c = index.findCatalog(catalog);
+        if (c < 0)
+            return {QStringLiteral("There is no catalog \"%1\".").arg(catalog)};
+        discs = index.catalogs().at(c).discs;
+        return {};
+    }
+    discs = index.allDiscs();
+    return {};
+}
+
+QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &discs,
+                           const SearchCriteria &criteria, QStringList *skipped)
+{
+    const DiscSearch search(criteria);
+    QList<FileRow> hits;
+    for (const QString &disc : discs) {
+        if (!search.searchDisc(programFolder, disc, hits) && skipped)
+            skipped->append(disc);
+    }
+    return hits;
+}
+
+QString signPaddedNumber(double value)
+{
+    QString digits = QString::number(value, 'f', 6);
+    if (digits.contains(QLatin1Char('.'))) {
+        while (digits.endsWith(QLatin1Char('0')))
+            digits.chop(1);
+        if (digits.endsWith(QLatin1Char('.')))
+            digits.chop(1);
+    }
+    return value < 0 ? digits : QLatin1Char(' ') + digits;
+}
+
+QString describeSearch(const SearchCriteria &criteria)
+{
+    QString text = QStringLiteral("Searching for ");
+    if (!criteria.text.isEmpty())
+        text += QStringLiteral("name that contain string \"") + criteria.text +
+                QStringLiteral("\", ");
+    else
+        text += QStringLiteral("all files ");
+
+    const double bound = sizeBoxValue(criteria.sizeText);
+    if (criteria.sizeOption == SizeOption::AtLeast && !criteria.sizeText.isEmpty())
+        text += QStringLiteral("that have at least") + signPaddedNumber(bound) +
+                QStringLiteral(" KB, ");
+    else if (criteria.sizeOption != SizeOption::AtMost)
+        text += QStringLiteral("having arbitrarily file size ");
+    else
+        text += QStringLiteral("that have under") + signPaddedNumber(bound) +
+                QStringLiteral(" KB, ");
+
+    switch (criteria.dateOption) {
+    case DateOption::Before:
+        text += QStringLiteral("and has been created before ") + formatDate(criteria.date) +
+                QStringLiteral(". ");
+        break;
+    case DateOption::After:
+        text += QStringLiteral("and has been created after ") + formatDate(criteria.date) +
+                QStringLiteral(". ");
+        break;
+    case DateOption::NotSure:
+        text += QStringLiteral("and arbitrarily date.");
+        break;
+    }
+    return text;
+}
+
+QString foundText(qsizetype count)
+{
+    return QStringLiteral("Found ") + signPadded(count) + QStringLiteral(" files.");
+}
+
+} // namespace orlith
