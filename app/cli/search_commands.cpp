@@ -8,9 +8,18 @@
 #include "store/date_text.h"
 #include "store/notes_store.h"
 
+#include <cstdio>
+
 namespace orlith::cli {
 
 namespace {
+
+// The window's status text, as the last line on standard error.
+void status(const QString &text)
+{
+    const QByteArray line = text.toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+}
 
 void printRows(const QList<FileRow> &rows)
 {
@@ -44,7 +53,7 @@ int saveHits(CliContext &ctx, const QString &name, const QString &catalog,
         entries.append(row.entry());
     if (StoreResult made = MakeXML(index, ctx.programFolder(), name, catalog, entries); !made)
         return failure(made.error);
-    err(QStringLiteral("Ready. ") + signPadded(entries.size()) +
+    status(QStringLiteral("Ready. ") + signPadded(entries.size()) +
         QStringLiteral(" files save into xml."));
     return kExitOk;
 }
@@ -57,7 +66,7 @@ int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &c
     for (const QString &disc : std::as_const(skipped))
         err(QStringLiteral("skipped %1: its disc file cannot be read").arg(disc));
     printRows(hits);
-    err(foundText(hits.size()));
+    status(foundText(hits.size()));
     if (!saveAs.isEmpty())
         return saveHits(ctx, saveAs, saveCatalog, hits);
     return kExitOk;

@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -135,6 +136,39 @@ QStringList CatalogTree::catalogsInOrder() const
             out << root->child(i)->text(0);
     }
     return out;
+}
+
+QStringList CatalogTree::discsInOrder() const
+{
+    QStringList out;
+    for (const QString &catalog : catalogsInOrder())
+        out += discsOf(catalog);
+    return out;
+}
+
+QStringList CatalogTree::discsOf(const QString &catalog) const
+{
+    QStringList out;
+    QTreeWidgetItem *node = findNode(catalog);
+    if (kindOf(node) != NodeKind::Catalog)
+        return out;
+    for (int i = 0; i < node->childCount(); ++i)
+        out << node->child(i)->text(0);
+    return out;
+}
+
+void CatalogTree::setNodeDragging(bool on)
+{
+    setDragEnabled(on);
+    setDragDropMode(on ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
+}
+
+QMimeData *CatalogTree::mimeData(const QList<QTreeWidgetItem *> &items) const
+{
+    QMimeData *data = QTreeWidget::mimeData(items);
+    if (data && !items.isEmpty())
+        data->setText(items.first()->text(0));
+    return data;
 }
 
 void CatalogTree::expandAllNodes()

@@ -37,6 +37,13 @@ public:
 
     // Catalog names in tree order, as katalog.ini stores them.
     QStringList catalogsInOrder() const;
+    // Disc keys in tree order: every disc, or the discs of one catalog.
+    QStringList discsInOrder() const;
+    QStringList discsOf(const QString &catalog) const;
+
+    // While the search window is open a dragged node offers its text, so it can be dropped
+    // on the window's disc list.
+    void setNodeDragging(bool on);
 
     // Every node, the root included.
     void expandAllNodes();
@@ -49,6 +56,7 @@ signals:
     void enterKeyReleased();
 
 protected:
+    QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
 };

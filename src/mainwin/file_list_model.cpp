@@ -144,20 +144,23 @@ void FileListModel::removeRowsAt(QList<int> rows)
     endResetModel();
 }
 
-void FileListModel::ColorList(const ExtensionTable &table, const QPalette &palette)
+void FileListModel::ColorList(const ExtensionTable &table, const QPalette &palette,
+                              qsizetype from)
 {
-    if (m_rows.isEmpty())
+    from = std::max<qsizetype>(from, 0);
+    if (from >= m_rows.size())
         return;
     // Only eight colour texts exist, so parse each once instead of once per row.
     QHash<QString, QRgb> parsed;
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+    for (qsizetype i = from; i < m_rows.size(); ++i) {
         const QString text = table.ColorForPath(m_rows.at(i).path);
         auto it = parsed.constFind(text);
         if (it == parsed.cend())
             it = parsed.insert(text, colorFromText(text, palette).rgb());
         m_colors[i] = *it;
     }
-    emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::ForegroundRole});
+    emit dataChanged(index(int(from), 0), index(rowCount() - 1, ColumnCount - 1),
+                     {Qt::ForegroundRole});
 }
 
 void FileListModel::sortByHeader(int column)

@@ -46,7 +46,8 @@ public:
 
     // Colours every row by the category of its full path, from the extension table as it
     // stands now; rows keep that colour until coloured again.
-    void ColorList(const ExtensionTable &table, const QPalette &palette);
+    // Rows before `from` keep their colour: a search that appends rows colours only those.
+    void ColorList(const ExtensionTable &table, const QPalette &palette, qsizetype from = 0);
 
     // A header click: flips the sort order (whichever column is clicked), sorts by the
     // column's cell text without regard to case (sizes and dates sort as text), and shows

@@ -114,13 +114,15 @@ void Form1::buildMenus()
             &Form1::clearList);
     connect(item(tools, "mnuAutoSize", QStringLiteral("Auto size")), &QAction::triggered, this,
             &Form1::autoSizeColumns);
-    item(tools, "mnuSaveList", QStringLiteral("Save list..."));
+    connect(item(tools, "mnuSaveList", QStringLiteral("Save list...")), &QAction::triggered, this,
+            &Form1::saveList);
     separator(tools, "mnuRazmak7");
     connect(item(tools, "mnuOptions", QStringLiteral("Options...")), &QAction::triggered, this,
             &Form1::showOptions);
 
     QMenu *advanced = top("mnuAdvanced", QStringLiteral("Advanced"));
-    item(advanced, "mnuSearch", QStringLiteral("Search..."));
+    connect(item(advanced, "mnuSearch", QStringLiteral("Search...")), &QAction::triggered, this,
+            &Form1::showSearch);
     connect(item(advanced, "mnuStatistics", QStringLiteral("Statistics...")), &QAction::triggered,
             this, &Form1::showStatistics);
 
@@ -216,7 +218,9 @@ void Form1::buildToolBar()
     m_find->setMaximumWidth(260);
     m_find->setClearButtonEnabled(true);
     bar->addWidget(m_find);
-    button("cmdFind", QStyle::SP_FileDialogContentsView, QStringLiteral("Search"));
+    connect(button("cmdFind", QStyle::SP_FileDialogContentsView, QStringLiteral("Search")),
+            &QAction::triggered, this, &Form1::findFiles);
+    connect(m_find, &QLineEdit::returnPressed, this, &Form1::findFiles);
 
     auto *spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

@@ -107,6 +107,14 @@ Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
     m_walkTimer->setInterval(0);
     connect(m_walkTimer, &QTimer::timeout, this, &Form1::walkCaptureStep);
 
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setInterval(kTimer2IntervalMs);
+    connect(m_timer2, &QTimer::timeout, this, [this] { findTick(); });
+    m_timer3 = new QTimer(this);
+    m_timer3->setObjectName(QStringLiteral("Timer3"));
+    m_timer3->setInterval(kTimer3IntervalMs);
+    connect(m_timer3, &QTimer::timeout, this, [this] { saveTick(); });
     m_timer4 = new QTimer(this);
     m_timer4->setObjectName(QStringLiteral("Timer4"));
     m_timer4->setSingleShot(true);

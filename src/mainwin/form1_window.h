@@ -5,6 +5,7 @@
 #include "extras/settings_record.h"
 #include "mainwin/ui_services.h"
 #include "store/catalogue_index.h"
+#include "store/disc_file.h"
 #include "store/file_categories.h"
 #include "store/notes_store.h"
 
@@ -40,6 +41,11 @@ class Form1 : public QMainWindow
 public:
     // The start-up reminders run this long after the window is built.
     static constexpr int kTimer4IntervalMs = 1000;
+    // Quick find reads one disc file per Timer2 tick.
+    static constexpr int kTimer2IntervalMs = 500;
+    // Saving the list copies one slice of rows per Timer3 tick.
+    static constexpr int kTimer3IntervalMs = 1000;
+    static constexpr qsizetype kSaveSliceSize = 500;
     // Layout lengths, in twips (1/1440 inch), converted at the screen's resolution.
     static constexpr int kDetailsExpandedTwips = 3000;
     static constexpr int kDetailsCollapsedTwips = 225;
@@ -105,6 +111,25 @@ public:
     void removeSelectedItems();
     void clearList();
     void autoSizeColumns();
+
+    // Quick find (form1_find.cpp): scope from the tree's selected node, one disc per Timer2
+    // tick. findTick() is the tick; it returns true when the search has finished.
+    void findFiles();
+    bool findTick();
+    // Searches one disc file ("<disc>.xml") and appends its hits to the list.
+    void PretraziXML(const QString &discFileName);
+    bool findRunning() const;
+    const QStringList &lstCD() const { return m_findDiscs; }
+
+    // Save list as a disc (form1_find.cpp): the new-disc dialog in "Virtual" mode, then one
+    // slice of rows per Timer3 tick, then MakeXML. saveTick() returns true when done.
+    void saveList();
+    bool saveTick();
+    bool saveRunning() const;
+
+    // The advanced search window (modeless, one at a time).
+    void showSearch();
+    QWidget *searchWindow() const;
 
     // Export wizards (form1_export.cpp), modal, one per format.
     void exportSql();
@@ -182,6 +207,20 @@ private:
     std::unique_ptr<CaptureJob> m_capture;
     QPointer<frmInportProgres> m_progress;
     std::function<void()> m_startupReminder;
+
+    // Quick find: lstCD and findIndex.
+    QTimer *m_timer2 = nullptr;
+    QStringList m_findDiscs;
+    qsizetype m_findIndex = 0;
+    // Save list: the rows being copied and the slice state.
+    QTimer *m_timer3 = nullptr;
+    QList<FileEntry> m_saveEntries;
+    qsizetype m_saveCount = 0;
+    qsizetype m_captureSliceEnd = 0;
+    qsizetype m_captureNext = 0;
+    QString m_saveDisc;
+    QString m_saveCatalog;
+    QPointer<QWidget> m_searchWindow;
 
     int m_splitterLeft = 0;
     bool m_detailsExpanded = true;

@@ -10,6 +10,7 @@
 #include "store/program_folder.h"
 #include "support/recording_services.h"
 
+#include "support/dialogs.h"
 #include "support/test_files.h"
 
 #include <QAction>
@@ -24,23 +25,10 @@
 #include <functional>
 
 using namespace orlith;
+using orlith::test::onNextDialog;
 using orlith::test::readAll;
 
 namespace {
-
-// Runs `step` on the next modal dialog of type T once it is shown.
-template <typename T>
-void onNextDialog(std::function<void(T *)> step)
-{
-    QTimer::singleShot(0, [step] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *d = qobject_cast<T *>(w); d && d->isVisible()) {
-                step(d);
-                return;
-            }
-        }
-    });
-}
 
 void touch(const QString &path, const QByteArray &bytes = "x")
 {

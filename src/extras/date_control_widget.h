@@ -1,0 +1,112 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QVariant>
+#include <QWidget>
+
+#include <array>
+#include <utility>
+
+class QLineEdit;
+
+namespace orlith {
+
+class DateControl;
+
+// The rules of DateControl without widgets: what a key does to a box's text and what
+// leaving a box corrects. Texts go in and out so the same rules serve the boxes and tests.
+class DateRules
+{
+public:
+    explicit DateRules(QDate today);
+
+    // Days of `month` (0 for an index outside 1 to 12); February as the last year check set.
+    int monthLength(int month) const;
+    // February gets 29 days when `year` is divisible by 4.
+    void setYearForFebruary(int year);
+
+    // A key typed into a box: the box's new text. A key that is not a digit leaves it.
+    QString dayKey(const QString &dayText, QChar key, int month) const;
+    QString monthKey(const QString &monthText, QChar key) const;
+    QString yearKey(const QString &yearText, QChar key) const;
+
+    QDate today() const { return m_today; }
+
+private:
+    QDate m_today;
+    std::array<int, 13> m_days;
+};
+
+// Day, month and year boxes on one background box ("      .     ."), for entering a date.
+// Keys keep each part plausible while typing; leaving a part corrects it. Object names:
+// Text1 (background), Text2 (day), Text3 (month), Text4 (year).
+class DateControl : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit DateControl(QWidget *parent = nullptr, QDate today = QDate::currentDate());
+
+    int DayVal() const { return m_day; }
+    int MonthVal() const { return m_month; }
+    int YearVal() const { return m_year; }
+    void setDayVal(int day);
+    void setMonthVal(int month);
+    void setYearVal(int year);
+    // Day, month and year as a date; invalid when they form none (31 April).
+    QDate DateVal() const;
+    void setDateVal(QDate date);
+
+    bool Enable() const { return m_enabled; }
+    void setEnable(bool on);
+    int BorderStyle() const { return m_borderStyle; }
+    void setBorderStyle(int style);
+    // 32-bit colour values: red in the low byte; a set top bit names a system colour.
+    quint32 BackColor() const { return m_backColor; }
+    void setBackColor(quint32 color);
+    quint32 ForeColor() const { return m_foreColor; }
+    void setForeColor(quint32 color);
+
+    // The stored property set, in its order; "Enable" only when false.
+    QList<std::pair<QString, QVariant>> writeProperties() const;
+    // Missing keys keep their values; "Enable" is stored, not applied.
+    void readProperties(const QVariantMap &properties);
+
+    QLineEdit *dayBox() const { return m_dayBox; }
+    QLineEdit *monthBox() const { return m_monthBox; }
+    QLineEdit *yearBox() const { return m_yearBox; }
+
+    // The checks run when the user leaves a box.
+    void leaveDay();
+    void leaveMonth();
+    void leaveYear();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void typeKey(QLineEdit *box, QChar key);
+    void showValue(QLineEdit *box, int value);
+    void applyColors();
+    void placeBoxes();
+    int boxValue(const QLineEdit *box) const;
+
+    DateRules m_rules;
+    QLineEdit *m_background;
+    QLineEdit *m_dayBox;
+    QLineEdit *m_monthBox;
+    QLineEdit *m_yearBox;
+    int m_day;
+    int m_month;
+    int m_year;
+    bool m_enabled = true;
+    int m_borderStyle = 1;
+    quint32 m_backColor = 0;
+    quint32 m_foreColor = 0;
+    double m_pixelsPerTwip = 1.0 / 15.0;
+};
+
+} // namespace orlith

@@ -1,0 +1,249 @@
+// Orlith — desktop catalogue of removable media.
+#include "search/disc_search.h"
+#include "store/catalogue_index.h"
+
+#include "search_fixtures.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+
+namespace {
+
+QStringList paths(const QList<FileRow> &rows)
+{
+    QStringList out;
+    for (const FileRow &r : rows)
+        out << r.path;
+    return out;
+}
+
+QList<FileRow> searchStore(const QString &root, const SearchCriteria &c)
+{
+    CatalogueIndex index;
+    index.load(root);
+    return searchDiscs(root, index.allDiscs(), c);
+}
+
+SearchCriteria quick(const QString &text)
+{
+    SearchCriteria c;
+    c.text = text;
+    return c;
+}
+
+SearchCriteria sized(SizeOption option, const QString &box)
+{
+    SearchCriteria c;
+    c.advanced = true;
+    c.sizeOption = option;
+    c.sizeText = box;
+    return c;
+}
+
+SearchCriteria dated(DateOption option, QDate date)
+{
+    SearchCriteria c;
+    c.advanced = true;
+    c.dateOption = option;
+    c.date = date;
+    return c;
+}
+
+struct Cli
+{
+    int code;
+    QByteArray out;
+    QByteArray err;
+};
+
+Cli cli(const QString &root, const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(ORLITH_CLI), QStringList{QStringLiteral("--data-dir"), root} + args);
+    p.waitForFinished(30000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+} // namespace
+
+class TestDiscSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_store = std::make_unique<QTemporaryDir>();
+        test::makeSearchStore(m_store->path());
+    }
+
+    void pathMatchingRules()
+    {
+        const QString root = m_store->path();
+        // An empty quick-find text lists everything of three characters or more; "/x" is two.
+        QCOMPARE(searchStore(root, quick(QString())).size(), 6);
+        // Matching starts at the third character, without regard to case.
+        QCOMPARE(paths(searchStore(root, quick(QStringLiteral("/m")))), QStringList());
+        QCOMPARE(paths(searchStore(root, quick(QStringLiteral("rock/")))),
+                 (QStringList{QStringLiteral("/media/cd/Rock/song.MP3"),
+                              QStringLiteral("/media/cd/ROCK/rock.flac")}));
+        QCOMPARE(paths(searchStore(root, quick(QStringLiteral("концерт")))),
+                 QStringList{QStringLiteral("/media/cd/Концерт.ogg")});
+        // The search window's empty text looks for a folder separator.
+        SearchCriteria all;
+        all.advanced = true;
+        QCOMPARE(searchStore(root, all).size(), 6);
+        const DiscSearch d(quick(QStringLiteral("D:")));
+        QVERIFY(!d.pathMatches("D:\\data\\file"));
+        QVERIFY(d.pathMatches("x:\\D:\\file"));
+    }
+
+    void missingFieldsCarryOverAndRowsKeepBytes()
+    {
+        const QByteArray bytes = QByteArray(kXmlDeclaration) +
+            "\r\n\r\n<cd-dvd>\r\n<catalog>Music</catalog>\r\n"
+            "<file_info>\r\n    <file_name>one</file_name>\r\n    <file_path>/a/one.mp3</file_path>\r\n"
+            "    <file_size>+2048</file_size>\r\n    <file_date>d1</file_date>\r\n</file_info>\r\n"
+            // No name and no size: both come from the entry before.
+            "<file_info>\r\n<file_path>/a/two.mp3</file_path>\r\n<file_date>d2</file_date>\r\n"
+            "</file_info>\r\n"
+            // Tab-indented lines are not field lines; no date line: no entry.
+            "<file_info>\r\n\t<file_path>/a/three.mp3</file_path>\r\n</file_info>\r\n</cd-dvd>\r\n";
+        QList<FileRow> rows;
+        DiscSearch(quick(QStringLiteral("MP3"))).searchBytes(bytes, QStringLiteral("D"), rows);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[1].name, QStringLiteral("one"));
+        QCOMPARE(rows[1].path, QStringLiteral("/a/two.mp3"));
+        QCOMPARE(rows[1].size, qint64(2048));
+        QCOMPARE(rows[1].sizeText(), QStringLiteral("2.00"));
+        QCOMPARE(rows[1].disc, QStringLiteral("D"));
+    }
+
+    void sizeBoundsAreStrict()
+    {
+        const QString root = m_store->path();
+        // An empty size box finds nothing with either bound.
+        QVERIFY(searchStore(root, sized(SizeOption::AtLeast, QString())).isEmpty());
+        QVERIFY(searchStore(root, sized(SizeOption::AtMost, QString())).isEmpty());
+        // At least 0: 5 bytes show 0.00 KB and stay out, 6 bytes show 0.01 KB and pass.
+        const QStringList atLeastZero = paths(searchStore(root, sized(SizeOption::AtLeast, "0")));
+        QVERIFY(!atLeastZero.contains(QStringLiteral("/media/cd/Rock/song.MP3")));
+        QVERIFY(atLeastZero.contains(QStringLiteral("/media/cd/tiny.txt")));
+        // Exactly 100 KB passes neither bound of 100.
+        const QString big = QStringLiteral("/media/cd/big.iso");
+        QVERIFY(!paths(searchStore(root, sized(SizeOption::AtLeast, "100"))).contains(big));
+        QVERIFY(!paths(searchStore(root, sized(SizeOption::AtMost, "100"))).contains(big));
+        QVERIFY(paths(searchStore(root, sized(SizeOption::AtLeast, "99.5"))).contains(big));
+        QCOMPARE(sizeBoxValue(QStringLiteral("12.5kb")), 12.5);
+        QCOMPARE(sizeBoxValue(QStringLiteral("abc")), 0.0);
+    }
+
+    void dateBoundsAreStrict()
+    {
+        const QString root = m_store->path();
+        const QDate day(2004, 3, 15);
+        // "/x" has no folder part, so the window's empty text leaves it out.
+        QCOMPARE(paths(searchStore(root, dated(DateOption::Before, day))).size(), 3);
+        QCOMPARE(paths(searchStore(root, dated(DateOption::After, day))),
+                 (QStringList{QStringLiteral("/media/cd/big.iso"),
+                              QStringLiteral("/media/cd/Концерт.ogg")}));
+        // The dated day itself passes neither test; an unreadable date passes none.
+        QList<FileRow> rows;
+        const QByteArray bytes = "<file_path>/a/b.txt</file_path>\n<file_date>someday</file_date>\n";
+        DiscSearch(dated(DateOption::Before, day)).searchBytes(bytes, QStringLiteral("D"), rows);
+        DiscSearch(dated(DateOption::After, day)).searchBytes(bytes, QStringLiteral("D"), rows);
+        QVERIFY(rows.isEmpty());
+    }
+
+    void describingSentence()
+    {
+        SearchCriteria c = sized(SizeOption::AtLeast, QStringLiteral("100"));
+        c.text = QStringLiteral("abc");
+        c.dateOption = DateOption::After;
+        c.date = QDate(2004, 3, 14);
+        QCOMPARE(describeSearch(c),
+                 QStringLiteral("Searching for name that contain string \"abc\", that have at "
+                                "least 100 KB, and has been created after ") +
+                     formatDate(c.date) + QStringLiteral(". "));
+        QCOMPARE(describeSearch(sized(SizeOption::NotSure, QString())),
+                 QStringLiteral("Searching for all files having arbitrarily file size and "
+                                "arbitrarily date."));
+        // "at least" without a number reads as no size; "at most" without one as under 0.
+        QCOMPARE(describeSearch(sized(SizeOption::AtLeast, QString())),
+                 describeSearch(sized(SizeOption::NotSure, QString())));
+        QCOMPARE(describeSearch(sized(SizeOption::AtMost, QStringLiteral("1.5"))),
+                 QStringLiteral("Searching for all files that have under 1.5 KB, and "
+                                "arbitrarily date."));
+        QCOMPARE(foundText(7), QStringLiteral("Found  7 files."));
+    }
+
+    void scopesAndMissingDiscFiles()
+    {
+        const QString root = m_store->path();
+        CatalogueIndex index;
+        index.load(root);
+        QStringList discs;
+        QVERIFY(discsOfScope(index, QString(), QStringLiteral("music"), discs));
+        QCOMPARE(discs, (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta")}));
+        QVERIFY(discsOfScope(index, QStringLiteral("gamma"), QString(), discs));
+        QCOMPARE(discs, QStringList{QStringLiteral("Gamma")});
+        QVERIFY(!discsOfScope(index, QStringLiteral("Nope"), QString(), discs));
+        QVERIFY(!discsOfScope(index, QString(), QStringLiteral("Nope"), discs));
+
+        QVERIFY(QFile::remove(discFilePath(root, QStringLiteral("Alpha"))));
+        QStringList skipped;
+        const QList<FileRow> rows =
+            searchDiscs(root, index.allDiscs(), quick(QStringLiteral("rock")), &skipped);
+        QCOMPARE(skipped, QStringList{QStringLiteral("Alpha")});
+        QCOMPARE(paths(rows), QStringList{QStringLiteral("/media/cd/ROCK/rock.flac")});
+    }
+
+    void commandLine()
+    {
+        const QString root = m_store->path();
+        Cli r = cli(root, {QStringLiteral("find"), QStringLiteral("ROCK"),
+                           QStringLiteral("--catalog"), QStringLiteral("Music")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.count('\n'), 2);
+        QVERIFY(r.out.startsWith("song.MP3\t/media/cd/Rock/song.MP3\t0.00\t"));
+        QCOMPARE(r.err, QByteArray("Found  2 files.\n"));
+
+        r = cli(root, {QStringLiteral("search"), QStringLiteral("--at-least"), QStringLiteral("100"),
+                       QStringLiteral("--disc"), QStringLiteral("Alpha"), QStringLiteral("--disc"),
+                       QStringLiteral("Beta"), QStringLiteral("--disc"), QStringLiteral("alpha")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.count('\n'), 2); // Концерт.ogg and rock.flac; Alpha searched once
+        QCOMPARE(r.err, QByteArray("Found  2 files.\n"));
+
+        QCOMPARE(cli(root, {QStringLiteral("search"), QStringLiteral("--at-least"),
+                            QStringLiteral("abc")}).code, 2);
+        QCOMPARE(cli(root, {QStringLiteral("find"), QStringLiteral("x"), QStringLiteral("--disc"),
+                            QStringLiteral("Nope")}).code, 1);
+
+        // Saved hits keep their exact sizes and are filed under the named catalog.
+        r = cli(root, {QStringLiteral("search"), QStringLiteral("--text"), QStringLiteral("rock"),
+                       QStringLiteral("--save-as"), QStringLiteral("Rocks"),
+                       QStringLiteral("--catalog"), QStringLiteral("photos")});
+        QCOMPARE(r.code, 0);
+        QList<FileEntry> saved;
+        QVERIFY(readDiscEntries(discFilePath(root, QStringLiteral("Rocks")), saved));
+        QCOMPARE(saved.size(), 2);
+        QCOMPARE(saved[0].size, qint64(5));
+        QCOMPARE(saved[1].size, qint64(3 * 1024 * 1024));
+        QCOMPARE(readCatalogNameFromFile(discFilePath(root, QStringLiteral("Rocks"))),
+                 QStringLiteral("Photos"));
+        // The name is now taken.
+        QCOMPARE(cli(root, {QStringLiteral("find"), QStringLiteral("a"), QStringLiteral("--save-as"),
+                            QStringLiteral("rocks"), QStringLiteral("--catalog"),
+                            QStringLiteral("Music")}).code, 1);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_store;
+};
+
+QTEST_GUILESS_MAIN(TestDiscSearch)
+#include "tst_disc_search.moc"
