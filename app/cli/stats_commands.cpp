@@ -1,11 +1,31 @@
 // Orlith — desktop catalogue of removable media.
 #include "cli_context.h"
 
+#include "extras/statistics.h"
+#include "store/notes_store.h"
+#include "store/program_folder.h"
+
+#include <QFileInfo>
+
 namespace orlith::cli {
 
-int cmdStats(CliContext &)
+int cmdStats(CliContext &ctx)
 {
-    return failure(QStringLiteral("not available yet"));
+    if (!ctx.args().isEmpty())
+        return usageError(QStringLiteral("stats takes no arguments"));
+    // Only read: a store without notes gets no notes file from counting them.
+    NotesStore notes;
+    const QString notesPath = notesStorePath(ctx.programFolder());
+    if (QFileInfo::exists(notesPath))
+        (void)notes.OpenNotesStore(notesPath);
+    const StoreStatistics stats = computeStatistics(ctx.programFolder(), ctx.index(), notes);
+    for (const StatisticsField &f : statisticsFields(stats))
+        out(f.caption + QLatin1Char(' ') + f.value);
+    if (stats.unreadable.isEmpty())
+        return kExitOk;
+    for (const QString &disc : stats.unreadable)
+        err(QStringLiteral("cannot read the disc file of %1; its files are not counted").arg(disc));
+    return kExitFailed;
 }
 
 } // namespace orlith::cli
