@@ -1,1 +1,2 @@
 # Zip classes, archive and restore.
+orlith_add_test(tst_zip_archive extras/tst_zip_archive.cpp extras/archive_fixtures.h)
