@@ -16,6 +16,7 @@ class TestZipArchive : public QObject
 private slots:
     void optionRecords();
     void archiveIsAStandardZip();
+    void eventsCancelAndEncrypt();
     void zipProgramArchiveRestores();
     void hostileNamesStayInsideCds();
     void brokenArchivesLeaveNoPartialFile();
@@ -98,6 +99,44 @@ void TestZipArchive::archiveIsAStandardZip()
     archiveStoreFiles(zip, store.path(), target.path(), {});
     QVERIFY(!zip.Success());
     QCOMPARE(readAll(archivePathIn(target.path())), before);
+}
+
+void TestZipArchive::eventsCancelAndEncrypt()
+{
+    QTemporaryDir store, target, out;
+    makeDisc(store.path(), QStringLiteral("Music"), QStringLiteral("Čaj"));
+    const QString zipPath = archivePathIn(target.path());
+    cZip zip;
+    connect(&zip, &cZip::Cancel, this, [](const QString &, bool &cancel) { cancel = true; });
+    archiveStoreFiles(zip, store.path(), target.path(), storeFileNames(store.path()));
+    QCOMPARE(zip.result(), int(kZipCancelled));
+    QVERIFY(!QFile::exists(zipPath));
+
+    cZip secret;
+    secret.setEncrypt(true);
+    connect(&secret, &cZip::PasswordRequest, this,
+            [](QString &password, bool &) { password = QStringLiteral("pw"); });
+    archiveStoreFiles(secret, store.path(), target.path(), storeFileNames(store.path()));
+    QVERIFY2(secret.Success(), qPrintable(secret.lastError()));
+    QByteArray names;
+    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zipPath}, &names), 0);
+    QCOMPARE(QString::fromUtf8(names), QStringLiteral("Čaj.xml\n"));
+    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-tqP"), QStringLiteral("pw"), zipPath}), 0);
+
+    cUnzip unzip;
+    unzip.setZipFile(zipPath);
+    unzip.Directory();
+    QVERIFY(unzip.FileEncrypted(1));
+    unzip.setUnzipFolder(out.path());
+    int asked = 0;
+    connect(&unzip, &cUnzip::PasswordRequest, this, [&](QString &password, bool &) {
+        ++asked;
+        password = QStringLiteral("pw");
+    });
+    QVERIFY(!unzip.Unzip());
+    QCOMPARE(asked, 1);
+    QCOMPARE(readAll(out.filePath(QStringLiteral("Čaj.xml"))),
+             readAll(discFilePath(store.path(), QStringLiteral("Čaj"))));
 }
 
 void TestZipArchive::zipProgramArchiveRestores()
