@@ -30,8 +30,8 @@ OverwriteAnswer askOnTerminal(const QString &fileName)
 {
     for (;;) {
         const QByteArray question =
-            "cds/" + fileName.toUtf8()
-            + " already exists. Replace it? [y]es, yes to [a]ll, [n]o, n[o] to all: ";
+            "cds/" + fileName.toUtf8() +
+            " already exists. Replace it? [y]es, yes to [a]ll, [n]o, n[o] to all: ";
         std::fwrite(question.constData(), 1, size_t(question.size()), stderr);
         std::fflush(stderr);
         std::string line;
@@ -79,8 +79,8 @@ int cmdArchive(CliContext &ctx)
     cZip zip;
     archiveStoreFiles(zip, ctx.programFolder(), target, files);
     if (!zip.Success())
-        return failure(QString::fromLatin1(kArchivingFailed) + QLatin1Char(' ')
-                       + oneLine(zip.lastError()));
+        return failure(QString::fromLatin1(kArchivingFailed) + QLatin1Char(' ') +
+                       oneLine(zip.lastError()));
     out(QStringLiteral("%1 files archived to %2").arg(files.size()).arg(zip.ZipFile()));
     return kExitOk;
 }
@@ -114,11 +114,9 @@ int cmdRestore(CliContext &ctx)
                         .arg(row));
         }
     }
-    const RestoreChoice choice =
-        decideRestore(ctx.programFolder(), rows, QList<bool>(rows.size(), true), answer,
-                      [](const QString &fileName, OverwriteAnswer) {
-                          return askOnTerminal(fileName);
-                      });
+    const RestoreChoice choice = decideRestore(
+        ctx.programFolder(), rows, QList<bool>(rows.size(), true), answer,
+        [](const QString &fileName, OverwriteAnswer) { return askOnTerminal(fileName); });
     const RestoreOutcome outcome = restoreFromArchive(ctx.programFolder(), zipPath, choice);
 
     for (const QString &name : outcome.report.written)
@@ -127,7 +125,8 @@ int cmdRestore(CliContext &ctx)
         out(QStringLiteral("kept cds/%1").arg(name));
     for (const QString &name : outcome.report.skipped) {
         if (!name.endsWith(QLatin1Char('/')) && !name.endsWith(QLatin1Char('\\')))
-            err(QStringLiteral("skipped %1: not a plain file name inside the store folder").arg(name));
+            err(QStringLiteral("skipped %1: not a plain file name inside the store folder")
+                    .arg(name));
     }
     if (outcome.result > kZipWarning || !outcome.report.failures.isEmpty())
         return failure(QStringLiteral("cannot restore every file from %1: %2")

@@ -1,6 +1,7 @@
 # Zip and unzip over libzip, archive and restore (core); their windows (ui).
 target_sources(orlith_core PRIVATE
-    extras/zip_archive.h extras/zip_archive.cpp
+    extras/zip_archive.h extras/zip_archive.cpp extras/unzip_archive.cpp
+    extras/zip_glue.h extras/zip_glue.cpp
     extras/archive_job.h extras/archive_job.cpp
 )
 target_sources(orlith_ui PRIVATE

@@ -102,8 +102,8 @@ RestoreChoice decideRestore(const QString &programFolder, const QStringList &row
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QString &row = rows.at(i);
         bool on = i < selected.size() && selected.at(i);
-        const bool asking = answer == OverwriteAnswer::None || answer == OverwriteAnswer::Yes
-                            || answer == OverwriteAnswer::No;
+        const bool asking = answer == OverwriteAnswer::None || answer == OverwriteAnswer::Yes ||
+                            answer == OverwriteAnswer::No;
         if (on && asking && storeFileExists(programFolder, row)) {
             answer = ask(row, answer);
             if (answer == OverwriteAnswer::Yes || answer == OverwriteAnswer::YesAll) {

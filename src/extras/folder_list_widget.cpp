@@ -38,14 +38,15 @@ bool FolderListBox::setPath(const QString &folder)
     int depth = 0;
     for (const QString &p : std::as_const(ancestors)) {
         const QString name = QFileInfo(p).isRoot() ? p : QFileInfo(p).fileName();
-        auto *item = new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name, this);
+        auto *item =
+            new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name, this);
         item->setData(Qt::UserRole, p);
         ++depth;
     }
     setCurrentRow(count() - 1);
     for (const QFileInfo &sub : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        auto *item = new QListWidgetItem(closedIcon,
-                                         QString(depth * 2, QLatin1Char(' ')) + sub.fileName(), this);
+        auto *item = new QListWidgetItem(
+            closedIcon, QString(depth * 2, QLatin1Char(' ')) + sub.fileName(), this);
         item->setData(Qt::UserRole, sub.absoluteFilePath());
     }
     const bool changed = clean != m_path;
@@ -80,7 +81,8 @@ DriveListBox::DriveListBox(FolderListBox *folders, UiServices services, QWidget 
             drives << volume.rootPath();
     }
     setDrives(drives);
-    connect(this, &QComboBox::activated, this, [this](int index) { Drive1Change(itemText(index)); });
+    connect(this, &QComboBox::activated, this,
+            [this](int index) { Drive1Change(itemText(index)); });
 }
 
 void DriveListBox::setDrives(const QStringList &drives)
@@ -97,8 +99,8 @@ void DriveListBox::showDriveOf(const QString &folder)
     int best = -1;
     for (int i = 0; i < count(); ++i) {
         const QString drive = itemText(i);
-        const bool holds = folder == drive || drive == QLatin1String("/")
-                           || folder.startsWith(drive + QLatin1Char('/'));
+        const bool holds = folder == drive || drive == QLatin1String("/") ||
+                           folder.startsWith(drive + QLatin1Char('/'));
         if (holds && (best < 0 || drive.size() > itemText(best).size()))
             best = i;
     }

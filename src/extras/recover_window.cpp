@@ -40,8 +40,8 @@ frmRecover::frmRecover(const QString &programFolder, UiServices services, QWidge
     m_list1 = new QListWidget(m_frame2);
     m_list1->setObjectName(QStringLiteral("List1"));
     m_list1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    auto *label1 = new QLabel(QStringLiteral("Please select files from archive to restore."),
-                              m_frame2);
+    auto *label1 =
+        new QLabel(QStringLiteral("Please select files from archive to restore."), m_frame2);
     label1->setObjectName(QStringLiteral("Label1"));
     auto *entries = new QVBoxLayout(m_frame2);
     entries->addWidget(label1);
@@ -83,8 +83,8 @@ frmRecover::frmRecover(const QString &programFolder, UiServices services, QWidge
 void frmRecover::refreshFiles()
 {
     m_file1->clear();
-    m_file1->addItems(QDir(m_dir->path())
-                          .entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name));
+    m_file1->addItems(
+        QDir(m_dir->path()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name));
 }
 
 bool frmRecover::selectArchive(const QString &fileName)
@@ -133,8 +133,7 @@ void frmRecover::cmdFinishClick()
     }
     OverwriteAnswer answer = answerFromText(m_answer->text());
     const RestoreChoice choice = decideRestore(
-        m_programFolder, rows, selected, answer,
-        [this](const QString &fileName, OverwriteAnswer) {
+        m_programFolder, rows, selected, answer, [this](const QString &fileName, OverwriteAnswer) {
             frmFileExist question(m_answer, this);
             question.setInformation(overwriteQuestion(fileName));
             question.exec();

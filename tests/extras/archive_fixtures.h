@@ -23,8 +23,8 @@ inline void makeDisc(const QString &root, const QString &catalog, const QString 
     QList<FileEntry> entries;
     for (int i = 0; i < files; ++i)
         entries.append({QStringLiteral("f%1-%2.txt").arg(i).arg(variant),
-                         QStringLiteral("/media/%1/f%2.txt").arg(disc).arg(i), qint64(i * 1000 + variant),
-                         QStringLiteral("14.03.2004 22:10:05")});
+                        QStringLiteral("/media/%1/f%2.txt").arg(disc).arg(i),
+                        qint64(i * 1000 + variant), QStringLiteral("14.03.2004 22:10:05")});
     QVERIFY(writeDiscFile(discFilePath(root, disc), catalog, entries).ok());
 }
 

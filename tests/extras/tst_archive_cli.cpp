@@ -19,8 +19,8 @@ private slots:
 private:
     int cli(const QString &store, const QStringList &args, QByteArray *output = nullptr)
     {
-        return run(QStringLiteral(ORLITH_CLI), QStringList{QStringLiteral("--data-dir"), store} + args,
-                   output);
+        return run(QStringLiteral(ORLITH_CLI),
+                   QStringList{QStringLiteral("--data-dir"), store} + args, output);
     }
 };
 

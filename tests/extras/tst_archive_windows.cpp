@@ -27,8 +27,7 @@ namespace {
 
 // Runs `step` on the visible top-level window of type T once the event loop turns (so a
 // modal dialog opened by the next call gets it).
-template <typename T>
-void onNextWindow(std::function<void(T *)> step)
+template <typename T> void onNextWindow(std::function<void(T *)> step)
 {
     QTimer::singleShot(0, [step] {
         for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -107,7 +106,8 @@ void TestArchiveWindows::archiveSteps()
     files->item(0)->setSelected(true);
 
     click(&window, "cmdNext");
-    QVERIFY(!files->isVisible() && !window.findChild<QWidget *>(QStringLiteral("Label1"))->isVisible());
+    QVERIFY(!files->isVisible() &&
+            !window.findChild<QWidget *>(QStringLiteral("Label1"))->isVisible());
     QVERIFY(window.findChild<QWidget *>(QStringLiteral("Dir1"))->isVisible());
     QVERIFY(window.findChild<QPushButton *>(QStringLiteral("cmdFinish"))->isDefault());
 
@@ -182,8 +182,9 @@ void TestArchiveWindows::recoverAsksPerExistingFile()
     onNextWindow<frmFileExist>(answer);
     click(&window, "cmdFinish");
     QCOMPARE(questions,
-             QStringList({QStringLiteral("File Jazz.xml already exists.\n Do you want to replace it?"),
-                          QStringLiteral("File Noir.xml already exists.\n Do you want to replace it?")}));
+             QStringList(
+                 {QStringLiteral("File Jazz.xml already exists.\n Do you want to replace it?"),
+                  QStringLiteral("File Noir.xml already exists.\n Do you want to replace it?")}));
     QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("txtFileExist"))->text(),
              QStringLiteral("Yes"));
     const QMap<QString, QByteArray> now = storeFiles(m_store->path());

@@ -79,7 +79,8 @@ void TestZipArchive::archiveIsAStandardZip()
                  &listing),
              0);
     QCOMPARE(listing, QByteArray("Jazz.xml\nRock 1.xml\n"));
-    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-tq"), archivePathIn(target.path())}), 0);
+    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-tq"), archivePathIn(target.path())}),
+             0);
 
     // A second run updates the archive: new entries join, the old ones stay.
     archiveStoreFiles(zip, store.path(), target.path(), {QStringLiteral("Backup.xml")});
@@ -121,7 +122,8 @@ void TestZipArchive::eventsCancelAndEncrypt()
     QByteArray names;
     QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zipPath}, &names), 0);
     QCOMPARE(QString::fromUtf8(names), QStringLiteral("Čaj.xml\n"));
-    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-tqP"), QStringLiteral("pw"), zipPath}), 0);
+    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-tqP"), QStringLiteral("pw"), zipPath}),
+             0);
 
     cUnzip unzip;
     unzip.setZipFile(zipPath);
@@ -158,13 +160,13 @@ void TestZipArchive::zipProgramArchiveRestores()
     const QStringList rows = archiveRowNames(zipPath);
     QCOMPARE(rows, QStringList({QStringLiteral("Top.xml"), QStringLiteral("Inner.xml")}));
     QVERIFY(ensureStoreFolders(store.path()).ok());
-    const RestoreOutcome outcome =
-        restoreFromArchive(store.path(), zipPath, {{true, true}, {}});
+    const RestoreOutcome outcome = restoreFromArchive(store.path(), zipPath, {{true, true}, {}});
     QCOMPARE(outcome.result, int(kZipOk));
     const QMap<QString, QByteArray> files = storeFiles(store.path());
     QCOMPARE(files.keys(), QStringList({QStringLiteral("Inner.xml"), QStringLiteral("Top.xml")}));
     QCOMPARE(files.value(QStringLiteral("Inner.xml")), QByteArray("<cd-dvd>\r\n"));
-    QCOMPARE(files.value(QStringLiteral("Top.xml")), readAll(work.filePath(QStringLiteral("Top.xml"))));
+    QCOMPARE(files.value(QStringLiteral("Top.xml")),
+             readAll(work.filePath(QStringLiteral("Top.xml"))));
 }
 
 void TestZipArchive::hostileNamesStayInsideCds()
@@ -232,8 +234,8 @@ void TestZipArchive::brokenArchivesLeaveNoPartialFile()
             QVERIFY2(it.value() == before.value(it.key()) || it.value() == after.value(it.key()),
                      qPrintable(it.key()));
         const QStringList expected{QStringLiteral("Big.xml"), QStringLiteral("Small.xml")};
-        QVERIFY2(now.contains(QStringLiteral("Big.xml")) && now.size() <= 2
-                     && expected.contains(now.lastKey()),
+        QVERIFY2(now.contains(QStringLiteral("Big.xml")) && now.size() <= 2 &&
+                     expected.contains(now.lastKey()),
                  qPrintable(now.keys().join(QLatin1Char(','))));
         // Put the store back for the next round.
         QFile::remove(discFilePath(store.path(), QStringLiteral("Small")));
@@ -245,9 +247,9 @@ void TestZipArchive::brokenArchivesLeaveNoPartialFile()
 void TestZipArchive::overwriteAnswersDecideWhatChanges_data()
 {
     QTest::addColumn<QList<bool>>("selected");
-    QTest::addColumn<QStringList>("answers");  // one per question, "" = closed
-    QTest::addColumn<QStringList>("asked");    // the rows asked about
-    QTest::addColumn<QString>("changed");      // rows whose file is new or replaced
+    QTest::addColumn<QStringList>("answers"); // one per question, "" = closed
+    QTest::addColumn<QStringList>("asked");   // the rows asked about
+    QTest::addColumn<QString>("changed");     // rows whose file is new or replaced
 
     // Rows A..E; A, B and D exist in the store.
     const QList<bool> all{true, true, true, true, true};
@@ -264,8 +266,7 @@ void TestZipArchive::overwriteAnswersDecideWhatChanges_data()
         << QList<bool>{false, true, false, false, false} << QStringList{"YesAll"}
         << QStringList{"B"} << "BCDE";
     QTest::newRow("only a new file chosen")
-        << QList<bool>{false, false, true, false, false} << QStringList{} << QStringList{}
-        << "C";
+        << QList<bool>{false, false, true, false, false} << QStringList{} << QStringList{} << "C";
 }
 
 void TestZipArchive::overwriteAnswersDecideWhatChanges()
