@@ -1,16 +1,137 @@
 // Orlith — desktop catalogue of removable media.
+// Commands that archive disc files into cds.zip and restore them from a zip.
 #include "cli_context.h"
+
+#include "extras/archive_job.h"
+#include "store/disc_file.h"
+#include "store/program_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include <unistd.h>
 
 namespace orlith::cli {
 
-int cmdArchive(CliContext &)
+namespace {
+
+QString oneLine(QString text)
 {
-    return failure(QStringLiteral("not available yet"));
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
-int cmdRestore(CliContext &)
+// Reads answers until one is understood; the end of input answers "No to all", so
+// nothing more is replaced.
+OverwriteAnswer askOnTerminal(const QString &fileName)
 {
-    return failure(QStringLiteral("not available yet"));
+    for (;;) {
+        const QByteArray question =
+            "cds/" + fileName.toUtf8() +
+            " already exists. Replace it? [y]es, yes to [a]ll, [n]o, n[o] to all: ";
+        std::fwrite(question.constData(), 1, size_t(question.size()), stderr);
+        std::fflush(stderr);
+        std::string line;
+        if (!std::getline(std::cin, line))
+            return OverwriteAnswer::NoAll;
+        const QString answer = QString::fromStdString(line).trimmed().toLower();
+        if (answer == QLatin1String("y") || answer == QLatin1String("yes"))
+            return OverwriteAnswer::Yes;
+        if (answer == QLatin1String("a") || answer == QLatin1String("all"))
+            return OverwriteAnswer::YesAll;
+        if (answer == QLatin1String("n") || answer == QLatin1String("no"))
+            return OverwriteAnswer::No;
+        if (answer == QLatin1String("o") || answer == QLatin1String("none"))
+            return OverwriteAnswer::NoAll;
+    }
+}
+
+} // namespace
+
+int cmdArchive(CliContext &ctx)
+{
+    QString target;
+    const bool hasTarget = ctx.takeOption(QStringLiteral("--to"), target);
+    if (ctx.missingValue())
+        return usageError(ctx.missingOption() + QStringLiteral(" needs a folder"));
+    if (!hasTarget)
+        return usageError(QStringLiteral("archive takes --to FOLDER and optionally disc names"));
+    if (!QFileInfo(target).isDir())
+        return failure(QStringLiteral("%1 is not a folder").arg(target));
+
+    QStringList files;
+    if (ctx.args().isEmpty()) {
+        files = storeFileNames(ctx.programFolder());
+        if (files.isEmpty())
+            return failure(QStringLiteral("the store folder holds no files to archive"));
+    }
+    for (const QString &disc : ctx.args()) {
+        const QString key = ctx.index().discKey(disc);
+        const QString name = (key.isEmpty() ? disc : key) + QStringLiteral(".xml");
+        if (!QFileInfo(discFilePath(ctx.programFolder(), key.isEmpty() ? disc : key)).isFile())
+            return failure(QStringLiteral("no disc named \"%1\"").arg(disc));
+        files << name;
+    }
+
+    cZip zip;
+    archiveStoreFiles(zip, ctx.programFolder(), target, files);
+    if (!zip.Success())
+        return failure(QString::fromLatin1(kArchivingFailed) + QLatin1Char(' ') +
+                       oneLine(zip.lastError()));
+    out(QStringLiteral("%1 files archived to %2").arg(files.size()).arg(zip.ZipFile()));
+    return kExitOk;
+}
+
+int cmdRestore(CliContext &ctx)
+{
+    const bool yesAll = ctx.takeFlag(QStringLiteral("--yes-all"));
+    const bool noAll = ctx.takeFlag(QStringLiteral("--no-all"));
+    if (yesAll && noAll)
+        return usageError(QStringLiteral("restore takes --yes-all or --no-all, not both"));
+    if (ctx.args().size() != 1)
+        return usageError(QStringLiteral("restore takes one zip file"));
+    const QString zipPath = ctx.args().first();
+    if (!QFileInfo(zipPath).isFile())
+        return failure(QStringLiteral("%1 is not a file").arg(zipPath));
+
+    QString error;
+    const QStringList rows = archiveRowNames(zipPath, &error);
+    if (!error.isEmpty())
+        return failure(oneLine(error));
+
+    OverwriteAnswer answer = yesAll  ? OverwriteAnswer::YesAll
+                             : noAll ? OverwriteAnswer::NoAll
+                                     : OverwriteAnswer::None;
+    if (answer == OverwriteAnswer::None && ::isatty(STDIN_FILENO) != 1) {
+        for (const QString &row : rows) {
+            if (storeFileExists(ctx.programFolder(), row))
+                return usageError(
+                    QStringLiteral("cds/%1 already exists; restore needs --yes-all or --no-all "
+                                   "when there is no terminal to ask")
+                        .arg(row));
+        }
+    }
+    const RestoreChoice choice = decideRestore(
+        ctx.programFolder(), rows, QList<bool>(rows.size(), true), answer,
+        [](const QString &fileName, OverwriteAnswer) { return askOnTerminal(fileName); });
+    const RestoreOutcome outcome = restoreFromArchive(ctx.programFolder(), zipPath, choice);
+
+    for (const QString &name : outcome.report.written)
+        out(QStringLiteral("restored cds/%1").arg(name));
+    for (const QString &name : outcome.report.kept)
+        out(QStringLiteral("kept cds/%1").arg(name));
+    for (const QString &name : outcome.report.skipped) {
+        if (!name.endsWith(QLatin1Char('/')) && !name.endsWith(QLatin1Char('\\')))
+            err(QStringLiteral("skipped %1: not a plain file name inside the store folder")
+                    .arg(name));
+    }
+    if (outcome.result > kZipWarning || !outcome.report.failures.isEmpty())
+        return failure(QStringLiteral("cannot restore every file from %1: %2")
+                           .arg(zipPath, oneLine(outcome.error)));
+    return kExitOk;
 }
 
 } // namespace orlith::cli
