@@ -143,11 +143,33 @@ void DateControl::placeBoxes()
     place(m_dayBox, kDayBox);
     place(m_monthBox, kMonthBox);
     place(m_yearBox, kYearBox);
+    alignPoints();
     // The control always has the background box's size.
     setFixedSize(px(kBackground.width), px(kBackground.height));
     m_dayBox->raise();
     m_monthBox->raise();
     m_yearBox->raise();
+}
+
+void DateControl::alignPoints()
+{
+    // The background's two points sit in the gaps between the boxes whatever the font:
+    // letter spacing sets the distance between them, the left margin the first one's place.
+    auto px = [this](double twips) { return twips * m_pixelsPerTwip; };
+    const double firstGap = (kDayBox.left + kDayBox.width + kMonthBox.left) / 2.0;
+    const double secondGap = (kMonthBox.left + kMonthBox.width + kYearBox.left) / 2.0;
+    QFont font = m_background->font();
+    const QFontMetricsF plain(font);
+    const double space = plain.horizontalAdvance(QLatin1Char(' '));
+    const double point = plain.horizontalAdvance(QLatin1Char('.'));
+    const double spacing = (px(secondGap - firstGap) - 5 * space - point) / 6;
+    font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    m_background->setFont(font);
+    const QFontMetricsF spaced(font);
+    const double before = spaced.horizontalAdvance(QStringLiteral("      ")) + point / 2;
+    // QLineEdit draws its text a few pixels in from the frame.
+    constexpr int kLineEditInset = 3;
+    m_background->setTextMargins(int(std::lround(px(firstGap) - before)) - kLineEditInset, 0, 0, 0);
 }
 
 void DateControl::resizeEvent(QResizeEvent *event)

@@ -92,6 +92,7 @@ private:
     void showValue(QLineEdit *box, int value);
     void applyColors();
     void placeBoxes();
+    void alignPoints();
     int boxValue(const QLineEdit *box) const;
 
     DateRules m_rules;
