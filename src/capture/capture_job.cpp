@@ -42,7 +42,7 @@ QList<FileRow> CaptureJob::rowsOfLastTick() const
     rows.reserve(m_lastCount);
     for (qsizetype i = m_lastFirst; i < m_lastFirst + m_lastCount; ++i) {
         const FileEntry &e = m_walk->entries().at(i);
-        rows.append({e.name, e.path, e.size, e.date, m_request.discName});
+        rows.append(FileRow(e.name, e.path, e.size, e.date, m_request.discName));
     }
     return rows;
 }

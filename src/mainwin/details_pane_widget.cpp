@@ -215,9 +215,9 @@ void DetailsPane::showDisc(const QString &disc)
 void DetailsPane::showFile(const FileRow &row)
 {
     saveNotes();
-    showDiscFacts(row.disc);
-    showFileFacts(row.name, row.sizeText() + QStringLiteral(" Kb"), row.date);
-    showNotes(row.disc);
+    showDiscFacts(row.disc());
+    showFileFacts(row.name(), row.sizeText() + QStringLiteral(" Kb"), row.date());
+    showNotes(row.disc());
 }
 
 void DetailsPane::ClearDiscDetails()

@@ -54,7 +54,7 @@ QStringList selectedPaths(const FileListModel &model, const QItemSelectionModel 
 {
     QStringList paths;
     for (int r : selectedRows(selection))
-        paths.append(model.row(r).path);
+        paths.append(model.row(r).path());
     return paths;
 }
 

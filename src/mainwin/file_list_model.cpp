@@ -153,7 +153,7 @@ void FileListModel::ColorList(const ExtensionTable &table, const QPalette &palet
     // Only eight colour texts exist, so parse each once instead of once per row.
     QHash<QString, QRgb> parsed;
     for (qsizetype i = from; i < m_rows.size(); ++i) {
-        const QString text = table.ColorForPath(m_rows.at(i).path);
+        const QString text = table.ColorForPath(m_rows.at(i).path());
         auto it = parsed.constFind(text);
         if (it == parsed.cend())
             it = parsed.insert(text, colorFromText(text, palette).rgb());
@@ -188,15 +188,15 @@ QString FileListModel::cellText(int row, int column) const
     const FileRow &r = m_rows.at(row);
     switch (column) {
     case NameColumn:
-        return r.name;
+        return r.name();
     case PathColumn:
-        return r.path;
+        return r.path();
     case SizeColumn:
         return r.sizeText();
     case DateColumn:
-        return r.date;
+        return r.date();
     case DiscColumn:
-        return r.disc;
+        return r.disc();
     default:
         return {};
     }

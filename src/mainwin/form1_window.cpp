@@ -463,7 +463,7 @@ void Form1::onListDoubleClicked()
     if (row < 0)
         return;
     switch (doubleClickAction(m_settings.openFileSetting, m_settings.openLocationSetting,
-                              m_listModel->row(row).name)) {
+                              m_listModel->row(row).name())) {
     case DoubleClickAction::OpenFile:
         openSelectedFile();
         break;
@@ -489,7 +489,7 @@ void Form1::openSelectedFile()
         return;
     }
     // A disc that is not in its drive has nothing to open; that is not an error.
-    m_services.desktop->openDocument(m_listModel->row(row).path);
+    m_services.desktop->openDocument(m_listModel->row(row).path());
 }
 
 void Form1::openSelectedLocation()
@@ -500,7 +500,7 @@ void Form1::openSelectedLocation()
                                    QStringLiteral("You must select file from list."));
         return;
     }
-    m_services.desktop->openFolder(folderOfPath(m_listModel->row(row).path));
+    m_services.desktop->openFolder(folderOfPath(m_listModel->row(row).path()));
 }
 
 void Form1::copySelectedFiles()

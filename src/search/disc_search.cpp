@@ -6,7 +6,6 @@
 #include "store/disc_file.h"
 #include "store/text_codec.h"
 
-#include <cstring>
 
 namespace orlith {
 
@@ -136,12 +135,10 @@ void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &h
     while (reader.nextLine(line)) {
         switch (line.tag) {
         case DiscTag::Name:
-            name.resize(line.size);
-            std::memcpy(name.data(), line.value, size_t(line.size));
+            line.copyTo(name);
             break;
         case DiscTag::Path:
-            path.resize(line.size);
-            std::memcpy(path.data(), line.value, size_t(line.size));
+            line.copyTo(path);
             pathOk = pathMatches(line.bytes());
             break;
         case DiscTag::Size:
@@ -150,9 +147,7 @@ void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &h
             break;
         case DiscTag::Date:
             if (pathOk && sizePasses && dateOk(line.bytes())) {
-                hits.append({decodeSingleByte(name.constData(), name.size()),
-                             decodeSingleByte(path.constData(), path.size()), size,
-                             line.text(), disc});
+                hits.append(FileRow::fromBytes(name, path, size, line.bytes(), disc));
             }
             break;
         }

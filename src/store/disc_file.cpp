@@ -284,6 +284,13 @@ bool DiscReader::nextRawLine(const char *&b, const char *&e)
     }
 }
 
+void DiscLine::copyTo(QByteArray &out) const
+{
+    out.resize(size);
+    if (size > 0)
+        std::memcpy(out.data(), value, size_t(size));
+}
+
 bool DiscReader::nextLine(DiscLine &line)
 {
     const char *b;

@@ -51,6 +51,9 @@ struct DiscLine
 
     QString text() const;
     QByteArrayView bytes() const { return {value, size}; }
+    // Copies the value into `out`, reusing its storage: the current fields of a scan are
+    // refreshed every entry without a new allocation.
+    void copyTo(QByteArray &out) const;
 };
 
 // The one reading rule of disc files, over bytes: lines split at LF (a CR before it is

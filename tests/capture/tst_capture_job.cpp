@@ -85,7 +85,7 @@ void TestCaptureJob::discFileIsByteExact()
     QCOMPARE(m_index.catalogs().first().discs, QStringList{u"Disc"_s});
 
     const FileRow row = job.rowsOfLastTick().value(2);
-    QCOMPARE(row.sizeText() + QLatin1Char(' ') + row.disc, u"1.50 Disc"_s);
+    QCOMPARE(row.sizeText() + QLatin1Char(' ') + row.disc(), u"1.50 Disc"_s);
 }
 
 void TestCaptureJob::slicesOf700_data()

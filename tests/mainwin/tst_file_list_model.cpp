@@ -41,7 +41,7 @@ QString names(const FileListModel &model)
 {
     QStringList out;
     for (const FileRow &r : model.rows())
-        out << r.name;
+        out << r.name();
     return out.join(' ');
 }
 
@@ -162,7 +162,7 @@ void TestFileListModel::sorting()
         model.sortByHeader(column);
     QCOMPARE(names(model), expected);
     for (int r = 0; r < model.rowCount(); ++r) // colours move with their rows
-        QCOMPARE(model.rowColor(r), QColor(model.row(r).name.endsWith("mp3") ? 5 : 7, 0, 0));
+        QCOMPARE(model.rowColor(r), QColor(model.row(r).name().endsWith("mp3") ? 5 : 7, 0, 0));
 }
 
 void TestFileListModel::sortMatchesReference()
@@ -181,14 +181,14 @@ void TestFileListModel::sortMatchesReference()
     for (int column : {2, 0, 1, 2, 4}) {
         QHash<QString, int> before;
         for (int r = 0; r < model.rowCount(); ++r)
-            before.insert(model.row(r).path, r);
+            before.insert(model.row(r).path(), r);
         model.sortByHeader(column);
         const int sign = model.sortOrder() == Qt::AscendingOrder ? 1 : -1;
         for (int r = 1; r < model.rowCount(); ++r) {
             const int c = QString::compare(model.cellText(r - 1, column), model.cellText(r, column),
                                            Qt::CaseInsensitive);
-            QVERIFY2(sign * c < 0 || (c == 0 && before.value(model.row(r - 1).path) <
-                                                    before.value(model.row(r).path)),
+            QVERIFY2(sign * c < 0 || (c == 0 && before.value(model.row(r - 1).path()) <
+                                                    before.value(model.row(r).path())),
                      qPrintable(QString("column %1, row %2").arg(column).arg(r)));
         }
     }

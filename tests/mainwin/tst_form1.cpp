@@ -209,7 +209,7 @@ void TestForm1::listCommands()
                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
     QTest::keyClick(&list, Qt::Key_Delete);
     QCOMPARE(form->listModel().rowCount(), 1);
-    QCOMPARE(form->listModel().row(0).name, QStringLiteral("b.mp3"));
+    QCOMPARE(form->listModel().row(0).name(), QStringLiteral("b.mp3"));
     // Only the list changed.
     QCOMPARE(CountFileEntries(m_dir->path(), QStringLiteral("Rock")), QStringLiteral("3"));
 

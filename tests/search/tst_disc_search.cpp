@@ -16,7 +16,7 @@ QStringList paths(const QList<FileRow> &rows)
 {
     QStringList out;
     for (const FileRow &r : rows)
-        out << r.path;
+        out << r.path();
     return out;
 }
 
@@ -115,11 +115,11 @@ private slots:
         QList<FileRow> rows;
         DiscSearch(quick(QStringLiteral("MP3"))).searchBytes(bytes, QStringLiteral("D"), rows);
         QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows[1].name, QStringLiteral("one"));
-        QCOMPARE(rows[1].path, QStringLiteral("/a/two.mp3"));
-        QCOMPARE(rows[1].size, qint64(2048));
+        QCOMPARE(rows[1].name(), QStringLiteral("one"));
+        QCOMPARE(rows[1].path(), QStringLiteral("/a/two.mp3"));
+        QCOMPARE(rows[1].size(), qint64(2048));
         QCOMPARE(rows[1].sizeText(), QStringLiteral("2.00"));
-        QCOMPARE(rows[1].disc, QStringLiteral("D"));
+        QCOMPARE(rows[1].disc(), QStringLiteral("D"));
     }
 
     void sizeBoundsAreStrict()

@@ -238,8 +238,8 @@ private slots:
         QList<FileRow> listed;
         QVERIFY(listDiscFiles(m_store->path(), QStringLiteral("Saved"), listed));
         QCOMPARE(listed.size(), 501);
-        QCOMPARE(listed[500].size, qint64(1500));
-        QCOMPARE(listed[0].disc, QStringLiteral("Saved"));
+        QCOMPARE(listed[500].size(), qint64(1500));
+        QCOMPARE(listed[0].disc(), QStringLiteral("Saved"));
 
         // Cancelling the dialog saves nothing.
         test::onNextDialog<frmNewCD>([](frmNewCD *d) { d->reject(); });
