@@ -119,7 +119,7 @@ public:
     // One margin record numbered `margin` (kLeftMargin ... kBottomMargin), value in inches.
     [[nodiscard]] Status SetMargin(qint32 margin, double marginValue);
 
-    // One COLWIDTH record for 1-based columns firstColumn..lastColumn (1 to 255), width in
+    // One COLWIDTH record for 1-based columns firstColumn..lastColumn (1 to 256), width in
     // characters; 128 characters or more overflow.
     [[nodiscard]] Status SetColumnWidth(qint32 firstColumn, qint32 lastColumn,
                                         qint16 widthValue);
