@@ -24,7 +24,8 @@ namespace orlith {
 // The writer never shows a message; errorString() says what went wrong in words.
 //
 // Rows and columns are 1-based (1 to 65536) and stored less one in a 16-bit word. Rows
-// beyond the 16384 of the format are not refused: lenient readers take them.
+// beyond the format's 16384 are written as asked, but strict readers (xlrd) then refuse the
+// whole sheet: callers that want the file to open everywhere stay within 16384 rows.
 //
 // Text (labels, font names, header, footer, password, formats) is written one byte per
 // character as encodeSingleByte makes it: ISO-8859-1 when every character fits, else the
@@ -109,7 +110,8 @@ public:
     // Writes one cell: an INTEGER, NUMBER or LABEL record by `valueType` (another type
     // writes nothing and answers kOk). Integers round half to even like a 16-bit
     // conversion does and overflow outside -32768..32767; a value that is not a number
-    // gives kTypeMismatch. A text of more than 255 bytes is not written: kOverflow.
+    // gives kTypeMismatch. Readers take the INTEGER word as unsigned, so a negative
+    // integer reads back as 65536 less its size: write negatives as kValueNumber. A text of more than 255 bytes is not written: kOverflow.
     // The attribute bytes are hiddenLocked, cellFormat + cellFontUsed and alignment; each
     // must fit a byte (else kOverflow) and is otherwise written as given.
     [[nodiscard]] Status WriteValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
@@ -124,7 +126,7 @@ public:
     [[nodiscard]] Status SetColumnWidth(qint32 firstColumn, qint32 lastColumn,
                                         qint16 widthValue);
 
-    // One FONT record: height in points (1638 or more overflow), attributes kFontBold ...
+    // One FONT record: height in points (1639 or more overflow), attributes kFontBold ...
     [[nodiscard]] Status SetFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat);
 
     [[nodiscard]] Status SetHeader(const QString &headerText);
@@ -138,10 +140,10 @@ public:
     // FORMATCOUNT and the 24 built-in FORMAT records (CreateFile writes them already).
     [[nodiscard]] Status WriteDefaultFormats();
 
-    // One DEFAULTROWHEIGHT record, height in points (1638 or more overflow).
+    // One DEFAULTROWHEIGHT record, height in points (1639 or more overflow).
     [[nodiscard]] Status SetDefaultRowHeight(qint16 heightValue);
 
-    // One ROW record giving 1-based row `lrow` a height in points (1638 or more overflow).
+    // One ROW record giving 1-based row `lrow` a height in points (1639 or more overflow).
     [[nodiscard]] Status SetRowHeight(qint32 lrow, qint16 heightValue);
 
     // The two bytes of `value`, low byte first.
