@@ -117,8 +117,9 @@ bool appendCountedText(QByteArray &out, const QString &text)
     return true;
 }
 
-// A cell value as a number. An empty value counts as 0; text must read as a number, in
-// the C locale or the user's.
+// A cell value as a number. An empty value counts as 0; text must read as a number with a
+// "." or the user's decimal point. Group separators are refused: "1,500" is 1.5 to some
+// users and 1500 to others.
 bool toNumber(const QVariant &value, double &number)
 {
     if (!value.isValid() || value.isNull()) {
@@ -128,10 +129,13 @@ bool toNumber(const QVariant &value, double &number)
     bool ok = false;
     if (value.typeId() == QMetaType::QString) {
         const QString text = value.toString().trimmed();
-        number = QLocale::c().toDouble(text, &ok);
-        if (!ok)
-            number = QLocale().toDouble(text, &ok);
-        return ok;
+        for (QLocale locale : {QLocale::c(), QLocale()}) {
+            locale.setNumberOptions(QLocale::RejectGroupSeparator);
+            number = locale.toDouble(text, &ok);
+            if (ok)
+                return true;
+        }
+        return false;
     }
     number = value.toDouble(&ok);
     return ok;
