@@ -52,7 +52,8 @@ int main(int argc, char *argv[])
     const double cat = bench::bestMs(kRuns, [&] {
         QProcess p;
         p.setWorkingDirectory(cds);
-        p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("cat -- *.xml > /dev/null")});
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("cat -- *.xml > /dev/null")});
         p.waitForFinished(-1);
     });
     const double ratio = csv / cat;
@@ -60,6 +61,7 @@ int main(int argc, char *argv[])
                 static_cast<long long>(rows), mb, double(QFileInfo(out).size()) / 1e6);
     std::printf("CSV export %8.1f ms  %7.1f MB/s\n", csv, mb / csv * 1e3);
     std::printf("cat        %8.1f ms  %7.1f MB/s\n", cat, mb / cat * 1e3);
-    std::printf("ratio %.2f (target <= %.1f) %s\n", ratio, kTarget, ratio <= kTarget ? "ok" : "SLOW");
+    std::printf("ratio %.2f (target <= %.1f) %s\n", ratio, kTarget,
+                ratio <= kTarget ? "ok" : "SLOW");
     return 0;
 }

@@ -23,8 +23,8 @@ constexpr char kExportUsage[] =
 bool parseFormat(const QString &text, ExportFormat &format)
 {
     static const std::pair<const char *, ExportFormat> formats[] = {
-        {"csv", ExportFormat::Csv},   {"text", ExportFormat::Text}, {"html", ExportFormat::Html},
-        {"sql", ExportFormat::Sql},   {"xls", ExportFormat::Xls},
+        {"csv", ExportFormat::Csv}, {"text", ExportFormat::Text}, {"html", ExportFormat::Html},
+        {"sql", ExportFormat::Sql}, {"xls", ExportFormat::Xls},
     };
     for (const auto &[name, f] : formats) {
         if (text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {

@@ -28,12 +28,13 @@ frmCSV::frmCSV(const QString &programFolder, UiServices services, QWidget *paren
     addDiscPage("frameChoseXML", "Select CD/DVD",
                 "Click on XML file to select it. After that click Next button.");
     QGroupBox *location = addLocationPage(
-        "frameChoseLocation", "Chose location and name for CSV file", "Frame1",
-        "Enter file name", "txtFileName",
+        "frameChoseLocation", "Chose location and name for CSV file", "Frame1", "Enter file name",
+        "txtFileName",
         "First select location for new CSV file then write file name below. After that click "
         "Finish button.",
         QDir::currentPath());
-    m_title = new QCheckBox(QStringLiteral("Use first row in csv file for columns title"), location);
+    m_title =
+        new QCheckBox(QStringLiteral("Use first row in csv file for columns title"), location);
     m_title->setObjectName(QStringLiteral("chkTitle"));
     m_title->setChecked(true);
     location->layout()->addWidget(m_title);

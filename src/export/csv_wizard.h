@@ -13,7 +13,8 @@ class frmCSV final : public ExportWizard
     Q_OBJECT
 
 public:
-    explicit frmCSV(const QString &programFolder, UiServices services = {}, QWidget *parent = nullptr);
+    explicit frmCSV(const QString &programFolder, UiServices services = {},
+                    QWidget *parent = nullptr);
 
 protected:
     ExportOptions options() const override;

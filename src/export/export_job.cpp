@@ -75,8 +75,7 @@ std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOption
 } // namespace
 
 StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
-                        const QStringList &items, const ExportOptions &options,
-                        qsizetype *rowCount)
+                        const QStringList &items, const ExportOptions &options, qsizetype *rowCount)
 {
     if (rowCount)
         *rowCount = 0;
@@ -86,8 +85,8 @@ StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QStri
     writer->head();
     EntryWalk walk;
     for (const QString &item : items) {
-        if (StoreResult r = walk.walk(cdsFolder + QLatin1Char('/') + item, discNameOfItem(item),
-                                      *writer);
+        if (StoreResult r =
+                walk.walk(cdsFolder + QLatin1Char('/') + item, discNameOfItem(item), *writer);
             !r) {
             writer->discard();
             return r;

@@ -58,8 +58,8 @@ StoreResult EntryWalk::walk(const QString &discFilePath, const QString &discName
 
 QStringList discFileItems(const QString &cdsFolder)
 {
-    QStringList files = QDir(cdsFolder).entryList({QStringLiteral("*.xml")},
-                                                  QDir::Files | QDir::Hidden);
+    QStringList files =
+        QDir(cdsFolder).entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden);
     std::sort(files.begin(), files.end(), [](const QString &a, const QString &b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;

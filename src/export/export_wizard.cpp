@@ -170,7 +170,8 @@ bool ExportWizard::isDriveReady(const QString &drive) const
     const QFileInfo info(drive);
     if (!info.isDir() || !info.isReadable() || !info.isExecutable())
         return false;
-    return !m_services.drives->ListDiscDrives().contains(drive) || m_services.drives->HasMedia(drive);
+    return !m_services.drives->ListDiscDrives().contains(drive) ||
+           m_services.drives->HasMedia(drive);
 }
 
 void ExportWizard::changeDrive(const QString &drive)
@@ -192,12 +193,14 @@ void ExportWizard::finishPages()
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     for (qsizetype i = 0; i < m_pages.size(); ++i) {
         const bool last = i + 1 == m_pages.size();
-        auto *button = new QPushButton(last ? QStringLiteral("Finish") : QStringLiteral("Next"), this);
+        auto *button =
+            new QPushButton(last ? QStringLiteral("Finish") : QStringLiteral("Next"), this);
         button->setObjectName(last ? QStringLiteral("cmdFinish")
                                    : QLatin1String(kNextButtonNames[std::min<qsizetype>(i, 2)]));
         button->setVisible(i == 0);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, last ? &ExportWizard::Finish : &ExportWizard::next);
+        connect(button, &QPushButton::clicked, this,
+                last ? &ExportWizard::Finish : &ExportWizard::next);
         m_buttonsLayout->addWidget(button);
         m_buttons.append(button);
     }
@@ -258,8 +261,8 @@ void ExportWizard::Finish()
         return;
     const QString path = exportOutputPath(m_folder, fileName(), m_setup.format);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const StoreResult result = exportDiscs(m_setup.format, path, cdsFolder(m_programFolder),
-                                           selectedItems(), options());
+    const StoreResult result =
+        exportDiscs(m_setup.format, path, cdsFolder(m_programFolder), selectedItems(), options());
     QApplication::restoreOverrideCursor();
     if (!result) {
         showError(result.error);

@@ -51,16 +51,15 @@ public:
     void Finish();
 
 protected:
-    ExportWizard(const QString &programFolder, UiServices services,
-                 const ExportWizardSetup &setup, QWidget *parent);
+    ExportWizard(const QString &programFolder, UiServices services, const ExportWizardSetup &setup,
+                 QWidget *parent);
 
     // Pages are shown in the order they are added; each gets its own layout.
     QGroupBox *addPage(const char *objectName, const char *caption);
     QGroupBox *addDiscPage(const char *objectName, const char *caption, const char *instruction);
-    QGroupBox *addLocationPage(const char *objectName, const char *caption,
-                               const char *frameName, const char *frameCaption,
-                               const char *nameBoxName, const char *instruction,
-                               const QString &startFolder);
+    QGroupBox *addLocationPage(const char *objectName, const char *caption, const char *frameName,
+                               const char *frameCaption, const char *nameBoxName,
+                               const char *instruction, const QString &startFolder);
     // Creates the Next buttons (cmdNext, cmdNext2, ...), cmdFinish and cmdCancel; call
     // once, after the last page.
     void finishPages();

@@ -11,7 +11,8 @@ class frmHTML final : public ExportWizard
     Q_OBJECT
 
 public:
-    explicit frmHTML(const QString &programFolder, UiServices services = {}, QWidget *parent = nullptr);
+    explicit frmHTML(const QString &programFolder, UiServices services = {},
+                     QWidget *parent = nullptr);
 };
 
 } // namespace orlith

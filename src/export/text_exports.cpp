@@ -60,8 +60,8 @@ private:
 
     StoreResult failed() const
     {
-        return StoreResult::failure(QStringLiteral("Cannot write %1:\n%2")
-                                        .arg(m_file.fileName(), m_file.errorString()));
+        return StoreResult::failure(
+            QStringLiteral("Cannot write %1:\n%2").arg(m_file.fileName(), m_file.errorString()));
     }
 
     QSaveFile m_file;
@@ -81,8 +81,8 @@ public:
     {
         if (!m_title)
             return;
-        m_line.ascii(QLatin1StringView(
-            R"("File name";"File path";"File size";"File date";"CD name")"));
+        m_line.ascii(
+            QLatin1StringView(R"("File name";"File path";"File size";"File date";"CD name")"));
         endLine();
     }
 
@@ -247,9 +247,9 @@ public:
             line({o.dialect == SqlDialect::MySql
                       ? QStringLiteral("file_ID int(20) auto_increment primary key,")
                       : QStringLiteral("ID_Auto int IDENTITY(1,1),")});
-            for (const char *column : {"file_name varchar(100),", "file_path varchar(200),",
-                                       "file_size int(20),", "file_date varchar(30),",
-                                       "cd_name varchar(100)", ");", ""})
+            for (const char *column :
+                 {"file_name varchar(100),", "file_path varchar(200),", "file_size int(20),",
+                  "file_date varchar(30),", "cd_name varchar(100)", ");", ""})
                 line({QString::fromLatin1(column)});
         }
     }
@@ -258,8 +258,8 @@ public:
     {
         m_line.ascii(QLatin1StringView(" insert into "));
         m_line.text(m_options.tableName);
-        m_line.ascii(QLatin1StringView(
-            " (file_name, file_path, file_size, file_date, cd_name) values"));
+        m_line.ascii(
+            QLatin1StringView(" (file_name, file_path, file_size, file_date, cd_name) values"));
         endLine();
         m_line.ascii(QLatin1StringView(" ('"));
         m_line.value(row.name, Escape::SingleQuote);

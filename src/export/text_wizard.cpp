@@ -38,9 +38,11 @@ frmText::frmText(const QString &programFolder, UiServices services, QWidget *par
     separators->setObjectName(QStringLiteral("frmDataSeparator"));
     auto *grid = new QGridLayout(separators);
     auto *group = new QButtonGroup(this);
-    const std::pair<const char *, const char *> options[] = {
-        {"optComma", "Comma"}, {"optsemicolon", "Semicolon"}, {"optTab", "Tab"},
-        {"optSpace", "Space"}, {"optOther", "Other"}};
+    const std::pair<const char *, const char *> options[] = {{"optComma", "Comma"},
+                                                             {"optsemicolon", "Semicolon"},
+                                                             {"optTab", "Tab"},
+                                                             {"optSpace", "Space"},
+                                                             {"optOther", "Other"}};
     const char codes[] = {',', ';', '\t', ' '};
     for (int i = 0; i < 5; ++i) {
         auto *option = new QRadioButton(QString::fromLatin1(options[i].second), separators);
@@ -80,13 +82,13 @@ frmText::frmText(const QString &programFolder, UiServices services, QWidget *par
     m_formatPage->layout()->addWidget(qualifiers);
 
     QGroupBox *location = addLocationPage(
-        "frameChoseLocation", "Chose location and name for text file", "Frame1",
-        "Enter file name", "txtFileName",
+        "frameChoseLocation", "Chose location and name for text file", "Frame1", "Enter file name",
+        "txtFileName",
         "First select location for new text file then write file name below. After that "
         "click Finish button.",
         QDir::currentPath());
-    m_title = new QCheckBox(QStringLiteral("Use first row in text file for columns title"),
-                            location);
+    m_title =
+        new QCheckBox(QStringLiteral("Use first row in text file for columns title"), location);
     m_title->setObjectName(QStringLiteral("chkTitle"));
     m_title->setChecked(true);
     location->layout()->addWidget(m_title);

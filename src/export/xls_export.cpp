@@ -16,7 +16,8 @@ struct Column
 };
 
 constexpr Column kColumns[] = {
-    {30, "File name"}, {80, "File Path"}, {20, "File Size (Kb)"}, {25, "File Date"}, {20, "CD name"},
+    {30, "File name"}, {80, "File Path"}, {20, "File Size (Kb)"},
+    {25, "File Date"}, {20, "CD name"},
 };
 
 // A bold, shaded, centred title row and one row of five left-aligned text cells per
@@ -43,8 +44,8 @@ public:
     {
         for (int c = 0; c < 5; ++c)
             (void)m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont1,
-                                     ExcelFile::kAlignCentre | ExcelFile::kShaded, 0, m_row,
-                                     c + 1, QString::fromLatin1(kColumns[c].title));
+                                     ExcelFile::kAlignCentre | ExcelFile::kShaded, 0, m_row, c + 1,
+                                     QString::fromLatin1(kColumns[c].title));
         ++m_row;
     }
 

@@ -11,7 +11,8 @@ class frmExportXLS final : public ExportWizard
     Q_OBJECT
 
 public:
-    explicit frmExportXLS(const QString &programFolder, UiServices services = {}, QWidget *parent = nullptr);
+    explicit frmExportXLS(const QString &programFolder, UiServices services = {},
+                          QWidget *parent = nullptr);
 };
 
 } // namespace orlith

@@ -25,12 +25,15 @@ inline bool makeStore(const QString &root)
 {
     QDir().mkpath(root + QStringLiteral("/cds"));
     const QList<FileEntry> cd1{trickyEntry(),
-                               {QStringLiteral("Дом; «сад».txt"), QStringLiteral("/media/cd/Дом; «сад».txt"),
-                                0, QStringLiteral("01.01.2001 00:00:00")}};
-    const QList<FileEntry> cd2{{QStringLiteral("déjà vu.mp3"), QStringLiteral("/media/cd2/déjà vu.mp3"),
-                                12345, QStringLiteral("02.02.2002 02:02:02")}};
-    return writeDiscFile(root + QStringLiteral("/cds/CD1.xml"), QStringLiteral("Films"), cd1).ok()
-        && writeDiscFile(root + QStringLiteral("/cds/cd2.xml"), QStringLiteral("Music"), cd2).ok();
+                               {QStringLiteral("Дом; «сад».txt"),
+                                QStringLiteral("/media/cd/Дом; «сад».txt"), 0,
+                                QStringLiteral("01.01.2001 00:00:00")}};
+    const QList<FileEntry> cd2{{QStringLiteral("déjà vu.mp3"),
+                                QStringLiteral("/media/cd2/déjà vu.mp3"), 12345,
+                                QStringLiteral("02.02.2002 02:02:02")}};
+    return writeDiscFile(root + QStringLiteral("/cds/CD1.xml"), QStringLiteral("Films"), cd1)
+               .ok() &&
+           writeDiscFile(root + QStringLiteral("/cds/cd2.xml"), QStringLiteral("Music"), cd2).ok();
 }
 
 struct CliRun

@@ -82,12 +82,14 @@ void TestExport::exactBytes_data()
     QTest::addColumn<QByteArray>("row");
     QTest::addColumn<QByteArray>("tail");
     ExportOptions o;
-    QTest::newRow("csv") << int(ExportFormat::Csv) << o
+    QTest::newRow("csv")
+        << int(ExportFormat::Csv) << o
         << QByteArray("\"File name\";\"File path\";\"File size\";\"File date\";\"CD name\"\r\n")
         << QByteArray("\"Tom & Jerry <1> \"\"q\"\" 'x';y.avi\";\"/media/cd/Tom & Jerry <1> "
                       "\"\"q\"\" 'x';y.avi\";\"1536.00\";\"14.03.2004 22:10:05\";\"CD1\"\r\n")
         << QByteArray();
-    QTest::newRow("text default") << int(ExportFormat::Text) << o
+    QTest::newRow("text default")
+        << int(ExportFormat::Text) << o
         << QByteArray("File name,File path,File size,File date,CD name\r\n")
         << QByteArray("Tom & Jerry <1> \"q\" 'x';y.avi,/media/cd/Tom & Jerry <1> \"q\" 'x';y.avi,"
                       " 1536,14.03.2004 22:10:05,CD1\r\n")
@@ -96,29 +98,34 @@ void TestExport::exactBytes_data()
     tab.separator = '\t';
     tab.qualifier = '"';
     tab.titleRow = false;
-    QTest::newRow("text tab quoted") << int(ExportFormat::Text) << tab << QByteArray()
+    QTest::newRow("text tab quoted")
+        << int(ExportFormat::Text) << tab << QByteArray()
         << QByteArray("\"Tom & Jerry <1> \"q\" 'x';y.avi\"\t\"/media/cd/Tom & Jerry <1> \"q\" "
                       "'x';y.avi\"\t\" 1536\"\t\"14.03.2004 22:10:05\"\t\"CD1\"\r\n")
         << QByteArray();
-    QTest::newRow("html") << int(ExportFormat::Html) << o << kHtmlHead
+    QTest::newRow("html")
+        << int(ExportFormat::Html) << o << kHtmlHead
         << QByteArray("<tr>\r\n<td>Tom &amp; Jerry &lt;1&gt; \"q\" 'x';y.avi</td>\r\n"
                       "<td>/media/cd/Tom &amp; Jerry &lt;1&gt; \"q\" 'x';y.avi</td>\r\n"
                       "<td>1536.00</td>\r\n<td>14.03.2004 22:10:05</td>\r\n<td>CD1</td>\r\n"
                       "</tr>\r\n")
         << kHtmlTail;
-    QTest::newRow("sql inserts only") << int(ExportFormat::Sql) << o << QByteArray() << kInsert
-                                      << QByteArray();
+    QTest::newRow("sql inserts only")
+        << int(ExportFormat::Sql) << o << QByteArray() << kInsert << QByteArray();
     ExportOptions all;
     all.createDatabase = all.createTable = true;
-    QTest::newRow("sql mysql") << int(ExportFormat::Sql) << all
+    QTest::newRow("sql mysql")
+        << int(ExportFormat::Sql) << all
         << "Create database MyFiles;\r\nUse MyFiles;\r\n\r\nCreate table CDFiles (\r\n"
-           "file_ID int(20) auto_increment primary key,\r\n" + kSqlTable
+           "file_ID int(20) auto_increment primary key,\r\n" +
+               kSqlTable
         << kInsert << QByteArray();
     all.createDatabase = false;
     all.dialect = SqlDialect::MsSql;
     QTest::newRow("sql mssql") << int(ExportFormat::Sql) << all
-        << "Create table CDFiles (\r\nID_Auto int IDENTITY(1,1),\r\n" + kSqlTable << kInsert
-        << QByteArray();
+                               << "Create table CDFiles (\r\nID_Auto int IDENTITY(1,1),\r\n" +
+                                      kSqlTable
+                               << kInsert << QByteArray();
 }
 
 void TestExport::exactBytes()
@@ -147,8 +154,9 @@ void TestExport::entryWalk()
                      "\t<file_size> 99</file_size>\r\n    <file_date>d2</file_date>\r\n"
                      "</file_info>\r\n<file_info>\r\n    <file_name>c</file_name>\r\n"
                      "    <file_size> 5</file_size>\r\n</file_info>\r\n</cd-dvd>\r\n"));
-    QVERIFY(writeAll(store("walk/cds/Z.xml"),
-                     "<file_name></file_name>\n<file_name>x</file_nam\n<file_date>d3</file_date>\n"));
+    QVERIFY(
+        writeAll(store("walk/cds/Z.xml"),
+                 "<file_name></file_name>\n<file_name>x</file_nam\n<file_date>d3</file_date>\n"));
     ExportOptions o;
     o.separator = '|';
     o.titleRow = false;
@@ -164,8 +172,8 @@ void TestExport::sizesAndEncoding()
     const SizeFormat c(QLocale::c());
     const SizeFormat de(QLocale(QLocale::German));
     const std::pair<const char *, const char *> cases[] = {
-        {" 1536", "1536.00"}, {"0", "0.00"}, {"-3", "-3.00"}, {"007", "7.00"},
-        {"1.5", "1.50"},      {"2.345", "2.35"}, {"abc", "abc"}, {"", ""}};
+        {" 1536", "1536.00"}, {"0", "0.00"},     {"-3", "-3.00"}, {"007", "7.00"},
+        {"1.5", "1.50"},      {"2.345", "2.35"}, {"abc", "abc"},  {"", ""}};
     for (const auto &[raw, formatted] : cases)
         QCOMPARE(c.format(raw), QString(formatted));
     QCOMPARE(de.format(" 1536"), "1536,00");
@@ -201,8 +209,8 @@ void TestExport::failures()
 {
     const QString out = m_dir.filePath("keep.csv");
     QVERIFY(writeAll(out, QByteArray(5000, 'x')));
-    const StoreResult r = exportDiscs(ExportFormat::Csv, out, store("two/cds"),
-                                      {"CD1.xml", "gone.xml"}, {});
+    const StoreResult r =
+        exportDiscs(ExportFormat::Csv, out, store("two/cds"), {"CD1.xml", "gone.xml"}, {});
     QVERIFY(!r.ok());
     QVERIFY(r.error.contains("gone.xml"));
     QCOMPARE(readAll(out), QByteArray(5000, 'x'));
@@ -211,7 +219,8 @@ void TestExport::failures()
         QVERIFY(readAll(out).size() < 1000);
     }
     QVERIFY(!exportDiscs(ExportFormat::Sql, m_dir.filePath("no/such/dir/x.sql"), store("two/cds"),
-                         {"cd2.xml"}, {}).ok());
+                         {"cd2.xml"}, {})
+                 .ok());
 }
 
 void TestExport::cliMatchesEngine_data()
@@ -228,15 +237,16 @@ void TestExport::cliMatchesEngine_data()
     text.titleRow = false;
     text.separator = '\t';
     text.qualifier = '\'';
-    QTest::newRow("text") << QStringList{"text", "--no-title", "--separator", "tab", "--qualifier", "'"}
+    QTest::newRow("text") << QStringList{"text", "--no-title",  "--separator",
+                                         "tab",  "--qualifier", "'"}
                           << int(ExportFormat::Text) << text;
     ExportOptions sql = o;
     sql.dialect = SqlDialect::MsSql;
     sql.createDatabase = sql.createTable = true;
     sql.databaseName = "Db";
     sql.tableName = "T";
-    QTest::newRow("sql") << QStringList{"sql", "--dialect", "mssql", "--create-database", "Db",
-                                        "--create-table", "T"}
+    QTest::newRow("sql") << QStringList{"sql", "--dialect",      "mssql", "--create-database",
+                                        "Db",  "--create-table", "T"}
                          << int(ExportFormat::Sql) << sql;
 }
 
@@ -247,11 +257,11 @@ void TestExport::cliMatchesEngine()
     QFETCH(ExportOptions, options);
     const QString cliOut = m_dir.filePath("cli.out");
     // Discs by any letter case and order come out in list order.
-    const test::CliRun run =
-        test::runCli(store("two"), QStringList{"export"} + args + QStringList{"--out", cliOut, "CD2", "cd1"});
+    const test::CliRun run = test::runCli(
+        store("two"), QStringList{"export"} + args + QStringList{"--out", cliOut, "CD2", "cd1"});
     QVERIFY2(run.exitCode == 0, run.err.constData());
-    QCOMPARE(readAll(cliOut), exportBytes(ExportFormat(format), store("two"),
-                                          {"CD1.xml", "cd2.xml"}, options));
+    QCOMPARE(readAll(cliOut),
+             exportBytes(ExportFormat(format), store("two"), {"CD1.xml", "cd2.xml"}, options));
 }
 
 void TestExport::cliErrors()
@@ -266,7 +276,8 @@ void TestExport::cliErrors()
     QVERIFY(run.err.contains("Table name must not have blank spaces."));
     QCOMPARE(test::runCli(store("two"), {"export", "pdf", "--out", out, "cd1"}).exitCode, 2);
     QCOMPARE(test::runCli(store("two"), {"export", "csv", "--separator", ";", "--out", out, "cd1"})
-                 .exitCode, 2);
+                 .exitCode,
+             2);
 }
 
 QTEST_GUILESS_MAIN(TestExport)

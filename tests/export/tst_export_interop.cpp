@@ -91,19 +91,22 @@ public:
         QStringList user;
         if (::geteuid() == 0)
             user << "--user=root"; // mariadbd refuses to run as root unless told
-        const ToolRun install = runTool("mariadb-install-db",
-            QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--skip-test-db",
-                        "--auth-root-authentication-method=normal"} + user);
+        const ToolRun install =
+            runTool("mariadb-install-db",
+                    QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--skip-test-db",
+                                "--auth-root-authentication-method=normal"} +
+                        user);
         if (!install.ok)
             return "mariadb-install-db failed (install Debian mariadb-server): " + install.err;
         m_server.setProcessChannelMode(QProcess::MergedChannels);
-        m_server.start(findTool("mariadbd"),
+        m_server.start(
+            findTool("mariadbd"),
             QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--socket=" + m_socket,
                         "--skip-networking", "--pid-file=" + m_dir + "/pid",
                         "--log-error=" + m_dir + "/error.log", "--innodb-buffer-pool-size=16M",
                         // Debian's own server configuration sets these too.
-                        "--character-set-server=utf8mb4", "--collation-server=utf8mb4_general_ci"}
-                + user);
+                        "--character-set-server=utf8mb4", "--collation-server=utf8mb4_general_ci"} +
+                user);
         if (!m_server.waitForStarted(kToolTimeoutMs))
             return "mariadbd did not start: " + m_server.errorString();
         for (int waited = 0; waited < kToolTimeoutMs; waited += 250) {
@@ -118,15 +121,19 @@ public:
 
     ToolRun client(const QStringList &args, const QByteArray &input = {}) const
     {
-        return runTool("mariadb", QStringList{"--no-defaults", "--socket=" + m_socket, "-u", "root",
-                                              "--default-character-set=utf8mb4"} + args, input);
+        return runTool("mariadb",
+                       QStringList{"--no-defaults", "--socket=" + m_socket, "-u", "root",
+                                   "--default-character-set=utf8mb4"} +
+                           args,
+                       input);
     }
 
     void stop()
     {
         if (m_server.state() == QProcess::NotRunning)
             return;
-        (void)runTool("mariadb-admin", {"--no-defaults", "--socket=" + m_socket, "-u", "root", "shutdown"});
+        (void)runTool("mariadb-admin",
+                      {"--no-defaults", "--socket=" + m_socket, "-u", "root", "shutdown"});
         if (!m_server.waitForFinished(kToolTimeoutMs)) {
             m_server.kill();
             m_server.waitForFinished();
@@ -163,8 +170,9 @@ private:
     }
     QList<QStringList> python(const char *script, const QString &file)
     {
-        const ToolRun run = runTool(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
-                                    {"-c", script, file});
+        const ToolRun run =
+            runTool(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
+                    {"-c", script, file});
         if (!run.ok)
             qWarning() << run.err;
         return jsonRows(run.out);
@@ -182,7 +190,8 @@ void TestExportInterop::initTestCase()
     QVERIFY(QDir().mkpath(m_dir.filePath("cds")));
     QVERIFY(writeDiscFile(m_dir.filePath("cds/" + kDisc + ".xml"), "Films", entries).ok());
     QVERIFY(writeDiscFile(m_dir.filePath("cds/latin.xml"), "Music",
-                          {test::trickyEntry(), {"déjà vu.mp3", "/m/déjà vu.mp3", 7, "d"}}).ok());
+                          {test::trickyEntry(), {"déjà vu.mp3", "/m/déjà vu.mp3", 7, "d"}})
+                .ok());
 }
 
 // Every line is ASCII or UTF-8 here, as each row carries the Cyrillic disc name.
@@ -237,7 +246,8 @@ print(json.dumps([sheet.row_values(r) for r in range(sheet.nrows)]))
 )";
     const QList<QStringList> rows = python(script, exported(ExportFormat::Xls, {}, "latin.xml"));
     QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0], QStringList({"File name", "File Path", "File Size (Kb)", "File Date", "CD name"}));
+    QCOMPARE(rows[0],
+             QStringList({"File name", "File Path", "File Size (Kb)", "File Date", "CD name"}));
     const FileEntry e = test::trickyEntry();
     QCOMPARE(rows[1], QStringList({e.name, e.path, "1536.00", e.date, "latin"}));
     QCOMPARE(rows[2], QStringList({"déjà vu.mp3", "/m/déjà vu.mp3", "7.00", "d", "latin"}));
@@ -247,9 +257,10 @@ void TestExportInterop::sqlBySqlite()
 {
     const QString query = "select file_name, file_path, file_size, file_date, cd_name from CDFiles";
     const QString db = m_dir.filePath("inserts.db");
-    ToolRun run = runTool("sqlite3", {db},
-        "create table CDFiles (file_name, file_path, file_size, file_date, cd_name);\n"
-            + readAll(exported(ExportFormat::Sql)));
+    ToolRun run =
+        runTool("sqlite3", {db},
+                "create table CDFiles (file_name, file_path, file_size, file_date, cd_name);\n" +
+                    readAll(exported(ExportFormat::Sql)));
     QVERIFY2(run.ok, run.err.constData());
     run = runTool("sqlite3", {"-json", db, query});
     QVERIFY2(run.ok, run.err.constData());
@@ -284,8 +295,9 @@ void TestExportInterop::sqlByMariaDb()
     o.createDatabase = o.createTable = true;
     ToolRun run = server.client({}, readAll(exported(ExportFormat::Sql, o)));
     QVERIFY2(run.ok, run.err.constData());
-    run = server.client({"-N", "-B", "-e", "select file_ID, file_name, file_path, file_size, "
-                                           "file_date, cd_name from MyFiles.CDFiles order by file_ID"});
+    run = server.client({"-N", "-B", "-e",
+                         "select file_ID, file_name, file_path, file_size, "
+                         "file_date, cd_name from MyFiles.CDFiles order by file_ID"});
     QVERIFY2(run.ok, run.err.constData());
     QList<QStringList> rows;
     for (const QByteArray &line : run.out.trimmed().split('\n'))

@@ -52,7 +52,7 @@ private:
         QVERIFY2(b && b->isVisible(), button);
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    template<class T> T *child(QWidget &w, const char *name)
+    template <class T> T *child(QWidget &w, const char *name)
     {
         return w.findChild<T *>(QString::fromLatin1(name));
     }
@@ -90,18 +90,23 @@ void TestExportWizards::captionsAndPages_data()
     QTest::addColumn<int>("selectionMode");
     QTest::addColumn<bool>("defaultNext");
     QTest::newRow("frmCSV") << "CSV tool" << QStringList{"frameChoseXML", "frameChoseLocation"}
-                            << "Select CD/DVD" << "txtFileName" << 3 << true;
+                            << "Select CD/DVD"
+                            << "txtFileName" << 3 << true;
     QTest::newRow("frmText") << "Text tool"
                              << QStringList{"frameChoseXML", "frmChoseFormat", "frameChoseLocation"}
-                             << "Select CD/DVD" << "txtFileName" << 3 << true;
+                             << "Select CD/DVD"
+                             << "txtFileName" << 3 << true;
     QTest::newRow("frmHTML") << "HTML tool" << QStringList{"frameChoseXML", "frameChoseLocation"}
-                             << "Select CD/DVD" << "txtFileName" << 3 << true;
+                             << "Select CD/DVD"
+                             << "txtFileName" << 3 << true;
     QTest::newRow("frmSQL") << "SQL exporter"
                             << QStringList{"frameChoseSQL", "frameChoseXML", "frameFileLocation",
                                            "frameOption"}
-                            << "Chose CD/DVD to export" << "txtSQLFileName" << 3 << false;
+                            << "Chose CD/DVD to export"
+                            << "txtSQLFileName" << 3 << false;
     QTest::newRow("frmExportXLS") << "XLS tool" << QStringList{"formChoseXML", "frameChoseLocation"}
-                                  << "Select XML file for export" << "txtFileName" << 2 << false;
+                                  << "Select XML file for export"
+                                  << "txtFileName" << 2 << false;
 }
 
 void TestExportWizards::captionsAndPages()
@@ -132,8 +137,9 @@ void TestExportWizards::captionsAndPages()
     for (int i = 0; i < stack->count(); ++i)
         shown << stack->widget(i)->objectName();
     QCOMPARE(shown, pages);
-    QCOMPARE(child<QGroupBox>(*w, pages.size() == 4 ? "frameChoseXML" : pages[0].toLatin1())->title(),
-             discPageCaption);
+    QCOMPARE(
+        child<QGroupBox>(*w, pages.size() == 4 ? "frameChoseXML" : pages[0].toLatin1())->title(),
+        discPageCaption);
     QVERIFY(child<QLineEdit>(*w, nameBox.toLatin1()));
     auto *file1 = child<QListWidget>(*w, "File1");
     QCOMPARE(int(file1->selectionMode()), selectionMode);
@@ -171,7 +177,8 @@ void TestExportWizards::csvFlow()
     QCOMPARE(w.result(), int(QDialog::Accepted));
     ExportOptions noTitle;
     noTitle.titleRow = false;
-    QCOMPARE(readAll(outDir() + "/out.csv.csv"), engine(ExportFormat::Csv, {"CD1.xml", "cd2.xml"}, noTitle));
+    QCOMPARE(readAll(outDir() + "/out.csv.csv"),
+             engine(ExportFormat::Csv, {"CD1.xml", "cd2.xml"}, noTitle));
 }
 
 // Next passes on the current item alone; Finish then writes the head and tail only.
