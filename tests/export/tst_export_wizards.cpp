@@ -32,13 +32,13 @@ class TestExportWizards : public QObject
 private slots:
     void initTestCase();
     void init() { m_messages.boxes.clear(); }
-    void captionsAndPages_data();
-    void captionsAndPages();
+    void pagesAndBindings_data();
+    void pagesAndBindings();
     void csvFlow();
     void currentItemWithoutSelection();
     void textFormatChecks();
     void sqlFlow();
-    void xlsSelectionAndKeys();
+    void xlsSimpleSelection();
     void driveNotReady();
     void menuOpensModalWizard();
 
@@ -81,42 +81,29 @@ void TestExportWizards::initTestCase()
     QVERIFY(test::makeStore(root()));
 }
 
-void TestExportWizards::captionsAndPages_data()
+void TestExportWizards::pagesAndBindings_data()
 {
-    QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("pages");
-    QTest::addColumn<QString>("discPageCaption");
-    QTest::addColumn<QString>("nameBox");
     QTest::addColumn<int>("selectionMode");
-    QTest::addColumn<bool>("defaultNext");
-    QTest::newRow("frmCSV") << "CSV tool" << QStringList{"frameChoseXML", "frameChoseLocation"}
-                            << "Select CD/DVD"
-                            << "txtFileName" << 3 << true;
-    QTest::newRow("frmText") << "Text tool"
-                             << QStringList{"frameChoseXML", "frmChoseFormat", "frameChoseLocation"}
-                             << "Select CD/DVD"
-                             << "txtFileName" << 3 << true;
-    QTest::newRow("frmHTML") << "HTML tool" << QStringList{"frameChoseXML", "frameChoseLocation"}
-                             << "Select CD/DVD"
-                             << "txtFileName" << 3 << true;
-    QTest::newRow("frmSQL") << "SQL exporter"
-                            << QStringList{"frameChoseSQL", "frameChoseXML", "frameFileLocation",
+    QTest::addColumn<bool>("enterAndEsc");
+    const QStringList two{"frameChoseXML", "frameChoseLocation"};
+    QTest::newRow("frmCSV") << two << 3 << true;
+    QTest::newRow("frmText") << QStringList{"frameChoseXML", "frmChoseFormat", "frameChoseLocation"}
+                             << 3 << true;
+    QTest::newRow("frmHTML") << two << 3 << true;
+    QTest::newRow("frmSQL") << QStringList{"frameChoseSQL", "frameChoseXML", "frameFileLocation",
                                            "frameOption"}
-                            << "Chose CD/DVD to export"
-                            << "txtSQLFileName" << 3 << false;
-    QTest::newRow("frmExportXLS") << "XLS tool" << QStringList{"formChoseXML", "frameChoseLocation"}
-                                  << "Select XML file for export"
-                                  << "txtFileName" << 2 << false;
+                            << 3 << false;
+    QTest::newRow("frmExportXLS") << QStringList{"formChoseXML", "frameChoseLocation"} << 2
+                                  << false;
 }
 
-void TestExportWizards::captionsAndPages()
+// Page order, the list's selection mode and the Enter binding of each wizard.
+void TestExportWizards::pagesAndBindings()
 {
-    QFETCH(QString, title);
     QFETCH(QStringList, pages);
-    QFETCH(QString, discPageCaption);
-    QFETCH(QString, nameBox);
     QFETCH(int, selectionMode);
-    QFETCH(bool, defaultNext);
+    QFETCH(bool, enterAndEsc);
     const QString name = QTest::currentDataTag();
     std::unique_ptr<ExportWizard> w;
     if (name == "frmCSV")
@@ -130,26 +117,20 @@ void TestExportWizards::captionsAndPages()
     else
         w = std::make_unique<frmExportXLS>(root(), services());
     QCOMPARE(w->objectName(), name);
-    QCOMPARE(w->windowTitle(), title);
     QVERIFY(w->isModal());
     auto *stack = w->findChild<QStackedWidget *>();
     QStringList shown;
     for (int i = 0; i < stack->count(); ++i)
         shown << stack->widget(i)->objectName();
     QCOMPARE(shown, pages);
-    QCOMPARE(
-        child<QGroupBox>(*w, pages.size() == 4 ? "frameChoseXML" : pages[0].toLatin1())->title(),
-        discPageCaption);
-    QVERIFY(child<QLineEdit>(*w, nameBox.toLatin1()));
     auto *file1 = child<QListWidget>(*w, "File1");
     QCOMPARE(int(file1->selectionMode()), selectionMode);
     QCOMPARE(file1->count(), 2);
-    QCOMPARE(file1->item(0)->text(), "CD1.xml");
-    QCOMPARE(child<QPushButton>(*w, "cmdNext")->isDefault(), defaultNext);
+    QCOMPARE(child<QPushButton>(*w, "cmdNext")->isDefault(), enterAndEsc);
     w->show();
     QVERIFY(!child<QPushButton>(*w, "cmdFinish")->isVisible());
-    QVERIFY(child<QPushButton>(*w, "cmdCancel")->isVisible());
-    QVERIFY(child<QComboBox>(*w, "Drive1"));
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    QCOMPARE(w->isVisible(), !enterAndEsc);
 }
 
 void TestExportWizards::csvFlow()
@@ -272,12 +253,10 @@ void TestExportWizards::sqlFlow()
     QCOMPARE(readAll(outDir() + "/s.sql"), engine(ExportFormat::Sql, {"CD1.xml"}, o));
 }
 
-void TestExportWizards::xlsSelectionAndKeys()
+void TestExportWizards::xlsSimpleSelection()
 {
     frmExportXLS w(root(), services());
     w.show();
-    QTest::keyClick(&w, Qt::Key_Escape);
-    QVERIFY(w.isVisible());
     auto *file1 = child<QListWidget>(w, "File1");
     // Each click toggles an item.
     for (int row : {0, 1, 0}) {
