@@ -129,8 +129,11 @@ QGroupBox *ExportWizard::addLocationPage(const char *objectName, const char *cap
 void ExportWizard::fillDrives(const QString &startFolder)
 {
     QStringList drives;
+    // Read-only volumes (snaps, images) cannot take an export; the disc drives are listed
+    // anyway, as the drive list always shows them.
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && !drives.contains(volume.rootPath()))
+        if (volume.isValid() && volume.isReady() && !volume.isReadOnly()
+            && !drives.contains(volume.rootPath()))
             drives.append(volume.rootPath());
     }
     for (const QString &drive : m_services.drives->ListDiscDrives()) {

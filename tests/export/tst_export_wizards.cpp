@@ -299,15 +299,22 @@ void TestExportWizards::menuOpensModalWizard()
 {
     Form1 form(root(), services());
     form.show();
+    form.resize(900, 700);
     QString opened;
+    QPoint offset;
     QTimer::singleShot(0, [&] {
         QWidget *modal = QApplication::activeModalWidget();
         opened = modal ? modal->objectName() : QString();
-        if (modal)
+        if (modal) {
+            // Centred on the main window.
+            offset = modal->frameGeometry().center() - form.frameGeometry().center();
             child<QPushButton>(*modal, "cmdCancel")->click();
+        }
     });
     form.findChild<QAction *>("mnuText")->trigger();
     QCOMPARE(opened, "frmText");
+    QVERIFY2(offset.manhattanLength() <= 2,
+             qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
 }
 
 QTEST_MAIN(TestExportWizards)
