@@ -5,9 +5,11 @@
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace orlith {
 
@@ -72,9 +74,16 @@ frmSQL::frmSQL(const QString &programFolder, UiServices services, QWidget *paren
     QLabel *database = label("Label4", "database", dialect);
     sql->setFont(big);
     database->setFont(big);
-    for (QWidget *w : {static_cast<QWidget *>(sql), static_cast<QWidget *>(database),
-                       static_cast<QWidget *>(m_mySql), static_cast<QWidget *>(msSql)})
-        dialect->layout()->addWidget(w);
+    auto *title = new QHBoxLayout;
+    title->addWidget(sql);
+    title->addWidget(database);
+    title->addStretch();
+    auto *layout = static_cast<QVBoxLayout *>(dialect->layout());
+    layout->addLayout(title);
+    layout->addStretch();
+    layout->addWidget(m_mySql);
+    layout->addWidget(msSql);
+    layout->addStretch();
 
     addDiscPage("frameChoseXML", "Chose CD/DVD to export",
                 "Chose your CD/DVD by clicking on it and after that click Next button");
