@@ -24,36 +24,60 @@ bool needsEscape(char c, Escape escape)
     return false;
 }
 
+// QByteArray::append goes through insert(), which costs more than the copy for the short
+// pieces of a row; the output buffer is reserved, so resizing seldom reallocates.
+inline void appendBytes(QByteArray &out, const char *data, qsizetype size)
+{
+    const qsizetype at = out.size();
+    out.resize(at + size);
+    std::memcpy(out.data() + at, data, size_t(size));
+}
+
+const char *nextSpecial(const char *p, const char *end, Escape escape)
+{
+    switch (escape) {
+    case Escape::None:
+        return end;
+    case Escape::DoubleQuote:
+    case Escape::SingleQuote: {
+        const auto *q = static_cast<const char *>(
+            std::memchr(p, escape == Escape::DoubleQuote ? '"' : '\'', size_t(end - p)));
+        return q ? q : end;
+    }
+    case Escape::Html:
+        while (p < end && !needsEscape(*p, escape))
+            ++p;
+        return p;
+    }
+    return end;
+}
+
 void appendEscaped(QByteArray &out, QByteArrayView bytes, Escape escape)
 {
-    if (escape == Escape::None) {
-        out.append(bytes);
-        return;
-    }
     const char *p = bytes.data();
     const char *end = p + bytes.size();
-    const char *run = p;
-    for (; p < end; ++p) {
-        if (!needsEscape(*p, escape))
-            continue;
-        out.append(run, p - run);
-        switch (*p) {
+    for (;;) {
+        const char *special = nextSpecial(p, end, escape);
+        appendBytes(out, p, special - p);
+        if (special == end)
+            return;
+        switch (*special) {
         case '&':
-            out.append("&amp;");
+            appendBytes(out, "&amp;", 5);
             break;
         case '<':
-            out.append("&lt;");
+            appendBytes(out, "&lt;", 4);
             break;
         case '>':
-            out.append("&gt;");
+            appendBytes(out, "&gt;", 4);
             break;
         default: // a quote, doubled
-            out.append(*p).append(*p);
+            appendBytes(out, special, 1);
+            appendBytes(out, special, 1);
             break;
         }
-        run = p + 1;
+        p = special + 1;
     }
-    out.append(run, end - run);
 }
 
 void appendEscaped(QString &out, QStringView text, Escape escape)
@@ -122,7 +146,7 @@ void LineEncoder::ascii(QLatin1StringView text)
     if (m_wide)
         m_line.append(text);
     else
-        m_out.append(text.data(), text.size());
+        appendBytes(m_out, text.data(), text.size());
 }
 
 void LineEncoder::text(QStringView text, Escape escape)
@@ -166,7 +190,7 @@ void LineEncoder::endLine()
         m_line.clear();
         m_wide = false;
     }
-    m_out.append("\r\n", 2);
+    appendBytes(m_out, "\r\n", 2);
     m_inLine = false;
 }
 
