@@ -10,6 +10,7 @@ packages=(
     libzip-dev zipcmp zipmerge ziptool  # libzip and the tools its CMake files look for
     zip unzip             # other zip programs, for the archive tests
     xvfb xauth            # a real X display for desktop checks
+    sqlite3 mariadb-server python3-xlrd  # readers the export tests load the exports into
 )
 missing=()
 for p in "${packages[@]}"; do

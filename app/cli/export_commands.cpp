@@ -1,11 +1,176 @@
 // Orlith — desktop catalogue of removable media.
+// export: the export wizards' job from a terminal, through the same engine call.
 #include "cli_context.h"
+
+#include "export/export_job.h"
+#include "export/export_walk.h"
+#include "store/program_folder.h"
+
+#include <algorithm>
+#include <cstdio>
 
 namespace orlith::cli {
 
-int cmdExport(CliContext &)
+namespace {
+
+constexpr char kExportUsage[] =
+    "export FORMAT --out FILE [options] DISC...  (FORMAT: csv, text, html, sql, xls)\n"
+    "  csv, text: --no-title\n"
+    "  text:      --separator comma|semicolon|tab|space|CHAR  --qualifier '\"'|\"'\"\n"
+    "  sql:       --dialect mysql|mssql  --create-database NAME  --create-table NAME\n"
+    "             --table NAME (the insert statements' table when it is not created)";
+
+bool parseFormat(const QString &text, ExportFormat &format)
 {
-    return failure(QStringLiteral("not available yet"));
+    static const std::pair<const char *, ExportFormat> formats[] = {
+        {"csv", ExportFormat::Csv}, {"text", ExportFormat::Text}, {"html", ExportFormat::Html},
+        {"sql", ExportFormat::Sql}, {"xls", ExportFormat::Xls},
+    };
+    for (const auto &[name, f] : formats) {
+        if (text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            format = f;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool parseSeparator(const QString &text, QChar &separator)
+{
+    static const std::pair<const char *, char> names[] = {
+        {"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}, {"space", ' '}};
+    for (const auto &[name, c] : names) {
+        if (text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            separator = QLatin1Char(c);
+            return true;
+        }
+    }
+    if (text.size() != 1)
+        return false;
+    separator = text.at(0);
+    return true;
+}
+
+// The disc file item of a typed disc name: through the index (names compare without
+// case), else any disc file of that name the index skipped, as the wizards list those too.
+bool resolveItem(CliContext &ctx, const QStringList &items, const QString &typed, QString &item)
+{
+    QString disc = ctx.index().discKey(typed);
+    if (disc.isEmpty())
+        disc = typed;
+    for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        const auto it = std::find_if(items.begin(), items.end(), [&](const QString &i) {
+            return discNameOfItem(i).compare(disc, cs) == 0;
+        });
+        if (it != items.end()) {
+            item = *it;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int cmdExport(CliContext &ctx)
+{
+    auto usage = [](const QString &message) {
+        const int code = usageError(message);
+        std::fprintf(stderr, "usage: orlith-cli [--data-dir DIR] %s\n", kExportUsage);
+        return code;
+    };
+    ExportOptions options;
+    QString out, separator, qualifier, dialect, database, createTable, table;
+    const bool hasOut = ctx.takeOption(QStringLiteral("--out"), out);
+    const bool noTitle = ctx.takeFlag(QStringLiteral("--no-title"));
+    const bool hasSeparator = ctx.takeOption(QStringLiteral("--separator"), separator);
+    const bool hasQualifier = ctx.takeOption(QStringLiteral("--qualifier"), qualifier);
+    const bool hasDialect = ctx.takeOption(QStringLiteral("--dialect"), dialect);
+    const bool hasDatabase = ctx.takeOption(QStringLiteral("--create-database"), database);
+    const bool hasCreateTable = ctx.takeOption(QStringLiteral("--create-table"), createTable);
+    const bool hasTable = ctx.takeOption(QStringLiteral("--table"), table);
+    if (ctx.missingValue())
+        return usage(ctx.missingOption() + QStringLiteral(" needs a value"));
+
+    QStringList args = ctx.args();
+    ExportFormat format;
+    if (args.isEmpty() || !parseFormat(args.first(), format))
+        return usage(QStringLiteral("export needs a format: csv, text, html, sql or xls"));
+    args.removeFirst();
+    if (!hasOut || out.isEmpty())
+        return usage(QStringLiteral("export needs --out FILE"));
+    if (args.isEmpty())
+        return usage(QStringLiteral("export needs at least one disc name"));
+    for (const QString &a : std::as_const(args)) {
+        if (a.startsWith(QLatin1String("--")))
+            return usage(QStringLiteral("unknown option %1").arg(a));
+    }
+
+    const bool csvOrText = format == ExportFormat::Csv || format == ExportFormat::Text;
+    if (noTitle && !csvOrText)
+        return usage(QStringLiteral("--no-title applies to csv and text only"));
+    if ((hasSeparator || hasQualifier) && format != ExportFormat::Text)
+        return usage(QStringLiteral("--separator and --qualifier apply to text only"));
+    if ((hasDialect || hasDatabase || hasCreateTable || hasTable) && format != ExportFormat::Sql)
+        return usage(QStringLiteral("--dialect, --create-database, --create-table and --table "
+                                    "apply to sql only"));
+    options.titleRow = !noTitle;
+
+    if (hasSeparator && !parseSeparator(separator, options.separator))
+        return usage(separator.isEmpty() ? QString::fromLatin1(kChoseSeparatorMessage)
+                                         : QStringLiteral("--separator takes one character"));
+    if (hasQualifier) {
+        if (qualifier.isEmpty())
+            return usage(QString::fromLatin1(kChoseQualifierMessage));
+        if (qualifier != QLatin1String("\"") && qualifier != QLatin1String("'"))
+            return usage(QStringLiteral("--qualifier is a double or a single quote"));
+        options.qualifier = qualifier.at(0);
+    }
+
+    if (hasDialect) {
+        if (dialect.compare(QLatin1String("mysql"), Qt::CaseInsensitive) == 0)
+            options.dialect = SqlDialect::MySql;
+        else if (dialect.compare(QLatin1String("mssql"), Qt::CaseInsensitive) == 0)
+            options.dialect = SqlDialect::MsSql;
+        else
+            return usage(QStringLiteral("--dialect is mysql or mssql"));
+    }
+    if (hasCreateTable && hasTable && createTable != table)
+        return usage(QStringLiteral("--create-table and --table name different tables"));
+    options.createDatabase = hasDatabase;
+    if (hasDatabase)
+        options.databaseName = database;
+    options.createTable = hasCreateTable;
+    if (hasCreateTable)
+        options.tableName = createTable;
+    else if (hasTable)
+        options.tableName = table;
+    if (format == ExportFormat::Sql) {
+        if (const QString problem = sqlNamesProblem(options.databaseName, options.tableName);
+            !problem.isEmpty())
+            return usage(problem);
+    }
+
+    // Rows come disc after disc in the order of the disc list, as in the wizards, whatever
+    // the order of the arguments; a disc named twice is exported once.
+    const QString cds = cdsFolder(ctx.programFolder());
+    const QStringList allItems = discFileItems(cds);
+    QList<qsizetype> chosen;
+    for (const QString &typed : std::as_const(args)) {
+        QString item;
+        if (!resolveItem(ctx, allItems, typed, item))
+            return failure(QStringLiteral("no disc named \"%1\"").arg(typed));
+        chosen.append(allItems.indexOf(item));
+    }
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    QStringList items;
+    for (qsizetype i : std::as_const(chosen))
+        items.append(allItems.at(i));
+
+    if (StoreResult r = exportDiscs(format, out, cds, items, options); !r)
+        return failure(r.error);
+    return kExitOk;
 }
 
 } // namespace orlith::cli

@@ -1,0 +1,165 @@
+// Orlith — desktop catalogue of removable media.
+// ExcelFile writes one worksheet in the BIFF2 record format, record by record.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+class QSaveFile;
+
+namespace orlith {
+
+// A BIFF2 worksheet writer. The caller creates the file, sets fonts, column widths and
+// options, writes cells one by one and closes the file. Each operation appends its record
+// at once, so records stand in the file in call order; readers want fonts and column widths
+// before the cells that use them. Nothing of the sheet is kept in memory except the
+// horizontal page breaks, which go out at CloseFile.
+//
+// Every status-returning operation answers kOk (0) or the number of the error that stopped
+// it; a record that fails is not written at all (records are built whole before writing).
+// The writer never shows a message; errorString() says what went wrong in words.
+//
+// Rows and columns are 1-based (1 to 65536) and stored less one in a 16-bit word. Rows
+// beyond the format's 16384 are written as asked, but strict readers (xlrd) then refuse the
+// whole sheet: callers that want the file to open everywhere stay within 16384 rows.
+//
+// Text (labels, font names, header, footer, password, formats) is written one byte per
+// character as encodeSingleByte makes it: ISO-8859-1 when every character fits, else the
+// whole value as UTF-8, so no character is lost or replaced. Length limits count bytes, so
+// a non-Latin-1 text reaches the 255 limit sooner. A reader must be told the code page
+// (the file holds no CODEPAGE record); ISO-8859-1 reads every Latin-1 value right.
+//
+// The file is written to a temporary file beside the target and moved over it at
+// CloseFile, so a failed or abandoned sheet never leaves a half file or destroys an
+// existing one. Writes are buffered; a write error shows at the latest in CloseFile's
+// status, and the old file then stays as it was.
+class ExcelFile
+{
+public:
+    using Status = qint16;
+
+    // Status results (the run-time error numbers of the operations).
+    static constexpr Status kOk = 0;
+    static constexpr Status kOverflow = 6;     // a value does not fit its field
+    static constexpr Status kTypeMismatch = 13; // a value is not a number
+    static constexpr Status kFileNotOpen = 52;  // no CreateFile, or after CloseFile
+    static constexpr Status kDeviceIoError = 57; // writing the file failed
+    static constexpr Status kPermissionDenied = 70;
+    static constexpr Status kPathFileAccessError = 75; // the file cannot be created
+    static constexpr Status kPathNotFound = 76;
+
+    // WriteValue value types.
+    static constexpr qint32 kValueInteger = 0; // INTEGER record, 16-bit signed
+    static constexpr qint32 kValueNumber = 1;  // NUMBER record, double
+    static constexpr qint32 kValueText = 2;    // LABEL record
+
+    // Cell attribute values (the three attribute bytes of a cell record).
+    static constexpr qint32 kCellLocked = 64;
+    static constexpr qint32 kCellHidden = 128;
+    static constexpr qint32 kFont0 = 0;
+    static constexpr qint32 kFont1 = 64;
+    static constexpr qint32 kFont2 = 128;
+    static constexpr qint32 kFont3 = 192;
+    static constexpr qint32 kAlignGeneral = 0;
+    static constexpr qint32 kAlignLeft = 1;
+    static constexpr qint32 kAlignCentre = 2;
+    static constexpr qint32 kAlignRight = 3;
+    static constexpr qint32 kAlignFill = 4;
+    static constexpr qint32 kBorderLeft = 8;
+    static constexpr qint32 kBorderRight = 16;
+    static constexpr qint32 kBorderTop = 32;
+    static constexpr qint32 kBorderBottom = 64;
+    static constexpr qint32 kShaded = 128;
+
+    // SetFont attributes.
+    static constexpr qint32 kFontBold = 1;
+    static constexpr qint32 kFontItalic = 2;
+    static constexpr qint32 kFontUnderline = 4;
+    static constexpr qint32 kFontStrikeout = 8;
+
+    // SetMargin record numbers.
+    static constexpr qint32 kLeftMargin = 0x26;
+    static constexpr qint32 kRightMargin = 0x27;
+    static constexpr qint32 kTopMargin = 0x28;
+    static constexpr qint32 kBottomMargin = 0x29;
+
+    // The most page breaks one HORIZONTALPAGEBREAKS record holds (its length is a word).
+    static constexpr qsizetype kMaxPageBreaks = (0xFFFF - 2) / 2;
+
+    ExcelFile();
+    ~ExcelFile(); // an open, unclosed sheet is discarded
+    ExcelFile(const ExcelFile &) = delete;
+    ExcelFile &operator=(const ExcelFile &) = delete;
+
+    // Starts a new sheet for `filename` (replacing an existing file when the sheet is
+    // closed) and writes the BOF record and the default formats. Empties the page breaks.
+    // A sheet still open is discarded first.
+    [[nodiscard]] Status CreateFile(const QString &filename);
+
+    // Writes the page breaks (sorted, when there are any) and the EOF record, and puts the
+    // file in place. kOk and nothing written when no sheet is open.
+    [[nodiscard]] Status CloseFile();
+
+    // Adds 1-based row `lrow` to the page breaks written at CloseFile.
+    [[nodiscard]] Status InsertHorizPageBreak(qint32 lrow);
+
+    // Writes one cell: an INTEGER, NUMBER or LABEL record by `valueType` (another type
+    // writes nothing and answers kOk). Integers round half to even like a 16-bit
+    // conversion does and overflow outside -32768..32767; a value that is not a number
+    // gives kTypeMismatch. Readers take the INTEGER word as unsigned, so a negative
+    // integer reads back as 65536 less its size: write negatives as kValueNumber. A text of more than 255 bytes is not written: kOverflow.
+    // The attribute bytes are hiddenLocked, cellFormat + cellFontUsed and alignment; each
+    // must fit a byte (else kOverflow) and is otherwise written as given.
+    [[nodiscard]] Status WriteValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
+                                    qint32 hiddenLocked, qint32 lrow, qint32 lcol,
+                                    const QVariant &value, qint32 cellFormat = 0);
+
+    // One margin record numbered `margin` (kLeftMargin ... kBottomMargin), value in inches.
+    [[nodiscard]] Status SetMargin(qint32 margin, double marginValue);
+
+    // One COLWIDTH record for 1-based columns firstColumn..lastColumn (1 to 256), width in
+    // characters; 128 characters or more overflow.
+    [[nodiscard]] Status SetColumnWidth(qint32 firstColumn, qint32 lastColumn,
+                                        qint16 widthValue);
+
+    // One FONT record: height in points (1639 or more overflow), attributes kFontBold ...
+    [[nodiscard]] Status SetFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat);
+
+    [[nodiscard]] Status SetHeader(const QString &headerText);
+    [[nodiscard]] Status SetFooter(const QString &footerText);
+    [[nodiscard]] Status SetFilePassword(const QString &passwordText);
+
+    // Settable options: each call writes one record and reports nothing.
+    void PrintGridLines(bool newValue);
+    void ProtectSpreadsheet(bool newValue);
+
+    // FORMATCOUNT and the 24 built-in FORMAT records (CreateFile writes them already).
+    [[nodiscard]] Status WriteDefaultFormats();
+
+    // One DEFAULTROWHEIGHT record, height in points (1639 or more overflow).
+    [[nodiscard]] Status SetDefaultRowHeight(qint16 heightValue);
+
+    // One ROW record giving 1-based row `lrow` a height in points (1639 or more overflow).
+    [[nodiscard]] Status SetRowHeight(qint32 lrow, qint16 heightValue);
+
+    // The two bytes of `value`, low byte first.
+    static QByteArray MKI(qint16 value);
+
+    bool isOpen() const;
+    // What the last failure met, in words naming the file (kept until the next failure).
+    QString errorString() const { return m_error; }
+
+private:
+    Status writeRecord(quint16 number, const QByteArray &body);
+    Status fail(Status status, const QString &message);
+
+    std::unique_ptr<QSaveFile> m_file;
+    QList<quint16> m_pageBreaks;
+    QString m_error;
+};
+
+} // namespace orlith

@@ -1,0 +1,103 @@
+// Orlith — desktop catalogue of removable media.
+#include "export_job.h"
+
+#include "export/export_walk.h"
+#include "export/text_exports.h"
+#include "export/xls_export.h"
+
+#include <memory>
+
+namespace orlith {
+
+QString exportExtension(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Csv:
+        return QStringLiteral(".csv");
+    case ExportFormat::Text:
+        return QStringLiteral(".txt");
+    case ExportFormat::Html:
+        return QStringLiteral(".html");
+    case ExportFormat::Sql:
+        return QStringLiteral(".sql");
+    case ExportFormat::Xls:
+        return QStringLiteral(".xls");
+    }
+    return {};
+}
+
+QString exportOutputPath(const QString &folder, const QString &name, ExportFormat format)
+{
+    return folder + QLatin1Char('/') + name + exportExtension(format);
+}
+
+QString sqlNamesProblem(const QString &databaseName, const QString &tableName)
+{
+    if (databaseName.isEmpty())
+        return QStringLiteral("You must enter database name.");
+    if (databaseName.contains(QLatin1Char(' ')))
+        return QStringLiteral("Database name must not have blank spaces.");
+    if (tableName.isEmpty())
+        return QStringLiteral("You must enter table name.");
+    if (tableName.contains(QLatin1Char(' ')))
+        return QStringLiteral("Table name must not have blank spaces.");
+    return {};
+}
+
+QString textFormatProblem(const QString &separator, bool useQualifier, const QString &qualifier)
+{
+    if (separator.isEmpty())
+        return QString::fromLatin1(kChoseSeparatorMessage);
+    if (useQualifier && qualifier.isEmpty())
+        return QString::fromLatin1(kChoseQualifierMessage);
+    return {};
+}
+
+namespace {
+
+std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOptions &options)
+{
+    switch (format) {
+    case ExportFormat::Csv:
+        return makeCsvWriter(options);
+    case ExportFormat::Text:
+        return makeTextWriter(options);
+    case ExportFormat::Html:
+        return makeHtmlWriter(options);
+    case ExportFormat::Sql:
+        return makeSqlWriter(options);
+    case ExportFormat::Xls:
+        return makeXlsWriter(options);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
+                        const QStringList &items, const ExportOptions &options, qsizetype *rowCount)
+{
+    if (rowCount)
+        *rowCount = 0;
+    const std::unique_ptr<ExportWriter> writer = makeWriter(format, options);
+    if (StoreResult r = writer->open(outPath); !r)
+        return r;
+    writer->head();
+    EntryWalk walk;
+    for (const QString &item : items) {
+        if (StoreResult r =
+                walk.walk(cdsFolder + QLatin1Char('/') + item, discNameOfItem(item), *writer);
+            !r) {
+            writer->discard();
+            return r;
+        }
+    }
+    writer->tail();
+    if (StoreResult r = writer->close(); !r)
+        return r;
+    if (rowCount)
+        *rowCount = walk.rowCount();
+    return StoreResult::success();
+}
+
+} // namespace orlith

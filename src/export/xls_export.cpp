@@ -1,0 +1,87 @@
+// Orlith — desktop catalogue of removable media.
+#include "xls_export.h"
+
+#include "export/excel_file.h"
+#include "export/line_encoder.h"
+#include "store/text_codec.h"
+
+namespace orlith {
+
+namespace {
+
+struct Column
+{
+    qint16 width; // characters
+    const char *title;
+};
+
+constexpr Column kColumns[] = {
+    {30, "File name"}, {80, "File Path"}, {20, "File Size (Kb)"},
+    {25, "File Date"}, {20, "CD name"},
+};
+
+// A bold, shaded, centred title row and one row of five left-aligned text cells per
+// entry. A cell the writer refuses (a text over 255 bytes) is left out, as is the
+// writer's way; a failure to write the file is reported by close().
+class XlsWriter final : public ExportWriter
+{
+public:
+    explicit XlsWriter(const ExportOptions &options) : m_size(options.locale) {}
+
+    StoreResult open(const QString &path) override
+    {
+        if (m_sheet.CreateFile(path) != ExcelFile::kOk)
+            return StoreResult::failure(m_sheet.errorString());
+        m_sheet.PrintGridLines(false);
+        (void)m_sheet.SetFont(QStringLiteral("Arial"), 10, 0);
+        (void)m_sheet.SetFont(QStringLiteral("Arial"), 10, ExcelFile::kFontBold);
+        for (int c = 0; c < 5; ++c)
+            (void)m_sheet.SetColumnWidth(c + 1, c + 1, kColumns[c].width);
+        return StoreResult::success();
+    }
+
+    void head() override
+    {
+        for (int c = 0; c < 5; ++c)
+            (void)m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont1,
+                                     ExcelFile::kAlignCentre | ExcelFile::kShaded, 0, m_row, c + 1,
+                                     QString::fromLatin1(kColumns[c].title));
+        ++m_row;
+    }
+
+    void row(const ExportRow &row) override
+    {
+        const QString values[] = {text(row.name), text(row.path), m_size.format(row.size),
+                                  text(row.date), text(row.disc)};
+        for (int c = 0; c < 5; ++c)
+            (void)m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont0,
+                                     ExcelFile::kAlignLeft, 0, m_row, c + 1, values[c]);
+        ++m_row;
+    }
+
+    StoreResult close() override
+    {
+        if (m_sheet.CloseFile() != ExcelFile::kOk)
+            return StoreResult::failure(m_sheet.errorString());
+        return StoreResult::success();
+    }
+
+    // An unclosed sheet is discarded by the writer, leaving any old file as it was.
+    void discard() override {}
+
+private:
+    static QString text(QByteArrayView raw) { return decodeSingleByte(raw.data(), raw.size()); }
+
+    ExcelFile m_sheet;
+    SizeFormat m_size;
+    qint32 m_row = 1;
+};
+
+} // namespace
+
+std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options)
+{
+    return std::make_unique<XlsWriter>(options);
+}
+
+} // namespace orlith
