@@ -6,6 +6,12 @@
 #include "store/disc_file.h"
 #include "store/text_codec.h"
 
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 
 namespace orlith {
 
@@ -39,6 +45,66 @@ bool containsAsciiNoCase(const char *b, const char *e, const QByteArray &needle)
             return true;
     }
     return false;
+}
+
+// First place in [b, e) where the upper-case ASCII `needle` (two bytes or more) occurs
+// without regard to ASCII case, or null. Sixteen start positions are tested at once on
+// the needle's first and last bytes; only those candidates are compared in full.
+const char *findAsciiNoCase(const char *b, const char *e, const QByteArray &needle)
+{
+    const qsizetype n = needle.size();
+    if (e - b < n)
+        return nullptr;
+    const auto *nd = reinterpret_cast<const unsigned char *>(needle.constData());
+    auto lower = [](unsigned char c) -> unsigned char {
+        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+    };
+    auto restMatches = [&](const char *at) {
+        for (qsizetype i = 1; i < n - 1; ++i) {
+            if (asciiUpper(static_cast<unsigned char>(at[i])) != nd[i])
+                return false;
+        }
+        return true;
+    };
+    const char *last = e - n; // the last possible start
+    const char *p = b;
+#if defined(__SSE2__)
+    const __m128i firstUpper = _mm_set1_epi8(char(nd[0]));
+    const __m128i firstLower = _mm_set1_epi8(char(lower(nd[0])));
+    const __m128i lastUpper = _mm_set1_epi8(char(nd[n - 1]));
+    const __m128i lastLower = _mm_set1_epi8(char(lower(nd[n - 1])));
+    for (; p + 15 <= last; p += 16) {
+        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
+        const __m128i hit = _mm_and_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(head, firstUpper), _mm_cmpeq_epi8(head, firstLower)),
+            _mm_or_si128(_mm_cmpeq_epi8(tail, lastUpper), _mm_cmpeq_epi8(tail, lastLower)));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(hit)); mask; mask &= mask - 1) {
+            const char *at = p + __builtin_ctz(mask);
+            if (restMatches(at))
+                return at;
+        }
+    }
+#endif
+    for (; p <= last; ++p) {
+        if (asciiUpper(static_cast<unsigned char>(*p)) == nd[0] &&
+            asciiUpper(static_cast<unsigned char>(p[n - 1])) == nd[n - 1] && restMatches(p))
+            return p;
+    }
+    return nullptr;
+}
+
+const char *lineStartBefore(const char *begin, const char *at)
+{
+    while (at > begin && at[-1] != '\n')
+        --at;
+    return at;
+}
+
+const char *lineEndFrom(const char *at, const char *end)
+{
+    const auto *nl = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)));
+    return nl ? nl : end;
 }
 
 bool isAscii(const QString &text)
@@ -147,7 +213,7 @@ void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &h
             break;
         case DiscTag::Date:
             if (pathOk && sizePasses && dateOk(line.bytes())) {
-                hits.append(FileRow::fromBytes(name, path, size, line.bytes(), disc));
+                hits.append(FileRow::fromBytes(name, path, size, line.bytes(), disc, &m_arena));
             }
             break;
         }
@@ -157,13 +223,111 @@ void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &h
 void DiscSearch::searchBytes(QByteArrayView bytes, const QString &disc,
                              QList<FileRow> &hits) const
 {
+    // A needle of two ASCII characters or more is looked for in the whole buffer first, so
+    // only the entries around its occurrences are read line by line; anything else is read
+    // line by line throughout. Both give the same rows.
+    if (m_asciiNeedle.size() >= 2) {
+        scanAroundNeedle(bytes, disc, hits);
+        return;
+    }
     DiscReader reader(bytes);
     scan(reader, disc, hits);
+}
+
+// What the line-by-line scan would hold at a date line, found from the buffer around it: the
+// last name and size lines before it. The search only moves forward, so what an earlier
+// look-up found stands for everything before its own date line.
+struct DiscSearch::Carried
+{
+    const char *floor = nullptr; // lines before this were looked at already
+    QByteArrayView name;
+    qint64 size = 0;
+    bool sizeSeen = false;
+};
+
+void DiscSearch::scanAroundNeedle(QByteArrayView bytes, const QString &disc,
+                                  QList<FileRow> &hits) const
+{
+    const char *begin = bytes.data();
+    const char *end = begin + bytes.size();
+    Carried carried;
+    carried.floor = begin;
+    const char *pos = begin;
+    DiscLine line;
+    while (const char *at = findAsciiNoCase(pos, end, m_asciiNeedle)) {
+        const char *lineStart = lineStartBefore(begin, at);
+        const char *lineEnd = lineEndFrom(at, end);
+        pos = lineEnd < end ? lineEnd + 1 : end;
+        if (!classifyDiscLine(lineStart, lineEnd, line) || line.tag != DiscTag::Path ||
+            !pathMatches(line.bytes()))
+            continue;
+        const QByteArrayView path = line.bytes();
+        // Every date line up to the next path line completes an entry with this path.
+        const char *next = pos;
+        while (next < end) {
+            const char *e = lineEndFrom(next, end);
+            const char *after = e < end ? e + 1 : end;
+            if (classifyDiscLine(next, e, line)) {
+                if (line.tag == DiscTag::Path)
+                    break;
+                if (line.tag == DiscTag::Date)
+                    emitHit(next, path, line.bytes(), disc, carried, hits);
+            }
+            next = after;
+        }
+        pos = next;
+    }
+}
+
+void DiscSearch::emitHit(const char *dateLine, QByteArrayView path,
+                         QByteArrayView date, const QString &disc, Carried &carried,
+                         QList<FileRow> &hits) const
+{
+    // Walk back to the last name line and the last size line before this date line, or to
+    // where the previous look-up stopped, whose findings then still hold.
+    bool nameFound = false;
+    bool sizeFound = false;
+    QByteArrayView name;
+    qint64 size = 0;
+    DiscLine line;
+    for (const char *e = dateLine; e > carried.floor && !(nameFound && sizeFound);) {
+        const char *lineEnd = e - 1; // the LF before the line below
+        const char *lineStart = lineStartBefore(carried.floor, lineEnd);
+        if (classifyDiscLine(lineStart, lineEnd, line)) {
+            if (line.tag == DiscTag::Name && !nameFound) {
+                name = line.bytes();
+                nameFound = true;
+            } else if (line.tag == DiscTag::Size && !sizeFound) {
+                size = parseSizeValue(line.bytes());
+                sizeFound = true;
+            }
+        }
+        e = lineStart;
+    }
+    if (nameFound)
+        carried.name = name;
+    if (sizeFound) {
+        carried.size = size;
+        carried.sizeSeen = true;
+    }
+    carried.floor = dateLine;
+
+    const bool sizePasses =
+        carried.sizeSeen ? sizeOk(carried.size) : m_sizeOption == SizeOption::NotSure;
+    if (sizePasses && dateOk(date))
+        hits.append(FileRow::fromBytes(carried.name, path, carried.size, date, disc, &m_arena));
 }
 
 StoreResult DiscSearch::searchDisc(const QString &programFolder, const QString &disc,
                                    QList<FileRow> &hits) const
 {
+    if (m_asciiNeedle.size() >= 2) {
+        if (StoreResult read = readDiscFileBytes(discFilePath(programFolder, disc), m_buffer);
+            !read)
+            return read;
+        scanAroundNeedle(m_buffer, disc, hits);
+        return {};
+    }
     DiscReader reader;
     if (StoreResult opened = reader.open(discFilePath(programFolder, disc)); !opened)
         return opened;

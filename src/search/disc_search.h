@@ -59,7 +59,12 @@ public:
     bool pathMatches(QByteArrayView path) const;
 
 private:
+    struct Carried;
     void scan(DiscReader &reader, const QString &disc, QList<FileRow> &hits) const;
+    void scanAroundNeedle(QByteArrayView bytes, const QString &disc, QList<FileRow> &hits) const;
+    void emitHit(const char *dateLine, QByteArrayView path,
+                 QByteArrayView date, const QString &disc, Carried &carried,
+                 QList<FileRow> &hits) const;
     bool sizeOk(qint64 bytes) const;
     bool dateOk(QByteArrayView dateText) const;
 
@@ -71,6 +76,9 @@ private:
     double m_bound;
     DateOption m_dateOption;
     QDate m_date;
+    // One read buffer for every disc this search reads, and shared blocks for its rows.
+    mutable QByteArray m_buffer;
+    mutable RowTextArena m_arena;
 };
 
 // The discs a scope names, in tree order: one disc, the discs of one catalog, or (both

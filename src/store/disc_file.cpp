@@ -284,6 +284,14 @@ bool DiscReader::nextRawLine(const char *&b, const char *&e)
     }
 }
 
+bool classifyDiscLine(const char *b, const char *e, DiscLine &line)
+{
+    if (e > b && e[-1] == '\r')
+        --e;
+    trimSpaces(b, e);
+    return classifyLine(b, e, line);
+}
+
 void DiscLine::copyTo(QByteArray &out) const
 {
     out.resize(size);
@@ -349,13 +357,27 @@ qint64 parseSizeValue(QByteArrayView value)
 StoreResult readDiscFileBytes(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return StoreResult::failure(
             QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return StoreResult::failure(
-            QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
+    // Reads into the caller's storage, which keeps its capacity: a search over many discs
+    // reads them all through one buffer instead of fresh memory for each.
+    bytes.resize(qsizetype(std::max<qint64>(file.size(), 0)));
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(got + kReadBlock); // the file grew while being read
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            bytes.resize(got);
+            return StoreResult::failure(
+                QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
+        }
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    bytes.resize(got);
     return StoreResult::success();
 }
 

@@ -105,6 +105,10 @@ private:
     FileEntry m_current;
 };
 
+// The reading rule for one raw line (its LF removed): a CR at its end is dropped, spaces
+// trimmed, and the tag and value found. False for a line that fits no rule.
+bool classifyDiscLine(const char *b, const char *e, DiscLine &line);
+
 // A size value read as a number: leading spaces skipped, an optional sign, digits; a
 // fraction is dropped and anything else ends the number (so "abc" reads 0).
 qint64 parseSizeValue(QByteArrayView value);

@@ -4,6 +4,8 @@
 #include "disc_file.h"
 #include "text_codec.h"
 
+#include <cstring>
+
 namespace orlith {
 
 FileRow::FileRow(const QString &name, const QString &path, qint64 size, const QString &date,
@@ -13,14 +15,45 @@ FileRow::FileRow(const QString &name, const QString &path, qint64 size, const QS
 {
 }
 
+const char *RowTextArena::store(QByteArrayView a, QByteArrayView b, QByteArrayView c,
+                                std::shared_ptr<const char[]> &block)
+{
+    constexpr qsizetype kBlockSize = 64 * 1024;
+    const qsizetype n = a.size() + b.size() + c.size();
+    char *at;
+    if (n > kBlockSize / 4) {
+        // A long text gets a block of its own rather than wasting the rest of one.
+        auto own = std::make_shared_for_overwrite<char[]>(size_t(std::max<qsizetype>(n, 1)));
+        at = own.get();
+        block = std::move(own);
+    } else {
+        if (!m_block || m_capacity - m_used < n) {
+            m_block = std::make_shared_for_overwrite<char[]>(size_t(kBlockSize));
+            m_used = 0;
+            m_capacity = kBlockSize;
+        }
+        at = m_block.get() + m_used;
+        m_used += n;
+        block = m_block;
+    }
+    char *p = at;
+    for (QByteArrayView piece : {a, b, c}) {
+        if (!piece.isEmpty())
+            std::memcpy(p, piece.data(), size_t(piece.size()));
+        p += piece.size();
+    }
+    return at;
+}
+
 FileRow FileRow::fromBytes(QByteArrayView name, QByteArrayView path, qint64 size,
-                           QByteArrayView date, const QString &disc)
+                           QByteArrayView date, const QString &disc, RowTextArena *arena)
 {
     FileRow row;
-    row.m_text.reserve(name.size() + path.size() + date.size());
-    row.m_text.append(name).append(path).append(date);
-    row.m_nameLength = name.size();
-    row.m_pathLength = path.size();
+    RowTextArena own;
+    row.m_text = (arena ? arena : &own)->store(name, path, date, row.m_block);
+    row.m_nameLength = int(name.size());
+    row.m_pathLength = int(path.size());
+    row.m_dateLength = int(date.size());
     row.m_size = size;
     row.m_disc = disc;
     return row;
@@ -62,6 +95,7 @@ StoreResult listDiscFiles(const QString &programFolder, const QString &discName,
     QByteArray name;
     QByteArray path;
     qint64 size = 0;
+    RowTextArena arena;
     DiscLine line;
     while (reader.nextLine(line)) {
         switch (line.tag) {
@@ -75,7 +109,7 @@ StoreResult listDiscFiles(const QString &programFolder, const QString &discName,
             size = parseSizeValue(line.bytes());
             break;
         case DiscTag::Date:
-            rows.append(FileRow::fromBytes(name, path, size, line.bytes(), discName));
+            rows.append(FileRow::fromBytes(name, path, size, line.bytes(), discName, &arena));
             break;
         }
     }

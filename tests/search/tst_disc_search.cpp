@@ -5,6 +5,7 @@
 #include "search_fixtures.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -120,6 +121,54 @@ private slots:
         QCOMPARE(rows[1].size(), qint64(2048));
         QCOMPARE(rows[1].sizeText(), QStringLiteral("2.00"));
         QCOMPARE(rows[1].disc(), QStringLiteral("D"));
+    }
+
+    // The whole-buffer look-up of a needle must give exactly the rows of reading every
+    // entry in turn, on files with missing fields, stray lines and the needle in names.
+    void needleLookupAgreesWithEntryByEntry()
+    {
+        QRandomGenerator random(7);
+        const char *pieces[] = {"ab", "AB", "xaby", "a", "b", "/", "zz"};
+        auto text = [&] {
+            QByteArray t;
+            for (int i = 0, n = 1 + random.bounded(5); i < n; ++i)
+                t += pieces[random.bounded(int(std::size(pieces)))];
+            return t;
+        };
+        for (int file = 0; file < 300; ++file) {
+            QByteArray bytes;
+            for (int l = 0, n = random.bounded(40); l < n; ++l) {
+                const QByteArray indent = random.bounded(4) == 0 ? "    " : "";
+                switch (random.bounded(7)) {
+                case 0: bytes += indent + "<file_name>" + text() + "</file_name>"; break;
+                case 1: case 2: bytes += indent + "<file_path>" + text() + "</file_path>"; break;
+                case 3: bytes += indent + "<file_size>" + QByteArray::number(random.bounded(5000)) + "</file_size>"; break;
+                case 4: case 5: bytes += indent + "<file_date>" + "2004-03-1" + QByteArray::number(random.bounded(10)) + "</file_date>"; break;
+                default: bytes += random.bounded(2) ? "\t<file_path>ab/ab</file_path>" : "<file_info>";
+                }
+                bytes += random.bounded(3) ? "\r\n" : "\n";
+            }
+            SearchCriteria c = sized(random.bounded(2) ? SizeOption::AtLeast : SizeOption::NotSure,
+                                     QStringLiteral("2"));
+            c.text = QStringLiteral("ab");
+            const DiscSearch search(c);
+            QList<FileRow> fast;
+            search.searchBytes(bytes, QStringLiteral("D"), fast);
+
+            QStringList expected;
+            DiscReader reader{QByteArrayView(bytes)};
+            FileEntry e;
+            while (reader.nextEntry(e)) {
+                const bool sizeOk = c.sizeOption == SizeOption::NotSure ||
+                                    kilobytesText(e.size).toDouble() > 2.0;
+                if (search.pathMatches(e.path.toLatin1()) && sizeOk)
+                    expected << e.name + '|' + e.path + '|' + QString::number(e.size) + '|' + e.date;
+            }
+            QStringList got;
+            for (const FileRow &r : fast)
+                got << r.name() + '|' + r.path() + '|' + QString::number(r.size()) + '|' + r.date();
+            QCOMPARE(got, expected);
+        }
     }
 
     void sizeBoundsAreStrict()
