@@ -10,6 +10,7 @@ packages=(
     libzip-dev zipcmp zipmerge ziptool  # libzip and the tools its CMake files look for
     zip unzip             # other zip programs, for the archive tests
     xvfb xauth            # a real X display for desktop checks
+    desktop-file-utils    # desktop-file-validate, for the install test
 )
 missing=()
 for p in "${packages[@]}"; do
