@@ -11,6 +11,7 @@ packages=(
     zip unzip             # other zip programs, for the archive tests
     xvfb xauth            # a real X display for desktop checks
     sqlite3 mariadb-server python3-xlrd  # readers the export tests load the exports into
+    desktop-file-utils    # desktop-file-validate, for the install test
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,7 @@
 #include "mainwin/add_picture_dialog.h"
 #include "mainwin/catalog_tree_widget.h"
 #include "mainwin/details_pane_widget.h"
+#include "mainwin/help_manual.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -250,16 +251,23 @@ void Form1::showAbout()
     about.exec();
 }
 
+QString findManual(const QString &programDir, const QString &dataFolder)
+{
+    for (const QString &folder :
+         {programDir, dataFolder, programDir + QStringLiteral("/../share/doc/orlith")}) {
+        const QString path = folder + QStringLiteral("/Orlith.html");
+        if (QFileInfo(path).isFile())
+            return QFileInfo(path).absoluteFilePath();
+    }
+    return {};
+}
+
 void Form1::openHelp()
 {
-    // The manual sits beside the program, or in the data folder; none found, nothing opens.
-    for (const QString &folder : {QCoreApplication::applicationDirPath(), m_programFolder}) {
-        const QString path = folder + QStringLiteral("/Orlith.html");
-        if (QFileInfo(path).isFile()) {
-            m_services.desktop->openDocument(path);
-            return;
-        }
-    }
+    // None found, nothing opens.
+    const QString path = findManual(QCoreApplication::applicationDirPath(), m_programFolder);
+    if (!path.isEmpty())
+        m_services.desktop->openDocument(path);
 }
 
 void Form1::addPicture()
