@@ -11,6 +11,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orlith"));
+    // Lets Wayland desktops match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orlith.Orlith"));
     QApplication::setApplicationVersion(QStringLiteral(ORLITH_VERSION));
 
     QCommandLineParser parser;
