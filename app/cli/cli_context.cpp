@@ -65,4 +65,18 @@ int failure(const QString &message)
     return kExitFailed;
 }
 
+void outRows(const QList<FileRow> &rows)
+{
+    QByteArray text;
+    for (const FileRow &row : rows) {
+        text += rowAsTabbedLine(row).toUtf8();
+        text += '\n';
+        if (text.size() > (1 << 20)) {
+            outBytes(text);
+            text.clear();
+        }
+    }
+    outBytes(text);
+}
+
 } // namespace orlith::cli

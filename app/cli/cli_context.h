@@ -2,6 +2,7 @@
 #pragma once
 
 #include "store/catalogue_index.h"
+#include "store/disc_listing.h"
 
 #include <QString>
 #include <QStringList>
@@ -46,6 +47,8 @@ private:
 // Plain output: UTF-8, "\n" line ends.
 void out(const QString &line);
 void outBytes(const QByteArray &bytes);
+// Rows as `list` prints them: one tab-separated line each.
+void outRows(const QList<FileRow> &rows);
 // "orlith-cli: <message>" on stderr.
 void err(const QString &message);
 int usageError(const QString &message);

@@ -21,20 +21,6 @@ void status(const QString &text)
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
-void printRows(const QList<FileRow> &rows)
-{
-    QByteArray text;
-    for (const FileRow &row : rows) {
-        text += rowAsTabbedLine(row).toUtf8();
-        text += '\n';
-        if (text.size() > (1 << 20)) {
-            outBytes(text);
-            text.clear();
-        }
-    }
-    outBytes(text);
-}
-
 // --save-as NAME with its --catalog: the hits become a disc of their own, under the same
 // checks as the new-disc dialog's "Virtual" mode.
 int saveHits(CliContext &ctx, const QString &name, const QString &catalog,
@@ -65,7 +51,7 @@ int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &c
     const QList<FileRow> hits = searchDiscs(ctx.programFolder(), discs, criteria, &skipped);
     for (const QString &disc : std::as_const(skipped))
         err(QStringLiteral("skipped %1: its disc file cannot be read").arg(disc));
-    printRows(hits);
+    outRows(hits);
     status(foundText(hits.size()));
     if (!saveAs.isEmpty())
         return saveHits(ctx, saveAs, saveCatalog, hits);

@@ -48,16 +48,7 @@ int cmdList(CliContext &ctx)
     QList<FileRow> rows;
     if (StoreResult r = listDiscFiles(ctx.programFolder(), disc, rows); !r)
         return failure(r.error);
-    QByteArray text;
-    for (const FileRow &row : std::as_const(rows)) {
-        text += rowAsTabbedLine(row).toUtf8();
-        text += '\n';
-        if (text.size() > (1 << 20)) {
-            outBytes(text);
-            text.clear();
-        }
-    }
-    outBytes(text);
+    outRows(rows);
     return kExitOk;
 }
 
