@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "disc_file.h"
 
+#include "safe_write.h"
 #include "text_codec.h"
 
 #include <QFile>
@@ -139,14 +140,15 @@ StoreResult writeDiscFile(const QString &path, const QString &catalog,
                           const QList<FileEntry> &entries)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: the chunks below are the buffer, and each write is checked (see writeAll).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return StoreResult::failure(
             QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
     QByteArray buffer;
     buffer.reserve(kFlushBytes + 4096);
     appendHead(buffer, catalog);
     auto flush = [&]() {
-        const bool ok = file.write(buffer) == buffer.size();
+        const bool ok = writeAll(file, buffer);
         buffer.clear();
         return ok;
     };
@@ -157,9 +159,7 @@ StoreResult writeDiscFile(const QString &path, const QString &catalog,
                 QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
     }
     buffer.append(kTail);
-    // commit() may rename a file whose last buffered bytes never reached the disk, so
-    // flush and check first.
-    if (!flush() || !file.flush() || !file.commit())
+    if (!flush() || !file.commit())
         return StoreResult::failure(
             QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
     return StoreResult::success();

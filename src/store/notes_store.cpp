@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "notes_store.h"
 
+#include "safe_write.h"
 #include "text_codec.h"
 
 #include <QSaveFile>
@@ -194,7 +195,7 @@ bool NotesStore::DeleteNotesRecord(qint32 n)
     // store files are: that would leave a moment with no store at all, and the rename
     // already takes it out of the store.
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
     for (qint32 r = 1; r < m_next; ++r) {
         if (r == n)
@@ -206,12 +207,12 @@ bool NotesStore::DeleteNotesRecord(qint32 n)
             const SlotFields f = parseSlot(slot);
             slot = makeSlot(f.name, f.notes);
         }
-        if (out.write(slot) != slot.size())
+        if (!writeAll(out, slot))
             return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
     }
-    // commit() alone is not enough: Qt 6.4 renames the file into place even when the
-    // final flush of its buffer fails (full disk), so flush and check first.
-    if (!out.flush() || !out.commit())
+    // Unbuffered, every write is checked above: Qt 6.4's commit() renames the file into
+    // place even when flushing a buffer fails (full disk).
+    if (!out.commit())
         return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
 
     if (!OpenNotesStore(m_path))
@@ -277,7 +278,7 @@ QByteArray NotesStore::readSlot(qint32 r)
 
 bool NotesStore::writeSlot(qint32 r, const QByteArray &slot)
 {
-    if (!m_file.seek(qint64(r - 1) * kSlotSize) || m_file.write(slot) != slot.size())
+    if (!m_file.seek(qint64(r - 1) * kSlotSize) || !writeAll(m_file, slot))
         return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, m_file.errorString()));
     return true;
 }
