@@ -111,6 +111,7 @@ bool NotesStore::OpenNotesStore(const QString &path)
     }
     m_next = qint32(m_names.size()) + 1;
 
+    m_readOnlyReason = writeError;
     if (!writeError.isEmpty())
         return fail(QStringLiteral("Cannot open %1 for writing:\n%2").arg(path, writeError));
     return true;
@@ -255,8 +256,7 @@ bool NotesStore::checkWritable()
     if (!m_file.isOpen())
         return fail(QStringLiteral("Cannot write %1:\nthe notes store is not open").arg(m_path));
     if (!m_file.isWritable())
-        return fail(QStringLiteral("Cannot write %1:\nthe file is open for reading only")
-                        .arg(m_path));
+        return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, m_readOnlyReason));
     return true;
 }
 

@@ -113,6 +113,8 @@ private:
     QFile m_file;
     QList<CachedName> m_names; // index r - 1
     bool m_partialLastSlot = false;
+    // Why the store could only be opened for reading ("Permission denied").
+    QString m_readOnlyReason;
     qint32 m_next = 1;
     qint32 m_current = 0;
     qint32 m_lastFound = 0;
