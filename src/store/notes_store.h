@@ -105,8 +105,9 @@ private:
     bool fail(const QString &message);
     bool checkWritable();
     QByteArray readSlot(qint32 r);
-    bool writeSlot(qint32 r, const QByteArray &slot);
-    bool completePartialSlot();
+    // Writes whole slots from slot r on. Should the write fail (a full disk), the bytes it
+    // overwrote are put back and the file cut to its old length: the store is unchanged.
+    bool writeSlot(qint32 r, const QByteArray &bytes);
     bool encodeBuffer(QByteArray &slot);
 
     QString m_path;
