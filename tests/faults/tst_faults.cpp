@@ -1,0 +1,256 @@
+// Orlith — desktop catalogue of removable media.
+// Store writes on a full disk and in an unwritable folder. Each write runs in a child
+// process with the failing-write shim preloaded; afterwards the data folder must hold
+// exactly the bytes it held before, and the user must have been told which file could not
+// be written and why.
+#include "fault_child.h"
+
+#include "extras/settings_record.h"
+#include "store/disc_file.h"
+#include "store/notes_store.h"
+#include "store/program_folder.h"
+#include "support/test_files.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace orlith;
+
+namespace {
+
+enum class Fault { NoSpace, NoAccess };
+
+// New space left on the "disk" of the data folder: less than any store file needs, so
+// writes are cut short first, then fail, as on a real disk.
+constexpr int kSpaceLeft = 8;
+constexpr char kShimMark[] = "orlith-fail-shim:";
+
+QString reasonOf(Fault fault)
+{
+    return fault == Fault::NoSpace ? QStringLiteral("No space left on device")
+                                   : QStringLiteral("Permission denied");
+}
+
+// Every file under `folder` by relative path, so that a stray temporary file shows too.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), test::readAll(path));
+    }
+    return files;
+}
+
+void setModes(const QString &folder, QFile::Permissions dirs, QFile::Permissions files)
+{
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile::setPermissions(path, it.fileInfo().isDir() ? dirs : files);
+    }
+    QFile::setPermissions(folder, dirs);
+}
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+    QString err; // without the shim's lines
+    bool injected = false;
+};
+
+// A data folder with two discs in "Music", an empty catalog, notes whose last record was
+// cut short (so even an update needs new space), settings, and a media folder beside it.
+class Store
+{
+public:
+    Store()
+    {
+        QVERIFY(ensureStoreFolders(data()).ok());
+        QVERIFY(test::writeAll(catalogOrderPath(data()), "Music\r\nEmpty\r\n"));
+        const FileEntry entry{"a.txt", "/media/a.txt", 1536, "14.03.2004 22:10:05"};
+        QVERIFY(writeDiscFile(discFilePath(data(), "Old"), "Music", {entry, entry}).ok());
+        QVERIFY(writeDiscFile(discFilePath(data(), "Other"), "Music", {entry}).ok());
+        NotesStore notes;
+        QVERIFY(notes.OpenNotesStore(notesStorePath(data())));
+        notes.setRecord("Old", "Notes on Old");
+        QVERIFY(notes.AppendNotesRecord());
+        notes.setRecord("Third", "Notes on the third disc");
+        QVERIFY(notes.AppendNotesRecord());
+        notes.close();
+        QVERIFY(QFile::resize(notesStorePath(data()), NotesStore::kSlotSize + 40));
+        SettingsRecord settings;
+        settings.archiveDaysSetting = "7";
+        QVERIFY(SaveSettings(settingsPath(data()), settings).ok());
+        QVERIFY(QDir().mkpath(media()));
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(test::writeAll(media() + QStringLiteral("/f%1.txt").arg(i), "media"));
+    }
+
+    QString data() const { return m_dir.filePath("data"); }
+    QString media() const { return m_dir.filePath("media"); }
+
+    // Runs `program` with the fault on the data folder. Root ignores file modes, so an
+    // unwritable folder is then the shim's; otherwise it is a real one (mode 0555).
+    Outcome run(Fault fault, const QString &program, const QStringList &args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LD_PRELOAD", ORLITH_FAIL_SHIM);
+        env.insert("ORLITH_FAIL_PATH", data());
+        const bool chmodded = fault == Fault::NoAccess && ::geteuid() != 0;
+        if (chmodded)
+            setModes(data(), QFile::ReadOwner | QFile::ExeOwner, QFile::ReadOwner);
+        else
+            env.insert("ORLITH_FAIL_MODE", fault == Fault::NoSpace ? "nospace" : "noaccess");
+        env.insert("ORLITH_FAIL_WRITE_AFTER", QString::number(kSpaceLeft));
+
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(program, args);
+        const bool finished = child.waitForFinished(60000);
+        if (chmodded)
+            setModes(data(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
+                     QFile::ReadOwner | QFile::WriteOwner);
+        Outcome o;
+        if (!finished || child.exitStatus() != QProcess::NormalExit)
+            return o;
+        o.exitCode = child.exitCode();
+        o.out = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
+        const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+        for (const QString &line : err.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            if (line.startsWith(QLatin1String(kShimMark)))
+                o.injected = true;
+            else
+                o.err += line + QLatin1Char('\n');
+        }
+        o.injected = o.injected || chmodded;
+        return o;
+    }
+
+    Outcome runChild(Fault fault, const QString &op)
+    {
+        return run(fault, QCoreApplication::applicationFilePath(),
+                   {"--child", op, data(), media()});
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void shimFailsOnlyTheDataFolder_data();
+    void shimFailsOnlyTheDataFolder();
+    void failedWriteKeepsTheStore_data();
+    void failedWriteKeepsTheStore();
+};
+
+void TestFaults::shimFailsOnlyTheDataFolder_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("full disk") << Fault::NoSpace
+                               << QStringLiteral("probe: data: 8 bytes, No space left on device\n"
+                                                 "probe: media: 1000 bytes, written");
+    QTest::newRow("unwritable folder") << Fault::NoAccess
+                                       << QStringLiteral("probe: data: 0 bytes, Permission denied\n"
+                                                         "probe: media: 1000 bytes, written");
+}
+
+// The shim must fail real writes through Qt, cut them short as a full disk does, and leave
+// every other folder alone; otherwise the cases below prove nothing.
+void TestFaults::shimFailsOnlyTheDataFolder()
+{
+    QFETCH(Fault, fault);
+    QFETCH(QString, expected);
+    Store store;
+    QVERIFY(!QTest::currentTestFailed());
+    const Outcome o = store.runChild(fault, "probe");
+    QCOMPARE(o.out, expected);
+    QVERIFY(o.injected);
+}
+
+void TestFaults::failedWriteKeepsTheStore_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QString>("file"); // the file the message must name
+    struct Case
+    {
+        const char *op;
+        const char *file;
+    };
+    const Case cases[] = {
+        {"disc-file", "cds/Old.xml"},      {"capture", "cds/New.xml"},
+        {"rename-catalog", "cds/Old.xml"}, {"new-catalog", "katalog.ini"},
+        {"notes-update", "usrdisc.usr"},   {"notes-append", "usrdisc.usr"},
+        {"notes-delete", "usrdisc.usr"},   {"settings", "Data.ini"},
+    };
+    for (const Case &c : cases) {
+        for (Fault fault : {Fault::NoSpace, Fault::NoAccess}) {
+            const char *how = fault == Fault::NoSpace ? "full disk" : "unwritable folder";
+            QTest::addRow("%s, %s", c.op, how) << fault << QString(c.op) << QString(c.file);
+        }
+    }
+    // The windows say it in an "Error" box, the command line on stderr with exit code 1.
+    QTest::addRow("capture-window, full disk") << Fault::NoSpace << "capture-window"
+                                               << "cds/New.xml";
+    QTest::addRow("notes-window, unwritable folder") << Fault::NoAccess << "notes-window"
+                                                     << "usrdisc.usr";
+    QTest::addRow("cli capture, full disk") << Fault::NoSpace << "cli-capture"
+                                            << "cds/New.xml";
+}
+
+void TestFaults::failedWriteKeepsTheStore()
+{
+    QFETCH(Fault, fault);
+    QFETCH(QString, op);
+    QFETCH(QString, file);
+    Store store;
+    QVERIFY(!QTest::currentTestFailed());
+    const QMap<QString, QByteArray> before = snapshot(store.data());
+
+    const Outcome o = op == QLatin1String("cli-capture")
+                          ? store.run(fault, ORLITH_CLI,
+                                      {"--data-dir", store.data(), "capture", "--catalog", "Music",
+                                       "--name", "New", store.media()})
+                          : store.runChild(fault, op);
+
+    const QString told = o.out + QLatin1Char('\n') + o.err;
+    QVERIFY2(o.injected, qPrintable("no write was failed: " + told));
+    const QMap<QString, QByteArray> after = snapshot(store.data());
+    QCOMPARE(after.keys(), before.keys());
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
+
+    QCOMPARE(o.exitCode, 1);
+    const QString path = store.data() + QLatin1Char('/') + file;
+    QVERIFY2(told.contains(path) && told.contains(reasonOf(fault)), qPrintable(told));
+    if (op.endsWith(QLatin1String("-window")))
+        QVERIFY2(o.out.startsWith(QLatin1String("box: Error: ")), qPrintable(o.out));
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--child") == 0)
+        return orlith::test::runFaultChild(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faults.moc"
