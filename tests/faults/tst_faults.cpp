@@ -22,17 +22,23 @@ using namespace orlith;
 
 namespace {
 
-enum class Fault { NoSpace, NoAccess };
+// A full disk as the shim makes it, an unwritable folder, and a real full disk: a small
+// tmpfs, filled up, where mounting one is allowed (it checks the shim's idea of a full disk).
+enum class Fault { NoSpace, NoAccess, FullTmpfs };
 
 // New space left on the "disk" of the data folder: less than any store file needs, so
 // writes are cut short first, then fail, as on a real disk.
 constexpr int kSpaceLeft = 8;
 constexpr char kShimMark[] = "orlith-fail-shim:";
 
-QString reasonOf(Fault fault)
+// The reason the message must give. Qt refuses to replace a read-only file with its own
+// words, before the system is asked.
+bool givesReason(const QString &message, Fault fault)
 {
-    return fault == Fault::NoSpace ? QStringLiteral("No space left on device")
-                                   : QStringLiteral("Permission denied");
+    if (fault != Fault::NoAccess)
+        return message.contains(QLatin1String("No space left on device"));
+    return message.contains(QLatin1String("Permission denied")) ||
+           message.contains(QLatin1String("is not writable"));
 }
 
 // Every file under `folder` by relative path, so that a stray temporary file shows too.
@@ -59,6 +65,14 @@ void setModes(const QString &folder, QFile::Permissions dirs, QFile::Permissions
     QFile::setPermissions(folder, dirs);
 }
 
+// True when the program ran and succeeded; its output is dropped (a refused mount says so).
+bool runQuietly(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
 struct Outcome
 {
     int exitCode = -1;
@@ -72,8 +86,15 @@ struct Outcome
 class Store
 {
 public:
-    Store()
+    explicit Store(Fault fault) : m_fault(fault)
     {
+        if (fault == Fault::FullTmpfs) {
+            QVERIFY(QDir().mkpath(data()));
+            m_mounted =
+                runQuietly("mount", {"-t", "tmpfs", "-o", "size=128k", "orlith-faults", data()});
+            if (!m_mounted)
+                return;
+        }
         QVERIFY(ensureStoreFolders(data()).ok());
         QVERIFY(test::writeAll(catalogOrderPath(data()), "Music\r\nEmpty\r\n"));
         const FileEntry entry{"a.txt", "/media/a.txt", 1536, "14.03.2004 22:10:05"};
@@ -93,24 +114,38 @@ public:
         QVERIFY(QDir().mkpath(media()));
         for (int i = 0; i < 20; ++i)
             QVERIFY(test::writeAll(media() + QStringLiteral("/f%1.txt").arg(i), "media"));
+        if (m_mounted) {
+            QFile filler(data() + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            const QByteArray block(4096, 'f');
+            while (filler.write(block) == block.size()) {
+            }
+        }
     }
+    ~Store()
+    {
+        if (m_mounted)
+            runQuietly("umount", {data()});
+    }
+
+    bool cannotMount() const { return m_fault == Fault::FullTmpfs && !m_mounted; }
 
     QString data() const { return m_dir.filePath("data"); }
     QString media() const { return m_dir.filePath("media"); }
 
     // Runs `program` with the fault on the data folder. Root ignores file modes, so an
     // unwritable folder is then the shim's; otherwise it is a real one (mode 0555).
-    Outcome run(Fault fault, const QString &program, const QStringList &args)
+    Outcome run(const QString &program, const QStringList &args)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("LD_PRELOAD", ORLITH_FAIL_SHIM);
         env.insert("ORLITH_FAIL_PATH", data());
-        const bool chmodded = fault == Fault::NoAccess && ::geteuid() != 0;
+        const bool chmodded = m_fault == Fault::NoAccess && ::geteuid() != 0;
         if (chmodded)
             setModes(data(), QFile::ReadOwner | QFile::ExeOwner, QFile::ReadOwner);
-        else
-            env.insert("ORLITH_FAIL_MODE", fault == Fault::NoSpace ? "nospace" : "noaccess");
+        else if (m_fault != Fault::FullTmpfs)
+            env.insert("ORLITH_FAIL_MODE", m_fault == Fault::NoSpace ? "nospace" : "noaccess");
         env.insert("ORLITH_FAIL_WRITE_AFTER", QString::number(kSpaceLeft));
 
         QProcess child;
@@ -132,18 +167,19 @@ public:
             else
                 o.err += line + QLatin1Char('\n');
         }
-        o.injected = o.injected || chmodded;
+        o.injected = o.injected || chmodded || m_mounted;
         return o;
     }
 
-    Outcome runChild(Fault fault, const QString &op)
+    Outcome runChild(const QString &op)
     {
-        return run(fault, QCoreApplication::applicationFilePath(),
-                   {"--child", op, data(), media()});
+        return run(QCoreApplication::applicationFilePath(), {"--child", op, data(), media()});
     }
 
 private:
     QTemporaryDir m_dir;
+    Fault m_fault;
+    bool m_mounted = false;
 };
 
 } // namespace
@@ -177,9 +213,9 @@ void TestFaults::shimFailsOnlyTheDataFolder()
 {
     QFETCH(Fault, fault);
     QFETCH(QString, expected);
-    Store store;
+    Store store(fault);
     QVERIFY(!QTest::currentTestFailed());
-    const Outcome o = store.runChild(fault, "probe");
+    const Outcome o = store.runChild("probe");
     QCOMPARE(o.out, expected);
     QVERIFY(o.injected);
 }
@@ -201,8 +237,10 @@ void TestFaults::failedWriteKeepsTheStore_data()
         {"notes-delete", "usrdisc.usr"},   {"settings", "Data.ini"},
     };
     for (const Case &c : cases) {
-        for (Fault fault : {Fault::NoSpace, Fault::NoAccess}) {
-            const char *how = fault == Fault::NoSpace ? "full disk" : "unwritable folder";
+        for (Fault fault : {Fault::NoSpace, Fault::NoAccess, Fault::FullTmpfs}) {
+            const char *how = fault == Fault::NoSpace    ? "full disk"
+                              : fault == Fault::NoAccess ? "unwritable folder"
+                                                         : "full tmpfs";
             QTest::addRow("%s, %s", c.op, how) << fault << QString(c.op) << QString(c.file);
         }
     }
@@ -220,15 +258,17 @@ void TestFaults::failedWriteKeepsTheStore()
     QFETCH(Fault, fault);
     QFETCH(QString, op);
     QFETCH(QString, file);
-    Store store;
+    Store store(fault);
+    if (store.cannotMount())
+        QSKIP("no tmpfs can be mounted here; the shim's full disk stands in for it");
     QVERIFY(!QTest::currentTestFailed());
     const QMap<QString, QByteArray> before = snapshot(store.data());
 
-    const Outcome o = op == QLatin1String("cli-capture")
-                          ? store.run(fault, ORLITH_CLI,
-                                      {"--data-dir", store.data(), "capture", "--catalog", "Music",
-                                       "--name", "New", store.media()})
-                          : store.runChild(fault, op);
+    const Outcome o =
+        op == QLatin1String("cli-capture")
+            ? store.run(ORLITH_CLI, {"--data-dir", store.data(), "capture", "--catalog", "Music",
+                                     "--name", "New", store.media()})
+            : store.runChild(op);
 
     const QString told = o.out + QLatin1Char('\n') + o.err;
     QVERIFY2(o.injected, qPrintable("no write was failed: " + told));
@@ -239,7 +279,7 @@ void TestFaults::failedWriteKeepsTheStore()
 
     QCOMPARE(o.exitCode, 1);
     const QString path = store.data() + QLatin1Char('/') + file;
-    QVERIFY2(told.contains(path) && told.contains(reasonOf(fault)), qPrintable(told));
+    QVERIFY2(told.contains(path) && givesReason(told, fault), qPrintable(told));
     if (op.endsWith(QLatin1String("-window")))
         QVERIFY2(o.out.startsWith(QLatin1String("box: Error: ")), qPrintable(o.out));
 }
