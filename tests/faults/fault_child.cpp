@@ -127,6 +127,16 @@ const std::map<QString, Op> &ops()
                  print("warning", w);
              return report(r.message);
          }},
+        {"delete-disc",
+         [](const QString &data, const QString &) {
+             CatalogueIndex index;
+             index.load(data);
+             NotesStore notes;
+             const EditResult r = StoreEdits(data, index, notes).deleteDisc("Old");
+             for (const QString &w : r.warnings)
+                 print("warning", w);
+             return report(r.message);
+         }},
         {"new-catalog",
          [](const QString &data, const QString &) {
              CatalogueIndex index;
@@ -187,6 +197,15 @@ const std::map<QString, Op> &ops()
              box->selectAll();
              box->insertPlainText("Notes typed in the window");
              w.form->detailsPane().saveNotes();
+             if (box->toPlainText() != "Notes typed in the window")
+                 print("error", "the notes box lost the notes that were not saved");
+             return reportBoxes(w.messages);
+         }},
+        // Shut-down writes katalog.ini and Data.ini.
+        {"close-window",
+         [](const QString &data, const QString &media) {
+             Window w(data, media);
+             w.form->close();
              return reportBoxes(w.messages);
          }},
     };
