@@ -9,6 +9,7 @@
 #include "capture/new_disc_dialog.h"
 #include "capture/store_edits.h"
 #include "extras/settings_record.h"
+#include "mainwin/add_picture_dialog.h"
 #include "mainwin/catalog_tree_widget.h"
 #include "mainwin/details_pane_widget.h"
 #include "mainwin/form1_window.h"
@@ -165,6 +166,13 @@ const std::map<QString, Op> &ops()
              return report(notesOp(data, [](NotesStore &n) {
                  return findRecord(n, "Old") && n.DeleteNotesRecord(0);
              }));
+         }},
+        {"picture",
+         [](const QString &data, const QString &media) {
+             QString error;
+             (void)frmAddPicture::KopirajSliku(media + "/photo.jpg", picturePath(data, "Old"),
+                                               &error);
+             return report(error);
          }},
         {"settings",
          [](const QString &data, const QString &) {

@@ -114,6 +114,9 @@ public:
         QVERIFY(QDir().mkpath(media()));
         for (int i = 0; i < 20; ++i)
             QVERIFY(test::writeAll(media() + QStringLiteral("/f%1.txt").arg(i), "media"));
+        // A picture small enough to sit in Qt's write buffer, and the one it would replace.
+        QVERIFY(test::writeAll(media() + "/photo.jpg", QByteArray(10000, 'p')));
+        QVERIFY(test::writeAll(picturePath(data(), "Old"), "old picture"));
         if (m_mounted) {
             QFile filler(data() + "/filler");
             QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
@@ -237,6 +240,7 @@ void TestFaults::failedWriteKeepsTheStore_data()
         {"rename-catalog", "cds/Old.xml"}, {"new-catalog", "katalog.ini"},
         {"notes-update", "usrdisc.usr"},   {"notes-append", "usrdisc.usr"},
         {"notes-delete", "usrdisc.usr"},   {"settings", "Data.ini"},
+        {"picture", "pic/Old.jpg"},
     };
     for (const auto &[op, file] : cases) {
         for (Fault fault : {Fault::NoSpace, Fault::NoAccess, Fault::FullTmpfs})
