@@ -3,6 +3,7 @@
 
 #include "store/disc_file.h"
 #include "store/program_folder.h"
+#include "store/safe_write.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -141,7 +142,9 @@ bool frmAddPicture::KopirajSliku(const QString &source, const QString &target, Q
     if (!in.open(QIODevice::ReadOnly))
         return fail(tr("Cannot read %1:\n%2").arg(source, in.errorString()));
     QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    // Unbuffered, so that every write is checked here: Qt 6.4's commit() renames the file
+    // into place even when flushing a buffer fails (full disk).
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(tr("Cannot write %1:\n%2").arg(target, out.errorString()));
     std::array<char, 64 * 1024> block;
     for (;;) {
@@ -150,7 +153,7 @@ bool frmAddPicture::KopirajSliku(const QString &source, const QString &target, Q
             return fail(tr("Cannot read %1:\n%2").arg(source, in.errorString()));
         if (n == 0)
             break;
-        if (out.write(block.data(), n) != n)
+        if (!writeAll(out, QByteArrayView(block.data(), n)))
             return fail(tr("Cannot write %1:\n%2").arg(target, out.errorString()));
     }
     if (!out.commit())

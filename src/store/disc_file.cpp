@@ -1,12 +1,15 @@
 // Orlith — desktop catalogue of removable media.
 #include "disc_file.h"
 
+#include "safe_write.h"
 #include "text_codec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -139,14 +142,15 @@ StoreResult writeDiscFile(const QString &path, const QString &catalog,
                           const QList<FileEntry> &entries)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: the chunks below are the buffer, and each write is checked (see writeAll).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return StoreResult::failure(
             QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
     QByteArray buffer;
     buffer.reserve(kFlushBytes + 4096);
     appendHead(buffer, catalog);
     auto flush = [&]() {
-        const bool ok = file.write(buffer) == buffer.size();
+        const bool ok = writeAll(file, buffer);
         buffer.clear();
         return ok;
     };
@@ -157,9 +161,7 @@ StoreResult writeDiscFile(const QString &path, const QString &catalog,
                 QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
     }
     buffer.append(kTail);
-    // commit() may rename a file whose last buffered bytes never reached the disk, so
-    // flush and check first.
-    if (!flush() || !file.flush() || !file.commit())
+    if (!flush() || !file.commit())
         return StoreResult::failure(
             QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
     return StoreResult::success();
@@ -475,24 +477,39 @@ QString readCatalogNameFromFile(const QString &path, bool *readable)
 
 StoreResult DestroyFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return StoreResult::failure(
-            QStringLiteral("Cannot open %1:\n%2").arg(path, file.errorString()));
+    if (!QFileInfo::exists(path)) {
+        QFile created(path);
+        if (!created.open(QIODevice::WriteOnly))
+            return StoreResult::failure(
+                QStringLiteral("Cannot open %1:\n%2").arg(path, created.errorString()));
+    }
+    // The file leaves the store under a work name before a byte is overwritten: a folder
+    // that does not allow deleting refuses the rename, and the file stays whole.
+    const QString doomed = path + QStringLiteral(".destroyed");
+    if (std::rename(QFile::encodeName(path).constData(), QFile::encodeName(doomed).constData()))
+        return StoreResult::failure(QStringLiteral("Cannot delete %1:\n%2")
+                                        .arg(path, QString::fromLocal8Bit(strerror(errno))));
+    QFile file(doomed);
+    if (!file.open(QIODevice::ReadWrite)) {
+        const QString reason = file.errorString();
+        std::rename(QFile::encodeName(doomed).constData(), QFile::encodeName(path).constData());
+        return StoreResult::failure(QStringLiteral("Cannot open %1:\n%2").arg(path, reason));
+    }
     const qint64 length = file.size();
     const QByteArray xs(kDestroyBlock, 'X');
     const QByteArray spaces(kDestroyBlock, ' ');
     const qint64 passes = length / kDestroyBlock + 1;
+    // A full disk may refuse the block past the end; the file goes all the same, as it is
+    // already out of the store.
     for (qint64 i = 0; i < passes; ++i) {
         const qint64 at = i * kDestroyBlock;
         if (!file.seek(at) || file.write(xs) != kDestroyBlock || !file.seek(at)
             || file.write(spaces) != kDestroyBlock)
-            return StoreResult::failure(
-                QStringLiteral("Cannot overwrite %1:\n%2").arg(path, file.errorString()));
+            break;
     }
     file.close();
-    if (!QFile::remove(path))
-        return StoreResult::failure(QStringLiteral("Cannot delete %1").arg(path));
+    if (!QFile::remove(doomed))
+        return StoreResult::failure(QStringLiteral("Cannot delete %1").arg(doomed));
     return StoreResult::success();
 }
 

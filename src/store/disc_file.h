@@ -132,7 +132,9 @@ QString readCatalogName(QByteArrayView bytes);
 QString readCatalogNameFromFile(const QString &path, bool *readable = nullptr);
 
 // Overwrites a file with blocks of "X" and then spaces, one 4096-byte block more than its
-// length holds, then deletes it. A missing file is created first.
+// length holds, then deletes it. A missing file is created first. The file is renamed out
+// of the way first, so a folder that does not allow deleting leaves it whole; once renamed,
+// it is deleted even when a full disk refuses part of the overwrite.
 StoreResult DestroyFile(const QString &path);
 
 } // namespace orlith

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "notes_store.h"
 
+#include "safe_write.h"
 #include "text_codec.h"
 
 #include <QSaveFile>
@@ -110,6 +111,7 @@ bool NotesStore::OpenNotesStore(const QString &path)
     }
     m_next = qint32(m_names.size()) + 1;
 
+    m_readOnlyReason = writeError;
     if (!writeError.isEmpty())
         return fail(QStringLiteral("Cannot open %1 for writing:\n%2").arg(path, writeError));
     return true;
@@ -163,14 +165,20 @@ bool NotesStore::AppendNotesRecord()
     QByteArray slot;
     if (!encodeBuffer(slot))
         return false;
-    if (m_partialLastSlot && !completePartialSlot())
-        return false;
-    const qint64 oldSize = m_file.size();
-    if (!writeSlot(m_next, slot)) {
-        // Leave no half slot behind: the next open would count it as a record.
-        m_file.resize(oldSize);
-        return false;
+    // A partial last slot is written out whole in the same write, so that the zeros
+    // between it and the new record do not turn into notes.
+    qint32 first = m_next;
+    if (m_partialLastSlot) {
+        const QByteArray partial = readSlot(--first);
+        if (partial.isNull())
+            return false;
+        const SlotFields f = parseSlot(partial);
+        slot.prepend(makeSlot(f.name, f.notes));
     }
+    if (!writeSlot(first, slot))
+        return false;
+    m_partialLastSlot = false;
+    slot.remove(0, (m_next - first) * kSlotSize);
     const QByteArrayView name = parseSlot(slot).name;
     m_names.append({name.toByteArray(), decodeSingleByte(name.data(), name.size())});
     m_current = m_next;
@@ -194,7 +202,7 @@ bool NotesStore::DeleteNotesRecord(qint32 n)
     // store files are: that would leave a moment with no store at all, and the rename
     // already takes it out of the store.
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
     for (qint32 r = 1; r < m_next; ++r) {
         if (r == n)
@@ -206,12 +214,12 @@ bool NotesStore::DeleteNotesRecord(qint32 n)
             const SlotFields f = parseSlot(slot);
             slot = makeSlot(f.name, f.notes);
         }
-        if (out.write(slot) != slot.size())
+        if (!writeAll(out, slot))
             return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
     }
-    // commit() alone is not enough: Qt 6.4 renames the file into place even when the
-    // final flush of its buffer fails (full disk), so flush and check first.
-    if (!out.flush() || !out.commit())
+    // Unbuffered, every write is checked above: Qt 6.4's commit() renames the file into
+    // place even when flushing a buffer fails (full disk).
+    if (!out.commit())
         return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
 
     if (!OpenNotesStore(m_path))
@@ -254,8 +262,7 @@ bool NotesStore::checkWritable()
     if (!m_file.isOpen())
         return fail(QStringLiteral("Cannot write %1:\nthe notes store is not open").arg(m_path));
     if (!m_file.isWritable())
-        return fail(QStringLiteral("Cannot write %1:\nthe file is open for reading only")
-                        .arg(m_path));
+        return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, m_readOnlyReason));
     return true;
 }
 
@@ -275,26 +282,23 @@ QByteArray NotesStore::readSlot(qint32 r)
     return slot;
 }
 
-bool NotesStore::writeSlot(qint32 r, const QByteArray &slot)
+bool NotesStore::writeSlot(qint32 r, const QByteArray &bytes)
 {
-    if (!m_file.seek(qint64(r - 1) * kSlotSize) || m_file.write(slot) != slot.size())
-        return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, m_file.errorString()));
-    return true;
-}
-
-// Rewrites the partial last slot whole, with length words that match the bytes it holds,
-// so that a record written after it does not turn the zeros between them into notes.
-bool NotesStore::completePartialSlot()
-{
-    const qint32 r = m_next - 1;
-    const QByteArray partial = readSlot(r);
-    if (partial.isNull())
-        return false;
-    const SlotFields f = parseSlot(partial);
-    if (!writeSlot(r, makeSlot(f.name, f.notes)))
-        return false;
-    m_partialLastSlot = false;
-    return true;
+    const qint64 offset = qint64(r - 1) * kSlotSize;
+    const qint64 oldSize = m_file.size();
+    QByteArray old(bytes.size(), Qt::Uninitialized);
+    const qint64 got = m_file.seek(offset) ? m_file.read(old.data(), old.size()) : -1;
+    if (got < 0)
+        return fail(QStringLiteral("Cannot read %1:\n%2").arg(m_path, m_file.errorString()));
+    old.truncate(got);
+    if (m_file.seek(offset) && writeAll(m_file, bytes))
+        return true;
+    const QString reason = m_file.errorString();
+    // Putting back bytes the file held needs no new space, so this works on a full disk.
+    if (!m_file.seek(offset) || !writeAll(m_file, old) || !m_file.resize(oldSize))
+        return fail(QStringLiteral("Cannot write %1:\n%2\nThe notes store may now be damaged: %3")
+                        .arg(m_path, reason, m_file.errorString()));
+    return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, reason));
 }
 
 bool NotesStore::encodeBuffer(QByteArray &slot)

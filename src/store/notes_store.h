@@ -105,14 +105,17 @@ private:
     bool fail(const QString &message);
     bool checkWritable();
     QByteArray readSlot(qint32 r);
-    bool writeSlot(qint32 r, const QByteArray &slot);
-    bool completePartialSlot();
+    // Writes whole slots from slot r on. Should the write fail (a full disk), the bytes it
+    // overwrote are put back and the file cut to its old length: the store is unchanged.
+    bool writeSlot(qint32 r, const QByteArray &bytes);
     bool encodeBuffer(QByteArray &slot);
 
     QString m_path;
     QFile m_file;
     QList<CachedName> m_names; // index r - 1
     bool m_partialLastSlot = false;
+    // Why the store could only be opened for reading ("Permission denied").
+    QString m_readOnlyReason;
     qint32 m_next = 1;
     qint32 m_current = 0;
     qint32 m_lastFound = 0;
