@@ -55,10 +55,12 @@ void CatalogTree::rebuild(const CatalogueIndex &index)
     auto *root = new QTreeWidgetItem(this, {QString::fromLatin1(kRootText)});
     root->setData(0, kKindRole, int(NodeKind::Root));
     root->setIcon(0, iconFor(NodeKind::Root));
+    // Discs go straight under the catalog just added: looking each one's catalog up by
+    // name walks the whole tree, which grows with every disc.
     for (const CatalogNode &c : index.catalogs()) {
-        addCatalogNode(c.name);
+        QTreeWidgetItem *catalog = addCatalogNode(c.name);
         for (const QString &d : c.discs)
-            addDiscNode(c.name, d);
+            addDiscItem(catalog, d);
     }
     root->setExpanded(true);
 }
@@ -128,7 +130,12 @@ QTreeWidgetItem *CatalogTree::addDiscNode(const QString &catalog, const QString 
     QTreeWidgetItem *parent = findNode(catalog);
     if (!parent || kindOf(parent) != NodeKind::Catalog)
         return nullptr;
-    auto *item = new QTreeWidgetItem(parent, {disc});
+    return addDiscItem(parent, disc);
+}
+
+QTreeWidgetItem *CatalogTree::addDiscItem(QTreeWidgetItem *catalog, const QString &disc)
+{
+    auto *item = new QTreeWidgetItem(catalog, {disc});
     item->setData(0, kKindRole, int(NodeKind::Disc));
     item->setIcon(0, iconFor(NodeKind::Disc));
     return item;

@@ -65,6 +65,7 @@ private:
     // The style's icon of a node kind, asked for once: a style decodes its pictures anew on
     // every call, so a tree of thousands of discs would hold thousands of copies.
     const QIcon &iconFor(NodeKind kind);
+    QTreeWidgetItem *addDiscItem(QTreeWidgetItem *catalog, const QString &disc);
 
     QIcon m_icons[4];
 };
