@@ -196,13 +196,30 @@ StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
 QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &discs,
                            const SearchCriteria &criteria, QStringList *skipped)
 {
+    QList<FileRow> hits;
+    searchDiscs(
+        programFolder, discs, criteria,
+        [&](QList<FileRow> &found) { hits.append(std::move(found)); }, skipped);
+    return hits;
+}
+
+qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
+                      const SearchCriteria &criteria,
+                      const std::function<void(QList<FileRow> &hits)> &take,
+                      QStringList *skipped)
+{
     const DiscSearch search(criteria);
     QList<FileRow> hits;
+    qsizetype count = 0;
     for (const QString &disc : discs) {
+        hits.clear();
         if (!search.searchDisc(programFolder, disc, hits) && skipped)
             skipped->append(disc);
+        count += hits.size();
+        if (!hits.isEmpty())
+            take(hits);
     }
-    return hits;
+    return count;
 }
 
 QString signPaddedNumber(double value)

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace orlith {
 
 class CatalogueIndex;
@@ -82,6 +84,14 @@ StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
 // in `skipped`, so the rest of the scope is still searched.
 QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &discs,
                            const SearchCriteria &criteria, QStringList *skipped = nullptr);
+
+// The same, handing each disc's hits to `take` as soon as that disc is searched, so a
+// caller that writes hits out holds one disc's hits at a time, never the whole store's.
+// Returns the number of hits.
+qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
+                      const SearchCriteria &criteria,
+                      const std::function<void(QList<FileRow> &hits)> &take,
+                      QStringList *skipped = nullptr);
 
 // The sentence that says in words what the search window looks for, e.g.
 // Searching for name that contain string "abc", that have at least 100 KB, and has been
