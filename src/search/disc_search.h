@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -64,6 +65,7 @@ private:
     void scan(DiscReader &reader, const QString &disc, QList<FileRow> &hits) const;
     bool sizeOk(qint64 bytes) const;
     bool dateOk(QByteArrayView dateText) const;
+    QDate dayOf(QByteArrayView dateText) const;
 
     QString m_needle;        // upper case
     QByteArray m_asciiNeedle; // upper case; empty unless the needle is plain ASCII
@@ -73,6 +75,10 @@ private:
     double m_bound;
     DateOption m_dateOption;
     QDate m_date;
+    // Days of the date texts seen, by the text before its time of day: reading a date
+    // through the locale costs tens of microseconds, and a store of millions of entries
+    // holds only thousands of days.
+    mutable QHash<QByteArray, QDate> m_days;
 };
 
 // The discs a scope names, in tree order: one disc, the discs of one catalog, or (both
