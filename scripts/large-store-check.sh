@@ -17,8 +17,8 @@
 # Targets: the desktop start-up (process start to a shown window) and `tree` within 2x of
 # reading the first four lines of every disc file with head, timed in the same run,
 # interleaved with ours; the peak memory of every job under 2x the largest disc file plus
-# 100 MiB. Exit status: 0 all ok; 1 a job failed or crashed; 2 usage or missing programs;
-# 3 every job ran but a target was missed.
+# 100 MB (10^8 bytes). Exit status: 0 all ok; 1 a job failed or crashed; 2 usage or
+# missing programs; 3 every job ran but a target was missed.
 set -uo pipefail
 
 readonly DISCS=2000 ENTRIES=1500
@@ -56,7 +56,6 @@ mkdir -p "$out" "$work/archive" || die "cannot write into $work"
 export QT_QPA_PLATFORM=offscreen
 failed=0 missed=0
 rows=()   # one "job|seconds|peak MiB|target|result" per job
-last_rss_kib=0
 
 # Microseconds since the epoch, without starting a process: read into a variable with
 # `now start` so the measured span holds no fork.
@@ -82,7 +81,6 @@ record() {
     local name=$1 rc=$2 ms=$3 stats=$4 mem_kib=$5 limit_ms=$6 rss result target
     rss=$(sed -n 's/^[[:space:]]*Maximum resident set size (kbytes): //p' "$stats")
     rss=${rss:-0}
-    last_rss_kib=$rss
     result=ok
     target=-
     [ "$mem_kib" -gt 0 ] && target="<= $((mem_kib / 1024)) MiB"
@@ -127,11 +125,15 @@ else
         { echo "cannot generate the store" >&2; exit 1; }
 fi
 disc_count=$(find "$store/cds" -name '*.xml' | wc -l)
-[ "$disc_count" -eq "$DISCS" ] || { echo "the store holds $disc_count disc files, not $DISCS" >&2; exit 1; }
-read -r largest_bytes largest_file < <(find "$store/cds" -name '*.xml' -printf '%s %f\n' | sort -n | tail -n 1)
+if [ "$disc_count" -ne "$DISCS" ]; then
+    echo "the store holds $disc_count disc files, not $DISCS" >&2
+    exit 1
+fi
+read -r largest_bytes largest_file < \
+    <(find "$store/cds" -name '*.xml' -printf '%s %f\n' | sort -n | tail -n 1)
 largest=${largest_file%.xml}
 store_mib=$(( $(du -sk "$store/cds" | cut -f1) / 1024 ))
-mem_kib=$(( 2 * largest_bytes / 1024 + 100 * 1024 ))
+mem_kib=$(( (2 * largest_bytes + 100000000) / 1024 ))
 echo "store: $disc_count disc files, $store_mib MiB; largest \"$largest\" $largest_bytes bytes;" \
      "memory target $((mem_kib / 1024)) MiB"
 
@@ -165,6 +167,7 @@ tiny=$work/tiny
 "$generator" "$tiny" 1 10 || { echo "cannot generate $tiny" >&2; exit 1; }
 echo "start-up, $rounds rounds interleaved with the head baseline ..."
 head_best=0 ours_best=0 tiny_best=0 list_best=0 startup_rss=0 startup_rc=0 tree_best=0 tree_rc=0
+start_head=0 end_head=0 start=0 end=0
 cd "$store" || exit 1
 for ((i = 1; i <= rounds; ++i)); do
     now start_head
@@ -257,7 +260,8 @@ check archive "cds.zip written" test -s "$work/archive/cds.zip"
 # The copy lacks half the disc files: restore writes those and keeps the rest.
 cp -a "$store" "$work/copy"
 rm -f "$work/copy/cds/Disc 01"???.xml
-run restore "$mem_kib" 0 "$cli" --data-dir "$work/copy" restore --no-all "$work/archive/cds.zip"
+run restore "$mem_kib" 0 \
+    "$cli" --data-dir "$work/copy" restore --no-all "$work/archive/cds.zip"
 check restore "1000 restored, 1000 kept" test "$(grep -c '^restored ' "$out/restore.out")" -eq 1000 \
     -a "$(grep -c '^kept ' "$out/restore.out")" -eq 1000
 check restore "the copy equals the store" diff -rq "$store/cds" "$work/copy/cds"
