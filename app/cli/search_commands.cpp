@@ -48,14 +48,24 @@ int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &c
               const QString &saveAs, const QString &saveCatalog)
 {
     QStringList skipped;
+    auto saySkipped = [&] {
+        for (const QString &disc : std::as_const(skipped))
+            err(QStringLiteral("skipped %1: its disc file cannot be read").arg(disc));
+    };
+    if (saveAs.isEmpty()) {
+        // Printed disc by disc: a search over a large store may hit millions of files.
+        const qsizetype count = searchDiscs(
+            ctx.programFolder(), discs, criteria, [](QList<FileRow> &hits) { outRows(hits); },
+            &skipped);
+        saySkipped();
+        status(foundText(count));
+        return kExitOk;
+    }
     const QList<FileRow> hits = searchDiscs(ctx.programFolder(), discs, criteria, &skipped);
-    for (const QString &disc : std::as_const(skipped))
-        err(QStringLiteral("skipped %1: its disc file cannot be read").arg(disc));
+    saySkipped();
     outRows(hits);
     status(foundText(hits.size()));
-    if (!saveAs.isEmpty())
-        return saveHits(ctx, saveAs, saveCatalog, hits);
-    return kExitOk;
+    return saveHits(ctx, saveAs, saveCatalog, hits);
 }
 
 bool isSizeNumber(const QString &text)

@@ -15,22 +15,28 @@ namespace {
 
 constexpr int kKindRole = Qt::UserRole + 1;
 
-QIcon iconFor(const QWidget *w, CatalogTree::NodeKind kind)
-{
-    switch (kind) {
-    case CatalogTree::NodeKind::Root:
-        return w->style()->standardIcon(QStyle::SP_DriveHDIcon);
-    case CatalogTree::NodeKind::Catalog:
-        return w->style()->standardIcon(QStyle::SP_DirIcon);
-    case CatalogTree::NodeKind::Disc:
-        return w->style()->standardIcon(QStyle::SP_DriveCDIcon);
-    case CatalogTree::NodeKind::None:
-        break;
-    }
-    return {};
-}
-
 } // namespace
+
+const QIcon &CatalogTree::iconFor(NodeKind kind)
+{
+    QIcon &icon = m_icons[int(kind)];
+    if (icon.isNull()) {
+        switch (kind) {
+        case NodeKind::Root:
+            icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+            break;
+        case NodeKind::Catalog:
+            icon = style()->standardIcon(QStyle::SP_DirIcon);
+            break;
+        case NodeKind::Disc:
+            icon = style()->standardIcon(QStyle::SP_DriveCDIcon);
+            break;
+        case NodeKind::None:
+            break;
+        }
+    }
+    return icon;
+}
 
 CatalogTree::CatalogTree(QWidget *parent) : QTreeWidget(parent)
 {
@@ -48,11 +54,13 @@ void CatalogTree::rebuild(const CatalogueIndex &index)
     clear();
     auto *root = new QTreeWidgetItem(this, {QString::fromLatin1(kRootText)});
     root->setData(0, kKindRole, int(NodeKind::Root));
-    root->setIcon(0, iconFor(this, NodeKind::Root));
+    root->setIcon(0, iconFor(NodeKind::Root));
+    // Discs go straight under the catalog just added: looking each one's catalog up by
+    // name walks the whole tree, which grows with every disc.
     for (const CatalogNode &c : index.catalogs()) {
-        addCatalogNode(c.name);
+        QTreeWidgetItem *catalog = addCatalogNode(c.name);
         for (const QString &d : c.discs)
-            addDiscNode(c.name, d);
+            addDiscItem(catalog, d);
     }
     root->setExpanded(true);
 }
@@ -113,7 +121,7 @@ QTreeWidgetItem *CatalogTree::addCatalogNode(const QString &name)
 {
     auto *item = new QTreeWidgetItem(rootItem(), {name});
     item->setData(0, kKindRole, int(NodeKind::Catalog));
-    item->setIcon(0, iconFor(this, NodeKind::Catalog));
+    item->setIcon(0, iconFor(NodeKind::Catalog));
     return item;
 }
 
@@ -122,9 +130,14 @@ QTreeWidgetItem *CatalogTree::addDiscNode(const QString &catalog, const QString 
     QTreeWidgetItem *parent = findNode(catalog);
     if (!parent || kindOf(parent) != NodeKind::Catalog)
         return nullptr;
-    auto *item = new QTreeWidgetItem(parent, {disc});
+    return addDiscItem(parent, disc);
+}
+
+QTreeWidgetItem *CatalogTree::addDiscItem(QTreeWidgetItem *catalog, const QString &disc)
+{
+    auto *item = new QTreeWidgetItem(catalog, {disc});
     item->setData(0, kKindRole, int(NodeKind::Disc));
-    item->setIcon(0, iconFor(this, NodeKind::Disc));
+    item->setIcon(0, iconFor(NodeKind::Disc));
     return item;
 }
 

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include <QIcon>
 #include <QTreeWidget>
 
 namespace orlith {
@@ -59,6 +60,14 @@ protected:
     QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    // The style's icon of a node kind, asked for once: a style decodes its pictures anew on
+    // every call, so a tree of thousands of discs would hold thousands of copies.
+    const QIcon &iconFor(NodeKind kind);
+    QTreeWidgetItem *addDiscItem(QTreeWidgetItem *catalog, const QString &disc);
+
+    QIcon m_icons[4];
 };
 
 } // namespace orlith

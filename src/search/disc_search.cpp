@@ -106,6 +106,25 @@ const char *lineEndFrom(const char *at, const char *end)
     const auto *nl = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)));
     return nl ? nl : end;
 }
+// Where a valid " HH:mm:ss" starts at the end of a date text, or -1 when it does not end so.
+qsizetype timeOfDayStart(QByteArrayView text)
+{
+    constexpr qsizetype kLength = 9;
+    if (text.size() <= kLength)
+        return -1;
+    const char *t = text.data() + text.size() - kLength;
+    if (t[0] != ' ' || t[3] != ':' || t[6] != ':')
+        return -1;
+    // Two digits at `at`, below `limit`.
+    auto below = [t](int at, int limit) {
+        const bool digits = t[at] >= '0' && t[at] <= '9' && t[at + 1] >= '0' && t[at + 1] <= '9';
+        return digits && (t[at] - '0') * 10 + (t[at + 1] - '0') < limit;
+    };
+    return below(1, 24) && below(4, 60) && below(7, 60) ? text.size() - kLength : -1;
+}
+
+// Bounds the day cache when date texts are not the usual date and time.
+constexpr qsizetype kMaxCachedDays = 100'000;
 
 bool isAscii(const QString &text)
 {
@@ -182,11 +201,28 @@ bool DiscSearch::dateOk(QByteArrayView dateText) const
 {
     if (m_dateOption == DateOption::NotSure)
         return true;
-    const QDate day = parseDate(decodeSingleByte(dateText.data(), dateText.size()));
+    const QDate day = dayOf(dateText);
     if (!day.isValid() || !m_date.isValid())
         return false;
     const qint64 days = day.daysTo(m_date);
     return m_dateOption == DateOption::Before ? days > 0 : days < 0;
+}
+
+QDate DiscSearch::dayOf(QByteArrayView dateText) const
+{
+    // A time of day changes the time, never the day, so texts that differ only there share
+    // one reading.
+    const qsizetype cut = timeOfDayStart(dateText);
+    if (cut < 0)
+        return parseDate(decodeSingleByte(dateText.data(), dateText.size()));
+    const QByteArray key = dateText.first(cut).toByteArray();
+    if (const auto it = m_days.constFind(key); it != m_days.cend())
+        return it.value();
+    const QDate day = parseDate(decodeSingleByte(dateText.data(), dateText.size()));
+    if (m_days.size() >= kMaxCachedDays)
+        m_days.clear();
+    m_days.insert(key, day);
+    return day;
 }
 
 void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &hits) const
@@ -360,13 +396,30 @@ StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
 QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &discs,
                            const SearchCriteria &criteria, QStringList *skipped)
 {
+    QList<FileRow> hits;
+    searchDiscs(
+        programFolder, discs, criteria,
+        [&](QList<FileRow> &found) { hits.append(std::move(found)); }, skipped);
+    return hits;
+}
+
+qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
+                      const SearchCriteria &criteria,
+                      const std::function<void(QList<FileRow> &hits)> &take,
+                      QStringList *skipped)
+{
     const DiscSearch search(criteria);
     QList<FileRow> hits;
+    qsizetype count = 0;
     for (const QString &disc : discs) {
+        hits.clear();
         if (!search.searchDisc(programFolder, disc, hits) && skipped)
             skipped->append(disc);
+        count += hits.size();
+        if (!hits.isEmpty())
+            take(hits);
     }
-    return hits;
+    return count;
 }
 
 QString signPaddedNumber(double value)

@@ -8,9 +8,12 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace orlith {
 
@@ -67,6 +70,7 @@ private:
                  QList<FileRow> &hits) const;
     bool sizeOk(qint64 bytes) const;
     bool dateOk(QByteArrayView dateText) const;
+    QDate dayOf(QByteArrayView dateText) const;
 
     QString m_needle;        // upper case
     QByteArray m_asciiNeedle; // upper case; empty unless the needle is plain ASCII
@@ -79,6 +83,10 @@ private:
     // One read buffer for every disc this search reads, and shared blocks for its rows.
     mutable QByteArray m_buffer;
     mutable RowTextArena m_arena;
+    // Days of the date texts seen, by the text before its time of day: reading a date
+    // through the locale costs tens of microseconds, and a store of millions of entries
+    // holds only thousands of days.
+    mutable QHash<QByteArray, QDate> m_days;
 };
 
 // The discs a scope names, in tree order: one disc, the discs of one catalog, or (both
@@ -90,6 +98,14 @@ StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
 // in `skipped`, so the rest of the scope is still searched.
 QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &discs,
                            const SearchCriteria &criteria, QStringList *skipped = nullptr);
+
+// The same, handing each disc's hits to `take` as soon as that disc is searched, so a
+// caller that writes hits out holds one disc's hits at a time, never the whole store's.
+// Returns the number of hits.
+qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
+                      const SearchCriteria &criteria,
+                      const std::function<void(QList<FileRow> &hits)> &take,
+                      QStringList *skipped = nullptr);
 
 // The sentence that says in words what the search window looks for, e.g.
 // Searching for name that contain string "abc", that have at least 100 KB, and has been

@@ -61,7 +61,9 @@ void CatalogueIndex::loadCatalogOrder(const QString &orderFilePath)
 void CatalogueIndex::loadDiscs(const QString &cdsFolder)
 {
     QDir dir(cdsFolder);
-    QStringList files = dir.entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden);
+    // Unsorted: the sort below is the one that counts.
+    QStringList files =
+        dir.entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden, QDir::Unsorted);
     std::sort(files.begin(), files.end(), [](const QString &a, const QString &b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;

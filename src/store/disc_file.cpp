@@ -452,8 +452,10 @@ QString readCatalogName(QByteArrayView bytes)
 QString readCatalogNameFromFile(const QString &path, bool *readable)
 {
     constexpr qint64 kFirstRead = 16 * 1024;
+    // Unbuffered, and no size or end-of-file check in the common case: the start-up reads
+    // this for every disc file, and each check is a system call.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (readable)
             *readable = false;
         return {};
@@ -461,8 +463,6 @@ QString readCatalogNameFromFile(const QString &path, bool *readable)
     if (readable)
         *readable = true;
     QByteArray head = file.read(kFirstRead);
-    if (file.atEnd())
-        return readCatalogName(head);
     // Only whole lines of the first block count; a name that runs past it needs the rest.
     const qsizetype lastNl = head.lastIndexOf('\n');
     bool terminated = false;
@@ -471,6 +471,8 @@ QString readCatalogNameFromFile(const QString &path, bool *readable)
         if (terminated)
             return name;
     }
+    if (head.size() < kFirstRead && file.atEnd())
+        return readCatalogName(head);
     head.append(file.readAll());
     return readCatalogName(head);
 }

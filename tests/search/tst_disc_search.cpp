@@ -207,6 +207,32 @@ private slots:
         QVERIFY(rows.isEmpty());
     }
 
+    // One search reads each day once and reuses it for every time of that day; a text that
+    // only looks like a time of day must still be read whole.
+    void datesOfOneDayShareTheirReading()
+    {
+        const QDate day(2004, 3, 15);
+        QByteArray bytes;
+        auto entry = [&](const char *name, const QString &date) {
+            bytes += QByteArray("<file_path>/a/") + name + "</file_path>\n<file_date>" +
+                     date.toUtf8() + "</file_date>\n";
+        };
+        const QString nextDay = formatDate(day.addDays(1));
+        entry("late.txt", formatDateText(QDateTime(day, QTime(23, 59, 59))));
+        entry("next.txt", formatDateText(QDateTime(day.addDays(1), QTime(0, 0, 1))));
+        entry("noon.txt", nextDay + QStringLiteral(" 12:00:00"));
+        entry("bad-time.txt", nextDay + QStringLiteral(" 25:00:00"));
+        entry("early.txt", formatDateText(QDateTime(day, QTime(0, 0, 0))));
+        QList<FileRow> rows;
+        const DiscSearch after(dated(DateOption::After, day));
+        after.searchBytes(bytes, QStringLiteral("D"), rows);
+        after.searchBytes(bytes, QStringLiteral("D"), rows);
+        QCOMPARE(paths(rows), (QStringList{QStringLiteral("/a/next.txt"),
+                                           QStringLiteral("/a/noon.txt"),
+                                           QStringLiteral("/a/next.txt"),
+                                           QStringLiteral("/a/noon.txt")}));
+    }
+
     void describingSentence()
     {
         SearchCriteria c = sized(SizeOption::AtLeast, QStringLiteral("100"));
