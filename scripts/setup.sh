@@ -10,6 +10,7 @@ packages=(
     libzip-dev zipcmp zipmerge ziptool  # libzip and the tools its CMake files look for
     zip unzip             # other zip programs, for the archive tests
     xvfb xauth            # a real X display for desktop checks
+    clang libclang-rt-14-dev  # libFuzzer and its sanitizer runtimes, for scripts/fuzz.sh
 )
 missing=()
 for p in "${packages[@]}"; do
