@@ -12,6 +12,7 @@ packages=(
     xvfb xauth            # a real X display for desktop checks
     sqlite3 mariadb-server python3-xlrd  # readers the export tests load the exports into
     desktop-file-utils    # desktop-file-validate, for the install test
+    clang libclang-rt-14-dev  # libFuzzer and its sanitizer runtimes, for scripts/fuzz.sh
 )
 missing=()
 for p in "${packages[@]}"; do

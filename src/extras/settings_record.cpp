@@ -128,7 +128,9 @@ StoreResult LoadSettings(const QString &path, SettingsRecord &record)
                 QStringLiteral("Cannot create %1:\n%2").arg(path, created.errorString()));
         return StoreResult::success();
     }
-    const QByteArray bytes = file.read(kLongestRecord);
+    // read(n) allocates n bytes up front; the file is usually a few hundred bytes long.
+    const qint64 want = file.isSequential() ? kLongestRecord : qMin(file.size(), kLongestRecord);
+    const QByteArray bytes = file.read(want);
     if (file.error() != QFileDevice::NoError)
         return StoreResult::failure(
             QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));

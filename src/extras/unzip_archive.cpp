@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <limits>
+
 namespace orlith {
 
 using namespace zipglue;
@@ -32,6 +35,16 @@ QString methodName(zip_uint16_t method)
     default:
         return QStringLiteral("Unk:%1").arg(method, 3, 10, QLatin1Char('0'));
     }
+}
+
+// Percent saved. The sizes are the archive's word and may be anything, so the product is
+// taken in 128 bits: a damaged archive must not overflow it.
+int compressionRatio(qint64 size, qint64 packed)
+{
+    if (size <= 0)
+        return 0;
+    const __int128 percent = (__int128(size) - packed) * 100 / size;
+    return int(std::clamp<__int128>(percent, std::numeric_limits<int>::min(), 100));
 }
 
 } // namespace
@@ -154,7 +167,7 @@ void cUnzip::Directory()
         e.folder = cut >= 0 ? name.left(cut) : QString();
         e.size = qint64(st.size);
         e.packedSize = qint64(st.comp_size);
-        e.compressionRatio = e.size > 0 ? int((e.size - e.packedSize) * 100 / e.size) : 0;
+        e.compressionRatio = compressionRatio(e.size, e.packedSize);
         e.date = QDateTime::fromSecsSinceEpoch(qint64(st.mtime));
         e.crc = st.crc;
         e.method = methodName(st.comp_method);

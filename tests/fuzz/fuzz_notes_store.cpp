@@ -1,0 +1,108 @@
+// Orlith — desktop catalogue of removable media.
+// Fuzzes the notes store: a damaged "usrdisc.usr" opens, is searched, updated, appended to
+// and has records deleted, and the records it holds stay readable after each step.
+#include "store/notes_store.h"
+#include "store/safe_write.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace orlith;
+
+namespace {
+
+// The steps come from the end of the input so that a real store file is a useful seed.
+enum Step : uint8_t { Find, Update, Append, Delete, Reopen, kStepCount };
+
+QString someText(FuzzedDataProvider &in)
+{
+    switch (in.ConsumeIntegralInRange<int>(0, 4)) {
+    case 0:
+        return {};
+    case 4: {
+        const std::string bytes = in.ConsumeRandomLengthString(40);
+        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    }
+    case 1:
+        return QStringLiteral("Disc %1").arg(in.ConsumeIntegral<uint8_t>());
+    case 2:
+        return QString(in.ConsumeIntegralInRange<int>(0, 2200), QChar(0x00E9));
+    default:
+        return QString(in.ConsumeIntegralInRange<int>(0, 1100), QChar(0x0161));
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryDir dir;
+    if (!dir.isValid())
+        std::abort();
+    const QString path = dir.filePath(QStringLiteral("usrdisc.usr"));
+
+    FuzzedDataProvider in(data, size);
+    const size_t stepBytes = in.ConsumeIntegralInRange<size_t>(0, 24);
+    const std::vector<uint8_t> steps = in.ConsumeBytes<uint8_t>(stepBytes);
+    const std::string file = in.ConsumeRemainingBytesAsString();
+    if (!writeFileAtomically(path, QByteArray(file.data(), qsizetype(file.size()))))
+        std::abort();
+
+    // The texts of the steps come from the step bytes themselves.
+    FuzzedDataProvider args(steps.data(), steps.size());
+    NotesStore store;
+    if (!store.OpenNotesStore(path))
+        std::abort();
+    const qint64 fileSize = qint64(file.size());
+    if (store.recordCount() != (fileSize + NotesStore::kSlotSize - 1) / NotesStore::kSlotSize)
+        std::abort();
+
+    for (uint8_t s : steps) {
+        switch (Step(s % kStepCount)) {
+        case Find:
+            store.ResetNotesSearch();
+            if (store.FindNotesRecord(someText(args)) == NotesStore::kFound
+                && store.currentRecordNumber() < 1)
+                std::abort();
+            break;
+        case Update:
+            store.setRecord(someText(args), someText(args));
+            (void)store.UpdateNotesRecord();
+            break;
+        case Append: {
+            const qint32 before = store.recordCount();
+            store.setRecord(someText(args), someText(args));
+            const bool fits = NotesStore::recordFits(store.discName(), store.notes());
+            if (store.AppendNotesRecord() != fits)
+                std::abort();
+            if (store.recordCount() != before + (fits ? 1 : 0))
+                std::abort();
+            break;
+        }
+        case Delete: {
+            const qint32 before = store.recordCount();
+            const qint32 n = args.ConsumeIntegralInRange<qint32>(0, before + 1);
+            const bool exists = n == 0 ? store.currentRecordNumber() > 0 : n <= before;
+            if (store.DeleteNotesRecord(n) != exists)
+                std::abort();
+            if (store.recordCount() != before - (exists ? 1 : 0))
+                std::abort();
+            break;
+        }
+        case Reopen:
+        case kStepCount: {
+            const qint32 before = store.recordCount();
+            if (!store.OpenNotesStore(path) || store.recordCount() != before)
+                std::abort();
+            break;
+        }
+        }
+    }
+    store.close();
+    return 0;
+}
