@@ -28,6 +28,8 @@ bool needsEscape(char c, Escape escape)
 // pieces of a row; the output buffer is reserved, so resizing seldom reallocates.
 inline void appendBytes(QByteArray &out, const char *data, qsizetype size)
 {
+    if (size <= 0)
+        return; // an empty piece may come with no data pointer at all
     const qsizetype at = out.size();
     out.resize(at + size);
     std::memcpy(out.data() + at, data, size_t(size));
