@@ -48,9 +48,9 @@ public:
     {
     }
 
-    void add(const QString &spec)
+    void add(const QString &wanted)
     {
-        const QString s = QString(spec).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const QString s = QString(wanted).replace(QLatin1Char('\\'), QLatin1Char('/'));
         const qsizetype before = items.size();
         if (!s.trimmed().isEmpty()) {
             const QString full =
@@ -64,7 +64,7 @@ public:
                 addFile(full);
         }
         if (items.size() == before)
-            unmatched << spec;
+            unmatched << wanted;
     }
 
     QList<ZipItem> items;
@@ -254,7 +254,7 @@ void cZip::setMessageLevel(int level)
 
 QString cZip::FileSpec(int index) const
 {
-    return index >= 1 && index <= m_specs.size() ? m_specs.at(index - 1) : QString();
+    return index >= 1 && index <= m_wanted.size() ? m_wanted.at(index - 1) : QString();
 }
 
 void cZip::Zip()
@@ -288,14 +288,14 @@ int cZip::run()
     const QString root = m_options.rootFolder.trimmed();
     const QDir base(root.isEmpty() ? QDir::currentPath() : root);
 
-    SpecExpander specs(base, m_zipFile, !StoreFolderNames(), m_options.field(ZF::Recurse) != 0,
+    SpecExpander expander(base, m_zipFile, !StoreFolderNames(), m_options.field(ZF::Recurse) != 0,
                        IncludeSystemAndHiddenFiles(), StoreDirectories());
     if (!deleting) {
-        for (const QString &spec : m_specs)
-            specs.add(spec);
-        for (const QString &spec : std::as_const(specs.unmatched))
-            emit Progress(QStringLiteral("name not matched: %1").arg(spec));
-        if (specs.items.isEmpty())
+        for (const QString &wanted : m_wanted)
+            expander.add(wanted);
+        for (const QString &wanted : std::as_const(expander.unmatched))
+            emit Progress(QStringLiteral("name not matched: %1").arg(wanted));
+        if (expander.items.isEmpty())
             return fail(kZipNothingToDo, QStringLiteral("No file to archive."));
     }
 
@@ -330,8 +330,8 @@ int cZip::run()
     if (deleting) {
         int removed = 0;
         const zip_int64_t count = zip_get_num_entries(za.get(), 0);
-        for (const QString &spec : m_specs) {
-            const QString pattern = QString(spec).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        for (const QString &wanted : m_wanted) {
+            const QString pattern = QString(wanted).replace(QLatin1Char('\\'), QLatin1Char('/'));
             const QRegularExpression wildcard(
                 QRegularExpression::wildcardToRegularExpression(pattern));
             for (zip_int64_t i = 0; i < count; ++i) {
@@ -354,7 +354,7 @@ int cZip::run()
 
     const bool crLfToLfOn = ConvertCRLFToLF();
     const bool lfToCrLfOn = ConvertLFToCRLF();
-    for (const ZipItem &item : std::as_const(specs.items)) {
+    for (const ZipItem &item : std::as_const(expander.items)) {
         bool cancel = false;
         emit Cancel(item.entryName, cancel);
         if (cancel)

@@ -66,7 +66,7 @@ struct ZipOptionRecord
 // adds or replaces the entries named by the file specifications, and writes the archive
 // through a temporary file, so a failed run leaves an existing archive as it was.
 //
-// A specification is a file, a folder, or a pattern with * and ? in its last part.
+// A wanted name is a file, a folder, or a pattern with * and ? in its last part.
 // Relative specifications name files under BasePath (the process's current folder when
 // BasePath is blank); the current folder itself is never changed. Folders are walked when
 // RecurseSubDirs is set. Names starting with "." are hidden: patterns and walks skip them
@@ -116,9 +116,9 @@ public:
 
     const ZipOptionRecord &options() const { return m_options; }
 
-    void ClearFileSpecs() { m_specs.clear(); }
-    void AddFileSpec(const QString &spec) { m_specs.append(spec); }
-    int FileSpecCount() const { return int(m_specs.size()); }
+    void ClearFileSpecs() { m_wanted.clear(); }
+    void AddFileSpec(const QString &wanted) { m_wanted.append(wanted); }
+    int FileSpecCount() const { return int(m_wanted.size()); }
     // 1-based; empty outside 1..FileSpecCount().
     QString FileSpec(int index) const;
 
@@ -147,7 +147,7 @@ private:
 
     QString m_zipFile;
     ZipOptionRecord m_options;
-    QStringList m_specs;
+    QStringList m_wanted;
     int m_result = kZipOk;
     QString m_lastError;
 };
