@@ -63,11 +63,11 @@ struct ZipOptionRecord
 };
 
 // Writes zip archives. One run (Zip or Delete) opens ZipFile (creating it when missing),
-// adds or replaces the entries named by the file specifications, and writes the archive
+// adds or replaces the entries named by the wanted names, and writes the archive
 // through a temporary file, so a failed run leaves an existing archive as it was.
 //
 // A wanted name is a file, a folder, or a pattern with * and ? in its last part.
-// Relative specifications name files under BasePath (the process's current folder when
+// Relative wanted names are files under BasePath (the process's current folder when
 // BasePath is blank); the current folder itself is never changed. Folders are walked when
 // RecurseSubDirs is set. Names starting with "." are hidden: patterns and walks skip them
 // unless IncludeSystemAndHiddenFiles is set. With StoreFolderNames false entries get bare
