@@ -37,7 +37,7 @@ struct ZipItem
     bool folder = false;
 };
 
-// Turns file specifications into items, as the header of cZip describes.
+// Turns wanted names into items, as the header of cZip describes.
 class SpecExpander
 {
 public:

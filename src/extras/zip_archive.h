@@ -20,7 +20,7 @@ enum ZipRunResult : int {
     kZipFormatError = 3,  // not a zip archive, or a damaged one
     kZipCancelled = 9,    // a Cancel, CommentRequest or PasswordRequest handler said stop
     kZipBadOptions = 10,  // no archive named
-    kZipNothingToDo = 12, // no file matched the specifications
+    kZipNothingToDo = 12, // no file matched the wanted names
     kZipWriteError = 14,  // the archive or an extracted file could not be written
     kZipOpenError = 18,   // the archive could not be opened
 };
@@ -124,7 +124,7 @@ public:
 
     // Adds the specified files; keeps the result for Success().
     void Zip();
-    // Removes the entries whose names match the specifications. Its result is not kept.
+    // Removes the entries whose names match the wanted names. Its result is not kept.
     int Delete();
     bool Success() const { return m_result == kZipOk; }
     int result() const { return m_result; }
