@@ -59,8 +59,10 @@ int main(int argc, char *argv[])
             std::abort();
         rowCount = rows.size();
     });
+    // Into a file, not /dev/null: GNU grep sees /dev/null and stops at the first match.
     const double grep = bench::bestMs(kRuns, [&] {
-        bench::shell(bigStore.path(), QStringLiteral("grep -c '<file_name>' 'cds/Disc 00001.xml' > /dev/null"));
+        bench::shell(bigStore.path(),
+                     QStringLiteral("grep -c '<file_name>' 'cds/Disc 00001.xml' > grep.out"));
     });
     std::printf("rows: %lld\n", static_cast<long long>(rowCount));
     bench::report("disc file into rows", list, grep, 3.0);
