@@ -5,10 +5,14 @@
 #include "safe_write.h"
 #include "text_codec.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace orlith {
 
@@ -23,6 +27,50 @@ bool isReservedKey(const QString &name)
 {
     return name.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0
         || name.compare(QLatin1String(kRootText), Qt::CaseInsensitive) == 0;
+}
+
+// A disc file of the store folder and what its first lines say.
+struct DiscFileHead
+{
+    QString fileName;
+    QString folded; // the file name, case-folded
+    QString catalog;
+    bool readable = false;
+};
+
+// The disc files of the store folder, in the folder's order: files, or links to files,
+// whose name ends in ".xml" in any letter case, hidden ones included, each with the catalog
+// it names. The start-up does this for every disc, so it costs an open, a read and a close
+// each: readdir's file type spares a stat, and opening by name within the folder spares
+// walking its path again.
+QList<DiscFileHead> readDiscFileHeads(const QString &cdsFolder)
+{
+    QList<DiscFileHead> heads;
+    DIR *dir = opendir(QFile::encodeName(cdsFolder).constData());
+    if (!dir)
+        return heads;
+    const int dirFd = dirfd(dir);
+    while (const dirent *entry = readdir(dir)) {
+        const size_t length = std::strlen(entry->d_name);
+        if (length < 4 || qstrnicmp(entry->d_name + length - 4, ".xml", 4) != 0)
+            continue;
+        bool isFile = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            isFile = fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (!isFile)
+            continue;
+        DiscFileHead head;
+        head.fileName = QFile::decodeName(entry->d_name);
+        if (const int fd = openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC); fd >= 0) {
+            head.catalog = readCatalogNameFromFd(fd, &head.readable);
+            ::close(fd);
+        }
+        heads.append(std::move(head));
+    }
+    closedir(dir);
+    return heads;
 }
 
 } // namespace
@@ -60,36 +108,46 @@ void CatalogueIndex::loadCatalogOrder(const QString &orderFilePath)
 
 void CatalogueIndex::loadDiscs(const QString &cdsFolder)
 {
-    QDir dir(cdsFolder);
-    // Unsorted: the sort below is the one that counts.
-    QStringList files =
-        dir.entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden, QDir::Unsorted);
-    std::sort(files.begin(), files.end(), [](const QString &a, const QString &b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
+    QList<DiscFileHead> files = readDiscFileHeads(cdsFolder);
+    // Name order without regard to case, by keys folded once rather than in every compare.
+    for (DiscFileHead &file : files)
+        file.folded = fold(file.fileName);
+    std::sort(files.begin(), files.end(), [](const DiscFileHead &a, const DiscFileHead &b) {
+        return a.folded != b.folded ? a.folded < b.folded : a.fileName < b.fileName;
     });
-    for (const QString &fileName : std::as_const(files)) {
-        bool readable = false;
-        const QString catalog = readCatalogNameFromFile(dir.filePath(fileName), &readable);
-        if (!readable) {
+    // Catalogs by the name the disc files give them: thousands of discs share a few dozen.
+    QHash<QString, qsizetype> catalogAt;
+    for (const DiscFileHead &file : std::as_const(files)) {
+        const QString &fileName = file.fileName;
+        if (!file.readable) {
             m_skipped.append({fileName, QStringLiteral("cannot be read")});
             continue;
         }
-        if (catalog.isEmpty()) {
+        if (file.catalog.isEmpty()) {
             m_skipped.append({fileName, QStringLiteral("names no catalog")});
             continue;
         }
         const QString disc = fileName.chopped(4);
-        if (disc.isEmpty() || isKeyTaken(disc)) {
+        const QString key = file.folded.chopped(4);
+        if (disc.isEmpty() || isReservedKey(disc) || m_catalogKeys.contains(key)
+            || m_discCatalog.contains(key)) {
             m_skipped.append({fileName, QStringLiteral("its name is already in use")});
             continue;
         }
-        if (findCatalog(catalog) < 0 && !addCatalog(catalog)) {
-            m_skipped.append(
-                {fileName, QStringLiteral("its catalog \"%1\" cannot be added").arg(catalog)});
-            continue;
+        qsizetype c = catalogAt.value(file.catalog, -1);
+        if (c < 0) {
+            c = findCatalog(file.catalog);
+            if (c < 0 && addCatalog(file.catalog))
+                c = m_catalogs.size() - 1;
+            if (c < 0) {
+                m_skipped.append({fileName, QStringLiteral("its catalog \"%1\" cannot be added")
+                                                .arg(file.catalog)});
+                continue;
+            }
+            catalogAt.insert(file.catalog, c);
         }
-        addDisc(catalog, disc);
+        m_catalogs[c].discs.append(disc);
+        m_discCatalog.insert(key, m_catalogs[c].name);
     }
 }
 

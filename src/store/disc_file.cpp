@@ -449,32 +449,70 @@ QString readCatalogName(QByteArrayView bytes)
     return catalogNameFrom(bytes, terminated);
 }
 
+QString readCatalogNameFromFd(int fd, bool *readable)
+{
+    // The start-up does this for every disc file, so the common case is one small read onto
+    // the stack: no stat, no allocation. The catalog line is the fourth, well inside the
+    // first read of any file written here.
+    constexpr size_t kFirstRead = 1024;
+    // Reads into `to` until it is full or the file ends; -1 on a read error.
+    auto readUpTo = [fd](char *to, size_t room) -> qsizetype {
+        size_t got = 0;
+        while (got < room) {
+            const ssize_t n = ::read(fd, to + got, room - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return -1;
+            if (n == 0)
+                break;
+            got += size_t(n);
+        }
+        return qsizetype(got);
+    };
+    char first[kFirstRead];
+    const qsizetype n = readUpTo(first, sizeof first);
+    bool ok = n >= 0;
+    QString name;
+    if (ok) {
+        const QByteArrayView head(first, n);
+        const bool whole = n < qsizetype(sizeof first);
+        bool terminated = false;
+        if (whole) {
+            name = readCatalogName(head);
+        } else if (const qsizetype lastNl = head.lastIndexOf('\n'); lastNl >= 0) {
+            // Only whole lines of the block count: the name may run on past it.
+            name = catalogNameFrom(head.first(lastNl + 1), terminated);
+        }
+        if (!whole && !terminated) {
+            QByteArray all(head.data(), head.size());
+            constexpr qsizetype kBlock = 64 * 1024;
+            for (qsizetype got = kBlock; ok && got == kBlock;) {
+                const qsizetype at = all.size();
+                all.resize(at + kBlock);
+                got = readUpTo(all.data() + at, size_t(kBlock));
+                ok = got >= 0;
+                all.resize(at + std::max<qsizetype>(got, 0));
+            }
+            name = readCatalogName(all);
+        }
+    }
+    if (readable)
+        *readable = ok;
+    return ok ? name : QString();
+}
+
 QString readCatalogNameFromFile(const QString &path, bool *readable)
 {
-    constexpr qint64 kFirstRead = 16 * 1024;
-    // Unbuffered, and no size or end-of-file check in the common case: the start-up reads
-    // this for every disc file, and each check is a system call.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         if (readable)
             *readable = false;
         return {};
     }
-    if (readable)
-        *readable = true;
-    QByteArray head = file.read(kFirstRead);
-    // Only whole lines of the first block count; a name that runs past it needs the rest.
-    const qsizetype lastNl = head.lastIndexOf('\n');
-    bool terminated = false;
-    if (lastNl >= 0) {
-        const QString name = catalogNameFrom(QByteArrayView(head).first(lastNl + 1), terminated);
-        if (terminated)
-            return name;
-    }
-    if (head.size() < kFirstRead && file.atEnd())
-        return readCatalogName(head);
-    head.append(file.readAll());
-    return readCatalogName(head);
+    QString name = readCatalogNameFromFd(fd, readable);
+    ::close(fd);
+    return name;
 }
 
 StoreResult DestroyFile(const QString &path)

@@ -130,6 +130,8 @@ qsizetype countFileEntries(QByteArrayView bytes);
 QString readCatalogName(QByteArrayView bytes);
 // Same, reading only as much of the file as it needs.
 QString readCatalogNameFromFile(const QString &path, bool *readable = nullptr);
+// Same, from a file open for reading at its start (the caller closes it).
+QString readCatalogNameFromFd(int fd, bool *readable = nullptr);
 
 // Overwrites a file with blocks of "X" and then spaces, one 4096-byte block more than its
 // length holds, then deletes it. A missing file is created first. The file is renamed out

@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)countFileEntries(bytes);
     const QString catalog = readCatalogName(bytes);
 
-    // A file of one block reads as the bytes do; only larger ones take other roads (the
-    // catalog from its first 16 KiB), and a file costs a reader buffer of 256 KiB.
-    if (bytes.size() <= 8192)
+    // A file that fits the catalog reader's first read of 1 KiB reads as the bytes do;
+    // only larger ones take other roads, and a file costs a reader buffer of 256 KiB.
+    if (bytes.size() <= 1024)
         return 0;
     static QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("disc.xml"));

@@ -3,6 +3,7 @@
 #include "store/disc_file.h"
 #include "store/program_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,6 +64,7 @@ private slots:
     void catalogsFromOrderFileThenDiscFiles();
     void discsInNameOrderIgnoringCase();
     void skipsFilesThatCannotBeShown();
+    void whichFilesAreDiscFiles();
     void keysAreUniqueWithoutCase();
     void editsKeepKeysUnique();
     void orderFileRoundTrip();
@@ -128,6 +130,23 @@ void TestCatalogueIndex::skipsFilesThatCannotBeShown()
     skipped.sort();
     QCOMPARE(skipped, (QStringList{"empty.xml", "katalog.xml", "music.xml", "nocat.xml", "ok.xml",
                                    "root child.xml"}));
+}
+
+void TestCatalogueIndex::whichFilesAreDiscFiles()
+{
+    Store store;
+    store.disc(QStringLiteral("plain"), QStringLiteral("C"));
+    store.disc(QStringLiteral(".hidden"), QStringLiteral("C"));
+    store.raw(QStringLiteral("other.xmlx"), "<cd-dvd>\r\n<catalog>C</catalog>\r\n");
+    const QString cds = store.root() + QLatin1String("/cds/");
+    QVERIFY(QFile::link(cds + QLatin1String("plain.xml"), cds + QLatin1String("linked.xml")));
+    QVERIFY(QFile::link(cds + QLatin1String("gone"), cds + QLatin1String("broken.xml")));
+    QVERIFY(QDir(cds).mkdir(QStringLiteral("folder.xml")));
+    // Hidden files and links to files count; other endings, dangling links and folders
+    // are not disc files at all.
+    const CatalogueIndex index = store.load();
+    QCOMPARE(shape(index), QStringLiteral("C: .hidden linked plain"));
+    QVERIFY(index.skipped().isEmpty());
 }
 
 void TestCatalogueIndex::keysAreUniqueWithoutCase()

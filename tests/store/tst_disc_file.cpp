@@ -342,6 +342,17 @@ void TestDiscFile::catalogNameFromLargeFile()
     bytes.prepend("<cd-dvd>\r\n");
     writeBytes(path, bytes);
     QCOMPARE(readCatalogNameFromFile(path), QStringLiteral("Late"));
+    // The first read takes 1 KiB: a catalog line that starts, ends or breaks off around
+    // there reads as from the whole file.
+    for (int at = 1000; at <= 1040; ++at) {
+        QByteArray near = "<cd-dvd>\r\n" + QByteArray(at, ' ') + "<catalog>Boundary";
+        const QByteArray rest = QByteArray::number(at) + "</catalog>\r\n</cd-dvd>\r\n";
+        writeBytes(path, near + rest);
+        QCOMPARE(readCatalogNameFromFile(path), readCatalogName(near + rest));
+        QCOMPARE(readCatalogNameFromFile(path), QStringLiteral("Boundary") + QString::number(at));
+        writeBytes(path, near + "\r\n" + rest); // the name runs on into the next line
+        QCOMPARE(readCatalogNameFromFile(path), readCatalogName(near + "\r\n" + rest));
+    }
     bool readable = true;
     QCOMPARE(readCatalogNameFromFile(dir.filePath(QStringLiteral("none.xml")), &readable), QString());
     QVERIFY(!readable);
