@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "catalog_tree_widget.h"
 
+#include "mainwin/style_icon.h"
 #include "store/catalogue_index.h"
 
 #include <QHeaderView>
@@ -23,13 +24,13 @@ const QIcon &CatalogTree::iconFor(NodeKind kind)
     if (icon.isNull()) {
         switch (kind) {
         case NodeKind::Root:
-            icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+            icon = styleIcon(QStyle::SP_DriveHDIcon);
             break;
         case NodeKind::Catalog:
-            icon = style()->standardIcon(QStyle::SP_DirIcon);
+            icon = styleIcon(QStyle::SP_DirIcon);
             break;
         case NodeKind::Disc:
-            icon = style()->standardIcon(QStyle::SP_DriveCDIcon);
+            icon = styleIcon(QStyle::SP_DriveCDIcon);
             break;
         case NodeKind::None:
             break;
@@ -52,16 +53,24 @@ CatalogTree::CatalogTree(QWidget *parent) : QTreeWidget(parent)
 void CatalogTree::rebuild(const CatalogueIndex &index)
 {
     clear();
-    auto *root = new QTreeWidgetItem(this, {QString::fromLatin1(kRootText)});
-    root->setData(0, kKindRole, int(NodeKind::Root));
-    root->setIcon(0, iconFor(NodeKind::Root));
-    // Discs go straight under the catalog just added: looking each one's catalog up by
-    // name walks the whole tree, which grows with every disc.
+    // Nodes are made apart from the tree and put in a catalog at a time: a node added to a
+    // shown tree tells the view on its own, which for thousands of discs is most of the
+    // start-up's tree time.
+    QTreeWidgetItem *root = makeNode(QString::fromLatin1(kRootText), NodeKind::Root);
+    QList<QTreeWidgetItem *> catalogs;
+    catalogs.reserve(index.catalogs().size());
+    QList<QTreeWidgetItem *> discs;
     for (const CatalogNode &c : index.catalogs()) {
-        QTreeWidgetItem *catalog = addCatalogNode(c.name);
+        QTreeWidgetItem *catalog = makeNode(c.name, NodeKind::Catalog);
+        discs.clear();
+        discs.reserve(c.discs.size());
         for (const QString &d : c.discs)
-            addDiscItem(catalog, d);
+            discs.append(makeNode(d, NodeKind::Disc));
+        catalog->addChildren(discs);
+        catalogs.append(catalog);
     }
+    root->addChildren(catalogs);
+    addTopLevelItem(root);
     root->setExpanded(true);
 }
 
@@ -117,11 +126,18 @@ void CatalogTree::selectNode(const QString &key)
         setCurrentItem(item);
 }
 
+QTreeWidgetItem *CatalogTree::makeNode(const QString &text, NodeKind kind)
+{
+    auto *item = new QTreeWidgetItem({text});
+    item->setData(0, kKindRole, int(kind));
+    item->setIcon(0, iconFor(kind));
+    return item;
+}
+
 QTreeWidgetItem *CatalogTree::addCatalogNode(const QString &name)
 {
-    auto *item = new QTreeWidgetItem(rootItem(), {name});
-    item->setData(0, kKindRole, int(NodeKind::Catalog));
-    item->setIcon(0, iconFor(NodeKind::Catalog));
+    QTreeWidgetItem *item = makeNode(name, NodeKind::Catalog);
+    rootItem()->addChild(item);
     return item;
 }
 
@@ -130,14 +146,8 @@ QTreeWidgetItem *CatalogTree::addDiscNode(const QString &catalog, const QString 
     QTreeWidgetItem *parent = findNode(catalog);
     if (!parent || kindOf(parent) != NodeKind::Catalog)
         return nullptr;
-    return addDiscItem(parent, disc);
-}
-
-QTreeWidgetItem *CatalogTree::addDiscItem(QTreeWidgetItem *catalog, const QString &disc)
-{
-    auto *item = new QTreeWidgetItem(catalog, {disc});
-    item->setData(0, kKindRole, int(NodeKind::Disc));
-    item->setIcon(0, iconFor(NodeKind::Disc));
+    QTreeWidgetItem *item = makeNode(disc, NodeKind::Disc);
+    parent->addChild(item);
     return item;
 }
 

@@ -62,10 +62,10 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
-    // The style's icon of a node kind, asked for once: a style decodes its pictures anew on
-    // every call, so a tree of thousands of discs would hold thousands of copies.
+    // The icon of a node kind, made once and shared by every node of that kind.
     const QIcon &iconFor(NodeKind kind);
-    QTreeWidgetItem *addDiscItem(QTreeWidgetItem *catalog, const QString &disc);
+    // A node not yet in the tree, with its text, kind and icon.
+    QTreeWidgetItem *makeNode(const QString &text, NodeKind kind);
 
     QIcon m_icons[4];
 };

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "details_pane_widget.h"
 
+#include "mainwin/style_icon.h"
 #include "store/date_text.h"
 #include "store/disc_file.h"
 #include "store/notes_store.h"
@@ -389,7 +390,7 @@ void DetailsPane::ShowFileIcon(const QString &fileName)
 
 void DetailsPane::setExpandedLook(bool expanded)
 {
-    m_upDown->setIcon(style()->standardIcon(expanded ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp));
+    m_upDown->setIcon(styleIcon(expanded ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp));
     m_upDown->setToolTip(expanded ? tr("Hide details") : tr("Show details"));
     m_body->setVisible(expanded);
 }

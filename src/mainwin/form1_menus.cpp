@@ -9,6 +9,7 @@
 #include "mainwin/catalog_tree_widget.h"
 #include "mainwin/details_pane_widget.h"
 #include "mainwin/help_manual.h"
+#include "mainwin/style_icon.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -171,9 +172,8 @@ void Form1::buildToolBar()
     bar->setObjectName(QStringLiteral("toolBar"));
     bar->setMovable(false);
     bar->setIconSize(QSize(16, 16));
-    QStyle *s = style();
     auto button = [&](const char *name, QStyle::StandardPixmap icon, const QString &tip) {
-        QAction *a = bar->addAction(s->standardIcon(icon), tip);
+        QAction *a = bar->addAction(styleIcon(icon), tip);
         a->setToolTip(tip);
         a->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
         if (QWidget *w = bar->widgetForAction(a))

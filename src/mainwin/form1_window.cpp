@@ -8,6 +8,7 @@
 #include "mainwin/details_pane_widget.h"
 #include "mainwin/file_list_commands.h"
 #include "mainwin/file_list_model.h"
+#include "mainwin/style_icon.h"
 #include "store/disc_file.h"
 #include "store/program_folder.h"
 
@@ -25,6 +26,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <future>
 
 namespace orlith {
 
@@ -74,13 +76,22 @@ Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
     setWindowTitle(QStringLiteral("Orlith"));
     setWindowIcon(QIcon(QStringLiteral(":/orlith/orlith.png")));
 
+    // 4 (begun first): catalogs in their stored order, then the discs of the store folder.
+    // Reading every disc file is most of the start-up with a large store, and it needs no
+    // widget, so it runs on a second thread while the window is built.
+    std::future<CatalogueIndex> loading =
+        std::async(std::launch::async, [folder = m_programFolder] {
+            CatalogueIndex index;
+            index.load(folder);
+            return index;
+        });
+
     // 1-3: columns, images, the root node.
     buildWidgets();
     buildMenus();
     buildToolBar();
 
-    // 4: catalogs in their stored order, then the discs of the store folder.
-    m_index.load(m_programFolder);
+    m_index = loading.get();
     m_tree->rebuild(m_index);
 
     // 5: settings. A missing file starts with empty settings; an unreadable one is said.
@@ -145,8 +156,7 @@ void Form1::buildWidgets()
     m_ruller->setParent(m_central);
 
     m_listModel = new FileListModel(this);
-    m_listModel->setSortIcons(style()->standardIcon(QStyle::SP_ArrowDown),
-                              style()->standardIcon(QStyle::SP_ArrowUp));
+    m_listModel->setSortIcons(styleIcon(QStyle::SP_ArrowDown), styleIcon(QStyle::SP_ArrowUp));
     m_list = new QTableView(m_central);
     m_list->setObjectName(QStringLiteral("ListFiles"));
     m_list->setModel(m_listModel);

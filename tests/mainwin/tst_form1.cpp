@@ -3,6 +3,7 @@
 #include "mainwin/details_pane_widget.h"
 #include "mainwin/file_list_model.h"
 #include "mainwin/form1_window.h"
+#include "mainwin/style_icon.h"
 #include "store/disc_file.h"
 #include "store/program_folder.h"
 #include "support/recording_services.h"
@@ -12,7 +13,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QStyle>
 #include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +30,7 @@ private slots:
     void init();
     void firstStartOnEmptyStore();
     void menusAndButtons();
+    void styleIconsAtEverySize();
     void treeSelectionDrivesMenusAndDetails();
     void listingADisc();
     void listCommands();
@@ -114,6 +119,33 @@ void TestForm1::menusAndButtons()
     action(*form, "mnuHelpFile")->trigger();
     QVERIFY(m_desktop.documents.isEmpty());
     QVERIFY(m_messages.boxes.isEmpty());
+}
+
+void TestForm1::styleIconsAtEverySize()
+{
+    // The cheap icons draw exactly what the style's full icons draw, at the small size and
+    // at the larger ones a dense screen asks for.
+    for (QStyle::StandardPixmap which :
+         {QStyle::SP_DriveCDIcon, QStyle::SP_DirIcon, QStyle::SP_ArrowUp,
+          QStyle::SP_ToolBarHorizontalExtensionButton}) {
+        const QIcon ours = styleIcon(which);
+        const QIcon full = QApplication::style()->standardIcon(which);
+        for (int side : {16, 32, 64}) {
+            const QImage got = ours.pixmap(side, side).toImage();
+            QVERIFY(!got.isNull());
+            QCOMPARE(got, full.pixmap(side, side).toImage());
+        }
+        QVERIFY(ours.pixmap(16, 16, QIcon::Disabled).toImage()
+                != ours.pixmap(16, 16, QIcon::Normal).toImage());
+    }
+    auto form = open();
+    const QList<QToolButton *> buttons =
+        form->findChild<QToolBar *>(QStringLiteral("toolBar"))->findChildren<QToolButton *>();
+    QVERIFY(buttons.size() > 5);
+    for (const QToolButton *b : buttons) {
+        if (b->objectName().startsWith(QLatin1String("cmd")))
+            QVERIFY2(!b->icon().pixmap(16, 16).isNull(), qPrintable(b->objectName()));
+    }
 }
 
 void TestForm1::treeSelectionDrivesMenusAndDetails()
