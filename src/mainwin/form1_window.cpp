@@ -26,7 +26,6 @@
 #include <QTimer>
 
 #include <cmath>
-#include <future>
 
 namespace orlith {
 
@@ -70,28 +69,26 @@ constexpr int kInitialSplitterTwips = 3200;
 } // namespace
 
 Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
-    : QMainWindow(parent), m_programFolder(programFolder), m_services(services)
+    : Form1(IndexLoader(programFolder), services, parent)
+{
+}
+
+// Step 4, the catalogs in their stored order and then the discs of the store folder, needs
+// no widget: it is collected after the widgets are built.
+Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
+    : QMainWindow(parent), m_programFolder(store.programFolder()), m_services(services)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orlith"));
     setWindowIcon(QIcon(QStringLiteral(":/orlith/orlith.png")));
-
-    // 4 (begun first): catalogs in their stored order, then the discs of the store folder.
-    // Reading every disc file is most of the start-up with a large store, and it needs no
-    // widget, so it runs on a second thread while the window is built.
-    std::future<CatalogueIndex> loading =
-        std::async(std::launch::async, [folder = m_programFolder] {
-            CatalogueIndex index;
-            index.load(folder);
-            return index;
-        });
 
     // 1-3: columns, images, the root node.
     buildWidgets();
     buildMenus();
     buildToolBar();
 
-    m_index = loading.get();
+    // 4: the index, read meanwhile.
+    m_index = store.take();
     m_tree->rebuild(m_index);
 
     // 5: settings. A missing file starts with empty settings; an unreadable one is said.

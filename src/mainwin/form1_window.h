@@ -7,6 +7,7 @@
 #include "store/catalogue_index.h"
 #include "store/disc_file.h"
 #include "store/file_categories.h"
+#include "store/index_loader.h"
 #include "store/notes_store.h"
 
 #include <QMainWindow>
@@ -156,6 +157,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The public constructor's work, with the index already being read on the loader's
+    // thread: started before the window's base is built, the reading overlaps all of it.
+    Form1(IndexLoader store, UiServices services, QWidget *parent);
     void buildWidgets();
     void buildMenus();     // form1_menus.cpp
     void buildToolBar();   // form1_menus.cpp

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "store/catalogue_index.h"
 #include "store/disc_file.h"
+#include "store/index_loader.h"
 #include "store/program_folder.h"
 
 #include <QDir>
@@ -65,6 +66,7 @@ private slots:
     void discsInNameOrderIgnoringCase();
     void skipsFilesThatCannotBeShown();
     void whichFilesAreDiscFiles();
+    void loaderReadsTheSameIndex();
     void keysAreUniqueWithoutCase();
     void editsKeepKeysUnique();
     void orderFileRoundTrip();
@@ -147,6 +149,25 @@ void TestCatalogueIndex::whichFilesAreDiscFiles()
     const CatalogueIndex index = store.load();
     QCOMPARE(shape(index), QStringLiteral("C: .hidden linked plain"));
     QVERIFY(index.skipped().isEmpty());
+}
+
+void TestCatalogueIndex::loaderReadsTheSameIndex()
+{
+    Store store;
+    store.order("Films\r\n");
+    for (int i = 0; i < 50; ++i)
+        store.disc(QStringLiteral("Disc %1").arg(i), QStringLiteral("Catalog %1").arg(i % 7));
+    store.raw(QStringLiteral("broken.xml"), QByteArray());
+    const CatalogueIndex direct = store.load();
+    IndexLoader loader(store.root());
+    QCOMPARE(loader.programFolder(), store.root());
+    const CatalogueIndex loaded = loader.take();
+    QCOMPARE(shape(loaded), shape(direct));
+    QCOMPARE(loaded.discCount(), 50);
+    QCOMPARE(loaded.skipped().size(), 1);
+    QCOMPARE(loaded.discKey(QStringLiteral("disc 7")), QStringLiteral("Disc 7"));
+    // A loader dropped unread waits for its thread rather than leaving it running.
+    { IndexLoader unread(store.root()); }
 }
 
 void TestCatalogueIndex::keysAreUniqueWithoutCase()
