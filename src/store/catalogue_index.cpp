@@ -63,7 +63,9 @@ QList<DiscFileHead> readDiscFileHeads(const QString &cdsFolder)
             continue;
         DiscFileHead head;
         head.fileName = QFile::decodeName(entry->d_name);
-        if (const int fd = openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC); fd >= 0) {
+        // Non-blocking: a file swapped for a pipe since the listing must not hang the start.
+        if (const int fd = openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            fd >= 0) {
             head.catalog = readCatalogNameFromFd(fd, &head.readable);
             ::close(fd);
         }
