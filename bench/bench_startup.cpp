@@ -7,6 +7,7 @@
 #include "mainwin/file_list_model.h"
 #include "mainwin/form1_window.h"
 #include "mainwin/ui_services.h"
+#include "store/index_loader.h"
 #include "store/program_folder.h"
 
 #include <QApplication>
@@ -73,17 +74,19 @@ int main(int argc, char *argv[])
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orlith"));
     if (argc != 2 || !QFileInfo(QString::fromLocal8Bit(argv[1])).isDir()) {
         std::fprintf(stderr, "usage: orlith-bench-startup DATA_DIR\n");
         return 2;
     }
+    // As the desktop program does: the store is read while Qt starts.
     const QString folder = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    IndexLoader loader(folder);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orlith"));
     PrintedMessages messages;
     UiServices services;
     services.messages = &messages;
-    Form1 window(folder, services);
+    Form1 window(std::move(loader), services);
     window.show();
     settle(window);
     const double shownMs = double(sinceStart.nsecsElapsed()) / 1e6;

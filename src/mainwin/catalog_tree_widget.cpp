@@ -12,13 +12,27 @@
 
 namespace orlith {
 
-namespace {
+// A node keeps its kind in its item type and asks its tree for the icon when shown, so
+// that it can be made on any thread and thousands of nodes hold no icon of their own.
+class CatalogNodeItem : public QTreeWidgetItem
+{
+public:
+    CatalogNodeItem(const QString &text, CatalogTree::NodeKind kind)
+        : QTreeWidgetItem(QStringList{text}, QTreeWidgetItem::UserType + int(kind))
+    {
+    }
 
-constexpr int kKindRole = Qt::UserRole + 1;
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0 && role == Qt::DecorationRole) {
+            if (const auto *tree = static_cast<const CatalogTree *>(treeWidget()))
+                return tree->iconFor(CatalogTree::NodeKind(type() - UserType));
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+};
 
-} // namespace
-
-const QIcon &CatalogTree::iconFor(NodeKind kind)
+const QIcon &CatalogTree::iconFor(NodeKind kind) const
 {
     QIcon &icon = m_icons[int(kind)];
     if (icon.isNull()) {
@@ -52,31 +66,43 @@ CatalogTree::CatalogTree(QWidget *parent) : QTreeWidget(parent)
 
 void CatalogTree::rebuild(const CatalogueIndex &index)
 {
-    clear();
+    setNodes(makeNodes(index));
+}
+
+QTreeWidgetItem *CatalogTree::makeNodes(const CatalogueIndex &index)
+{
     // Nodes are made apart from the tree and put in a catalog at a time: a node added to a
     // shown tree tells the view on its own, which for thousands of discs is most of the
     // start-up's tree time.
-    QTreeWidgetItem *root = makeNode(QString::fromLatin1(kRootText), NodeKind::Root);
+    auto *root = new CatalogNodeItem(QString::fromLatin1(kRootText), NodeKind::Root);
     QList<QTreeWidgetItem *> catalogs;
     catalogs.reserve(index.catalogs().size());
     QList<QTreeWidgetItem *> discs;
     for (const CatalogNode &c : index.catalogs()) {
-        QTreeWidgetItem *catalog = makeNode(c.name, NodeKind::Catalog);
+        auto *catalog = new CatalogNodeItem(c.name, NodeKind::Catalog);
         discs.clear();
         discs.reserve(c.discs.size());
         for (const QString &d : c.discs)
-            discs.append(makeNode(d, NodeKind::Disc));
+            discs.append(new CatalogNodeItem(d, NodeKind::Disc));
         catalog->addChildren(discs);
         catalogs.append(catalog);
     }
     root->addChildren(catalogs);
+    return root;
+}
+
+void CatalogTree::setNodes(QTreeWidgetItem *root)
+{
+    clear();
     addTopLevelItem(root);
     root->setExpanded(true);
 }
 
 CatalogTree::NodeKind CatalogTree::kindOf(const QTreeWidgetItem *item) const
 {
-    return item ? NodeKind(item->data(0, kKindRole).toInt()) : NodeKind::None;
+    if (!item || item->type() <= QTreeWidgetItem::UserType)
+        return NodeKind::None;
+    return NodeKind(item->type() - QTreeWidgetItem::UserType);
 }
 
 QString CatalogTree::keyOf(const QTreeWidgetItem *item) const
@@ -126,17 +152,9 @@ void CatalogTree::selectNode(const QString &key)
         setCurrentItem(item);
 }
 
-QTreeWidgetItem *CatalogTree::makeNode(const QString &text, NodeKind kind)
-{
-    auto *item = new QTreeWidgetItem({text});
-    item->setData(0, kKindRole, int(kind));
-    item->setIcon(0, iconFor(kind));
-    return item;
-}
-
 QTreeWidgetItem *CatalogTree::addCatalogNode(const QString &name)
 {
-    QTreeWidgetItem *item = makeNode(name, NodeKind::Catalog);
+    QTreeWidgetItem *item = new CatalogNodeItem(name, NodeKind::Catalog);
     rootItem()->addChild(item);
     return item;
 }
@@ -146,7 +164,7 @@ QTreeWidgetItem *CatalogTree::addDiscNode(const QString &catalog, const QString 
     QTreeWidgetItem *parent = findNode(catalog);
     if (!parent || kindOf(parent) != NodeKind::Catalog)
         return nullptr;
-    QTreeWidgetItem *item = makeNode(disc, NodeKind::Disc);
+    QTreeWidgetItem *item = new CatalogNodeItem(disc, NodeKind::Disc);
     parent->addChild(item);
     return item;
 }

@@ -22,6 +22,11 @@ public:
 
     // Root first (expanded), then the catalogs and their discs in index order.
     void rebuild(const CatalogueIndex &index);
+    // The same nodes made apart from any tree, for setNodes. Touches no widget, so the
+    // start-up makes them on the thread that reads the index.
+    static QTreeWidgetItem *makeNodes(const CatalogueIndex &index);
+    // Replaces the nodes with a root from makeNodes, which the tree then owns.
+    void setNodes(QTreeWidgetItem *root);
 
     NodeKind kindOf(const QTreeWidgetItem *item) const;
     // The node's key: "katalog" for the root, else the catalog or disc name.
@@ -62,12 +67,11 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
+    friend class CatalogNodeItem;
     // The icon of a node kind, made once and shared by every node of that kind.
-    const QIcon &iconFor(NodeKind kind);
-    // A node not yet in the tree, with its text, kind and icon.
-    QTreeWidgetItem *makeNode(const QString &text, NodeKind kind);
+    const QIcon &iconFor(NodeKind kind) const;
 
-    QIcon m_icons[4];
+    mutable QIcon m_icons[4];
 };
 
 } // namespace orlith

@@ -82,6 +82,13 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
     setWindowTitle(QStringLiteral("Orlith"));
     setWindowIcon(QIcon(QStringLiteral(":/orlith/orlith.png")));
 
+    // The tree's nodes are made on the loader's thread too. Shared, so that a reading that
+    // ends after a failed construction still has somewhere to put them.
+    auto nodes = std::make_shared<std::unique_ptr<QTreeWidgetItem>>();
+    store.whenRead([nodes](const CatalogueIndex &index) {
+        nodes->reset(CatalogTree::makeNodes(index));
+    });
+
     // 1-3: columns, images, the root node.
     buildWidgets();
     buildMenus();
@@ -89,7 +96,7 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
 
     // 4: the index, read meanwhile.
     m_index = store.take();
-    m_tree->rebuild(m_index);
+    m_tree->setNodes(nodes->release());
 
     // 5: settings. A missing file starts with empty settings; an unreadable one is said.
     if (StoreResult r = LoadSettings(settingsPath(m_programFolder), m_settings); !r)

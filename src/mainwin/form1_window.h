@@ -55,6 +55,9 @@ public:
 
     explicit Form1(const QString &programFolder, UiServices services = {},
                    QWidget *parent = nullptr);
+    // With the index already being read on the loader's thread: a loader started before
+    // QApplication overlaps the reading with Qt's own start as well as the window's.
+    explicit Form1(IndexLoader store, UiServices services = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
     const QString &programFolder() const { return m_programFolder; }
@@ -157,9 +160,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The public constructor's work, with the index already being read on the loader's
-    // thread: started before the window's base is built, the reading overlaps all of it.
-    Form1(IndexLoader store, UiServices services, QWidget *parent);
     void buildWidgets();
     void buildMenus();     // form1_menus.cpp
     void buildToolBar();   // form1_menus.cpp

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace orlith;
 
@@ -168,6 +169,27 @@ void TestCatalogueIndex::loaderReadsTheSameIndex()
     QCOMPARE(loaded.discKey(QStringLiteral("disc 7")), QStringLiteral("Disc 7"));
     // A loader dropped unread waits for its thread rather than leaving it running.
     { IndexLoader unread(store.root()); }
+
+    // A follow-up has run, once, with the index read, when take() returns: given while the
+    // reading goes on it runs on the loader's thread, given after it ended it runs in take().
+    for (const bool late : {false, true}) {
+        IndexLoader follow(store.root());
+        if (late)
+            QThread::msleep(500); // fifty small files are read long before
+        int runs = 0;
+        int discs = -1;
+        bool onCaller = false;
+        follow.whenRead([&](const CatalogueIndex &index) {
+            ++runs;
+            discs = index.discCount();
+            onCaller = QThread::currentThread() == QCoreApplication::instance()->thread();
+        });
+        QCOMPARE(follow.take().discCount(), 50);
+        QCOMPARE(runs, 1);
+        QCOMPARE(discs, 50);
+        if (late)
+            QVERIFY(onCaller);
+    }
 }
 
 void TestCatalogueIndex::keysAreUniqueWithoutCase()
