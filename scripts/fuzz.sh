@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 build=${FUZZ_BUILD_DIR:-build-fuzz}
-all=(fuzz_disc_file fuzz_notes_store fuzz_settings fuzz_date_text fuzz_unzip)
+all=(fuzz_disc_file fuzz_notes_store fuzz_settings fuzz_date_text fuzz_unzip fuzz_index_cache)
 if (($#)); then targets=("$@"); else targets=("${all[@]}"); fi
 
 # -O1 keeps the checks fast without hiding bugs; Debug keeps Qt's and our assertions on.

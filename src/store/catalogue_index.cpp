@@ -2,6 +2,7 @@
 #include "catalogue_index.h"
 
 #include "disc_file.h"
+#include "index_cache.h"
 #include "safe_write.h"
 #include "text_codec.h"
 
@@ -13,6 +14,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 
 namespace orlith {
 
@@ -40,10 +42,11 @@ struct DiscFileHead
 
 // The disc files of the store folder, in the folder's order: files, or links to files,
 // whose name ends in ".xml" in any letter case, hidden ones included, each with the catalog
-// it names. The start-up does this for every disc, so it costs an open, a read and a close
-// each: readdir's file type spares a stat, and opening by name within the folder spares
-// walking its path again.
-QList<DiscFileHead> readDiscFileHeads(const QString &cdsFolder)
+// it names. The start-up does this for every disc: a file the cache still describes costs
+// one stat, any other an open, a read and a close more. Looking files up by name within
+// the folder spares walking its path again. What was read goes into `fresh`.
+QList<DiscFileHead> readDiscFileHeads(const QString &cdsFolder, const IndexCache &cached,
+                                      IndexCache &fresh, qint64 nowNs)
 {
     QList<DiscFileHead> heads;
     DIR *dir = opendir(QFile::encodeName(cdsFolder).constData());
@@ -54,21 +57,25 @@ QList<DiscFileHead> readDiscFileHeads(const QString &cdsFolder)
         const size_t length = std::strlen(entry->d_name);
         if (length < 4 || qstrnicmp(entry->d_name + length - 4, ".xml", 4) != 0)
             continue;
-        bool isFile = entry->d_type == DT_REG;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat st;
-            isFile = fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
-        }
-        if (!isFile)
+        // Stat before reading: a file changed after it changes its times too, so what is
+        // kept can only be found stale, never taken for newer than it is.
+        struct stat st;
+        const bool stated = fstatat(dirFd, entry->d_name, &st, 0) == 0;
+        if (stated ? !S_ISREG(st.st_mode) : entry->d_type != DT_REG)
             continue;
         DiscFileHead head;
         head.fileName = QFile::decodeName(entry->d_name);
-        // Non-blocking: a file swapped for a pipe since the listing must not hang the start.
-        if (const int fd = openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            fd >= 0) {
+        if (const QString *catalog = stated ? cached.catalogOf(entry->d_name, st) : nullptr) {
+            head.catalog = *catalog;
+            head.readable = true;
+        } else if (const int fd = openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+                   fd >= 0) {
+            // Non-blocking: a file swapped for a pipe since the listing must not hang the start.
             head.catalog = readCatalogNameFromFd(fd, &head.readable);
             ::close(fd);
         }
+        if (stated && head.readable)
+            fresh.keep(entry->d_name, st, head.catalog, nowNs);
         heads.append(std::move(head));
     }
     closedir(dir);
@@ -89,7 +96,8 @@ void CatalogueIndex::load(const QString &programFolder)
 {
     clear();
     loadCatalogOrder(programFolder + QLatin1Char('/') + QLatin1String(kCatalogOrderFile));
-    loadDiscs(programFolder + QLatin1String("/cds"));
+    loadDiscs(programFolder + QLatin1String("/cds"),
+              programFolder + QLatin1Char('/') + QLatin1String(kIndexCacheFile));
 }
 
 void CatalogueIndex::loadCatalogOrder(const QString &orderFilePath)
@@ -108,9 +116,18 @@ void CatalogueIndex::loadCatalogOrder(const QString &orderFilePath)
     }
 }
 
-void CatalogueIndex::loadDiscs(const QString &cdsFolder)
+void CatalogueIndex::loadDiscs(const QString &cdsFolder, const QString &cachePath, qint64 nowNs)
 {
-    QList<DiscFileHead> files = readDiscFileHeads(cdsFolder);
+    if (nowNs == 0) {
+        struct timespec now;
+        clock_gettime(CLOCK_REALTIME, &now);
+        nowNs = qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    }
+    const IndexCache cached = cachePath.isEmpty() ? IndexCache() : IndexCache::read(cachePath);
+    IndexCache fresh;
+    QList<DiscFileHead> files = readDiscFileHeads(cdsFolder, cached, fresh, nowNs);
+    if (!cachePath.isEmpty() && !(fresh == cached))
+        fresh.write(cachePath);
     // Name order without regard to case, by keys folded once rather than in every compare.
     for (DiscFileHead &file : files)
         file.folded = fold(file.fileName);

@@ -15,6 +15,8 @@ namespace orlith {
 inline constexpr char kRootKey[] = "katalog";
 inline constexpr char kRootText[] = "Catalogs";
 inline constexpr char kCatalogOrderFile[] = "katalog.ini";
+// What the last loading learnt of the disc files, within the program folder (IndexCache).
+inline constexpr char kIndexCacheFile[] = "temp/index.cache";
 
 struct CatalogNode
 {
@@ -41,8 +43,11 @@ public:
     // One catalog per line of the order file; unreadable or missing file adds none.
     void loadCatalogOrder(const QString &orderFilePath);
     // One disc per "*.xml" file of the folder, in name order without regard to case;
-    // catalogs missing so far are added after the existing ones.
-    void loadDiscs(const QString &cdsFolder);
+    // catalogs missing so far are added after the existing ones. With a cache path, a file
+    // unchanged since the cache was written is not read again, and a cache that no longer
+    // matches the folder is written anew; `nowNs` (the clock when 0) is the time against
+    // which a file counts as settled enough to be kept there.
+    void loadDiscs(const QString &cdsFolder, const QString &cachePath = {}, qint64 nowNs = 0);
 
     void clear();
 

@@ -1,14 +1,19 @@
 // Orlith — desktop catalogue of removable media.
 #include "store/catalogue_index.h"
 #include "store/disc_file.h"
+#include "store/index_cache.h"
 #include "store/index_loader.h"
 #include "store/program_folder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace orlith;
 
@@ -55,6 +60,26 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Far enough after every file of a test that all count as settled.
+qint64 later()
+{
+    return (QDateTime::currentMSecsSinceEpoch() + 60'000) * 1'000'000;
+}
+
+struct stat statOf(const QString &path)
+{
+    struct stat st {};
+    [&] { QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0); }();
+    return st;
+}
+
+CatalogueIndex loadCached(const QString &root, qint64 nowNs)
+{
+    CatalogueIndex index;
+    index.loadDiscs(cdsFolder(root), root + QLatin1Char('/') + QLatin1String(kIndexCacheFile), nowNs);
+    return index;
+}
+
 } // namespace
 
 class TestCatalogueIndex : public QObject
@@ -68,6 +93,9 @@ private slots:
     void skipsFilesThatCannotBeShown();
     void whichFilesAreDiscFiles();
     void loaderReadsTheSameIndex();
+    void cacheSparesReadingUnchangedFiles();
+    void cacheNeverOutlivesAChange();
+    void damagedCacheIsReadAgain();
     void keysAreUniqueWithoutCase();
     void editsKeepKeysUnique();
     void orderFileRoundTrip();
@@ -189,6 +217,106 @@ void TestCatalogueIndex::loaderReadsTheSameIndex()
         QCOMPARE(discs, 50);
         if (late)
             QVERIFY(onCaller);
+    }
+}
+
+void TestCatalogueIndex::cacheSparesReadingUnchangedFiles()
+{
+    Store store;
+    store.disc(QStringLiteral("Alpha"), QStringLiteral("Films"));
+    store.disc(QStringLiteral("Beta"), QStringLiteral("Music"));
+    const QString cachePath = store.root() + QLatin1Char('/') + QLatin1String(kIndexCacheFile);
+
+    // Files changed just now are read, and not kept: their times may not show a change yet.
+    QCOMPARE(shape(store.load()), QStringLiteral("Films: Alpha | Music: Beta"));
+    QCOMPARE(IndexCache::read(cachePath).size(), 0);
+
+    // Settled files are kept, and the cache describes them as stat does.
+    QCOMPARE(shape(loadCached(store.root(), later())), QStringLiteral("Films: Alpha | Music: Beta"));
+    QCOMPARE(IndexCache::read(cachePath).size(), 2);
+
+    // A cache that names another catalog for an unchanged file is believed: the file is not
+    // read again. Proof that the cache is used, and that an unchanged file matches it.
+    const QString alpha = discFilePath(store.root(), QStringLiteral("Alpha"));
+    IndexCache planted;
+    planted.keep("Alpha.xml", statOf(alpha), QStringLiteral("Kept"), later());
+    QVERIFY(planted.write(cachePath));
+    QCOMPARE(shape(loadCached(store.root(), later())), QStringLiteral("Kept: Alpha | Music: Beta"));
+    // Without the cache the file itself speaks.
+    CatalogueIndex direct;
+    direct.loadDiscs(cdsFolder(store.root()));
+    QCOMPARE(shape(direct), QStringLiteral("Films: Alpha | Music: Beta"));
+}
+
+void TestCatalogueIndex::cacheNeverOutlivesAChange()
+{
+    Store store;
+    store.disc(QStringLiteral("Alpha"), QStringLiteral("Films"));
+    store.disc(QStringLiteral("Beta"), QStringLiteral("Music"));
+    const QString alpha = discFilePath(store.root(), QStringLiteral("Alpha"));
+    QCOMPARE(shape(loadCached(store.root(), later())), QStringLiteral("Films: Alpha | Music: Beta"));
+
+    // Rewritten in place with a catalog of the same length and its old modification time
+    // put back: only the change time tells, and it must be enough.
+    const struct stat before = statOf(alpha);
+    QThread::msleep(20);
+    QFile file(alpha);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    QVERIFY(bytes.contains("Films"));
+    bytes.replace("Films", "Books");
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(alpha).constData(), times, 0) == 0);
+    QCOMPARE(shape(loadCached(store.root(), later())), QStringLiteral("Books: Alpha | Music: Beta"));
+
+    // Replaced by another file under the same name, and removed: neither is taken from the
+    // cache.
+    QVERIFY(QFile::remove(alpha));
+    store.disc(QStringLiteral("Alpha"), QStringLiteral("Games"));
+    QCOMPARE(shape(loadCached(store.root(), later())), QStringLiteral("Games: Alpha | Music: Beta"));
+    QVERIFY(QFile::remove(alpha));
+    QCOMPARE(shape(loadCached(store.root(), later())), QStringLiteral("Music: Beta"));
+
+    // A file that cannot be read any more is reported, not shown from the cache.
+    const QString beta = discFilePath(store.root(), QStringLiteral("Beta"));
+    QVERIFY(QFile::setPermissions(beta, QFileDevice::WriteOwner));
+    if (QFile(beta).open(QIODevice::ReadOnly))
+        QSKIP("running as a user who reads any file");
+    const CatalogueIndex unreadable = loadCached(store.root(), later());
+    QCOMPARE(unreadable.discCount(), 0);
+    QCOMPARE(unreadable.skipped().size(), 1);
+}
+
+void TestCatalogueIndex::damagedCacheIsReadAgain()
+{
+    Store store;
+    for (int i = 0; i < 20; ++i)
+        store.disc(QStringLiteral("Disc %1").arg(i), QStringLiteral("Catalog %1").arg(i % 3));
+    const QString cachePath = store.root() + QLatin1Char('/') + QLatin1String(kIndexCacheFile);
+    const QString expected = shape(loadCached(store.root(), later()));
+    QFile cache(cachePath);
+    QVERIFY(cache.open(QIODevice::ReadOnly));
+    const QByteArray whole = cache.readAll();
+    cache.close();
+    QCOMPARE(IndexCache::read(cachePath).size(), 20);
+
+    // Cut anywhere, zeroed, or with a byte changed in its counts: the cache is refused or
+    // still true, and the index is the same as read from the disc files.
+    QList<QByteArray> damaged = {QByteArray(), QByteArray(whole.size(), '\0'), whole + "x"};
+    for (qsizetype cut = 1; cut < whole.size(); cut += 37)
+        damaged << whole.left(cut);
+    for (qsizetype at : {20, 24, 25, 64, 70})
+        damaged << QByteArray(whole).replace(at, 1, "\xff");
+    for (const QByteArray &bytes : std::as_const(damaged)) {
+        QVERIFY(cache.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        cache.write(bytes);
+        cache.close();
+        QCOMPARE(shape(loadCached(store.root(), later())), expected);
+        // Read again, it is written anew whole.
+        QCOMPARE(IndexCache::read(cachePath).size(), 20);
     }
 }
 
