@@ -2,6 +2,7 @@
 target_sources(orlith_core PRIVATE
     extras/zip_archive.h extras/zip_archive.cpp extras/unzip_archive.cpp
     extras/zip_glue.h extras/zip_glue.cpp
+    extras/zip_library.h extras/zip_library.cpp
     extras/archive_job.h extras/archive_job.cpp
 )
 target_sources(orlith_ui PRIVATE

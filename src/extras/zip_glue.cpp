@@ -2,6 +2,7 @@
 #include "zip_glue.h"
 
 #include "extras/zip_archive.h"
+#include "extras/zip_library.h"
 
 #include <QFile>
 
@@ -38,6 +39,11 @@ int openFailureResult(int code)
 
 ZipHandle openArchive(const QString &path, int flags, int &result, QString &error)
 {
+    if (QString why; !zipLibraryLoaded(&why)) {
+        result = kZipOpenError;
+        error = QStringLiteral("Cannot open %1:\n%2").arg(path, why);
+        return {};
+    }
     int code = ZIP_ER_OK;
     ZipHandle za(zip_open(QFile::encodeName(path).constData(), flags, &code));
     if (!za) {
