@@ -65,17 +65,20 @@ QList<DiscFileHead> readDiscFileHeads(const QString &cdsFolder, const IndexCache
             continue;
         DiscFileHead head;
         head.fileName = QFile::decodeName(entry->d_name);
-        if (const QString *catalog = stated ? cached.catalogOf(entry->d_name, st) : nullptr) {
-            head.catalog = *catalog;
+        if (const IndexCache::Entry *kept = stated ? cached.find(entry->d_name, st) : nullptr) {
+            head.catalog = kept->catalog;
             head.readable = true;
-        } else if (const int fd = openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-                   fd >= 0) {
+            fresh.keep(*kept);
+        } else {
             // Non-blocking: a file swapped for a pipe since the listing must not hang the start.
-            head.catalog = readCatalogNameFromFd(fd, &head.readable);
-            ::close(fd);
+            if (const int fd = openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+                fd >= 0) {
+                head.catalog = readCatalogNameFromFd(fd, &head.readable);
+                ::close(fd);
+            }
+            if (stated && head.readable)
+                fresh.keep(entry->d_name, st, head.catalog, nowNs);
         }
-        if (stated && head.readable)
-            fresh.keep(entry->d_name, st, head.catalog, nowNs);
         heads.append(std::move(head));
     }
     closedir(dir);
@@ -125,6 +128,7 @@ void CatalogueIndex::loadDiscs(const QString &cdsFolder, const QString &cachePat
     }
     const IndexCache cached = cachePath.isEmpty() ? IndexCache() : IndexCache::read(cachePath);
     IndexCache fresh;
+    fresh.reserve(cached.size());
     QList<DiscFileHead> files = readDiscFileHeads(cdsFolder, cached, fresh, nowNs);
     if (!cachePath.isEmpty() && !(fresh == cached))
         fresh.write(cachePath);

@@ -117,6 +117,20 @@ IndexCache IndexCache::read(const QString &path)
     if (count > quint32(bytes.size() / kFixed))
         return {};
     cache.m_entries.reserve(count);
+    // Thousands of discs name a few dozen catalogs: entries share one text per catalog.
+    QList<QString> catalogs;
+    auto shared = [&catalogs](QByteArrayView utf16) {
+        for (qsizetype c = catalogs.size() - 1; c >= 0; --c) {
+            const QString &known = catalogs[c];
+            if (known.size() * 2 == utf16.size()
+                && std::memcmp(known.constData(), utf16.data(), size_t(utf16.size())) == 0)
+                return known;
+        }
+        QString text(utf16.size() / 2, Qt::Uninitialized);
+        std::memcpy(text.data(), utf16.data(), size_t(utf16.size()));
+        catalogs.append(text);
+        return text;
+    };
     for (quint32 i = 0; i < count; ++i) {
         Entry e;
         quint32 nameLength = 0;
@@ -129,8 +143,7 @@ IndexCache IndexCache::read(const QString &path)
             || !in.bytes(catalog, qsizetype(catalogLength) * 2))
             return {};
         e.fileName = name.toByteArray();
-        e.catalog.resize(catalogLength);
-        std::memcpy(e.catalog.data(), catalog.data(), size_t(catalog.size()));
+        e.catalog = shared(catalog);
         cache.m_entries.append(std::move(e));
     }
     QByteArrayView end;
@@ -182,7 +195,7 @@ bool IndexCache::write(const QString &path) const
     return ok;
 }
 
-const QString *IndexCache::catalogOf(const char *fileName, const struct stat &st) const
+const IndexCache::Entry *IndexCache::find(const char *fileName, const struct stat &st) const
 {
     if (m_entries.isEmpty())
         return nullptr;
@@ -195,7 +208,7 @@ const QString *IndexCache::catalogOf(const char *fileName, const struct stat &st
         m_byName.constFind(QByteArray::fromRawData(fileName, qsizetype(std::strlen(fileName))));
     if (it == m_byName.cend() || !describes(m_entries[*it], st))
         return nullptr;
-    return &m_entries[*it].catalog;
+    return &m_entries[*it];
 }
 
 void IndexCache::keep(const char *fileName, const struct stat &st, const QString &catalog,

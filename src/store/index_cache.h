@@ -38,12 +38,15 @@ public:
     // (a read-only store, a full disk) is simply not there at the next start.
     bool write(const QString &path) const;
 
-    // The catalog kept for a file that stat still describes the same way, or null.
-    const QString *catalogOf(const char *fileName, const struct stat &st) const;
+    // The entry of a file that stat still describes the same way, or null.
+    const Entry *find(const char *fileName, const struct stat &st) const;
     // Keeps the file's catalog unless the file changed less than kSettleNs before `nowNs`.
     void keep(const char *fileName, const struct stat &st, const QString &catalog,
               qint64 nowNs);
+    // Keeps an entry found in another cache; it shares that entry's texts.
+    void keep(const Entry &entry) { m_entries.append(entry); }
 
+    void reserve(qsizetype entries) { m_entries.reserve(entries); }
     qsizetype size() const { return m_entries.size(); }
     bool operator==(const IndexCache &other) const;
 

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const IndexCache first = IndexCache::read(input);
     struct stat st {};
-    (void)first.catalogOf("Disc.xml", st);
+    (void)first.find("Disc.xml", st);
     if (first.size() == 0)
         return 0;
     if (!first.write(copy))
