@@ -50,6 +50,11 @@ int main(int argc, char *argv[])
                                      QStringLiteral("Keep the catalogue in DIR."),
                                      QStringLiteral("DIR"));
     parser.addOption(dataDir);
+    // process() ends the program for --help, --version and a mistaken option. The store's
+    // reading must end first: exit() would tear Qt down under the loader's thread.
+    if (!parser.parse(QApplication::arguments()) || parser.isSet(QStringLiteral("help"))
+        || parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version")))
+        early.reset();
     parser.process(app);
 
     const QString folder =
@@ -58,7 +63,7 @@ int main(int argc, char *argv[])
         QMessageBox::critical(nullptr, QStringLiteral("Error"), r.error);
         return 1;
     }
-    if (early->programFolder() != folder)
+    if (!early || early->programFolder() != folder)
         early.emplace(folder);
     orlith::Form1 window(std::move(*early));
     window.show();
