@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -110,6 +111,16 @@ const std::map<QString, Op> &ops()
          [](const QString &data, const QString &) {
              const QList<FileEntry> entries(50, {"new.txt", "/media/new.txt", 1, "1.1.2004"});
              return report(writeDiscFile(discFilePath(data, "Old"), "Music", entries).error);
+         }},
+        // The index cache is written quietly: its failure must cost nothing but itself. A
+        // clock a minute on lets the fresh disc files be kept, so that it is written at all.
+        {"index-cache",
+         [](const QString &data, const QString &) {
+             CatalogueIndex index;
+             index.loadDiscs(cdsFolder(data), data + QLatin1Char('/') + QLatin1String(kIndexCacheFile),
+                             (QDateTime::currentMSecsSinceEpoch() + 60'000) * 1'000'000);
+             print("discs", QString::number(index.discCount()));
+             return index.discCount() == 2 && index.skipped().isEmpty() ? 0 : 1;
          }},
         {"capture",
          [](const QString &data, const QString &media) {

@@ -196,6 +196,8 @@ private slots:
     void shimFailsOnlyTheDataFolder();
     void failedWriteKeepsTheStore_data();
     void failedWriteKeepsTheStore();
+    void failedIndexCacheIsQuiet_data();
+    void failedIndexCacheIsQuiet();
 };
 
 void TestFaults::shimFailsOnlyTheDataFolder_data()
@@ -292,6 +294,27 @@ void TestFaults::failedWriteKeepsTheStore()
     QVERIFY2(told.contains(path) && givesReason(told, fault), qPrintable(told));
     if (op.endsWith(QLatin1String("-window")))
         QVERIFY2(o.out.startsWith(QLatin1String("box: Error: ")), qPrintable(o.out));
+}
+
+void TestFaults::failedIndexCacheIsQuiet_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::newRow("full disk") << Fault::NoSpace;
+    QTest::newRow("unwritable folder") << Fault::NoAccess;
+}
+
+// The index is read all the same, nobody is told, and no part of a cache is left behind.
+void TestFaults::failedIndexCacheIsQuiet()
+{
+    QFETCH(Fault, fault);
+    Store store(fault);
+    QVERIFY(!QTest::currentTestFailed());
+    const QMap<QString, QByteArray> before = snapshot(store.data());
+    const Outcome o = store.runChild(QStringLiteral("index-cache"));
+    QVERIFY2(o.injected, qPrintable("no write was failed: " + o.out + o.err));
+    QCOMPARE(o.exitCode, 0);
+    QCOMPARE(o.out, QStringLiteral("discs: 2")); // and no "error:" or "box:" line
+    QCOMPARE(snapshot(store.data()), before);
 }
 
 int main(int argc, char **argv)
