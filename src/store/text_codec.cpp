@@ -6,11 +6,18 @@ namespace orlith {
 
 QByteArray encodeSingleByte(QStringView text)
 {
+    bool high = false;
     for (QChar c : text) {
         if (c.unicode() > 0xFF)
             return text.toUtf8();
+        high = high || c.unicode() >= 0x80;
     }
-    return text.toLatin1();
+    // ISO-8859-1 bytes that happen to form UTF-8 ("Þ" and U+009E make "\xDE\x9E", which is
+    // U+079E) would be read back as UTF-8: such a value is written as UTF-8 itself.
+    QByteArray latin1 = text.toLatin1();
+    if (high && isValidUtf8(latin1.constData(), latin1.size()))
+        return text.toUtf8();
+    return latin1;
 }
 
 bool isValidUtf8(const char *data, qsizetype size)

@@ -7,7 +7,8 @@
 namespace orlith {
 
 // Store files hold "single-byte" text. A value is written as ISO-8859-1 when every
-// character fits, and as UTF-8 otherwise, so no character is ever lost.
+// character fits and those bytes read back as the same text, and as UTF-8 otherwise, so
+// no character is ever lost or changed.
 QByteArray encodeSingleByte(QStringView text);
 
 // Reverse of encodeSingleByte: bytes that form valid UTF-8 and hold a byte of 128 or more

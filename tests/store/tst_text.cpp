@@ -31,6 +31,9 @@ void TestText::codecRoundTrip_data()
     QTest::newRow("cjk") << QStringLiteral("音楽/曲.flac") << false;
     QTest::newRow("mixed latin1 and euro") << QStringLiteral("é €") << false;
     QTest::newRow("emoji") << QStringLiteral("a🎵b") << false;
+    // Fits ISO-8859-1, but those bytes (DE 9E, C3 A9) would read back as UTF-8.
+    QTest::newRow("latin1 that looks like utf-8") << QString::fromUtf8("\u00de\u009e;21") << false;
+    QTest::newRow("utf-8 text as latin1 characters") << QString::fromLatin1("\xc3\xa9") << false;
     QTest::newRow("empty") << QString() << true;
 }
 
