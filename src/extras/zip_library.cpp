@@ -53,188 +53,142 @@ bool zipLibraryLoaded(QString *why)
 
 } // namespace orlith::zipglue
 
-using orlith::zipglue::symbol;
+namespace {
 
-// Each call finds its function once. Without the library, zip_open fails and nothing else
-// is reached; the rest still answer as a failing call would.
+// Calls the library's function of that name, found once per function, or answers `failed`
+// as a failing call would when the library could not be loaded.
+template <auto Declared, typename Result, typename... Args>
+Result forward(const char *name, Result failed, Args... args)
+{
+    static const auto real = orlith::zipglue::symbol<decltype(Declared)>(name);
+    return real ? real(args...) : failed;
+}
+
+template <auto Declared, typename... Args>
+void forwardVoid(const char *name, Args... args)
+{
+    static const auto real = orlith::zipglue::symbol<decltype(Declared)>(name);
+    if (real)
+        real(args...);
+}
+
+constexpr const char *kNotLoaded = "the zip library is not loaded";
+
+} // namespace
+
+// Without the library zip_open fails, so nothing else is reached.
 
 zip_t *zip_open(const char *path, int flags, int *errorp)
 {
-    static const auto real = symbol<decltype(&zip_open)>("zip_open");
-    if (real)
-        return real(path, flags, errorp);
-    if (errorp)
+    zip_t *za = forward<&zip_open>("zip_open", static_cast<zip_t *>(nullptr), path, flags, errorp);
+    if (!za && errorp && !orlith::zipglue::zipLibraryLoaded())
         *errorp = ZIP_ER_INTERNAL;
-    return nullptr;
+    return za;
 }
 
-int zip_close(zip_t *za)
-{
-    static const auto real = symbol<decltype(&zip_close)>("zip_close");
-    return real ? real(za) : -1;
-}
-
-void zip_discard(zip_t *za)
-{
-    static const auto real = symbol<decltype(&zip_discard)>("zip_discard");
-    if (real)
-        real(za);
-}
-
+int zip_close(zip_t *za) { return forward<&zip_close>("zip_close", -1, za); }
+void zip_discard(zip_t *za) { forwardVoid<&zip_discard>("zip_discard", za); }
 int zip_delete(zip_t *za, zip_uint64_t index)
 {
-    static const auto real = symbol<decltype(&zip_delete)>("zip_delete");
-    return real ? real(za, index) : -1;
+    return forward<&zip_delete>("zip_delete", -1, za, index);
 }
-
 zip_int64_t zip_dir_add(zip_t *za, const char *name, zip_flags_t flags)
 {
-    static const auto real = symbol<decltype(&zip_dir_add)>("zip_dir_add");
-    return real ? real(za, name, flags) : -1;
+    return forward<&zip_dir_add>("zip_dir_add", zip_int64_t(-1), za, name, flags);
 }
-
 zip_int64_t zip_file_add(zip_t *za, const char *name, zip_source_t *source, zip_flags_t flags)
 {
-    static const auto real = symbol<decltype(&zip_file_add)>("zip_file_add");
-    return real ? real(za, name, source, flags) : -1;
+    return forward<&zip_file_add>("zip_file_add", zip_int64_t(-1), za, name, source, flags);
 }
-
 int zip_file_set_encryption(zip_t *za, zip_uint64_t index, zip_uint16_t method,
                             const char *password)
 {
-    static const auto real = symbol<decltype(&zip_file_set_encryption)>("zip_file_set_encryption");
-    return real ? real(za, index, method, password) : -1;
+    return forward<&zip_file_set_encryption>("zip_file_set_encryption", -1, za, index, method,
+                                             password);
 }
-
 int zip_file_set_mtime(zip_t *za, zip_uint64_t index, time_t mtime, zip_flags_t flags)
 {
-    static const auto real = symbol<decltype(&zip_file_set_mtime)>("zip_file_set_mtime");
-    return real ? real(za, index, mtime, flags) : -1;
+    return forward<&zip_file_set_mtime>("zip_file_set_mtime", -1, za, index, mtime, flags);
 }
-
 int zip_encryption_method_supported(zip_uint16_t method, int encode)
 {
-    static const auto real =
-        symbol<decltype(&zip_encryption_method_supported)>("zip_encryption_method_supported");
-    return real ? real(method, encode) : 0;
+    return forward<&zip_encryption_method_supported>("zip_encryption_method_supported", 0,
+                                                     method, encode);
 }
-
 int zip_set_archive_comment(zip_t *za, const char *comment, zip_uint16_t length)
 {
-    static const auto real = symbol<decltype(&zip_set_archive_comment)>("zip_set_archive_comment");
-    return real ? real(za, comment, length) : -1;
+    return forward<&zip_set_archive_comment>("zip_set_archive_comment", -1, za, comment, length);
 }
-
 zip_source_t *zip_source_buffer(zip_t *za, const void *data, zip_uint64_t length, int freep)
 {
-    static const auto real = symbol<decltype(&zip_source_buffer)>("zip_source_buffer");
-    return real ? real(za, data, length, freep) : nullptr;
+    return forward<&zip_source_buffer>("zip_source_buffer", static_cast<zip_source_t *>(nullptr),
+                                       za, data, length, freep);
 }
-
 zip_source_t *zip_source_file(zip_t *za, const char *path, zip_uint64_t start, zip_int64_t length)
 {
-    static const auto real = symbol<decltype(&zip_source_file)>("zip_source_file");
-    return real ? real(za, path, start, length) : nullptr;
+    return forward<&zip_source_file>("zip_source_file", static_cast<zip_source_t *>(nullptr), za,
+                                     path, start, length);
 }
-
 void zip_source_free(zip_source_t *source)
 {
-    static const auto real = symbol<decltype(&zip_source_free)>("zip_source_free");
-    if (real)
-        real(source);
+    forwardVoid<&zip_source_free>("zip_source_free", source);
 }
-
 zip_int64_t zip_get_num_entries(zip_t *za, zip_flags_t flags)
 {
-    static const auto real = symbol<decltype(&zip_get_num_entries)>("zip_get_num_entries");
-    return real ? real(za, flags) : -1;
+    return forward<&zip_get_num_entries>("zip_get_num_entries", zip_int64_t(-1), za, flags);
 }
-
 const char *zip_get_name(zip_t *za, zip_uint64_t index, zip_flags_t flags)
 {
-    static const auto real = symbol<decltype(&zip_get_name)>("zip_get_name");
-    return real ? real(za, index, flags) : nullptr;
+    return forward<&zip_get_name>("zip_get_name", static_cast<const char *>(nullptr), za, index,
+                                  flags);
 }
-
 zip_int64_t zip_name_locate(zip_t *za, const char *name, zip_flags_t flags)
 {
-    static const auto real = symbol<decltype(&zip_name_locate)>("zip_name_locate");
-    return real ? real(za, name, flags) : -1;
+    return forward<&zip_name_locate>("zip_name_locate", zip_int64_t(-1), za, name, flags);
 }
-
-void zip_stat_init(zip_stat_t *st)
-{
-    static const auto real = symbol<decltype(&zip_stat_init)>("zip_stat_init");
-    if (real)
-        real(st);
-}
-
+void zip_stat_init(zip_stat_t *st) { forwardVoid<&zip_stat_init>("zip_stat_init", st); }
 int zip_stat_index(zip_t *za, zip_uint64_t index, zip_flags_t flags, zip_stat_t *st)
 {
-    static const auto real = symbol<decltype(&zip_stat_index)>("zip_stat_index");
-    return real ? real(za, index, flags, st) : -1;
+    return forward<&zip_stat_index>("zip_stat_index", -1, za, index, flags, st);
 }
-
 zip_file_t *zip_fopen_index(zip_t *za, zip_uint64_t index, zip_flags_t flags)
 {
-    static const auto real = symbol<decltype(&zip_fopen_index)>("zip_fopen_index");
-    return real ? real(za, index, flags) : nullptr;
+    return forward<&zip_fopen_index>("zip_fopen_index", static_cast<zip_file_t *>(nullptr), za,
+                                     index, flags);
 }
-
 zip_file_t *zip_fopen_index_encrypted(zip_t *za, zip_uint64_t index, zip_flags_t flags,
                                       const char *password)
 {
-    static const auto real =
-        symbol<decltype(&zip_fopen_index_encrypted)>("zip_fopen_index_encrypted");
-    return real ? real(za, index, flags, password) : nullptr;
+    return forward<&zip_fopen_index_encrypted>("zip_fopen_index_encrypted",
+                                               static_cast<zip_file_t *>(nullptr), za, index,
+                                               flags, password);
 }
-
 zip_int64_t zip_fread(zip_file_t *file, void *buffer, zip_uint64_t length)
 {
-    static const auto real = symbol<decltype(&zip_fread)>("zip_fread");
-    return real ? real(file, buffer, length) : -1;
+    return forward<&zip_fread>("zip_fread", zip_int64_t(-1), file, buffer, length);
 }
-
-int zip_fclose(zip_file_t *file)
-{
-    static const auto real = symbol<decltype(&zip_fclose)>("zip_fclose");
-    return real ? real(file) : -1;
-}
-
+int zip_fclose(zip_file_t *file) { return forward<&zip_fclose>("zip_fclose", -1, file); }
 const char *zip_strerror(zip_t *za)
 {
-    static const auto real = symbol<decltype(&zip_strerror)>("zip_strerror");
-    return real ? real(za) : "the zip library is not loaded";
+    return forward<&zip_strerror>("zip_strerror", kNotLoaded, za);
 }
-
 const char *zip_file_strerror(zip_file_t *file)
 {
-    static const auto real = symbol<decltype(&zip_file_strerror)>("zip_file_strerror");
-    return real ? real(file) : "the zip library is not loaded";
+    return forward<&zip_file_strerror>("zip_file_strerror", kNotLoaded, file);
 }
-
 void zip_error_init_with_code(zip_error_t *error, int code)
 {
-    static const auto real = symbol<decltype(&zip_error_init_with_code)>("zip_error_init_with_code");
-    if (real)
-        real(error, code);
+    forwardVoid<&zip_error_init_with_code>("zip_error_init_with_code", error, code);
 }
-
 const char *zip_error_strerror(zip_error_t *error)
 {
-    static const auto real = symbol<decltype(&zip_error_strerror)>("zip_error_strerror");
-    return real ? real(error) : "the zip library is not loaded";
+    return forward<&zip_error_strerror>("zip_error_strerror", kNotLoaded, error);
 }
-
 void zip_error_fini(zip_error_t *error)
 {
-    static const auto real = symbol<decltype(&zip_error_fini)>("zip_error_fini");
-    if (real)
-        real(error);
+    forwardVoid<&zip_error_fini>("zip_error_fini", error);
 }
-
 const char *zip_libzip_version()
 {
-    static const auto real = symbol<decltype(&zip_libzip_version)>("zip_libzip_version");
-    return real ? real() : "";
+    return forward<&zip_libzip_version>("zip_libzip_version", "");
 }
