@@ -158,6 +158,20 @@ void TestForm1::treeSelectionDrivesMenusAndDetails()
     auto form = open();
     CatalogTree &tree = form->tree();
     QCOMPARE(form->findChild<QLabel *>(QStringLiteral("lblNumCat"))->text(), QStringLiteral(" 2"));
+    // Every node shows its kind's style icon, made at start-up or added later alike.
+    const auto iconOf = [&tree](const QString &key) {
+        return tree.findNode(key)->icon(0).pixmap(16).toImage();
+    };
+    const QImage folder = tree.style()->standardPixmap(QStyle::SP_DirIcon).toImage();
+    const QImage cd = tree.style()->standardPixmap(QStyle::SP_DriveCDIcon).toImage();
+    QCOMPARE(iconOf(QStringLiteral("katalog")),
+             tree.style()->standardPixmap(QStyle::SP_DriveHDIcon).toImage());
+    QCOMPARE(iconOf(QStringLiteral("Music")), folder);
+    QCOMPARE(iconOf(QStringLiteral("Rock")), cd);
+    QVERIFY(tree.addDiscNode(QStringLiteral("Empty"), QStringLiteral("Jazz")));
+    QCOMPARE(iconOf(QStringLiteral("Jazz")), cd);
+    QCOMPARE(tree.kindOf(tree.findNode(QStringLiteral("Jazz"))), CatalogTree::NodeKind::Disc);
+    delete tree.findNode(QStringLiteral("Jazz"));
 
     tree.selectNode(QStringLiteral("Music")); // a catalog with discs: no delete
     QVERIFY(!action(*form, "mnuDelete")->isEnabled());
