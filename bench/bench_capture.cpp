@@ -5,6 +5,7 @@
 // over the same tree in the same run, best of several runs each.
 // Usage: orlith-bench-capture [FILES] [TREE_PARENT]   (defaults 100000 and the temp folder)
 #include "bench_timing.h"
+#include "store_generator.h"
 #include "capture/capture_job.h"
 #include "store/catalogue_index.h"
 #include "store/disc_file.h"
@@ -22,9 +23,6 @@
 #include <cstdlib>
 #include <functional>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace orlith;
 
@@ -32,41 +30,6 @@ namespace {
 
 constexpr int kRuns = 7;
 constexpr double kTarget = 1.3;
-constexpr int kFilesPerFolder = 100;
-
-// Folders of kFilesPerFolder files, ten to a parent, three levels deep, names of mixed
-// case and length, sizes 0..4095 bytes, dates spread over ten years.
-bool generateTree(const QString &root, int files)
-{
-    QByteArray content(4096, 'x');
-    int made = 0;
-    for (int folder = 0; made < files; ++folder) {
-        const QString dir = root + QStringLiteral("/Top%1/Mid_%2/leaf%3")
-                                       .arg(folder / 100)
-                                       .arg(folder / 10 % 10)
-                                       .arg(folder % 10);
-        if (!QDir().mkpath(dir))
-            return false;
-        const QByteArray native = QFile::encodeName(dir);
-        for (int i = 0; i < kFilesPerFolder && made < files; ++i, ++made) {
-            const QByteArray path = native + "/" + (i % 3 ? "File_" : "photo ") +
-                                    QByteArray::number(made * 7919 % 100003) +
-                                    (i % 2 ? ".jpg" : ".TXT");
-            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-            if (fd < 0)
-                return false;
-            const size_t size = size_t(made * 37 % 4096);
-            const bool written = ::write(fd, content.constData(), size) == ssize_t(size);
-            const timespec times[2] = {{1100000000 + made * 3163L, 0},
-                                       {1100000000 + made * 3163L, 0}};
-            ::futimens(fd, times);
-            ::close(fd);
-            if (!written)
-                return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -82,7 +45,7 @@ int main(int argc, char *argv[])
     const QString tree = work.path() + QStringLiteral("/tree");
     const QString data = work.path() + QStringLiteral("/data");
     std::printf("generating %d files under %s...\n", files, qPrintable(tree));
-    if (!generateTree(tree, files) || !ensureStoreFolders(data)) {
+    if (!bench::generateTree(tree, files) || !ensureStoreFolders(data)) {
         std::printf("cannot generate the tree\n");
         return 1;
     }
@@ -93,8 +56,8 @@ int main(int argc, char *argv[])
     int run = 0;
     auto capture = [&] {
         const QString disc = QStringLiteral("run%1").arg(run++);
-        CaptureJob job({data, disc, QStringLiteral("Bench"), tree}, index);
-        if (StoreResult r = captureFolder(job); !r) {
+        CaptureJob job({data, disc, QStringLiteral("Bench"), tree});
+        if (StoreResult r = captureFolder(job, index); !r) {
             std::printf("capture failed: %s\n", qPrintable(r.error));
             std::exit(1);
         }

@@ -4,12 +4,21 @@
 #include "store/date_text.h"
 #include "store/program_folder.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <cstdio>
 #include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orlith::bench {
 
 namespace {
+
+constexpr int kFilesPerFolder = 100;
 
 struct Kind
 {
@@ -77,6 +86,38 @@ bool generateStore(const QString &programFolder, int discs, int entriesPerDisc)
         if (!r) {
             std::fprintf(stderr, "%s\n", qPrintable(r.error));
             return false;
+        }
+    }
+    return true;
+}
+
+bool generateTree(const QString &root, int files)
+{
+    QByteArray content(4096, 'x');
+    int made = 0;
+    for (int folder = 0; made < files; ++folder) {
+        const QString dir = root + QStringLiteral("/Top%1/Mid_%2/leaf%3")
+                                       .arg(folder / 100)
+                                       .arg(folder / 10 % 10)
+                                       .arg(folder % 10);
+        if (!QDir().mkpath(dir))
+            return false;
+        const QByteArray native = QFile::encodeName(dir);
+        for (int i = 0; i < kFilesPerFolder && made < files; ++i, ++made) {
+            const QByteArray path = native + "/" + (i % 3 ? "File_" : "photo ") +
+                                    QByteArray::number(made * 7919 % 100003) +
+                                    (i % 2 ? ".jpg" : ".TXT");
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            if (fd < 0)
+                return false;
+            const size_t size = size_t(made * 37 % 4096);
+            const bool written = ::write(fd, content.constData(), size) == ssize_t(size);
+            const timespec times[2] = {{1100000000 + made * 3163L, 0},
+                                       {1100000000 + made * 3163L, 0}};
+            ::futimens(fd, times);
+            ::close(fd);
+            if (!written)
+                return false;
         }
     }
     return true;

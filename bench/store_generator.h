@@ -16,4 +16,9 @@ QList<FileEntry> syntheticDisc(int entryCount, unsigned seed);
 // spread over a few catalogs. Returns false with a message on stderr on failure.
 bool generateStore(const QString &programFolder, int discs, int entriesPerDisc);
 
+// A folder tree of `files` files for capture benchmarks: folders of 100 files, ten to a
+// parent, three levels deep, names of mixed case and length, sizes 0..4095 bytes, dates
+// spread over ten years.
+bool generateTree(const QString &root, int files);
+
 } // namespace orlith::bench

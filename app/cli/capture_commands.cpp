@@ -124,10 +124,10 @@ int cmdCapture(CliContext &ctx)
     if (EditResult check = edits.checkNewDisc({name, catalog, folder, false}, nullptr); !check)
         return editFailure(check);
 
-    CaptureJob job({ctx.programFolder(), name, catalog, folder}, index);
+    CaptureJob job({ctx.programFolder(), name, catalog, folder});
     ProgressLine progress;
     job.setProgressCallback([&progress](const CaptureJob &j) { progress.show(j); });
-    const StoreResult result = captureFolder(job);
+    const StoreResult result = captureFolder(job, index);
     progress.clear();
 
     const QList<UnreadableFolder> unreadable = job.unreadableFolders();

@@ -10,8 +10,17 @@
 
 namespace orlith {
 
-CaptureJob::CaptureJob(CaptureRequest request, CatalogueIndex &index, const QLocale &locale)
-    : m_request(std::move(request)), m_index(index), m_dates(locale)
+namespace {
+
+// Names handled between two looks at the cancel flag and the clock during the walk, and
+// files stat'ed between two looks while filling: well under a millisecond of work each.
+constexpr qsizetype kWalkStepBudget = 4000;
+constexpr qsizetype kFillCheckEvery = 256;
+
+} // namespace
+
+CaptureJob::CaptureJob(CaptureRequest request, const QLocale &locale)
+    : m_request(std::move(request)), m_dates(locale)
 {
 }
 
@@ -36,61 +45,42 @@ QList<UnreadableFolder> CaptureJob::unreadableFolders() const
     return m_walk ? m_walk->unreadableFolders() : QList<UnreadableFolder>();
 }
 
-QList<FileRow> CaptureJob::rowsOfLastTick() const
+QList<FileRow> CaptureJob::rows(qsizetype first, qsizetype count) const
 {
-    QList<FileRow> rows;
-    rows.reserve(m_lastCount);
-    for (qsizetype i = m_lastFirst; i < m_lastFirst + m_lastCount; ++i) {
+    QList<FileRow> out;
+    out.reserve(count);
+    for (qsizetype i = first; i < first + count; ++i) {
         const FileEntry &e = m_walk->entries().at(i);
-        rows.append(FileRow(e.name, e.path, e.size, e.date, m_request.discName));
+        out.append(FileRow(e.name, e.path, e.size, e.date, m_request.discName));
     }
-    return rows;
+    return out;
 }
 
-void CaptureJob::report()
+void CaptureJob::report(bool always)
 {
-    if (m_progress)
-        m_progress(*this);
+    if (!m_progress || (!always && m_sinceReport.isValid() &&
+                        !m_sinceReport.hasExpired(kReportIntervalMs)))
+        return;
+    m_sinceReport.start();
+    m_progress(*this);
 }
 
-void CaptureJob::fail(const QString &message)
+StoreResult CaptureJob::fail(const QString &message)
 {
+    closeFolder();
     m_phase = Phase::Failed;
     m_error = message;
+    report(/*always=*/true);
+    return StoreResult::failure(message);
 }
 
-void CaptureJob::start()
+bool CaptureJob::stopAsked(const std::atomic<bool> *cancel)
 {
-    if (m_phase != Phase::Idle)
-        return;
-    m_walk = std::make_unique<DirWalk>(m_request.drive);
-    m_phase = Phase::Walking;
-    m_progressText = m_statusText = QString::fromLatin1(kInsertingText);
-    m_percent = 0;
-    report();
-}
-
-bool CaptureJob::walkStep(qsizetype budget)
-{
-    if (m_phase == Phase::Idle)
-        start();
-    if (m_phase != Phase::Walking)
-        return true;
-    if (!m_walk->step(budget)) {
-        report();
+    if (!cancel || !cancel->load(std::memory_order_relaxed))
         return false;
-    }
-    if (m_walk->rootUnreadable()) {
-        const QList<UnreadableFolder> &u = m_walk->unreadableFolders();
-        fail(QStringLiteral("Cannot read %1:\n%2")
-                 .arg(m_request.drive, u.isEmpty() ? QString() : u.first().reason));
-    } else {
-        m_phase = Phase::Slicing;
-        m_progressText = m_statusText = QString::fromLatin1(kPleaseWaitText);
-        m_sliceEnd = 0;
-        m_next = 0;
-    }
-    report();
+    closeFolder();
+    m_phase = Phase::Cancelled;
+    report(/*always=*/true);
     return true;
 }
 
@@ -134,60 +124,67 @@ void CaptureJob::closeFolder()
     m_folder = -1;
 }
 
-bool CaptureJob::Timer1Tick()
+StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
 {
-    while (m_phase == Phase::Idle || m_phase == Phase::Walking)
-        walkStep();
-    if (m_phase != Phase::Slicing)
-        return true;
-    const qsizetype count = entryCount();
-    m_sliceEnd += kSliceSize;
-    m_lastFirst = m_next;
-    m_lastCount = 0;
-    for (qsizetype i = m_next; i <= m_sliceEnd; ++i) {
-        if (i >= count) {
-            m_filled = count;
-            finish();
-            report();
-            return true;
-        }
-        fill(i);
-        ++m_lastCount;
+    if (m_phase != Phase::Idle)
+        return StoreResult::failure(QStringLiteral("The capture has already run"));
+    m_walk = std::make_unique<DirWalk>(m_request.drive);
+    m_phase = Phase::Walking;
+    m_progressText = m_statusText = QString::fromLatin1(kInsertingText);
+    report(/*always=*/true);
+    while (!m_walk->step(kWalkStepBudget)) {
+        if (stopAsked(cancel))
+            return {};
+        report(/*always=*/false);
     }
-    m_next = m_sliceEnd + 1;
-    m_filled = m_next;
-    m_statusText = QString::fromLatin1(kGettingInfoStatus);
-    m_percent = int(double(m_sliceEnd) / double(count) * 100.0);
-    m_progressText = QStringLiteral("Getting files info...") + signPadded(m_percent) +
-                     QStringLiteral(" % completed.");
-    report();
-    return false;
-}
+    if (m_walk->rootUnreadable()) {
+        const QList<UnreadableFolder> &u = m_walk->unreadableFolders();
+        return fail(QStringLiteral("Cannot read %1:\n%2")
+                        .arg(m_request.drive, u.isEmpty() ? QString() : u.first().reason));
+    }
 
-// MakeXML: the disc file, then the disc's place in the index, then the tray.
-void CaptureJob::finish()
-{
-    closeFolder();
+    m_phase = Phase::Filling;
+    m_progressText = m_statusText = QString::fromLatin1(kPleaseWaitText);
+    report(/*always=*/true);
     const qsizetype count = entryCount();
+    for (qsizetype i = 0; i < count; ++i) {
+        fill(i);
+        if ((i + 1) % kFillCheckEvery != 0)
+            continue;
+        if (stopAsked(cancel))
+            return {};
+        m_filled = i + 1;
+        m_statusText = QString::fromLatin1(kGettingInfoStatus);
+        m_percent = int(double(m_filled) / double(count) * 100.0);
+        m_progressText = QStringLiteral("Getting files info...") + signPadded(m_percent) +
+                         QStringLiteral(" % completed.");
+        report(/*always=*/false);
+    }
+    closeFolder();
+    if (stopAsked(cancel))
+        return {};
+    m_filled = count;
+
+    const StoreResult written = writeDiscFile(discFilePath(m_request.programFolder,
+                                                           m_request.discName),
+                                              m_request.catalog, m_walk->entries());
+    if (!written)
+        return fail(written.error);
     m_progressText = QString::fromLatin1(kDoneText);
     m_percent = 100;
     m_statusText = QStringLiteral("Ready. ") + signPadded(count) +
                    QStringLiteral(" files inserted from CD/DVD.");
-    m_sliceEnd = 0;
-
-    const StoreResult made = MakeXML(m_index, m_request.programFolder, m_request.discName,
-                                     m_request.catalog, m_walk->entries());
-    if (!made)
-        return fail(made.error);
     m_phase = Phase::Done;
     if (m_request.ejectAfter && m_request.drives) {
         m_request.drives->eject(m_request.drive);
         m_ejected = true;
     }
+    report(/*always=*/true);
+    return {};
 }
 
-StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const QString &disc,
-                    const QString &catalog, const QList<FileEntry> &entries)
+StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
+                             const QString &catalog, QString &storedCatalog)
 {
     const qsizetype c = index.findCatalog(catalog);
     if (c < 0)
@@ -196,7 +193,16 @@ StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const Q
     if (disc.isEmpty() || index.isKeyTaken(disc))
         return {QStringLiteral("Cannot add the disc \"%1\": the name is already in use").arg(disc)};
     // The catalog as the index spells it, so a reload files the disc under the same node.
-    const QString stored = index.catalogs().at(c).name;
+    storedCatalog = index.catalogs().at(c).name;
+    return {};
+}
+
+StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const QString &disc,
+                    const QString &catalog, const QList<FileEntry> &entries)
+{
+    QString stored;
+    if (StoreResult r = checkNewDiscFile(index, disc, catalog, stored); !r)
+        return r;
     const StoreResult written = writeDiscFile(discFilePath(programFolder, disc), stored, entries);
     if (!written)
         return written;
@@ -204,14 +210,20 @@ StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const Q
     return {};
 }
 
-StoreResult captureFolder(CaptureJob &job)
+StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index)
 {
-    job.start();
-    while (!job.walkStep()) {
+    CaptureRequest &request = job.m_request;
+    if (StoreResult r = checkNewDiscFile(index, request.discName, request.catalog,
+                                         request.catalog);
+        !r) {
+        job.m_phase = CaptureJob::Phase::Failed;
+        job.m_error = r.error;
+        return r;
     }
-    while (!job.Timer1Tick()) {
-    }
-    return job.failed() ? StoreResult::failure(job.error()) : StoreResult::success();
+    if (StoreResult r = job.run(); !r)
+        return r;
+    index.addDisc(request.catalog, request.discName);
+    return {};
 }
 
 } // namespace orlith

@@ -7,9 +7,11 @@
 #include "store/disc_listing.h"
 #include "store/store_result.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -36,59 +38,44 @@ inline constexpr char kPleaseWaitText[] = "Please wait...";
 inline constexpr char kGettingInfoStatus[] = "Getting files info... ";
 inline constexpr char kDoneText[] = "Done. 100% completed.";
 
-// One capture of a disc into a new disc file, the engine of the "CD/DVD..." command.
+// One capture of a disc into a new disc file, the engine of the "CD/DVD..." command and of
+// `orlith-cli capture`. run() walks the folder (texts "Inserting files from CD... "), then
+// reads every file's size and date ("Please wait...", then "Getting files info... N %
+// completed."), then writes the disc file through a temporary file and a rename ("Done.
+// 100% completed.", "Ready.  N files inserted from CD/DVD.") and, when asked, opens the
+// tray. A file whose size or date cannot be read keeps size 0 and an empty date.
 //
-// Driving it from a window:
-//   job.start();                        // walking; show progressText() / statusText()
-//   while (!job.walkStep()) ...         // from a 0 ms timer: the window paints between steps
-//   Timer1 (kTimer1IntervalMs) ticks:   job.Timer1Tick(); append rowsOfLastTick() to the
-//                                       list, show percent() and the texts
-//   when finished():                    failed() ? show error() : ColorList, tree node, ...
-// A test or the command line steps it directly, or calls captureFolder(). The job never
-// shows anything and never runs the event loop.
-//
-// Slices follow the timer's rule: each tick moves the slice end on by kSliceSize and
-// fills entries up to and including it (the first tick fills 0..700, 701 files; later ones
-// 700), stopping at the entry count. The tick that reaches the entry count finishes: the
-// texts become "Done. 100% completed." and "Ready.  N files inserted from CD/DVD.", the
-// disc file is written through a temporary file and a rename, the disc joins its catalog
-// in the index, and, when asked, the tray opens. A file whose size or date cannot be read
-// keeps size 0 and an empty date; the capture goes on.
+// The job touches no index and no widget, so a window runs it on a worker thread and
+// files the disc in its index when it has finished (see captureFolder for the whole
+// sequence). The progress callback runs on the job's thread at each change of phase and
+// about every kReportIntervalMs in between; it may read the job, nothing else does until
+// run() returns.
 class CaptureJob
 {
 public:
-    static constexpr int kTimer1IntervalMs = 2000;
-    static constexpr qsizetype kSliceSize = 700;
-    // Names handled per walk step: a few milliseconds of work.
-    static constexpr qsizetype kWalkStepBudget = 4000;
+    static constexpr int kReportIntervalMs = 50;
 
-    enum class Phase { Idle, Walking, Slicing, Done, Failed };
+    enum class Phase { Idle, Walking, Filling, Done, Failed, Cancelled };
 
-    CaptureJob(CaptureRequest request, CatalogueIndex &index,
-               const QLocale &locale = QLocale::system());
+    // `request.catalog` is the catalog as the index spells it (checkNewDiscFile).
+    explicit CaptureJob(CaptureRequest request, const QLocale &locale = QLocale::system());
     ~CaptureJob();
     CaptureJob(const CaptureJob &) = delete;
     CaptureJob &operator=(const CaptureJob &) = delete;
 
-    // Entry count 0, texts "Inserting files from CD... ", phase Walking.
-    void start();
-    // Walks on by about `budget` names (starting the job first if need be); true once
-    // the walk has ended. Then the texts are "Please wait..." and the phase is Slicing,
-    // or Failed when the folder itself could not be read (nothing is written then).
-    bool walkStep(qsizetype budget = kWalkStepBudget);
-    // One slice of sizes and dates; true once the job has finished (Done or Failed). A
-    // tick that comes before the walk has ended finishes the walk first.
-    bool Timer1Tick();
+    // The whole capture, blocking. `cancel`, when given, is read between files: once it is
+    // set the job ends as Cancelled and writes nothing. Returns the error when it failed.
+    StoreResult run(const std::atomic<bool> *cancel = nullptr);
 
-    // Called after every walk step and tick, for a progress display.
     void setProgressCallback(std::function<void(const CaptureJob &)> callback)
     {
         m_progress = std::move(callback);
     }
 
     Phase phase() const { return m_phase; }
-    bool finished() const { return m_phase == Phase::Done || m_phase == Phase::Failed; }
+    bool finished() const { return m_phase >= Phase::Done; }
     bool failed() const { return m_phase == Phase::Failed; }
+    bool cancelled() const { return m_phase == Phase::Cancelled; }
     // What failed, naming the path; empty unless failed().
     const QString &error() const { return m_error; }
 
@@ -103,49 +90,47 @@ public:
     // Entries in walk order; sizes and dates are filled up to filledCount().
     const QList<FileEntry> &entries() const;
     qsizetype filledCount() const { return m_filled; }
-    // The rows the last tick filled, for the file list (disc column = the disc name).
-    QList<FileRow> rowsOfLastTick() const;
-    qsizetype lastTickFirst() const { return m_lastFirst; }
-    qsizetype lastTickCount() const { return m_lastCount; }
+    // Rows first .. first + count - 1 of the filled entries, for the file list (disc
+    // column = the disc name).
+    QList<FileRow> rows(qsizetype first, qsizetype count) const;
     // Folders the walk could not read (the capture still completes with the rest).
     QList<UnreadableFolder> unreadableFolders() const;
     // Whether the tray was asked to open.
     bool ejected() const { return m_ejected; }
 
-    // Slice state, as the timer keeps it.
-    qsizetype captureSliceEnd() const { return m_sliceEnd; }
-    qsizetype captureNext() const { return m_next; }
-
 private:
     void fill(qsizetype i);
     void closeFolder();
-    void finish();
-    void fail(const QString &message);
-    void report();
+    bool stopAsked(const std::atomic<bool> *cancel);
+    void report(bool always);
+    StoreResult fail(const QString &message);
 
     CaptureRequest m_request;
-    CatalogueIndex &m_index;
     FileDateText m_dates;
     std::unique_ptr<DirWalk> m_walk;
     std::function<void(const CaptureJob &)> m_progress;
+    QElapsedTimer m_sinceReport;
     Phase m_phase = Phase::Idle;
     QString m_error;
     QString m_progressText;
     QString m_statusText;
     int m_percent = 0;
-    qsizetype m_sliceEnd = 0;
-    qsizetype m_next = 0;
     qsizetype m_filled = 0;
-    qsizetype m_lastFirst = 0;
-    qsizetype m_lastCount = 0;
     bool m_ejected = false;
     qsizetype m_folder = -1; // the walk's folder number m_folderFd is open on
     int m_folderFd = -1;
+
+    friend StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index);
 };
 
-// The whole capture without a window, by the same steps: start, the walk, every tick back
-// to back, the disc file and the index. Returns the job's error when it failed.
-StoreResult captureFolder(CaptureJob &job);
+// The catalog as `index` spells it, when a disc named `disc` can be filed under `catalog`;
+// fails with a message when the catalog is missing or the name is taken.
+StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
+                             const QString &catalog, QString &storedCatalog);
+
+// The whole capture without a window: checkNewDiscFile, run(), and the disc filed in the
+// index. Returns the job's error when it failed.
+StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index);
 
 // Writes a new disc file of `entries` under `catalog` and files the disc in the index. Fails,
 // writing nothing, when the catalog is missing or the name is taken. The tree follows the

@@ -51,6 +51,19 @@ bool isOptical(const LinuxDriveProvider::Mount &m)
            canonicalDevice(m.source).startsWith(QLatin1String("/dev/sr"));
 }
 
+// Where desktops and people mount what is not part of the system: USB hard disks (which
+// the kernel does not mark removable), images, network shares.
+bool isUnderMediaFolder(const QString &mountPoint)
+{
+    for (const QLatin1String folder :
+         {QLatin1String("/media"), QLatin1String("/run/media"), QLatin1String("/mnt")}) {
+        if (mountPoint.startsWith(folder) && (mountPoint.size() == folder.size() ||
+                                              mountPoint.at(folder.size()) == QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 QList<LinuxDriveProvider::Mount> currentMounts()
 {
     QFile file(QStringLiteral("/proc/self/mountinfo"));
@@ -117,15 +130,19 @@ QStringList LinuxDriveProvider::discDrivesOf(const QList<Mount> &mounts,
         byPoint.insert(m.mountPoint, m);
     QStringList optical;
     QStringList removable;
+    QStringList other;
     for (const Mount &m : std::as_const(byPoint)) {
         if (isOptical(m))
             optical.append(m.mountPoint);
         else if (m.source.startsWith(QLatin1String("/dev/")) && isRemovable(m.source))
             removable.append(m.mountPoint);
+        else if (isUnderMediaFolder(m.mountPoint))
+            other.append(m.mountPoint);
     }
     std::sort(optical.begin(), optical.end());
     std::sort(removable.begin(), removable.end());
-    return optical + removable;
+    std::sort(other.begin(), other.end());
+    return optical + removable + other;
 }
 
 bool LinuxDriveProvider::isRemovableDevice(const QString &device)

@@ -31,8 +31,10 @@ inline constexpr char kNoLabel[] = "(no label)";
 
 // The real drives of this machine: mount points of optical media (a /dev/sr* device, or
 // an iso9660 / udf file system, loop-mounted images included), then mount points of
-// removable block devices (/sys/block/<dev>/removable is 1), each group in mount-point
-// order. Read from /proc/self/mountinfo on every call, so a disc inserted since is seen.
+// removable block devices (/sys/block/<dev>/removable is 1), then every other mount point
+// at or below /media, /run/media or /mnt (USB hard disks, images, network shares), each
+// group in mount-point order and no mount point twice. Read from /proc/self/mountinfo on
+// every call, so a disc inserted since is seen.
 class LinuxDriveProvider final : public DriveProvider
 {
 public:
@@ -54,8 +56,9 @@ public:
     // Parses mountinfo text (octal escapes such as \040 decoded). Later lines win for a
     // mount point mounted over.
     static QList<Mount> parseMountInfo(const QByteArray &text);
-    // Picks the disc drives out of the mounts, `isRemovable` telling whether a device
-    // node is removable media. Exposed so the rule is testable without real drives.
+    // Picks the disc drives out of the mounts, in the order above, `isRemovable` telling
+    // whether a device node is removable media. Exposed so the rule is testable without
+    // real drives.
     static QStringList discDrivesOf(const QList<Mount> &mounts,
                                     bool (*isRemovable)(const QString &device));
     // Reads /sys/class/block/<dev>/removable (the whole disk's, for a partition).

@@ -54,7 +54,22 @@ int frmInportProgres::value() const
 
 void frmInportProgres::finishSoon()
 {
+    m_finished = true;
     m_timer->start();
+}
+
+void frmInportProgres::closeEvent(QCloseEvent *event)
+{
+    if (!m_finished)
+        emit cancelRequested();
+    QDialog::closeEvent(event);
+}
+
+void frmInportProgres::reject()
+{
+    if (!m_finished)
+        emit cancelRequested();
+    QDialog::reject();
 }
 
 } // namespace orlith

@@ -10,7 +10,8 @@ class QTimer;
 namespace orlith {
 
 // The capture's progress window (frmInportProgres): a text and a bar from 0 to 100. Once
-// the capture is done it closes itself five seconds later.
+// the capture is done it closes itself five seconds later. Closing it (or Esc) while the
+// capture runs asks to cancel the capture.
 class frmInportProgres : public QDialog
 {
     Q_OBJECT
@@ -26,10 +27,18 @@ public:
     // Starts Timer1, which closes the window.
     void finishSoon();
 
+signals:
+    void cancelRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
 private:
     QLabel *m_label = nullptr;
     QProgressBar *m_bar = nullptr;
     QTimer *m_timer = nullptr;
+    bool m_finished = false;
 };
 
 } // namespace orlith

@@ -5,6 +5,7 @@
 #include "capture/store_edits.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,17 @@
 #include <QPushButton>
 
 namespace orlith {
+
+namespace {
+
+constexpr int kFolderRole = Qt::UserRole + 1;
+
+QString itemText(const QString &path, const QString &label)
+{
+    return label.isEmpty() ? path : path + QStringLiteral("  [") + label + QLatin1Char(']');
+}
+
+} // namespace
 
 frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
                    UiServices services, bool virtualMode, QWidget *parent)
@@ -38,10 +50,17 @@ frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider
     m_drive = new QComboBox(this);
     m_drive->setObjectName(QStringLiteral("comCDROMs"));
     if (!m_virtual) {
-        for (const QString &d : m_drives.ListDiscDrives()) {
-            const QString label = m_drives.volumeLabel(d);
-            m_drive->addItem(label.isEmpty() ? d : d + QStringLiteral("  [") + label + QLatin1Char(']'), d);
-        }
+        for (const QString &d : m_drives.ListDiscDrives())
+            m_drive->addItem(itemText(d, m_drives.volumeLabel(d)), d);
+        m_drive->addItem(QStringLiteral("Other folder..."));
+        m_previousDrive = m_drive->count() > 1 ? 0 : -1;
+        connect(m_drive, &QComboBox::currentIndexChanged, this, [this](int index) {
+            if (index >= 0 && !isOtherFolderItem(index))
+                m_previousDrive = index;
+        });
+        // activated, not currentIndexChanged: picking "Other folder..." again when it is
+        // already current (no drive at all) must still ask.
+        connect(m_drive, &QComboBox::activated, this, &frmNewCD::driveActivated);
     }
     label3->setVisible(!m_virtual);
     m_drive->setVisible(!m_virtual);
@@ -83,10 +102,46 @@ QString frmNewCD::drive() const
     return m_virtual ? QString() : m_drive->currentData().toString();
 }
 
+bool frmNewCD::driveIsFolder() const
+{
+    return !m_virtual && m_drive->currentData(kFolderRole).toBool();
+}
+
+bool frmNewCD::isOtherFolderItem(int index) const
+{
+    return !m_virtual && index == m_drive->count() - 1;
+}
+
+void frmNewCD::driveActivated(int index)
+{
+    if (!isOtherFolderItem(index))
+        return;
+    const QString chosen =
+        m_services.desktop->chooseFolder(this, QStringLiteral("Chose folder for new CD/DVD"));
+    if (chosen.isEmpty()) {
+        if (m_previousDrive >= 0)
+            m_drive->setCurrentIndex(m_previousDrive);
+        return;
+    }
+    const QString path = QDir::cleanPath(chosen);
+    // The same folder chosen twice, or a drive's own mount point, is not listed again.
+    int at = m_drive->findData(path);
+    if (at < 0) {
+        const QString name = QDir(path).dirName();
+        at = m_drive->count() - 1;
+        m_drive->insertItem(at, itemText(path, name.isEmpty() ? path : name), path);
+        m_drive->setItemData(at, true, kFolderRole);
+    }
+    m_drive->setCurrentIndex(at);
+}
+
 void frmNewCD::Command1Click()
 {
     const NewDiscInput input{discName(), catalog(), drive(), m_virtual};
-    if (EditResult r = m_edits.checkNewDisc(input, &m_drives); !r) {
+    // A folder is always ready, and an empty drive text gets checkNewDisc's "no drive"
+    // message rather than "no media".
+    const DriveProvider *mediaTest = driveIsFolder() || input.drive.isEmpty() ? nullptr : &m_drives;
+    if (EditResult r = m_edits.checkNewDisc(input, mediaTest); !r) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.message);
         return;
     }

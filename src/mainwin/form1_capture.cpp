@@ -10,9 +10,9 @@
 #include "mainwin/catalog_tree_widget.h"
 #include "mainwin/details_pane_widget.h"
 #include "mainwin/file_list_model.h"
+#include "store/background_job.h"
 
 #include <QMenuBar>
-#include <QTimer>
 #include <QToolBar>
 
 namespace orlith {
@@ -28,15 +28,9 @@ void Form1::setBusy(bool busy)
 
 void Form1::captureDisc()
 {
-    if (m_capture)
+    if (m_capture || saveRunning())
         return;
     DriveProvider &drives = *m_services.drives;
-    if (drives.ListDiscDrives().isEmpty()) {
-        // Nothing to capture from; the program goes on.
-        m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
-                                   QString::fromLatin1(kNoDrivesFound));
-        return;
-    }
     frmNewCD dialog(m_tree->catalogsInOrder(), *m_edits, drives, m_services,
                     /*virtualMode=*/false, this);
     if (dialog.exec() != QDialog::Accepted)
@@ -45,76 +39,91 @@ void Form1::captureDisc()
     CaptureRequest request;
     request.programFolder = m_programFolder;
     request.discName = dialog.discName();
-    request.catalog = dialog.catalog();
     request.drive = dialog.drive();
-    request.ejectAfter = m_settings.ejectAfterImportSetting == QLatin1String("1");
+    // A folder has no tray.
+    request.ejectAfter = m_settings.ejectAfterImportSetting == QLatin1String("1") &&
+                         !dialog.driveIsFolder();
     request.drives = &drives;
-    m_capture = std::make_unique<CaptureJob>(request, m_index);
+    if (StoreResult r = checkNewDiscFile(m_index, request.discName, dialog.catalog(),
+                                         request.catalog);
+        !r) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
+        return;
+    }
+    m_capture = std::make_unique<CaptureJob>(request);
+    m_captureRun = new BackgroundJob(this);
+    m_captureListCleared = false;
+    connect(m_captureRun, &BackgroundJob::finished, this, &Form1::finishCapture);
 
     setBusy(true);
     m_progress = new frmInportProgres(this);
     m_progress->setAttribute(Qt::WA_DeleteOnClose);
-    m_capture->start();
-    m_progress->setProgress(m_capture->progressText(), 0);
+    connect(m_progress, &frmInportProgres::cancelRequested, this, &Form1::cancelCapture);
+    showCaptureProgress(QString::fromLatin1(kInsertingText), 0,
+                        QString::fromLatin1(kInsertingText));
     m_progress->show();
-    setStatusText(m_capture->statusText());
-    m_walkTimer->start();
-}
 
-void Form1::walkCaptureStep()
-{
-    if (!m_capture || !m_capture->walkStep())
-        return;
-    m_walkTimer->stop();
-    if (m_capture->failed()) {
-        finishCapture();
-        return;
-    }
-    m_listModel->clear();
-    if (m_progress)
-        m_progress->setProgress(m_capture->progressText(), 0);
-    setStatusText(m_capture->statusText());
-    m_timer1->start();
-}
-
-bool Form1::captureTick()
-{
-    if (!m_capture)
-        return true;
-    // A test may step the walk and the slices by hand.
-    if (m_capture->phase() == CaptureJob::Phase::Walking) {
-        while (!m_capture->walkStep()) {
+    // On the worker: the job reports every few dozen milliseconds; each report hands the
+    // rows filled since the last one to the list with the texts of the moment.
+    BackgroundJob *run = m_captureRun;
+    m_capture->setProgressCallback([this, run, shown = qsizetype(0)](const CaptureJob &job) mutable {
+        QList<FileRow> rows;
+        const bool walked = job.phase() != CaptureJob::Phase::Walking;
+        if (walked && job.filledCount() > shown) {
+            rows = job.rows(shown, job.filledCount() - shown);
+            shown = job.filledCount();
         }
-        m_walkTimer->stop();
-        m_listModel->clear();
-    }
-    const bool done = m_capture->finished() || m_capture->Timer1Tick();
-    if (m_capture->lastTickCount() > 0 && !m_capture->failed())
-        m_listModel->appendRows(m_capture->rowsOfLastTick());
+        run->post([this, walked, rows = std::move(rows), text = job.progressText(),
+                   percent = job.percent(), status = job.statusText()] {
+            // The walk's end empties the list; the rows with sizes and dates follow.
+            if (walked && !m_captureListCleared) {
+                m_listModel->clear();
+                m_captureListCleared = true;
+            }
+            if (!rows.isEmpty())
+                m_listModel->appendRows(rows);
+            showCaptureProgress(text, percent, status);
+        });
+    });
+    CaptureJob *job = m_capture.get();
+    run->start([job](BackgroundJob &worker) { (void)job->run(&worker.cancelFlag()); });
+}
+
+void Form1::showCaptureProgress(const QString &text, int percent, const QString &status)
+{
     if (m_progress)
-        m_progress->setProgress(m_capture->progressText(), m_capture->percent());
-    setStatusText(m_capture->statusText());
-    if (done)
-        finishCapture();
-    return done;
+        m_progress->setProgress(text, percent);
+    setStatusText(status);
+}
+
+void Form1::cancelCapture()
+{
+    if (m_captureRun)
+        m_captureRun->cancel();
 }
 
 void Form1::finishCapture()
 {
-    m_timer1->stop();
-    m_walkTimer->stop();
+    m_captureRun->deleteLater();
+    m_captureRun = nullptr;
     std::unique_ptr<CaptureJob> job = std::move(m_capture);
     setBusy(false);
     if (m_progress)
         m_progress->finishSoon();
-    if (job->failed()) {
+    if (job->phase() != CaptureJob::Phase::Done) {
         if (m_progress)
             m_progress->close();
-        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), job->error());
+        if (job->failed())
+            m_services.messages->error(this, QString::fromLatin1(kErrorTitle), job->error());
+        else
+            setStatusText(QStringLiteral("Capture cancelled; nothing was saved."));
+        emit captureFinished();
         return;
     }
     ColorList();
+    m_index.addDisc(job->request().catalog, job->request().discName);
     m_tree->addDiscNode(job->request().catalog, job->request().discName);
+    CountCatalogsAndDiscs();
     const QList<UnreadableFolder> unreadable = job->unreadableFolders();
     if (!unreadable.isEmpty()) {
         QStringList paths;
@@ -125,6 +134,7 @@ void Form1::finishCapture()
             QStringLiteral("These folders could not be read and are missing from the disc:\n")
                 + paths.join(QLatin1Char('\n')));
     }
+    emit captureFinished();
 }
 
 void Form1::newCatalog()

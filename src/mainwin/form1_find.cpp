@@ -9,10 +9,10 @@
 #include "mainwin/file_list_model.h"
 #include "search/disc_search.h"
 #include "search/search_window.h"
+#include "store/background_job.h"
 
 #include <QLineEdit>
 #include <QTableView>
-#include <QTimer>
 
 namespace orlith {
 
@@ -43,46 +43,74 @@ void Form1::findFiles()
                                    QString::fromLatin1(kChooseScopeMessage));
         return;
     }
-    m_listModel->clear();
-    m_findIndex = 0;
-    m_timer2->start();
-}
-
-bool Form1::findRunning() const
-{
-    return m_timer2->isActive();
-}
-
-bool Form1::findTick()
-{
-    m_timer2->stop();
-    const qsizetype colourFrom = m_listModel->rowCount();
-    bool done = false;
-    if (m_findIndex < m_findDiscs.size()) {
-        const QString disc = m_findDiscs.at(m_findIndex);
-        PretraziXML(disc + QLatin1String(kDiscFileExtension));
-        ++m_findIndex;
-    } else {
-        setStatusText(foundText(m_listModel->rowCount()));
-        done = true;
-    }
-    m_listModel->ColorList(m_extensions, palette(), colourFrom);
-    return done;
-}
-
-void Form1::PretraziXML(const QString &discFileName)
-{
     SearchCriteria criteria;
     criteria.text = m_find->text();
-    setStatusText(QStringLiteral("Searching ") + discFileName);
-    const QString disc = discFileName.chopped(int(qstrlen(kDiscFileExtension)));
-    QList<FileRow> hits;
-    // A disc whose file has gone is skipped; the rest of the scope is still searched.
-    (void)DiscSearch(criteria).searchDisc(m_programFolder, disc, hits);
-    m_list->setUpdatesEnabled(false);
-    m_listModel->appendRows(hits);
-    m_list->setUpdatesEnabled(true);
-    m_timer2->start();
+    searchIntoList(m_findDiscs, criteria);
+}
+
+void Form1::searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
+                           const QObject *owner)
+{
+    stopListSearch();
+    m_listModel->clear();
+    m_searchOwner = owner;
+    m_searchRun = new BackgroundJob(this);
+    connect(m_searchRun, &BackgroundJob::finished, this, &Form1::finishListSearch);
+    const QString folder = m_programFolder;
+    m_searchRun->start([this, folder, discs, criteria](BackgroundJob &job) {
+        QList<FileRow> batch;
+        QString disc;
+        // Everything found since the last hand-over goes in one batch, with the disc
+        // being read: a store of hundreds of discs is searched in a fraction of a second.
+        auto handOver = [&] {
+            job.post([this, rows = std::move(batch), status = QStringLiteral("Searching ") +
+                                                               disc + QLatin1String(kDiscFileExtension)] {
+                setStatusText(status);
+                if (rows.isEmpty())
+                    return;
+                const qsizetype colourFrom = m_listModel->rowCount();
+                m_listModel->appendRows(rows);
+                m_listModel->ColorList(m_extensions, palette(), colourFrom);
+            });
+            batch.clear();
+        };
+        // A disc whose file has gone is skipped; the rest of the scope is still searched.
+        searchDiscs(
+            folder, discs, criteria,
+            [&](QList<FileRow> &hits) {
+                batch.append(std::move(hits));
+                if (job.timeToPost())
+                    handOver();
+            },
+            nullptr,
+            [&](const QString &next) {
+                disc = next;
+                if (job.timeToPost())
+                    handOver();
+                return !job.cancelled();
+            });
+        if (!disc.isEmpty())
+            handOver();
+    });
+}
+
+void Form1::stopListSearch(const QObject *owner)
+{
+    if (!m_searchRun || (owner && owner != m_searchOwner))
+        return;
+    // Deleting the worker waits for it: it stops before its next disc.
+    delete m_searchRun;
+    m_searchRun = nullptr;
+    m_searchOwner = nullptr;
+}
+
+void Form1::finishListSearch()
+{
+    m_searchRun->deleteLater();
+    m_searchRun = nullptr;
+    const QObject *owner = std::exchange(m_searchOwner, nullptr);
+    setStatusText(foundText(m_listModel->rowCount()));
+    emit listSearchFinished(owner);
 }
 
 void Form1::saveList()
@@ -92,8 +120,8 @@ void Form1::saveList()
                                    QString::fromLatin1(kEmptyListMessage));
         return;
     }
-    // The save copies into its own buffers and a capture fills the same kind of disc file,
-    // so one waits for the other.
+    // A capture fills a disc file of the same kind and shows its rows in this list, so one
+    // waits for the other.
     if (m_capture || saveRunning())
         return;
     frmNewCD dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
@@ -101,54 +129,49 @@ void Form1::saveList()
     if (dialog.exec() != QDialog::Accepted || dialog.discName().isEmpty() ||
         dialog.catalog().isEmpty())
         return;
-    m_saveDisc = dialog.discName();
-    m_saveCatalog = dialog.catalog();
-    m_saveCount = m_listModel->rowCount();
-    m_saveEntries.clear();
-    m_saveEntries.reserve(m_saveCount);
-    m_captureSliceEnd = 0;
-    m_captureNext = 0;
-    m_timer3->start();
-}
-
-bool Form1::saveRunning() const
-{
-    return m_timer3->isActive();
-}
-
-bool Form1::saveTick()
-{
-    m_timer3->stop();
-    setStatusText(QString::fromLatin1(kSavingStatus));
-    m_captureSliceEnd += kSaveSliceSize;
-    // The list may have changed since the save began; rows gone by now end the copy.
-    const qsizetype available = std::min(m_saveCount, qsizetype(m_listModel->rowCount()));
-    for (qsizetype i = m_captureNext; i <= m_captureSliceEnd; ++i) {
-        if (i >= available) {
-            m_captureSliceEnd = 0;
-            const StoreResult made =
-                MakeXML(m_index, m_programFolder, m_saveDisc, m_saveCatalog, m_saveEntries);
-            const qsizetype count = m_saveEntries.size();
-            m_saveEntries.clear();
-            if (!made) {
-                m_services.messages->error(this, QString::fromLatin1(kErrorTitle), made.error);
-                return true;
-            }
-            setStatusText(QStringLiteral("Ready. ") + signPadded(count) +
-                          QStringLiteral(" files save into xml."));
-            m_tree->addDiscNode(m_index.catalogs().at(m_index.findCatalog(m_saveCatalog)).name,
-                                m_saveDisc);
-            CountCatalogsAndDiscs();
-            m_saveDisc.clear();
-            m_saveCatalog.clear();
-            return true;
-        }
-        // The exact byte count the list kept, not the rounded kilobytes it shows.
-        m_saveEntries.append(m_listModel->row(int(i)).entry());
+    QString stored;
+    if (StoreResult r = checkNewDiscFile(m_index, dialog.discName(), dialog.catalog(), stored);
+        !r) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
+        return;
     }
-    m_captureNext = m_captureSliceEnd + 1;
-    m_timer3->start();
-    return false;
+    m_saveDisc = dialog.discName();
+    m_saveCatalog = stored;
+    setStatusText(QString::fromLatin1(kSavingStatus));
+    // The rows as they stand now (shared, not copied): the list may change meanwhile.
+    const QList<FileRow> rows = m_listModel->rows();
+    m_saveCount = rows.size();
+    m_saveRun = new BackgroundJob(this);
+    connect(m_saveRun, &BackgroundJob::finished, this, &Form1::finishSave);
+    const QString path = discFilePath(m_programFolder, m_saveDisc);
+    m_saveRun->start([this, rows, path, stored](BackgroundJob &job) {
+        QList<FileEntry> entries;
+        entries.reserve(rows.size());
+        // The exact byte count the list kept, not the rounded kilobytes it shows.
+        for (const FileRow &row : rows)
+            entries.append(row.entry());
+        const StoreResult written = writeDiscFile(path, stored, entries);
+        job.post([this, written] { m_saveResult = written; });
+    });
+}
+
+void Form1::finishSave()
+{
+    m_saveRun->deleteLater();
+    m_saveRun = nullptr;
+    if (!m_saveResult) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), m_saveResult.error);
+    } else {
+        setStatusText(QStringLiteral("Ready. ") + signPadded(m_saveCount) +
+                      QStringLiteral(" files save into xml."));
+        m_index.addDisc(m_saveCatalog, m_saveDisc);
+        m_tree->addDiscNode(m_saveCatalog, m_saveDisc);
+        CountCatalogsAndDiscs();
+    }
+    m_saveResult = {};
+    m_saveDisc.clear();
+    m_saveCatalog.clear();
+    emit saveFinished();
 }
 
 void Form1::showSearch()

@@ -9,6 +9,7 @@
 #include "mainwin/file_list_commands.h"
 #include "mainwin/file_list_model.h"
 #include "mainwin/style_icon.h"
+#include "store/background_job.h"
 #include "store/disc_file.h"
 #include "store/program_folder.h"
 
@@ -114,22 +115,6 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
         m_services.messages->error(this, QStringLiteral("Error"), m_notes.lastError());
 
     m_edits = std::make_unique<StoreEdits>(m_programFolder, m_index, m_notes);
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(CaptureJob::kTimer1IntervalMs);
-    connect(m_timer1, &QTimer::timeout, this, [this] { captureTick(); });
-    m_walkTimer = new QTimer(this);
-    m_walkTimer->setInterval(0);
-    connect(m_walkTimer, &QTimer::timeout, this, &Form1::walkCaptureStep);
-
-    m_timer2 = new QTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_timer2->setInterval(kTimer2IntervalMs);
-    connect(m_timer2, &QTimer::timeout, this, [this] { findTick(); });
-    m_timer3 = new QTimer(this);
-    m_timer3->setObjectName(QStringLiteral("Timer3"));
-    m_timer3->setInterval(kTimer3IntervalMs);
-    connect(m_timer3, &QTimer::timeout, this, [this] { saveTick(); });
     m_timer4 = new QTimer(this);
     m_timer4->setObjectName(QStringLiteral("Timer4"));
     m_timer4->setSingleShot(true);
@@ -146,7 +131,23 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
     }
 }
 
-Form1::~Form1() = default; // out of line: the capture types are incomplete in the header
+Form1::~Form1()
+{
+    stopJobs();
+}
+
+// A worker uses the window's members until it returns, so it is stopped and waited for
+// before they go. A save is let finish: its disc file is written whole or not at all.
+void Form1::stopJobs()
+{
+    if (m_saveRun)
+        m_saveRun->wait();
+    cancelCapture();
+    delete m_captureRun;
+    m_captureRun = nullptr;
+    m_capture.reset();
+    stopListSearch();
+}
 
 void Form1::buildWidgets()
 {
@@ -375,6 +376,7 @@ bool Form1::shutDown()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    stopJobs();
     if (!m_shutDownDone) {
         // A failed write was reported; closing anyway loses nothing already stored.
         (void)shutDown();
@@ -434,6 +436,7 @@ void Form1::showTreePopup(const QPoint &globalPos)
 void Form1::ListDiscFiles()
 {
     const QString disc = m_tree->selectedKey();
+    stopListSearch();
     m_listModel->clear();
     setStatusText(QStringLiteral("Reading data..."));
     QList<FileRow> rows;
@@ -536,6 +539,7 @@ void Form1::removeSelectedItems()
 
 void Form1::clearList()
 {
+    stopListSearch();
     m_listModel->clear();
     m_details->ClearDiscDetails();
 }

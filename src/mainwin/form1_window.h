@@ -24,7 +24,9 @@ class QTimer;
 
 namespace orlith {
 
+class BackgroundJob;
 class CaptureJob;
+struct SearchCriteria;
 class CatalogTree;
 class DetailsPane;
 class StoreEdits;
@@ -42,11 +44,6 @@ class Form1 : public QMainWindow
 public:
     // The start-up reminders run this long after the window is built.
     static constexpr int kTimer4IntervalMs = 1000;
-    // Quick find reads one disc file per Timer2 tick.
-    static constexpr int kTimer2IntervalMs = 500;
-    // Saving the list copies one slice of rows per Timer3 tick.
-    static constexpr int kTimer3IntervalMs = 1000;
-    static constexpr qsizetype kSaveSliceSize = 500;
     // Layout lengths, in twips (1/1440 inch), converted at the screen's resolution.
     static constexpr int kDetailsExpandedTwips = 3000;
     static constexpr int kDetailsCollapsedTwips = 225;
@@ -98,14 +95,15 @@ public:
     void setStartupReminder(std::function<void()> reminder) { m_startupReminder = std::move(reminder); }
 
     // Store commands (form1_capture.cpp): the "CD/DVD..." capture, "Catalog...", rename and
-    // delete of the selected node.
+    // delete of the selected node. The capture runs on a worker: its rows reach the list in
+    // batches and captureFinished() follows its end, whether done, failed or cancelled.
     void captureDisc();
     void newCatalog();
     void renameSelected();
     void deleteSelected();
-    // The running capture, if any; tests step it with captureTick().
-    CaptureJob *capture() const { return m_capture.get(); }
-    bool captureTick();
+    bool captureRunning() const { return m_captureRun != nullptr; }
+    // Stops a running capture; it writes nothing.
+    void cancelCapture();
     frmInportProgres *progressWindow() const { return m_progress; }
 
     // List commands, as the menus and keys run them.
@@ -116,20 +114,26 @@ public:
     void clearList();
     void autoSizeColumns();
 
-    // Quick find (form1_find.cpp): scope from the tree's selected node, one disc per Timer2
-    // tick. findTick() is the tick; it returns true when the search has finished.
+    // Quick find (form1_find.cpp): scope from the tree's selected node, then searchIntoList.
     void findFiles();
-    bool findTick();
-    // Searches one disc file ("<disc>.xml") and appends its hits to the list.
-    void PretraziXML(const QString &discFileName);
-    bool findRunning() const;
     const QStringList &lstCD() const { return m_findDiscs; }
 
-    // Save list as a disc (form1_find.cpp): the new-disc dialog in "Virtual" mode, then one
-    // slice of rows per Timer3 tick, then MakeXML. saveTick() returns true when done.
+    // Fills the list with the hits over `discs`, in order, on a worker: the list is emptied,
+    // the status bar shows "Searching <disc>.xml" while each disc is read and "Found  N
+    // files." at the end, and listSearchFinished() follows. A search already running is
+    // dropped first, so a new one starts over. `owner` marks who asked, for
+    // stopListSearch.
+    void searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
+                        const QObject *owner = nullptr);
+    bool listSearchRunning() const { return m_searchRun != nullptr; }
+    // Drops the running search when `owner` started it (any search for nullptr); the rows
+    // found so far stay.
+    void stopListSearch(const QObject *owner = nullptr);
+
+    // Save list as a disc (form1_find.cpp): the new-disc dialog in "Virtual" mode, then the
+    // rows as they stand are written on a worker; saveFinished() follows.
     void saveList();
-    bool saveTick();
-    bool saveRunning() const;
+    bool saveRunning() const { return m_saveRun != nullptr; }
 
     // The advanced search window (modeless, one at a time).
     void showSearch();
@@ -153,6 +157,12 @@ public:
 
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
+
+signals:
+    void captureFinished();
+    // `owner` as given to searchIntoList.
+    void listSearchFinished(const QObject *owner);
+    void saveFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -181,8 +191,11 @@ private:
     int selectedListRow() const;
     QStringList selectedPaths() const;
     [[nodiscard]] bool shutDown();
-    void walkCaptureStep();
+    void showCaptureProgress(const QString &text, int percent, const QString &status);
     void finishCapture();
+    void finishListSearch();
+    void finishSave();
+    void stopJobs();
     void setBusy(bool busy);
 
     QString m_programFolder;
@@ -205,25 +218,22 @@ private:
     QMenu *m_treePopup = nullptr;
     QMenu *m_listPopup = nullptr;
     QTimer *m_timer4 = nullptr;
-    QTimer *m_timer1 = nullptr;
-    QTimer *m_walkTimer = nullptr;
     std::unique_ptr<StoreEdits> m_edits;
-    std::unique_ptr<CaptureJob> m_capture;
     QPointer<frmInportProgres> m_progress;
     std::function<void()> m_startupReminder;
 
-    // Quick find: lstCD and findIndex.
-    QTimer *m_timer2 = nullptr;
-    QStringList m_findDiscs;
-    qsizetype m_findIndex = 0;
-    // Save list: the rows being copied and the slice state.
-    QTimer *m_timer3 = nullptr;
-    QList<FileEntry> m_saveEntries;
-    qsizetype m_saveCount = 0;
-    qsizetype m_captureSliceEnd = 0;
-    qsizetype m_captureNext = 0;
+    // The running jobs; each worker is deleted (waiting for its thread) before what it uses.
+    std::unique_ptr<CaptureJob> m_capture;
+    BackgroundJob *m_captureRun = nullptr;
+    bool m_captureListCleared = false;
+    QStringList m_findDiscs; // lstCD
+    BackgroundJob *m_searchRun = nullptr;
+    const QObject *m_searchOwner = nullptr;
+    BackgroundJob *m_saveRun = nullptr;
     QString m_saveDisc;
     QString m_saveCatalog;
+    qsizetype m_saveCount = 0;
+    StoreResult m_saveResult;
     QPointer<QWidget> m_searchWindow;
 
     int m_splitterLeft = 0;

@@ -3,6 +3,7 @@
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -64,6 +65,10 @@ public:
             clipboard->setMimeData(data);
         else
             delete data;
+    }
+    QString chooseFolder(QWidget *parent, const QString &title) override
+    {
+        return QFileDialog::getExistingDirectory(parent, title);
     }
 };
 

@@ -27,7 +27,8 @@ public:
                             bool withCancel = false) = 0;
 };
 
-// What the desktop does for us: open documents, folders and addresses, and the clipboard.
+// What the desktop does for us: open documents, folders and addresses, the clipboard, and
+// the folder chooser.
 class DesktopServices
 {
 public:
@@ -38,6 +39,8 @@ public:
     virtual bool openUrl(const QString &address) = 0;
     // Takes ownership of the data.
     virtual void setClipboard(QMimeData *data) = 0;
+    // Asks for an existing folder; empty when the user cancels.
+    virtual QString chooseFolder(QWidget *parent, const QString &title) = 0;
 };
 
 // The real ones: QMessageBox, QDesktopServices and the application clipboard.

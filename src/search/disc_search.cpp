@@ -406,12 +406,15 @@ QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &disc
 qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
                       const SearchCriteria &criteria,
                       const std::function<void(QList<FileRow> &hits)> &take,
-                      QStringList *skipped)
+                      QStringList *skipped,
+                      const std::function<bool(const QString &disc)> &beforeDisc)
 {
     const DiscSearch search(criteria);
     QList<FileRow> hits;
     qsizetype count = 0;
     for (const QString &disc : discs) {
+        if (beforeDisc && !beforeDisc(disc))
+            break;
         hits.clear();
         if (!search.searchDisc(programFolder, disc, hits) && skipped)
             skipped->append(disc);

@@ -101,11 +101,13 @@ QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &disc
 
 // The same, handing each disc's hits to `take` as soon as that disc is searched, so a
 // caller that writes hits out holds one disc's hits at a time, never the whole store's.
-// Returns the number of hits.
+// `beforeDisc`, when given, is called with each disc before it is searched (for a status
+// text); returning false stops the search there. Returns the number of hits.
 qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
                       const SearchCriteria &criteria,
                       const std::function<void(QList<FileRow> &hits)> &take,
-                      QStringList *skipped = nullptr);
+                      QStringList *skipped = nullptr,
+                      const std::function<bool(const QString &disc)> &beforeDisc = {});
 
 // The sentence that says in words what the search window looks for, e.g.
 // Searching for name that contain string "abc", that have at least 100 KB, and has been

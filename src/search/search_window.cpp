@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTableView>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -92,10 +91,12 @@ frmSearch::frmSearch(Form1 &form)
     setWindowTitle(QStringLiteral("Search"));
     buildControls();
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(kTimer1IntervalMs);
-    connect(m_timer1, &QTimer::timeout, this, [this] { searchTick(); });
+    connect(&m_form, &Form1::listSearchFinished, this, [this](const QObject *owner) {
+        if (owner == this && m_searching) {
+            m_searching = false;
+            emit searchFinished();
+        }
+    });
 
     m_form.tree().setNodeDragging(true);
     adjustSize();
@@ -204,7 +205,8 @@ void frmSearch::buildControls()
 
 void frmSearch::closeEvent(QCloseEvent *event)
 {
-    m_timer1->stop();
+    m_form.stopListSearch(this);
+    m_searching = false;
     m_form.tree().setNodeDragging(false);
     QWidget::closeEvent(event);
 }
@@ -366,47 +368,16 @@ QStringList frmSearch::chosenDiscs() const
 
 void frmSearch::startSearch()
 {
-    m_form.listModel().clear();
-    m_searchIndex = 0;
     if (m_showsAllPlaceholder)
         m_allDiscs = m_form.tree().discsInOrder();
     DescribeSearch();
-    m_timer1->start();
+    m_searching = true;
+    m_form.searchIntoList(m_showsAllPlaceholder ? m_allDiscs : chosenDiscs(), criteria(), this);
 }
 
 bool frmSearch::searching() const
 {
-    return m_timer1->isActive();
-}
-
-bool frmSearch::searchTick()
-{
-    m_timer1->stop();
-    const QStringList discs = m_showsAllPlaceholder ? m_allDiscs : chosenDiscs();
-    const qsizetype colourFrom = m_form.listModel().rowCount();
-    const bool done = m_searchIndex >= discs.size();
-    if (!done) {
-        PretraziXML(discs.at(m_searchIndex) + QStringLiteral(".xml"));
-        ++m_searchIndex;
-    } else {
-        m_form.setStatusText(foundText(m_form.listModel().rowCount()));
-    }
-    m_form.listModel().ColorList(m_form.extensionTable(), m_form.palette(), colourFrom);
-    return done;
-}
-
-void frmSearch::PretraziXML(const QString &discFileName)
-{
-    m_form.setStatusText(QStringLiteral("Searching ") + discFileName);
-    QList<FileRow> hits;
-    // A disc whose file has gone is skipped; the others are still searched.
-    (void)DiscSearch(criteria()).searchDisc(m_form.programFolder(), discFileName.chopped(4),
-                                            hits);
-    QTableView &list = m_form.fileList();
-    list.setUpdatesEnabled(false);
-    m_form.listModel().appendRows(hits);
-    list.setUpdatesEnabled(true);
-    m_timer1->start();
+    return m_searching && m_form.listSearchRunning();
 }
 
 void frmSearch::DescribeSearch()

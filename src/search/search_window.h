@@ -10,7 +10,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 class QToolButton;
 
 namespace orlith {
@@ -38,14 +37,13 @@ protected:
 
 // The advanced search window: path text, a size bound and a date bound over the discs
 // dragged onto its list (all discs while the list shows its placeholder). Modeless and on
-// top; results go into the main window's list, one disc file per Timer1 tick.
+// top; results go into the main window's list through Form1::searchIntoList, and
+// searchFinished() follows the end of a search this window started.
 class frmSearch : public QWidget
 {
     Q_OBJECT
 
 public:
-    static constexpr int kTimer1IntervalMs = 200;
-
     explicit frmSearch(Form1 &form);
     ~frmSearch() override;
 
@@ -56,17 +54,18 @@ public:
     void dropText(const QString &text);
     // cmdClearList: removes the selected discs; an empty list shows the placeholder again.
     void removeSelected();
-    // cmdSearch, and the Timer1 tick (true when the search has finished).
+    // cmdSearch: a new search replaces one still running.
     void startSearch();
-    bool searchTick();
     bool searching() const;
-    void PretraziXML(const QString &discFileName);
     void DescribeSearch();
 
     bool showsAllPlaceholder() const { return m_showsAllPlaceholder; }
     // The discs chosen (empty while the placeholder stands for all).
     QStringList chosenDiscs() const;
     const QStringList &lstAll() const { return m_allDiscs; }
+
+signals:
+    void searchFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -92,10 +91,9 @@ private:
     QToolButton *m_clear = nullptr;
     QPushButton *m_search = nullptr;
     QLabel *m_sentence = nullptr;
-    QTimer *m_timer1 = nullptr;
     QStringList m_allDiscs; // lstAll
     bool m_showsAllPlaceholder = true;
-    qsizetype m_searchIndex = 0;
+    bool m_searching = false;
 };
 
 } // namespace orlith

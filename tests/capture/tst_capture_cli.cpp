@@ -74,8 +74,8 @@ void TestCaptureCli::captureMatchesTheEngine()
     QVERIFY(ensureStoreFolders(viaEngine).ok());
     CatalogueIndex index;
     QVERIFY(index.addCatalog(u"Music"_s));
-    CaptureJob job({viaEngine, u"Disc 1"_s, u"Music"_s, tree}, index);
-    QVERIFY(captureFolder(job).ok());
+    CaptureJob job({viaEngine, u"Disc 1"_s, u"Music"_s, tree});
+    QVERIFY(captureFolder(job, index).ok());
     const QByteArray engineBytes = readBytes(discFilePath(viaEngine, u"Disc 1"_s));
     QCOMPARE(readBytes(discFilePath(viaCli, u"Disc 1"_s)), engineBytes);
 }

@@ -6,6 +6,7 @@
 #include "store/date_text.h"
 #include "store/program_folder.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,8 +34,8 @@ class TestCaptureJob : public QObject
 private slots:
     void init();
     void discFileIsByteExact();
-    void slicesOf700_data();
-    void slicesOf700();
+    void progressAndCancel_data();
+    void progressAndCancel();
     void failuresWriteNothing();
 
 private:
@@ -61,14 +62,8 @@ void TestCaptureJob::discFileIsByteExact()
     QVERIFY(makeFile(m_tree + u"/Docs/café.txt"_s, "é", 1200000000));
     QVERIFY(makeFile(m_tree + u"/Docs/Sub/deep.bin"_s, "", 900000000));
 
-    CaptureJob job({m_data, u"Disc"_s, u"music & MORE"_s, m_tree}, m_index);
-    job.start();
-    QCOMPARE(job.progressText(), u"Inserting files from CD... "_s);
-    while (!job.walkStep(1)) {
-    }
-    QCOMPARE(job.phase(), CaptureJob::Phase::Slicing);
-    QCOMPARE(job.progressText(), u"Please wait..."_s);
-    QVERIFY(job.Timer1Tick());
+    CaptureJob job({m_data, u"Disc"_s, u"music & MORE"_s, m_tree});
+    QVERIFY(captureFolder(job, m_index).ok());
     QCOMPARE(job.phase(), CaptureJob::Phase::Done);
 
     // Written as the index spells the catalog; paths in the folder's own form, one "/"
@@ -84,53 +79,59 @@ void TestCaptureJob::discFileIsByteExact()
     QCOMPARE(readBytes(discFilePath(m_data, u"Disc"_s)), expected);
     QCOMPARE(m_index.catalogs().first().discs, QStringList{u"Disc"_s});
 
-    const FileRow row = job.rowsOfLastTick().value(2);
+    const FileRow row = job.rows(2, 1).value(0);
     QCOMPARE(row.sizeText() + QLatin1Char(' ') + row.disc(), u"1.50 Disc"_s);
 }
 
-void TestCaptureJob::slicesOf700_data()
+void TestCaptureJob::progressAndCancel_data()
 {
     QTest::addColumn<int>("files");
-    QTest::addColumn<QList<int>>("filledPerTick");
-    QTest::addColumn<QStringList>("progressPerTick");
-    QTest::newRow("empty disc") << 0 << QList<int>{0} << QStringList{};
-    QTest::newRow("700 files") << 700 << QList<int>{700} << QStringList{};
-    QTest::newRow("701 files") << 701 << QList<int>{701, 0}
-                               << QStringList{u"Getting files info... 99 % completed."_s};
-    QTest::newRow("1402 files") << 1402 << QList<int>{701, 700, 1}
-                                << QStringList{u"Getting files info... 49 % completed."_s,
-                                               u"Getting files info... 99 % completed."_s};
+    QTest::addColumn<int>("cancelIn"); // the phase whose first report cancels; -1: none
+    QTest::newRow("empty disc") << 0 << -1;
+    QTest::newRow("3000 files") << 3000 << -1;
+    QTest::newRow("cancel while walking") << 3000 << int(CaptureJob::Phase::Walking);
+    QTest::newRow("cancel while filling") << 3000 << int(CaptureJob::Phase::Filling);
 }
 
-void TestCaptureJob::slicesOf700()
+void TestCaptureJob::progressAndCancel()
 {
     QFETCH(int, files);
-    QFETCH(QList<int>, filledPerTick);
-    QFETCH(QStringList, progressPerTick);
+    QFETCH(int, cancelIn);
     for (int i = 0; i < files; ++i)
         QVERIFY(makeFile(m_tree + u"/f%1.txt"_s.arg(i, 5, 10, QLatin1Char('0')), "x"));
     FakeDriveProvider drives;
     drives.addDrive(m_tree);
-    CaptureJob job({m_data, u"Big"_s, u"Music & more"_s, m_tree, /*ejectAfter=*/true, &drives},
-                   m_index);
-    while (!job.walkStep()) {
-    }
-    QCOMPARE(job.entryCount(), files);
+    CaptureJob job({m_data, u"Big"_s, u"Music & more"_s, m_tree, /*ejectAfter=*/true, &drives});
+    std::atomic<bool> cancel = false;
+    QStringList texts;
+    qsizetype lastFilled = 0;
+    job.setProgressCallback([&](const CaptureJob &j) {
+        QVERIFY(j.filledCount() >= lastFilled);
+        lastFilled = j.filledCount();
+        if (texts.isEmpty() || texts.last() != j.progressText())
+            texts << j.progressText();
+        if (int(j.phase()) == cancelIn)
+            cancel = true;
+        QVERIFY(drives.ejected().isEmpty() || j.phase() == CaptureJob::Phase::Done);
+    });
+    QVERIFY(job.run(&cancel).ok());
 
-    for (int tick = 0; tick < filledPerTick.size(); ++tick) {
-        const bool last = tick + 1 == filledPerTick.size();
-        QCOMPARE(job.Timer1Tick(), last);
-        QCOMPARE(job.lastTickCount(), filledPerTick[tick]);
-        if (!last) {
-            QCOMPARE(job.progressText(), progressPerTick[tick]);
-            QCOMPARE(job.statusText(), u"Getting files info... "_s);
-            QCOMPARE(job.captureNext(), job.captureSliceEnd() + 1);
-            QVERIFY(drives.ejected().isEmpty());
-        }
+    if (cancelIn >= 0) {
+        QCOMPARE(job.phase(), CaptureJob::Phase::Cancelled);
+        QVERIFY(!QFile::exists(discFilePath(m_data, u"Big"_s)));
+        QVERIFY(QDir(m_data + u"/cds"_s).isEmpty());
+        QVERIFY(drives.ejected().isEmpty());
+        return;
     }
     QCOMPARE(job.phase(), CaptureJob::Phase::Done);
-    QCOMPARE(job.progressText(), u"Done. 100% completed."_s);
+    QCOMPARE(texts.first(), u"Inserting files from CD... "_s);
+    QCOMPARE(texts.at(1), u"Please wait..."_s);
+    QCOMPARE(texts.last(), u"Done. 100% completed."_s);
+    for (const QString &t : texts.mid(2, texts.size() - 3))
+        QVERIFY2(QRegularExpression(u"^Getting files info\\.\\.\\. \\d+ % completed\\.$"_s)
+                     .match(t).hasMatch(), qPrintable(t));
     QCOMPARE(job.statusText(), u"Ready.  %1 files inserted from CD/DVD."_s.arg(files));
+    QCOMPARE(job.filledCount(), files);
     QCOMPARE(CountFileEntries(m_data, u"Big"_s), QString::number(files));
     QCOMPARE(drives.ejected(), QStringList{m_tree});
 }
@@ -146,8 +147,8 @@ void TestCaptureJob::failuresWriteNothing()
                                    {u"taken"_s, u"Music & more"_s, m_tree},
                                    {u"New"_s, u"No such catalog"_s, m_tree}};
     for (const QStringList &c : cases) {
-        CaptureJob job({m_data, c[0], c[1], c[2]}, m_index);
-        const StoreResult r = captureFolder(job);
+        CaptureJob job({m_data, c[0], c[1], c[2]});
+        const StoreResult r = captureFolder(job, m_index);
         QVERIFY(!r.ok() && job.failed());
         QCOMPARE(r.error, job.error());
         QVERIFY2(!QFile::exists(discFilePath(m_data, u"New"_s)), qPrintable(r.error));

@@ -140,15 +140,24 @@ void TestPlatform::discDrivesFromMountInfo()
         "33 22 8:33 / /media/b rw - ext4 /dev/sdc1 rw\n"
         "34 22 8:2 / /media/old rw - iso9660 /dev/sda2 rw\n"
         "35 22 8:2 / /media/old rw - ext4 /dev/sda2 rw\n"
+        "36 22 8:49 / /media/user/Backup rw - ext4 /dev/sdd1 rw\n"
+        "37 22 0:50 / /mnt/share rw - cifs //server/share rw\n"
+        "38 22 0:51 / /mnt rw - nfs server:/export rw\n"
+        "39 22 8:50 / /run/media/u/DATA rw - ntfs3 /dev/sdd2 rw\n"
+        "40 22 8:3 / /home/x rw - ext4 /dev/sda3 rw\n"
+        "41 22 8:4 / /mnt2 rw - ext4 /dev/sda4 rw\n"
+        "42 22 8:5 / /run/mediadata rw - ext4 /dev/sda5 rw\n"
         "broken line\n";
     const QList<LinuxDriveProvider::Mount> mounts = LinuxDriveProvider::parseMountInfo(mountinfo);
-    QCOMPARE(mounts.size(), 8);
+    QCOMPARE(mounts.size(), 15);
     QCOMPARE(mounts[3].mountPoint + mounts[3].fileSystem + mounts[3].source,
              u"/media/usb stickvfat/dev/sdb1"_s);
-    // Optical media first, then removable media, each in mount-point order; /media/old
-    // was mounted over by a fixed disk.
+    // Optical media, then removable media, then the rest of /media, /run/media and /mnt,
+    // each in mount-point order; /media/old was mounted over by a fixed disk.
     QCOMPARE(LinuxDriveProvider::discDrivesOf(mounts, &removableForTest),
-             QStringList({u"/media/cdrom"_s, u"/mnt/iso"_s, u"/media/b"_s, u"/media/usb stick"_s}));
+             QStringList({u"/media/cdrom"_s, u"/mnt/iso"_s, u"/media/b"_s, u"/media/usb stick"_s,
+                          u"/media/old"_s, u"/media/user/Backup"_s, u"/mnt"_s, u"/mnt/share"_s,
+                          u"/run/media/u/DATA"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

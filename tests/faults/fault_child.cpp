@@ -25,6 +25,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QPlainTextEdit>
 
 #include <cstdio>
@@ -126,8 +127,8 @@ const std::map<QString, Op> &ops()
          [](const QString &data, const QString &media) {
              CatalogueIndex index;
              index.load(data);
-             CaptureJob job({data, "New", "Music", media}, index);
-             return report(captureFolder(job).error);
+             CaptureJob job({data, "New", "Music", media});
+             return report(captureFolder(job, index).error);
          }},
         {"rename-catalog",
          [](const QString &data, const QString &) {
@@ -201,9 +202,10 @@ const std::map<QString, Op> &ops()
                  d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
                  d->Command1Click();
              });
+             QSignalSpy finished(w.form.get(), &Form1::captureFinished);
              w.form->captureDisc();
-             while (w.form->capture() && !w.form->captureTick()) {
-             }
+             if (w.form->captureRunning() && !finished.wait(60000))
+                 print("error", "the capture did not finish");
              if (w.form->tree().findNode("New"))
                  print("error", "the tree shows the disc that was not written");
              return reportBoxes(w.messages);

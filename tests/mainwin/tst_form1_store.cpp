@@ -3,10 +3,13 @@
 #include "capture/import_progress_dialog.h"
 #include "capture/name_entry_dialog.h"
 #include "capture/new_disc_dialog.h"
+#include "capture/store_edits.h"
 #include "mainwin/catalog_tree_widget.h"
 #include "mainwin/file_list_model.h"
 #include "mainwin/form1_window.h"
+#include "store/catalogue_index.h"
 #include "store/disc_file.h"
+#include "store/notes_store.h"
 #include "store/program_folder.h"
 #include "support/recording_services.h"
 
@@ -18,6 +21,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -47,7 +51,9 @@ class TestForm1Store : public QObject
 private slots:
     void init();
     void captureThroughWindowMatchesCli();
-    void noDriveIsReported();
+    void cancelledCaptureLeavesNothing();
+    void newDiscOtherFolder_data();
+    void newDiscOtherFolder();
     void newCatalogRenameAndDelete();
 
 private:
@@ -85,23 +91,28 @@ void TestForm1Store::captureThroughWindowMatchesCli()
     QVERIFY(order.open(QIODevice::WriteOnly));
     order.write("Music\r\n");
     order.close();
-    m_drives.addDrive(m_media->path(), QStringLiteral("MEDIA"));
     auto form = open();
 
+    // No drive at all: the dialog still opens, and a folder is chosen through "Other
+    // folder...".
+    m_desktop.folderToChoose = m_media->path();
     onNextDialog<frmNewCD>([](frmNewCD *d) {
         d->findChild<QLineEdit *>(QStringLiteral("txtNewCDName"))->setText(QStringLiteral("2024"));
         d->findChild<QComboBox *>(QStringLiteral("comCDCat"))->setCurrentText(QStringLiteral("Music"));
+        auto *drives = d->findChild<QComboBox *>(QStringLiteral("comCDROMs"));
+        QCOMPARE(drives->count(), 1);
+        emit drives->activated(0);
         d->Command1Click(); // a number: refused, the dialog stays
         d->findChild<QLineEdit *>(QStringLiteral("txtNewCDName"))->setText(QStringLiteral("Window disc"));
         d->Command1Click();
     });
+    QSignalSpy finished(form.get(), &Form1::captureFinished);
     form->captureDisc();
     QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("CD/DVD name can not be number.")});
-    QVERIFY(form->capture());
+    QVERIFY(form->captureRunning());
     QVERIFY(!form->centralWidget()->isEnabled());
-    while (!form->captureTick()) {
-    }
-    QVERIFY(!form->capture());
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(!form->captureRunning());
     QVERIFY(form->centralWidget()->isEnabled());
     QCOMPARE(form->listModel().rowCount(), 3);
     QCOMPARE(form->statusText(), QStringLiteral("Ready.  3 files inserted from CD/DVD."));
@@ -123,13 +134,81 @@ void TestForm1Store::captureThroughWindowMatchesCli()
     QCOMPARE(readAll(discFilePath(m_store->path(), QStringLiteral("Cli disc"))), window);
 }
 
-void TestForm1Store::noDriveIsReported()
+// Esc in the progress window stops the capture: no disc file, no node, the window usable.
+void TestForm1Store::cancelledCaptureLeavesNothing()
 {
+    for (int i = 0; i < 20000; ++i)
+        touch(m_media->filePath(QStringLiteral("many/f%1").arg(i)), QByteArray());
+    touch(catalogOrderPath(m_store->path()), "Music\r\n");
+    m_drives.addDrive(m_media->path(), QStringLiteral("MEDIA"));
     auto form = open();
+    onNextDialog<frmNewCD>([](frmNewCD *d) {
+        d->findChild<QLineEdit *>(QStringLiteral("txtNewCDName"))->setText(QStringLiteral("Gone"));
+        d->findChild<QComboBox *>(QStringLiteral("comCDCat"))->setCurrentIndex(1);
+        d->Command1Click();
+    });
+    QSignalSpy finished(form.get(), &Form1::captureFinished);
     form->captureDisc();
-    QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("No valid CD drives found.")});
-    QVERIFY(!form->capture());
-    QVERIFY(form->isVisible());
+    QVERIFY(form->captureRunning());
+    QTest::keyClick(form->progressWindow(), Qt::Key_Escape);
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(QDir(m_store->path() + QStringLiteral("/cds")).isEmpty());
+    QVERIFY(!form->tree().findNode(QStringLiteral("Gone")));
+    QVERIFY(form->centralWidget()->isEnabled());
+    QVERIFY(m_messages.texts().isEmpty());
+}
+
+void TestForm1Store::newDiscOtherFolder_data()
+{
+    QTest::addColumn<bool>("withDrive");
+    QTest::addColumn<bool>("folderChosen");
+    QTest::newRow("no drive, folder chosen") << false << true;
+    QTest::newRow("no drive, chooser cancelled") << false << false;
+    QTest::newRow("drive, chooser cancelled") << true << false;
+}
+
+// A chosen folder is always ready: the fake provider has no drive for it, so a media
+// test on it would refuse.
+void TestForm1Store::newDiscOtherFolder()
+{
+    QFETCH(bool, withDrive);
+    QFETCH(bool, folderChosen);
+    touch(catalogOrderPath(m_store->path()), "Music\r\n");
+    CatalogueIndex index;
+    index.load(m_store->path());
+    NotesStore notes;
+    StoreEdits edits(m_store->path(), index, notes);
+    if (withDrive)
+        m_drives.addDrive(m_media->path());
+    QTemporaryDir folder;
+    m_desktop.folderToChoose = folderChosen ? folder.path() : QString();
+    m_desktop.chooserTitles.clear();
+
+    frmNewCD d({QStringLiteral("Music")}, edits, m_drives, {&m_messages, &m_desktop, &m_drives},
+               /*virtualMode=*/false);
+    auto *drives = d.findChild<QComboBox *>(QStringLiteral("comCDROMs"));
+    const int other = drives->count() - 1;
+    QCOMPARE(other, withDrive ? 1 : 0);
+    QCOMPARE(drives->itemText(other), QStringLiteral("Other folder..."));
+    d.findChild<QLineEdit *>(QStringLiteral("txtNewCDName"))->setText(QStringLiteral("Disc"));
+    d.findChild<QComboBox *>(QStringLiteral("comCDCat"))->setCurrentText(QStringLiteral("Music"));
+    drives->setCurrentIndex(other);
+    emit drives->activated(other);
+    QCOMPARE(m_desktop.chooserTitles.size(), 1);
+    d.Command1Click();
+
+    const QString expected = folderChosen ? folder.path() : withDrive ? m_media->path() : QString();
+    QCOMPARE(d.drive(), expected);
+    QCOMPARE(d.driveIsFolder(), folderChosen);
+    QCOMPARE(drives->itemText(drives->count() - 1), QStringLiteral("Other folder..."));
+    if (folderChosen)
+        QCOMPARE(drives->currentText(),
+                 folder.path() + "  [" + QDir(folder.path()).dirName() + "]");
+    QCOMPARE(m_messages.texts(),
+             expected.isEmpty()
+                 ? QStringList{QStringLiteral("You don't have any valid CD/DVD drive.")}
+                 : QStringList{});
+    QCOMPARE(d.result(), expected.isEmpty() ? QDialog::Rejected : QDialog::Accepted);
 }
 
 void TestForm1Store::newCatalogRenameAndDelete()

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -70,17 +71,16 @@ private slots:
         QTest::keyClick(find, Qt::Key_Return);
         QCOMPARE(m_messages.texts(),
                  QStringList{QStringLiteral("You must select catalogs or\ncatalog or a single CD/DVD for search")});
-        QVERIFY(!form.findRunning());
+        QVERIFY(!form.listSearchRunning());
 
-        // The root: every disc in tree order, one disc per tick.
+        // The root: every disc in tree order. A find started while one runs starts over.
+        QSignalSpy finished(&form, &Form1::listSearchFinished);
         form.tree().selectNode(QStringLiteral("katalog"));
+        form.findFiles();
         form.findFiles();
         QCOMPARE(form.lstCD(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"),
                                             QStringLiteral("Gamma")}));
-        QVERIFY(!form.findTick());
-        QCOMPARE(form.statusText(), QStringLiteral("Searching Alpha.xml"));
-        while (!form.findTick()) {
-        }
+        QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(form.statusText(), QStringLiteral("Found  2 files."));
         QCOMPARE(listedLines(form), cliLines(m_store->path(), {QStringLiteral("find"),
                                                                 QStringLiteral("rock")}));
@@ -93,8 +93,7 @@ private slots:
         form.tree().selectNode(QStringLiteral("Music"));
         form.findFiles();
         QCOMPARE(form.listModel().rowCount(), 0);
-        while (!form.findTick()) {
-        }
+        QTRY_COMPARE(finished.count(), 2);
         QCOMPARE(listedLines(form), cliLines(m_store->path(), {QStringLiteral("find"),
                                                                 QStringLiteral("rock"),
                                                                 QStringLiteral("--catalog"),
@@ -104,8 +103,7 @@ private slots:
         form.tree().selectNode(QStringLiteral("Photos"));
         find->setText(QStringLiteral("zzz"));
         form.findFiles();
-        QVERIFY(!form.findTick());
-        QVERIFY(form.findTick());
+        QTRY_COMPARE(finished.count(), 3);
         QCOMPARE(form.statusText(), QStringLiteral("Found  0 files."));
     }
 
@@ -143,8 +141,9 @@ private slots:
         window->dropText(QStringLiteral("Catalogs"));
         QVERIFY(!window->showsAllPlaceholder());
         QCOMPARE(list->count(), 0);
+        QSignalSpy finished(window, &frmSearch::searchFinished);
         window->startSearch();
-        QVERIFY(window->searchTick());
+        QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(form.statusText(), QStringLiteral("Found  0 files."));
 
         window->close();
@@ -186,11 +185,11 @@ private slots:
 
         auto *text = window->findChild<QLineEdit *>(QStringLiteral("txtSearchString"));
         text->setText(QStringLiteral("cd"));
+        QSignalSpy finished(window, &frmSearch::searchFinished);
         window->findChild<QPushButton *>(QStringLiteral("cmdSearch"))->click();
         QCOMPARE(window->findChild<QLabel *>(QStringLiteral("lblText"))->text(),
                  describeSearch(window->criteria()));
-        while (!window->searchTick()) {
-        }
+        QTRY_COMPARE(finished.count(), 1);
         const QStringList expected =
             cliLines(m_store->path(),
                      {QStringLiteral("search"), QStringLiteral("--text"), QStringLiteral("cd"),
@@ -202,9 +201,13 @@ private slots:
 
         // A second search over all discs gives the same rows.
         window->startSearch();
-        while (!window->searchTick()) {
-        }
+        QTRY_COMPARE(finished.count(), 2);
         QCOMPARE(listedLines(form), expected);
+
+        // Closing the window drops its search; the main window's own finds go on.
+        window->startSearch();
+        window->close();
+        QVERIFY(!form.listSearchRunning());
     }
 
     void saveListAsDisc()
@@ -213,7 +216,6 @@ private slots:
         form.saveList();
         QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("List is empty.There is no files to save.")});
 
-        // 501 rows go in one slice; the next tick writes the disc.
         QList<FileRow> rows;
         for (int i = 0; i < 501; ++i)
             rows.append({QStringLiteral("f%1").arg(i), QStringLiteral("/m/f%1").arg(i), 1000 + i,
@@ -225,11 +227,11 @@ private slots:
             d->findChild<QComboBox *>(QStringLiteral("comCDCat"))->setCurrentText(QStringLiteral("Photos"));
             d->Command1Click();
         });
+        QSignalSpy saved(&form, &Form1::saveFinished);
         form.saveList();
         QVERIFY(form.saveRunning());
-        QVERIFY(!form.saveTick());
         QCOMPARE(form.statusText(), QStringLiteral("Saving files from the list as new xml... "));
-        QVERIFY(form.saveTick());
+        QTRY_COMPARE(saved.count(), 1);
         QCOMPARE(form.statusText(), QStringLiteral("Ready.  501 files save into xml."));
         QCOMPARE(form.listModel().rowCount(), 501);
         QVERIFY(form.tree().findNode(QStringLiteral("Saved")));

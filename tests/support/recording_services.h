@@ -49,7 +49,8 @@ public:
     QList<Answer> answers;
 };
 
-// Records what would have been opened and keeps the clipboard data.
+// Records what would have been opened and keeps the clipboard data; the folder chooser
+// answers folderToChoose.
 class FakeDesktop final : public DesktopServices
 {
 public:
@@ -69,10 +70,17 @@ public:
         return true;
     }
     void setClipboard(QMimeData *data) override { clipboard.reset(data); }
+    QString chooseFolder(QWidget *, const QString &title) override
+    {
+        chooserTitles << title;
+        return folderToChoose;
+    }
 
     QStringList documents;
     QStringList folders;
     QStringList urls;
+    QString folderToChoose; // the chooser's answer; empty is Cancel
+    QStringList chooserTitles;
     std::unique_ptr<QMimeData> clipboard;
 };
 
