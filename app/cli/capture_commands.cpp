@@ -138,6 +138,8 @@ int cmdCapture(CliContext &ctx)
     if (!unreadable.isEmpty())
         err(QStringLiteral("%1 folders could not be read; their files are not in the disc")
                 .arg(unreadable.size()));
+    if (job.changedNames() > 0)
+        err(changedNamesMessage(job.changedNames()));
     out(job.statusText());
     return kExitOk;
 }

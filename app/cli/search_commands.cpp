@@ -106,7 +106,6 @@ int cmdFind(CliContext &ctx)
 int cmdSearch(CliContext &ctx)
 {
     SearchCriteria criteria;
-    criteria.advanced = true;
     QString atLeast, atMost, before, after, saveAs, catalog;
     ctx.takeOption(QStringLiteral("--text"), criteria.text);
     const bool least = ctx.takeOption(QStringLiteral("--at-least"), atLeast);

@@ -21,11 +21,10 @@ int cmdStats(CliContext &ctx)
     const StoreStatistics stats = computeStatistics(ctx.programFolder(), ctx.index(), notes);
     for (const StatisticsField &f : statisticsFields(stats))
         out(f.caption + QLatin1Char(' ') + f.value);
-    if (stats.unreadable.isEmpty())
-        return kExitOk;
     for (const QString &disc : stats.unreadable)
         err(QStringLiteral("cannot read the disc file of %1; its files are not counted").arg(disc));
-    return kExitFailed;
+    // Disc files the index could not read at all are left out too; loading it named them.
+    return stats.unreadable.isEmpty() && ctx.index().skipped().isEmpty() ? kExitOk : kExitFailed;
 }
 
 } // namespace orlith::cli

@@ -68,10 +68,9 @@ int cmdNotes(CliContext &ctx)
     const bool writable = store.OpenNotesStore(notesStorePath(ctx.programFolder()));
     if (!store.isOpen() || (set && !writable))
         return failure(store.lastError());
-    store.ResetNotesSearch();
-    const bool found = store.FindNotesRecord(disc) == NotesStore::kFound;
     if (!set) {
-        if (found)
+        store.ResetNotesSearch();
+        if (store.FindNotesRecord(disc) == NotesStore::kFound)
             out(store.notes());
         return kExitOk;
     }
@@ -79,9 +78,8 @@ int cmdNotes(CliContext &ctx)
         return failure(QStringLiteral("the notes are too long: the disc name and the notes "
                                       "together must fit %1 bytes")
                            .arg(NotesStore::kMaxTextBytes));
-    store.setRecord(disc, text);
-    if (!(found ? store.UpdateNotesRecord() : store.AppendNotesRecord()))
-        return failure(store.lastError());
+    if (QString error; !saveDiscNotes(store, ctx.programFolder(), disc, text, error))
+        return failure(error);
     return kExitOk;
 }
 

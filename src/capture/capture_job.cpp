@@ -2,6 +2,7 @@
 #include "capture_job.h"
 
 #include "capture/drives.h"
+#include "capture/store_edits.h"
 #include "store/catalogue_index.h"
 
 #include <fcntl.h>
@@ -43,6 +44,17 @@ const QList<FileEntry> &CaptureJob::entries() const
 QList<UnreadableFolder> CaptureJob::unreadableFolders() const
 {
     return m_walk ? m_walk->unreadableFolders() : QList<UnreadableFolder>();
+}
+
+qsizetype CaptureJob::changedNames() const
+{
+    return m_walk ? m_walk->changedNames() : 0;
+}
+
+QString changedNamesMessage(qsizetype count)
+{
+    return QStringLiteral("%1 names held characters that cannot be stored and were changed.")
+        .arg(count);
 }
 
 QList<FileRow> CaptureJob::rows(qsizetype first, qsizetype count) const
@@ -165,9 +177,9 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
         return {};
     m_filled = count;
 
-    const StoreResult written = writeDiscFile(discFilePath(m_request.programFolder,
-                                                           m_request.discName),
-                                              m_request.catalog, m_walk->entries());
+    // Another window or orlith-cli may have taken the name during the walk.
+    const StoreResult written = writeNewDiscFile(m_request.programFolder, m_request.discName,
+                                                 m_request.catalog, m_walk->entries());
     if (!written)
         return fail(written.error);
     m_progressText = QString::fromLatin1(kDoneText);
@@ -203,7 +215,7 @@ StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const Q
     QString stored;
     if (StoreResult r = checkNewDiscFile(index, disc, catalog, stored); !r)
         return r;
-    const StoreResult written = writeDiscFile(discFilePath(programFolder, disc), stored, entries);
+    const StoreResult written = writeNewDiscFile(programFolder, disc, stored, entries);
     if (!written)
         return written;
     index.addDisc(stored, disc);

@@ -95,6 +95,10 @@ public:
     QList<FileRow> rows(qsizetype first, qsizetype count) const;
     // Folders the walk could not read (the capture still completes with the rest).
     QList<UnreadableFolder> unreadableFolders() const;
+    // Entries whose name or path held a control character, stored as U+FFFD instead: a
+    // name with a line break must not add lines to the disc file. Say so when nonzero
+    // (changedNamesMessage).
+    qsizetype changedNames() const;
     // Whether the tray was asked to open.
     bool ejected() const { return m_ejected; }
 
@@ -122,6 +126,9 @@ private:
 
     friend StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index);
 };
+
+// "N names held characters that cannot be stored and were changed."
+QString changedNamesMessage(qsizetype count);
 
 // The catalog as `index` spells it, when a disc named `disc` can be filed under `catalog`;
 // fails with a message when the catalog is missing or the name is taken.

@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "dir_walk.h"
 
+#include "store/text_codec.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -43,13 +45,14 @@ bool nameLess(const char *a, qsizetype an, const char *b, qsizetype bn)
     return std::memcmp(a, b, size_t(n)) < 0;
 }
 
-// Most names are plain ASCII, which needs no decoder; the rest decode as the system names
-// files.
+// Most names are plain ASCII, which needs no decoder. The rest follow the store's text rule:
+// UTF-8 when they are valid UTF-8, else ISO-8859-1, so a name in another code page keeps
+// every byte rather than turning into U+FFFD.
 QString decodeName(const char *bytes, qsizetype size)
 {
     for (qsizetype i = 0; i < size; ++i) {
         if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-            return QFile::decodeName(QByteArray::fromRawData(bytes, size));
+            return decodeSingleByte(bytes, size);
     }
     return QString::fromLatin1(bytes, size);
 }
@@ -65,6 +68,7 @@ struct DirWalk::Frame
 {
     QByteArray native; // the folder's path as bytes
     QString display;   // the folder's path as text
+    bool displayChanged = false; // the path holds a character the store cannot keep
     QByteArray names;  // every kept name, back to back
     std::vector<Name> folders;
     std::vector<Name> files;
@@ -154,10 +158,12 @@ bool DirWalk::step(qsizetype budget)
             return true;
         }
         Frame root;
-        if (!readFolder(QFile::encodeName(m_root), m_root, /*isRoot=*/true, root)) {
+        const QByteArray native = QFile::encodeName(m_root);
+        if (!readFolder(native, m_root, /*isRoot=*/true, root)) {
             m_rootUnreadable = true;
             return true;
         }
+        root.displayChanged = hasControlBytes(native.constData(), native.size());
         budget -= qsizetype(root.folders.size() + root.files.size());
         m_stack.push_back(std::move(root));
     }
@@ -169,9 +175,10 @@ bool DirWalk::step(qsizetype budget)
             if (!native.endsWith('/'))
                 native.append('/');
             native.append(top.names.constData() + n.offset, n.size);
-            const QString display =
-                joinPath(top.display, decodeName(top.names.constData() + n.offset, n.size));
+            const char *bytes = top.names.constData() + n.offset;
+            const QString display = joinPath(top.display, decodeName(bytes, n.size));
             Frame child;
+            child.displayChanged = top.displayChanged || hasControlBytes(bytes, n.size);
             // `top` may move when the stack grows, so nothing of it is used after this.
             if (readFolder(native, display, /*isRoot=*/false, child)) {
                 budget -= qsizetype(1 + child.folders.size() + child.files.size());
@@ -191,6 +198,7 @@ bool DirWalk::step(qsizetype budget)
             const Name n = top.files[top.nextFile++];
             const char *bytes = top.names.constData() + n.offset;
             QString name = decodeName(bytes, n.size);
+            m_changedNames += top.displayChanged || hasControlBytes(bytes, n.size);
             QString path = prefix + name;
             m_entries.append({std::move(name), std::move(path), 0, QString()});
             m_native.append({folder, m_nativeNames.size()});

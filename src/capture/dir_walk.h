@@ -24,7 +24,8 @@ struct UnreadableFolder
 // each with all its content, come before the folder's own files, in name order. Name
 // order compares ASCII letters without regard to case, then by bytes. Names starting with
 // "." are hidden: such files are not listed and such folders are not walked. Symbolic
-// links to folders are neither followed nor listed; other links are listed as files.
+// links to folders are neither followed nor listed; other links are listed as files. Names
+// decode by the store's text rule (decodeSingleByte), so bytes that are not UTF-8 survive.
 //
 // The walk runs in steps so a window can keep painting between them: step() does a
 // bounded amount of work and returns. It never touches the event loop itself.
@@ -60,6 +61,10 @@ public:
     // Folder path + "/" + name.
     QByteArray nativePath(qsizetype i) const;
 
+    // Entries whose name or path holds a control character, which the disc file writes as
+    // U+FFFD (see encodeLineValue).
+    qsizetype changedNames() const { return m_changedNames; }
+
     qsizetype foldersRead() const { return m_foldersRead; }
     // Every folder, the root included, that could not be opened or listed to the end.
     const QList<UnreadableFolder> &unreadableFolders() const { return m_unreadable; }
@@ -79,6 +84,7 @@ private:
     bool m_started = false;
     bool m_rootUnreadable = false;
     qsizetype m_foldersRead = 0;
+    qsizetype m_changedNames = 0;
     QList<FileEntry> m_entries;
     struct NativeRef
     {

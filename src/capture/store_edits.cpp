@@ -8,6 +8,7 @@
 #include "store/disc_file.h"
 #include "store/notes_store.h"
 #include "store/program_folder.h"
+#include "store/store_lock.h"
 #include "store/text_codec.h"
 
 #include <QDir>
@@ -124,16 +125,66 @@ StoreEdits::NodeKind StoreEdits::kindOf(const QString &name) const
 
 bool StoreEdits::discFileExists(const QString &name) const
 {
+    return orlith::discFileExists(m_programFolder, name);
+}
+
+bool discFileExists(const QString &programFolder, const QString &name)
+{
     const QString fileName = name + QLatin1String(".xml");
-    if (QFileInfo::exists(discFilePath(m_programFolder, name)))
+    if (QFileInfo::exists(discFilePath(programFolder, name)))
         return true;
-    const QStringList files = QDir(cdsFolder(m_programFolder))
+    const QStringList files = QDir(cdsFolder(programFolder))
                                   .entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden);
     for (const QString &f : files) {
         if (f.compare(fileName, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
+}
+
+StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
+                             const QString &catalog, const QList<FileEntry> &entries)
+{
+    StoreLock lock(programFolder);
+    if (!lock.locked())
+        return StoreResult::failure(lock.error());
+    CatalogueIndex now;
+    now.load(programFolder);
+    if (now.isKeyTaken(disc) || discFileExists(programFolder, disc))
+        return StoreResult::failure(
+            QStringLiteral("Cannot add the disc \"%1\": the name is already in use").arg(disc));
+    return writeDiscFile(discFilePath(programFolder, disc), catalog, entries);
+}
+
+StoreResult syncCatalogOrder(const QString &programFolder)
+{
+    StoreLock lock(programFolder);
+    if (!lock.locked())
+        return StoreResult::failure(lock.error());
+    const QString path = catalogOrderPath(programFolder);
+    CatalogueIndex listed;
+    listed.loadCatalogOrder(path);
+    CatalogueIndex now;
+    now.load(programFolder);
+    if (QFileInfo::exists(path) && now.catalogCount() == listed.catalogCount())
+        return {};
+    return now.writeCatalogOrder(path);
+}
+
+bool StoreEdits::beginEdit(StoreLock &lock, EditResult &refused)
+{
+    if (!lock.locked()) {
+        refused = failed(lock.error());
+        return false;
+    }
+    // What another process changed since this one last read the store counts.
+    m_index.load(m_programFolder);
+    // The notes store may have been compacted into a new file, or had records added.
+    if (m_notes.isOpen()) {
+        m_notes.close();
+        (void)m_notes.OpenNotesStore(notesStorePath(m_programFolder));
+    }
+    return true;
 }
 
 EditResult StoreEdits::checkNewDisc(const NewDiscInput &input, const DriveProvider *drives) const
@@ -170,6 +221,9 @@ EditResult StoreEdits::newCatalog(const QString &name)
         return failed(kCatalogNameIsNumber);
     if (!isUsableFileName(name))
         return failed(kBadFileNameMessage);
+    StoreLock lock(m_programFolder);
+    if (EditResult refused; !beginEdit(lock, refused))
+        return refused;
     if (m_index.isKeyTaken(name))
         return failed(kNameInUse);
     // The index changes only once katalog.ini holds the new catalog.
@@ -185,6 +239,9 @@ EditResult StoreEdits::newCatalog(const QString &name)
 EditResult StoreEdits::rename(const QString &selected, const QString &newName,
                               std::optional<QString> notesText)
 {
+    StoreLock lock(m_programFolder);
+    if (EditResult refused; !beginEdit(lock, refused))
+        return refused;
     const NodeKind kind = kindOf(selected);
     if (kind == NodeKind::None)
         return failed(QStringLiteral("There is no catalog or disc named \"%1\".").arg(selected));
@@ -200,6 +257,8 @@ EditResult StoreEdits::rename(const QString &selected, const QString &newName,
         return failed(kNameInUse);
     if (!isUsableFileName(newName))
         return failed(kBadFileNameMessage);
+    if (kind == NodeKind::Catalog && isUnfinishedRename(newName))
+        return finishCatalogRename(current, newName);
     if (m_index.isKeyTaken(newName) || (kind == NodeKind::Disc && discFileExists(newName)))
         return failed(kNameInUse);
     return kind == NodeKind::Disc ? renameDisc(current, newName, notesText)
@@ -301,6 +360,37 @@ EditResult StoreEdits::renameCatalog(const QString &from, const QString &to)
     return result;
 }
 
+// A rename that stopped part-way (a crash, a full disk) leaves discs naming the new
+// catalog, which katalog.ini does not list yet. Renaming to it again is that rename.
+bool StoreEdits::isUnfinishedRename(const QString &to) const
+{
+    const qsizetype c = m_index.findCatalog(to);
+    if (c < 0 || m_index.catalogs().at(c).discs.isEmpty())
+        return false;
+    CatalogueIndex listed;
+    listed.loadCatalogOrder(catalogOrderPath(m_programFolder));
+    return listed.findCatalog(to) < 0;
+}
+
+EditResult StoreEdits::finishCatalogRename(const QString &from, const QString &to)
+{
+    // The discs already moved step aside, the rest are renamed as usual (so the catalog
+    // keeps the old one's place in the order), then the moved ones join them.
+    const qsizetype c = m_index.findCatalog(to);
+    const QString spelled = m_index.catalogs().at(c).name;
+    const QStringList moved = m_index.catalogs().at(c).discs;
+    for (const QString &d : moved)
+        m_index.removeDisc(d);
+    m_index.removeCatalog(spelled);
+    EditResult result = renameCatalog(from, spelled);
+    if (m_index.findCatalog(spelled) < 0)
+        m_index.addCatalog(spelled);
+    for (const QString &d : moved)
+        m_index.addDisc(spelled, d);
+    result.changed = true;
+    return result;
+}
+
 DeleteAction StoreEdits::deleteActionFor(const QString &name) const
 {
     switch (kindOf(name)) {
@@ -318,6 +408,9 @@ DeleteAction StoreEdits::deleteActionFor(const QString &name) const
 
 EditResult StoreEdits::deleteDisc(const QString &name)
 {
+    StoreLock lock(m_programFolder);
+    if (EditResult refused; !beginEdit(lock, refused))
+        return refused;
     const QString disc = m_index.discKey(name);
     if (disc.isEmpty())
         return failed(QStringLiteral("There is no disc named \"%1\".").arg(name));
@@ -339,6 +432,9 @@ EditResult StoreEdits::deleteDisc(const QString &name)
 
 EditResult StoreEdits::deleteCatalog(const QString &name)
 {
+    StoreLock lock(m_programFolder);
+    if (EditResult refused; !beginEdit(lock, refused))
+        return refused;
     const qsizetype c = m_index.findCatalog(name);
     if (c < 0)
         return failed(QStringLiteral("There is no catalog named \"%1\".").arg(name));

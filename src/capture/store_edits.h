@@ -13,6 +13,8 @@ namespace orlith {
 class CatalogueIndex;
 class DriveProvider;
 class NotesStore;
+class StoreLock;
+struct FileEntry;
 
 // Message texts of the new-disc, new-catalog, rename and delete commands, exactly. Each
 // goes into a box with the exclamation icon and the title "Error", unless said otherwise.
@@ -72,8 +74,9 @@ enum class DeleteAction {
 };
 
 // Checks and edits of the store's names: new disc (the check only; CaptureJob captures),
-// new catalog, rename and delete. Each edit changes the files and the index together and
-// returns the message to show; the engine never shows a box. The tree is the caller's to
+// new catalog, rename and delete. Each edit takes the store lock, re-reads the index (the
+// caller's, which thus follows the store) and the notes, changes the files and the index
+// together and returns the message to show; the engine never shows a box. The tree is the caller's to
 // rebuild or patch from the index afterwards, and the file list is the caller's to clear.
 //
 // Name rules, in every dialog: empty (or spaces only) and numeric names are refused with
@@ -127,6 +130,11 @@ public:
     bool discFileExists(const QString &name) const;
 
 private:
+    // Takes the store lock and re-reads the index and (on next need) the notes store, so
+    // an edit works on the store as it is now, not as this process last saw it.
+    bool beginEdit(StoreLock &lock, EditResult &refused);
+    bool isUnfinishedRename(const QString &to) const;
+    EditResult finishCatalogRename(const QString &from, const QString &to);
     EditResult renameDisc(const QString &from, const QString &to,
                           const std::optional<QString> &notesText);
     EditResult renameCatalog(const QString &from, const QString &to);
@@ -136,6 +144,20 @@ private:
     CatalogueIndex &m_index;
     NotesStore &m_notes;
 };
+
+// True when cds/ holds a disc file of this name, letter case ignored.
+bool discFileExists(const QString &programFolder, const QString &name);
+
+// Writes a new disc file under the store lock, after checking that no catalog, disc or disc
+// file took the name meanwhile (another window or orlith-cli may have). `catalog` as the
+// index spells it. The index is the caller's to update.
+StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
+                             const QString &catalog, const QList<FileEntry> &entries);
+
+// At shut-down: katalog.ini gains, under the lock, the catalogs that only disc files name;
+// what another process wrote there is kept, and an existing file that misses nothing is
+// left alone.
+StoreResult syncCatalogOrder(const QString &programFolder);
 
 // A catalog rename's rewrite of one disc file: every line (split at LF, a CR before it
 // dropped) trimmed of spaces at both ends; a line starting "<catalog>" replaced by

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "excel_file.h"
 
+#include "store/safe_write.h"
 #include "store/text_codec.h"
 
 #include <QDir>
@@ -34,6 +35,8 @@ constexpr quint16 kInteger = 0x0002;
 constexpr quint16 kNumber = 0x0003;
 constexpr quint16 kLabel = 0x0004;
 constexpr quint16 kHorizontalPageBreaks = 0x001B;
+
+constexpr qsizetype kWriteBlockBytes = 64 * 1024;
 
 constexpr quint16 kBiffVersion = 2;
 // The document type the format's writers have always put here. Excel and LibreOffice take an
@@ -176,14 +179,19 @@ ExcelFile::Status ExcelFile::writeRecord(quint16 number, const QByteArray &body)
     if (body.size() > 0xFFFF)
         return fail(kOverflow, QStringLiteral("A record is too long for %1.")
                                    .arg(QDir::toNativeSeparators(m_file->fileName())));
-    QByteArray record;
-    record.reserve(4 + body.size());
-    appendWord(record, number);
-    appendWord(record, quint16(body.size()));
-    record.append(body);
-    // One write per record, so a failing write never leaves a record half built in the
-    // buffer; once QSaveFile has met an error every later write fails too.
-    if (m_file->write(record) != record.size())
+    appendWord(m_pending, number);
+    appendWord(m_pending, quint16(body.size()));
+    m_pending.append(body);
+    return m_pending.size() >= kWriteBlockBytes ? writePending() : kOk;
+}
+
+// Once QSaveFile has met an error every later write fails too, so nothing after a failed
+// block can reach the file.
+ExcelFile::Status ExcelFile::writePending()
+{
+    const bool written = writeAll(*m_file, m_pending);
+    m_pending.clear();
+    if (!written)
         return fail(kDeviceIoError,
                     QStringLiteral("Cannot write %1:\n%2")
                         .arg(QDir::toNativeSeparators(m_file->fileName()), m_file->errorString()));
@@ -206,10 +214,11 @@ ExcelFile::Status ExcelFile::CreateFile(const QString &filename)
         return fail(kPathNotFound,
                     QStringLiteral("Cannot create %1:\nThe folder does not exist.").arg(shown));
 
+    m_pending.clear();
     auto file = std::make_unique<QSaveFile>(filename);
     // A writable file in a folder we may not add to is still replaced, in place.
     file->setDirectWriteFallback(true);
-    if (!file->open(QIODevice::WriteOnly)) {
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const Status status = file->error() == QFileDevice::PermissionsError
                                   ? kPermissionDenied
                                   : kPathFileAccessError;
@@ -242,16 +251,17 @@ ExcelFile::Status ExcelFile::CloseFile()
     }
     if (status == kOk)
         status = writeRecord(kEof, {});
+    if (status == kOk)
+        status = writePending();
     m_pageBreaks.clear();
+    m_pending.clear();
 
     std::unique_ptr<QSaveFile> closing = std::move(m_file);
     if (status != kOk) {
         closing->cancelWriting();
         return status;
     }
-    // The explicit flush matters: Qt 6.4's commit() moves the file into place even when
-    // flushing its buffer fails (full disk).
-    if (!closing->flush() || !closing->commit()) {
+    if (!closing->commit()) {
         const QString message = QStringLiteral("Cannot write %1:\n%2")
                                     .arg(QDir::toNativeSeparators(closing->fileName()),
                                          closing->errorString());

@@ -35,8 +35,9 @@ namespace orlith {
 //
 // The file is written to a temporary file beside the target and moved over it at
 // CloseFile, so a failed or abandoned sheet never leaves a half file or destroys an
-// existing one. Writes are buffered; a write error shows at the latest in CloseFile's
-// status, and the old file then stays as it was.
+// existing one. Writes are buffered here, in whole records, and go to the unbuffered file
+// in blocks, so that a full disk is reported as such (see writeAll); a write error shows at
+// the latest in CloseFile's status, and the old file then stays as it was.
 class ExcelFile
 {
 public:
@@ -155,9 +156,11 @@ public:
 
 private:
     Status writeRecord(quint16 number, const QByteArray &body);
+    Status writePending();
     Status fail(Status status, const QString &message);
 
     std::unique_ptr<QSaveFile> m_file;
+    QByteArray m_pending; // whole records not yet written
     QList<quint16> m_pageBreaks;
     QString m_error;
 };

@@ -4,6 +4,9 @@
 #include "export/export_walk.h"
 #include "export/text_exports.h"
 #include "export/xls_export.h"
+#include "store/program_folder.h"
+
+#include <QFileInfo>
 
 #include <memory>
 
@@ -55,6 +58,17 @@ QString textFormatProblem(const QString &separator, bool useQualifier, const QSt
 
 namespace {
 
+// Where a write to `path` lands: the path's own symbolic links followed (as QSaveFile
+// does), then its folder's real path. Empty when that folder does not exist.
+QString landingPath(const QString &path)
+{
+    QFileInfo info(path);
+    for (int hops = 0; hops < 128 && info.isSymLink(); ++hops)
+        info.setFile(info.symLinkTarget());
+    const QString folder = QFileInfo(info.path()).canonicalFilePath();
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + info.fileName();
+}
+
 std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOptions &options)
 {
     switch (format) {
@@ -74,11 +88,34 @@ std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOption
 
 } // namespace
 
+QString storeFileProblem(const QString &outPath, const QString &programFolder)
+{
+    const QString target = landingPath(outPath);
+    if (target.isEmpty())
+        return {};
+    bool own = false;
+    for (const QString &folder :
+         {cdsFolder(programFolder), picFolder(programFolder), tempFolder(programFolder)}) {
+        const QString real = landingPath(folder);
+        own = own ||
+              (!real.isEmpty() && target.startsWith(real + QLatin1Char('/'), Qt::CaseInsensitive));
+    }
+    for (const QString &file : {catalogOrderPath(programFolder), notesStorePath(programFolder),
+                                settingsPath(programFolder)})
+        own = own || target.compare(landingPath(file), Qt::CaseInsensitive) == 0;
+    if (!own)
+        return {};
+    return QStringLiteral("Cannot write %1: it is one of Orlith's own store files").arg(outPath);
+}
+
 StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
                         const QStringList &items, const ExportOptions &options, qsizetype *rowCount)
 {
     if (rowCount)
         *rowCount = 0;
+    if (const QString problem = storeFileProblem(outPath, QFileInfo(cdsFolder).path());
+        !problem.isEmpty())
+        return StoreResult::failure(problem);
     const std::unique_ptr<ExportWriter> writer = makeWriter(format, options);
     if (StoreResult r = writer->open(outPath); !r)
         return r;

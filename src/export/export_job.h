@@ -49,10 +49,19 @@ QString textFormatProblem(const QString &separator, bool useQualifier, const QSt
 inline constexpr char kChoseSeparatorMessage[] = "Please chose separator";
 inline constexpr char kChoseQualifierMessage[] = "Please chose qualifier";
 
+// Why an export must not be written to outPath: a write there would replace or add a file
+// of the store in programFolder (anything in cds/, pic/ or temp/, katalog.ini, usrdisc.usr,
+// Data.ini). Symbolic links, the file's own included (a save follows it), and ".." are
+// resolved first; letter case is ignored, as the store may sit on a file system that
+// ignores it. The message, or empty.
+QString storeFileProblem(const QString &outPath, const QString &programFolder);
+
 // Writes the export of the disc file items (file names in cdsFolder, such as "Music.xml",
 // in the order given) to outPath: head, the rows of every disc in turn, tail. The file
 // replaces an existing one only when complete. Fails naming the path when a disc file
-// cannot be read or the output cannot be written. `rowCount` receives the rows written.
+// cannot be read or the output cannot be written, and, before writing anything, when
+// outPath is one of the store's own files (storeFileProblem over cdsFolder's parent).
+// `rowCount` receives the rows written.
 StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
                         const QStringList &items, const ExportOptions &options,
                         qsizetype *rowCount = nullptr);

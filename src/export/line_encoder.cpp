@@ -20,6 +20,8 @@ bool needsEscape(char c, Escape escape)
         return c == '"';
     case Escape::SingleQuote:
         return c == '\'';
+    case Escape::SingleQuoteAndBackslash:
+        return c == '\'' || c == '\\';
     }
     return false;
 }
@@ -47,6 +49,7 @@ const char *nextSpecial(const char *p, const char *end, Escape escape)
         return q ? q : end;
     }
     case Escape::Html:
+    case Escape::SingleQuoteAndBackslash:
         while (p < end && !needsEscape(*p, escape))
             ++p;
         return p;
@@ -73,7 +76,7 @@ void appendEscaped(QByteArray &out, QByteArrayView bytes, Escape escape)
         case '>':
             appendBytes(out, "&gt;", 4);
             break;
-        default: // a quote, doubled
+        default: // a quote or a backslash, doubled
             appendBytes(out, special, 1);
             appendBytes(out, special, 1);
             break;

@@ -16,6 +16,8 @@ enum class Escape {
     Html,        // & < > as entities
     DoubleQuote, // " doubled
     SingleQuote, // ' doubled
+    // ' and \ doubled, for MySQL, which reads a backslash as an escape
+    SingleQuoteAndBackslash,
 };
 
 // Appends one line at a time to `out`, each line encoded as encodeSingleByte would encode

@@ -2,6 +2,7 @@
 #include "text_exports.h"
 
 #include "export/line_encoder.h"
+#include "store/safe_write.h"
 
 #include <QSaveFile>
 
@@ -12,14 +13,15 @@ namespace {
 constexpr qsizetype kFlushBytes = 1 << 20;
 
 // Output through a temporary file renamed over the destination at the end, written in
-// 1 MB blocks; the first failed write is remembered and reported by close().
+// 1 MB blocks; the first failed write is remembered and reported by close(). The file is
+// unbuffered so that a full disk is reported as such (see writeAll), not as "Unknown error".
 class TextExportWriter : public ExportWriter
 {
 public:
     StoreResult open(const QString &path) override
     {
         m_file.setFileName(path);
-        if (!m_file.open(QIODevice::WriteOnly))
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return failed();
         m_buffer.reserve(kFlushBytes + 64 * 1024);
         return StoreResult::success();
@@ -28,8 +30,7 @@ public:
     StoreResult close() override
     {
         flush();
-        // commit() may rename a file whose last bytes never reached the disk: check first.
-        if (m_writeFailed || !m_file.flush() || !m_file.commit()) {
+        if (m_writeFailed || !m_file.commit()) {
             StoreResult r = failed();
             m_file.cancelWriting();
             return r;
@@ -53,7 +54,7 @@ protected:
 private:
     void flush()
     {
-        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+        if (!m_writeFailed && !writeAll(m_file, m_buffer))
             m_writeFailed = true;
         m_buffer.resize(0);
     }
@@ -228,11 +229,18 @@ private:
 };
 
 // Optional database and table statements, then three lines per row. Quoted values have
-// their single quotes doubled; the size stands unquoted, as stored.
+// their single quotes doubled, and for MySQL their backslashes too (else a name ending in
+// one, or holding \', would end its string early and run the rest as SQL); the size stands
+// unquoted, as stored.
 class SqlWriter final : public TextExportWriter
 {
 public:
-    explicit SqlWriter(const ExportOptions &options) : m_options(options) {}
+    explicit SqlWriter(const ExportOptions &options)
+        : m_options(options),
+          m_escape(options.dialect == SqlDialect::MySql ? Escape::SingleQuoteAndBackslash
+                                                        : Escape::SingleQuote)
+    {
+    }
 
     void head() override
     {
@@ -262,15 +270,15 @@ public:
             QLatin1StringView(" (file_name, file_path, file_size, file_date, cd_name) values"));
         endLine();
         m_line.ascii(QLatin1StringView(" ('"));
-        m_line.value(row.name, Escape::SingleQuote);
+        m_line.value(row.name, m_escape);
         m_line.ascii(QLatin1StringView("', '"));
-        m_line.value(row.path, Escape::SingleQuote);
+        m_line.value(row.path, m_escape);
         m_line.ascii(QLatin1StringView("', "));
         m_line.value(row.size);
         m_line.ascii(QLatin1StringView(", '"));
-        m_line.value(row.date, Escape::SingleQuote);
+        m_line.value(row.date, m_escape);
         m_line.ascii(QLatin1StringView("', '"));
-        m_line.value(row.disc, Escape::SingleQuote);
+        m_line.value(row.disc, m_escape);
         m_line.ascii(QLatin1StringView("');"));
         endLine();
         endLine();
@@ -285,6 +293,7 @@ private:
     }
 
     ExportOptions m_options;
+    Escape m_escape;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "archive_job.h"
 
+#include "store/disc_file.h"
 #include "store/program_folder.h"
 
 #include <QDir>
@@ -75,10 +76,25 @@ QString overwriteQuestion(const QString &fileName)
            QLatin1Char('\n') + QStringLiteral(" Do you want to replace it?");
 }
 
+namespace {
+
+// The store folder's file names, case-folded.
+QSet<QString> storeFileKeys(const QString &programFolder)
+{
+    QSet<QString> keys;
+    const QDir::Filters files = QDir::Files | QDir::Hidden | QDir::System;
+    for (const QString &name : QDir(cdsFolder(programFolder)).entryList(files, QDir::NoSort))
+        keys.insert(name.toCaseFolded());
+    return keys;
+}
+
+} // namespace
+
 bool storeFileExists(const QString &programFolder, const QString &fileName)
 {
     QFile file(cdsFolder(programFolder) + QLatin1Char('/') + fileName);
-    return file.open(QIODevice::ReadOnly);
+    return file.open(QIODevice::ReadOnly) ||
+           storeFileKeys(programFolder).contains(fileName.toCaseFolded());
 }
 
 QStringList archiveRowNames(const QString &zipPath, QString *error)
@@ -99,12 +115,13 @@ RestoreChoice decideRestore(const QString &programFolder, const QStringList &row
                             const OverwriteAsk &ask)
 {
     RestoreChoice choice;
+    const QSet<QString> existing = storeFileKeys(programFolder);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QString &row = rows.at(i);
         bool on = i < selected.size() && selected.at(i);
         const bool asking = answer == OverwriteAnswer::None || answer == OverwriteAnswer::Yes ||
                             answer == OverwriteAnswer::No;
-        if (on && asking && storeFileExists(programFolder, row)) {
+        if (on && asking && existing.contains(row.toCaseFolded())) {
             answer = ask(row, answer);
             if (answer == OverwriteAnswer::Yes || answer == OverwriteAnswer::YesAll) {
                 on = true;
@@ -124,19 +141,27 @@ RestoreChoice decideRestore(const QString &programFolder, const QStringList &row
 }
 
 RestoreOutcome restoreFromArchive(const QString &programFolder, const QString &zipPath,
-                                  const RestoreChoice &choice)
+                                  const RestoreChoice &choice, qint64 spaceReserve)
 {
     cUnzip unzip;
+    unzip.setRequiredStart(kXmlDeclaration,
+                           QStringLiteral("not restored: it is not a disc file (it does not "
+                                          "start with the XML declaration)"));
+    unzip.setFreeSpaceReserve(spaceReserve);
     unzip.setZipFile(zipPath);
     unzip.Directory();
     for (int i = 1; i <= unzip.FileCount(); ++i)
         unzip.setFileSelected(i, i <= choice.selected.size() && choice.selected.at(i - 1));
     unzip.setUnzipFolder(cdsFolder(programFolder) + QLatin1Char('/'));
     // Overwrite and prompting stay off: the reply decides, and it is yes only for the files
-    // the user agreed to replace.
+    // the user agreed to replace. The prompt names the file as the store spells it, which
+    // may differ in letter case from the row.
+    QSet<QString> replace;
+    for (const QString &name : choice.replace)
+        replace.insert(name.toCaseFolded());
     QObject::connect(&unzip, &cUnzip::OverwritePrompt, &unzip,
-                     [&choice](const QString &fileName, int &reply) {
-                         if (choice.replace.contains(fileName))
+                     [&replace](const QString &fileName, int &reply) {
+                         if (replace.contains(fileName.toCaseFolded()))
                              reply = kReplyYes;
                      });
     unzip.Unzip();

@@ -50,7 +50,9 @@ OverwriteAnswer answerFromText(const QString &text);
 // "File " + name + " already exists." + line break + " Do you want to replace it?"
 QString overwriteQuestion(const QString &fileName);
 
-// Whether cds/<fileName> exists: it can be opened for reading.
+// Whether cds/ holds the file: one that can be opened for reading by that name, or one
+// whose name differs from it only in letter case (names compare without case: one disc,
+// one file).
 bool storeFileExists(const QString &programFolder, const QString &fileName);
 
 // The entries' file names (no folder part) in archive order, as the restore list shows
@@ -84,11 +86,19 @@ struct RestoreOutcome
     UnzipReport report;
 };
 
+// What restore leaves free on the store's file system: an entry that would take more is
+// stopped, so that a hostile archive cannot fill the disk the store lives on.
+inline constexpr qint64 kRestoreSpaceReserve = 64 * 1024 * 1024;
+
 // Lists the archive afresh, selects the entries as `choice` says (all of them when every
-// row or no row is selected) and extracts them by bare name into cds. An existing file is
-// replaced only when its name is in choice.replace. Unsafe names and folder entries are
-// skipped; a damaged entry leaves its file as it was.
+// row or no row is selected) and extracts them by bare name into cds, each streamed through
+// a temporary file. An existing file (whatever the letter case of its name) is replaced,
+// under its own name, only when its name is in choice.replace. Unsafe names and folder
+// entries are skipped; a damaged entry leaves its file as it was. An entry that does not
+// start as a disc file does (kXmlDeclaration), or that would leave less than `spaceReserve`
+// bytes free, is not written: a failure naming it, while the other entries are restored.
 RestoreOutcome restoreFromArchive(const QString &programFolder, const QString &zipPath,
-                                  const RestoreChoice &choice);
+                                  const RestoreChoice &choice,
+                                  qint64 spaceReserve = kRestoreSpaceReserve);
 
 } // namespace orlith

@@ -6,10 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
+
+#include <sys/statvfs.h>
 
 namespace orlith {
 
@@ -283,6 +286,23 @@ int cUnzip::extract(const QStringList &include)
         worst = qMax(worst, code);
     };
 
+    // The folder's names by their case-folded form, listed when first needed.
+    QHash<QString, QString> namesByKey;
+    bool listed = false;
+    auto existingName = [&](const QString &target) {
+        if (target.contains(QLatin1Char('/')) ||
+            QFileInfo::exists(folder + QLatin1Char('/') + target))
+            return target;
+        if (!listed) {
+            const QDir::Filters all =
+                QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+            for (const QString &name : QDir(folder).entryList(all, QDir::NoSort))
+                namesByKey.insert(name.toCaseFolded(), name);
+            listed = true;
+        }
+        return namesByKey.value(target.toCaseFolded(), target);
+    };
+
     const zip_int64_t count = zip_get_num_entries(za.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
@@ -317,6 +337,8 @@ int cUnzip::extract(const QStringList &include)
             break;
         }
 
+        if (!testing && cs == Qt::CaseInsensitive)
+            target = existingName(target);
         const QString path = folder + QLatin1Char('/') + target;
         if (!testing) {
             const QFileInfo existing(path);
@@ -365,8 +387,27 @@ int cUnzip::extract(const QStringList &include)
             continue;
         }
 
-        // The entry is read whole before the file is committed: libzip checks the CRC at
-        // the end, and only then is the old file replaced.
+        // Free space less the reserve, measured per entry as earlier ones take their share.
+        qint64 room = std::numeric_limits<qint64>::max();
+        if (!testing && m_spaceReserve >= 0) {
+            struct statvfs fs;
+            if (::statvfs(QFile::encodeName(folder).constData(), &fs) == 0)
+                room = qint64(fs.f_bavail) * qint64(fs.f_frsize) - m_spaceReserve;
+        }
+        const QString noRoom =
+            QStringLiteral("not restored: it would leave less than %1 MiB free on the disk of %2")
+                .arg(m_spaceReserve / (1024 * 1024))
+                .arg(folder);
+        if (!testing && qint64(std::min<zip_uint64_t>(
+                            st.size, zip_uint64_t(std::numeric_limits<qint64>::max()))) > room) {
+            zip_fclose(zf);
+            failure(target, noRoom, kZipWriteError);
+            continue;
+        }
+
+        // The entry streams into the temporary file, which is committed only at its end:
+        // libzip checks the CRC there, and only then is the old file replaced. Dropping the
+        // QSaveFile uncommitted removes the temporary file.
         QSaveFile out(path);
         if (!testing) {
             if (UseFolderNames())
@@ -378,11 +419,34 @@ int cUnzip::extract(const QStringList &include)
             }
         }
         const bool convert = ConvertCRToCRLF() && !testing;
-        QByteArray whole;
+        QByteArray head; // the first bytes, held back until they pass the start check
+        bool started = m_requiredStart.isEmpty() || testing;
+        bool lastWasCr = false;
+        QByteArray converted;
         char buffer[64 * 1024];
         qint64 total = 0;
+        qint64 written = 0;
         QString readError;
+        QString refusal;
         bool writeFailed = false;
+        // Writes a run of the entry's bytes, or says why not.
+        auto put = [&](QByteArrayView bytes) {
+            if (convert) {
+                converted.clear();
+                for (char c : bytes) {
+                    if (c == '\n' && !lastWasCr)
+                        converted += '\r';
+                    converted += c;
+                    lastWasCr = c == '\r';
+                }
+                bytes = converted;
+            }
+            written += bytes.size();
+            if (written > room)
+                refusal = noRoom;
+            else if (out.write(bytes.data(), bytes.size()) != bytes.size())
+                writeFailed = true;
+        };
         for (;;) {
             const zip_int64_t n = zip_fread(zf, buffer, sizeof buffer);
             if (n < 0) {
@@ -394,25 +458,38 @@ int cUnzip::extract(const QStringList &include)
             total += n;
             if (testing)
                 continue;
-            if (convert)
-                whole.append(buffer, qsizetype(n));
-            else if (out.write(buffer, n) != n)
-                writeFailed = true;
+            QByteArrayView bytes(buffer, qsizetype(n));
+            if (!started) {
+                head.append(bytes);
+                if (head.size() < m_requiredStart.size())
+                    continue;
+                if (!head.startsWith(m_requiredStart)) {
+                    refusal = m_startRefusal;
+                    break;
+                }
+                started = true;
+                bytes = head;
+            }
+            put(bytes);
+            if (!refusal.isEmpty() || writeFailed)
+                break;
         }
         zip_fclose(zf);
-        if (readError.isEmpty() && total != qint64(st.size))
+        if (readError.isEmpty() && refusal.isEmpty() && !writeFailed && !started)
+            refusal = m_startRefusal; // shorter than the required start
+        if (!refusal.isEmpty()) {
+            failure(target, refusal, kZipWriteError);
+            continue;
+        }
+        if (readError.isEmpty() && !writeFailed && total != qint64(st.size))
             readError = QStringLiteral("the entry is shorter than its recorded size");
         if (!readError.isEmpty()) {
             failure(name, readError, kZipFormatError);
-            continue; // QSaveFile drops its temporary file
+            continue;
         }
         if (testing) {
             emit Progress(QStringLiteral("testing: %1 OK").arg(name));
             continue;
-        }
-        if (convert) {
-            const QByteArray bytes = lfToCrLf(whole);
-            writeFailed = out.write(bytes) != bytes.size();
         }
         // The explicit flush matters: commit() alone may rename a file whose last block
         // was never written (full disk).
@@ -420,6 +497,8 @@ int cUnzip::extract(const QStringList &include)
             failure(target, out.errorString(), kZipWriteError);
             continue;
         }
+        if (listed)
+            namesByKey.insert(target.toCaseFolded(), target);
         setModificationTime(path, qint64(st.mtime));
         m_report.written << target;
         emit Progress(QStringLiteral(" inflating: %1").arg(target));
@@ -428,6 +507,12 @@ int cUnzip::extract(const QStringList &include)
     if (m_lastError.isEmpty() && !m_report.failures.isEmpty())
         m_lastError = m_report.failures.join(QLatin1Char('\n'));
     return worst;
+}
+
+void cUnzip::setRequiredStart(const QByteArray &prefix, const QString &refusal)
+{
+    m_requiredStart = prefix;
+    m_startRefusal = refusal;
 }
 
 QString cUnzip::GetVersion()

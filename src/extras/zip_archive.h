@@ -204,10 +204,13 @@ struct UnzipReport
 
 // Reads zip archives. Extraction never writes outside UnzipFolder: folder entries,
 // absolute names and names with a ".." part are skipped; without UseFolderNames an entry
-// is written by its bare file name. Every file goes through a temporary file and a
+// is written by its bare file name. Every file streams through a temporary file and a
 // rename, so a damaged entry leaves no part of itself and the old file stays. An existing
 // file is replaced when OverwriteExisting is set, else when an OverwritePrompt handler
 // replies yes (PromptToOverwrite is kept in the record; the prompt is always the event).
+// Without CaseSensitiveFileNames, a file whose name differs from the entry's only in
+// letter case is that entry's existing file: it is asked about and replaced under its own
+// name, so the folder never gets two names for one file.
 class cUnzip : public QObject
 {
     Q_OBJECT
@@ -241,6 +244,13 @@ public:
     void setCaseSensitiveFileNames(bool on);
 
     const UnzipOptionRecord &options() const { return m_options; }
+
+    // Limits for extracting into a store, both off until set. An entry whose bytes do not
+    // start with `prefix` is not written; one that would leave less than `reserve` bytes
+    // free on the folder's file system is stopped and its temporary file removed. Either
+    // is a failure "<entry>: not restored: <why>".
+    void setRequiredStart(const QByteArray &prefix, const QString &refusal);
+    void setFreeSpaceReserve(qint64 reserve) { m_spaceReserve = reserve; }
 
     // Appends every entry with a file name to the list (which is not emptied first), each
     // selected. An archive that cannot be read adds nothing; lastError() says why.
@@ -292,6 +302,9 @@ private:
     int m_result = kZipOk;
     QString m_lastError;
     UnzipReport m_report;
+    QByteArray m_requiredStart;
+    QString m_startRefusal;
+    qint64 m_spaceReserve = -1;
 };
 
 // Where an entry may be written under the extraction folder: its bare file name, or with

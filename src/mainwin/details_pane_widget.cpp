@@ -237,6 +237,11 @@ QString DetailsPane::shownDisc() const
     return m_cdName->text();
 }
 
+bool DetailsPane::isEditingNotes() const
+{
+    return m_notesBox->hasFocus();
+}
+
 void DetailsPane::showDiscFacts(const QString &disc)
 {
     UcitajSliku(disc);
@@ -306,12 +311,8 @@ void DetailsPane::saveNotes()
         failure = tr("The notes on \"%1\" are too long to be saved. Shorten them, then leave "
                      "the notes box again.")
                       .arg(disc);
-    } else {
-        m_notes.ResetNotesSearch();
-        const bool found = m_notes.FindNotesRecord(disc) == NotesStore::kFound;
-        m_notes.setRecord(disc, text);
-        if (!(found ? m_notes.UpdateNotesRecord() : m_notes.AppendNotesRecord()))
-            failure = tr("Cannot save the notes on \"%1\":\n%2").arg(disc, m_notes.lastError());
+    } else if (QString error; !saveDiscNotes(m_notes, m_programFolder, disc, text, error)) {
+        failure = tr("Cannot save the notes on \"%1\":\n%2").arg(disc, error);
     }
     if (failure.isEmpty()) {
         m_notesBox->document()->setModified(false);

@@ -42,6 +42,8 @@ public:
 
     // The disc whose facts are shown, or empty.
     QString shownDisc() const;
+    // True while the notes box has the focus: showing the disc again would disturb typing.
+    bool isEditingNotes() const;
     // Saves the notes box now, as leaving it would (used before the window closes). Only
     // edited notes of a shown disc are written; "Personal notes..." never is. Notes that do
     // not fit a store record, or a failed write, are reported in an "Error" box and stay

@@ -11,8 +11,12 @@
 #include "mainwin/details_pane_widget.h"
 #include "mainwin/file_list_model.h"
 #include "store/background_job.h"
+#include "store/program_folder.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolBar>
 
 namespace orlith {
@@ -24,6 +28,67 @@ void Form1::setBusy(bool busy)
     menuBar()->setEnabled(!busy);
     for (QToolBar *bar : findChildren<QToolBar *>())
         bar->setEnabled(!busy);
+}
+
+void Form1::watchStore()
+{
+    m_watcher = new QFileSystemWatcher(this);
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setSingleShot(true);
+    // One refresh for a burst of changes (a rename rewrites many disc files).
+    m_refreshTimer->setInterval(250);
+    connect(m_refreshTimer, &QTimer::timeout, this, &Form1::refreshFromStore);
+    const auto changed = [this] { m_refreshTimer->start(); };
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
+    // The folders catch files replaced by a rename or made anew; the two files catch
+    // writes in place (a notes record), which change no folder.
+    const QStringList paths{m_programFolder, cdsFolder(m_programFolder),
+                            catalogOrderPath(m_programFolder), notesStorePath(m_programFolder)};
+    for (const QString &p : paths) {
+        if (!m_watcher->files().contains(p) && !m_watcher->directories().contains(p) &&
+            QFileInfo::exists(p))
+            m_watcher->addPath(p);
+    }
+}
+
+void Form1::refreshFromStore()
+{
+    // A running capture or save files its disc when it ends; refresh after that.
+    if (m_capture || saveRunning()) {
+        m_refreshTimer->start();
+        return;
+    }
+    watchStore();
+    const QString selected = m_tree->selectedKey();
+    QStringList open;
+    for (const QString &catalog : m_tree->catalogsInOrder()) {
+        if (const QTreeWidgetItem *node = m_tree->findNode(catalog); node && node->isExpanded())
+            open << catalog;
+    }
+    m_index.load(m_programFolder);
+    if (m_notes.isOpen()) {
+        m_notes.close();
+        (void)m_notes.OpenNotesStore(notesStorePath(m_programFolder));
+    }
+    m_tree->rebuild(m_index);
+    if (QTreeWidgetItem *root = m_tree->topLevelItem(0))
+        root->setExpanded(true);
+    for (const QString &catalog : std::as_const(open)) {
+        if (QTreeWidgetItem *node = m_tree->findNode(catalog))
+            node->setExpanded(true);
+    }
+    if (m_tree->findNode(selected))
+        m_tree->selectNode(selected);
+    CountCatalogsAndDiscs();
+    // The details follow the store, unless the user is typing notes there.
+    const QString shown = m_details->shownDisc();
+    if (!shown.isEmpty() && !m_details->isEditingNotes()) {
+        if (m_index.catalogOfDisc(shown) >= 0)
+            m_details->showDisc(shown);
+        else
+            m_details->ClearDiscDetails();
+    }
 }
 
 void Form1::captureDisc()
@@ -121,9 +186,7 @@ void Form1::finishCapture()
         return;
     }
     ColorList();
-    m_index.addDisc(job->request().catalog, job->request().discName);
-    m_tree->addDiscNode(job->request().catalog, job->request().discName);
-    CountCatalogsAndDiscs();
+    refreshFromStore();
     const QList<UnreadableFolder> unreadable = job->unreadableFolders();
     if (!unreadable.isEmpty()) {
         QStringList paths;
@@ -134,6 +197,9 @@ void Form1::finishCapture()
             QStringLiteral("These folders could not be read and are missing from the disc:\n")
                 + paths.join(QLatin1Char('\n')));
     }
+    if (job->changedNames() > 0)
+        m_services.messages->information(this, QStringLiteral("Information"),
+                                         changedNamesMessage(job->changedNames()));
     emit captureFinished();
 }
 
@@ -150,7 +216,7 @@ void Form1::newCatalog()
         },
         m_services, this);
     if (dialog.exec() == QDialog::Accepted && !added.isEmpty())
-        m_tree->addCatalogNode(added);
+        refreshFromStore();
 }
 
 void Form1::renameSelected()
@@ -179,7 +245,7 @@ void Form1::renameSelected()
     const bool accepted = dialog.exec() == QDialog::Accepted && !renamed.isEmpty();
     if (!accepted && !changed)
         return;
-    m_tree->rebuild(m_index);
+    refreshFromStore();
     m_tree->expandAllNodes();
     m_tree->selectNode(accepted ? renamed : selected);
     m_listModel->clear();
@@ -216,7 +282,7 @@ void Form1::deleteSelected()
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.message);
         return;
     }
-    delete m_tree->findNode(key);
+    refreshFromStore();
     onTreeClicked();
 }
 

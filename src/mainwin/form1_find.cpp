@@ -143,14 +143,14 @@ void Form1::saveList()
     m_saveCount = rows.size();
     m_saveRun = new BackgroundJob(this);
     connect(m_saveRun, &BackgroundJob::finished, this, &Form1::finishSave);
-    const QString path = discFilePath(m_programFolder, m_saveDisc);
-    m_saveRun->start([this, rows, path, stored](BackgroundJob &job) {
+    m_saveRun->start([this, rows, folder = m_programFolder, disc = m_saveDisc,
+                      stored](BackgroundJob &job) {
         QList<FileEntry> entries;
         entries.reserve(rows.size());
         // The exact byte count the list kept, not the rounded kilobytes it shows.
         for (const FileRow &row : rows)
             entries.append(row.entry());
-        const StoreResult written = writeDiscFile(path, stored, entries);
+        const StoreResult written = writeNewDiscFile(folder, disc, stored, entries);
         job.post([this, written] { m_saveResult = written; });
     });
 }
@@ -164,9 +164,7 @@ void Form1::finishSave()
     } else {
         setStatusText(QStringLiteral("Ready. ") + signPadded(m_saveCount) +
                       QStringLiteral(" files save into xml."));
-        m_index.addDisc(m_saveCatalog, m_saveDisc);
-        m_tree->addDiscNode(m_saveCatalog, m_saveDisc);
-        CountCatalogsAndDiscs();
+        refreshFromStore();
     }
     m_saveResult = {};
     m_saveDisc.clear();

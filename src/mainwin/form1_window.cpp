@@ -122,6 +122,7 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
     connect(m_timer4, &QTimer::timeout, this, &Form1::runStartupReminders);
     installArchiveReminder();
     m_timer4->start();
+    watchStore();
 
     if (!m_index.skipped().isEmpty()) {
         QStringList names;
@@ -358,11 +359,10 @@ void Form1::runStartupReminders()
 bool Form1::shutDown()
 {
     m_details->saveNotes();
-    CatalogueIndex order;
-    for (const QString &name : m_tree->catalogsInOrder())
-        order.addCatalog(name);
     bool ok = true;
-    if (StoreResult r = order.writeCatalogOrder(catalogOrderPath(m_programFolder)); !r) {
+    // Every edit of this window wrote katalog.ini already; what is left to record are the
+    // catalogs that only disc files name, merged with what is on disk now.
+    if (StoreResult r = syncCatalogOrder(m_programFolder); !r) {
         m_services.messages->error(this, QStringLiteral("Error"), r.error);
         ok = false;
     }

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -101,6 +102,11 @@ public:
     void newCatalog();
     void renameSelected();
     void deleteSelected();
+    // Reads the store again and shows it: the tree (keeping the selection and the open
+    // catalogs where they still exist), the counters and the shown disc's details. The
+    // window watches cds/, katalog.ini and usrdisc.usr and does this within a second of a
+    // change made elsewhere (another window, orlith-cli); its own edits do it at once.
+    void refreshFromStore();
     bool captureRunning() const { return m_captureRun != nullptr; }
     // Stops a running capture; it writes nothing.
     void cancelCapture();
@@ -197,6 +203,7 @@ private:
     void finishSave();
     void stopJobs();
     void setBusy(bool busy);
+    void watchStore();
 
     QString m_programFolder;
     UiServices m_services;
@@ -235,6 +242,8 @@ private:
     qsizetype m_saveCount = 0;
     StoreResult m_saveResult;
     QPointer<QWidget> m_searchWindow;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_refreshTimer = nullptr;
 
     int m_splitterLeft = 0;
     bool m_detailsExpanded = true;

@@ -18,7 +18,6 @@ namespace orlith {
 namespace {
 
 // The search window's needle when its text is empty: every path with a folder part.
-constexpr char kPathSeparator = '/';
 
 inline unsigned char asciiUpper(unsigned char c)
 {
@@ -161,29 +160,35 @@ DiscSearch::DiscSearch(const SearchCriteria &criteria)
       m_dateOption(criteria.dateOption),
       m_date(criteria.date)
 {
+    // An empty text matches every entry, whichever separator its path uses.
     m_needle = criteria.text.toUpper();
-    if (criteria.advanced && m_needle.isEmpty())
-        m_needle = QString(QLatin1Char(kPathSeparator));
     m_needleAscii = isAscii(m_needle);
     if (m_needleAscii)
         m_asciiNeedle = m_needle.toLatin1();
 }
 
+// A drive ("D:") at the front of a path made on Windows is not searched; a path made here
+// is searched from its first character, so "/usr/share" finds.
+static qsizetype searchedFrom(QByteArrayView path)
+{
+    const char c = path.size() >= 2 ? path[0] : 0;
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && path[1] == ':' ? 2 : 0;
+}
+
 bool DiscSearch::pathMatches(QByteArrayView path) const
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(path.data());
-    // The common case: an ASCII needle and a path whose first two characters are ASCII,
-    // compared as bytes. Other bytes of the path cannot match an ASCII letter in either
-    // encoding a disc file may use.
-    if (m_needleAscii && path.size() >= 2 && p[0] < 0x80 && p[1] < 0x80) {
-        if (m_asciiNeedle.isEmpty())
-            return path.size() >= 3;
-        return containsAsciiNoCase(path.data() + 2, path.data() + path.size(), m_asciiNeedle);
-    }
-    const QString text = decodeSingleByte(path.data(), path.size());
+    // Only an ASCII drive letter is skipped, so bytes and characters agree on the offset.
+    const qsizetype from = searchedFrom(path);
+    if (path.size() <= from)
+        return false;
     if (m_needle.isEmpty())
-        return text.size() >= 3;
-    return text.size() >= 3 && text.indexOf(m_needle, 2, Qt::CaseInsensitive) >= 0;
+        return true;
+    // Other bytes of the path cannot match an ASCII letter in either encoding a disc file
+    // may use.
+    if (m_needleAscii)
+        return containsAsciiNoCase(path.data() + from, path.data() + path.size(), m_asciiNeedle);
+    const QString text = decodeSingleByte(path.data(), path.size());
+    return text.indexOf(m_needle, from, Qt::CaseInsensitive) >= 0;
 }
 
 bool DiscSearch::sizeOk(qint64 bytes) const

@@ -27,11 +27,7 @@ enum class DateOption { NotSure, Before, After };
 // kilobytes (the size box's text as typed) and a date bound.
 struct SearchCriteria
 {
-    QString text;
-    // The search window looks for the path separator when its text is empty, so every
-    // entry with a folder part passes; quick find's empty text passes every path of three
-    // characters or more.
-    bool advanced = false;
+    QString text; // empty: every entry
     SizeOption sizeOption = SizeOption::NotSure;
     QString sizeText;
     DateOption dateOption = DateOption::NotSure;
@@ -42,8 +38,8 @@ struct SearchCriteria
 // empty or non-numeric text reads 0.
 double sizeBoxValue(const QString &text);
 
-// The compiled criteria. Matching starts at the path's third character and ignores letter
-// case; the name, path and size of an entry that lacks those lines are those of the entry
+// The compiled criteria. Matching ignores letter case and skips a drive ("D:") at the
+// front of a path, so a path made here is matched from its first character; the name, path and size of an entry that lacks those lines are those of the entry
 // before it in the same file, and the size and date tests are strict.
 class DiscSearch
 {
@@ -58,7 +54,7 @@ public:
     // The same over bytes already in memory.
     void searchBytes(QByteArrayView bytes, const QString &disc, QList<FileRow> &hits) const;
 
-    // True when the needle occurs in `path` from its third character on.
+    // True when the needle occurs in `path` (past a leading drive "D:").
     bool pathMatches(QByteArrayView path) const;
 
 private:

@@ -274,7 +274,6 @@ void frmSearch::onSizeTextChanged()
 SearchCriteria frmSearch::criteria() const
 {
     SearchCriteria c;
-    c.advanced = true;
     c.text = m_text->text();
     const QString size = m_sizeOption->currentText();
     if (size == QLatin1String(kAtLeast))

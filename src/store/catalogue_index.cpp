@@ -3,6 +3,7 @@
 
 #include "disc_file.h"
 #include "index_cache.h"
+#include "program_folder.h"
 #include "safe_write.h"
 #include "text_codec.h"
 
@@ -55,8 +56,10 @@ QList<DiscFileHead> readDiscFileHeads(const QString &cdsFolder, const IndexCache
     const int dirFd = dirfd(dir);
     while (const dirent *entry = readdir(dir)) {
         const size_t length = std::strlen(entry->d_name);
-        if (length < 4 || qstrnicmp(entry->d_name + length - 4, ".xml", 4) != 0)
+        if (length < 4 || qstrnicmp(entry->d_name + length - 4, ".xml", 4) != 0) {
+            removeIfStaleDiscTemp(dirFd, entry->d_name, length);
             continue;
+        }
         // Stat before reading: a file changed after it changes its times too, so what is
         // kept can only be found stale, never taken for newer than it is.
         struct stat st;
@@ -318,14 +321,23 @@ StoreResult CatalogueIndex::writeCatalogOrder(const QString &orderFilePath) cons
 
 bool isUsableFileName(const QString &name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    // Windows drops a trailing space or point, and opens a device for a reserved name
+    // whatever extension follows it ("nul.xml" is NUL).
+    if (name.isEmpty() || name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
         return false;
     for (QChar c : name) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F
             || QStringView(u"/\\:*?\"<>|").contains(c))
             return false;
     }
-    return true;
+    const QStringView stem = QStringView(name).left(name.indexOf(QLatin1Char('.')));
+    for (const char *device : {"CON", "PRN", "AUX", "NUL"}) {
+        if (stem.compare(QLatin1String(device), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    return !(stem.size() == 4 && stem.at(3) >= QLatin1Char('1') && stem.at(3) <= QLatin1Char('9')
+             && (stem.left(3).compare(QLatin1String("COM"), Qt::CaseInsensitive) == 0
+                 || stem.left(3).compare(QLatin1String("LPT"), Qt::CaseInsensitive) == 0));
 }
 
 } // namespace orlith

@@ -46,7 +46,8 @@ public:
     // catalogs missing so far are added after the existing ones. With a cache path, a file
     // unchanged since the cache was written is not read again, and a cache that no longer
     // matches the folder is written anew; `nowNs` (the clock when 0) is the time against
-    // which a file counts as settled enough to be kept there.
+    // which a file counts as settled enough to be kept there. Stale temporary files met in
+    // the listing are removed (removeIfStaleDiscTemp).
     void loadDiscs(const QString &cdsFolder, const QString &cachePath = {}, qint64 nowNs = 0);
 
     void clear();

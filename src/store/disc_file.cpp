@@ -28,7 +28,7 @@ constexpr qsizetype kDestroyBlock = 4096;
 void appendLine(QByteArray &out, const char *open, QStringView value, const char *close)
 {
     out.append(open);
-    out.append(encodeSingleByte(value));
+    out.append(encodeLineValue(value));
     out.append(close);
     out.append("\r\n");
 }
@@ -443,10 +443,31 @@ QString CountFileEntries(const QString &programFolder, const QString &discName)
     return QString::number(countFileEntries(reader));
 }
 
+namespace {
+
+// The catalog line must end within the file's first bytes: a disc file is not read whole
+// just to learn its catalog, and a file without line breaks cannot name a huge catalog.
+constexpr qsizetype kCatalogLineLimit = 4096;
+
+// The rule over the first kCatalogLineLimit bytes of a file (`whole` when that is all of
+// it). Only whole lines of a longer file count, as a line decodes as a whole; a name still
+// running on where they end is no name.
+QString catalogNameWithin(QByteArrayView head, bool whole)
+{
+    bool terminated = false;
+    if (whole)
+        return catalogNameFrom(head, terminated);
+    const qsizetype lastNl = head.lastIndexOf('\n');
+    QString name = lastNl < 0 ? QString() : catalogNameFrom(head.first(lastNl + 1), terminated);
+    return terminated ? name : QString();
+}
+
+} // namespace
+
 QString readCatalogName(QByteArrayView bytes)
 {
-    bool terminated;
-    return catalogNameFrom(bytes, terminated);
+    const bool whole = bytes.size() <= kCatalogLineLimit;
+    return catalogNameWithin(whole ? bytes : bytes.first(kCatalogLineLimit), whole);
 }
 
 QString readCatalogNameFromFd(int fd, bool *readable)
@@ -470,36 +491,25 @@ QString readCatalogNameFromFd(int fd, bool *readable)
         }
         return qsizetype(got);
     };
-    char first[kFirstRead];
-    const qsizetype n = readUpTo(first, sizeof first);
-    bool ok = n >= 0;
+    // One byte past the limit tells a file of exactly the limit from a longer one.
+    char head[kCatalogLineLimit + 1];
+    qsizetype n = readUpTo(head, kFirstRead);
     QString name;
-    if (ok) {
-        const QByteArrayView head(first, n);
-        const bool whole = n < qsizetype(sizeof first);
-        bool terminated = false;
-        if (whole) {
-            name = readCatalogName(head);
-        } else if (const qsizetype lastNl = head.lastIndexOf('\n'); lastNl >= 0) {
-            // Only whole lines of the block count: the name may run on past it.
-            name = catalogNameFrom(head.first(lastNl + 1), terminated);
-        }
-        if (!whole && !terminated) {
-            QByteArray all(head.data(), head.size());
-            constexpr qsizetype kBlock = 64 * 1024;
-            for (qsizetype got = kBlock; ok && got == kBlock;) {
-                const qsizetype at = all.size();
-                all.resize(at + kBlock);
-                got = readUpTo(all.data() + at, size_t(kBlock));
-                ok = got >= 0;
-                all.resize(at + std::max<qsizetype>(got, 0));
-            }
-            name = readCatalogName(all);
+    bool terminated = false;
+    if (n == qsizetype(kFirstRead)) {
+        // Whole lines of the first block that end the name decide as the rest would.
+        if (const qsizetype lastNl = QByteArrayView(head, n).lastIndexOf('\n'); lastNl >= 0)
+            name = catalogNameFrom(QByteArrayView(head, lastNl + 1), terminated);
+        if (!terminated) {
+            const qsizetype more = readUpTo(head + n, sizeof head - size_t(n));
+            n = more < 0 ? -1 : n + more;
         }
     }
+    if (n >= 0 && !terminated)
+        name = readCatalogName(QByteArrayView(head, n));
     if (readable)
-        *readable = ok;
-    return ok ? name : QString();
+        *readable = n >= 0;
+    return n >= 0 ? name : QString();
 }
 
 QString readCatalogNameFromFile(const QString &path, bool *readable)

@@ -31,7 +31,8 @@ QString signPadded(qint64 value);
 QString kilobytesText(qint64 bytes);
 
 // The exact bytes of a disc file: declaration, empty line, <cd-dvd>, catalog line, six lines
-// per entry, </cd-dvd>; CR LF line ends; no escaping; text as encodeSingleByte.
+// per entry, </cd-dvd>; CR LF line ends; no escaping; values as encodeLineValue (a control
+// character in a name becomes U+FFFD, so a name cannot add lines).
 QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries);
 
 // Writes a disc file through a temporary file and a rename, so the path holds either the
@@ -126,7 +127,9 @@ qsizetype countFileEntries(QByteArrayView bytes);
 
 // The catalog a disc file names, read as the tree loader reads it: from the 10th character
 // of the first line that is not empty, the declaration or <cd-dvd>, up to the first "<",
-// going on into later lines while no "<" is met. Empty when there is none.
+// going on into later lines while no "<" is met. Empty when there is none, and when the
+// line holding that "<" does not end within the file's first 4 KiB (unless the file ends
+// there): such a file names no catalog, and no more of it than that is ever read.
 QString readCatalogName(QByteArrayView bytes);
 // Same, reading only as much of the file as it needs.
 QString readCatalogNameFromFile(const QString &path, bool *readable = nullptr);

@@ -1,7 +1,9 @@
 // Orlith — desktop catalogue of removable media.
 #include "notes_store.h"
 
+#include "program_folder.h"
 #include "safe_write.h"
+#include "store_lock.h"
 #include "text_codec.h"
 
 #include <QSaveFile>
@@ -312,6 +314,30 @@ bool NotesStore::encodeBuffer(QByteArray &slot)
                         .arg(name.size() + notes.size())
                         .arg(kMaxTextBytes));
     slot = makeSlot(name, notes);
+    return true;
+}
+
+bool saveDiscNotes(NotesStore &notes, const QString &programFolder, const QString &disc,
+                   const QString &text, QString &error)
+{
+    StoreLock lock(programFolder);
+    if (!lock.locked()) {
+        error = lock.error();
+        return false;
+    }
+    notes.close();
+    const bool writable = notes.OpenNotesStore(notesStorePath(programFolder));
+    if (!notes.isOpen() || !writable) {
+        error = notes.lastError();
+        return false;
+    }
+    notes.ResetNotesSearch();
+    const bool found = notes.FindNotesRecord(disc) == NotesStore::kFound;
+    notes.setRecord(disc, text);
+    if (!(found ? notes.UpdateNotesRecord() : notes.AppendNotesRecord())) {
+        error = notes.lastError();
+        return false;
+    }
     return true;
 }
 

@@ -124,4 +124,10 @@ private:
     QString m_lastError;
 };
 
+// Sets the notes of `disc` (its record updated, or appended when it has none) under the
+// store lock, reopening `notes` from `path` first: another process may have added, moved or
+// compacted records since it was opened. The error names the file and what failed.
+[[nodiscard]] bool saveDiscNotes(NotesStore &notes, const QString &programFolder,
+                                 const QString &disc, const QString &text, QString &error);
+
 } // namespace orlith

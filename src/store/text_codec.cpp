@@ -4,20 +4,58 @@
 
 namespace orlith {
 
-QByteArray encodeSingleByte(QStringView text)
+namespace {
+
+bool isControl(char16_t u)
 {
-    bool high = false;
+    return u < 0x20 || u == 0x7F;
+}
+
+// One pass decides the encoding; `lineValue` also watches for control characters there.
+template <bool lineValue> QByteArray encode(QStringView text)
+{
+    char16_t seen = 0; // every code unit OR-ed: > 0xFF when one is, bit 7 when one is >= 0x80
     for (QChar c : text) {
-        if (c.unicode() > 0xFF)
-            return text.toUtf8();
-        high = high || c.unicode() >= 0x80;
+        const char16_t u = c.unicode();
+        if (lineValue && isControl(u)) {
+            QString clean = text.toString();
+            for (QChar &d : clean) {
+                if (isControl(d.unicode()))
+                    d = QChar::ReplacementCharacter;
+            }
+            return encode<false>(clean);
+        }
+        seen |= u;
     }
+    if (seen > 0xFF)
+        return text.toUtf8();
     // ISO-8859-1 bytes that happen to form UTF-8 ("Þ" and U+009E make "\xDE\x9E", which is
     // U+079E) would be read back as UTF-8: such a value is written as UTF-8 itself.
     QByteArray latin1 = text.toLatin1();
-    if (high && isValidUtf8(latin1.constData(), latin1.size()))
+    if ((seen & 0x80) && isValidUtf8(latin1.constData(), latin1.size()))
         return text.toUtf8();
     return latin1;
+}
+
+} // namespace
+
+QByteArray encodeSingleByte(QStringView text)
+{
+    return encode<false>(text);
+}
+
+QByteArray encodeLineValue(QStringView text)
+{
+    return encode<true>(text);
+}
+
+bool hasControlBytes(const char *data, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        if (isControl(static_cast<unsigned char>(data[i])))
+            return true;
+    }
+    return false;
 }
 
 bool isValidUtf8(const char *data, qsizetype size)

@@ -9,11 +9,13 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace orlith;
@@ -60,14 +62,29 @@ void TestCaptureCli::captureMatchesTheEngine()
     QVERIFY(makeFile(tree + u"/a&b.txt"_s, "hello"));
     QVERIFY(makeFile(tree + u"/sub/x.bin"_s, QByteArray(3000, 'x'), 1200000000));
     QVERIFY(makeFile(tree + u"/.hidden"_s, "h"));
+    // A name that would plant entries, and one in ISO-8859-1 (its 0xE9 must survive).
+    const QString planter = u"x\r\n<file_name>FAKE.exe123456789012\n<file_date>d123456789012"_s;
+    QVERIFY(makeFile(tree + u"/"_s + planter, "p"));
+    const QByteArray latin1Name = QFile::encodeName(tree + u"/caf"_s) + "\xE9.txt";
+    ::close(::creat(latin1Name.constData(), 0644));
+    // QTemporaryDir cannot remove a name that is not UTF-8.
+    const auto unlinkIt = qScopeGuard([&] { ::unlink(latin1Name.constData()); });
     const QString viaCli = d.filePath(u"cli"_s);
     QVERIFY(ensureStoreFolders(viaCli).ok());
     QCOMPARE(cli(viaCli, {u"new-catalog"_s, u"Music"_s}).code, 0);
     const Run run = cli(viaCli, {u"capture"_s, u"--catalog"_s, u"Music"_s, u"--name"_s, u"Disc 1"_s,
                                  tree + QLatin1Char('/')});
     QCOMPARE(run.code, 0);
-    QCOMPARE(run.out, u"Ready.  2 files inserted from CD/DVD.\n"_s);
-    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, u"Ready.  4 files inserted from CD/DVD.\n"_s);
+    QCOMPARE(run.err, u"orlith-cli: 1 names held characters that cannot be stored and were changed.\n"_s);
+    QList<FileEntry> stored;
+    QVERIFY(readDiscEntries(discFilePath(viaCli, u"Disc 1"_s), stored).ok());
+    QStringList names;
+    for (const FileEntry &e : std::as_const(stored))
+        names << e.name;
+    QCOMPARE(names, (QStringList{u"x.bin"_s, u"a&b.txt"_s, u"café.txt"_s,
+                                 u"x\uFFFD\uFFFD<file_name>FAKE.exe123456789012\uFFFD<file_date>d123456789012"_s}));
+    QVERIFY(readBytes(discFilePath(viaCli, u"Disc 1"_s)).contains("<file_name>caf\xE9.txt<"));
     QVERIFY(cli(viaCli, {u"tree"_s}).out.contains("  Music\n    Disc 1\n"_L1));
 
     const QString viaEngine = d.filePath(u"engine"_s);

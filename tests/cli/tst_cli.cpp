@@ -95,15 +95,26 @@ void TestCli::tree()
     QCOMPARE(r.out, QStringLiteral("Catalogs\n  Films\n  Music\n    Empty disc\n    Rock\nCatalogs: 2\nDiscs: 2\n"));
     QVERIFY(r.err.isEmpty());
 
-    // A disc file that cannot be shown is reported, and the rest still listed.
+    // A disc file that cannot be shown is reported, and the rest still listed; stats, which
+    // cannot count it, fails.
     QFile bad(m_dir->filePath(QStringLiteral("cds/broken.xml")));
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("\x00\x01garbage", 9);
     bad.close();
+    // One whose catalog line does not end within 4 KiB is skipped too, never read whole.
+    QFile endless(m_dir->filePath(QStringLiteral("cds/endless.xml")));
+    QVERIFY(endless.open(QIODevice::WriteOnly));
+    endless.write("<cd-dvd>\r\n<catalog>" + QByteArray(100'000, 'x'));
+    endless.close();
     const Run again = run({QStringLiteral("tree")});
     QCOMPARE(again.code, 0);
+    QCOMPARE(again.out, r.out);
+    QVERIFY2(again.err.contains(QLatin1String("endless.xml: names no catalog")), qPrintable(again.err));
     QVERIFY(again.out.endsWith(QLatin1String("Discs: 2\n")));
     QVERIFY2(again.err.contains(QLatin1String("broken.xml")), qPrintable(again.err));
+    const Run stats = run({QStringLiteral("stats")});
+    QCOMPARE(stats.code, 1);
+    QVERIFY2(stats.err.contains(QLatin1String("broken.xml")), qPrintable(stats.err));
 }
 
 void TestCli::list()

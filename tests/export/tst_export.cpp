@@ -272,6 +272,27 @@ void TestExport::cliErrors()
     QCOMPARE(test::runCli(store("two"), {"export", "csv", "--separator", ";", "--out", out, "cd1"})
                  .exitCode,
              2);
+
+    // The store's own files are never an output, however the path reaches them.
+    const QString two = store("two");
+    QVERIFY(writeAll(two + "/katalog.ini", "Films\r\n"));
+    QVERIFY(QFile::link(two + "/cds", m_dir.filePath("cds link")));
+    QVERIFY(QFile::link(two + "/cds/New.xml", m_dir.filePath("new.csv")));
+    const QStringList files{"cds/CD1.xml", "cds/cd2.xml", "katalog.ini"};
+    QList<QByteArray> before;
+    for (const QString &f : files)
+        before << readAll(two + "/" + f);
+    for (const QString &target :
+         {two + "/cds/CD1.xml", two + "/katalog.ini", store("one") + "/../two/cds/../cds/cd2.xml",
+          m_dir.filePath("cds link/CD1.xml"), m_dir.filePath("new.csv")}) {
+        run = test::runCli(two, {"export", "csv", "--out", target, "cd1"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains((target + ": it is one of Orlith's own store files").toUtf8()),
+                 run.err.constData());
+    }
+    for (qsizetype i = 0; i < files.size(); ++i)
+        QCOMPARE(readAll(two + "/" + files[i]), before[i]);
+    QCOMPARE(QDir(two + "/cds").entryList(QDir::Files), QStringList({"CD1.xml", "cd2.xml"}));
 }
 
 QTEST_GUILESS_MAIN(TestExport)

@@ -150,9 +150,16 @@ void TestExportWizards::csvFlow()
     QCOMPARE(lastBox("error", "Error"), "You must enter file name.");
     QVERIFY(w.isVisible());
 
+    // Nothing is written among the disc files; the wizard stays open.
+    w.setDestinationFolder(root() + "/cds");
+    QTest::keyClicks(child<QLineEdit>(w, "txtFileName"), "out.csv");
+    click(w, "cmdFinish");
+    QVERIFY(
+        lastBox("error", "Error").endsWith("out.csv.csv: it is one of Orlith's own store files"));
+    QVERIFY(w.isVisible() && !QFile::exists(root() + "/cds/out.csv.csv"));
+
     w.setDestinationFolder(outDir());
     child<QCheckBox>(w, "chkTitle")->setChecked(false);
-    QTest::keyClicks(child<QLineEdit>(w, "txtFileName"), "out.csv");
     click(w, "cmdFinish");
     QCOMPARE(lastBox("information", "Information"), "CSV file successfuly created.");
     QCOMPARE(w.result(), int(QDialog::Accepted));

@@ -4,6 +4,7 @@
 #include "extras/archive_job.h"
 #include "extras/zip_archive.h"
 
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 using namespace orlith;
@@ -148,7 +149,8 @@ void TestZipArchive::zipProgramArchiveRestores()
     makeDisc(work.path() + QStringLiteral("/x"), QStringLiteral("C"), QStringLiteral("Top"));
     QVERIFY(QFile::copy(discFilePath(work.path() + QStringLiteral("/x"), QStringLiteral("Top")),
                         work.filePath(QStringLiteral("Top.xml"))));
-    QVERIFY(writeAll(work.filePath(QStringLiteral("sub/deeper/Inner.xml")), "<cd-dvd>\r\n"));
+    const QByteArray inner = QByteArray(kXmlDeclaration) + "\r\n<cd-dvd>\r\n";
+    QVERIFY(writeAll(work.filePath(QStringLiteral("sub/deeper/Inner.xml")), inner));
     QCOMPARE(run(QStringLiteral("zip"),
                  {QStringLiteral("-rq"), QStringLiteral("made.zip"), QStringLiteral("Top.xml"),
                   QStringLiteral("sub")},
@@ -164,7 +166,7 @@ void TestZipArchive::zipProgramArchiveRestores()
     QCOMPARE(outcome.result, int(kZipOk));
     const QMap<QString, QByteArray> files = storeFiles(store.path());
     QCOMPARE(files.keys(), QStringList({QStringLiteral("Inner.xml"), QStringLiteral("Top.xml")}));
-    QCOMPARE(files.value(QStringLiteral("Inner.xml")), QByteArray("<cd-dvd>\r\n"));
+    QCOMPARE(files.value(QStringLiteral("Inner.xml")), inner);
     QCOMPARE(files.value(QStringLiteral("Top.xml")),
              readAll(work.filePath(QStringLiteral("Top.xml"))));
 }
@@ -176,17 +178,26 @@ void TestZipArchive::hostileNamesStayInsideCds()
     QVERIFY(ensureStoreFolders(store).ok());
     const QString absolute = root.filePath(QStringLiteral("abs.xml"));
     const QString zipPath = root.filePath(QStringLiteral("evil.zip"));
+    const QByteArray disc = QByteArray(kXmlDeclaration) + "\r\n";
     QVERIFY(writeRawZip(zipPath, {{"../evil.xml", "bad"},
                                   {"..\\win.xml", "bad"},
                                   {absolute.toUtf8(), "bad"},
                                   {"C:\\drive.xml", "bad"},
                                   {"folder/", ""},
-                                  {"folder/good.xml", "good"}}));
+                                  {"folder/good.xml", disc},
+                                  {"Bomb.xml", "not a disc file"},
+                                  {"Huge.xml", disc + QByteArray(32 << 20, '\0')}}));
 
+    // Neither what is not a disc file nor more than the free space (here 8 MiB) is written.
     const QStringList rows = archiveRowNames(zipPath);
     const RestoreOutcome outcome =
-        restoreFromArchive(store, zipPath, {QList<bool>(rows.size(), true), {}});
+        restoreFromArchive(store, zipPath, {QList<bool>(rows.size(), true), {}},
+                           QStorageInfo(store).bytesAvailable() - (8 << 20));
     QCOMPARE(outcome.report.written, QStringList{QStringLiteral("good.xml")});
+    QCOMPARE(outcome.report.failures.size(), 2);
+    QVERIFY2(outcome.report.failures[0].startsWith("Bomb.xml: not restored: it is not a disc file")
+                 && outcome.report.failures[1].startsWith("Huge.xml: not restored: it would leave"),
+             qPrintable(outcome.error));
     QCOMPARE(outcome.report.skipped.size(), 5);
     QCOMPARE(storeFiles(store).keys(), QStringList{QStringLiteral("good.xml")});
     QVERIFY(!QFile::exists(root.filePath(QStringLiteral("evil.xml"))));
@@ -251,7 +262,7 @@ void TestZipArchive::overwriteAnswersDecideWhatChanges_data()
     QTest::addColumn<QStringList>("asked");   // the rows asked about
     QTest::addColumn<QString>("changed");     // rows whose file is new or replaced
 
-    // Rows A..E; A, B and D exist in the store.
+    // Rows A..E; A, B and D exist in the store, D as "d.xml": the same disc.
     const QList<bool> all{true, true, true, true, true};
     QTest::newRow("yes no yes") << all << QStringList{"Yes", "No", "Yes"}
                                 << QStringList{"A", "B", "D"} << "ACDE";
@@ -280,7 +291,7 @@ void TestZipArchive::overwriteAnswersDecideWhatChanges()
     const QStringList discs{"A", "B", "C", "D", "E"};
     for (const QString &d : discs)
         makeDisc(source.path(), QStringLiteral("New"), d, 1);
-    for (const char *d : {"A", "B", "D"})
+    for (const char *d : {"A", "B", "d"})
         makeDisc(store.path(), QStringLiteral("Old"), d, 0);
     cZip zip;
     archiveStoreFiles(zip, source.path(), work.path(), storeFileNames(source.path()));
@@ -303,11 +314,12 @@ void TestZipArchive::overwriteAnswersDecideWhatChanges()
 
     QString actual;
     for (const QString &d : discs) {
-        const QByteArray now = readAll(discFilePath(store.path(), d));
+        const QByteArray now = readAll(discFilePath(store.path(), d == "D" ? "d" : d));
         if (now == readAll(discFilePath(source.path(), d)))
             actual += d;
     }
     QCOMPARE(actual, changed);
+    QVERIFY(!storeFiles(store.path()).contains("D.xml")); // replaced under its own name
 }
 
 QTEST_GUILESS_MAIN(TestZipArchive)

@@ -8,6 +8,7 @@
 #include "capture/capture_job.h"
 #include "capture/new_disc_dialog.h"
 #include "capture/store_edits.h"
+#include "export/export_job.h"
 #include "extras/settings_record.h"
 #include "mainwin/add_picture_dialog.h"
 #include "mainwin/catalog_tree_widget.h"
@@ -88,6 +89,14 @@ struct Window
 };
 
 using Op = std::function<int(const QString &data, const QString &media)>;
+
+Op exportOp(ExportFormat format)
+{
+    return [format](const QString &data, const QString &) {
+        const QString out = data + "/Old" + exportExtension(format);
+        return report(exportDiscs(format, out, cdsFolder(data), {"Old.xml"}, {}).error);
+    };
+}
 
 const std::map<QString, Op> &ops()
 {
@@ -186,6 +195,9 @@ const std::map<QString, Op> &ops()
                                                &error);
              return report(error);
          }},
+        // Not store files, but writes in the same folder meet the same disk.
+        {"export-csv", exportOp(ExportFormat::Csv)},
+        {"export-xls", exportOp(ExportFormat::Xls)},
         {"settings",
          [](const QString &data, const QString &) {
              SettingsRecord record;

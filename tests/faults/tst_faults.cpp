@@ -242,7 +242,8 @@ void TestFaults::failedWriteKeepsTheStore_data()
         {"rename-catalog", "cds/Old.xml"}, {"new-catalog", "katalog.ini"},
         {"notes-update", "usrdisc.usr"},   {"notes-append", "usrdisc.usr"},
         {"notes-delete", "usrdisc.usr"},   {"settings", "Data.ini"},
-        {"picture", "pic/Old.jpg"},
+        {"picture", "pic/Old.jpg"},        {"export-csv", "Old.csv"},
+        {"export-xls", "Old.xls"},
     };
     for (const auto &[op, file] : cases) {
         for (Fault fault : {Fault::NoSpace, Fault::NoAccess, Fault::FullTmpfs})

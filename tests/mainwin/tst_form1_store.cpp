@@ -5,6 +5,7 @@
 #include "capture/new_disc_dialog.h"
 #include "capture/store_edits.h"
 #include "mainwin/catalog_tree_widget.h"
+#include "mainwin/details_pane_widget.h"
 #include "mainwin/file_list_model.h"
 #include "mainwin/form1_window.h"
 #include "store/catalogue_index.h"
@@ -18,7 +19,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -42,6 +45,25 @@ void touch(const QString &path, const QByteArray &bytes = "x")
     f.write(bytes);
 }
 
+// Runs orlith-cli on `data`; its standard output goes to `out`.
+int cli(const QString &data, const QStringList &args, QString *out = nullptr)
+{
+    QProcess p;
+    p.start(QStringLiteral(ORLITH_CLI), QStringList{QStringLiteral("--data-dir"), data} + args);
+    if (!p.waitForFinished(30000))
+        return -1;
+    if (out)
+        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    return p.exitCode();
+}
+
+QString notesOf(const QString &data, const QString &disc)
+{
+    QString out;
+    cli(data, {QStringLiteral("notes"), disc}, &out);
+    return out;
+}
+
 } // namespace
 
 class TestForm1Store : public QObject
@@ -55,6 +77,7 @@ private slots:
     void newDiscOtherFolder_data();
     void newDiscOtherFolder();
     void newCatalogRenameAndDelete();
+    void windowAndCommandLineShareTheStore();
 
 private:
     std::unique_ptr<Form1> open()
@@ -254,6 +277,81 @@ void TestForm1Store::newCatalogRenameAndDelete()
     // The renamed, now empty catalog survives a restart.
     auto form = open();
     QCOMPARE(form->tree().catalogsInOrder(), QStringList{QStringLiteral("Songs")});
+}
+
+// The window and any number of orlith-cli runs on one store: nothing either makes is lost,
+// and the window shows what the command line did.
+void TestForm1Store::windowAndCommandLineShareTheStore()
+{
+    const QString data = m_store->path();
+    touch(catalogOrderPath(data), "Music\r\n");
+    for (const char *d : {"A", "B", "C", "D"})
+        QVERIFY(writeDiscFile(discFilePath(data, QString::fromLatin1(d)), "Music", {}).ok());
+    auto form = open();
+    auto *box = form->findChild<QPlainTextEdit *>(QStringLiteral("txtPersonalDiscription"));
+    const auto typeNotes = [&](const char *disc, const char *text) {
+        form->detailsPane().showDisc(QString::fromLatin1(disc));
+        box->selectAll();
+        box->insertPlainText(QString::fromLatin1(text));
+        form->detailsPane().saveNotes();
+    };
+    const auto deleteInWindow = [&](const char *disc) {
+        form->tree().selectNode(QString::fromLatin1(disc));
+        m_messages.answers = {MessageSink::Answer::Yes};
+        form->deleteSelected();
+    };
+
+    QCOMPARE(cli(data, {"notes", "A", "--set", "cli A"}), 0);
+    typeNotes("B", "window B");
+    QCOMPARE(notesOf(data, "A"), QStringLiteral("cli A"));
+    QCOMPARE(notesOf(data, "B"), QStringLiteral("window B"));
+    QCOMPARE(cli(data, {"notes", "C", "--set", "cli C"}), 0);
+    deleteInWindow("B"); // compacts the notes store
+    QCOMPARE(notesOf(data, "C"), QStringLiteral("cli C"));
+    QCOMPARE(cli(data, {"delete", "C", "--yes"}), 0); // compacts it from outside
+    typeNotes("D", "window D");
+    QCOMPARE(notesOf(data, "D"), QStringLiteral("window D"));
+    QCOMPARE(notesOf(data, "A"), QStringLiteral("cli A"));
+    QCOMPARE(m_messages.texts(), QStringList{QString::fromLatin1(kDeleteQuestion)});
+
+    // The window follows within a second, keeping its selection.
+    form->tree().selectNode(QStringLiteral("A"));
+    QCOMPARE(cli(data, {"new-catalog", "Films"}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(form->tree().findNode(QStringLiteral("Films")), 1500);
+    QCOMPARE(cli(data, {"rename", "Films", "Movies"}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(form->tree().findNode(QStringLiteral("Movies")), 1500);
+    QCOMPARE(form->tree().selectedKey(), QStringLiteral("A"));
+    QTRY_COMPARE(form->findChild<QLabel *>(QStringLiteral("lblNumCat"))->text().trimmed(),
+                 QStringLiteral("2"));
+
+    // Twenty catalogs made at once, and one name captured twice at once.
+    QList<QProcess *> runs;
+    for (int i = 0; i < 22; ++i) {
+        auto *p = new QProcess(this);
+        runs << p;
+        const QStringList args =
+            i < 20 ? QStringList{"new-catalog", QStringLiteral("P%1").arg(i)}
+                   : QStringList{"capture", "--catalog", "Music", "--name", "Twin", m_media->path()};
+        p->start(QStringLiteral(ORLITH_CLI), QStringList{"--data-dir", data} + args);
+    }
+    int captured = 0;
+    for (QProcess *p : std::as_const(runs)) {
+        QVERIFY(p->waitForFinished(30000));
+        if (runs.indexOf(p) < 20)
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        else if (p->exitCode() == 0)
+            ++captured;
+        else
+            QVERIFY2(p->readAllStandardError().contains("in use"), "no clear refusal");
+    }
+    QCOMPARE(captured, 1);
+    form->close(); // shut-down must not undo any of it
+    QString tree;
+    QCOMPARE(cli(data, {"tree"}, &tree), 0);
+    for (int i = 0; i < 20; ++i)
+        QVERIFY2(tree.contains(QStringLiteral("P%1").arg(i)), qPrintable(tree));
+    QVERIFY(tree.contains(QStringLiteral("Movies")) && !tree.contains(QStringLiteral("Films")));
+    QVERIFY(tree.contains(QStringLiteral("Twin")));
 }
 
 QTEST_MAIN(TestForm1Store)

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "search/disc_search.h"
 #include "store/catalogue_index.h"
+#include "store/text_codec.h"
 
 #include "search_fixtures.h"
 
@@ -38,7 +39,6 @@ SearchCriteria quick(const QString &text)
 SearchCriteria sized(SizeOption option, const QString &box)
 {
     SearchCriteria c;
-    c.advanced = true;
     c.sizeOption = option;
     c.sizeText = box;
     return c;
@@ -47,7 +47,6 @@ SearchCriteria sized(SizeOption option, const QString &box)
 SearchCriteria dated(DateOption option, QDate date)
 {
     SearchCriteria c;
-    c.advanced = true;
     c.dateOption = option;
     c.date = date;
     return c;
@@ -81,25 +80,48 @@ private slots:
         test::makeSearchStore(m_store->path());
     }
 
+    void pathMatchingRules_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("found");
+        // A drive at the front is skipped; a path made here is matched from its start.
+        QTest::newRow("drive skipped") << "D:" << "D:\\data\\file" << false;
+        QTest::newRow("drive later") << "D:" << "x:\\D:\\file" << true;
+        QTest::newRow("after the drive") << "data" << "d:\\DATA\\file" << true;
+        QTest::newRow("linux start") << "/usr/share" << "/usr/share/doc/x" << true;
+        QTest::newRow("linux first char") << "/m" << "/media/x" << true;
+        QTest::newRow("no drive without colon") << "D" << "Data/x" << true;
+        QTest::newRow("case") << "rock/" << "/media/cd/ROCK/x" << true;
+        QTest::newRow("non-ascii") << "концерт" << "/media/cd/Концерт.ogg" << true;
+        QTest::newRow("missing") << "zz" << "/media/x" << false;
+        // An empty text: every path, whichever separator it uses, but a bare drive.
+        QTest::newRow("empty, linux") << "" << "/x" << true;
+        QTest::newRow("empty, windows") << "" << "D:\\x" << true;
+        QTest::newRow("empty, bare drive") << "" << "D:" << false;
+    }
+
     void pathMatchingRules()
     {
+        QFETCH(QString, text);
+        QFETCH(QString, path);
+        QFETCH(bool, found);
+        QCOMPARE(DiscSearch(quick(text)).pathMatches(encodeSingleByte(path)), found);
+    }
+
+    // A disc file made on Windows beside ours: the command line's find and search agree.
+    void windowsPathsFromTheCommandLine()
+    {
         const QString root = m_store->path();
-        // An empty quick-find text lists everything of three characters or more; "/x" is two.
-        QCOMPARE(searchStore(root, quick(QString())).size(), 6);
-        // Matching starts at the third character, without regard to case.
-        QCOMPARE(paths(searchStore(root, quick(QStringLiteral("/m")))), QStringList());
-        QCOMPARE(paths(searchStore(root, quick(QStringLiteral("rock/")))),
-                 (QStringList{QStringLiteral("/media/cd/Rock/song.MP3"),
-                              QStringLiteral("/media/cd/ROCK/rock.flac")}));
-        QCOMPARE(paths(searchStore(root, quick(QStringLiteral("концерт")))),
-                 QStringList{QStringLiteral("/media/cd/Концерт.ogg")});
-        // The search window's empty text looks for a folder separator.
-        SearchCriteria all;
-        all.advanced = true;
-        QCOMPARE(searchStore(root, all).size(), 6);
-        const DiscSearch d(quick(QStringLiteral("D:")));
-        QVERIFY(!d.pathMatches("D:\\data\\file"));
-        QVERIFY(d.pathMatches("x:\\D:\\file"));
+        QVERIFY(writeDiscFile(discFilePath(root, QStringLiteral("WinDisc")), QStringLiteral("Photos"),
+                              {{QStringLiteral("r.doc"), QStringLiteral("D:\\Docs\\r.doc"), 9,
+                                test::day(2004, 1, 1)},
+                               {QStringLiteral("x.txt"), QStringLiteral("D:\\x.txt"), 9,
+                                test::day(2004, 1, 1)}}));
+        QCOMPARE(cli(root, {"search", "--disc", "WinDisc"}).out.count('\n'), 2);
+        QCOMPARE(cli(root, {"search"}).out.count('\n'), 9);
+        QCOMPARE(cli(root, {"find", "/media/cd/rock"}).out.count('\n'), 2);
+        QCOMPARE(cli(root, {"find", "D:"}).out.count('\n'), 0);
     }
 
     void missingFieldsCarryOverAndRowsKeepBytes()
@@ -194,8 +216,8 @@ private slots:
     {
         const QString root = m_store->path();
         const QDate day(2004, 3, 15);
-        // "/x" has no folder part, so the window's empty text leaves it out.
-        QCOMPARE(paths(searchStore(root, dated(DateOption::Before, day))).size(), 3);
+        // An empty text takes every entry, "/x" too.
+        QCOMPARE(paths(searchStore(root, dated(DateOption::Before, day))).size(), 4);
         QCOMPARE(paths(searchStore(root, dated(DateOption::After, day))),
                  (QStringList{QStringLiteral("/media/cd/big.iso"),
                               QStringLiteral("/media/cd/Концерт.ogg")}));

@@ -173,11 +173,27 @@ void TestCatalogueIndex::whichFilesAreDiscFiles()
     QVERIFY(QFile::link(cds + QLatin1String("plain.xml"), cds + QLatin1String("linked.xml")));
     QVERIFY(QFile::link(cds + QLatin1String("gone"), cds + QLatin1String("broken.xml")));
     QVERIFY(QDir(cds).mkdir(QStringLiteral("folder.xml")));
+    // What killed writes leave behind: never a disc, and gone at the next start once a
+    // minute old. A fresh one may be a write in progress; ".backup" is a name someone chose.
+    const QStringList stale{cds + "plain.xml.QkWzpR", cds + "Gone.XML.destroyed",
+                            store.root() + "/katalog.ini.XyZabc"};
+    const QStringList kept{cds + "plain.xml.HbTrnE", cds + "plain.xml.backup"};
+    const timespec old[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+    for (const QString &path : stale + kept) {
+        QFile stray(path);
+        QVERIFY(stray.open(QIODevice::WriteOnly));
+        stray.close();
+        QVERIFY(path == kept.first()
+                || ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0) == 0);
+    }
     // Hidden files and links to files count; other endings, dangling links and folders
     // are not disc files at all.
     const CatalogueIndex index = store.load();
     QCOMPARE(shape(index), QStringLiteral("C: .hidden linked plain"));
     QVERIFY(index.skipped().isEmpty());
+    QVERIFY(ensureStoreFolders(store.root()).ok());
+    for (const QString &path : stale + kept)
+        QVERIFY2(QFile::exists(path) == kept.contains(path), qPrintable(path));
 }
 
 void TestCatalogueIndex::loaderReadsTheSameIndex()
@@ -396,8 +412,12 @@ void TestCatalogueIndex::fileNameRule_data()
     QTest::newRow("empty") << QString() << false;
     QTest::newRow("dot") << QStringLiteral(".") << false;
     QTest::newRow("dot dot") << QStringLiteral("..") << false;
-    for (const char *bad : {"a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a\tb", "a\nb"})
+    for (const char *bad : {"a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a\tb", "a\nb",
+                            "CON", "prn", "Aux", "NUL", "com1", "COM9", "LPT1", "lpt9", "con.txt",
+                            "Nul.xml", "LPT3.tar.gz", "trailing space ", "trailing point."})
         QTest::newRow(bad) << QString::fromLatin1(bad) << false;
+    for (const char *good : {"CONSOLE", "con-txt", "COM10", "LPT", "a.con", "x nul", ". x"})
+        QTest::newRow(good) << QString::fromLatin1(good) << true;
 }
 
 void TestCatalogueIndex::fileNameRule()

@@ -102,6 +102,14 @@ void TestDiscFile::writesExactBytes_data()
                + "    <file_path>" + QStringLiteral("/m/Музыка/été.txt").toUtf8()
                + "</file_path>\r\n    <file_size> 5</file_size>\r\n"
                  "    <file_date>d</file_date>\r\n</file_info>\r\n</cd-dvd>\r\n";
+    // A line break in a name must not add lines: control characters become U+FFFD.
+    QTest::newRow("control characters")
+        << QStringLiteral("C")
+        << QList<FileEntry>{{QStringLiteral("x\r\n<file_name>FAKE\x7f"), QStringLiteral("/m/\tx"), 1,
+                             QStringLiteral("d")}}
+        << head + "<catalog>C</catalog>\r\n<file_info>\r\n    <file_name>x\uFFFD\uFFFD<file_name>FAKE"
+                   "\uFFFD</file_name>\r\n    <file_path>/m/\uFFFDx</file_path>\r\n    <file_size> 1"
+                   "</file_size>\r\n    <file_date>d</file_date>\r\n</file_info>\r\n</cd-dvd>\r\n";
 }
 
 void TestDiscFile::writesExactBytes()
@@ -335,13 +343,18 @@ void TestDiscFile::readsCatalogName()
 
 void TestDiscFile::catalogNameFromLargeFile()
 {
-    // A catalog line that starts after the first block read still counts.
+    // A catalog line that starts after the first block read still counts when it ends
+    // within the first 4 KiB; past that the file names no catalog.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("d.xml"));
-    QByteArray bytes = QByteArray(40000, ' ') + "\r\n<catalog>Late</catalog>\r\n";
-    bytes.prepend("<cd-dvd>\r\n");
-    writeBytes(path, bytes);
-    QCOMPARE(readCatalogNameFromFile(path), QStringLiteral("Late"));
+    for (int spaces : {3000, 4070, 40000}) {
+        const QByteArray bytes =
+            "<cd-dvd>\r\n" + QByteArray(spaces, ' ') + "\r\n<catalog>Late</catalog>\r\n";
+        writeBytes(path, bytes);
+        const QString expected = spaces < 4000 ? QStringLiteral("Late") : QString();
+        QCOMPARE(readCatalogNameFromFile(path), expected);
+        QCOMPARE(readCatalogName(bytes), expected);
+    }
     // The first read takes 1 KiB: a catalog line that starts, ends or breaks off around
     // there reads as from the whole file.
     for (int at = 1000; at <= 1040; ++at) {
