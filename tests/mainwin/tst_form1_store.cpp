@@ -142,6 +142,7 @@ void TestForm1Store::captureThroughWindowMatchesCli()
     QVERIFY(form->progressWindow());
     QCOMPARE(form->progressWindow()->text(), QStringLiteral("Done. 100% completed."));
     QVERIFY(form->tree().findNode(QStringLiteral("Window disc")));
+    QCOMPARE(form->findChild<QLabel *>(QStringLiteral("lblNumCD"))->text(), QStringLiteral(" 1"));
 
     // The command line captures the same folder into the same bytes.
     QProcess cli;
@@ -240,6 +241,12 @@ void TestForm1Store::newCatalogRenameAndDelete()
                           QStringLiteral("Music"), {}).ok());
     {
         auto form = open();
+        // The counters follow every change of the tree.
+        const auto counters = [&] {
+            return form->findChild<QLabel *>(QStringLiteral("lblNumCat"))->text() + '/' +
+                   form->findChild<QLabel *>(QStringLiteral("lblNumCD"))->text();
+        };
+        QCOMPARE(counters(), QStringLiteral(" 1/ 1"));
         onNextDialog<NameEntryDialog>([](NameEntryDialog *d) {
             d->setName(QStringLiteral("rock"));
             d->okClicked(); // another disc's name
@@ -249,6 +256,7 @@ void TestForm1Store::newCatalogRenameAndDelete()
         form->newCatalog();
         QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("Name you entered is allready in use.")});
         QCOMPARE(form->tree().catalogsInOrder(), (QStringList{"Music", "Films"}));
+        QCOMPARE(counters(), QStringLiteral(" 2/ 1"));
 
         // Rename the catalog: its disc file follows.
         form->tree().selectNode(QStringLiteral("Music"));
@@ -265,6 +273,7 @@ void TestForm1Store::newCatalogRenameAndDelete()
         form->tree().selectNode(QStringLiteral("Films"));
         QTest::keyClick(&form->tree(), Qt::Key_Delete);
         QCOMPARE(form->tree().catalogsInOrder(), QStringList{QStringLiteral("Songs")});
+        QCOMPARE(counters(), QStringLiteral(" 1/ 1"));
         form->tree().selectNode(QStringLiteral("Rock"));
         m_messages.answers = {MessageSink::Answer::No};
         form->findChild<QAction *>(QStringLiteral("mnuDelete"))->trigger();
@@ -272,6 +281,7 @@ void TestForm1Store::newCatalogRenameAndDelete()
         form->findChild<QAction *>(QStringLiteral("mnuDelete"))->trigger();
         QVERIFY(!QFile::exists(discFilePath(m_store->path(), QStringLiteral("Rock"))));
         QVERIFY(!form->tree().findNode(QStringLiteral("Rock")));
+        QCOMPARE(counters(), QStringLiteral(" 1/ 0"));
         form->close();
     }
     // The renamed, now empty catalog survives a restart.

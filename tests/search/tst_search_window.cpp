@@ -146,6 +146,21 @@ private slots:
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(form.statusText(), QStringLiteral("Found  0 files."));
 
+        // A disc file made on Windows, copied in: the window shows it, and an empty text
+        // lists every entry whatever its separator.
+        QVERIFY(writeDiscFile(discFilePath(m_store->path(), QStringLiteral("WinDisc")),
+                              QStringLiteral("Photos"),
+                              {{QStringLiteral("r.doc"), QStringLiteral("D:\\Docs\\r.doc"), 9,
+                                test::day(2004, 1, 1)},
+                               {QStringLiteral("x.txt"), QStringLiteral("D:\\x.txt"), 9,
+                                test::day(2004, 1, 1)}}));
+        QTRY_VERIFY(form.tree().findNode(QStringLiteral("WinDisc")));
+        form.tree().selectNode(QStringLiteral("WinDisc"));
+        window->dropText(QStringLiteral("WinDisc"));
+        window->startSearch();
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(form.listModel().rowCount(), 2);
+
         window->close();
         QVERIFY(!form.tree().dragEnabled());
     }
