@@ -37,7 +37,7 @@ public:
     {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     }
-    Answer question(QWidget *, const QString &title, const QString &text, bool) override
+    Answer question(QWidget *, const QString &title, const QString &text, Buttons, Icon) override
     {
         std::fprintf(stderr, "%s: %s (answered No)\n", qPrintable(title), qPrintable(text));
         return Answer::No;

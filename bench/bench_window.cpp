@@ -48,7 +48,7 @@ public:
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     }
     void information(QWidget *, const QString &, const QString &) override {}
-    Answer question(QWidget *, const QString &, const QString &, bool) override
+    Answer question(QWidget *, const QString &, const QString &, Buttons, Icon) override
     {
         return Answer::Yes;
     }

@@ -1,8 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "excel_file.h"
 
+#include "export/line_encoder.h"
 #include "store/safe_write.h"
-#include "store/text_codec.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +20,7 @@ namespace {
 
 constexpr quint16 kBof = 0x0009;
 constexpr quint16 kEof = 0x000A;
+constexpr quint16 kCodePage = 0x0042;
 constexpr quint16 kFormatCount = 0x001F;
 constexpr quint16 kFormat = 0x001E;
 constexpr quint16 kFont = 0x0031;
@@ -39,9 +40,9 @@ constexpr quint16 kHorizontalPageBreaks = 0x001B;
 constexpr qsizetype kWriteBlockBytes = 64 * 1024;
 
 constexpr quint16 kBiffVersion = 2;
-// The document type the format's writers have always put here. Excel and LibreOffice take an
-// unknown type as a worksheet; stricter readers want 0x0010.
-constexpr quint16 kDocumentType = 10;
+// A worksheet. Lenient readers take any document type as one; strict ones (xlrd) refuse all
+// others.
+constexpr quint16 kDocumentType = 0x0010;
 
 // The built-in number formats, by index.
 constexpr const char *kDefaultFormats[] = {
@@ -110,16 +111,6 @@ bool fitsByte(qint64 value)
     return value >= 0 && value <= 255;
 }
 
-// A text with its one-byte count in front; false when its bytes do not fit the count.
-bool appendCountedText(QByteArray &out, const QString &text)
-{
-    const QByteArray bytes = encodeSingleByte(text);
-    if (bytes.size() > 255)
-        return false;
-    out.append(char(bytes.size())).append(bytes);
-    return true;
-}
-
 // A cell value as a number. An empty value counts as 0; text must read as a number with a
 // "." or the user's decimal point. Group separators are refused: "1,500" is 1.5 to some
 // users and 1500 to others.
@@ -172,6 +163,36 @@ ExcelFile::Status ExcelFile::fail(Status status, const QString &message)
     return status;
 }
 
+// No guess is to be feared in code page 1252, as it is named: ISO-8859-1 bytes that happen
+// to form UTF-8 stay ISO-8859-1 here.
+ExcelFile::Status ExcelFile::encode(const QString &text, QByteArray &bytes)
+{
+    if (m_codePage == kCodePageUtf8) {
+        bytes = text.toUtf8();
+        return kOk;
+    }
+    if (!fitsLatin1(text))
+        return fail(kInvalidArgument,
+                    QStringLiteral("\"%1\" does not fit code page %2.").arg(text).arg(m_codePage));
+    bytes = text.toLatin1();
+    return kOk;
+}
+
+// A text with its one-byte count in front; kOverflow when its bytes do not fit the count.
+ExcelFile::Status ExcelFile::appendCountedText(QByteArray &out, const QString &text,
+                                               const char *what)
+{
+    QByteArray bytes;
+    if (const Status status = encode(text, bytes))
+        return status;
+    if (bytes.size() > 255)
+        return fail(
+            kOverflow,
+            QStringLiteral("%1 is longer than 255 characters.").arg(QLatin1StringView(what)));
+    out.append(char(bytes.size())).append(bytes);
+    return kOk;
+}
+
 ExcelFile::Status ExcelFile::writeRecord(quint16 number, const QByteArray &body)
 {
     if (!m_file)
@@ -198,13 +219,17 @@ ExcelFile::Status ExcelFile::writePending()
     return kOk;
 }
 
-ExcelFile::Status ExcelFile::CreateFile(const QString &filename)
+ExcelFile::Status ExcelFile::CreateFile(const QString &filename, quint16 codePage)
 {
     if (m_file) {
         m_file->cancelWriting();
         m_file.reset();
     }
     m_pageBreaks.clear();
+    if (codePage != kCodePageLatin1 && codePage != kCodePageUtf8)
+        return fail(kInvalidArgument,
+                    QStringLiteral("A sheet cannot be written in code page %1.").arg(codePage));
+    m_codePage = codePage;
 
     const QFileInfo info(filename);
     const QString shown = QDir::toNativeSeparators(filename);
@@ -231,6 +256,10 @@ ExcelFile::Status ExcelFile::CreateFile(const QString &filename)
     appendWord(bof, kBiffVersion);
     appendWord(bof, kDocumentType);
     if (const Status status = writeRecord(kBof, bof))
+        return status;
+    QByteArray codePageBody;
+    appendWord(codePageBody, codePage);
+    if (const Status status = writeRecord(kCodePage, codePageBody))
         return status;
     return WriteDefaultFormats();
 }
@@ -320,8 +349,8 @@ ExcelFile::Status ExcelFile::WriteValue(qint32 valueType, qint32 cellFontUsed, q
         return writeRecord(kNumber, body);
     }
     case kValueText:
-        if (!appendCountedText(body, value.toString()))
-            return fail(kOverflow, QStringLiteral("A cell text is longer than 255 characters."));
+        if (const Status status = appendCountedText(body, value.toString(), "A cell text"))
+            return status;
         return writeRecord(kLabel, body);
     default:
         return kOk;
@@ -364,30 +393,33 @@ ExcelFile::Status ExcelFile::SetFont(const QString &fontName, qint16 fontHeight,
     QByteArray body;
     appendWord(body, height);
     body.append(char(fontFormat)).append('\0');
-    if (!appendCountedText(body, fontName))
-        return fail(kOverflow, QStringLiteral("The font name is longer than 255 characters."));
+    if (const Status status = appendCountedText(body, fontName, "The font name"))
+        return status;
     return writeRecord(kFont, body);
 }
 
 ExcelFile::Status ExcelFile::SetHeader(const QString &headerText)
 {
     QByteArray body;
-    if (!appendCountedText(body, headerText))
-        return fail(kOverflow, QStringLiteral("The header is longer than 255 characters."));
+    if (const Status status = appendCountedText(body, headerText, "The header"))
+        return status;
     return writeRecord(kHeader, body);
 }
 
 ExcelFile::Status ExcelFile::SetFooter(const QString &footerText)
 {
     QByteArray body;
-    if (!appendCountedText(body, footerText))
-        return fail(kOverflow, QStringLiteral("The footer is longer than 255 characters."));
+    if (const Status status = appendCountedText(body, footerText, "The footer"))
+        return status;
     return writeRecord(kFooter, body);
 }
 
 ExcelFile::Status ExcelFile::SetFilePassword(const QString &passwordText)
 {
-    return writeRecord(kPassword, encodeSingleByte(passwordText));
+    QByteArray bytes;
+    if (const Status status = encode(passwordText, bytes))
+        return status;
+    return writeRecord(kPassword, bytes);
 }
 
 void ExcelFile::PrintGridLines(bool newValue)
@@ -406,7 +438,7 @@ ExcelFile::Status ExcelFile::WriteDefaultFormats()
         return status;
     for (const char *format : kDefaultFormats) {
         QByteArray body;
-        appendCountedText(body, QString::fromLatin1(format));
+        (void)appendCountedText(body, QString::fromLatin1(format), "A format"); // ASCII, short
         if (const Status status = writeRecord(kFormat, body))
             return status;
     }

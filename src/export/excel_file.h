@@ -27,11 +27,12 @@ namespace orlith {
 // beyond the format's 16384 are written as asked, but strict readers (xlrd) then refuse the
 // whole sheet: callers that want the file to open everywhere stay within 16384 rows.
 //
-// Text (labels, font names, header, footer, password, formats) is written one byte per
-// character as encodeSingleByte makes it: ISO-8859-1 when every character fits, else the
-// whole value as UTF-8, so no character is lost or replaced. Length limits count bytes, so
-// a non-Latin-1 text reaches the 255 limit sooner. A reader must be told the code page
-// (the file holds no CODEPAGE record); ISO-8859-1 reads every Latin-1 value right.
+// Text (labels, font names, header, footer, password, formats) is written in the sheet's
+// code page, chosen at CreateFile and named by a CODEPAGE record after the BOF: code page
+// 1252 takes the characters of ISO-8859-1 but U+0080-U+009F (fitsLatin1), one byte each,
+// which windows-1252 decodes as the same characters; code page 65001 takes any text, as
+// UTF-8. A text the code page cannot hold is refused (kInvalidArgument), never altered.
+// Length limits count bytes, so a UTF-8 text reaches the 255 limit sooner.
 //
 // The file is written to a temporary file beside the target and moved over it at
 // CloseFile, so a failed or abandoned sheet never leaves a half file or destroys an
@@ -45,6 +46,7 @@ public:
 
     // Status results (the run-time error numbers of the operations).
     static constexpr Status kOk = 0;
+    static constexpr Status kInvalidArgument = 5; // a text outside the sheet's code page
     static constexpr Status kOverflow = 6;     // a value does not fit its field
     static constexpr Status kTypeMismatch = 13; // a value is not a number
     static constexpr Status kFileNotOpen = 52;  // no CreateFile, or after CloseFile
@@ -52,6 +54,10 @@ public:
     static constexpr Status kPermissionDenied = 70;
     static constexpr Status kPathFileAccessError = 75; // the file cannot be created
     static constexpr Status kPathNotFound = 76;
+
+    // CreateFile code pages.
+    static constexpr quint16 kCodePageLatin1 = 1252;
+    static constexpr quint16 kCodePageUtf8 = 65001;
 
     // WriteValue value types.
     static constexpr qint32 kValueInteger = 0; // INTEGER record, 16-bit signed
@@ -97,9 +103,10 @@ public:
     ExcelFile &operator=(const ExcelFile &) = delete;
 
     // Starts a new sheet for `filename` (replacing an existing file when the sheet is
-    // closed) and writes the BOF record and the default formats. Empties the page breaks.
-    // A sheet still open is discarded first.
-    [[nodiscard]] Status CreateFile(const QString &filename);
+    // closed) and writes the BOF record, the CODEPAGE record and the default formats.
+    // Empties the page breaks. A sheet still open is discarded first. A code page other than
+    // kCodePageLatin1 and kCodePageUtf8 gives kInvalidArgument.
+    [[nodiscard]] Status CreateFile(const QString &filename, quint16 codePage = kCodePageLatin1);
 
     // Writes the page breaks (sorted, when there are any) and the EOF record, and puts the
     // file in place. kOk and nothing written when no sheet is open.
@@ -158,10 +165,13 @@ private:
     Status writeRecord(quint16 number, const QByteArray &body);
     Status writePending();
     Status fail(Status status, const QString &message);
+    Status encode(const QString &text, QByteArray &bytes);
+    Status appendCountedText(QByteArray &out, const QString &text, const char *what);
 
     std::unique_ptr<QSaveFile> m_file;
     QByteArray m_pending; // whole records not yet written
     QList<quint16> m_pageBreaks;
+    quint16 m_codePage = kCodePageLatin1;
     QString m_error;
 };
 

@@ -69,21 +69,56 @@ QString landingPath(const QString &path)
     return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + info.fileName();
 }
 
-std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOptions &options)
+std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOptions &options,
+                                         ExportEncoding encoding)
 {
     switch (format) {
     case ExportFormat::Csv:
-        return makeCsvWriter(options);
+        return makeCsvWriter(options, encoding);
     case ExportFormat::Text:
-        return makeTextWriter(options);
+        return makeTextWriter(options, encoding);
     case ExportFormat::Html:
-        return makeHtmlWriter(options);
+        return makeHtmlWriter(options, encoding);
     case ExportFormat::Sql:
-        return makeSqlWriter(options);
+        return makeSqlWriter(options, encoding);
     case ExportFormat::Xls:
-        return makeXlsWriter(options);
+        return makeXlsWriter(options, encoding);
     }
     return nullptr;
+}
+
+// One writing of the export in `encoding`. An ISO-8859-1 writing stops at the disc where a
+// text does not fit, discards its file and clears `fits`.
+StoreResult writeExport(ExportFormat format, const QString &outPath, const QString &cdsFolder,
+                        const QStringList &items, const ExportOptions &options,
+                        ExportEncoding encoding, bool &fits, qsizetype *rowCount)
+{
+    const std::unique_ptr<ExportWriter> writer = makeWriter(format, options, encoding);
+    if (StoreResult r = writer->open(outPath); !r)
+        return r;
+    writer->head();
+    EntryWalk walk;
+    for (const QString &item : items) {
+        if (writer->needsUtf8())
+            break;
+        if (StoreResult r =
+                walk.walk(cdsFolder + QLatin1Char('/') + item, discNameOfItem(item), *writer);
+            !r) {
+            writer->discard();
+            return r;
+        }
+    }
+    fits = !writer->needsUtf8();
+    if (!fits) {
+        writer->discard();
+        return StoreResult::success();
+    }
+    writer->tail();
+    if (StoreResult r = writer->close(); !r)
+        return r;
+    if (rowCount)
+        *rowCount = walk.rowCount();
+    return StoreResult::success();
 }
 
 } // namespace
@@ -116,25 +151,17 @@ StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QStri
     if (const QString problem = storeFileProblem(outPath, QFileInfo(cdsFolder).path());
         !problem.isEmpty())
         return StoreResult::failure(problem);
-    const std::unique_ptr<ExportWriter> writer = makeWriter(format, options);
-    if (StoreResult r = writer->open(outPath); !r)
+    // A file has one encoding, and which one depends on every text in it. Most stores hold
+    // ASCII and Latin-1 only and are written once, in ISO-8859-1. Any other store is written
+    // again in UTF-8 from the start, having read its discs up to the first disc with a text
+    // that does not fit; deciding first instead would read every disc file twice, always.
+    bool fits = true;
+    StoreResult r = writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Latin1,
+                                fits, rowCount);
+    if (!r || fits)
         return r;
-    writer->head();
-    EntryWalk walk;
-    for (const QString &item : items) {
-        if (StoreResult r =
-                walk.walk(cdsFolder + QLatin1Char('/') + item, discNameOfItem(item), *writer);
-            !r) {
-            writer->discard();
-            return r;
-        }
-    }
-    writer->tail();
-    if (StoreResult r = writer->close(); !r)
-        return r;
-    if (rowCount)
-        *rowCount = walk.rowCount();
-    return StoreResult::success();
+    return writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Utf8, fits,
+                       rowCount);
 }
 
 } // namespace orlith

@@ -61,7 +61,8 @@ QString storeFileProblem(const QString &outPath, const QString &programFolder);
 // replaces an existing one only when complete. Fails naming the path when a disc file
 // cannot be read or the output cannot be written, and, before writing anything, when
 // outPath is one of the store's own files (storeFileProblem over cdsFolder's parent).
-// `rowCount` receives the rows written.
+// The file has one encoding: ISO-8859-1 when every text fits it, else UTF-8 (LineEncoder and
+// ExcelFile say what fits). `rowCount` receives the rows written.
 StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
                         const QStringList &items, const ExportOptions &options,
                         qsizetype *rowCount = nullptr);

@@ -23,7 +23,9 @@ struct ExportRow
     QByteArrayView disc;
 };
 
-// Receives the rows of an export, in order, between open() and close().
+// Receives the rows of an export, in order, between open() and close(). A writer for an
+// ISO-8859-1 file that is handed a text it cannot write so says through needsUtf8(); its
+// file is then to be discarded and written again in UTF-8.
 class ExportWriter
 {
 public:
@@ -37,6 +39,7 @@ public:
     virtual StoreResult close() = 0;
     // Abandons the export, leaving no half-written output behind.
     virtual void discard() = 0;
+    virtual bool needsUtf8() const = 0;
 };
 
 // The five field slots of the walk. They start empty and are never cleared between

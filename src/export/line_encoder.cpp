@@ -85,28 +85,29 @@ void appendEscaped(QByteArray &out, QByteArrayView bytes, Escape escape)
     }
 }
 
-void appendEscaped(QString &out, QStringView text, Escape escape)
+// ISO-8859-1 bytes as UTF-8.
+void latin1ToUtf8(QByteArrayView latin1, QByteArray &out)
 {
-    for (QChar c : text) {
-        if (c.unicode() < 128 && needsEscape(char(c.unicode()), escape)) {
-            switch (c.unicode()) {
-            case '&':
-                out.append(QLatin1StringView("&amp;"));
-                break;
-            case '<':
-                out.append(QLatin1StringView("&lt;"));
-                break;
-            case '>':
-                out.append(QLatin1StringView("&gt;"));
-                break;
-            default:
-                out.append(c).append(c);
-                break;
-            }
+    out.resize(0); // keeps the capacity for the next value
+    for (char ch : latin1) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out.append(ch);
         } else {
-            out.append(c);
+            out.append(char(0xC0 | c >> 6));
+            out.append(char(0x80 | (c & 0x3F)));
         }
     }
+}
+
+bool hasC1Bytes(QByteArrayView latin1)
+{
+    for (char ch : latin1) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x80 && c < 0xA0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -129,6 +130,16 @@ bool isAsciiBytes(QByteArrayView bytes)
     return true;
 }
 
+bool fitsLatin1(QStringView text)
+{
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u > 0xFF || (u >= 0x80 && u < 0xA0))
+            return false;
+    }
+    return true;
+}
+
 void LineEncoder::startPiece()
 {
     if (!m_inLine) {
@@ -137,64 +148,57 @@ void LineEncoder::startPiece()
     }
 }
 
-// Moves the ASCII start of the line into the text form, for a piece that is not ASCII.
-void LineEncoder::widen()
-{
-    m_line = QString::fromLatin1(m_out.constData() + m_lineStart, m_out.size() - m_lineStart);
-    m_out.truncate(m_lineStart);
-    m_wide = true;
-}
-
 void LineEncoder::ascii(QLatin1StringView text)
 {
     startPiece();
-    if (m_wide)
-        m_line.append(text);
-    else
-        appendBytes(m_out, text.data(), text.size());
+    appendBytes(m_out, text.data(), text.size());
 }
 
 void LineEncoder::text(QStringView text, Escape escape)
 {
     startPiece();
-    if (!m_wide) {
-        bool ascii = true;
-        for (QChar c : text) {
-            if (c.unicode() >= 128) {
-                ascii = false;
-                break;
-            }
-        }
-        if (ascii) {
-            const QByteArray bytes = text.toLatin1();
-            appendEscaped(m_out, bytes, escape);
-            return;
-        }
-        widen();
+    char16_t seen = 0;
+    for (QChar c : text)
+        seen |= c.unicode();
+    if (seen < 0x80) {
+        appendEscaped(m_out, text.toLatin1(), escape);
+    } else if (m_utf8) {
+        appendEscaped(m_out, text.toUtf8(), escape);
+    } else if (fitsLatin1(text)) {
+        m_lineHigh = true;
+        appendEscaped(m_out, text.toLatin1(), escape);
+    } else {
+        m_needsUtf8 = true;
     }
-    appendEscaped(m_line, text, escape);
 }
 
 void LineEncoder::value(QByteArrayView raw, Escape escape)
 {
     startPiece();
-    if (!m_wide) {
-        if (isAsciiBytes(raw)) {
+    if (isAsciiBytes(raw)) {
+        appendEscaped(m_out, raw, escape);
+    } else if (isValidUtf8(raw.data(), raw.size())) {
+        // Escaped characters are ASCII, which UTF-8 never holds inside a character.
+        if (m_utf8)
             appendEscaped(m_out, raw, escape);
-            return;
-        }
-        widen();
+        else
+            text(QString::fromUtf8(raw), escape);
+    } else if (m_utf8) {
+        latin1ToUtf8(raw, m_scratch);
+        appendEscaped(m_out, m_scratch, escape);
+    } else {
+        m_lineHigh = true;
+        m_needsUtf8 = m_needsUtf8 || hasC1Bytes(raw);
+        appendEscaped(m_out, raw, escape);
     }
-    appendEscaped(m_line, decodeSingleByte(raw.data(), raw.size()), escape);
 }
 
 void LineEncoder::endLine()
 {
-    if (m_wide) {
-        m_out.append(encodeSingleByte(m_line));
-        m_line.clear();
-        m_wide = false;
-    }
+    // Line ends are ASCII, so the file reads as UTF-8 exactly when each line does.
+    if (m_lineHigh && isValidUtf8(m_out.constData() + m_lineStart, m_out.size() - m_lineStart))
+        m_needsUtf8 = true;
+    m_lineHigh = false;
     appendBytes(m_out, "\r\n", 2);
     m_inLine = false;
 }

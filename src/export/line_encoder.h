@@ -20,30 +20,44 @@ enum class Escape {
     SingleQuoteAndBackslash,
 };
 
-// Appends one line at a time to `out`, each line encoded as encodeSingleByte would encode
-// it whole (ISO-8859-1 when every character fits, else UTF-8) and ended with CR LF.
-// Lines made of ASCII bytes only, the usual case, are copied as bytes; a line turns into
-// a QString only when a piece of it is not ASCII.
+// The one encoding of an export file.
+enum class ExportEncoding { Latin1, Utf8 };
+
+// Whether every character is one of ISO-8859-1 but U+0080-U+009F. Browsers, and spreadsheets
+// told code page 1252, read ISO-8859-1 bytes as windows-1252, which has other characters
+// there and nowhere else.
+bool fitsLatin1(QStringView text);
+
+// Appends one line at a time to `out`, ended with CR LF, every piece in the file's encoding.
+// Values a disc file holds in that encoding are copied as bytes; the rest are converted.
+// An encoder for ISO-8859-1 that meets a text which does not fit (fitsLatin1), or a line
+// whose bytes would read as UTF-8 to a program guessing the encoding, turns needsUtf8():
+// its output is then to be written again in UTF-8.
 class LineEncoder
 {
 public:
-    explicit LineEncoder(QByteArray &out) : m_out(out) {}
+    LineEncoder(QByteArray &out, ExportEncoding encoding)
+        : m_out(out), m_utf8(encoding == ExportEncoding::Utf8)
+    {
+    }
 
     void ascii(QLatin1StringView text); // text known to be ASCII
     void text(QStringView text, Escape escape = Escape::None);
     // Bytes as a disc file holds them, decoded as decodeSingleByte does.
     void value(QByteArrayView raw, Escape escape = Escape::None);
     void endLine();
+    bool needsUtf8() const { return m_needsUtf8; }
 
 private:
     void startPiece();
-    void widen();
 
     QByteArray &m_out;
+    const bool m_utf8;
+    bool m_needsUtf8 = false;
     qsizetype m_lineStart = 0;
     bool m_inLine = false;
-    bool m_wide = false;
-    QString m_line;
+    bool m_lineHigh = false; // the line so far holds a byte of 128 or more
+    QByteArray m_scratch;
 };
 
 // True when every byte is below 128.

@@ -18,6 +18,8 @@ constexpr qsizetype kFlushBytes = 1 << 20;
 class TextExportWriter : public ExportWriter
 {
 public:
+    explicit TextExportWriter(ExportEncoding encoding) : m_line(m_buffer, encoding) {}
+
     StoreResult open(const QString &path) override
     {
         m_file.setFileName(path);
@@ -39,6 +41,7 @@ public:
     }
 
     void discard() override { m_file.cancelWriting(); }
+    bool needsUtf8() const override { return m_line.needsUtf8(); }
 
 protected:
     void endLine()
@@ -49,7 +52,7 @@ protected:
     }
 
     QByteArray m_buffer;
-    LineEncoder m_line{m_buffer};
+    LineEncoder m_line;
 
 private:
     void flush()
@@ -73,8 +76,8 @@ private:
 class CsvWriter final : public TextExportWriter
 {
 public:
-    explicit CsvWriter(const ExportOptions &options)
-        : m_title(options.titleRow), m_size(options.locale)
+    CsvWriter(const ExportOptions &options, ExportEncoding encoding)
+        : TextExportWriter(encoding), m_title(options.titleRow), m_size(options.locale)
     {
     }
 
@@ -112,8 +115,8 @@ private:
 class DelimitedTextWriter final : public TextExportWriter
 {
 public:
-    explicit DelimitedTextWriter(const ExportOptions &options)
-        : m_title(options.titleRow), m_separator(options.separator),
+    DelimitedTextWriter(const ExportOptions &options, ExportEncoding encoding)
+        : TextExportWriter(encoding), m_title(options.titleRow), m_separator(options.separator),
           m_qualifier(options.qualifier.isNull() ? QString() : QString(options.qualifier))
     {
     }
@@ -161,18 +164,24 @@ private:
     QString m_qualifier;
 };
 
-// One page with one table; cell values have & < > escaped.
+// One page with one table, naming its charset; cell values have & < > escaped.
 class HtmlWriter final : public TextExportWriter
 {
 public:
-    explicit HtmlWriter(const ExportOptions &options) : m_size(options.locale) {}
+    HtmlWriter(const ExportOptions &options, ExportEncoding encoding)
+        : TextExportWriter(encoding), m_size(options.locale),
+          m_charset(encoding == ExportEncoding::Utf8 ? R"(<meta charset="UTF-8">)"
+                                                     : R"(<meta charset="ISO-8859-1">)")
+    {
+    }
 
     void head() override
     {
-        static const char *const lines[] = {
+        const char *const lines[] = {
             "<html>",
             "",
             "<head>",
+            m_charset,
             "</head>",
             "",
             R"(<body bgcolor="#CEFFCE" bordercolor="#C0C0C0">)",
@@ -226,17 +235,20 @@ private:
     }
 
     SizeFormat m_size;
+    const char *m_charset;
 };
 
 // Optional database and table statements, then three lines per row. Quoted values have
 // their single quotes doubled, and for MySQL their backslashes too (else a name ending in
 // one, or holding \', would end its string early and run the rest as SQL); the size stands
-// unquoted, as stored.
+// unquoted, as stored when it is a whole number, else as NULL. The columns take whatever a
+// store holds, so that strict servers load every row: names as long as file systems allow,
+// paths up to PATH_MAX, sizes of 2 GiB and more.
 class SqlWriter final : public TextExportWriter
 {
 public:
-    explicit SqlWriter(const ExportOptions &options)
-        : m_options(options),
+    SqlWriter(const ExportOptions &options, ExportEncoding encoding)
+        : TextExportWriter(encoding), m_options(options),
           m_escape(options.dialect == SqlDialect::MySql ? Escape::SingleQuoteAndBackslash
                                                         : Escape::SingleQuote)
     {
@@ -256,8 +268,8 @@ public:
                       ? QStringLiteral("file_ID int(20) auto_increment primary key,")
                       : QStringLiteral("ID_Auto int IDENTITY(1,1),")});
             for (const char *column :
-                 {"file_name varchar(100),", "file_path varchar(200),", "file_size int(20),",
-                  "file_date varchar(30),", "cd_name varchar(100)", ");", ""})
+                 {"file_name varchar(255),", "file_path varchar(4096),", "file_size bigint,",
+                  "file_date varchar(30),", "cd_name varchar(255)", ");", ""})
                 line({QString::fromLatin1(column)});
         }
     }
@@ -274,7 +286,10 @@ public:
         m_line.ascii(QLatin1StringView("', '"));
         m_line.value(row.path, m_escape);
         m_line.ascii(QLatin1StringView("', "));
-        m_line.value(row.size);
+        if (isBigint(row.size))
+            m_line.value(row.size);
+        else
+            m_line.ascii(QLatin1StringView("NULL"));
         m_line.ascii(QLatin1StringView(", '"));
         m_line.value(row.date, m_escape);
         m_line.ascii(QLatin1StringView("', '"));
@@ -285,6 +300,25 @@ public:
     }
 
 private:
+    // Digits with spaces around them, at most 2^63 - 1: nothing else can reach the script
+    // from a size field, whatever a disc file holds there.
+    static bool isBigint(QByteArrayView raw)
+    {
+        while (!raw.isEmpty() && raw.front() == ' ')
+            raw = raw.sliced(1);
+        while (!raw.isEmpty() && raw.back() == ' ')
+            raw.chop(1);
+        while (raw.size() > 1 && raw.front() == '0')
+            raw = raw.sliced(1);
+        if (raw.isEmpty() || raw.size() > 19)
+            return false;
+        for (char c : raw) {
+            if (c < '0' || c > '9')
+                return false;
+        }
+        return raw.size() < 19 || raw <= QByteArrayView("9223372036854775807");
+    }
+
     void line(std::initializer_list<QString> pieces)
     {
         for (const QString &piece : pieces)
@@ -298,24 +332,24 @@ private:
 
 } // namespace
 
-std::unique_ptr<ExportWriter> makeCsvWriter(const ExportOptions &options)
+std::unique_ptr<ExportWriter> makeCsvWriter(const ExportOptions &options, ExportEncoding encoding)
 {
-    return std::make_unique<CsvWriter>(options);
+    return std::make_unique<CsvWriter>(options, encoding);
 }
 
-std::unique_ptr<ExportWriter> makeTextWriter(const ExportOptions &options)
+std::unique_ptr<ExportWriter> makeTextWriter(const ExportOptions &options, ExportEncoding encoding)
 {
-    return std::make_unique<DelimitedTextWriter>(options);
+    return std::make_unique<DelimitedTextWriter>(options, encoding);
 }
 
-std::unique_ptr<ExportWriter> makeHtmlWriter(const ExportOptions &options)
+std::unique_ptr<ExportWriter> makeHtmlWriter(const ExportOptions &options, ExportEncoding encoding)
 {
-    return std::make_unique<HtmlWriter>(options);
+    return std::make_unique<HtmlWriter>(options, encoding);
 }
 
-std::unique_ptr<ExportWriter> makeSqlWriter(const ExportOptions &options)
+std::unique_ptr<ExportWriter> makeSqlWriter(const ExportOptions &options, ExportEncoding encoding)
 {
-    return std::make_unique<SqlWriter>(options);
+    return std::make_unique<SqlWriter>(options, encoding);
 }
 
 } // namespace orlith

@@ -4,14 +4,16 @@
 
 #include "export/export_job.h"
 #include "export/export_walk.h"
+#include "export/line_encoder.h"
 
 #include <memory>
 
 namespace orlith {
 
-std::unique_ptr<ExportWriter> makeCsvWriter(const ExportOptions &options);
-std::unique_ptr<ExportWriter> makeTextWriter(const ExportOptions &options);
-std::unique_ptr<ExportWriter> makeHtmlWriter(const ExportOptions &options);
-std::unique_ptr<ExportWriter> makeSqlWriter(const ExportOptions &options);
+// Writers whose file is all in `encoding`.
+std::unique_ptr<ExportWriter> makeCsvWriter(const ExportOptions &options, ExportEncoding encoding);
+std::unique_ptr<ExportWriter> makeTextWriter(const ExportOptions &options, ExportEncoding encoding);
+std::unique_ptr<ExportWriter> makeHtmlWriter(const ExportOptions &options, ExportEncoding encoding);
+std::unique_ptr<ExportWriter> makeSqlWriter(const ExportOptions &options, ExportEncoding encoding);
 
 } // namespace orlith

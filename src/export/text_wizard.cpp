@@ -15,6 +15,16 @@ namespace orlith {
 
 namespace {
 
+// The separator and qualifier boxes show the window colour while they can be used and the
+// button-face colour while they cannot, whatever a theme gives disabled text boxes.
+void useButtonFaceWhenDisabled(QWidget *box, const QPalette &colors)
+{
+    QPalette p = box->palette();
+    p.setColor(QPalette::Disabled, QPalette::Base,
+               colors.color(QPalette::Active, QPalette::Button));
+    box->setPalette(p);
+}
+
 ExportWizardSetup textSetup()
 {
     ExportWizardSetup s;
@@ -59,6 +69,7 @@ frmText::frmText(const QString &programFolder, UiServices services, QWidget *par
     m_separatorBox->setObjectName(QStringLiteral("txtSeparator"));
     m_separatorBox->setMaxLength(1);
     m_separatorBox->setEnabled(false);
+    useButtonFaceWhenDisabled(m_separatorBox, palette());
     grid->addWidget(m_separatorBox, 4, 1);
     connect(group, &QButtonGroup::buttonToggled, this,
             [this] { m_separatorBox->setEnabled(m_other->isChecked()); });
@@ -68,12 +79,17 @@ frmText::frmText(const QString &programFolder, UiServices services, QWidget *par
     auto *qualifierLayout = new QVBoxLayout(qualifiers);
     m_useQualifier = new QCheckBox(QStringLiteral("Chose data qualifier"), qualifiers);
     m_useQualifier->setObjectName(QStringLiteral("chkDataQualifier"));
-    // A list to pick from, never typed into: only the two quotes can be chosen.
+    // A list to pick from: only the two quotes can be chosen. Its text box is read-only, so
+    // a typed key changes nothing (a plain drop-down would jump to the item it starts).
     m_qualifierBox = new QComboBox(qualifiers);
     m_qualifierBox->setObjectName(QStringLiteral("comQualifier"));
+    m_qualifierBox->setEditable(true);
+    m_qualifierBox->lineEdit()->setReadOnly(true);
+    m_qualifierBox->setInsertPolicy(QComboBox::NoInsert);
     m_qualifierBox->addItems({QStringLiteral("\""), QStringLiteral("'")});
     m_qualifierBox->setCurrentIndex(-1);
     m_qualifierBox->setEnabled(false);
+    useButtonFaceWhenDisabled(m_qualifierBox, palette());
     connect(m_useQualifier, &QCheckBox::toggled, m_qualifierBox, &QWidget::setEnabled);
     qualifierLayout->addWidget(m_useQualifier);
     qualifierLayout->addWidget(m_qualifierBox);

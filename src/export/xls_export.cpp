@@ -21,16 +21,22 @@ constexpr Column kColumns[] = {
 };
 
 // A bold, shaded, centred title row and one row of five left-aligned text cells per
-// entry. A cell the writer refuses (a text over 255 bytes) is left out, as is the
-// writer's way; a failure to write the file is reported by close().
+// entry. A cell the writer refuses for its length (a text over 255 bytes) is left out, as
+// is the writer's way; one outside the code page asks for UTF-8. A failure to write the
+// file is reported by close().
 class XlsWriter final : public ExportWriter
 {
 public:
-    explicit XlsWriter(const ExportOptions &options) : m_size(options.locale) {}
+    XlsWriter(const ExportOptions &options, ExportEncoding encoding)
+        : m_size(options.locale), m_encoding(encoding)
+    {
+    }
 
     StoreResult open(const QString &path) override
     {
-        if (m_sheet.CreateFile(path) != ExcelFile::kOk)
+        if (m_sheet.CreateFile(path, m_encoding == ExportEncoding::Utf8
+                                         ? ExcelFile::kCodePageUtf8
+                                         : ExcelFile::kCodePageLatin1) != ExcelFile::kOk)
             return StoreResult::failure(m_sheet.errorString());
         m_sheet.PrintGridLines(false);
         (void)m_sheet.SetFont(QStringLiteral("Arial"), 10, 0);
@@ -53,9 +59,11 @@ public:
     {
         const QString values[] = {text(row.name), text(row.path), m_size.format(row.size),
                                   text(row.date), text(row.disc)};
-        for (int c = 0; c < 5; ++c)
-            (void)m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont0,
-                                     ExcelFile::kAlignLeft, 0, m_row, c + 1, values[c]);
+        for (int c = 0; c < 5; ++c) {
+            if (m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont0, ExcelFile::kAlignLeft,
+                                   0, m_row, c + 1, values[c]) == ExcelFile::kInvalidArgument)
+                m_needsUtf8 = true;
+        }
         ++m_row;
     }
 
@@ -68,20 +76,23 @@ public:
 
     // An unclosed sheet is discarded by the writer, leaving any old file as it was.
     void discard() override {}
+    bool needsUtf8() const override { return m_needsUtf8; }
 
 private:
     static QString text(QByteArrayView raw) { return decodeSingleByte(raw.data(), raw.size()); }
 
     ExcelFile m_sheet;
     SizeFormat m_size;
+    ExportEncoding m_encoding;
+    bool m_needsUtf8 = false;
     qint32 m_row = 1;
 };
 
 } // namespace
 
-std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options)
+std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options, ExportEncoding encoding)
 {
-    return std::make_unique<XlsWriter>(options);
+    return std::make_unique<XlsWriter>(options, encoding);
 }
 
 } // namespace orlith

@@ -4,11 +4,13 @@
 
 #include "export/export_job.h"
 #include "export/export_walk.h"
+#include "export/line_encoder.h"
 
 #include <memory>
 
 namespace orlith {
 
-std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options);
+// A writer whose sheet is all in `encoding`'s code page.
+std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options, ExportEncoding encoding);
 
 } // namespace orlith

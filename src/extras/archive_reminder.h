@@ -26,7 +26,7 @@ qint64 archiveDaysValue(const QString &daysText);
 // that does not read as a date is never due, until the options store a new one.
 bool isArchiveDay(const SettingsRecord &record, QDate today);
 
-// The question asked on the archive day (Yes archives now).
+// The question asked on the archive day, with the information icon (Yes archives now).
 QString archiveDayQuestion();
 // The information shown after it, whatever the answer.
 QString nextArchiveMessage(const QString &daysSetting);

@@ -167,7 +167,8 @@ void FileListModel::sortByHeader(int column)
 {
     if (column < 0 || column >= ColumnCount)
         return;
-    m_order = m_order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_order = column == m_sortColumn && m_order == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                      : Qt::AscendingOrder;
     const int previous = m_sortColumn;
     m_sortColumn = column;
     sortRows();

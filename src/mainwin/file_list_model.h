@@ -49,12 +49,11 @@ public:
     // Rows before `from` keep their colour: a search that appends rows colours only those.
     void ColorList(const ExtensionTable &table, const QPalette &palette, qsizetype from = 0);
 
-    // A header click: flips the sort order (whichever column is clicked), sorts by the
-    // column's cell text without regard to case (sizes and dates sort as text), and shows
-    // the arrow on that header only. Rows added later are appended unsorted. Before the
-    // first click the order is descending and no column is sorted (sortColumn() is -1), so
-    // the first click sorts ascending; a click on another column after that sorts it
-    // descending. Equal texts keep their previous order.
+    // A header click: a column other than the sorted one sorts ascending, the sorted one
+    // flips its order. Sorts by the column's cell text without regard to case (sizes and
+    // dates sort as text) and shows the arrow on that header only. Rows added later are
+    // appended unsorted. Before the first click no column is sorted (sortColumn() is -1).
+    // Equal texts keep their previous order.
     void sortByHeader(int column);
     Qt::SortOrder sortOrder() const { return m_order; }
     int sortColumn() const { return m_sortColumn; }
@@ -71,8 +70,7 @@ private:
 
     QList<FileRow> m_rows;
     QList<QRgb> m_colors; // parallel to m_rows
-    // Descending before the first click, so that the first click sorts ascending.
-    Qt::SortOrder m_order = Qt::DescendingOrder;
+    Qt::SortOrder m_order = Qt::AscendingOrder;
     int m_sortColumn = -1;
     QIcon m_ascendingIcon;
     QIcon m_descendingIcon;

@@ -265,7 +265,8 @@ void Form1::deleteSelected()
         return;
     case DeleteAction::AskThenDeleteDisc:
         if (m_services.messages->question(this, QString::fromLatin1(kDeleteTitle),
-                                          QString::fromLatin1(kDeleteQuestion))
+                                          QString::fromLatin1(kDeleteQuestion),
+                                          MessageSink::Buttons::OkCancel)
             != MessageSink::Answer::Yes)
             return;
         r = m_edits->deleteDisc(key);

@@ -21,13 +21,14 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 
 namespace orlith {
 
 namespace {
 
-// Reserved example domain until the project has a public site.
-constexpr auto kHomePage = "https://orlith.example.org/";
+// The manual's first section (its anchor in Orlith.html), where the home page item opens it.
+constexpr auto kManualHome = "window";
 
 QAction *item(QMenu *menu, const char *name, const QString &caption)
 {
@@ -134,7 +135,7 @@ void Form1::buildMenus()
     connect(item(help, "mnuTip", QStringLiteral("Tip of the day...")), &QAction::triggered, this,
             &Form1::showTip);
     connect(item(help, "mnuVisitWebSite", QStringLiteral("Orlith home page")), &QAction::triggered,
-            this, [this] { m_services.desktop->openUrl(QString::fromLatin1(kHomePage)); });
+            this, &Form1::openHomePage);
     separator(help, "mnuRazmak3");
     connect(item(help, "mnuAbout", QStringLiteral("About...")), &QAction::triggered, this,
             &Form1::showAbout);
@@ -172,13 +173,16 @@ void Form1::buildToolBar()
     bar->setObjectName(QStringLiteral("toolBar"));
     bar->setMovable(false);
     bar->setIconSize(QSize(16, 16));
-    auto button = [&](const char *name, QStyle::StandardPixmap icon, const QString &tip) {
-        QAction *a = bar->addAction(styleIcon(icon), tip);
+    auto iconButton = [&](const char *name, const QIcon &icon, const QString &tip) {
+        QAction *a = bar->addAction(icon, tip);
         a->setToolTip(tip);
         a->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
         if (QWidget *w = bar->widgetForAction(a))
             w->setObjectName(QString::fromLatin1(name));
         return a;
+    };
+    auto button = [&](const char *name, QStyle::StandardPixmap icon, const QString &tip) {
+        return iconButton(name, styleIcon(icon), tip);
     };
     auto same = [this](QAction *a, const char *menuItem) {
         if (auto *target = findChild<QAction *>(QString::fromLatin1(menuItem)))
@@ -187,11 +191,12 @@ void Form1::buildToolBar()
 
     same(button("cmdNewCat", QStyle::SP_FileDialogNewFolder, QStringLiteral("New Catalog")),
          "mnuCatalog");
-    QAction *newCd = button("cmdNewCD", QStyle::SP_DriveCDIcon, QString());
-    newCd->setText(QStringLiteral("CD/DVD"));
-    same(newCd, "mnuCD");
-    same(button("cmdArchive", QStyle::SP_DialogSaveButton, QStringLiteral("Archive CD/DVD")),
-         "mnuArchive");
+    // No tooltip, so no text either: an action's tooltip falls back to its text.
+    same(button("cmdNewCD", QStyle::SP_DriveCDIcon, QString()), "mnuCD");
+    // Drawn for this button: the style's save icon is Save list's.
+    QIcon archive(QStringLiteral(":/orlith/archive-16.png"));
+    archive.addFile(QStringLiteral(":/orlith/archive-32.png"));
+    same(iconButton("cmdArchive", archive, QStringLiteral("Archive CD/DVD")), "mnuArchive");
     bar->addSeparator();
     same(button("cmdExpandAll", QStyle::SP_ToolBarVerticalExtensionButton,
                 QStringLiteral("Expand tree")),
@@ -268,6 +273,16 @@ void Form1::openHelp()
     const QString path = findManual(QCoreApplication::applicationDirPath(), m_programFolder);
     if (!path.isEmpty())
         m_services.desktop->openDocument(path);
+}
+
+void Form1::openHomePage()
+{
+    const QString path = findManual(QCoreApplication::applicationDirPath(), m_programFolder);
+    if (path.isEmpty())
+        return;
+    QUrl url = QUrl::fromLocalFile(path);
+    url.setFragment(QString::fromLatin1(kManualHome));
+    m_services.desktop->openUrl(url.toString());
 }
 
 void Form1::addPicture()

@@ -44,8 +44,9 @@ void Form1::installArchiveReminder()
         if (!isArchiveDay(m_settings, today))
             return;
         if (m_services.messages->question(this, QString::fromLatin1(kReminderTitle),
-                                          archiveDayQuestion())
-            == MessageSink::Answer::Yes)
+                                          archiveDayQuestion(), MessageSink::Buttons::YesNo,
+                                          MessageSink::Icon::Information) ==
+            MessageSink::Answer::Yes)
             archiveDiscs();
         m_services.messages->information(this, QStringLiteral("Information"),
                                          nextArchiveMessage(m_settings.archiveDaysSetting));

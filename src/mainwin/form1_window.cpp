@@ -28,6 +28,14 @@
 
 #include <cmath>
 
+// The pictures are compiled into the static library; nothing names them in code, so a
+// program linking it would leave them out unless they are asked for here.
+static bool initResources()
+{
+    Q_INIT_RESOURCE(orlith);
+    return true;
+}
+
 namespace orlith {
 
 // The movable bar between the tree and the list (picRuller).
@@ -79,6 +87,7 @@ Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
 Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
     : QMainWindow(parent), m_programFolder(store.programFolder()), m_services(services)
 {
+    [[maybe_unused]] static const bool resources = initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orlith"));
     setWindowIcon(QIcon(QStringLiteral(":/orlith/orlith.png")));

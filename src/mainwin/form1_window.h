@@ -193,6 +193,7 @@ private:
     void showTip();
     void showAbout();
     void openHelp();
+    void openHomePage();
     void addPicture();
     int selectedListRow() const;
     QStringList selectedPaths() const;

@@ -25,14 +25,18 @@ public:
     {
         QMessageBox::information(parent, title, text);
     }
-    Answer question(QWidget *parent, const QString &title, const QString &text,
-                    bool withCancel) override
+    Answer question(QWidget *parent, const QString &title, const QString &text, Buttons buttons,
+                    Icon icon) override
     {
-        QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
-        if (withCancel)
-            buttons |= QMessageBox::Cancel;
-        switch (QMessageBox::question(parent, title, text, buttons)) {
+        const QMessageBox::StandardButtons shown = buttons == Buttons::OkCancel
+                                                       ? QMessageBox::Ok | QMessageBox::Cancel
+                                                       : QMessageBox::Yes | QMessageBox::No;
+        const QMessageBox::StandardButton answer =
+            icon == Icon::Information ? QMessageBox::information(parent, title, text, shown)
+                                      : QMessageBox::question(parent, title, text, shown);
+        switch (answer) {
         case QMessageBox::Yes:
+        case QMessageBox::Ok:
             return Answer::Yes;
         case QMessageBox::No:
             return Answer::No;

@@ -16,15 +16,17 @@ class MessageSink
 {
 public:
     enum class Answer { Yes, No, Cancel };
+    // OK answers Yes; Cancel (or closing the box) answers Cancel.
+    enum class Buttons { YesNo, OkCancel };
+    enum class Icon { Question, Information };
 
     virtual ~MessageSink() = default;
     // Exclamation icon: a failure the user can mend.
     virtual void error(QWidget *parent, const QString &title, const QString &text) = 0;
     // Information icon.
     virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;
-    // A Yes/No question (with Cancel when `withCancel`).
     virtual Answer question(QWidget *parent, const QString &title, const QString &text,
-                            bool withCancel = false) = 0;
+                            Buttons buttons = Buttons::YesNo, Icon icon = Icon::Question) = 0;
 };
 
 // What the desktop does for us: open documents, folders and addresses, the clipboard, and

@@ -37,12 +37,12 @@ QList<std::pair<int, QByteArray>> records(const QByteArray &bytes)
     return out;
 }
 
-// The bytes after BOF, FORMATCOUNT and the 24 FORMAT records.
+// The bytes after BOF, CODEPAGE, FORMATCOUNT and the 24 FORMAT records.
 QByteArray afterFormats(const QString &path)
 {
     const QByteArray bytes = readAll(path);
     qsizetype at = 0;
-    for (const auto &record : records(bytes).first(26))
+    for (const auto &record : records(bytes).first(27))
         at += 4 + record.second.size();
     return bytes.mid(at);
 }
@@ -101,32 +101,37 @@ void TestExcelFile::emptySheet()
     QCOMPARE(xls.CreateFile(path("empty.xls")), S::kOk);
     QCOMPARE(xls.CloseFile(), S::kOk);
     const QByteArray bytes = readAll(path("empty.xls"));
-    QVERIFY(bytes.startsWith(hex("0900040002000A00" "1F0002001700" "1E000800" "07") + "General"));
+    // A worksheet (0x0010) whose texts are in code page 1252 (0x04E4).
+    QVERIFY(bytes.startsWith(hex("0900040002001000" "42000200E404" "1F0002001700" "1E000800" "07")
+                             + "General"));
     const auto recs = records(bytes);
-    QCOMPARE(recs.size(), 1 + 1 + 24 + 1);
-    QCOMPARE(recs[8], std::pair(0x1E, "\x1C" + QByteArray(R"(#,##0\ "$";[Red]\-#,##0\ "$")")));
-    QCOMPARE(recs[25], std::pair(0x1E, QByteArray("\x01@")));
+    QCOMPARE(recs.size(), 1 + 1 + 1 + 24 + 1);
+    QCOMPARE(recs[9], std::pair(0x1E, "\x1C" + QByteArray(R"(#,##0\ "$";[Red]\-#,##0\ "$")")));
+    QCOMPARE(recs[26], std::pair(0x1E, QByteArray("\x01@")));
     QCOMPARE(afterFormats(path("empty.xls")), hex("0A000000"));
 }
 
 void TestExcelFile::cells()
 {
     ExcelFile xls;
-    QCOMPARE(xls.CreateFile(path("cells.xls")), S::kOk);
+    QCOMPARE(xls.CreateFile(path("cells.xls"), S::kCodePageUtf8), S::kOk);
     QCOMPARE(xls.WriteValue(S::kValueText, 0, 0, 0, 1, 1, "General"), S::kOk);
     QCOMPARE(xls.WriteValue(S::kValueInteger, 64, 3, 64, 2, 3, -2.5, 2), S::kOk);
     QCOMPARE(xls.WriteValue(S::kValueNumber, 0, 0, 0, 3, 1, "1234.5"), S::kOk);
     QCOMPARE(xls.WriteValue(S::kValueText, 0, 0, 0, 4, 1, QString(127, QChar(0x10D))), S::kOk);
     QCOMPARE(xls.WriteValue(7, 0, 0, 0, 1, 1, "ignored"), S::kOk);
     QCOMPARE(xls.WriteValue(S::kValueNumber, 0, 0, 0, 1, 1, "abc"), S::kTypeMismatch);
+    QCOMPARE(xls.WriteValue(S::kValueText, 0, 0, 0, 1, 1, QString(128, QChar(0x10D))),
+             S::kOverflow); // 256 bytes of UTF-8
     QCOMPARE(xls.CloseFile(), S::kOk);
+    QCOMPARE(records(readAll(path("cells.xls")))[1], std::pair(0x42, hex("E9FD"))); // 65001
     const auto recs = sheetRecords(path("cells.xls"));
     QCOMPARE(recs.size(), 4);
     QCOMPARE(afterFormats(path("cells.xls")).first(19),
              hex("04000F00" "00000000" "000000" "07") + "General");
     QCOMPARE(recs[1], std::pair(2, hex("01000200" "404203" "FEFF"))); // -2.5 rounds to even
     QCOMPARE(recs[2], std::pair(3, hex("02000000" "000000" "00000000004A9340")));
-    // Outside Latin-1 the text goes out as UTF-8, counted in bytes.
+    // A UTF-8 sheet writes its texts as UTF-8, counted in bytes.
     QCOMPARE(recs[3].second.mid(7), "\xFE" + QString(127, QChar(0x10D)).toUtf8());
 }
 
@@ -144,7 +149,9 @@ void TestExcelFile::limits()
     for (qint32 row : {0, 65537})
         QCOMPARE(label(row, "x"), S::kOverflow);
     QCOMPARE(label(1, QString(256, 'x')), S::kOverflow);
-    QCOMPARE(label(1, QString(128, QChar(0x10D))), S::kOverflow); // 256 bytes of UTF-8
+    // Code page 1252 holds ISO-8859-1 but for U+0080-U+009F, where windows-1252 differs.
+    for (const QString &text : {QString("Привет"), QString(QChar(0x80))})
+        QCOMPARE(label(1, text), S::kInvalidArgument);
     QCOMPARE(xls.CloseFile(), S::kOk);
     const auto recs = sheetRecords(path("limits.xls"));
     QCOMPARE(recs.size(), 3);
@@ -237,14 +244,10 @@ void TestExcelFile::readByXlrd()
     QCOMPARE(xls.WriteValue(S::kValueInteger, 0, 0, 0, 4, 2, 32767), S::kOk);
     QCOMPARE(xls.CloseFile(), S::kOk);
 
-    // xlrd takes only 0x0010 as the document type of a BIFF2 worksheet where lenient readers
-    // take any, so it reads a copy with that word changed. No CODEPAGE record: say Latin-1.
+    // The file as written, in the code page it names.
     const char *script = R"(
 import json, os, sys, xlrd
-data = open(sys.argv[1], 'rb').read()
-assert data[:8] == bytes.fromhex('0900040002000a00'), data[:8]
-book = xlrd.open_workbook(file_contents=data[:6] + b'\x10\x00' + data[8:],
-    encoding_override='iso-8859-1', logfile=open(os.devnull, 'w'))
+book = xlrd.open_workbook(sys.argv[1], logfile=open(os.devnull, 'w'))
 sheet = book.sheet_by_index(0)
 print(json.dumps([sheet.row_values(r) for r in range(sheet.nrows)]))
 )";

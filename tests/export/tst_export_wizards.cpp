@@ -193,6 +193,14 @@ void TestExportWizards::textFormatChecks()
     click(w, "cmdNext");
     QVERIFY(child<QGroupBox>(w, "frmChoseFormat")->isVisible());
     auto *separator = child<QLineEdit>(w, "txtSeparator");
+    auto *qualifier = child<QComboBox>(w, "comQualifier");
+    // Button face while disabled, window colour while enabled, as painted.
+    const auto background = [](QWidget *box) {
+        return box->grab().toImage().pixelColor(box->width() / 3, box->height() / 2);
+    };
+    const QColor face = w.palette().color(QPalette::Button),
+                 base = w.palette().color(QPalette::Base);
+    QList<QColor> painted{background(separator), background(qualifier)};
     QVERIFY(child<QRadioButton>(w, "optComma")->isChecked());
     QVERIFY(!separator->isEnabled());
     QCOMPARE(separator->maxLength(), 1);
@@ -202,14 +210,17 @@ void TestExportWizards::textFormatChecks()
     QCOMPARE(lastBox("information", "Error"), "Please chose separator");
     QTest::keyClicks(separator, "|x");
     QCOMPARE(separator->text(), "|");
-    auto *qualifier = child<QComboBox>(w, "comQualifier");
-    QVERIFY(!qualifier->isEnabled() && !qualifier->isEditable());
+    QVERIFY(!qualifier->isEnabled());
     child<QCheckBox>(w, "chkDataQualifier")->click();
     QVERIFY(qualifier->isEnabled());
+    painted << background(separator) << background(qualifier);
+    QCOMPARE(painted, QList<QColor>({face, face, base, base}));
     click(w, "cmdNext2");
     QCOMPARE(lastBox("information", "Error"), "Please chose qualifier");
     QVERIFY(child<QGroupBox>(w, "frmChoseFormat")->isVisible());
     qualifier->setCurrentIndex(1);
+    QTest::keyClicks(qualifier, "\"x"); // typed keys change nothing
+    QCOMPARE(qualifier->currentText(), "'");
     click(w, "cmdNext2");
     QVERIFY(child<QPushButton>(w, "cmdFinish")->isVisible());
     w.setDestinationFolder(outDir());

@@ -125,6 +125,8 @@ void TestOptions::reminderFiresOnceAtStart()
                           "You will be prompted again after 7 days for archive."}));
     QCOMPARE(m_messages.boxes[0].title + m_messages.boxes[1].title,
              QStringLiteral("Scheduled ArchiveInformation"));
+    QVERIFY(m_messages.boxes[0].icon == MessageSink::Icon::Information &&
+            m_messages.boxes[0].buttons == MessageSink::Buttons::YesNo);
     // Counted from today, not from the day it was due.
     QCOMPARE(form->settings().archiveDateSetting, formatDate(today.addDays(7)));
     form->runStartupReminders();

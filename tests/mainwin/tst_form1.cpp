@@ -7,6 +7,7 @@
 #include "store/disc_file.h"
 #include "store/program_folder.h"
 #include "support/recording_services.h"
+#include "support/test_files.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -15,10 +16,11 @@
 #include <QMimeData>
 #include <QStyle>
 #include <QTableView>
-#include <QToolBar>
-#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
 
 using namespace orlith;
 
@@ -114,11 +116,19 @@ void TestForm1::menusAndButtons()
              QStringLiteral("Save files from the list as new XML"));
     QCOMPARE(form->findChild<QWidget *>(QStringLiteral("txtFind"))->toolTip(),
              QStringLiteral("Write string for search"));
+    QVERIFY(form->findChild<QWidget *>(QStringLiteral("cmdNewCD"))->toolTip().isEmpty());
 
-    // Help with no manual anywhere opens nothing and says nothing.
+    // Help and the home page with no manual anywhere open nothing and say nothing.
     action(*form, "mnuHelpFile")->trigger();
-    QVERIFY(m_desktop.documents.isEmpty());
+    action(*form, "mnuVisitWebSite")->trigger();
+    QVERIFY(m_desktop.documents.isEmpty() && m_desktop.urls.isEmpty());
     QVERIFY(m_messages.boxes.isEmpty());
+    // The home page is the manual's first section.
+    const QString manual = m_dir->filePath(QStringLiteral("Orlith.html"));
+    QVERIFY(test::writeAll(manual, "<html></html>"));
+    action(*form, "mnuVisitWebSite")->trigger();
+    QCOMPARE(m_desktop.urls,
+             QStringList{QUrl::fromLocalFile(manual).toString() + QStringLiteral("#window")});
 }
 
 void TestForm1::styleIconsAtEverySize()
@@ -142,9 +152,13 @@ void TestForm1::styleIconsAtEverySize()
     const QList<QToolButton *> buttons =
         form->findChild<QToolBar *>(QStringLiteral("toolBar"))->findChildren<QToolButton *>();
     QVERIFY(buttons.size() > 5);
+    QList<QImage> seen; // no two buttons look alike
     for (const QToolButton *b : buttons) {
-        if (b->objectName().startsWith(QLatin1String("cmd")))
-            QVERIFY2(!b->icon().pixmap(16, 16).isNull(), qPrintable(b->objectName()));
+        if (!b->objectName().startsWith(QLatin1String("cmd")))
+            continue;
+        const QImage icon = b->icon().pixmap(16, 16).toImage();
+        QVERIFY2(!icon.isNull() && !seen.contains(icon), qPrintable(b->objectName()));
+        seen << icon;
     }
 }
 

@@ -275,8 +275,9 @@ void TestForm1Store::newCatalogRenameAndDelete()
         QCOMPARE(form->tree().catalogsInOrder(), QStringList{QStringLiteral("Songs")});
         QCOMPARE(counters(), QStringLiteral(" 1/ 1"));
         form->tree().selectNode(QStringLiteral("Rock"));
-        m_messages.answers = {MessageSink::Answer::No};
+        m_messages.answers = {MessageSink::Answer::Cancel};
         form->findChild<QAction *>(QStringLiteral("mnuDelete"))->trigger();
+        QVERIFY(m_messages.boxes.last().buttons == MessageSink::Buttons::OkCancel);
         QVERIFY(QFile::exists(discFilePath(m_store->path(), QStringLiteral("Rock"))));
         form->findChild<QAction *>(QStringLiteral("mnuDelete"))->trigger();
         QVERIFY(!QFile::exists(discFilePath(m_store->path(), QStringLiteral("Rock"))));

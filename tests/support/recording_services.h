@@ -21,6 +21,8 @@ public:
         QString kind; // "error", "information", "question"
         QString title;
         QString text;
+        Buttons buttons = Buttons::YesNo; // of a question
+        Icon icon = Icon::Question;       // of a question
     };
 
     void error(QWidget *, const QString &title, const QString &text) override
@@ -31,9 +33,10 @@ public:
     {
         boxes.append({QStringLiteral("information"), title, text});
     }
-    Answer question(QWidget *, const QString &title, const QString &text, bool) override
+    Answer question(QWidget *, const QString &title, const QString &text, Buttons buttons,
+                    Icon icon) override
     {
-        boxes.append({QStringLiteral("question"), title, text});
+        boxes.append({QStringLiteral("question"), title, text, buttons, icon});
         return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
     }
 
