@@ -6,10 +6,10 @@
 // Usage: orlith-bench-capture [FILES] [TREE_PARENT]   (defaults 100000 and the temp folder)
 #include "bench_timing.h"
 #include "store_generator.h"
-#include "capture/capture_job.h"
-#include "store/catalogue_index.h"
-#include "store/disc_file.h"
-#include "store/program_folder.h"
+#include "core/capture/capture_job.h"
+#include "core/store/catalogue_index.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,9 +5,9 @@
 #include "bench_timing.h"
 #include "store_generator.h"
 
-#include "export/export_job.h"
-#include "export/export_walk.h"
-#include "store/program_folder.h"
+#include "core/export/export_job.h"
+#include "core/export/export_walk.h"
+#include "core/store/program_folder.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

@@ -6,8 +6,8 @@
 #include "bench_timing.h"
 #include "store_generator.h"
 
-#include "search/disc_search.h"
-#include "store/catalogue_index.h"
+#include "core/search/disc_search.h"
+#include "core/store/catalogue_index.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -3,12 +3,12 @@
 // file. Run it with QT_QPA_PLATFORM=offscreen under /usr/bin/time -v for the peak memory;
 // scripts/large-store-check.sh does and compares both with their targets.
 // Usage: orlith-bench-startup DATA_DIR
-#include "mainwin/catalog_tree_widget.h"
-#include "mainwin/file_list_model.h"
-#include "mainwin/form1_window.h"
-#include "mainwin/ui_services.h"
-#include "store/index_loader.h"
-#include "store/program_folder.h"
+#include "ui/main/catalog_tree_widget.h"
+#include "ui/main/file_list_model.h"
+#include "ui/main/form1_window.h"
+#include "ui/common/ui_services.h"
+#include "core/store/index_loader.h"
+#include "core/store/program_folder.h"
 
 #include <QApplication>
 #include <QDir>

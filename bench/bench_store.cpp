@@ -6,8 +6,8 @@
 #include "bench_timing.h"
 #include "store_generator.h"
 
-#include "store/catalogue_index.h"
-#include "store/disc_listing.h"
+#include "core/store/catalogue_index.h"
+#include "core/store/disc_listing.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -10,13 +10,13 @@
 #include "bench_timing.h"
 #include "store_generator.h"
 
-#include "capture/drives.h"
-#include "capture/new_disc_dialog.h"
-#include "mainwin/catalog_tree_widget.h"
-#include "mainwin/file_list_model.h"
-#include "mainwin/form1_window.h"
-#include "mainwin/ui_services.h"
-#include "search/search_window.h"
+#include "core/capture/drives.h"
+#include "ui/capture/new_disc_dialog.h"
+#include "ui/main/catalog_tree_widget.h"
+#include "ui/main/file_list_model.h"
+#include "ui/main/form1_window.h"
+#include "ui/common/ui_services.h"
+#include "ui/search/search_window.h"
 
 #include <QApplication>
 #include <QComboBox>

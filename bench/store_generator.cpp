@@ -1,8 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "store_generator.h"
 
-#include "store/date_text.h"
-#include "store/program_folder.h"
+#include "core/store/date_text.h"
+#include "core/store/program_folder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
-#include "store/disc_file.h"
+#include "core/store/disc_file.h"
 
 #include <QList>
 #include <QString>

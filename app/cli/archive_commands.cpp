@@ -2,9 +2,9 @@
 // Commands that archive disc files into cds.zip and restore them from a zip.
 #include "cli_context.h"
 
-#include "extras/archive_job.h"
-#include "store/disc_file.h"
-#include "store/program_folder.h"
+#include "core/archive/archive_job.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
 
 #include <QDir>
 #include <QFileInfo>

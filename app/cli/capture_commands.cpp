@@ -2,9 +2,9 @@
 // Commands that add and change catalogs and discs: capture, new-catalog, rename, delete.
 #include "cli_context.h"
 
-#include "capture/capture_job.h"
-#include "capture/store_edits.h"
-#include "store/notes_store.h"
+#include "core/capture/capture_job.h"
+#include "core/capture/store_edits.h"
+#include "core/store/notes_store.h"
 
 #include <QDir>
 #include <QElapsedTimer>

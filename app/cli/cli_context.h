@@ -1,8 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
-#include "store/catalogue_index.h"
-#include "store/disc_listing.h"
+#include "core/store/catalogue_index.h"
+#include "core/store/disc_listing.h"
 
 #include <QString>
 #include <QStringList>

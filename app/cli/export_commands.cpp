@@ -2,9 +2,9 @@
 // export: the export wizards' job from a terminal, through the same engine call.
 #include "cli_context.h"
 
-#include "export/export_job.h"
-#include "export/export_walk.h"
-#include "store/program_folder.h"
+#include "core/export/export_job.h"
+#include "core/export/export_walk.h"
+#include "core/store/program_folder.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // orlith-cli: the jobs of the desktop program, from a terminal.
 #include "cli_context.h"
 
-#include "store/program_folder.h"
+#include "core/store/program_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 // find (quick-find rules) and search (search-window rules), with saving the hits as a disc.
 #include "cli_context.h"
 
-#include "capture/capture_job.h"
-#include "capture/store_edits.h"
-#include "search/disc_search.h"
-#include "store/date_text.h"
-#include "store/notes_store.h"
+#include "core/capture/capture_job.h"
+#include "core/capture/store_edits.h"
+#include "core/search/disc_search.h"
+#include "core/store/date_text.h"
+#include "core/store/notes_store.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 // Orlith — desktop catalogue of removable media.
 #include "cli_context.h"
 
-#include "extras/statistics.h"
-#include "store/notes_store.h"
-#include "store/program_folder.h"
+#include "core/settings/statistics.h"
+#include "core/store/notes_store.h"
+#include "core/store/program_folder.h"
 
 #include <QFileInfo>
 

@@ -2,11 +2,11 @@
 // Commands that read and edit the store: tree, list, notes, settings.
 #include "cli_context.h"
 
-#include "extras/settings_record.h"
-#include "store/disc_file.h"
-#include "store/disc_listing.h"
-#include "store/notes_store.h"
-#include "store/program_folder.h"
+#include "core/settings/settings_record.h"
+#include "core/store/disc_file.h"
+#include "core/store/disc_listing.h"
+#include "core/store/notes_store.h"
+#include "core/store/program_folder.h"
 
 namespace orlith::cli {
 

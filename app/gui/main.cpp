@@ -1,8 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 // The desktop program: resolves the data folder and opens the main window.
-#include "mainwin/form1_window.h"
-#include "store/index_loader.h"
-#include "store/program_folder.h"
+#include "ui/main/form1_window.h"
+#include "core/store/index_loader.h"
+#include "core/store/program_folder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

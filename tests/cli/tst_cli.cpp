@@ -1,6 +1,6 @@
 // Orlith — desktop catalogue of removable media.
-#include "store/disc_file.h"
-#include "store/program_folder.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

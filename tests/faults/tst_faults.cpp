@@ -5,10 +5,10 @@
 // be written and why.
 #include "fault_child.h"
 
-#include "extras/settings_record.h"
-#include "store/disc_file.h"
-#include "store/notes_store.h"
-#include "store/program_folder.h"
+#include "core/settings/settings_record.h"
+#include "core/store/disc_file.h"
+#include "core/store/notes_store.h"
+#include "core/store/program_folder.h"
 #include "support/test_files.h"
 
 #include <QDirIterator>

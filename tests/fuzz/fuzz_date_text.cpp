@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 // Fuzzes the date text reader under several locales, and checks that a date it reads
 // comes back the same when written as a disc file date and read again.
-#include "store/date_text.h"
+#include "core/store/date_text.h"
 
 #include <QTimeZone>
 

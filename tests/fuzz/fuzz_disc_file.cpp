@@ -2,7 +2,7 @@
 // Fuzzes the disc file reading rule over bytes: tagged lines, entries, the entry count and
 // the catalog line. A disc file copied in from elsewhere may hold anything. The same bytes
 // read from a file (in blocks, the catalog from a first part) must give the same results.
-#include "store/disc_file.h"
+#include "core/store/disc_file.h"
 #include <QFile>
 #include <QTemporaryDir>
 

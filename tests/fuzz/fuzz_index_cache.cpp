@@ -1,8 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 // Fuzzes the reading of the index cache: any bytes are refused or read without harm, and a
 // cache read from them is written and read back the same.
-#include "store/index_cache.h"
-#include "store/safe_write.h"
+#include "core/store/index_cache.h"
+#include "core/store/safe_write.h"
 
 #include <QTemporaryDir>
 

@@ -1,8 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 // Fuzzes the notes store: a damaged "usrdisc.usr" opens, is searched, updated, appended to
 // and has records deleted, and the records it holds stay readable after each step.
-#include "store/notes_store.h"
-#include "store/safe_write.h"
+#include "core/store/notes_store.h"
+#include "core/store/safe_write.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

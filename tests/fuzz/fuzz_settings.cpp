@@ -1,8 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 // Fuzzes the reading of "Data.ini": any bytes load without harm, and a record read from
 // them is written and read back unchanged, byte for byte on the second write.
-#include "extras/settings_record.h"
-#include "store/safe_write.h"
+#include "core/settings/settings_record.h"
+#include "core/store/safe_write.h"
 
 #include <QFile>
 #include <QTemporaryDir>

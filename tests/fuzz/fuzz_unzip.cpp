@@ -2,9 +2,9 @@
 // Fuzzes the restore of a "cds.zip": listing the archive, planning which rows to restore
 // and replace, and extracting them into the store folder. Whatever the archive holds, only
 // plain files land in cds, and nothing lands beside it.
-#include "extras/archive_job.h"
-#include "store/program_folder.h"
-#include "store/safe_write.h"
+#include "core/archive/archive_job.h"
+#include "core/store/program_folder.h"
+#include "core/store/safe_write.h"
 
 #include <QDir>
 #include <QTemporaryDir>

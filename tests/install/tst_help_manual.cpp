@@ -1,6 +1,6 @@
 // Orlith — desktop catalogue of removable media.
 // Help's manual lookup: beside the program, then the data folder, then the installed copy.
-#include "mainwin/help_manual.h"
+#include "ui/main/help_manual.h"
 #include "support/test_files.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
-#include "mainwin/ui_services.h"
+#include "ui/common/ui_services.h"
 
 #include <QList>
 #include <QMimeData>

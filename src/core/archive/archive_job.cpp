@@ -1,0 +1,171 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/archive/archive_job.h"
+
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace orlith {
+
+QStringList storeFileNames(const QString &programFolder)
+{
+    return QDir(cdsFolder(programFolder)).entryList(QDir::Files, QDir::Name);
+}
+
+QString archivePathIn(const QString &folder)
+{
+    return folder + QLatin1Char('/') + QLatin1String(kArchiveFileName);
+}
+
+void archiveStoreFiles(cZip &zip, const QString &programFolder, const QString &targetFolder,
+                       const QStringList &fileNames)
+{
+    zip.setZipFile(archivePathIn(targetFolder));
+    zip.setBasePath(cdsFolder(programFolder) + QLatin1Char('/'));
+    zip.ClearFileSpecs();
+    for (const QString &name : fileNames)
+        zip.AddFileSpec(name);
+    // Folder names on, with only bare names given, still stores bare names.
+    zip.setStoreFolderNames(true);
+    zip.setRecurseSubDirs(true);
+    zip.Zip();
+}
+
+QString archivedMessage(const QString &folder)
+{
+    return QLatin1String(kArchivedTo) + QLatin1Char('\n') + folder;
+}
+
+QString driveNotReadyMessage()
+{
+    return QLatin1String(kDriveNotReady) + QLatin1Char(' ') + QString::number(kDeviceUnavailable);
+}
+
+QString answerText(OverwriteAnswer answer)
+{
+    switch (answer) {
+    case OverwriteAnswer::Yes:
+        return QStringLiteral("Yes");
+    case OverwriteAnswer::No:
+        return QStringLiteral("No");
+    case OverwriteAnswer::YesAll:
+        return QStringLiteral("YesAll");
+    case OverwriteAnswer::NoAll:
+        return QStringLiteral("NoAll");
+    case OverwriteAnswer::None:
+        break;
+    }
+    return {};
+}
+
+OverwriteAnswer answerFromText(const QString &text)
+{
+    for (OverwriteAnswer a : {OverwriteAnswer::Yes, OverwriteAnswer::No, OverwriteAnswer::YesAll,
+                              OverwriteAnswer::NoAll}) {
+        if (text == answerText(a))
+            return a;
+    }
+    return OverwriteAnswer::None;
+}
+
+QString overwriteQuestion(const QString &fileName)
+{
+    return QStringLiteral("File ") + fileName + QStringLiteral(" already exists.") +
+           QLatin1Char('\n') + QStringLiteral(" Do you want to replace it?");
+}
+
+namespace {
+
+// The store folder's file names, case-folded.
+QSet<QString> storeFileKeys(const QString &programFolder)
+{
+    QSet<QString> keys;
+    const QDir::Filters files = QDir::Files | QDir::Hidden | QDir::System;
+    for (const QString &name : QDir(cdsFolder(programFolder)).entryList(files, QDir::NoSort))
+        keys.insert(name.toCaseFolded());
+    return keys;
+}
+
+} // namespace
+
+bool storeFileExists(const QString &programFolder, const QString &fileName)
+{
+    QFile file(cdsFolder(programFolder) + QLatin1Char('/') + fileName);
+    return file.open(QIODevice::ReadOnly) ||
+           storeFileKeys(programFolder).contains(fileName.toCaseFolded());
+}
+
+QStringList archiveRowNames(const QString &zipPath, QString *error)
+{
+    cUnzip unzip;
+    unzip.setZipFile(zipPath);
+    unzip.Directory();
+    if (error)
+        *error = unzip.lastError();
+    QStringList names;
+    for (int i = 1; i <= unzip.FileCount(); ++i)
+        names << unzip.Filename(i);
+    return names;
+}
+
+RestoreChoice decideRestore(const QString &programFolder, const QStringList &rows,
+                            const QList<bool> &selected, OverwriteAnswer &answer,
+                            const OverwriteAsk &ask)
+{
+    RestoreChoice choice;
+    const QSet<QString> existing = storeFileKeys(programFolder);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QString &row = rows.at(i);
+        bool on = i < selected.size() && selected.at(i);
+        const bool asking = answer == OverwriteAnswer::None || answer == OverwriteAnswer::Yes ||
+                            answer == OverwriteAnswer::No;
+        if (on && asking && existing.contains(row.toCaseFolded())) {
+            answer = ask(row, answer);
+            if (answer == OverwriteAnswer::Yes || answer == OverwriteAnswer::YesAll) {
+                on = true;
+                choice.replace.insert(row);
+            } else if (answer == OverwriteAnswer::No || answer == OverwriteAnswer::NoAll) {
+                on = false;
+            }
+        } else if (answer == OverwriteAnswer::YesAll) {
+            on = true;
+            choice.replace.insert(row);
+        } else if (answer == OverwriteAnswer::NoAll) {
+            on = false;
+        }
+        choice.selected.append(on);
+    }
+    return choice;
+}
+
+RestoreOutcome restoreFromArchive(const QString &programFolder, const QString &zipPath,
+                                  const RestoreChoice &choice, qint64 spaceReserve)
+{
+    cUnzip unzip;
+    unzip.setRequiredStart(kXmlDeclaration,
+                           QStringLiteral("not restored: it is not a disc file (it does not "
+                                          "start with the XML declaration)"));
+    unzip.setFreeSpaceReserve(spaceReserve);
+    unzip.setZipFile(zipPath);
+    unzip.Directory();
+    for (int i = 1; i <= unzip.FileCount(); ++i)
+        unzip.setFileSelected(i, i <= choice.selected.size() && choice.selected.at(i - 1));
+    unzip.setUnzipFolder(cdsFolder(programFolder) + QLatin1Char('/'));
+    // Overwrite and prompting stay off: the reply decides, and it is yes only for the files
+    // the user agreed to replace. The prompt names the file as the store spells it, which
+    // may differ in letter case from the row.
+    QSet<QString> replace;
+    for (const QString &name : choice.replace)
+        replace.insert(name.toCaseFolded());
+    QObject::connect(&unzip, &cUnzip::OverwritePrompt, &unzip,
+                     [&replace](const QString &fileName, int &reply) {
+                         if (replace.contains(fileName.toCaseFolded()))
+                             reply = kReplyYes;
+                     });
+    unzip.Unzip();
+    return {unzip.result(), unzip.lastError(), unzip.report()};
+}
+
+} // namespace orlith

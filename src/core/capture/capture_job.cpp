@@ -1,0 +1,241 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/capture/capture_job.h"
+
+#include "core/capture/drives.h"
+#include "core/capture/store_edits.h"
+#include "core/store/catalogue_index.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orlith {
+
+namespace {
+
+// Names handled between two looks at the cancel flag and the clock during the walk, and
+// files stat'ed between two looks while filling: well under a millisecond of work each.
+constexpr qsizetype kWalkStepBudget = 4000;
+constexpr qsizetype kFillCheckEvery = 256;
+
+} // namespace
+
+CaptureJob::CaptureJob(CaptureRequest request, const QLocale &locale)
+    : m_request(std::move(request)), m_dates(locale)
+{
+}
+
+CaptureJob::~CaptureJob()
+{
+    closeFolder();
+}
+
+qsizetype CaptureJob::entryCount() const
+{
+    return m_walk ? m_walk->entryCount() : 0;
+}
+
+const QList<FileEntry> &CaptureJob::entries() const
+{
+    static const QList<FileEntry> none;
+    return m_walk ? m_walk->entries() : none;
+}
+
+QList<UnreadableFolder> CaptureJob::unreadableFolders() const
+{
+    return m_walk ? m_walk->unreadableFolders() : QList<UnreadableFolder>();
+}
+
+qsizetype CaptureJob::changedNames() const
+{
+    return m_walk ? m_walk->changedNames() : 0;
+}
+
+QString changedNamesMessage(qsizetype count)
+{
+    return QStringLiteral("%1 names held characters that cannot be stored and were changed.")
+        .arg(count);
+}
+
+QList<FileRow> CaptureJob::rows(qsizetype first, qsizetype count) const
+{
+    QList<FileRow> out;
+    out.reserve(count);
+    for (qsizetype i = first; i < first + count; ++i) {
+        const FileEntry &e = m_walk->entries().at(i);
+        out.append(FileRow(e.name, e.path, e.size, e.date, m_request.discName));
+    }
+    return out;
+}
+
+void CaptureJob::report(bool always)
+{
+    if (!m_progress || (!always && m_sinceReport.isValid() &&
+                        !m_sinceReport.hasExpired(kReportIntervalMs)))
+        return;
+    m_sinceReport.start();
+    m_progress(*this);
+}
+
+StoreResult CaptureJob::fail(const QString &message)
+{
+    closeFolder();
+    m_phase = Phase::Failed;
+    m_error = message;
+    report(/*always=*/true);
+    return StoreResult::failure(message);
+}
+
+bool CaptureJob::stopAsked(const std::atomic<bool> *cancel)
+{
+    if (!cancel || !cancel->load(std::memory_order_relaxed))
+        return false;
+    closeFolder();
+    m_phase = Phase::Cancelled;
+    report(/*always=*/true);
+    return true;
+}
+
+// Files of one folder come in a row, so the folder is opened once and each file is
+// looked up beside it: a full path lookup per file costs more than the stat itself.
+void CaptureJob::fill(qsizetype i)
+{
+    FileEntry &e = m_walk->entries()[i];
+    const qsizetype folder = m_walk->nativeFolderOf(i);
+    if (folder != m_folder) {
+        closeFolder();
+        m_folder = folder;
+        m_folderFd =
+            ::open(m_walk->nativeFolderPath(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    struct stat st;
+    bool ok;
+    if (m_folderFd >= 0) {
+        const char *name = m_walk->nativeName(i);
+        // A broken link still gets its own date rather than nothing.
+        ok = ::fstatat(m_folderFd, name, &st, 0) == 0 ||
+             ::fstatat(m_folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+    } else {
+        const QByteArray path = m_walk->nativePath(i);
+        ok = ::stat(path.constData(), &st) == 0 || ::lstat(path.constData(), &st) == 0;
+    }
+    if (!ok) {
+        e.size = 0;
+        e.date.clear();
+        return;
+    }
+    e.size = st.st_size;
+    e.date = m_dates.text(st.st_mtim.tv_sec);
+}
+
+void CaptureJob::closeFolder()
+{
+    if (m_folderFd >= 0)
+        ::close(m_folderFd);
+    m_folderFd = -1;
+    m_folder = -1;
+}
+
+StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
+{
+    if (m_phase != Phase::Idle)
+        return StoreResult::failure(QStringLiteral("The capture has already run"));
+    m_walk = std::make_unique<DirWalk>(m_request.drive);
+    m_phase = Phase::Walking;
+    m_progressText = m_statusText = QString::fromLatin1(kInsertingText);
+    report(/*always=*/true);
+    while (!m_walk->step(kWalkStepBudget)) {
+        if (stopAsked(cancel))
+            return {};
+        report(/*always=*/false);
+    }
+    if (m_walk->rootUnreadable()) {
+        const QList<UnreadableFolder> &u = m_walk->unreadableFolders();
+        return fail(QStringLiteral("Cannot read %1:\n%2")
+                        .arg(m_request.drive, u.isEmpty() ? QString() : u.first().reason));
+    }
+
+    m_phase = Phase::Filling;
+    m_progressText = m_statusText = QString::fromLatin1(kPleaseWaitText);
+    report(/*always=*/true);
+    const qsizetype count = entryCount();
+    for (qsizetype i = 0; i < count; ++i) {
+        fill(i);
+        if ((i + 1) % kFillCheckEvery != 0)
+            continue;
+        if (stopAsked(cancel))
+            return {};
+        m_filled = i + 1;
+        m_statusText = QString::fromLatin1(kGettingInfoStatus);
+        m_percent = int(double(m_filled) / double(count) * 100.0);
+        m_progressText = QStringLiteral("Getting files info...") + signPadded(m_percent) +
+                         QStringLiteral(" % completed.");
+        report(/*always=*/false);
+    }
+    closeFolder();
+    if (stopAsked(cancel))
+        return {};
+    m_filled = count;
+
+    // Another window or orlith-cli may have taken the name during the walk.
+    const StoreResult written = writeNewDiscFile(m_request.programFolder, m_request.discName,
+                                                 m_request.catalog, m_walk->entries());
+    if (!written)
+        return fail(written.error);
+    m_progressText = QString::fromLatin1(kDoneText);
+    m_percent = 100;
+    m_statusText = QStringLiteral("Ready. ") + signPadded(count) +
+                   QStringLiteral(" files inserted from CD/DVD.");
+    m_phase = Phase::Done;
+    if (m_request.ejectAfter && m_request.drives) {
+        m_request.drives->eject(m_request.drive);
+        m_ejected = true;
+    }
+    report(/*always=*/true);
+    return {};
+}
+
+StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
+                             const QString &catalog, QString &storedCatalog)
+{
+    const qsizetype c = index.findCatalog(catalog);
+    if (c < 0)
+        return {QStringLiteral("Cannot add the disc \"%1\": there is no catalog \"%2\"")
+                    .arg(disc, catalog)};
+    if (disc.isEmpty() || index.isKeyTaken(disc))
+        return {QStringLiteral("Cannot add the disc \"%1\": the name is already in use").arg(disc)};
+    // The catalog as the index spells it, so a reload files the disc under the same node.
+    storedCatalog = index.catalogs().at(c).name;
+    return {};
+}
+
+StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const QString &disc,
+                    const QString &catalog, const QList<FileEntry> &entries)
+{
+    QString stored;
+    if (StoreResult r = checkNewDiscFile(index, disc, catalog, stored); !r)
+        return r;
+    const StoreResult written = writeNewDiscFile(programFolder, disc, stored, entries);
+    if (!written)
+        return written;
+    index.addDisc(stored, disc);
+    return {};
+}
+
+StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index)
+{
+    CaptureRequest &request = job.m_request;
+    if (StoreResult r = checkNewDiscFile(index, request.discName, request.catalog,
+                                         request.catalog);
+        !r) {
+        job.m_phase = CaptureJob::Phase::Failed;
+        job.m_error = r.error;
+        return r;
+    }
+    if (StoreResult r = job.run(); !r)
+        return r;
+    index.addDisc(request.catalog, request.discName);
+    return {};
+}
+
+} // namespace orlith

@@ -1,0 +1,148 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "core/capture/dir_walk.h"
+#include "core/capture/file_date_text.h"
+#include "core/store/disc_file.h"
+#include "core/store/disc_listing.h"
+#include "core/store/store_result.h"
+
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace orlith {
+
+class CatalogueIndex;
+class DriveProvider;
+
+// What to capture and where it goes. The names have been checked (checkNewDisc).
+struct CaptureRequest
+{
+    QString programFolder;
+    QString discName;
+    QString catalog;
+    QString drive; // the folder walked: a mount point or any folder
+    // The eject setting is "1": open the drive's tray once the disc file is written.
+    bool ejectAfter = false;
+    DriveProvider *drives = nullptr; // opens the tray; none means no eject
+};
+
+// Texts the capture shows, exactly.
+inline constexpr char kInsertingText[] = "Inserting files from CD... ";
+inline constexpr char kPleaseWaitText[] = "Please wait...";
+inline constexpr char kGettingInfoStatus[] = "Getting files info... ";
+inline constexpr char kDoneText[] = "Done. 100% completed.";
+
+// One capture of a disc into a new disc file, the engine of the "CD/DVD..." command and of
+// `orlith-cli capture`. run() walks the folder (texts "Inserting files from CD... "), then
+// reads every file's size and date ("Please wait...", then "Getting files info... N %
+// completed."), then writes the disc file through a temporary file and a rename ("Done.
+// 100% completed.", "Ready.  N files inserted from CD/DVD.") and, when asked, opens the
+// tray. A file whose size or date cannot be read keeps size 0 and an empty date.
+//
+// The job touches no index and no widget, so a window runs it on a worker thread and
+// files the disc in its index when it has finished (see captureFolder for the whole
+// sequence). The progress callback runs on the job's thread at each change of phase and
+// about every kReportIntervalMs in between; it may read the job, nothing else does until
+// run() returns.
+class CaptureJob
+{
+public:
+    static constexpr int kReportIntervalMs = 50;
+
+    enum class Phase { Idle, Walking, Filling, Done, Failed, Cancelled };
+
+    // `request.catalog` is the catalog as the index spells it (checkNewDiscFile).
+    explicit CaptureJob(CaptureRequest request, const QLocale &locale = QLocale::system());
+    ~CaptureJob();
+    CaptureJob(const CaptureJob &) = delete;
+    CaptureJob &operator=(const CaptureJob &) = delete;
+
+    // The whole capture, blocking. `cancel`, when given, is read between files: once it is
+    // set the job ends as Cancelled and writes nothing. Returns the error when it failed.
+    StoreResult run(const std::atomic<bool> *cancel = nullptr);
+
+    void setProgressCallback(std::function<void(const CaptureJob &)> callback)
+    {
+        m_progress = std::move(callback);
+    }
+
+    Phase phase() const { return m_phase; }
+    bool finished() const { return m_phase >= Phase::Done; }
+    bool failed() const { return m_phase == Phase::Failed; }
+    bool cancelled() const { return m_phase == Phase::Cancelled; }
+    // What failed, naming the path; empty unless failed().
+    const QString &error() const { return m_error; }
+
+    // Progress window: its label and its bar (0..100).
+    const QString &progressText() const { return m_progressText; }
+    int percent() const { return m_percent; }
+    // Status bar text.
+    const QString &statusText() const { return m_statusText; }
+
+    const CaptureRequest &request() const { return m_request; }
+    qsizetype entryCount() const;
+    // Entries in walk order; sizes and dates are filled up to filledCount().
+    const QList<FileEntry> &entries() const;
+    qsizetype filledCount() const { return m_filled; }
+    // Rows first .. first + count - 1 of the filled entries, for the file list (disc
+    // column = the disc name).
+    QList<FileRow> rows(qsizetype first, qsizetype count) const;
+    // Folders the walk could not read (the capture still completes with the rest).
+    QList<UnreadableFolder> unreadableFolders() const;
+    // Entries whose name or path held a control character, stored as U+FFFD instead: a
+    // name with a line break must not add lines to the disc file. Say so when nonzero
+    // (changedNamesMessage).
+    qsizetype changedNames() const;
+    // Whether the tray was asked to open.
+    bool ejected() const { return m_ejected; }
+
+private:
+    void fill(qsizetype i);
+    void closeFolder();
+    bool stopAsked(const std::atomic<bool> *cancel);
+    void report(bool always);
+    StoreResult fail(const QString &message);
+
+    CaptureRequest m_request;
+    FileDateText m_dates;
+    std::unique_ptr<DirWalk> m_walk;
+    std::function<void(const CaptureJob &)> m_progress;
+    QElapsedTimer m_sinceReport;
+    Phase m_phase = Phase::Idle;
+    QString m_error;
+    QString m_progressText;
+    QString m_statusText;
+    int m_percent = 0;
+    qsizetype m_filled = 0;
+    bool m_ejected = false;
+    qsizetype m_folder = -1; // the walk's folder number m_folderFd is open on
+    int m_folderFd = -1;
+
+    friend StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index);
+};
+
+// "N names held characters that cannot be stored and were changed."
+QString changedNamesMessage(qsizetype count);
+
+// The catalog as `index` spells it, when a disc named `disc` can be filed under `catalog`;
+// fails with a message when the catalog is missing or the name is taken.
+StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
+                             const QString &catalog, QString &storedCatalog);
+
+// The whole capture without a window: checkNewDiscFile, run(), and the disc filed in the
+// index. Returns the job's error when it failed.
+StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index);
+
+// Writes a new disc file of `entries` under `catalog` and files the disc in the index. Fails,
+// writing nothing, when the catalog is missing or the name is taken. The tree follows the
+// index; the caller adds the node.
+StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const QString &disc,
+                    const QString &catalog, const QList<FileEntry> &entries);
+
+} // namespace orlith

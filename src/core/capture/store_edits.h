@@ -1,0 +1,167 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "core/store/store_result.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace orlith {
+
+class CatalogueIndex;
+class DriveProvider;
+class NotesStore;
+class StoreLock;
+struct FileEntry;
+
+// Message texts of the new-disc, new-catalog, rename and delete commands, exactly. Each
+// goes into a box with the exclamation icon and the title "Error", unless said otherwise.
+inline constexpr char kNoDrivesFound[] = "No valid CD drives found.";
+inline constexpr char kNoMedia[] = "There is no media In the drive.";
+inline constexpr char kNameInUse[] = "Name you entered is allready in use.";
+inline constexpr char kEnterDiscName[] = "You must enter CD/DVD name.";
+inline constexpr char kChooseCatalog[] = "You must chose catalog for your CD/DVD.";
+inline constexpr char kDiscNameIsNumber[] = "CD/DVD name can not be number.";
+inline constexpr char kNoValidDrive[] = "You don't have any valid CD/DVD drive.";
+inline constexpr char kEnterCatalogName[] = "You must enter catalog name.";
+inline constexpr char kCatalogNameIsNumber[] = "Catalog name can not be number.";
+inline constexpr char kRenameCatalogIsNumber[] = "Catalog name can not be a number.";
+inline constexpr char kRenameDiscIsNumber[] = "CD/DVD name can not be a number.";
+inline constexpr char kEnterNewName[] = "You must enter new name.";
+// The delete question: OK / Cancel buttons, question icon, this title.
+inline constexpr char kDeleteQuestion[] = "Are you sure you want delete this file?";
+inline constexpr char kDeleteTitle[] = "Delete File";
+// The catalog combo's text before a catalog is chosen.
+inline constexpr char kChoseCatalogText[] = "Chose Catalog";
+
+// The numeric test names must fail: optional spaces, an optional sign, digits with at
+// most one decimal point (at least one digit), an optional exponent (E or e, optional
+// sign, digits), optional spaces. 42, -7, 1.5, 1E3 and " 12 " are numbers; 2024a is not.
+bool isNumericName(const QString &name);
+
+// The outcome of a check or an edit. `message` is for the "Error" box (the dialog stays
+// open); empty means done. `warnings` name parts skipped after the edit itself was made
+// (a picture that could not be moved, a notes record that could not be updated).
+// `changed` says the index changed, which a failed catalog rename can do too: the tree
+// is then to be rebuilt from the index.
+struct [[nodiscard]] EditResult
+{
+    QString message;
+    QStringList warnings;
+    bool changed = false;
+
+    bool ok() const { return message.isEmpty(); }
+    explicit operator bool() const { return ok(); }
+};
+
+// What the new-disc dialog hands over.
+struct NewDiscInput
+{
+    QString name;
+    QString catalog; // the combo's text: kChoseCatalogText until one is chosen
+    QString drive;   // the drive combo's text (a mount point) or a folder
+    // Saving a list as a disc: no drive is asked for or checked.
+    bool virtualMode = false;
+};
+
+// What deleting a node does.
+enum class DeleteAction {
+    Nothing,           // the root, a catalog that has discs, an unknown name
+    AskThenDeleteDisc, // ask kDeleteQuestion; on OK call deleteDisc
+    DeleteCatalog,     // an empty catalog: deleteCatalog at once, no question
+};
+
+// Checks and edits of the store's names: new disc (the check only; CaptureJob captures),
+// new catalog, rename and delete. Each edit takes the store lock, re-reads the index (the
+// caller's, which thus follows the store) and the notes, changes the files and the index
+// together and returns the message to show; the engine never shows a box. The tree is the caller's to
+// rebuild or patch from the index afterwards, and the file list is the caller's to clear.
+//
+// Name rules, in every dialog: empty (or spaces only) and numeric names are refused with
+// the dialog's own message; names a file could not carry (see isUsableFileName) get
+// kBadFileNameMessage; names already used as a key (any catalog, any disc, "katalog",
+// "Catalogs"; letter case ignored) or by a disc file in cds/ get kNameInUse.
+//
+// Every store file is rewritten through a temporary file and a rename, so a crash at any
+// moment leaves each file whole, old or new. katalog.ini is rewritten after every change
+// of the catalogs, so a new catalog survives even a crash of the program.
+class StoreEdits
+{
+public:
+    // `notes` is the program's one notes store; it is opened on first need when closed.
+    StoreEdits(QString programFolder, CatalogueIndex &index, NotesStore &notes);
+
+    enum class NodeKind { None, Catalog, Disc };
+    NodeKind kindOf(const QString &name) const;
+
+    // frmNewCD's OK, in its order: media (unless virtual, and only when `drives` is
+    // given), name in use, then the first of: empty name, no catalog chosen (or not one
+    // of the index), numeric name (when a drive is given or none is needed), unusable
+    // characters, no drive. Changes nothing.
+    EditResult checkNewDisc(const NewDiscInput &input, const DriveProvider *drives) const;
+
+    // frmNewCat's OK: adds the catalog after the others and rewrites katalog.ini.
+    EditResult newCatalog(const QString &name);
+
+    // frmRename's OK for the selected disc or catalog `selected`.
+    // Disc: the disc file is copied to the new name and the old one destroyed; the
+    // picture pic/<old>.jpg, when there is a non-empty one, follows; the notes record
+    // follows, keeping its notes (or taking `notesText` when given, the text the details
+    // pane shows).
+    // Catalog: every disc file of the catalog is rewritten with each line trimmed of
+    // spaces and the catalog line "<catalog>" + new name + "</catalog>", one file at a
+    // time, each atomically. Should one fail, the rewrite stops there: the discs already
+    // rewritten move to a catalog of the new name, the others stay, and the message says
+    // so. katalog.ini is rewritten.
+    EditResult rename(const QString &selected, const QString &newName,
+                      std::optional<QString> notesText = std::nullopt);
+
+    DeleteAction deleteActionFor(const QString &name) const;
+    // Destroys the disc file (DestroyFile) and removes the disc's notes record and node.
+    // The picture stays. A disc file that cannot be destroyed changes nothing.
+    EditResult deleteDisc(const QString &name);
+    // Removes a catalog without discs and rewrites katalog.ini.
+    EditResult deleteCatalog(const QString &name);
+
+    // True when cds/ holds a disc file of this name, letter case ignored; such a file
+    // would be replaced, so the name is in use even when the index skipped the file.
+    bool discFileExists(const QString &name) const;
+
+private:
+    // Takes the store lock and re-reads the index and (on next need) the notes store, so
+    // an edit works on the store as it is now, not as this process last saw it.
+    bool beginEdit(StoreLock &lock, EditResult &refused);
+    bool isUnfinishedRename(const QString &to) const;
+    EditResult finishCatalogRename(const QString &from, const QString &to);
+    EditResult renameDisc(const QString &from, const QString &to,
+                          const std::optional<QString> &notesText);
+    EditResult renameCatalog(const QString &from, const QString &to);
+    bool openNotes(QString &error);
+
+    QString m_programFolder;
+    CatalogueIndex &m_index;
+    NotesStore &m_notes;
+};
+
+// True when cds/ holds a disc file of this name, letter case ignored.
+bool discFileExists(const QString &programFolder, const QString &name);
+
+// Writes a new disc file under the store lock, after checking that no catalog, disc or disc
+// file took the name meanwhile (another window or orlith-cli may have). `catalog` as the
+// index spells it. The index is the caller's to update.
+StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
+                             const QString &catalog, const QList<FileEntry> &entries);
+
+// At shut-down: katalog.ini gains, under the lock, the catalogs that only disc files name;
+// what another process wrote there is kept, and an existing file that misses nothing is
+// left alone.
+StoreResult syncCatalogOrder(const QString &programFolder);
+
+// A catalog rename's rewrite of one disc file: every line (split at LF, a CR before it
+// dropped) trimmed of spaces at both ends; a line starting "<catalog>" replaced by
+// "<catalog>" + catalog + "</catalog>"; CR LF after every line.
+QByteArray rewriteCatalogLine(const QByteArray &discFile, const QString &catalog);
+
+} // namespace orlith

@@ -1,0 +1,475 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/export/excel_file.h"
+
+#include "core/export/line_encoder.h"
+#include "core/store/safe_write.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace orlith {
+
+namespace {
+
+constexpr quint16 kBof = 0x0009;
+constexpr quint16 kEof = 0x000A;
+constexpr quint16 kCodePage = 0x0042;
+constexpr quint16 kFormatCount = 0x001F;
+constexpr quint16 kFormat = 0x001E;
+constexpr quint16 kFont = 0x0031;
+constexpr quint16 kColWidth = 0x0024;
+constexpr quint16 kPrintGridLines = 0x002B;
+constexpr quint16 kProtect = 0x0012;
+constexpr quint16 kPassword = 0x002F;
+constexpr quint16 kHeader = 0x0014;
+constexpr quint16 kFooter = 0x0015;
+constexpr quint16 kDefaultRowHeight = 0x0025;
+constexpr quint16 kRow = 0x0008;
+constexpr quint16 kInteger = 0x0002;
+constexpr quint16 kNumber = 0x0003;
+constexpr quint16 kLabel = 0x0004;
+constexpr quint16 kHorizontalPageBreaks = 0x001B;
+
+constexpr qsizetype kWriteBlockBytes = 64 * 1024;
+
+constexpr quint16 kBiffVersion = 2;
+// A worksheet. Lenient readers take any document type as one; strict ones (xlrd) refuse all
+// others.
+constexpr quint16 kDocumentType = 0x0010;
+
+// The built-in number formats, by index.
+constexpr const char *kDefaultFormats[] = {
+    "General",
+    "0",
+    "0.00",
+    "#,##0",
+    "#,##0.00",
+    R"(#,##0\ "$";\-#,##0\ "$")",
+    R"(#,##0\ "$";[Red]\-#,##0\ "$")",
+    R"(#,##0.00\ "$";\-#,##0.00\ "$")",
+    R"(#,##0.00\ "$";[Red]\-#,##0.00\ "$")",
+    "0%",
+    "0.00%",
+    "0.00E+00",
+    "dd/mm/yy",
+    R"(dd/\ mmm\ yy)",
+    R"(dd/\ mmm)",
+    R"(mmm\ yy)",
+    R"(h:mm\ AM/PM)",
+    R"(h:mm:ss\ AM/PM)",
+    "hh:mm",
+    "hh:mm:ss",
+    R"(dd/mm/yy\ hh:mm)",
+    "##0.0E+0",
+    "mm:ss",
+    "@",
+};
+constexpr int kFormatTableSize = int(std::size(kDefaultFormats));
+
+void appendWord(QByteArray &out, quint16 value)
+{
+    out.append(char(value & 0xFF)).append(char(value >> 8));
+}
+
+void appendDouble(QByteArray &out, double value)
+{
+    quint64 bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    char raw[8];
+    qToLittleEndian(bits, raw);
+    out.append(raw, 8);
+}
+
+// A 1-based row or column number as its stored word, or false when it is out of range.
+bool toStoredIndex(qint32 oneBased, qint32 limit, quint16 &stored)
+{
+    if (oneBased < 1 || oneBased > limit)
+        return false;
+    stored = quint16(oneBased - 1);
+    return true;
+}
+
+// A length in the format's 16-bit signed arithmetic (points x 20, characters x 256).
+bool scaledWord(qint16 value, qint32 factor, quint16 &stored)
+{
+    const qint32 product = qint32(value) * factor;
+    if (product < -32768 || product > 32767)
+        return false;
+    stored = quint16(qint16(product));
+    return true;
+}
+
+bool fitsByte(qint64 value)
+{
+    return value >= 0 && value <= 255;
+}
+
+// A cell value as a number. An empty value counts as 0; text must read as a number with a
+// "." or the user's decimal point. Group separators are refused: "1,500" is 1.5 to some
+// users and 1500 to others.
+bool toNumber(const QVariant &value, double &number)
+{
+    if (!value.isValid() || value.isNull()) {
+        number = 0;
+        return true;
+    }
+    bool ok = false;
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        for (QLocale locale : {QLocale::c(), QLocale()}) {
+            locale.setNumberOptions(QLocale::RejectGroupSeparator);
+            number = locale.toDouble(text, &ok);
+            if (ok)
+                return true;
+        }
+        return false;
+    }
+    number = value.toDouble(&ok);
+    return ok;
+}
+
+} // namespace
+
+ExcelFile::ExcelFile() = default;
+
+ExcelFile::~ExcelFile()
+{
+    if (m_file)
+        m_file->cancelWriting();
+}
+
+bool ExcelFile::isOpen() const
+{
+    return m_file != nullptr;
+}
+
+QByteArray ExcelFile::MKI(qint16 value)
+{
+    QByteArray out;
+    appendWord(out, quint16(value));
+    return out;
+}
+
+ExcelFile::Status ExcelFile::fail(Status status, const QString &message)
+{
+    m_error = message;
+    return status;
+}
+
+// No guess is to be feared in code page 1252, as it is named: ISO-8859-1 bytes that happen
+// to form UTF-8 stay ISO-8859-1 here.
+ExcelFile::Status ExcelFile::encode(const QString &text, QByteArray &bytes)
+{
+    if (m_codePage == kCodePageUtf8) {
+        bytes = text.toUtf8();
+        return kOk;
+    }
+    if (!fitsLatin1(text))
+        return fail(kInvalidArgument,
+                    QStringLiteral("\"%1\" does not fit code page %2.").arg(text).arg(m_codePage));
+    bytes = text.toLatin1();
+    return kOk;
+}
+
+// A text with its one-byte count in front; kOverflow when its bytes do not fit the count.
+ExcelFile::Status ExcelFile::appendCountedText(QByteArray &out, const QString &text,
+                                               const char *what)
+{
+    QByteArray bytes;
+    if (const Status status = encode(text, bytes))
+        return status;
+    if (bytes.size() > 255)
+        return fail(
+            kOverflow,
+            QStringLiteral("%1 is longer than 255 characters.").arg(QLatin1StringView(what)));
+    out.append(char(bytes.size())).append(bytes);
+    return kOk;
+}
+
+ExcelFile::Status ExcelFile::writeRecord(quint16 number, const QByteArray &body)
+{
+    if (!m_file)
+        return fail(kFileNotOpen, QStringLiteral("No spreadsheet file is open."));
+    if (body.size() > 0xFFFF)
+        return fail(kOverflow, QStringLiteral("A record is too long for %1.")
+                                   .arg(QDir::toNativeSeparators(m_file->fileName())));
+    appendWord(m_pending, number);
+    appendWord(m_pending, quint16(body.size()));
+    m_pending.append(body);
+    return m_pending.size() >= kWriteBlockBytes ? writePending() : kOk;
+}
+
+// Once QSaveFile has met an error every later write fails too, so nothing after a failed
+// block can reach the file.
+ExcelFile::Status ExcelFile::writePending()
+{
+    const bool written = writeAll(*m_file, m_pending);
+    m_pending.clear();
+    if (!written)
+        return fail(kDeviceIoError,
+                    QStringLiteral("Cannot write %1:\n%2")
+                        .arg(QDir::toNativeSeparators(m_file->fileName()), m_file->errorString()));
+    return kOk;
+}
+
+ExcelFile::Status ExcelFile::CreateFile(const QString &filename, quint16 codePage)
+{
+    if (m_file) {
+        m_file->cancelWriting();
+        m_file.reset();
+    }
+    m_pageBreaks.clear();
+    if (codePage != kCodePageLatin1 && codePage != kCodePageUtf8)
+        return fail(kInvalidArgument,
+                    QStringLiteral("A sheet cannot be written in code page %1.").arg(codePage));
+    m_codePage = codePage;
+
+    const QFileInfo info(filename);
+    const QString shown = QDir::toNativeSeparators(filename);
+    if (filename.isEmpty() || info.isDir())
+        return fail(kPathFileAccessError, QStringLiteral("Cannot create %1.").arg(shown));
+    if (!info.absoluteDir().exists())
+        return fail(kPathNotFound,
+                    QStringLiteral("Cannot create %1:\nThe folder does not exist.").arg(shown));
+
+    m_pending.clear();
+    auto file = std::make_unique<QSaveFile>(filename);
+    // A writable file in a folder we may not add to is still replaced, in place.
+    file->setDirectWriteFallback(true);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const Status status = file->error() == QFileDevice::PermissionsError
+                                  ? kPermissionDenied
+                                  : kPathFileAccessError;
+        return fail(status,
+                    QStringLiteral("Cannot create %1:\n%2").arg(shown, file->errorString()));
+    }
+    m_file = std::move(file);
+
+    QByteArray bof;
+    appendWord(bof, kBiffVersion);
+    appendWord(bof, kDocumentType);
+    if (const Status status = writeRecord(kBof, bof))
+        return status;
+    QByteArray codePageBody;
+    appendWord(codePageBody, codePage);
+    if (const Status status = writeRecord(kCodePage, codePageBody))
+        return status;
+    return WriteDefaultFormats();
+}
+
+ExcelFile::Status ExcelFile::CloseFile()
+{
+    if (!m_file)
+        return kOk;
+
+    Status status = kOk;
+    if (!m_pageBreaks.isEmpty()) {
+        std::sort(m_pageBreaks.begin(), m_pageBreaks.end());
+        QByteArray body;
+        appendWord(body, quint16(m_pageBreaks.size()));
+        for (quint16 row : std::as_const(m_pageBreaks))
+            appendWord(body, row);
+        status = writeRecord(kHorizontalPageBreaks, body);
+    }
+    if (status == kOk)
+        status = writeRecord(kEof, {});
+    if (status == kOk)
+        status = writePending();
+    m_pageBreaks.clear();
+    m_pending.clear();
+
+    std::unique_ptr<QSaveFile> closing = std::move(m_file);
+    if (status != kOk) {
+        closing->cancelWriting();
+        return status;
+    }
+    if (!closing->commit()) {
+        const QString message = QStringLiteral("Cannot write %1:\n%2")
+                                    .arg(QDir::toNativeSeparators(closing->fileName()),
+                                         closing->errorString());
+        closing->cancelWriting();
+        return fail(kDeviceIoError, message);
+    }
+    return kOk;
+}
+
+ExcelFile::Status ExcelFile::InsertHorizPageBreak(qint32 lrow)
+{
+    quint16 row;
+    if (!toStoredIndex(lrow, 65536, row))
+        return fail(kOverflow, QStringLiteral("Row %1 is out of range.").arg(lrow));
+    if (m_pageBreaks.size() >= kMaxPageBreaks)
+        return fail(kOverflow, QStringLiteral("Too many page breaks."));
+    m_pageBreaks.append(row);
+    return kOk;
+}
+
+ExcelFile::Status ExcelFile::WriteValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
+                                        qint32 hiddenLocked, qint32 lrow, qint32 lcol,
+                                        const QVariant &value, qint32 cellFormat)
+{
+    quint16 row, col;
+    if (!toStoredIndex(lrow, 65536, row) || !toStoredIndex(lcol, 65536, col))
+        return fail(kOverflow,
+                    QStringLiteral("Cell row %1, column %2 is out of range.").arg(lrow).arg(lcol));
+    const qint64 formatAndFont = qint64(cellFormat) + cellFontUsed;
+    if (!fitsByte(hiddenLocked) || !fitsByte(formatAndFont) || !fitsByte(alignment))
+        return fail(kOverflow, QStringLiteral("A cell attribute does not fit a byte."));
+
+    QByteArray body;
+    appendWord(body, row);
+    appendWord(body, col);
+    body.append(char(hiddenLocked)).append(char(formatAndFont)).append(char(alignment));
+
+    switch (valueType) {
+    case kValueInteger: {
+        double number;
+        if (!toNumber(value, number))
+            return fail(kTypeMismatch, QStringLiteral("\"%1\" is not a number.").arg(value.toString()));
+        // Round half to even, as the 16-bit conversion does.
+        const double rounded = std::nearbyint(number);
+        if (!(rounded >= -32768 && rounded <= 32767))
+            return fail(kOverflow,
+                        QStringLiteral("%1 does not fit a 16-bit integer.").arg(number));
+        appendWord(body, quint16(qint16(rounded)));
+        return writeRecord(kInteger, body);
+    }
+    case kValueNumber: {
+        double number;
+        if (!toNumber(value, number))
+            return fail(kTypeMismatch, QStringLiteral("\"%1\" is not a number.").arg(value.toString()));
+        appendDouble(body, number);
+        return writeRecord(kNumber, body);
+    }
+    case kValueText:
+        if (const Status status = appendCountedText(body, value.toString(), "A cell text"))
+            return status;
+        return writeRecord(kLabel, body);
+    default:
+        return kOk;
+    }
+}
+
+ExcelFile::Status ExcelFile::SetMargin(qint32 margin, double marginValue)
+{
+    if (margin < 0 || margin > 0xFFFF)
+        return fail(kOverflow, QStringLiteral("Margin record %1 is out of range.").arg(margin));
+    QByteArray body;
+    appendDouble(body, marginValue);
+    return writeRecord(quint16(margin), body);
+}
+
+ExcelFile::Status ExcelFile::SetColumnWidth(qint32 firstColumn, qint32 lastColumn,
+                                            qint16 widthValue)
+{
+    quint16 first, last, width;
+    if (!toStoredIndex(firstColumn, 256, first) || !toStoredIndex(lastColumn, 256, last))
+        return fail(kOverflow, QStringLiteral("Columns %1 to %2 are out of range.")
+                                   .arg(firstColumn)
+                                   .arg(lastColumn));
+    if (!scaledWord(widthValue, 256, width))
+        return fail(kOverflow, QStringLiteral("Column width %1 is too large.").arg(widthValue));
+    QByteArray body;
+    body.append(char(first)).append(char(last));
+    appendWord(body, width);
+    return writeRecord(kColWidth, body);
+}
+
+ExcelFile::Status ExcelFile::SetFont(const QString &fontName, qint16 fontHeight,
+                                     qint32 fontFormat)
+{
+    quint16 height;
+    if (!scaledWord(fontHeight, 20, height))
+        return fail(kOverflow, QStringLiteral("Font height %1 is too large.").arg(fontHeight));
+    if (!fitsByte(fontFormat))
+        return fail(kOverflow, QStringLiteral("Font format %1 does not fit a byte.").arg(fontFormat));
+    QByteArray body;
+    appendWord(body, height);
+    body.append(char(fontFormat)).append('\0');
+    if (const Status status = appendCountedText(body, fontName, "The font name"))
+        return status;
+    return writeRecord(kFont, body);
+}
+
+ExcelFile::Status ExcelFile::SetHeader(const QString &headerText)
+{
+    QByteArray body;
+    if (const Status status = appendCountedText(body, headerText, "The header"))
+        return status;
+    return writeRecord(kHeader, body);
+}
+
+ExcelFile::Status ExcelFile::SetFooter(const QString &footerText)
+{
+    QByteArray body;
+    if (const Status status = appendCountedText(body, footerText, "The footer"))
+        return status;
+    return writeRecord(kFooter, body);
+}
+
+ExcelFile::Status ExcelFile::SetFilePassword(const QString &passwordText)
+{
+    QByteArray bytes;
+    if (const Status status = encode(passwordText, bytes))
+        return status;
+    return writeRecord(kPassword, bytes);
+}
+
+void ExcelFile::PrintGridLines(bool newValue)
+{
+    (void)writeRecord(kPrintGridLines, MKI(newValue ? 1 : 0));
+}
+
+void ExcelFile::ProtectSpreadsheet(bool newValue)
+{
+    (void)writeRecord(kProtect, MKI(newValue ? 1 : 0));
+}
+
+ExcelFile::Status ExcelFile::WriteDefaultFormats()
+{
+    if (const Status status = writeRecord(kFormatCount, MKI(kFormatTableSize - 1)))
+        return status;
+    for (const char *format : kDefaultFormats) {
+        QByteArray body;
+        (void)appendCountedText(body, QString::fromLatin1(format), "A format"); // ASCII, short
+        if (const Status status = writeRecord(kFormat, body))
+            return status;
+    }
+    return kOk;
+}
+
+ExcelFile::Status ExcelFile::SetDefaultRowHeight(qint16 heightValue)
+{
+    quint16 height;
+    if (!scaledWord(heightValue, 20, height))
+        return fail(kOverflow, QStringLiteral("Row height %1 is too large.").arg(heightValue));
+    return writeRecord(kDefaultRowHeight, MKI(qint16(height)));
+}
+
+ExcelFile::Status ExcelFile::SetRowHeight(qint32 lrow, qint16 heightValue)
+{
+    quint16 row, height;
+    if (!toStoredIndex(lrow, 65536, row))
+        return fail(kOverflow, QStringLiteral("Row %1 is out of range.").arg(lrow));
+    if (!scaledWord(heightValue, 20, height))
+        return fail(kOverflow, QStringLiteral("Row height %1 is too large.").arg(heightValue));
+    QByteArray body;
+    appendWord(body, row);
+    appendWord(body, 0);      // first column
+    appendWord(body, 0x0100); // last column + 1
+    appendWord(body, height);
+    appendWord(body, 0);
+    body.append('\0');
+    appendWord(body, 0);
+    body.append(3, '\0');
+    return writeRecord(kRow, body);
+}
+
+} // namespace orlith

@@ -1,0 +1,98 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/export/xls_export.h"
+
+#include "core/export/excel_file.h"
+#include "core/export/line_encoder.h"
+#include "core/store/text_codec.h"
+
+namespace orlith {
+
+namespace {
+
+struct Column
+{
+    qint16 width; // characters
+    const char *title;
+};
+
+constexpr Column kColumns[] = {
+    {30, "File name"}, {80, "File Path"}, {20, "File Size (Kb)"},
+    {25, "File Date"}, {20, "CD name"},
+};
+
+// A bold, shaded, centred title row and one row of five left-aligned text cells per
+// entry. A cell the writer refuses for its length (a text over 255 bytes) is left out, as
+// is the writer's way; one outside the code page asks for UTF-8. A failure to write the
+// file is reported by close().
+class XlsWriter final : public ExportWriter
+{
+public:
+    XlsWriter(const ExportOptions &options, ExportEncoding encoding)
+        : m_size(options.locale), m_encoding(encoding)
+    {
+    }
+
+    StoreResult open(const QString &path) override
+    {
+        if (m_sheet.CreateFile(path, m_encoding == ExportEncoding::Utf8
+                                         ? ExcelFile::kCodePageUtf8
+                                         : ExcelFile::kCodePageLatin1) != ExcelFile::kOk)
+            return StoreResult::failure(m_sheet.errorString());
+        m_sheet.PrintGridLines(false);
+        (void)m_sheet.SetFont(QStringLiteral("Arial"), 10, 0);
+        (void)m_sheet.SetFont(QStringLiteral("Arial"), 10, ExcelFile::kFontBold);
+        for (int c = 0; c < 5; ++c)
+            (void)m_sheet.SetColumnWidth(c + 1, c + 1, kColumns[c].width);
+        return StoreResult::success();
+    }
+
+    void head() override
+    {
+        for (int c = 0; c < 5; ++c)
+            (void)m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont1,
+                                     ExcelFile::kAlignCentre | ExcelFile::kShaded, 0, m_row, c + 1,
+                                     QString::fromLatin1(kColumns[c].title));
+        ++m_row;
+    }
+
+    void row(const ExportRow &row) override
+    {
+        const QString values[] = {text(row.name), text(row.path), m_size.format(row.size),
+                                  text(row.date), text(row.disc)};
+        for (int c = 0; c < 5; ++c) {
+            if (m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont0, ExcelFile::kAlignLeft,
+                                   0, m_row, c + 1, values[c]) == ExcelFile::kInvalidArgument)
+                m_needsUtf8 = true;
+        }
+        ++m_row;
+    }
+
+    StoreResult close() override
+    {
+        if (m_sheet.CloseFile() != ExcelFile::kOk)
+            return StoreResult::failure(m_sheet.errorString());
+        return StoreResult::success();
+    }
+
+    // An unclosed sheet is discarded by the writer, leaving any old file as it was.
+    void discard() override {}
+    bool needsUtf8() const override { return m_needsUtf8; }
+
+private:
+    static QString text(QByteArrayView raw) { return decodeSingleByte(raw.data(), raw.size()); }
+
+    ExcelFile m_sheet;
+    SizeFormat m_size;
+    ExportEncoding m_encoding;
+    bool m_needsUtf8 = false;
+    qint32 m_row = 1;
+};
+
+} // namespace
+
+std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options, ExportEncoding encoding)
+{
+    return std::make_unique<XlsWriter>(options, encoding);
+}
+
+} // namespace orlith

@@ -1,0 +1,485 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/search/disc_search.h"
+
+#include "core/store/catalogue_index.h"
+#include "core/store/date_text.h"
+#include "core/store/disc_file.h"
+#include "core/store/text_codec.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+
+namespace orlith {
+
+namespace {
+
+// The search window's needle when its text is empty: every path with a folder part.
+
+inline unsigned char asciiUpper(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
+}
+
+// Whether the upper-case ASCII `needle` occurs in [b, e) without regard to ASCII case.
+bool containsAsciiNoCase(const char *b, const char *e, const QByteArray &needle)
+{
+    const qsizetype n = needle.size();
+    if (e - b < n)
+        return false;
+    const auto *h = reinterpret_cast<const unsigned char *>(b);
+    const auto *last = reinterpret_cast<const unsigned char *>(e) - n;
+    const auto *nd = reinterpret_cast<const unsigned char *>(needle.constData());
+    const unsigned char first = nd[0];
+    for (; h <= last; ++h) {
+        if (asciiUpper(*h) != first)
+            continue;
+        qsizetype i = 1;
+        while (i < n && asciiUpper(h[i]) == nd[i])
+            ++i;
+        if (i == n)
+            return true;
+    }
+    return false;
+}
+
+// First place in [b, e) where the upper-case ASCII `needle` (two bytes or more) occurs
+// without regard to ASCII case, or null. Sixteen start positions are tested at once on
+// the needle's first and last bytes; only those candidates are compared in full.
+const char *findAsciiNoCase(const char *b, const char *e, const QByteArray &needle)
+{
+    const qsizetype n = needle.size();
+    if (e - b < n)
+        return nullptr;
+    const auto *nd = reinterpret_cast<const unsigned char *>(needle.constData());
+    auto lower = [](unsigned char c) -> unsigned char {
+        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+    };
+    auto restMatches = [&](const char *at) {
+        for (qsizetype i = 1; i < n - 1; ++i) {
+            if (asciiUpper(static_cast<unsigned char>(at[i])) != nd[i])
+                return false;
+        }
+        return true;
+    };
+    const char *last = e - n; // the last possible start
+    const char *p = b;
+#if defined(__SSE2__)
+    const __m128i firstUpper = _mm_set1_epi8(char(nd[0]));
+    const __m128i firstLower = _mm_set1_epi8(char(lower(nd[0])));
+    const __m128i lastUpper = _mm_set1_epi8(char(nd[n - 1]));
+    const __m128i lastLower = _mm_set1_epi8(char(lower(nd[n - 1])));
+    for (; p + 15 <= last; p += 16) {
+        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
+        const __m128i hit = _mm_and_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(head, firstUpper), _mm_cmpeq_epi8(head, firstLower)),
+            _mm_or_si128(_mm_cmpeq_epi8(tail, lastUpper), _mm_cmpeq_epi8(tail, lastLower)));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(hit)); mask; mask &= mask - 1) {
+            const char *at = p + __builtin_ctz(mask);
+            if (restMatches(at))
+                return at;
+        }
+    }
+#endif
+    for (; p <= last; ++p) {
+        if (asciiUpper(static_cast<unsigned char>(*p)) == nd[0] &&
+            asciiUpper(static_cast<unsigned char>(p[n - 1])) == nd[n - 1] && restMatches(p))
+            return p;
+    }
+    return nullptr;
+}
+
+const char *lineStartBefore(const char *begin, const char *at)
+{
+    while (at > begin && at[-1] != '\n')
+        --at;
+    return at;
+}
+
+const char *lineEndFrom(const char *at, const char *end)
+{
+    const auto *nl = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)));
+    return nl ? nl : end;
+}
+// Where a valid " HH:mm:ss" starts at the end of a date text, or -1 when it does not end so.
+qsizetype timeOfDayStart(QByteArrayView text)
+{
+    constexpr qsizetype kLength = 9;
+    if (text.size() <= kLength)
+        return -1;
+    const char *t = text.data() + text.size() - kLength;
+    if (t[0] != ' ' || t[3] != ':' || t[6] != ':')
+        return -1;
+    // Two digits at `at`, below `limit`.
+    auto below = [t](int at, int limit) {
+        const bool digits = t[at] >= '0' && t[at] <= '9' && t[at + 1] >= '0' && t[at + 1] <= '9';
+        return digits && (t[at] - '0') * 10 + (t[at + 1] - '0') < limit;
+    };
+    return below(1, 24) && below(4, 60) && below(7, 60) ? text.size() - kLength : -1;
+}
+
+// Bounds the day cache when date texts are not the usual date and time.
+constexpr qsizetype kMaxCachedDays = 100'000;
+
+bool isAscii(const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+double sizeBoxValue(const QString &text)
+{
+    qsizetype end = 0;
+    bool point = false;
+    while (end < text.size()) {
+        const QChar c = text.at(end);
+        if (c == QLatin1Char('.') && !point)
+            point = true;
+        else if (!c.isDigit() || c.unicode() >= 0x80)
+            break;
+        ++end;
+    }
+    bool ok = false;
+    const double value = text.left(end).toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+DiscSearch::DiscSearch(const SearchCriteria &criteria)
+    : m_sizeOption(criteria.sizeOption),
+      m_sizeBoxEmpty(criteria.sizeText.isEmpty()),
+      m_bound(sizeBoxValue(criteria.sizeText)),
+      m_dateOption(criteria.dateOption),
+      m_date(criteria.date)
+{
+    // An empty text matches every entry, whichever separator its path uses.
+    m_needle = criteria.text.toUpper();
+    m_needleAscii = isAscii(m_needle);
+    if (m_needleAscii)
+        m_asciiNeedle = m_needle.toLatin1();
+}
+
+// A drive ("D:") at the front of a path made on Windows is not searched; a path made here
+// is searched from its first character, so "/usr/share" finds.
+static qsizetype searchedFrom(QByteArrayView path)
+{
+    const char c = path.size() >= 2 ? path[0] : 0;
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && path[1] == ':' ? 2 : 0;
+}
+
+bool DiscSearch::pathMatches(QByteArrayView path) const
+{
+    // Only an ASCII drive letter is skipped, so bytes and characters agree on the offset.
+    const qsizetype from = searchedFrom(path);
+    if (path.size() <= from)
+        return false;
+    if (m_needle.isEmpty())
+        return true;
+    // Other bytes of the path cannot match an ASCII letter in either encoding a disc file
+    // may use.
+    if (m_needleAscii)
+        return containsAsciiNoCase(path.data() + from, path.data() + path.size(), m_asciiNeedle);
+    const QString text = decodeSingleByte(path.data(), path.size());
+    return text.indexOf(m_needle, from, Qt::CaseInsensitive) >= 0;
+}
+
+bool DiscSearch::sizeOk(qint64 bytes) const
+{
+    if (m_sizeOption == SizeOption::NotSure)
+        return true;
+    if (m_sizeBoxEmpty)
+        return false;
+    // Compared as the list shows it: kilobytes rounded to two decimals.
+    const double kb = kilobytesText(bytes).toDouble();
+    return m_sizeOption == SizeOption::AtLeast ? kb > m_bound : kb < m_bound;
+}
+
+bool DiscSearch::dateOk(QByteArrayView dateText) const
+{
+    if (m_dateOption == DateOption::NotSure)
+        return true;
+    const QDate day = dayOf(dateText);
+    if (!day.isValid() || !m_date.isValid())
+        return false;
+    const qint64 days = day.daysTo(m_date);
+    return m_dateOption == DateOption::Before ? days > 0 : days < 0;
+}
+
+QDate DiscSearch::dayOf(QByteArrayView dateText) const
+{
+    // A time of day changes the time, never the day, so texts that differ only there share
+    // one reading.
+    const qsizetype cut = timeOfDayStart(dateText);
+    if (cut < 0)
+        return parseDate(decodeSingleByte(dateText.data(), dateText.size()));
+    const QByteArray key = dateText.first(cut).toByteArray();
+    if (const auto it = m_days.constFind(key); it != m_days.cend())
+        return it.value();
+    const QDate day = parseDate(decodeSingleByte(dateText.data(), dateText.size()));
+    if (m_days.size() >= kMaxCachedDays)
+        m_days.clear();
+    m_days.insert(key, day);
+    return day;
+}
+
+void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &hits) const
+{
+    // Current fields: kept from entry to entry, as the file lists them.
+    QByteArray name;
+    QByteArray path;
+    qint64 size = 0;
+    bool pathOk = false;
+    bool sizePasses = m_sizeOption == SizeOption::NotSure;
+    DiscLine line;
+    while (reader.nextLine(line)) {
+        switch (line.tag) {
+        case DiscTag::Name:
+            line.copyTo(name);
+            break;
+        case DiscTag::Path:
+            line.copyTo(path);
+            pathOk = pathMatches(line.bytes());
+            break;
+        case DiscTag::Size:
+            size = parseSizeValue(line.bytes());
+            sizePasses = sizeOk(size);
+            break;
+        case DiscTag::Date:
+            if (pathOk && sizePasses && dateOk(line.bytes())) {
+                hits.append(FileRow::fromBytes(name, path, size, line.bytes(), disc, &m_arena));
+            }
+            break;
+        }
+    }
+}
+
+void DiscSearch::searchBytes(QByteArrayView bytes, const QString &disc,
+                             QList<FileRow> &hits) const
+{
+    // A needle of two ASCII characters or more is looked for in the whole buffer first, so
+    // only the entries around its occurrences are read line by line; anything else is read
+    // line by line throughout. Both give the same rows.
+    if (m_asciiNeedle.size() >= 2) {
+        scanAroundNeedle(bytes, disc, hits);
+        return;
+    }
+    DiscReader reader(bytes);
+    scan(reader, disc, hits);
+}
+
+// What the line-by-line scan would hold at a date line, found from the buffer around it: the
+// last name and size lines before it. The search only moves forward, so what an earlier
+// look-up found stands for everything before its own date line.
+struct DiscSearch::Carried
+{
+    const char *floor = nullptr; // lines before this were looked at already
+    QByteArrayView name;
+    qint64 size = 0;
+    bool sizeSeen = false;
+};
+
+void DiscSearch::scanAroundNeedle(QByteArrayView bytes, const QString &disc,
+                                  QList<FileRow> &hits) const
+{
+    const char *begin = bytes.data();
+    const char *end = begin + bytes.size();
+    Carried carried;
+    carried.floor = begin;
+    const char *pos = begin;
+    DiscLine line;
+    while (const char *at = findAsciiNoCase(pos, end, m_asciiNeedle)) {
+        const char *lineStart = lineStartBefore(begin, at);
+        const char *lineEnd = lineEndFrom(at, end);
+        pos = lineEnd < end ? lineEnd + 1 : end;
+        if (!classifyDiscLine(lineStart, lineEnd, line) || line.tag != DiscTag::Path ||
+            !pathMatches(line.bytes()))
+            continue;
+        const QByteArrayView path = line.bytes();
+        // Every date line up to the next path line completes an entry with this path.
+        const char *next = pos;
+        while (next < end) {
+            const char *e = lineEndFrom(next, end);
+            const char *after = e < end ? e + 1 : end;
+            if (classifyDiscLine(next, e, line)) {
+                if (line.tag == DiscTag::Path)
+                    break;
+                if (line.tag == DiscTag::Date)
+                    emitHit(next, path, line.bytes(), disc, carried, hits);
+            }
+            next = after;
+        }
+        pos = next;
+    }
+}
+
+void DiscSearch::emitHit(const char *dateLine, QByteArrayView path,
+                         QByteArrayView date, const QString &disc, Carried &carried,
+                         QList<FileRow> &hits) const
+{
+    // Walk back to the last name line and the last size line before this date line, or to
+    // where the previous look-up stopped, whose findings then still hold.
+    bool nameFound = false;
+    bool sizeFound = false;
+    QByteArrayView name;
+    qint64 size = 0;
+    DiscLine line;
+    for (const char *e = dateLine; e > carried.floor && !(nameFound && sizeFound);) {
+        const char *lineEnd = e - 1; // the LF before the line below
+        const char *lineStart = lineStartBefore(carried.floor, lineEnd);
+        if (classifyDiscLine(lineStart, lineEnd, line)) {
+            if (line.tag == DiscTag::Name && !nameFound) {
+                name = line.bytes();
+                nameFound = true;
+            } else if (line.tag == DiscTag::Size && !sizeFound) {
+                size = parseSizeValue(line.bytes());
+                sizeFound = true;
+            }
+        }
+        e = lineStart;
+    }
+    if (nameFound)
+        carried.name = name;
+    if (sizeFound) {
+        carried.size = size;
+        carried.sizeSeen = true;
+    }
+    carried.floor = dateLine;
+
+    const bool sizePasses =
+        carried.sizeSeen ? sizeOk(carried.size) : m_sizeOption == SizeOption::NotSure;
+    if (sizePasses && dateOk(date))
+        hits.append(FileRow::fromBytes(carried.name, path, carried.size, date, disc, &m_arena));
+}
+
+StoreResult DiscSearch::searchDisc(const QString &programFolder, const QString &disc,
+                                   QList<FileRow> &hits) const
+{
+    if (m_asciiNeedle.size() >= 2) {
+        if (StoreResult read = readDiscFileBytes(discFilePath(programFolder, disc), m_buffer);
+            !read)
+            return read;
+        scanAroundNeedle(m_buffer, disc, hits);
+        return {};
+    }
+    DiscReader reader;
+    if (StoreResult opened = reader.open(discFilePath(programFolder, disc)); !opened)
+        return opened;
+    scan(reader, disc, hits);
+    return {reader.error()};
+}
+
+StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
+                         const QString &catalog, QStringList &discs)
+{
+    discs.clear();
+    if (!disc.isEmpty()) {
+        const QString key = index.discKey(disc);
+        if (key.isEmpty())
+            return {QStringLiteral("There is no disc \"%1\".").arg(disc)};
+        discs << key;
+        return {};
+    }
+    if (!catalog.isEmpty()) {
+        const qsizetype c = index.findCatalog(catalog);
+        if (c < 0)
+            return {QStringLiteral("There is no catalog \"%1\".").arg(catalog)};
+        discs = index.catalogs().at(c).discs;
+        return {};
+    }
+    discs = index.allDiscs();
+    return {};
+}
+
+QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &discs,
+                           const SearchCriteria &criteria, QStringList *skipped)
+{
+    QList<FileRow> hits;
+    searchDiscs(
+        programFolder, discs, criteria,
+        [&](QList<FileRow> &found) { hits.append(std::move(found)); }, skipped);
+    return hits;
+}
+
+qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
+                      const SearchCriteria &criteria,
+                      const std::function<void(QList<FileRow> &hits)> &take,
+                      QStringList *skipped,
+                      const std::function<bool(const QString &disc)> &beforeDisc)
+{
+    const DiscSearch search(criteria);
+    QList<FileRow> hits;
+    qsizetype count = 0;
+    for (const QString &disc : discs) {
+        if (beforeDisc && !beforeDisc(disc))
+            break;
+        hits.clear();
+        if (!search.searchDisc(programFolder, disc, hits) && skipped)
+            skipped->append(disc);
+        count += hits.size();
+        if (!hits.isEmpty())
+            take(hits);
+    }
+    return count;
+}
+
+QString signPaddedNumber(double value)
+{
+    QString digits = QString::number(value, 'f', 6);
+    if (digits.contains(QLatin1Char('.'))) {
+        while (digits.endsWith(QLatin1Char('0')))
+            digits.chop(1);
+        if (digits.endsWith(QLatin1Char('.')))
+            digits.chop(1);
+    }
+    return value < 0 ? digits : QLatin1Char(' ') + digits;
+}
+
+QString describeSearch(const SearchCriteria &criteria)
+{
+    QString text = QStringLiteral("Searching for ");
+    if (!criteria.text.isEmpty())
+        text += QStringLiteral("name that contain string \"") + criteria.text +
+                QStringLiteral("\", ");
+    else
+        text += QStringLiteral("all files ");
+
+    const double bound = sizeBoxValue(criteria.sizeText);
+    if (criteria.sizeOption == SizeOption::AtLeast && !criteria.sizeText.isEmpty())
+        text += QStringLiteral("that have at least") + signPaddedNumber(bound) +
+                QStringLiteral(" KB, ");
+    else if (criteria.sizeOption != SizeOption::AtMost)
+        text += QStringLiteral("having arbitrarily file size ");
+    else
+        text += QStringLiteral("that have under") + signPaddedNumber(bound) +
+                QStringLiteral(" KB, ");
+
+    switch (criteria.dateOption) {
+    case DateOption::Before:
+        text += QStringLiteral("and has been created before ") + formatDate(criteria.date) +
+                QStringLiteral(". ");
+        break;
+    case DateOption::After:
+        text += QStringLiteral("and has been created after ") + formatDate(criteria.date) +
+                QStringLiteral(". ");
+        break;
+    case DateOption::NotSure:
+        text += QStringLiteral("and arbitrarily date.");
+        break;
+    }
+    return text;
+}
+
+QString foundText(qsizetype count)
+{
+    return QStringLiteral("Found ") + signPadded(count) + QStringLiteral(" files.");
+}
+
+} // namespace orlith

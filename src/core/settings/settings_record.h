@@ -1,0 +1,56 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "core/store/file_categories.h"
+#include "core/store/store_result.h"
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <utility>
+
+namespace orlith {
+
+// Every user setting, read from "Data.ini" at start and written back at shut-down. A
+// fresh record (and one read from an empty file) has empty texts and zero numbers.
+struct SettingsRecord
+{
+    QString openFileSetting;         // "True" / "False": double click opens the file
+    QString openLocationSetting;     // "True" / "False": double click opens its folder
+    QString tipsAtStartSetting;      // "1" / "0"
+    QString archiveReminderSetting;  // "1" / "0"
+    QString archiveDateSetting;      // next archive day, short date text
+    QString archiveDaysSetting;      // archive interval in days, decimal
+    QString ejectAfterImportSetting; // "1" / "0"
+    qint16 detailsCollapsedSetting = 0;
+    qint32 Top = 0;
+    qint32 Left = 0;
+    qint32 Height = 0;
+    qint32 Width = 0;
+    // Colour texts of the file categories, in category order (see file_categories.h).
+    std::array<QString, kCategoryCount> categoryColorSettings;
+
+    bool operator==(const SettingsRecord &) const = default;
+};
+
+// "Data.ini" holds the fields above in order with no padding: each text as a 16-bit
+// little-endian byte count and then its bytes (encodeSingleByte), the 16-bit integer as 2
+// bytes and each 32-bit integer as 4, little-endian.
+
+// Reads the record from `path`. A missing file is created empty and gives an empty record.
+// Fields are read in order while they are complete: the first one cut short (a length
+// word larger than the bytes left) and every one after it stay empty or 0. Fails only when
+// the file can be neither read nor created; `record` is then empty.
+[[nodiscard]] StoreResult LoadSettings(const QString &path, SettingsRecord &record);
+
+// Writes the whole record through a temporary file and a rename, so `path` holds either
+// the old record or the new one. Fails ("Cannot write <path>:\n<reason>") without touching
+// the old file, also when a text is too long for its 16-bit byte count.
+[[nodiscard]] StoreResult SaveSettings(const QString &path, const SettingsRecord &record);
+
+// Every field as (name, value text), in record order; the colours are named
+// "categoryColorSettings[Arhive]" and so on.
+QList<std::pair<QString, QString>> describeSettings(const SettingsRecord &record);
+
+} // namespace orlith

@@ -1,0 +1,145 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "core/store/store_result.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace orlith {
+
+// The first line of every disc file; readers compare against this same text.
+inline constexpr char kXmlDeclaration[] = R"(<?xml version="1.0" encoding="ISO-8859-1"?>)";
+
+// One file of a disc. Sizes are 64-bit: a file of 2 GiB or more keeps its true size.
+struct FileEntry
+{
+    QString name;
+    QString path;
+    qint64 size = 0;
+    QString date;
+};
+
+// programFolder + "/cds/" + disc + ".xml"
+QString discFilePath(const QString &programFolder, const QString &discName);
+
+// Sign-padded number text: a space before numbers of 0 and above, "-" before negatives.
+QString signPadded(qint64 value);
+
+// Kilobytes with two decimals ("1.50" for 1536 bytes), as lists show sizes.
+QString kilobytesText(qint64 bytes);
+
+// The exact bytes of a disc file: declaration, empty line, <cd-dvd>, catalog line, six lines
+// per entry, </cd-dvd>; CR LF line ends; no escaping; values as encodeLineValue (a control
+// character in a name becomes U+FFFD, so a name cannot add lines).
+QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries);
+
+// Writes a disc file through a temporary file and a rename, so the path holds either the
+// old file or the complete new one.
+StoreResult writeDiscFile(const QString &path, const QString &catalog,
+                          const QList<FileEntry> &entries);
+
+// Tags a disc file line can carry.
+enum class DiscTag { Name, Path, Size, Date };
+
+// A tagged line: raw value bytes (not yet decoded), pointing into the scanned buffer.
+struct DiscLine
+{
+    DiscTag tag = DiscTag::Name;
+    const char *value = nullptr;
+    qsizetype size = 0;
+
+    QString text() const;
+    QByteArrayView bytes() const { return {value, size}; }
+    // Copies the value into `out`, reusing its storage: the current fields of a scan are
+    // refreshed every entry without a new allocation.
+    void copyTo(QByteArray &out) const;
+};
+
+// The one reading rule of disc files, over bytes: lines split at LF (a CR before it is
+// dropped), spaces trimmed at both ends, tag = first 11 bytes, value = the bytes between
+// the 11-byte opening tag and a 12-byte closing tag (which is not compared). Lines that
+// fit no rule are skipped. A file is read in blocks through one reused buffer, so reading
+// a large disc costs no memory beyond it and builds nothing per line.
+class DiscReader
+{
+public:
+    DiscReader();
+    // Reads bytes already in memory; they must outlive the reader.
+    explicit DiscReader(QByteArrayView bytes);
+    ~DiscReader();
+    DiscReader(const DiscReader &) = delete;
+    DiscReader &operator=(const DiscReader &) = delete;
+
+    // Starts reading a disc file; fails with a message naming the path.
+    StoreResult open(const QString &path);
+
+    // Moves to the next tagged line; false at the end (or on a read error, see error()).
+    // The line's value points into the reader's buffer until the next call.
+    bool nextLine(DiscLine &line);
+
+    // The next complete entry: a tag line updates the current entry and a date line
+    // completes it; fields not given again keep the previous entry's value.
+    bool nextEntry(FileEntry &entry);
+
+    // The next line as it stands, without its line end and not trimmed.
+    bool nextRawLine(const char *&b, const char *&e);
+
+    // Size of the opened file in bytes (0 for bytes in memory); lets callers reserve.
+    qint64 fileSize() const { return m_fileSize; }
+
+    // Set when reading the file failed part-way; entries read so far stay valid.
+    const QString &error() const { return m_error; }
+
+private:
+    bool refill();
+
+    int m_fd = -1;
+    QString m_path;
+    QByteArray m_buffer;
+    const char *m_pos = nullptr;
+    const char *m_end = nullptr;
+    bool m_eof = true;
+    qint64 m_fileSize = 0;
+    QString m_error;
+    FileEntry m_current;
+};
+
+// The reading rule for one raw line (its LF removed): a CR at its end is dropped, spaces
+// trimmed, and the tag and value found. False for a line that fits no rule.
+bool classifyDiscLine(const char *b, const char *e, DiscLine &line);
+
+// A size value read as a number: leading spaces skipped, an optional sign, digits; a
+// fraction is dropped and anything else ends the number (so "abc" reads 0).
+qint64 parseSizeValue(QByteArrayView value);
+
+// Reads a whole disc file into memory. Fails with a message naming the path.
+StoreResult readDiscFileBytes(const QString &path, QByteArray &bytes);
+
+// Every entry of a disc file, by the reading rule.
+StoreResult readDiscEntries(const QString &path, QList<FileEntry> &entries);
+
+// Number of entries of a disc as decimal text: the lines holding "<file_name>" (any
+// letter case), each counted once. "0" for a missing file.
+QString CountFileEntries(const QString &programFolder, const QString &discName);
+qsizetype countFileEntries(QByteArrayView bytes);
+
+// The catalog a disc file names, read as the tree loader reads it: from the 10th character
+// of the first line that is not empty, the declaration or <cd-dvd>, up to the first "<",
+// going on into later lines while no "<" is met. Empty when there is none, and when the
+// line holding that "<" does not end within the file's first 4 KiB (unless the file ends
+// there): such a file names no catalog, and no more of it than that is ever read.
+QString readCatalogName(QByteArrayView bytes);
+// Same, reading only as much of the file as it needs.
+QString readCatalogNameFromFile(const QString &path, bool *readable = nullptr);
+// Same, from a file open for reading at its start (the caller closes it).
+QString readCatalogNameFromFd(int fd, bool *readable = nullptr);
+
+// Overwrites a file with blocks of "X" and then spaces, one 4096-byte block more than its
+// length holds, then deletes it. A missing file is created first. The file is renamed out
+// of the way first, so a folder that does not allow deleting leaves it whole; once renamed,
+// it is deleted even when a full disk refuses part of the overwrite.
+StoreResult DestroyFile(const QString &path);
+
+} // namespace orlith

@@ -1,0 +1,56 @@
+// Orlith — desktop catalogue of removable media.
+// The archive window: chosen store files into <folder>/cds.zip, in two steps.
+#pragma once
+
+#include "core/archive/zip_archive.h"
+#include "ui/common/ui_services.h"
+
+#include <QDialog>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace orlith {
+
+class DriveListBox;
+class FolderListBox;
+
+// frmArchive: step 1 picks files of the store folder (FileXML), step 2 the folder that
+// gets cds.zip (Drive1, Dir1). Finish archives, says how it went and closes.
+class frmArchive : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmArchive(const QString &programFolder, UiServices services, QWidget *parent = nullptr);
+
+    void cmdSelectAllClick();
+    void cmdUnselectAllClick();
+    // To step 2; nothing needs to be selected.
+    void cmdNextClick();
+    void cmdFinishClick();
+
+    // The target folder: the folder open in Dir1.
+    FolderListBox &folderList() { return *m_dir; }
+    DriveListBox &driveList() { return *m_drive; }
+    cZip &zip() { return m_zip; }
+    QStringList selectedFiles() const;
+
+private:
+    QString m_programFolder;
+    UiServices m_services;
+    cZip m_zip;
+    QLabel *m_label1 = nullptr;
+    QListWidget *m_files = nullptr;
+    QPushButton *m_selectAll = nullptr;
+    QPushButton *m_unselectAll = nullptr;
+    QPushButton *m_next = nullptr;
+    QLabel *m_label2 = nullptr;
+    DriveListBox *m_drive = nullptr;
+    FolderListBox *m_dir = nullptr;
+    QPushButton *m_finish = nullptr;
+    QPushButton *m_cancel = nullptr;
+};
+
+} // namespace orlith

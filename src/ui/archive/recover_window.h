@@ -1,0 +1,62 @@
+// Orlith — desktop catalogue of removable media.
+// The restore window: disc files from a zip archive back into the store folder.
+#pragma once
+
+#include "core/archive/archive_job.h"
+#include "ui/common/ui_services.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace orlith {
+
+class DriveListBox;
+class FolderListBox;
+
+// frmRecover: step 1 picks a zip file (Drive1, Dir1, File1), step 2 the entries (List1).
+// Finish asks frmFileExist about each chosen entry whose disc file exists, extracts, and
+// closes accepted; the caller then rebuilds the tree from the store.
+class frmRecover : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmRecover(const QString &programFolder, UiServices services, QWidget *parent = nullptr);
+
+    // To step 2 when a zip file is selected in File1.
+    void cmdNextClick();
+    void cmdFinishClick();
+
+    FolderListBox &folderList() { return *m_dir; }
+    DriveListBox &driveList() { return *m_drive; }
+    // Selects the file of that name in File1; false when File1 does not list it.
+    bool selectArchive(const QString &fileName);
+    // Dir1's folder + "/" + the file selected in File1.
+    QString zipPath() const;
+    // What the last Finish extracted.
+    const RestoreOutcome &outcome() const { return m_outcome; }
+
+private:
+    void refreshFiles();
+
+    QString m_programFolder;
+    UiServices m_services;
+    RestoreOutcome m_outcome;
+    QGroupBox *m_frame1 = nullptr;
+    DriveListBox *m_drive = nullptr;
+    FolderListBox *m_dir = nullptr;
+    QListWidget *m_file1 = nullptr;
+    QPushButton *m_next = nullptr;
+    QGroupBox *m_frame2 = nullptr;
+    QListWidget *m_list1 = nullptr;
+    QPushButton *m_finish = nullptr;
+    QPushButton *m_cancel = nullptr;
+    QLineEdit *m_answer = nullptr;
+};
+
+} // namespace orlith

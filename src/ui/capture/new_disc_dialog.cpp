@@ -1,0 +1,151 @@
+// Orlith — desktop catalogue of removable media.
+#include "ui/capture/new_disc_dialog.h"
+
+#include "core/capture/drives.h"
+#include "core/capture/store_edits.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace orlith {
+
+namespace {
+
+constexpr int kFolderRole = Qt::UserRole + 1;
+
+QString itemText(const QString &path, const QString &label)
+{
+    return label.isEmpty() ? path : path + QStringLiteral("  [") + label + QLatin1Char(']');
+}
+
+} // namespace
+
+frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
+                   UiServices services, bool virtualMode, QWidget *parent)
+    : QDialog(parent), m_edits(edits), m_drives(drives), m_services(services),
+      m_virtual(virtualMode)
+{
+    setObjectName(QStringLiteral("frmNewCD"));
+    setWindowTitle(QStringLiteral("New CD/DVD"));
+
+    auto *grid = new QGridLayout(this);
+    auto *label1 = new QLabel(QStringLiteral("Enter name for new CD/DVD:"), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("txtNewCDName"));
+    auto *label2 = new QLabel(QStringLiteral("Chose catalog for this CD:"), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    // The combos list choices only; nothing can be typed into them.
+    m_catalog = new QComboBox(this);
+    m_catalog->setObjectName(QStringLiteral("comCDCat"));
+    m_catalog->addItem(QString::fromLatin1(kChoseCatalogText));
+    m_catalog->addItems(catalogs);
+    auto *label3 = new QLabel(QStringLiteral("Chose CD/DVD drive:"), this);
+    label3->setObjectName(QStringLiteral("Label3"));
+    m_drive = new QComboBox(this);
+    m_drive->setObjectName(QStringLiteral("comCDROMs"));
+    if (!m_virtual) {
+        for (const QString &d : m_drives.ListDiscDrives())
+            m_drive->addItem(itemText(d, m_drives.volumeLabel(d)), d);
+        m_drive->addItem(QStringLiteral("Other folder..."));
+        m_previousDrive = m_drive->count() > 1 ? 0 : -1;
+        connect(m_drive, &QComboBox::currentIndexChanged, this, [this](int index) {
+            if (index >= 0 && !isOtherFolderItem(index))
+                m_previousDrive = index;
+        });
+        // activated, not currentIndexChanged: picking "Other folder..." again when it is
+        // already current (no drive at all) must still ask.
+        connect(m_drive, &QComboBox::activated, this, &frmNewCD::driveActivated);
+    }
+    label3->setVisible(!m_virtual);
+    m_drive->setVisible(!m_virtual);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ok, &QPushButton::clicked, this, &frmNewCD::Command1Click);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    grid->addWidget(label1, 0, 0);
+    grid->addWidget(m_name, 1, 0);
+    grid->addWidget(label2, 2, 0);
+    grid->addWidget(m_catalog, 3, 0);
+    grid->addWidget(label3, 4, 0);
+    grid->addWidget(m_drive, 5, 0);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    grid->addLayout(buttons, 6, 0);
+    setMinimumWidth(340);
+}
+
+QString frmNewCD::discName() const
+{
+    return m_name->text();
+}
+
+QString frmNewCD::catalog() const
+{
+    return m_catalog->currentText();
+}
+
+QString frmNewCD::drive() const
+{
+    return m_virtual ? QString() : m_drive->currentData().toString();
+}
+
+bool frmNewCD::driveIsFolder() const
+{
+    return !m_virtual && m_drive->currentData(kFolderRole).toBool();
+}
+
+bool frmNewCD::isOtherFolderItem(int index) const
+{
+    return !m_virtual && index == m_drive->count() - 1;
+}
+
+void frmNewCD::driveActivated(int index)
+{
+    if (!isOtherFolderItem(index))
+        return;
+    const QString chosen =
+        m_services.desktop->chooseFolder(this, QStringLiteral("Chose folder for new CD/DVD"));
+    if (chosen.isEmpty()) {
+        if (m_previousDrive >= 0)
+            m_drive->setCurrentIndex(m_previousDrive);
+        return;
+    }
+    const QString path = QDir::cleanPath(chosen);
+    // The same folder chosen twice, or a drive's own mount point, is not listed again.
+    int at = m_drive->findData(path);
+    if (at < 0) {
+        const QString name = QDir(path).dirName();
+        at = m_drive->count() - 1;
+        m_drive->insertItem(at, itemText(path, name.isEmpty() ? path : name), path);
+        m_drive->setItemData(at, true, kFolderRole);
+    }
+    m_drive->setCurrentIndex(at);
+}
+
+void frmNewCD::Command1Click()
+{
+    const NewDiscInput input{discName(), catalog(), drive(), m_virtual};
+    // A folder is always ready, and an empty drive text gets checkNewDisc's "no drive"
+    // message rather than "no media".
+    const DriveProvider *mediaTest = driveIsFolder() || input.drive.isEmpty() ? nullptr : &m_drives;
+    if (EditResult r = m_edits.checkNewDisc(input, mediaTest); !r) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.message);
+        return;
+    }
+    accept();
+}
+
+} // namespace orlith

@@ -1,0 +1,58 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "ui/common/ui_services.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace orlith {
+
+class DriveProvider;
+class StoreEdits;
+
+// The new-disc dialog (frmNewCD): a name, a catalog and a drive. In "Virtual" mode (saving
+// a list as a disc) the drive is neither shown nor checked. Accepts only when every check
+// of StoreEdits::checkNewDisc passes; otherwise shows its message and stays open.
+//
+// The drive list (comCDROMs) ends with "Other folder...", so the dialog always has
+// something to offer. Choosing it asks for a folder (DesktopServices::chooseFolder); a
+// chosen folder is added just before it and selected, a cancelled choice goes back to the
+// previous item. A folder is always ready: OK runs no media test on it.
+class frmNewCD : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
+             UiServices services, bool virtualMode, QWidget *parent = nullptr);
+
+    QString discName() const;
+    QString catalog() const;
+    // The drive's mount point or the chosen folder; empty on "Other folder..." before a
+    // folder is chosen, and in "Virtual" mode.
+    QString drive() const;
+    // True when drive() is a chosen folder, which has no tray to eject.
+    bool driveIsFolder() const;
+
+    // Command1 (OK): checks, then accepts or shows the message.
+    void Command1Click();
+
+private:
+    bool isOtherFolderItem(int index) const;
+    void driveActivated(int index);
+
+    StoreEdits &m_edits;
+    DriveProvider &m_drives;
+    UiServices m_services;
+    bool m_virtual;
+    QLineEdit *m_name = nullptr;
+    QComboBox *m_catalog = nullptr;
+    QComboBox *m_drive = nullptr;
+    int m_previousDrive = -1; // the last item before "Other folder..." was chosen
+};
+
+} // namespace orlith

@@ -1,0 +1,105 @@
+// Orlith — desktop catalogue of removable media.
+// What the five export wizards share: the page flow with its Next buttons, the disc page
+// (File1), the location page (Drive1, Dir1 and the name box) and Finish.
+#pragma once
+
+#include "core/export/export_job.h"
+#include "ui/common/ui_services.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QComboBox;
+class QFileSystemModel;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QStackedWidget;
+class QTreeView;
+class QHBoxLayout;
+
+namespace orlith {
+
+// Captions and behaviour that tell one wizard from another.
+struct ExportWizardSetup
+{
+    ExportFormat format = ExportFormat::Csv;
+    const char *objectName = "";
+    const char *caption = "";
+    const char *successMessage = "";
+    const char *selectMessage = "You must select file.";
+    bool extendedSelection = true; // else each click toggles an item
+    bool enterAndEscape = true;    // cmdNext is the default button and Esc cancels
+};
+
+class ExportWizard : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The folder the export goes to (the folder shown in Dir1).
+    QString destinationFolder() const { return m_folder; }
+    // Moves Dir1 to a folder, as a click in it does.
+    void setDestinationFolder(const QString &folder);
+    // Drive1_Change: moves Dir1 to the drive, or says the drive is not ready and keeps it.
+    void changeDrive(const QString &drive);
+    // The disc file items chosen, in list order.
+    QStringList selectedItems() const;
+
+    // cmdFinish: checks, writes the export, reports and closes.
+    void Finish();
+
+protected:
+    ExportWizard(const QString &programFolder, UiServices services, const ExportWizardSetup &setup,
+                 QWidget *parent);
+
+    // Pages are shown in the order they are added; each gets its own layout.
+    QGroupBox *addPage(const char *objectName, const char *caption);
+    QGroupBox *addDiscPage(const char *objectName, const char *caption, const char *instruction);
+    QGroupBox *addLocationPage(const char *objectName, const char *caption, const char *frameName,
+                               const char *frameCaption, const char *nameBoxName,
+                               const char *instruction, const QString &startFolder);
+    // Creates the Next buttons (cmdNext, cmdNext2, ...), cmdFinish and cmdCancel; call
+    // once, after the last page.
+    void finishPages();
+
+    // Check before leaving a page; false keeps the wizard on it. The default checks the
+    // disc page.
+    virtual bool canLeave(QGroupBox *page);
+    // Check before writing; the default wants a file name.
+    virtual bool canFinish();
+    virtual ExportOptions options() const { return {}; }
+
+    void showError(const QString &text);
+    QString fileName() const;
+    QGroupBox *locationPage() const { return m_locationPage; }
+
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+    QString m_programFolder;
+    UiServices m_services;
+
+private:
+    void next();
+    bool isDriveReady(const QString &drive) const;
+    void fillDrives(const QString &startFolder);
+
+    ExportWizardSetup m_setup;
+    QStackedWidget *m_stack = nullptr;
+    QHBoxLayout *m_buttonsLayout = nullptr;
+    QList<QGroupBox *> m_pages;
+    QList<QPushButton *> m_buttons; // the button that leaves each page; cmdFinish last
+    QGroupBox *m_discPage = nullptr;
+    QGroupBox *m_locationPage = nullptr;
+    QListWidget *m_file1 = nullptr;
+    QComboBox *m_drive1 = nullptr;
+    QTreeView *m_dir1 = nullptr;
+    QFileSystemModel *m_dirModel = nullptr;
+    QLineEdit *m_name = nullptr;
+    QString m_folder;
+    bool m_centred = false;
+};
+
+} // namespace orlith

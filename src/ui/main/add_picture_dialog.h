@@ -1,0 +1,74 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "ui/common/ui_services.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QFileSystemModel;
+class QListView;
+class QModelIndex;
+class QTreeView;
+
+namespace orlith {
+
+// The picture window (frmAddPicture): attaches a picture to a disc, stored as
+// pic/<disc>.jpg in the program folder whatever its real type, or removes it. A drive list
+// (Drive1: the file system root, the home folder and mounted devices), a folder tree (Dir1)
+// and a list of the folder's picture files (File1) choose the picture.
+//
+// The dialog is accepted when the disc's picture was replaced or removed; the caller then
+// loads the thumbnail again. Cancel, the close box and Escape change nothing.
+class frmAddPicture : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmAddPicture(const QString &programFolder, const QString &discName, UiServices services,
+                  QWidget *parent = nullptr);
+
+    // Makes `target` an exact copy of `source`. The copy is written beside the target and
+    // renamed over it, so the target holds either its old bytes or all of the new ones; a
+    // longer earlier file is replaced, never overwritten in part. On failure `error` (when
+    // given) says what failed, naming the path.
+    [[nodiscard]] static bool KopirajSliku(const QString &source, const QString &target,
+                                           QString *error = nullptr);
+
+    // Shows `folder` in Dir1 and its pictures in File1; no file is chosen then.
+    void selectFolder(const QString &folder);
+    // Chooses a file as a click on it in File1 would, showing its folder first.
+    void selectFile(const QString &path);
+
+    // The file chosen in File1, or empty.
+    QString chosenFile() const { return m_chosen; }
+    // The folder whose files File1 lists.
+    QString currentFolder() const { return m_folder; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void fillDrives();
+    void showDrive(const QString &root);
+    void showFiles(const QString &folder);
+    void scrollToFolderLater();
+    void cmdOK_Click();
+    void removePicture();
+
+    QString m_programFolder;
+    QString m_disc;
+    UiServices m_services;
+    QString m_folder;
+    QString m_chosen;
+
+    QComboBox *m_drives = nullptr;
+    QTreeView *m_dirs = nullptr;
+    QListView *m_files = nullptr;
+    QFileSystemModel *m_dirModel = nullptr;
+    QFileSystemModel *m_fileModel = nullptr;
+    QCheckBox *m_remove = nullptr;
+};
+
+} // namespace orlith

@@ -1,0 +1,290 @@
+// Orlith — desktop catalogue of removable media.
+// The main window's store commands: capture a disc, new catalog, rename, delete.
+#include "ui/main/form1_window.h"
+
+#include "core/capture/capture_job.h"
+#include "ui/capture/import_progress_dialog.h"
+#include "ui/capture/name_entry_dialog.h"
+#include "ui/capture/new_disc_dialog.h"
+#include "core/capture/store_edits.h"
+#include "ui/main/catalog_tree_widget.h"
+#include "ui/main/details_pane_widget.h"
+#include "ui/main/file_list_model.h"
+#include "core/store/background_job.h"
+#include "core/store/program_folder.h"
+
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace orlith {
+
+void Form1::setBusy(bool busy)
+{
+    // The window stays up to paint progress, but takes no command until the job ends.
+    m_central->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
+    for (QToolBar *bar : findChildren<QToolBar *>())
+        bar->setEnabled(!busy);
+}
+
+void Form1::watchStore()
+{
+    m_watcher = new QFileSystemWatcher(this);
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setSingleShot(true);
+    // One refresh for a burst of changes (a rename rewrites many disc files).
+    m_refreshTimer->setInterval(250);
+    connect(m_refreshTimer, &QTimer::timeout, this, &Form1::refreshFromStore);
+    const auto changed = [this] { m_refreshTimer->start(); };
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
+    // The folders catch files replaced by a rename or made anew; the two files catch
+    // writes in place (a notes record), which change no folder.
+    const QStringList paths{m_programFolder, cdsFolder(m_programFolder),
+                            catalogOrderPath(m_programFolder), notesStorePath(m_programFolder)};
+    for (const QString &p : paths) {
+        if (!m_watcher->files().contains(p) && !m_watcher->directories().contains(p) &&
+            QFileInfo::exists(p))
+            m_watcher->addPath(p);
+    }
+}
+
+void Form1::refreshFromStore()
+{
+    // A running capture or save files its disc when it ends; refresh after that.
+    if (m_capture || saveRunning()) {
+        m_refreshTimer->start();
+        return;
+    }
+    watchStore();
+    const QString selected = m_tree->selectedKey();
+    QStringList open;
+    for (const QString &catalog : m_tree->catalogsInOrder()) {
+        if (const QTreeWidgetItem *node = m_tree->findNode(catalog); node && node->isExpanded())
+            open << catalog;
+    }
+    m_index.load(m_programFolder);
+    if (m_notes.isOpen()) {
+        m_notes.close();
+        (void)m_notes.OpenNotesStore(notesStorePath(m_programFolder));
+    }
+    m_tree->rebuild(m_index);
+    if (QTreeWidgetItem *root = m_tree->topLevelItem(0))
+        root->setExpanded(true);
+    for (const QString &catalog : std::as_const(open)) {
+        if (QTreeWidgetItem *node = m_tree->findNode(catalog))
+            node->setExpanded(true);
+    }
+    if (m_tree->findNode(selected))
+        m_tree->selectNode(selected);
+    CountCatalogsAndDiscs();
+    // The details follow the store, unless the user is typing notes there.
+    const QString shown = m_details->shownDisc();
+    if (!shown.isEmpty() && !m_details->isEditingNotes()) {
+        if (m_index.catalogOfDisc(shown) >= 0)
+            m_details->showDisc(shown);
+        else
+            m_details->ClearDiscDetails();
+    }
+}
+
+void Form1::captureDisc()
+{
+    if (m_capture || saveRunning())
+        return;
+    DriveProvider &drives = *m_services.drives;
+    frmNewCD dialog(m_tree->catalogsInOrder(), *m_edits, drives, m_services,
+                    /*virtualMode=*/false, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    CaptureRequest request;
+    request.programFolder = m_programFolder;
+    request.discName = dialog.discName();
+    request.drive = dialog.drive();
+    // A folder has no tray.
+    request.ejectAfter = m_settings.ejectAfterImportSetting == QLatin1String("1") &&
+                         !dialog.driveIsFolder();
+    request.drives = &drives;
+    if (StoreResult r = checkNewDiscFile(m_index, request.discName, dialog.catalog(),
+                                         request.catalog);
+        !r) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
+        return;
+    }
+    m_capture = std::make_unique<CaptureJob>(request);
+    m_captureRun = new BackgroundJob(this);
+    m_captureListCleared = false;
+    connect(m_captureRun, &BackgroundJob::finished, this, &Form1::finishCapture);
+
+    setBusy(true);
+    m_progress = new frmInportProgres(this);
+    m_progress->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_progress, &frmInportProgres::cancelRequested, this, &Form1::cancelCapture);
+    showCaptureProgress(QString::fromLatin1(kInsertingText), 0,
+                        QString::fromLatin1(kInsertingText));
+    m_progress->show();
+
+    // On the worker: the job reports every few dozen milliseconds; each report hands the
+    // rows filled since the last one to the list with the texts of the moment.
+    BackgroundJob *run = m_captureRun;
+    m_capture->setProgressCallback([this, run, shown = qsizetype(0)](const CaptureJob &job) mutable {
+        QList<FileRow> rows;
+        const bool walked = job.phase() != CaptureJob::Phase::Walking;
+        if (walked && job.filledCount() > shown) {
+            rows = job.rows(shown, job.filledCount() - shown);
+            shown = job.filledCount();
+        }
+        run->post([this, walked, rows = std::move(rows), text = job.progressText(),
+                   percent = job.percent(), status = job.statusText()] {
+            // The walk's end empties the list; the rows with sizes and dates follow.
+            if (walked && !m_captureListCleared) {
+                m_listModel->clear();
+                m_captureListCleared = true;
+            }
+            if (!rows.isEmpty())
+                m_listModel->appendRows(rows);
+            showCaptureProgress(text, percent, status);
+        });
+    });
+    CaptureJob *job = m_capture.get();
+    run->start([job](BackgroundJob &worker) { (void)job->run(&worker.cancelFlag()); });
+}
+
+void Form1::showCaptureProgress(const QString &text, int percent, const QString &status)
+{
+    if (m_progress)
+        m_progress->setProgress(text, percent);
+    setStatusText(status);
+}
+
+void Form1::cancelCapture()
+{
+    if (m_captureRun)
+        m_captureRun->cancel();
+}
+
+void Form1::finishCapture()
+{
+    m_captureRun->deleteLater();
+    m_captureRun = nullptr;
+    std::unique_ptr<CaptureJob> job = std::move(m_capture);
+    setBusy(false);
+    if (m_progress)
+        m_progress->finishSoon();
+    if (job->phase() != CaptureJob::Phase::Done) {
+        if (m_progress)
+            m_progress->close();
+        if (job->failed())
+            m_services.messages->error(this, QString::fromLatin1(kErrorTitle), job->error());
+        else
+            setStatusText(QStringLiteral("Capture cancelled; nothing was saved."));
+        emit captureFinished();
+        return;
+    }
+    ColorList();
+    refreshFromStore();
+    const QList<UnreadableFolder> unreadable = job->unreadableFolders();
+    if (!unreadable.isEmpty()) {
+        QStringList paths;
+        for (const UnreadableFolder &f : unreadable)
+            paths << f.path;
+        m_services.messages->error(
+            this, QString::fromLatin1(kErrorTitle),
+            QStringLiteral("These folders could not be read and are missing from the disc:\n")
+                + paths.join(QLatin1Char('\n')));
+    }
+    if (job->changedNames() > 0)
+        m_services.messages->information(this, QStringLiteral("Information"),
+                                         changedNamesMessage(job->changedNames()));
+    emit captureFinished();
+}
+
+void Form1::newCatalog()
+{
+    QString added;
+    NameEntryDialog dialog(
+        newCatalogTexts(), QString(),
+        [&](const QString &name) {
+            const EditResult r = m_edits->newCatalog(name);
+            if (r)
+                added = name;
+            return r.message;
+        },
+        m_services, this);
+    if (dialog.exec() == QDialog::Accepted && !added.isEmpty())
+        refreshFromStore();
+}
+
+void Form1::renameSelected()
+{
+    const CatalogTree::NodeKind kind = m_tree->selectedKind();
+    if (kind != CatalogTree::NodeKind::Catalog && kind != CatalogTree::NodeKind::Disc)
+        return;
+    const QString selected = m_tree->selectedKey();
+    // The notes box may hold edits not yet saved; they go with the disc.
+    m_details->saveNotes();
+    QStringList warnings;
+    QString renamed;
+    bool changed = false;
+    NameEntryDialog dialog(
+        renameTexts(), selected,
+        [&](const QString &name) {
+            EditResult r = m_edits->rename(selected, name);
+            if (r)
+                renamed = name;
+            // A catalog rename that stopped part-way has still moved some discs.
+            changed = changed || r.changed;
+            warnings = r.warnings;
+            return r.message;
+        },
+        m_services, this);
+    const bool accepted = dialog.exec() == QDialog::Accepted && !renamed.isEmpty();
+    if (!accepted && !changed)
+        return;
+    refreshFromStore();
+    m_tree->expandAllNodes();
+    m_tree->selectNode(accepted ? renamed : selected);
+    m_listModel->clear();
+    if (!warnings.isEmpty())
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
+                                   warnings.join(QLatin1Char('\n')));
+}
+
+void Form1::deleteSelected()
+{
+    const QString key = m_tree->selectedKey();
+    if (m_tree->selectedKind() == CatalogTree::NodeKind::Root || key.isEmpty())
+        return;
+    EditResult r;
+    switch (m_edits->deleteActionFor(key)) {
+    case DeleteAction::Nothing:
+        return;
+    case DeleteAction::AskThenDeleteDisc:
+        if (m_services.messages->question(this, QString::fromLatin1(kDeleteTitle),
+                                          QString::fromLatin1(kDeleteQuestion),
+                                          MessageSink::Buttons::OkCancel)
+            != MessageSink::Answer::Yes)
+            return;
+        r = m_edits->deleteDisc(key);
+        if (r) {
+            m_listModel->clear();
+            m_details->ClearDiscDetails();
+        }
+        break;
+    case DeleteAction::DeleteCatalog:
+        r = m_edits->deleteCatalog(key);
+        break;
+    }
+    if (!r) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.message);
+        return;
+    }
+    refreshFromStore();
+    onTreeClicked();
+}
+
+} // namespace orlith

@@ -1,0 +1,302 @@
+// Orlith — desktop catalogue of removable media.
+// The main window's menu bar, context menus, tool buttons and the small commands behind
+// them.
+#include "ui/main/form1_window.h"
+
+#include "ui/options/about_dialog.h"
+#include "ui/options/tip_dialog.h"
+#include "ui/main/add_picture_dialog.h"
+#include "ui/main/catalog_tree_widget.h"
+#include "ui/main/details_pane_widget.h"
+#include "ui/main/help_manual.h"
+#include "ui/common/style_icon.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace orlith {
+
+namespace {
+
+// The manual's first section (its anchor in Orlith.html), where the home page item opens it.
+constexpr auto kManualHome = "window";
+
+QAction *item(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+QMenu *submenu(QMenu *parent, const char *name, const QString &caption)
+{
+    QMenu *m = parent->addMenu(caption);
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name));
+    return m;
+}
+
+void separator(QMenu *menu, const char *name)
+{
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+
+} // namespace
+
+void Form1::buildMenus()
+{
+    auto top = [this](const char *name, const QString &caption) {
+        QMenu *m = menuBar()->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto expand = [this] { m_tree->expandAllNodes(); };
+    auto collapse = [this] { m_tree->collapseAllNodes(); };
+
+    QMenu *file = top("mnuFile", QStringLiteral("File"));
+    QMenu *newMenu = submenu(file, "mnuNew", QStringLiteral("&New"));
+    connect(item(newMenu, "mnuCatalog", QStringLiteral("Catalog...")), &QAction::triggered, this,
+            &Form1::newCatalog);
+    connect(item(newMenu, "mnuCD", QStringLiteral("CD/DVD...")), &QAction::triggered, this,
+            &Form1::captureDisc);
+    separator(file, "mnuRazmak5");
+    connect(item(file, "mnuCopy", QStringLiteral("Copy file(s)")), &QAction::triggered, this,
+            &Form1::copySelectedFiles);
+    connect(item(file, "FilemnuOpenFile", QStringLiteral("Open file")), &QAction::triggered,
+            this, &Form1::openSelectedFile);
+    connect(item(file, "FilemnuOpenLocation", QStringLiteral("Open location")),
+            &QAction::triggered, this, &Form1::openSelectedLocation);
+    connect(item(file, "mnuRemoveItems", QStringLiteral("Remove item(s)")), &QAction::triggered,
+            this, &Form1::removeSelectedItems);
+    separator(file, "mnuRazmak6");
+    connect(item(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
+            &QWidget::close);
+
+    QMenu *edit = top("mnuEdit", QStringLiteral("&Edit"));
+    QAction *del = item(edit, "mnuDelete", QStringLiteral("&Delete"));
+    del->setEnabled(false);
+    connect(del, &QAction::triggered, this, &Form1::deleteSelected);
+    QAction *ren = item(edit, "mnuRename", QStringLiteral("&Rename..."));
+    ren->setEnabled(false);
+    connect(ren, &QAction::triggered, this, &Form1::renameSelected);
+    separator(edit, "mnuRaznak2");
+    connect(item(edit, "mnuExpand", QStringLiteral("Expand tree")), &QAction::triggered, this,
+            expand);
+    connect(item(edit, "mnuCollapse", QStringLiteral("Collapse tree")), &QAction::triggered,
+            this, collapse);
+
+    QMenu *tools = top("mnuTools", QStringLiteral("&Tools"));
+    connect(item(tools, "mnuArchive", QStringLiteral("Archive...")), &QAction::triggered, this,
+            &Form1::archiveDiscs);
+    connect(item(tools, "mnuRestore", QStringLiteral("Restore...")), &QAction::triggered, this,
+            &Form1::restoreDiscs);
+    separator(tools, "mnuRazmak4");
+    QMenu *exportMenu = submenu(tools, "mnuExport", QStringLiteral("Export to"));
+    connect(item(exportMenu, "mnuSQL", QStringLiteral("SQL statements...")), &QAction::triggered,
+            this, &Form1::exportSql);
+    connect(item(exportMenu, "mnuExcel", QStringLiteral("Excel document...")),
+            &QAction::triggered, this, &Form1::exportExcel);
+    connect(item(exportMenu, "mnuHTML", QStringLiteral("HTML document...")), &QAction::triggered,
+            this, &Form1::exportHtml);
+    connect(item(exportMenu, "mnuCSV", QStringLiteral("CSV document...")), &QAction::triggered,
+            this, &Form1::exportCsv);
+    connect(item(exportMenu, "mnuText", QStringLiteral("Text document")), &QAction::triggered,
+            this, &Form1::exportText);
+    separator(tools, "mnuRazmak");
+    connect(item(tools, "mnuClearList", QStringLiteral("Clear list")), &QAction::triggered, this,
+            &Form1::clearList);
+    connect(item(tools, "mnuAutoSize", QStringLiteral("Auto size")), &QAction::triggered, this,
+            &Form1::autoSizeColumns);
+    connect(item(tools, "mnuSaveList", QStringLiteral("Save list...")), &QAction::triggered, this,
+            &Form1::saveList);
+    separator(tools, "mnuRazmak7");
+    connect(item(tools, "mnuOptions", QStringLiteral("Options...")), &QAction::triggered, this,
+            &Form1::showOptions);
+
+    QMenu *advanced = top("mnuAdvanced", QStringLiteral("Advanced"));
+    connect(item(advanced, "mnuSearch", QStringLiteral("Search...")), &QAction::triggered, this,
+            &Form1::showSearch);
+    connect(item(advanced, "mnuStatistics", QStringLiteral("Statistics...")), &QAction::triggered,
+            this, &Form1::showStatistics);
+
+    QMenu *help = top("mnuHelp", QStringLiteral("Help"));
+    connect(item(help, "mnuHelpFile", QStringLiteral("Help...")), &QAction::triggered, this,
+            &Form1::openHelp);
+    connect(item(help, "mnuTip", QStringLiteral("Tip of the day...")), &QAction::triggered, this,
+            &Form1::showTip);
+    connect(item(help, "mnuVisitWebSite", QStringLiteral("Orlith home page")), &QAction::triggered,
+            this, &Form1::openHomePage);
+    separator(help, "mnuRazmak3");
+    connect(item(help, "mnuAbout", QStringLiteral("About...")), &QAction::triggered, this,
+            &Form1::showAbout);
+
+    // Context menus: the tree's mirrors "New" and the edit commands; the list's the file
+    // commands.
+    m_treePopup = new QMenu(QStringLiteral("PopUp"), this);
+    m_treePopup->setObjectName(QStringLiteral("mnuPopUp"));
+    QMenu *newPopup = submenu(m_treePopup, "mnuNewPopUp", QStringLiteral("New"));
+    connect(item(newPopup, "mnuCatalogPopUp", QStringLiteral("Catalog...")), &QAction::triggered,
+            this, &Form1::newCatalog);
+    connect(item(newPopup, "mnuCDPopUp", QStringLiteral("CD/DVD...")), &QAction::triggered, this,
+            &Form1::captureDisc);
+    separator(m_treePopup, "mnuRazmak1");
+    QAction *delPopup = item(m_treePopup, "mnuDeletePopUP", QStringLiteral("Delete"));
+    delPopup->setEnabled(false);
+    connect(delPopup, &QAction::triggered, this, &Form1::deleteSelected);
+    QAction *renPopup = item(m_treePopup, "mnuRenamePopUp", QStringLiteral("Rename..."));
+    renPopup->setEnabled(false);
+    connect(renPopup, &QAction::triggered, this, &Form1::renameSelected);
+
+    m_listPopup = new QMenu(QStringLiteral("ListPopUp"), this);
+    m_listPopup->setObjectName(QStringLiteral("mnuListPopUp"));
+    connect(item(m_listPopup, "mnuCopyFile", QStringLiteral("Copy")), &QAction::triggered, this,
+            &Form1::copySelectedFiles);
+    connect(item(m_listPopup, "mnuOpenFile", QStringLiteral("Open file")), &QAction::triggered,
+            this, &Form1::openSelectedFile);
+    connect(item(m_listPopup, "mnuOpenLocation", QStringLiteral("Open location")),
+            &QAction::triggered, this, &Form1::openSelectedLocation);
+}
+
+void Form1::buildToolBar()
+{
+    QToolBar *bar = addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName(QStringLiteral("toolBar"));
+    bar->setMovable(false);
+    bar->setIconSize(QSize(16, 16));
+    auto iconButton = [&](const char *name, const QIcon &icon, const QString &tip) {
+        QAction *a = bar->addAction(icon, tip);
+        a->setToolTip(tip);
+        a->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
+        if (QWidget *w = bar->widgetForAction(a))
+            w->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    auto button = [&](const char *name, QStyle::StandardPixmap icon, const QString &tip) {
+        return iconButton(name, styleIcon(icon), tip);
+    };
+    auto same = [this](QAction *a, const char *menuItem) {
+        if (auto *target = findChild<QAction *>(QString::fromLatin1(menuItem)))
+            connect(a, &QAction::triggered, target, &QAction::trigger);
+    };
+
+    same(button("cmdNewCat", QStyle::SP_FileDialogNewFolder, QStringLiteral("New Catalog")),
+         "mnuCatalog");
+    // No tooltip, so no text either: an action's tooltip falls back to its text.
+    same(button("cmdNewCD", QStyle::SP_DriveCDIcon, QString()), "mnuCD");
+    // Drawn for this button: the style's save icon is Save list's.
+    QIcon archive(QStringLiteral(":/orlith/archive-16.png"));
+    archive.addFile(QStringLiteral(":/orlith/archive-32.png"));
+    same(iconButton("cmdArchive", archive, QStringLiteral("Archive CD/DVD")), "mnuArchive");
+    bar->addSeparator();
+    same(button("cmdExpandAll", QStyle::SP_ToolBarVerticalExtensionButton,
+                QStringLiteral("Expand tree")),
+         "mnuExpand");
+    same(button("cmdUnExpandAll", QStyle::SP_ToolBarHorizontalExtensionButton,
+                QStringLiteral("Collapse tree")),
+         "mnuCollapse");
+    bar->addSeparator();
+    same(button("cmdCopy", QStyle::SP_FileLinkIcon, QStringLiteral("Copy to clipboard")),
+         "mnuCopy");
+    same(button("cmdAutoSize", QStyle::SP_FileDialogDetailedView,
+                QStringLiteral("Auto size all columns")),
+         "mnuAutoSize");
+    same(button("cmdClearList", QStyle::SP_DialogResetButton,
+                QStringLiteral("Clear files from the list")),
+         "mnuClearList");
+    same(button("cmdSaveList", QStyle::SP_DialogSaveButton,
+                QStringLiteral("Save files from the list as new XML")),
+         "mnuSaveList");
+    bar->addSeparator();
+
+    m_find = new QLineEdit(bar);
+    m_find->setObjectName(QStringLiteral("txtFind"));
+    m_find->setToolTip(QStringLiteral("Write string for search"));
+    m_find->setMaximumWidth(260);
+    m_find->setClearButtonEnabled(true);
+    bar->addWidget(m_find);
+    connect(button("cmdFind", QStyle::SP_FileDialogContentsView, QStringLiteral("Search")),
+            &QAction::triggered, this, &Form1::findFiles);
+    connect(m_find, &QLineEdit::returnPressed, this, &Form1::findFiles);
+
+    auto *spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
+    auto *catCaption = new QLabel(QStringLiteral("Catalogs:"), bar);
+    bar->addWidget(catCaption);
+    m_numCat = new QLabel(bar);
+    m_numCat->setObjectName(QStringLiteral("lblNumCat"));
+    m_numCat->setMinimumWidth(40);
+    bar->addWidget(m_numCat);
+    bar->addWidget(new QLabel(QStringLiteral("CD/DVD:"), bar));
+    m_numCD = new QLabel(bar);
+    m_numCD->setObjectName(QStringLiteral("lblNumCD"));
+    m_numCD->setMinimumWidth(40);
+    bar->addWidget(m_numCD);
+}
+
+void Form1::showTip()
+{
+    frmTip tip(m_settings, this);
+    tip.exec();
+}
+
+void Form1::showAbout()
+{
+    frmAbout about(this);
+    about.exec();
+}
+
+QString findManual(const QString &programDir, const QString &dataFolder)
+{
+    for (const QString &folder :
+         {programDir, dataFolder, programDir + QStringLiteral("/../share/doc/orlith")}) {
+        const QString path = folder + QStringLiteral("/Orlith.html");
+        if (QFileInfo(path).isFile())
+            return QFileInfo(path).absoluteFilePath();
+    }
+    return {};
+}
+
+void Form1::openHelp()
+{
+    // None found, nothing opens.
+    const QString path = findManual(QCoreApplication::applicationDirPath(), m_programFolder);
+    if (!path.isEmpty())
+        m_services.desktop->openDocument(path);
+}
+
+void Form1::openHomePage()
+{
+    const QString path = findManual(QCoreApplication::applicationDirPath(), m_programFolder);
+    if (path.isEmpty())
+        return;
+    QUrl url = QUrl::fromLocalFile(path);
+    url.setFragment(QString::fromLatin1(kManualHome));
+    m_services.desktop->openUrl(url.toString());
+}
+
+void Form1::addPicture()
+{
+    if (m_tree->selectedKind() != CatalogTree::NodeKind::Disc) {
+        m_services.messages->information(this, QStringLiteral("Error"),
+                                         QStringLiteral("First select CD/DVD from tree view."));
+        return;
+    }
+    const QString disc = m_tree->selectedKey();
+    frmAddPicture dialog(m_programFolder, disc, m_services, this);
+    // The pane may show another disc (a list row); only its own picture is reloaded.
+    if (dialog.exec() == QDialog::Accepted && m_details->shownDisc() == disc)
+        m_details->UcitajSliku(disc);
+}
+
+} // namespace orlith

@@ -1,0 +1,565 @@
+// Orlith — desktop catalogue of removable media.
+#include "ui/main/form1_window.h"
+
+#include "core/capture/capture_job.h"
+#include "ui/capture/import_progress_dialog.h"
+#include "core/capture/store_edits.h"
+#include "ui/main/catalog_tree_widget.h"
+#include "ui/main/details_pane_widget.h"
+#include "ui/main/file_list_commands.h"
+#include "ui/main/file_list_model.h"
+#include "ui/common/style_icon.h"
+#include "core/store/background_job.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QTimer>
+
+#include <cmath>
+
+// The pictures are compiled into the static library; nothing names them in code, so a
+// program linking it would leave them out unless they are asked for here.
+static bool initResources()
+{
+    Q_INIT_RESOURCE(orlith);
+    return true;
+}
+
+namespace orlith {
+
+// The movable bar between the tree and the list (picRuller).
+class SplitterBar : public QWidget
+{
+public:
+    explicit SplitterBar(Form1 *form) : QWidget(form), m_form(form)
+    {
+        setObjectName(QStringLiteral("picRuller"));
+        setCursor(Qt::SplitHCursor);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        if (e->button() == Qt::LeftButton && !m_dragging) {
+            m_dragging = true;
+            m_startX = qRound(e->position().x());
+        }
+    }
+    void mouseMoveEvent(QMouseEvent *e) override
+    {
+        if (m_dragging && (e->buttons() & Qt::LeftButton))
+            m_form->moveSplitter(qRound(e->position().x()) - m_startX + m_form->m_splitterLeft);
+    }
+    void mouseReleaseEvent(QMouseEvent *) override { m_dragging = false; }
+
+private:
+    Form1 *m_form;
+    bool m_dragging = false;
+    int m_startX = 0;
+};
+
+namespace {
+
+constexpr double kColumnRatios[] = {0.25, 0.293, 0.15, 0.15, 0.15};
+constexpr int kRullerWidthTwips = 50;
+constexpr int kInitialSplitterTwips = 3200;
+
+} // namespace
+
+Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
+    : Form1(IndexLoader(programFolder), services, parent)
+{
+}
+
+// Step 4, the catalogs in their stored order and then the discs of the store folder, needs
+// no widget: it is collected after the widgets are built.
+Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
+    : QMainWindow(parent), m_programFolder(store.programFolder()), m_services(services)
+{
+    [[maybe_unused]] static const bool resources = initResources();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Orlith"));
+    setWindowIcon(QIcon(QStringLiteral(":/orlith/orlith.png")));
+
+    // The tree's nodes are made on the loader's thread too. Shared, so that a reading that
+    // ends after a failed construction still has somewhere to put them.
+    auto nodes = std::make_shared<std::unique_ptr<QTreeWidgetItem>>();
+    store.whenRead([nodes](const CatalogueIndex &index) {
+        nodes->reset(CatalogTree::makeNodes(index));
+    });
+
+    // 1-3: columns, images, the root node.
+    buildWidgets();
+    buildMenus();
+    buildToolBar();
+
+    // 4: the index, read meanwhile.
+    m_index = store.take();
+    m_tree->setNodes(nodes->release());
+
+    // 5: settings. A missing file starts with empty settings; an unreadable one is said.
+    if (StoreResult r = LoadSettings(settingsPath(m_programFolder), m_settings); !r)
+        m_services.messages->error(this, QStringLiteral("Error"), r.error);
+
+    // 6: the details pane in the state it was left in: the toggle flips it once.
+    m_detailsExpanded = m_settings.detailsCollapsedSetting != 0;
+    toggleDetails();
+
+    // 7-10.
+    restorePlacement();
+    CountCatalogsAndDiscs();
+    BuildExtensionTable();
+    if (!m_notes.OpenNotesStore(notesStorePath(m_programFolder)) && !m_notes.isOpen())
+        m_services.messages->error(this, QStringLiteral("Error"), m_notes.lastError());
+
+    m_edits = std::make_unique<StoreEdits>(m_programFolder, m_index, m_notes);
+    m_timer4 = new QTimer(this);
+    m_timer4->setObjectName(QStringLiteral("Timer4"));
+    m_timer4->setSingleShot(true);
+    m_timer4->setInterval(kTimer4IntervalMs);
+    connect(m_timer4, &QTimer::timeout, this, &Form1::runStartupReminders);
+    installArchiveReminder();
+    m_timer4->start();
+    watchStore();
+
+    if (!m_index.skipped().isEmpty()) {
+        QStringList names;
+        for (const SkippedDiscFile &s : m_index.skipped())
+            names << s.fileName + QStringLiteral(": ") + s.reason;
+        setStatusText(QStringLiteral("Not shown: ") + names.join(QStringLiteral("; ")));
+    }
+}
+
+Form1::~Form1()
+{
+    stopJobs();
+}
+
+// A worker uses the window's members until it returns, so it is stopped and waited for
+// before they go. A save is let finish: its disc file is written whole or not at all.
+void Form1::stopJobs()
+{
+    if (m_saveRun)
+        m_saveRun->wait();
+    cancelCapture();
+    delete m_captureRun;
+    m_captureRun = nullptr;
+    m_capture.reset();
+    stopListSearch();
+}
+
+void Form1::buildWidgets()
+{
+    m_central = new QWidget(this);
+    m_central->setObjectName(QStringLiteral("centralWidget"));
+    m_central->installEventFilter(this);
+    setCentralWidget(m_central);
+
+    m_tree = new CatalogTree(m_central);
+    m_ruller = new SplitterBar(this);
+    m_ruller->setParent(m_central);
+
+    m_listModel = new FileListModel(this);
+    m_listModel->setSortIcons(styleIcon(QStyle::SP_ArrowDown), styleIcon(QStyle::SP_ArrowUp));
+    m_list = new QTableView(m_central);
+    m_list->setObjectName(QStringLiteral("ListFiles"));
+    m_list->setModel(m_listModel);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->horizontalHeader()->setSectionsClickable(true);
+    m_list->horizontalHeader()->setStretchLastSection(false);
+    m_list->horizontalHeader()->setSortIndicatorShown(false);
+    m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
+    connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { m_listModel->sortByHeader(column); });
+    connect(m_list, &QTableView::clicked, this, [this] { ShowDiscDetails(1); });
+    connect(m_list, &QTableView::doubleClicked, this, &Form1::onListDoubleClicked);
+
+    m_details = new DetailsPane(m_programFolder, m_notes, m_services, m_central);
+    m_details->setObjectName(QStringLiteral("frmExtra"));
+    connect(m_details, &DetailsPane::toggleRequested, this, &Form1::toggleDetails);
+    connect(m_details, &DetailsPane::pictureRequested, this, &Form1::addPicture);
+
+    connect(m_tree, &QTreeWidget::itemClicked, this, &Form1::onTreeClicked);
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, &Form1::onTreeClicked);
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &Form1::onTreeDoubleClicked);
+    connect(m_tree, &CatalogTree::enterKeyReleased, this, &Form1::onTreeEnter);
+    connect(m_tree, &CatalogTree::deleteKeyReleased, this, &Form1::deleteSelected);
+    connect(m_tree, &CatalogTree::contextMenuWanted, this, &Form1::showTreePopup);
+
+    m_status = new QLabel(QStringLiteral("Ready"), this);
+    m_status->setObjectName(QStringLiteral("StatusPanel"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->addWidget(m_status, 1);
+
+    m_splitterLeft = twipsToPixels(kInitialSplitterTwips);
+}
+
+int Form1::twipsToPixels(int twips) const
+{
+    return qRound(double(twips) * logicalDpiX() / 1440.0);
+}
+
+int Form1::pixelsToTwips(int pixels) const
+{
+    return qRound(double(pixels) * 1440.0 / logicalDpiX());
+}
+
+QString Form1::statusText() const
+{
+    return m_status->text();
+}
+
+void Form1::setStatusText(const QString &text)
+{
+    m_status->setText(text);
+}
+
+void Form1::CountCatalogsAndDiscs()
+{
+    m_numCat->setText(signPadded(m_index.catalogCount()));
+    m_numCD->setText(signPadded(m_index.discCount()));
+}
+
+void Form1::BuildExtensionTable()
+{
+    m_extensions.BuildExtensionTable(m_settings.categoryColorSettings);
+}
+
+void Form1::ColorList()
+{
+    m_listModel->ColorList(m_extensions, palette());
+}
+
+// --- layout -------------------------------------------------------------------------
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!isMinimized())
+        layoutCentral(/*resizeColumns=*/true);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // Events arrive while the widgets are still being built and again while they go.
+    if (!m_list || !m_details || !m_tree || !m_ruller)
+        return QMainWindow::eventFilter(watched, event);
+    if (watched == m_central && event->type() == QEvent::Resize) {
+        layoutCentral(/*resizeColumns=*/true);
+    } else if (watched == m_list && event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            openSelectedFile();
+        else if (key == Qt::Key_Delete)
+            removeSelectedItems();
+    } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            showListPopup(mouse->globalPosition().toPoint());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::layoutCentral(bool resizeColumns)
+{
+    const int w = m_central->width();
+    const int h = m_central->height();
+    const int ruller = std::max(3, twipsToPixels(kRullerWidthTwips));
+    // A narrow window shows the splitter further left without forgetting where it was.
+    const int maxLeft = w - twipsToPixels(kSplitterMinRightTwips) - 1;
+    const int left = std::max(0, std::min(m_splitterLeft, maxLeft));
+    const int paneHeight = std::min(
+        h, twipsToPixels(m_detailsExpanded ? kDetailsExpandedTwips : kDetailsCollapsedTwips));
+    const int listLeft = left + ruller;
+    const int listWidth = std::max(0, w - listLeft);
+
+    m_tree->setGeometry(0, 0, left, h);
+    m_ruller->setGeometry(left, 0, ruller, h);
+    m_list->setGeometry(listLeft, 0, listWidth, std::max(0, h - paneHeight));
+    m_details->setGeometry(listLeft, h - paneHeight, listWidth, paneHeight);
+    if (resizeColumns)
+        setColumnRatios();
+}
+
+void Form1::setColumnRatios()
+{
+    const int width = m_list->viewport()->width() > 0 ? m_list->width() : 0;
+    for (int c = 0; c < int(std::size(kColumnRatios)); ++c)
+        m_list->setColumnWidth(c, int(width * kColumnRatios[c]));
+}
+
+bool Form1::moveSplitter(int newLeft)
+{
+    const int w = m_central->width();
+    if (newLeft <= twipsToPixels(kSplitterMinLeftTwips)
+        || newLeft >= w - twipsToPixels(kSplitterMinRightTwips))
+        return false;
+    m_splitterLeft = newLeft;
+    // Column widths stay as they are while dragging.
+    layoutCentral(/*resizeColumns=*/false);
+    return true;
+}
+
+void Form1::toggleDetails()
+{
+    m_detailsExpanded = !m_detailsExpanded;
+    m_settings.detailsCollapsedSetting = m_detailsExpanded ? 0 : 1;
+    m_details->setExpandedLook(m_detailsExpanded);
+    layoutCentral(/*resizeColumns=*/false);
+}
+
+void Form1::restorePlacement()
+{
+    const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (m_settings.Width <= 0 || m_settings.Height <= 0) {
+        resize(std::min(1000, available.width()), std::min(680, available.height()));
+        return;
+    }
+    QRect placed(twipsToPixels(m_settings.Left), twipsToPixels(m_settings.Top),
+                 twipsToPixels(m_settings.Width), twipsToPixels(m_settings.Height));
+    // A placement from a larger or detached screen must not put the window out of reach.
+    if (!available.intersects(placed))
+        placed.moveTopLeft(available.topLeft());
+    resize(placed.size().boundedTo(available.size()));
+    move(placed.topLeft());
+}
+
+void Form1::storePlacement()
+{
+    if (isMinimized())
+        return;
+    const QRect frame = geometry();
+    m_settings.Top = pixelsToTwips(frame.top());
+    m_settings.Left = pixelsToTwips(frame.left());
+    m_settings.Height = pixelsToTwips(frame.height());
+    m_settings.Width = pixelsToTwips(frame.width());
+}
+
+// --- start-up and shut-down ---------------------------------------------------------
+
+void Form1::runStartupReminders()
+{
+    m_timer4->stop();
+    if (m_startupReminder)
+        m_startupReminder();
+    if (m_settings.tipsAtStartSetting == QLatin1String("1"))
+        showTip();
+}
+
+bool Form1::shutDown()
+{
+    m_details->saveNotes();
+    bool ok = true;
+    // Every edit of this window wrote katalog.ini already; what is left to record are the
+    // catalogs that only disc files name, merged with what is on disk now.
+    if (StoreResult r = syncCatalogOrder(m_programFolder); !r) {
+        m_services.messages->error(this, QStringLiteral("Error"), r.error);
+        ok = false;
+    }
+    storePlacement();
+    if (StoreResult r = SaveSettings(settingsPath(m_programFolder), m_settings); !r) {
+        m_services.messages->error(this, QStringLiteral("Error"), r.error);
+        ok = false;
+    }
+    return ok;
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    stopJobs();
+    if (!m_shutDownDone) {
+        // A failed write was reported; closing anyway loses nothing already stored.
+        (void)shutDown();
+        m_shutDownDone = true;
+    }
+    event->accept();
+}
+
+// --- tree ---------------------------------------------------------------------------
+
+void Form1::updateMenuState()
+{
+    const CatalogTree::NodeKind kind = m_tree->selectedKind();
+    const bool root = kind == CatalogTree::NodeKind::Root || kind == CatalogTree::NodeKind::None;
+    const QTreeWidgetItem *item = m_tree->currentItem();
+    const bool deletable = kind == CatalogTree::NodeKind::Disc
+        || (kind == CatalogTree::NodeKind::Catalog && item && item->childCount() == 0);
+    for (const char *name : {"mnuDelete", "mnuDeletePopUP"}) {
+        if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
+            a->setEnabled(!root && deletable);
+    }
+    for (const char *name : {"mnuRename", "mnuRenamePopUp"}) {
+        if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
+            a->setEnabled(!root);
+    }
+}
+
+void Form1::onTreeClicked()
+{
+    updateMenuState();
+    if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
+        ShowDiscDetails(0);
+    else
+        m_details->ClearDiscDetails();
+}
+
+void Form1::onTreeDoubleClicked()
+{
+    if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
+        ListDiscFiles();
+}
+
+void Form1::onTreeEnter()
+{
+    if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc) {
+        ListDiscFiles();
+        ShowDiscDetails(0);
+    }
+}
+
+void Form1::showTreePopup(const QPoint &globalPos)
+{
+    onTreeClicked();
+    m_treePopup->popup(globalPos);
+}
+
+void Form1::ListDiscFiles()
+{
+    const QString disc = m_tree->selectedKey();
+    stopListSearch();
+    m_listModel->clear();
+    setStatusText(QStringLiteral("Reading data..."));
+    QList<FileRow> rows;
+    const StoreResult r = listDiscFiles(m_programFolder, disc, rows);
+    m_list->setUpdatesEnabled(false);
+    m_listModel->setRows(std::move(rows));
+    ColorList();
+    m_list->setUpdatesEnabled(true);
+    if (!r)
+        m_services.messages->error(this, QStringLiteral("Error"), r.error);
+    setStatusText(signPadded(m_listModel->rowCount()) + QStringLiteral(" files found in xml."));
+}
+
+void Form1::ShowDiscDetails(int mode)
+{
+    if (mode == 0) {
+        if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
+            m_details->showDisc(m_tree->selectedKey());
+    } else if (mode == 1) {
+        const int row = selectedListRow();
+        if (row >= 0)
+            m_details->showFile(m_listModel->row(row));
+    }
+}
+
+// --- list ---------------------------------------------------------------------------
+
+int Form1::selectedListRow() const
+{
+    return commandRow(*m_list->selectionModel());
+}
+
+QStringList Form1::selectedPaths() const
+{
+    return orlith::selectedPaths(*m_listModel, *m_list->selectionModel());
+}
+
+void Form1::onListDoubleClicked()
+{
+    const int row = selectedListRow();
+    if (row < 0)
+        return;
+    switch (doubleClickAction(m_settings.openFileSetting, m_settings.openLocationSetting,
+                              m_listModel->row(row).name())) {
+    case DoubleClickAction::OpenFile:
+        openSelectedFile();
+        break;
+    case DoubleClickAction::OpenLocation:
+        openSelectedLocation();
+        break;
+    case DoubleClickAction::Nothing:
+        break;
+    }
+}
+
+void Form1::showListPopup(const QPoint &globalPos)
+{
+    m_listPopup->popup(globalPos);
+}
+
+void Form1::openSelectedFile()
+{
+    const int row = selectedListRow();
+    if (row < 0) {
+        m_services.messages->error(this, QStringLiteral("Error"),
+                                   QStringLiteral("You must select file from list."));
+        return;
+    }
+    // A disc that is not in its drive has nothing to open; that is not an error.
+    m_services.desktop->openDocument(m_listModel->row(row).path());
+}
+
+void Form1::openSelectedLocation()
+{
+    const int row = selectedListRow();
+    if (row < 0) {
+        m_services.messages->error(this, QStringLiteral("Error"),
+                                   QStringLiteral("You must select file from list."));
+        return;
+    }
+    m_services.desktop->openFolder(folderOfPath(m_listModel->row(row).path()));
+}
+
+void Form1::copySelectedFiles()
+{
+    const QStringList paths = selectedPaths();
+    if (paths.isEmpty()) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
+                                   QString::fromLatin1(kNoFileSelectedText));
+        return;
+    }
+    m_services.desktop->setClipboard(filesMimeData(paths));
+    setStatusText(QString::fromLatin1(kFileCopiedStatus));
+}
+
+void Form1::removeSelectedItems()
+{
+    m_listModel->removeRowsAt(selectedRows(*m_list->selectionModel()));
+}
+
+void Form1::clearList()
+{
+    stopListSearch();
+    m_listModel->clear();
+    m_details->ClearDiscDetails();
+}
+
+void Form1::autoSizeColumns()
+{
+    if (m_listModel->rowCount() == 0)
+        return;
+    m_list->setUpdatesEnabled(false);
+    m_list->resizeColumnsToContents();
+    m_list->setUpdatesEnabled(true);
+}
+
+} // namespace orlith

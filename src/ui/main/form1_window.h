@@ -1,0 +1,256 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "ui/capture/import_progress_dialog.h"
+#include "core/settings/settings_record.h"
+#include "ui/common/ui_services.h"
+#include "core/store/catalogue_index.h"
+#include "core/store/disc_file.h"
+#include "core/store/file_categories.h"
+#include "core/store/index_loader.h"
+#include "core/store/notes_store.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QFileSystemWatcher;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTableView;
+class QTimer;
+
+namespace orlith {
+
+class BackgroundJob;
+class CaptureJob;
+struct SearchCriteria;
+class CatalogTree;
+class DetailsPane;
+class StoreEdits;
+class FileListModel;
+class SplitterBar;
+
+// The main window: catalog tree on the left, file list on the right with the details pane
+// under it, tool buttons and quick-find box above, status bar below. Start-up runs in the
+// constructor in a fixed order (index, settings, details pane state, placement, counters,
+// extension table, notes store); shut-down in closeEvent writes katalog.ini and Data.ini.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // The start-up reminders run this long after the window is built.
+    static constexpr int kTimer4IntervalMs = 1000;
+    // Layout lengths, in twips (1/1440 inch), converted at the screen's resolution.
+    static constexpr int kDetailsExpandedTwips = 3000;
+    static constexpr int kDetailsCollapsedTwips = 225;
+    static constexpr int kSplitterMinLeftTwips = 200;
+    static constexpr int kSplitterMinRightTwips = 500;
+
+    explicit Form1(const QString &programFolder, UiServices services = {},
+                   QWidget *parent = nullptr);
+    // With the index already being read on the loader's thread: a loader started before
+    // QApplication overlaps the reading with Qt's own start as well as the window's.
+    explicit Form1(IndexLoader store, UiServices services = {}, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    const QString &programFolder() const { return m_programFolder; }
+    CatalogueIndex &index() { return m_index; }
+    SettingsRecord &settings() { return m_settings; }
+    NotesStore &notes() { return m_notes; }
+    const ExtensionTable &extensionTable() const { return m_extensions; }
+    FileListModel &listModel() { return *m_listModel; }
+    CatalogTree &tree() { return *m_tree; }
+    QTableView &fileList() { return *m_list; }
+    DetailsPane &detailsPane() { return *m_details; }
+    UiServices services() const { return m_services; }
+
+    QString statusText() const;
+    void setStatusText(const QString &text);
+
+    // Counters shown in lblNumCat / lblNumCD, set at start.
+    void CountCatalogsAndDiscs();
+    // Lists the selected disc's entries into the file list.
+    void ListDiscFiles();
+    // 0: the disc selected in the tree; 1: the list's current row and its disc.
+    void ShowDiscDetails(int mode);
+    // Colours every list row from the extension table as it stands.
+    void ColorList();
+    void BuildExtensionTable();
+
+    // The details-pane toggle: expanded (3000 twips) or collapsed (225 twips).
+    bool detailsExpanded() const { return m_detailsExpanded; }
+    void toggleDetails();
+    // Left edge of the splitter, in pixels, and the move rule of a drag.
+    int splitterLeft() const { return m_splitterLeft; }
+    // Applies a drag to `newLeft` pixels when it keeps both sides wide enough.
+    bool moveSplitter(int newLeft);
+
+    // Runs the one-shot start-up job now (the reminder hook, then the tip of the day).
+    void runStartupReminders();
+    // What Timer4 runs before the tip; the archive reminder plugs in here.
+    void setStartupReminder(std::function<void()> reminder) { m_startupReminder = std::move(reminder); }
+
+    // Store commands (form1_capture.cpp): the "CD/DVD..." capture, "Catalog...", rename and
+    // delete of the selected node. The capture runs on a worker: its rows reach the list in
+    // batches and captureFinished() follows its end, whether done, failed or cancelled.
+    void captureDisc();
+    void newCatalog();
+    void renameSelected();
+    void deleteSelected();
+    // Reads the store again and shows it: the tree (keeping the selection and the open
+    // catalogs where they still exist), the counters and the shown disc's details. The
+    // window watches cds/, katalog.ini and usrdisc.usr and does this within a second of a
+    // change made elsewhere (another window, orlith-cli); its own edits do it at once.
+    void refreshFromStore();
+    bool captureRunning() const { return m_captureRun != nullptr; }
+    // Stops a running capture; it writes nothing.
+    void cancelCapture();
+    frmInportProgres *progressWindow() const { return m_progress; }
+
+    // List commands, as the menus and keys run them.
+    void openSelectedFile();
+    void openSelectedLocation();
+    void copySelectedFiles();
+    void removeSelectedItems();
+    void clearList();
+    void autoSizeColumns();
+
+    // Quick find (form1_find.cpp): scope from the tree's selected node, then searchIntoList.
+    void findFiles();
+    const QStringList &lstCD() const { return m_findDiscs; }
+
+    // Fills the list with the hits over `discs`, in order, on a worker: the list is emptied,
+    // the status bar shows "Searching <disc>.xml" while each disc is read and "Found  N
+    // files." at the end, and listSearchFinished() follows. A search already running is
+    // dropped first, so a new one starts over. `owner` marks who asked, for
+    // stopListSearch.
+    void searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
+                        const QObject *owner = nullptr);
+    bool listSearchRunning() const { return m_searchRun != nullptr; }
+    // Drops the running search when `owner` started it (any search for nullptr); the rows
+    // found so far stay.
+    void stopListSearch(const QObject *owner = nullptr);
+
+    // Save list as a disc (form1_find.cpp): the new-disc dialog in "Virtual" mode, then the
+    // rows as they stand are written on a worker; saveFinished() follows.
+    void saveList();
+    bool saveRunning() const { return m_saveRun != nullptr; }
+
+    // The advanced search window (modeless, one at a time).
+    void showSearch();
+    QWidget *searchWindow() const;
+
+    // Export wizards (form1_export.cpp), modal, one per format.
+    void exportSql();
+    void exportExcel();
+    void exportHtml();
+    void exportCsv();
+    void exportText();
+
+    // Archive of disc files to a zip and restore from one (form1_archive.cpp).
+    void archiveDiscs();
+    void restoreDiscs();
+
+    // Options window, statistics and the archive reminder (form1_options.cpp).
+    void showOptions();
+    void showStatistics();
+    void installArchiveReminder();
+
+    int twipsToPixels(int twips) const;
+    int pixelsToTwips(int pixels) const;
+
+signals:
+    void captureFinished();
+    // `owner` as given to searchIntoList.
+    void listSearchFinished(const QObject *owner);
+    void saveFinished();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWidgets();
+    void buildMenus();     // form1_menus.cpp
+    void buildToolBar();   // form1_menus.cpp
+    void restorePlacement();
+    void storePlacement();
+    void layoutCentral(bool resizeColumns);
+    void setColumnRatios();
+    void onTreeClicked();
+    void onTreeDoubleClicked();
+    void onTreeEnter();
+    void onListDoubleClicked();
+    void showListPopup(const QPoint &globalPos);
+    void showTreePopup(const QPoint &globalPos);
+    void updateMenuState();
+    void showTip();
+    void showAbout();
+    void openHelp();
+    void openHomePage();
+    void addPicture();
+    int selectedListRow() const;
+    QStringList selectedPaths() const;
+    [[nodiscard]] bool shutDown();
+    void showCaptureProgress(const QString &text, int percent, const QString &status);
+    void finishCapture();
+    void finishListSearch();
+    void finishSave();
+    void stopJobs();
+    void setBusy(bool busy);
+    void watchStore();
+
+    QString m_programFolder;
+    UiServices m_services;
+    CatalogueIndex m_index;
+    SettingsRecord m_settings;
+    ExtensionTable m_extensions;
+    NotesStore m_notes;
+
+    CatalogTree *m_tree = nullptr;
+    SplitterBar *m_ruller = nullptr;
+    QTableView *m_list = nullptr;
+    FileListModel *m_listModel = nullptr;
+    DetailsPane *m_details = nullptr;
+    QWidget *m_central = nullptr;
+    QLineEdit *m_find = nullptr;
+    QLabel *m_numCat = nullptr;
+    QLabel *m_numCD = nullptr;
+    QLabel *m_status = nullptr;
+    QMenu *m_treePopup = nullptr;
+    QMenu *m_listPopup = nullptr;
+    QTimer *m_timer4 = nullptr;
+    std::unique_ptr<StoreEdits> m_edits;
+    QPointer<frmInportProgres> m_progress;
+    std::function<void()> m_startupReminder;
+
+    // The running jobs; each worker is deleted (waiting for its thread) before what it uses.
+    std::unique_ptr<CaptureJob> m_capture;
+    BackgroundJob *m_captureRun = nullptr;
+    bool m_captureListCleared = false;
+    QStringList m_findDiscs; // lstCD
+    BackgroundJob *m_searchRun = nullptr;
+    const QObject *m_searchOwner = nullptr;
+    BackgroundJob *m_saveRun = nullptr;
+    QString m_saveDisc;
+    QString m_saveCatalog;
+    qsizetype m_saveCount = 0;
+    StoreResult m_saveResult;
+    QPointer<QWidget> m_searchWindow;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_refreshTimer = nullptr;
+
+    int m_splitterLeft = 0;
+    bool m_detailsExpanded = true;
+    bool m_shutDownDone = false;
+
+    friend class SplitterBar;
+};
+
+} // namespace orlith

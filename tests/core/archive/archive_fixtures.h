@@ -1,0 +1,77 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+#include "support/test_files.h"
+
+#include <QDir>
+#include <QMap>
+#include <QProcess>
+#include <QTest>
+
+#include <zip.h>
+
+namespace orlith::test {
+
+// A store with a disc file per name; the entries differ by `variant`, so a replaced file
+// is told from the old one. `files` > 0 makes a larger disc.
+inline void makeDisc(const QString &root, const QString &catalog, const QString &disc,
+                     int variant = 0, int files = 3)
+{
+    QVERIFY(ensureStoreFolders(root).ok());
+    QList<FileEntry> entries;
+    for (int i = 0; i < files; ++i)
+        entries.append({QStringLiteral("f%1-%2.txt").arg(i).arg(variant),
+                        QStringLiteral("/media/%1/f%2.txt").arg(disc).arg(i),
+                        qint64(i * 1000 + variant), QStringLiteral("14.03.2004 22:10:05")});
+    QVERIFY(writeDiscFile(discFilePath(root, disc), catalog, entries).ok());
+}
+
+// Every file of cds/ with its bytes.
+inline QMap<QString, QByteArray> storeFiles(const QString &root)
+{
+    QMap<QString, QByteArray> files;
+    const QDir cds(cdsFolder(root));
+    for (const QString &name : cds.entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, readAll(cds.filePath(name)));
+    return files;
+}
+
+// A zip holding exactly these names and bytes, written with libzip as given (no checks on
+// the names), so hostile archives can be made.
+inline bool writeRawZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &entries)
+{
+    int error = 0;
+    zip_t *za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!za)
+        return false;
+    for (const auto &[name, bytes] : entries) {
+        if (name.endsWith('/')) {
+            zip_dir_add(za, name.constData(), 0);
+            continue;
+        }
+        zip_source_t *src = zip_source_buffer(za, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        if (!src || zip_file_add(za, name.constData(), src, 0) < 0)
+            return false;
+    }
+    return zip_close(za) == 0;
+}
+
+// Runs a program; its exit code, with stdout in `output`.
+inline int run(const QString &program, const QStringList &args, QByteArray *output = nullptr,
+               const QString &folder = {})
+{
+    QProcess p;
+    if (!folder.isEmpty())
+        p.setWorkingDirectory(folder);
+    p.start(program, args);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000))
+        return -1;
+    if (output)
+        *output = p.readAllStandardOutput() + p.readAllStandardError();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+} // namespace orlith::test

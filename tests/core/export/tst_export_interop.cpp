@@ -1,0 +1,304 @@
+// Orlith — desktop catalogue of removable media.
+// Exports read back by independent readers: Python's csv and html.parser, xlrd, sqlite3
+// and a private MariaDB server.
+#include "core/export/export_job.h"
+#include "export_fixtures.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <unistd.h>
+
+using namespace orlith;
+using orlith::test::readAll;
+
+namespace {
+
+constexpr int kToolTimeoutMs = 60000;
+const QString kDisc = QStringLiteral("Tom's; CD & Дом");
+const QString kLatin = QStringLiteral("latin");
+
+// The entries of the two discs: the Cyrillic-named one, whose last names are hostile to
+// SQL that takes a backslash as an escape, and one whose texts are all Latin-1.
+QList<FileEntry> discEntries(const QString &disc)
+{
+    if (disc == kLatin)
+        return {test::trickyEntry(), {"café.mp3", "/m/café.mp3", 7, "d"}};
+    return {test::trickyEntry(),
+            {"Дом; «сад».txt", "/media/cd/Дом; «сад».txt", 0, "01.01.2001 00:00:00"},
+            {"Ωμέγα 'α' <b>.txt", "/media/cd/Ωμέγα 'α' <b>.txt", 42, "03.03.2003 03:03:03"},
+            {"x\\', 0x70, 1, 0x64, 0x63); DROP TABLE Keepme; -- ", "/m/x", 1, "d"},
+            {"ends in \\", "/m/ends in \\", 2, "d\\"},
+            {"two\\nchars", "/m/two\\nchars", 3, "d"},
+            {"Привет", "/m/" + QString(290, 'p') + "/Привет", 3'000'000'000, "d"}};
+}
+
+// The rows every reader must give back from an export of both discs: name, path, size,
+// date, disc.
+QList<QStringList> expectedRows(const QString &sizeForm)
+{
+    QList<QStringList> rows;
+    for (const QString &disc : {kDisc, kLatin}) {
+        for (const FileEntry &e : discEntries(disc))
+            rows.append({e.name, e.path, sizeForm.arg(e.size), e.date, disc});
+    }
+    return rows;
+}
+
+struct ToolRun
+{
+    bool ok = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolRun runTool(const QString &program, const QStringList &args, const QByteArray &input = {})
+{
+    QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        path = QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/local/sbin"});
+    QProcess p;
+    p.start(path, args);
+    if (!p.waitForStarted(kToolTimeoutMs))
+        return {false, {}, program.toUtf8() + " did not start (run scripts/setup.sh)"};
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(kToolTimeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {false, {}, program.toUtf8() + " timed out"};
+    }
+    return {p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+// Reads a CSV, HTML or XLS export (argv[2]) and prints its rows as JSON: the CSV as UTF-8,
+// the page in the charset it names, the sheet in the code page it names.
+const char kReader[] = R"(
+import csv, io, json, os, re, sys
+from html.parser import HTMLParser
+data = open(sys.argv[1], 'rb').read()
+if sys.argv[2] == 'csv':
+    rows = list(csv.reader(io.StringIO(data.decode('utf-8'), newline=''), delimiter=';'))
+elif sys.argv[2] == 'html':
+    class Table(HTMLParser):
+        rows, cell = [], None
+        def handle_starttag(self, tag, attrs):
+            if tag == 'tr': self.rows.append([])
+            if tag == 'td': self.cell = ''
+        def handle_endtag(self, tag):
+            if tag == 'td': self.rows[-1].append(self.cell); self.cell = None
+        def handle_data(self, text):
+            if self.cell is not None: self.cell += text
+    t = Table(); t.feed(data.decode(re.search(rb'<meta charset="([^"]*)', data)[1].decode()))
+    rows = t.rows
+else:
+    import xlrd
+    xlrd.biffh.encoding_from_codepage[65001] = 'utf_8' # a number xlrd 1.2 does not know
+    book = xlrd.open_workbook(file_contents=data, logfile=open(os.devnull, 'w'))
+    sheet = book.sheet_by_index(0)
+    rows = [sheet.row_values(r) for r in range(sheet.nrows)]
+print(json.dumps(rows))
+)";
+
+// A MariaDB server of our own: data and socket in a temporary folder, no network; stopped
+// (killed if need be) when the object goes.
+class MariaDbServer
+{
+public:
+    explicit MariaDbServer(const QString &dir) : m_dir(dir), m_socket(dir + "/sock") {}
+    ~MariaDbServer() { stop(); }
+
+    // Empty on success, else what went wrong.
+    QString start()
+    {
+        QStringList user;
+        if (::geteuid() == 0)
+            user << "--user=root"; // mariadbd refuses to run as root unless told
+        const ToolRun install =
+            runTool("mariadb-install-db",
+                    QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--skip-test-db",
+                                "--auth-root-authentication-method=normal"} +
+                        user);
+        if (!install.ok)
+            return "mariadb-install-db failed (Debian mariadb-server): " + install.err;
+        m_server.start(
+            QStandardPaths::findExecutable("mariadbd", {"/usr/sbin", "/usr/bin"}),
+            QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--socket=" + m_socket,
+                        "--skip-networking", "--pid-file=" + m_dir + "/pid",
+                        "--log-error=" + m_dir + "/log", "--innodb-buffer-pool-size=16M",
+                        // Debian's own server configuration sets these too.
+                        "--character-set-server=utf8mb4", "--collation-server=utf8mb4_general_ci",
+                        "--sql-mode=STRICT_ALL_TABLES"} +
+                user);
+        if (!m_server.waitForStarted(kToolTimeoutMs))
+            return "mariadbd did not start: " + m_server.errorString();
+        for (int waited = 0; waited < kToolTimeoutMs; waited += 250) {
+            if (m_server.state() != QProcess::Running)
+                return "mariadbd stopped: " + readAll(m_dir + "/log");
+            if (client({"-e", "select 1"}).ok)
+                return {};
+            QThread::msleep(250);
+        }
+        return "mariadbd did not answer within a minute: " + readAll(m_dir + "/log");
+    }
+
+    ToolRun client(const QStringList &args, const QByteArray &input = {}) const
+    {
+        return runTool("mariadb",
+                       QStringList{"--no-defaults", "--socket=" + m_socket, "-u", "root",
+                                   "--default-character-set=utf8mb4"} +
+                           args,
+                       input);
+    }
+
+    void stop()
+    {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        (void)runTool("mariadb-admin",
+                      {"--no-defaults", "--socket=" + m_socket, "-u", "root", "shutdown"});
+        if (!m_server.waitForFinished(kToolTimeoutMs)) {
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+    }
+
+private:
+    QString m_dir;
+    QString m_socket;
+    QProcess m_server;
+};
+
+} // namespace
+
+class TestExportInterop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void readByPython_data();
+    void readByPython();
+    void sqlBySqlite();
+    void sqlByMariaDb();
+
+private:
+    // The export of both discs.
+    QString exported(ExportFormat format, const ExportOptions &options = {})
+    {
+        const QString out = m_dir.filePath("out" + exportExtension(format));
+        const QStringList items{kDisc + ".xml", kLatin + ".xml"};
+        return exportDiscs(format, out, m_dir.filePath("cds"), items, options).ok() ? out : "";
+    }
+
+    QTemporaryDir m_dir;
+};
+
+void TestExportInterop::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+    QVERIFY(QDir().mkpath(m_dir.filePath("cds")));
+    for (const QString &disc : {kDisc, kLatin})
+        QVERIFY(
+            writeDiscFile(m_dir.filePath("cds/" + disc + ".xml"), "Films", discEntries(disc)).ok());
+}
+
+void TestExportInterop::readByPython_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("sizeTitle");
+    QTest::addColumn<QList<QStringList>>("rows");
+    const QList<QStringList> rows = expectedRows("%1.00");
+    QTest::newRow("csv") << int(ExportFormat::Csv) << "File size" << rows;
+    QTest::newRow("html") << int(ExportFormat::Html) << "File size (Kb)" << rows;
+    // The sheet leaves out a text of more than 255 bytes, such as the long path.
+    QList<QStringList> sheetRows = rows;
+    for (QStringList &row : sheetRows) {
+        for (QString &cell : row)
+            cell = cell.toUtf8().size() > 255 ? QString("") : cell;
+    }
+    QTest::newRow("xls") << int(ExportFormat::Xls) << "File Size (Kb)" << sheetRows;
+}
+
+void TestExportInterop::readByPython()
+{
+    QFETCH(int, format);
+    QFETCH(QString, sizeTitle);
+    QFETCH(QList<QStringList>, rows);
+    const ToolRun run =
+        runTool(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
+                {"-c", kReader, exported(ExportFormat(format)), QTest::currentDataTag()});
+    QVERIFY2(run.ok, run.err.constData());
+    QList<QStringList> read;
+    for (const QJsonValue &row : QJsonDocument::fromJson(run.out).array())
+        read << row.toVariant().toStringList();
+    QCOMPARE(read.size(), rows.size() + 1);
+    QCOMPARE(read[0][2], sizeTitle);
+    QCOMPARE(read.mid(1), rows);
+}
+
+// SQLite, like MS SQL, reads a backslash as itself, so it takes that dialect.
+void TestExportInterop::sqlBySqlite()
+{
+    ExportOptions ms;
+    ms.dialect = SqlDialect::MsSql;
+    const QString db = m_dir.filePath("inserts.db");
+    ToolRun run = runTool("sqlite3", {db},
+                          "create table CDFiles (file_name, file_path, file_size, file_date, "
+                          "cd_name);\n" +
+                              readAll(exported(ExportFormat::Sql, ms)));
+    QVERIFY2(run.ok, run.err.constData());
+    run = runTool("sqlite3", {"-json", db, "select * from CDFiles"});
+    QVERIFY2(run.ok, run.err.constData());
+    QList<QStringList> rows;
+    for (const QJsonValue &o : QJsonDocument::fromJson(run.out).array()) {
+        QStringList cells;
+        for (const char *c : {"file_name", "file_path", "file_size", "file_date", "cd_name"})
+            cells << o[c].toVariant().toString();
+        rows << cells;
+    }
+    QCOMPARE(rows, expectedRows("%1"));
+
+    ms.createTable = true;
+    ms.tableName = "Files";
+    const QString msDb = m_dir.filePath("mssql.db");
+    run = runTool("sqlite3", {msDb}, readAll(exported(ExportFormat::Sql, ms)));
+    QVERIFY2(run.ok, run.err.constData());
+    run = runTool("sqlite3", {msDb, "select count(*), sum(file_size) from Files"});
+    QCOMPARE(run.out.trimmed(), QByteArray("9|3000003127"));
+}
+
+void TestExportInterop::sqlByMariaDb()
+{
+    QTemporaryDir serverDir;
+    MariaDbServer server(serverDir.path());
+    const QString problem = server.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    ExportOptions o;
+    o.createDatabase = o.createTable = true;
+    // A table of the user's own beside the export's, which no file name may drop.
+    ToolRun run = server.client({}, readAll(exported(ExportFormat::Sql, o))
+                                        .replace("Use MyFiles;", "Use MyFiles; create table "
+                                                                 "Keepme (k int);"));
+    QVERIFY2(run.ok, run.err.constData());
+    run = server.client({"-e", "select * from MyFiles.Keepme"});
+    QVERIFY2(run.ok, run.err.constData());
+    run = server.client(
+        {"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
+    QVERIFY2(run.ok, run.err.constData());
+    QList<QStringList> rows;
+    for (const QByteArray &line : run.out.trimmed().split('\n'))
+        rows << QString::fromUtf8(line).split('\t');
+    QList<QStringList> expected = expectedRows("%1");
+    for (int i = 0; i < expected.size(); ++i)
+        expected[i].prepend(QString::number(i + 1));
+    QCOMPARE(rows, expected);
+}
+
+QTEST_GUILESS_MAIN(TestExportInterop)
+#include "tst_export_interop.moc"

@@ -1,0 +1,346 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/search/disc_search.h"
+#include "core/store/catalogue_index.h"
+#include "core/store/text_codec.h"
+
+#include "search_fixtures.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+
+namespace {
+
+QStringList paths(const QList<FileRow> &rows)
+{
+    QStringList out;
+    for (const FileRow &r : rows)
+        out << r.path();
+    return out;
+}
+
+QList<FileRow> searchStore(const QString &root, const SearchCriteria &c)
+{
+    CatalogueIndex index;
+    index.load(root);
+    return searchDiscs(root, index.allDiscs(), c);
+}
+
+SearchCriteria quick(const QString &text)
+{
+    SearchCriteria c;
+    c.text = text;
+    return c;
+}
+
+SearchCriteria sized(SizeOption option, const QString &box)
+{
+    SearchCriteria c;
+    c.sizeOption = option;
+    c.sizeText = box;
+    return c;
+}
+
+SearchCriteria dated(DateOption option, QDate date)
+{
+    SearchCriteria c;
+    c.dateOption = option;
+    c.date = date;
+    return c;
+}
+
+struct Cli
+{
+    int code;
+    QByteArray out;
+    QByteArray err;
+};
+
+Cli cli(const QString &root, const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(ORLITH_CLI), QStringList{QStringLiteral("--data-dir"), root} + args);
+    p.waitForFinished(30000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+} // namespace
+
+class TestDiscSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_store = std::make_unique<QTemporaryDir>();
+        test::makeSearchStore(m_store->path());
+    }
+
+    void pathMatchingRules_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("found");
+        // A drive at the front is skipped; a path made here is matched from its start.
+        QTest::newRow("drive skipped") << "D:" << "D:\\data\\file" << false;
+        QTest::newRow("drive later") << "D:" << "x:\\D:\\file" << true;
+        QTest::newRow("after the drive") << "data" << "d:\\DATA\\file" << true;
+        QTest::newRow("linux start") << "/usr/share" << "/usr/share/doc/x" << true;
+        QTest::newRow("linux first char") << "/m" << "/media/x" << true;
+        QTest::newRow("no drive without colon") << "D" << "Data/x" << true;
+        QTest::newRow("case") << "rock/" << "/media/cd/ROCK/x" << true;
+        QTest::newRow("non-ascii") << "концерт" << "/media/cd/Концерт.ogg" << true;
+        QTest::newRow("missing") << "zz" << "/media/x" << false;
+        // An empty text: every path, whichever separator it uses, but a bare drive.
+        QTest::newRow("empty, linux") << "" << "/x" << true;
+        QTest::newRow("empty, windows") << "" << "D:\\x" << true;
+        QTest::newRow("empty, bare drive") << "" << "D:" << false;
+    }
+
+    void pathMatchingRules()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, path);
+        QFETCH(bool, found);
+        QCOMPARE(DiscSearch(quick(text)).pathMatches(encodeSingleByte(path)), found);
+    }
+
+    // A disc file made on Windows beside ours: the command line's find and search agree.
+    void windowsPathsFromTheCommandLine()
+    {
+        const QString root = m_store->path();
+        QVERIFY(writeDiscFile(discFilePath(root, QStringLiteral("WinDisc")), QStringLiteral("Photos"),
+                              {{QStringLiteral("r.doc"), QStringLiteral("D:\\Docs\\r.doc"), 9,
+                                test::day(2004, 1, 1)},
+                               {QStringLiteral("x.txt"), QStringLiteral("D:\\x.txt"), 9,
+                                test::day(2004, 1, 1)}}));
+        QCOMPARE(cli(root, {"search", "--disc", "WinDisc"}).out.count('\n'), 2);
+        QCOMPARE(cli(root, {"search"}).out.count('\n'), 9);
+        QCOMPARE(cli(root, {"find", "/media/cd/rock"}).out.count('\n'), 2);
+        QCOMPARE(cli(root, {"find", "D:"}).out.count('\n'), 0);
+    }
+
+    void missingFieldsCarryOverAndRowsKeepBytes()
+    {
+        const QByteArray bytes = QByteArray(kXmlDeclaration) +
+            "\r\n\r\n<cd-dvd>\r\n<catalog>Music</catalog>\r\n"
+            "<file_info>\r\n    <file_name>one</file_name>\r\n    <file_path>/a/one.mp3</file_path>\r\n"
+            "    <file_size>+2048</file_size>\r\n    <file_date>d1</file_date>\r\n</file_info>\r\n"
+            // No name and no size: both come from the entry before.
+            "<file_info>\r\n<file_path>/a/two.mp3</file_path>\r\n<file_date>d2</file_date>\r\n"
+            "</file_info>\r\n"
+            // Tab-indented lines are not field lines; no date line: no entry.
+            "<file_info>\r\n\t<file_path>/a/three.mp3</file_path>\r\n</file_info>\r\n</cd-dvd>\r\n";
+        QList<FileRow> rows;
+        DiscSearch(quick(QStringLiteral("MP3"))).searchBytes(bytes, QStringLiteral("D"), rows);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[1].name(), QStringLiteral("one"));
+        QCOMPARE(rows[1].path(), QStringLiteral("/a/two.mp3"));
+        QCOMPARE(rows[1].size(), qint64(2048));
+        QCOMPARE(rows[1].sizeText(), QStringLiteral("2.00"));
+        QCOMPARE(rows[1].disc(), QStringLiteral("D"));
+    }
+
+    // The whole-buffer look-up of a needle must give exactly the rows of reading every
+    // entry in turn, on files with missing fields, stray lines and the needle in names.
+    void needleLookupAgreesWithEntryByEntry()
+    {
+        QRandomGenerator random(7);
+        const char *pieces[] = {"ab", "AB", "xaby", "a", "b", "/", "zz"};
+        auto text = [&] {
+            QByteArray t;
+            for (int i = 0, n = 1 + random.bounded(5); i < n; ++i)
+                t += pieces[random.bounded(int(std::size(pieces)))];
+            return t;
+        };
+        for (int file = 0; file < 300; ++file) {
+            QByteArray bytes;
+            for (int l = 0, n = random.bounded(40); l < n; ++l) {
+                const QByteArray indent = random.bounded(4) == 0 ? "    " : "";
+                switch (random.bounded(7)) {
+                case 0: bytes += indent + "<file_name>" + text() + "</file_name>"; break;
+                case 1: case 2: bytes += indent + "<file_path>" + text() + "</file_path>"; break;
+                case 3: bytes += indent + "<file_size>" + QByteArray::number(random.bounded(5000)) + "</file_size>"; break;
+                case 4: case 5: bytes += indent + "<file_date>" + "2004-03-1" + QByteArray::number(random.bounded(10)) + "</file_date>"; break;
+                default: bytes += random.bounded(2) ? "\t<file_path>ab/ab</file_path>" : "<file_info>";
+                }
+                bytes += random.bounded(3) ? "\r\n" : "\n";
+            }
+            SearchCriteria c = sized(random.bounded(2) ? SizeOption::AtLeast : SizeOption::NotSure,
+                                     QStringLiteral("2"));
+            c.text = QStringLiteral("ab");
+            const DiscSearch search(c);
+            QList<FileRow> fast;
+            search.searchBytes(bytes, QStringLiteral("D"), fast);
+
+            QStringList expected;
+            DiscReader reader{QByteArrayView(bytes)};
+            FileEntry e;
+            while (reader.nextEntry(e)) {
+                const bool sizeOk = c.sizeOption == SizeOption::NotSure ||
+                                    kilobytesText(e.size).toDouble() > 2.0;
+                if (search.pathMatches(e.path.toLatin1()) && sizeOk)
+                    expected << e.name + '|' + e.path + '|' + QString::number(e.size) + '|' + e.date;
+            }
+            QStringList got;
+            for (const FileRow &r : fast)
+                got << r.name() + '|' + r.path() + '|' + QString::number(r.size()) + '|' + r.date();
+            QCOMPARE(got, expected);
+        }
+    }
+
+    void sizeBoundsAreStrict()
+    {
+        const QString root = m_store->path();
+        // An empty size box finds nothing with either bound.
+        QVERIFY(searchStore(root, sized(SizeOption::AtLeast, QString())).isEmpty());
+        QVERIFY(searchStore(root, sized(SizeOption::AtMost, QString())).isEmpty());
+        // At least 0: 5 bytes show 0.00 KB and stay out, 6 bytes show 0.01 KB and pass.
+        const QStringList atLeastZero = paths(searchStore(root, sized(SizeOption::AtLeast, "0")));
+        QVERIFY(!atLeastZero.contains(QStringLiteral("/media/cd/Rock/song.MP3")));
+        QVERIFY(atLeastZero.contains(QStringLiteral("/media/cd/tiny.txt")));
+        // Exactly 100 KB passes neither bound of 100.
+        const QString big = QStringLiteral("/media/cd/big.iso");
+        QVERIFY(!paths(searchStore(root, sized(SizeOption::AtLeast, "100"))).contains(big));
+        QVERIFY(!paths(searchStore(root, sized(SizeOption::AtMost, "100"))).contains(big));
+        QVERIFY(paths(searchStore(root, sized(SizeOption::AtLeast, "99.5"))).contains(big));
+        QCOMPARE(sizeBoxValue(QStringLiteral("12.5kb")), 12.5);
+        QCOMPARE(sizeBoxValue(QStringLiteral("abc")), 0.0);
+    }
+
+    void dateBoundsAreStrict()
+    {
+        const QString root = m_store->path();
+        const QDate day(2004, 3, 15);
+        // An empty text takes every entry, "/x" too.
+        QCOMPARE(paths(searchStore(root, dated(DateOption::Before, day))).size(), 4);
+        QCOMPARE(paths(searchStore(root, dated(DateOption::After, day))),
+                 (QStringList{QStringLiteral("/media/cd/big.iso"),
+                              QStringLiteral("/media/cd/Концерт.ogg")}));
+        // The dated day itself passes neither test; an unreadable date passes none.
+        QList<FileRow> rows;
+        const QByteArray bytes = "<file_path>/a/b.txt</file_path>\n<file_date>someday</file_date>\n";
+        DiscSearch(dated(DateOption::Before, day)).searchBytes(bytes, QStringLiteral("D"), rows);
+        DiscSearch(dated(DateOption::After, day)).searchBytes(bytes, QStringLiteral("D"), rows);
+        QVERIFY(rows.isEmpty());
+    }
+
+    // One search reads each day once and reuses it for every time of that day; a text that
+    // only looks like a time of day must still be read whole.
+    void datesOfOneDayShareTheirReading()
+    {
+        const QDate day(2004, 3, 15);
+        QByteArray bytes;
+        auto entry = [&](const char *name, const QString &date) {
+            bytes += QByteArray("<file_path>/a/") + name + "</file_path>\n<file_date>" +
+                     date.toUtf8() + "</file_date>\n";
+        };
+        const QString nextDay = formatDate(day.addDays(1));
+        entry("late.txt", formatDateText(QDateTime(day, QTime(23, 59, 59))));
+        entry("next.txt", formatDateText(QDateTime(day.addDays(1), QTime(0, 0, 1))));
+        entry("noon.txt", nextDay + QStringLiteral(" 12:00:00"));
+        entry("bad-time.txt", nextDay + QStringLiteral(" 25:00:00"));
+        entry("early.txt", formatDateText(QDateTime(day, QTime(0, 0, 0))));
+        QList<FileRow> rows;
+        const DiscSearch after(dated(DateOption::After, day));
+        after.searchBytes(bytes, QStringLiteral("D"), rows);
+        after.searchBytes(bytes, QStringLiteral("D"), rows);
+        QCOMPARE(paths(rows), (QStringList{QStringLiteral("/a/next.txt"),
+                                           QStringLiteral("/a/noon.txt"),
+                                           QStringLiteral("/a/next.txt"),
+                                           QStringLiteral("/a/noon.txt")}));
+    }
+
+    void describingSentence()
+    {
+        SearchCriteria c = sized(SizeOption::AtLeast, QStringLiteral("100"));
+        c.text = QStringLiteral("abc");
+        c.dateOption = DateOption::After;
+        c.date = QDate(2004, 3, 14);
+        QCOMPARE(describeSearch(c),
+                 QStringLiteral("Searching for name that contain string \"abc\", that have at "
+                                "least 100 KB, and has been created after ") +
+                     formatDate(c.date) + QStringLiteral(". "));
+        QCOMPARE(describeSearch(sized(SizeOption::NotSure, QString())),
+                 QStringLiteral("Searching for all files having arbitrarily file size and "
+                                "arbitrarily date."));
+        // "at least" without a number reads as no size; "at most" without one as under 0.
+        QCOMPARE(describeSearch(sized(SizeOption::AtLeast, QString())),
+                 describeSearch(sized(SizeOption::NotSure, QString())));
+        QCOMPARE(describeSearch(sized(SizeOption::AtMost, QStringLiteral("1.5"))),
+                 QStringLiteral("Searching for all files that have under 1.5 KB, and "
+                                "arbitrarily date."));
+        QCOMPARE(foundText(7), QStringLiteral("Found  7 files."));
+    }
+
+    void scopesAndMissingDiscFiles()
+    {
+        const QString root = m_store->path();
+        CatalogueIndex index;
+        index.load(root);
+        QStringList discs;
+        QVERIFY(discsOfScope(index, QString(), QStringLiteral("music"), discs));
+        QCOMPARE(discs, (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta")}));
+        QVERIFY(discsOfScope(index, QStringLiteral("gamma"), QString(), discs));
+        QCOMPARE(discs, QStringList{QStringLiteral("Gamma")});
+        QVERIFY(!discsOfScope(index, QStringLiteral("Nope"), QString(), discs));
+        QVERIFY(!discsOfScope(index, QString(), QStringLiteral("Nope"), discs));
+
+        QVERIFY(QFile::remove(discFilePath(root, QStringLiteral("Alpha"))));
+        QStringList skipped;
+        const QList<FileRow> rows =
+            searchDiscs(root, index.allDiscs(), quick(QStringLiteral("rock")), &skipped);
+        QCOMPARE(skipped, QStringList{QStringLiteral("Alpha")});
+        QCOMPARE(paths(rows), QStringList{QStringLiteral("/media/cd/ROCK/rock.flac")});
+    }
+
+    void commandLine()
+    {
+        const QString root = m_store->path();
+        Cli r = cli(root, {QStringLiteral("find"), QStringLiteral("ROCK"),
+                           QStringLiteral("--catalog"), QStringLiteral("Music")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.count('\n'), 2);
+        QVERIFY(r.out.startsWith("song.MP3\t/media/cd/Rock/song.MP3\t0.00\t"));
+        QCOMPARE(r.err, QByteArray("Found  2 files.\n"));
+
+        r = cli(root, {QStringLiteral("search"), QStringLiteral("--at-least"), QStringLiteral("100"),
+                       QStringLiteral("--disc"), QStringLiteral("Alpha"), QStringLiteral("--disc"),
+                       QStringLiteral("Beta"), QStringLiteral("--disc"), QStringLiteral("alpha")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.count('\n'), 2); // Концерт.ogg and rock.flac; Alpha searched once
+        QCOMPARE(r.err, QByteArray("Found  2 files.\n"));
+
+        QCOMPARE(cli(root, {QStringLiteral("search"), QStringLiteral("--at-least"),
+                            QStringLiteral("abc")}).code, 2);
+        QCOMPARE(cli(root, {QStringLiteral("find"), QStringLiteral("x"), QStringLiteral("--disc"),
+                            QStringLiteral("Nope")}).code, 1);
+
+        // Saved hits keep their exact sizes and are filed under the named catalog.
+        r = cli(root, {QStringLiteral("search"), QStringLiteral("--text"), QStringLiteral("rock"),
+                       QStringLiteral("--save-as"), QStringLiteral("Rocks"),
+                       QStringLiteral("--catalog"), QStringLiteral("photos")});
+        QCOMPARE(r.code, 0);
+        QList<FileEntry> saved;
+        QVERIFY(readDiscEntries(discFilePath(root, QStringLiteral("Rocks")), saved));
+        QCOMPARE(saved.size(), 2);
+        QCOMPARE(saved[0].size, qint64(5));
+        QCOMPARE(saved[1].size, qint64(3 * 1024 * 1024));
+        QCOMPARE(readCatalogNameFromFile(discFilePath(root, QStringLiteral("Rocks"))),
+                 QStringLiteral("Photos"));
+        // The name is now taken.
+        QCOMPARE(cli(root, {QStringLiteral("find"), QStringLiteral("a"), QStringLiteral("--save-as"),
+                            QStringLiteral("rocks"), QStringLiteral("--catalog"),
+                            QStringLiteral("Music")}).code, 1);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_store;
+};
+
+QTEST_GUILESS_MAIN(TestDiscSearch)
+#include "tst_disc_search.moc"
