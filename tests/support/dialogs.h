@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -21,6 +23,14 @@ void onNextDialog(std::function<void(T *)> step)
             }
         }
     });
+}
+
+// Clicks the named push button, which must be showing.
+inline void click(QWidget &window, const char *name)
+{
+    auto *button = window.findChild<QPushButton *>(QString::fromLatin1(name));
+    QVERIFY2(button && button->isVisible(), name);
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 } // namespace orlith::test

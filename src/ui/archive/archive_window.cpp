@@ -2,8 +2,9 @@
 #include "ui/archive/archive_window.h"
 
 #include "core/archive/archive_job.h"
-#include "ui/common/folder_list_widget.h"
 #include "core/store/store_result.h"
+#include "ui/common/folder_chooser.h"
+#include "ui/common/folder_list_widget.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -41,10 +42,7 @@ frmArchive::frmArchive(const QString &programFolder, UiServices services, QWidge
         this);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setWordWrap(true);
-    m_dir = new FolderListBox(this);
-    m_drive = new DriveListBox(m_dir, services, this);
-    m_dir->setPath(programFolder);
-    m_drive->showDriveOf(m_dir->path());
+    m_folders = new FolderChooser(programFolder, services, {}, this);
 
     m_next = new QPushButton(QStringLiteral("Next"), this);
     m_next->setObjectName(QStringLiteral("cmdNext"));
@@ -57,9 +55,6 @@ frmArchive::frmArchive(const QString &programFolder, UiServices services, QWidge
     selectRow->addWidget(m_selectAll);
     selectRow->addWidget(m_unselectAll);
     selectRow->addStretch();
-    auto *target = new QVBoxLayout;
-    target->addWidget(m_drive);
-    target->addWidget(m_dir);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_next);
@@ -70,12 +65,11 @@ frmArchive::frmArchive(const QString &programFolder, UiServices services, QWidge
     layout->addWidget(m_files);
     layout->addLayout(selectRow);
     layout->addWidget(m_label2);
-    layout->addLayout(target);
+    layout->addWidget(m_folders);
     layout->addLayout(buttons);
 
     m_label2->hide();
-    m_drive->hide();
-    m_dir->hide();
+    m_folders->hide();
     m_finish->hide();
     resize(460, 380);
 
@@ -105,9 +99,8 @@ void frmArchive::cmdNextClick()
     m_label2->show();
     m_finish->show();
     m_finish->setDefault(true);
-    m_drive->show();
-    m_dir->show();
-    m_dir->setFocus();
+    m_folders->show();
+    m_folders->folderList().setFocus();
 }
 
 QStringList frmArchive::selectedFiles() const
@@ -123,7 +116,7 @@ QStringList frmArchive::selectedFiles() const
 void frmArchive::cmdFinishClick()
 {
     m_finish->setEnabled(false);
-    const QString folder = m_dir->path();
+    const QString folder = m_folders->folder();
     archiveStoreFiles(m_zip, m_programFolder, folder, selectedFiles());
     if (m_zip.Success())
         m_services.messages->information(this, QString::fromLatin1(kInformationTitle),

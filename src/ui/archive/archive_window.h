@@ -13,8 +13,7 @@ class QPushButton;
 
 namespace orlith {
 
-class DriveListBox;
-class FolderListBox;
+class FolderChooser;
 
 // frmArchive: step 1 picks files of the store folder (FileXML), step 2 the folder that
 // gets cds.zip (Drive1, Dir1). Finish archives, says how it went and closes.
@@ -31,9 +30,8 @@ public:
     void cmdNextClick();
     void cmdFinishClick();
 
-    // The target folder: the folder open in Dir1.
-    FolderListBox &folderList() { return *m_dir; }
-    DriveListBox &driveList() { return *m_drive; }
+    // The target folder is the folder open in Dir1.
+    FolderChooser &folders() { return *m_folders; }
     cZip &zip() { return m_zip; }
     QStringList selectedFiles() const;
 
@@ -47,8 +45,7 @@ private:
     QPushButton *m_unselectAll = nullptr;
     QPushButton *m_next = nullptr;
     QLabel *m_label2 = nullptr;
-    DriveListBox *m_drive = nullptr;
-    FolderListBox *m_dir = nullptr;
+    FolderChooser *m_folders = nullptr;
     QPushButton *m_finish = nullptr;
     QPushButton *m_cancel = nullptr;
 };

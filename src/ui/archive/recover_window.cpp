@@ -1,9 +1,9 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/archive/recover_window.h"
 
-#include "ui/archive/file_exist_dialog.h"
-#include "ui/common/folder_list_widget.h"
 #include "core/store/store_result.h"
+#include "ui/archive/file_exist_dialog.h"
+#include "ui/common/folder_chooser.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -24,15 +24,11 @@ frmRecover::frmRecover(const QString &programFolder, UiServices services, QWidge
 
     m_frame1 = new QGroupBox(QStringLiteral("Select archive"), this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_dir = new FolderListBox(m_frame1);
-    m_drive = new DriveListBox(m_dir, services, m_frame1);
+    m_folders = new FolderChooser(QDir::currentPath(), services, {}, m_frame1);
     m_file1 = new QListWidget(m_frame1);
     m_file1->setObjectName(QStringLiteral("File1"));
     auto *pick = new QHBoxLayout(m_frame1);
-    auto *folders = new QVBoxLayout;
-    folders->addWidget(m_drive);
-    folders->addWidget(m_dir);
-    pick->addLayout(folders);
+    pick->addWidget(m_folders);
     pick->addWidget(m_file1);
 
     m_frame2 = new QGroupBox(QStringLiteral("Chose CDs/DVDs in archive to recover"), this);
@@ -71,20 +67,18 @@ frmRecover::frmRecover(const QString &programFolder, UiServices services, QWidge
     m_finish->hide();
     resize(520, 360);
 
-    connect(m_dir, &FolderListBox::pathChanged, this, &frmRecover::refreshFiles);
+    connect(m_folders, &FolderChooser::folderChanged, this, &frmRecover::refreshFiles);
     connect(m_next, &QPushButton::clicked, this, &frmRecover::cmdNextClick);
     connect(m_finish, &QPushButton::clicked, this, &frmRecover::cmdFinishClick);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    m_dir->setPath(QDir::currentPath());
-    m_drive->showDriveOf(m_dir->path());
+    refreshFiles();
 }
 
 void frmRecover::refreshFiles()
 {
     m_file1->clear();
     m_file1->addItems(
-        QDir(m_dir->path()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name));
+        QDir(m_folders->folder()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name));
 }
 
 bool frmRecover::selectArchive(const QString &fileName)
@@ -101,7 +95,7 @@ QString frmRecover::zipPath() const
     const QListWidgetItem *item = m_file1->currentItem();
     if (!item || !item->isSelected())
         return {};
-    return m_dir->path() + QLatin1Char('/') + item->text();
+    return m_folders->folder() + QLatin1Char('/') + item->text();
 }
 
 void frmRecover::cmdNextClick()

@@ -15,8 +15,7 @@ class QPushButton;
 
 namespace orlith {
 
-class DriveListBox;
-class FolderListBox;
+class FolderChooser;
 
 // frmRecover: step 1 picks a zip file (Drive1, Dir1, File1), step 2 the entries (List1).
 // Finish asks frmFileExist about each chosen entry whose disc file exists, extracts, and
@@ -32,8 +31,7 @@ public:
     void cmdNextClick();
     void cmdFinishClick();
 
-    FolderListBox &folderList() { return *m_dir; }
-    DriveListBox &driveList() { return *m_drive; }
+    FolderChooser &folders() { return *m_folders; }
     // Selects the file of that name in File1; false when File1 does not list it.
     bool selectArchive(const QString &fileName);
     // Dir1's folder + "/" + the file selected in File1.
@@ -48,8 +46,7 @@ private:
     UiServices m_services;
     RestoreOutcome m_outcome;
     QGroupBox *m_frame1 = nullptr;
-    DriveListBox *m_drive = nullptr;
-    FolderListBox *m_dir = nullptr;
+    FolderChooser *m_folders = nullptr;
     QListWidget *m_file1 = nullptr;
     QPushButton *m_next = nullptr;
     QGroupBox *m_frame2 = nullptr;

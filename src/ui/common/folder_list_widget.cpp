@@ -1,14 +1,9 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/common/folder_list_widget.h"
 
-#include "core/archive/archive_job.h"
-#include "core/store/store_result.h"
-
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QStorageInfo>
 #include <QStyle>
 
 namespace orlith {
@@ -69,55 +64,6 @@ void FolderListBox::keyPressEvent(QKeyEvent *event)
         return;
     }
     QListWidget::keyPressEvent(event);
-}
-
-DriveListBox::DriveListBox(FolderListBox *folders, UiServices services, QWidget *parent)
-    : QComboBox(parent), m_folders(folders), m_services(services)
-{
-    setObjectName(QStringLiteral("Drive1"));
-    QStringList drives{QStringLiteral("/")};
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && !drives.contains(volume.rootPath()))
-            drives << volume.rootPath();
-    }
-    setDrives(drives);
-    connect(this, &QComboBox::activated, this,
-            [this](int index) { Drive1Change(itemText(index)); });
-}
-
-void DriveListBox::setDrives(const QStringList &drives)
-{
-    const QSignalBlocker blocker(this);
-    clear();
-    addItems(drives);
-    m_shown = -1;
-}
-
-void DriveListBox::showDriveOf(const QString &folder)
-{
-    // The longest drive that holds the folder.
-    int best = -1;
-    for (int i = 0; i < count(); ++i) {
-        const QString drive = itemText(i);
-        const bool holds = folder == drive || drive == QLatin1String("/") ||
-                           folder.startsWith(drive + QLatin1Char('/'));
-        if (holds && (best < 0 || drive.size() > itemText(best).size()))
-            best = i;
-    }
-    const QSignalBlocker blocker(this);
-    setCurrentIndex(best);
-    m_shown = best;
-}
-
-void DriveListBox::Drive1Change(const QString &drive)
-{
-    if (m_folders->setPath(drive)) {
-        m_shown = currentIndex();
-        return;
-    }
-    m_services.messages->error(window(), QString::fromLatin1(kErrorTitle), driveNotReadyMessage());
-    const QSignalBlocker blocker(this);
-    setCurrentIndex(m_shown);
 }
 
 } // namespace orlith

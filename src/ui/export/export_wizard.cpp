@@ -3,23 +3,17 @@
 
 #include "core/export/export_walk.h"
 #include "core/store/program_folder.h"
+#include "ui/common/folder_chooser.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
-#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStorageInfo>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace orlith {
@@ -27,8 +21,6 @@ namespace orlith {
 namespace {
 
 constexpr char kInformationTitle[] = "Information";
-// The device-unavailable error number the drive message ends with.
-constexpr int kDriveNotReadyError = 68;
 const char *const kNextButtonNames[] = {"cmdNext", "cmdNext2", "cmdNext3"};
 
 QLabel *instructionLabel(const char *objectName, const char *text, QWidget *parent)
@@ -91,24 +83,12 @@ QGroupBox *ExportWizard::addLocationPage(const char *objectName, const char *cap
     auto *layout = static_cast<QVBoxLayout *>(m_locationPage->layout());
     layout->addWidget(instructionLabel("Label2", instruction, m_locationPage));
 
-    m_drive1 = new QComboBox(m_locationPage);
-    m_drive1->setObjectName(QStringLiteral("Drive1"));
-    layout->addWidget(m_drive1);
-
-    m_dirModel = new QFileSystemModel(this);
-    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_dir1 = new QTreeView(m_locationPage);
-    m_dir1->setObjectName(QStringLiteral("Dir1"));
-    m_dir1->setModel(m_dirModel);
-    m_dir1->setHeaderHidden(true);
-    for (int column = 1; column < m_dirModel->columnCount(); ++column)
-        m_dir1->hideColumn(column);
-    layout->addWidget(m_dir1, 1);
-    connect(m_dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid())
-                    m_folder = m_dirModel->filePath(current);
-            });
+    // A folder highlighted in Dir1 is the destination, as a click in a folder tree is.
+    m_folders = new FolderChooser(startFolder, m_services,
+                                  {FolderChooser::Drives::Writable, /*highlightChooses=*/true,
+                                   /*keepFailedDrive=*/true},
+                                  m_locationPage);
+    layout->addWidget(m_folders, 1);
 
     auto *frame = new QGroupBox(QString::fromLatin1(frameCaption), m_locationPage);
     frame->setObjectName(QLatin1String(frameName));
@@ -118,75 +98,17 @@ QGroupBox *ExportWizard::addLocationPage(const char *objectName, const char *cap
     frameLayout->addWidget(m_name);
     layout->addWidget(frame);
 
-    fillDrives(startFolder);
-    connect(m_drive1, &QComboBox::currentIndexChanged, this,
-            [this](int index) { changeDrive(m_drive1->itemText(index)); });
     return m_locationPage;
 }
 
-// Mounted volumes and the disc drives, with the drive that holds the start folder chosen
-// and Dir1 on that folder.
-void ExportWizard::fillDrives(const QString &startFolder)
+QString ExportWizard::destinationFolder() const
 {
-    QStringList drives;
-    // Read-only volumes (snaps, images) cannot take an export; the disc drives are listed
-    // anyway, as the drive list always shows them.
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && !volume.isReadOnly()
-            && !drives.contains(volume.rootPath()))
-            drives.append(volume.rootPath());
-    }
-    for (const QString &drive : m_services.drives->ListDiscDrives()) {
-        if (!drives.contains(drive))
-            drives.append(drive);
-    }
-    const QString start = QDir::cleanPath(QFileInfo(startFolder).absoluteFilePath());
-    QString startDrive = QStringLiteral("/");
-    for (const QString &drive : std::as_const(drives)) {
-        const QString root = drive.endsWith(QLatin1Char('/')) ? drive : drive + QLatin1Char('/');
-        if ((start == drive || start.startsWith(root)) && drive.size() > startDrive.size())
-            startDrive = drive;
-    }
-    if (!drives.contains(startDrive))
-        drives.prepend(startDrive);
-    m_drive1->addItems(drives);
-    m_drive1->setCurrentIndex(int(drives.indexOf(startDrive)));
-    m_dirModel->setRootPath(startDrive);
-    m_dir1->setRootIndex(m_dirModel->index(startDrive));
-    m_folder = startDrive;
-    setDestinationFolder(start);
+    return m_folders->folder();
 }
 
 void ExportWizard::setDestinationFolder(const QString &folder)
 {
-    m_folder = folder;
-    const QModelIndex index = m_dirModel->index(folder);
-    if (index.isValid() && index != m_dir1->rootIndex()) {
-        m_dir1->setCurrentIndex(index);
-        m_dir1->scrollTo(index);
-    }
-    m_folder = folder; // setCurrentIndex reports the model's spelling; keep the caller's
-}
-
-bool ExportWizard::isDriveReady(const QString &drive) const
-{
-    const QFileInfo info(drive);
-    if (!info.isDir() || !info.isReadable() || !info.isExecutable())
-        return false;
-    return !m_services.drives->ListDiscDrives().contains(drive) ||
-           m_services.drives->HasMedia(drive);
-}
-
-void ExportWizard::changeDrive(const QString &drive)
-{
-    if (!isDriveReady(drive)) {
-        showError(QStringLiteral("Drive is not ready. %1").arg(kDriveNotReadyError));
-        return;
-    }
-    m_dirModel->setRootPath(drive);
-    m_dir1->setRootIndex(m_dirModel->index(drive));
-    m_dir1->setCurrentIndex({});
-    m_folder = drive;
+    m_folders->setFolder(folder);
 }
 
 void ExportWizard::finishPages()
@@ -262,7 +184,7 @@ void ExportWizard::Finish()
 {
     if (!canFinish())
         return;
-    const QString path = exportOutputPath(m_folder, fileName(), m_setup.format);
+    const QString path = exportOutputPath(destinationFolder(), fileName(), m_setup.format);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const StoreResult result =
         exportDiscs(m_setup.format, path, cdsFolder(m_programFolder), selectedItems(), options());

@@ -9,17 +9,16 @@
 #include <QDialog>
 #include <QStringList>
 
-class QComboBox;
-class QFileSystemModel;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QStackedWidget;
-class QTreeView;
 class QHBoxLayout;
 
 namespace orlith {
+
+class FolderChooser;
 
 // Captions and behaviour that tell one wizard from another.
 struct ExportWizardSetup
@@ -38,12 +37,10 @@ class ExportWizard : public QDialog
     Q_OBJECT
 
 public:
-    // The folder the export goes to (the folder shown in Dir1).
-    QString destinationFolder() const { return m_folder; }
-    // Moves Dir1 to a folder, as a click in it does.
+    // The folder the export goes to: the folder highlighted in Dir1.
+    QString destinationFolder() const;
+    // Opens a folder in Dir1, which makes it the destination.
     void setDestinationFolder(const QString &folder);
-    // Drive1_Change: moves Dir1 to the drive, or says the drive is not ready and keeps it.
-    void changeDrive(const QString &drive);
     // The disc file items chosen, in list order.
     QStringList selectedItems() const;
 
@@ -83,8 +80,6 @@ protected:
 
 private:
     void next();
-    bool isDriveReady(const QString &drive) const;
-    void fillDrives(const QString &startFolder);
 
     ExportWizardSetup m_setup;
     QStackedWidget *m_stack = nullptr;
@@ -94,11 +89,8 @@ private:
     QGroupBox *m_discPage = nullptr;
     QGroupBox *m_locationPage = nullptr;
     QListWidget *m_file1 = nullptr;
-    QComboBox *m_drive1 = nullptr;
-    QTreeView *m_dir1 = nullptr;
-    QFileSystemModel *m_dirModel = nullptr;
+    FolderChooser *m_folders = nullptr;
     QLineEdit *m_name = nullptr;
-    QString m_folder;
     bool m_centred = false;
 };
 

@@ -4,9 +4,9 @@
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
 #include "core/store/safe_write.h"
+#include "ui/common/folder_chooser.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -15,13 +15,8 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QSignalBlocker>
-#include <QStorageInfo>
-#include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <array>
 
 namespace orlith {
@@ -36,11 +31,6 @@ QStringList picturePatterns()
     return patterns;
 }
 
-bool isInside(const QString &path, const QString &root)
-{
-    return root == QLatin1String("/") || path == root || path.startsWith(root + QLatin1Char('/'));
-}
-
 } // namespace
 
 frmAddPicture::frmAddPicture(const QString &programFolder, const QString &discName,
@@ -50,19 +40,11 @@ frmAddPicture::frmAddPicture(const QString &programFolder, const QString &discNa
     setObjectName(QStringLiteral("frmAddPicture"));
     setWindowTitle(QStringLiteral("Add picture"));
 
-    m_drives = new QComboBox(this);
-    m_drives->setObjectName(QStringLiteral("Drive1"));
-    fillDrives();
-
-    m_dirModel = new QFileSystemModel(this);
-    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_dirModel->setRootPath(QStringLiteral("/"));
-    m_dirs = new QTreeView(this);
-    m_dirs->setObjectName(QStringLiteral("Dir1"));
-    m_dirs->setModel(m_dirModel);
-    m_dirs->setHeaderHidden(true);
-    for (int column = 1; column < m_dirModel->columnCount(); ++column)
-        m_dirs->hideColumn(column);
+    // Clicking a folder shows its pictures, as a click in a folder tree would.
+    m_folders = new FolderChooser(programFolder, services,
+                                  {FolderChooser::Drives::Devices, /*highlightChooses=*/true,
+                                   /*keepFailedDrive=*/false},
+                                  this);
 
     m_fileModel = new QFileSystemModel(this);
     m_fileModel->setFilter(QDir::Files);
@@ -82,11 +64,8 @@ frmAddPicture::frmAddPicture(const QString &programFolder, const QString &discNa
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
 
-    auto *folders = new QVBoxLayout;
-    folders->addWidget(m_drives);
-    folders->addWidget(m_dirs, 1);
     auto *lists = new QHBoxLayout;
-    lists->addLayout(folders, 3);
+    lists->addWidget(m_folders, 3);
     lists->addWidget(m_files, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_remove);
@@ -98,31 +77,16 @@ frmAddPicture::frmAddPicture(const QString &programFolder, const QString &discNa
     layout->addLayout(buttons);
     resize(600, 400);
 
-    connect(m_drives, &QComboBox::activated, this,
-            [this](int i) { selectFolder(m_drives->itemData(i).toString()); });
-    connect(m_dirs->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid())
-                    showFiles(m_dirModel->filePath(current));
-            });
+    connect(m_folders, &FolderChooser::folderChanged, this, &frmAddPicture::showFiles);
     // The chosen file is the selected one: a view may make a row current without the
     // user picking it.
     connect(m_files->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList selected = m_files->selectionModel()->selectedIndexes();
         m_chosen = selected.isEmpty() ? QString() : m_fileModel->filePath(selected.first());
     });
-    // The tree fills in and sorts on another thread, moving rows as it goes: keep the
-    // chosen folder in view until the user works in the tree.
-    const auto follow = [this] {
-        if (!m_dirs->hasFocus())
-            scrollToFolderLater();
-    };
-    connect(m_dirModel, &QAbstractItemModel::rowsInserted, this, follow);
-    connect(m_dirModel, &QAbstractItemModel::layoutChanged, this, follow);
     connect(m_files, &QListView::doubleClicked, this, &frmAddPicture::cmdOK_Click);
     connect(m_remove, &QCheckBox::toggled, this, [this](bool remove) {
-        m_drives->setEnabled(!remove);
-        m_dirs->setEnabled(!remove);
+        m_folders->setEnabled(!remove);
         m_files->setEnabled(!remove);
     });
     connect(ok, &QPushButton::clicked, this, &frmAddPicture::cmdOK_Click);
@@ -161,47 +125,10 @@ bool frmAddPicture::KopirajSliku(const QString &source, const QString &target, Q
     return true;
 }
 
-void frmAddPicture::fillDrives()
-{
-    m_drives->addItem(QStringLiteral("/"), QStringLiteral("/"));
-    m_drives->addItem(QDir::homePath(), QDir::homePath());
-    QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    std::sort(volumes.begin(), volumes.end(), [](const QStorageInfo &a, const QStorageInfo &b) {
-        return a.rootPath() < b.rootPath();
-    });
-    for (const QStorageInfo &volume : volumes) {
-        const QString root = volume.rootPath();
-        // Only real devices: pseudo file systems (proc, tmpfs, ...) hold no pictures.
-        if (!volume.isValid() || !volume.isReady() ||
-            !volume.device().startsWith(QByteArrayLiteral("/dev/")) ||
-            m_drives->findData(root) >= 0)
-            continue;
-        const QString name = volume.name();
-        m_drives->addItem(name.isEmpty() ? root : root + QStringLiteral(" [") + name + u']', root);
-    }
-}
-
 void frmAddPicture::selectFolder(const QString &folder)
 {
-    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    // The drive holding the folder is the deepest root it lies in.
-    int drive = 0;
-    for (int i = 0; i < m_drives->count(); ++i) {
-        const QString root = m_drives->itemData(i).toString();
-        if (isInside(path, root) && root.size() > m_drives->itemData(drive).toString().size())
-            drive = i;
-    }
-    {
-        const QSignalBlocker blocker(m_drives);
-        m_drives->setCurrentIndex(drive);
-    }
-    showDrive(m_drives->itemData(drive).toString());
-
-    const QModelIndex index = m_dirModel->index(path);
-    m_dirs->setCurrentIndex(index);
-    m_dirs->expand(index);
-    scrollToFolderLater();
-    showFiles(path);
+    m_folders->setFolder(folder);
+    showFiles(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
 }
 
 void frmAddPicture::selectFile(const QString &path)
@@ -212,25 +139,6 @@ void frmAddPicture::selectFile(const QString &path)
     if (index.isValid())
         m_files->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     m_chosen = info.absoluteFilePath();
-}
-
-void frmAddPicture::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    scrollToFolderLater();
-}
-
-void frmAddPicture::scrollToFolderLater()
-{
-    // Scrolling works only once the view has laid out its rows, after this event.
-    QTimer::singleShot(0, m_dirs, [view = m_dirs] {
-        view->scrollTo(view->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
-}
-
-void frmAddPicture::showDrive(const QString &root)
-{
-    m_dirs->setRootIndex(root == QLatin1String("/") ? QModelIndex() : m_dirModel->index(root));
 }
 
 void frmAddPicture::showFiles(const QString &folder)

@@ -6,18 +6,17 @@
 #include <QDialog>
 
 class QCheckBox;
-class QComboBox;
 class QFileSystemModel;
 class QListView;
-class QModelIndex;
-class QTreeView;
 
 namespace orlith {
 
+class FolderChooser;
+
 // The picture window (frmAddPicture): attaches a picture to a disc, stored as
 // pic/<disc>.jpg in the program folder whatever its real type, or removes it. A drive list
-// (Drive1: the file system root, the home folder and mounted devices), a folder tree (Dir1)
-// and a list of the folder's picture files (File1) choose the picture.
+// (Drive1: the file system root, the home folder and mounted devices), a folder list (Dir1)
+// and a list of the highlighted folder's picture files (File1) choose the picture.
 //
 // The dialog is accepted when the disc's picture was replaced or removed; the caller then
 // loads the thumbnail again. Cancel, the close box and Escape change nothing.
@@ -46,14 +45,8 @@ public:
     // The folder whose files File1 lists.
     QString currentFolder() const { return m_folder; }
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
-    void fillDrives();
-    void showDrive(const QString &root);
     void showFiles(const QString &folder);
-    void scrollToFolderLater();
     void cmdOK_Click();
     void removePicture();
 
@@ -63,10 +56,8 @@ private:
     QString m_folder;
     QString m_chosen;
 
-    QComboBox *m_drives = nullptr;
-    QTreeView *m_dirs = nullptr;
+    FolderChooser *m_folders = nullptr;
     QListView *m_files = nullptr;
-    QFileSystemModel *m_dirModel = nullptr;
     QFileSystemModel *m_fileModel = nullptr;
     QCheckBox *m_remove = nullptr;
 };

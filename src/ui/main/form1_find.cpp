@@ -49,11 +49,12 @@ void Form1::findFiles()
 }
 
 void Form1::searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
-                           const QObject *owner)
+                           const QObject *owner, std::function<void()> finished)
 {
     stopListSearch();
     m_listModel->clear();
     m_searchOwner = owner;
+    m_searchFinished = std::move(finished);
     m_searchRun = new BackgroundJob(this);
     connect(m_searchRun, &BackgroundJob::finished, this, &Form1::finishListSearch);
     const QString folder = m_programFolder;
@@ -102,6 +103,7 @@ void Form1::stopListSearch(const QObject *owner)
     delete m_searchRun;
     m_searchRun = nullptr;
     m_searchOwner = nullptr;
+    m_searchFinished = nullptr;
 }
 
 void Form1::finishListSearch()
@@ -109,8 +111,41 @@ void Form1::finishListSearch()
     m_searchRun->deleteLater();
     m_searchRun = nullptr;
     const QObject *owner = std::exchange(m_searchOwner, nullptr);
+    const std::function<void()> finished = std::exchange(m_searchFinished, nullptr);
     setStatusText(foundText(m_listModel->rowCount()));
     emit listSearchFinished(owner);
+    if (finished)
+        finished();
+}
+
+QStringList Form1::discsInOrder() const
+{
+    return m_tree->discsInOrder();
+}
+
+QStringList Form1::discsOf(const QString &catalog) const
+{
+    return m_tree->discsOf(catalog);
+}
+
+SearchHost::NodeKind Form1::selectedNodeKind() const
+{
+    switch (m_tree->selectedKind()) {
+    case CatalogTree::NodeKind::Root:
+        return NodeKind::Root;
+    case CatalogTree::NodeKind::Catalog:
+        return NodeKind::Catalog;
+    case CatalogTree::NodeKind::Disc:
+        return NodeKind::Disc;
+    case CatalogTree::NodeKind::None:
+        break;
+    }
+    return NodeKind::None;
+}
+
+void Form1::setNodeDragging(bool on)
+{
+    m_tree->setNodeDragging(on);
 }
 
 void Form1::saveList()

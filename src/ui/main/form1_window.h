@@ -3,6 +3,7 @@
 
 #include "ui/capture/import_progress_dialog.h"
 #include "core/settings/settings_record.h"
+#include "ui/common/search_host.h"
 #include "ui/common/ui_services.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
@@ -38,7 +39,7 @@ class SplitterBar;
 // under it, tool buttons and quick-find box above, status bar below. Start-up runs in the
 // constructor in a fixed order (index, settings, details pane state, placement, counters,
 // extension table, notes store); shut-down in closeEvent writes katalog.ini and Data.ini.
-class Form1 : public QMainWindow
+class Form1 : public QMainWindow, public SearchHost
 {
     Q_OBJECT
 
@@ -126,15 +127,23 @@ public:
 
     // Fills the list with the hits over `discs`, in order, on a worker: the list is emptied,
     // the status bar shows "Searching <disc>.xml" while each disc is read and "Found  N
-    // files." at the end, and listSearchFinished() follows. A search already running is
-    // dropped first, so a new one starts over. `owner` marks who asked, for
+    // files." at the end, then listSearchFinished() and `finished` follow. A search already
+    // running is dropped first, so a new one starts over. `owner` marks who asked, for
     // stopListSearch.
     void searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
-                        const QObject *owner = nullptr);
-    bool listSearchRunning() const { return m_searchRun != nullptr; }
+                        const QObject *owner = nullptr,
+                        std::function<void()> finished = {}) override;
+    bool listSearchRunning() const override { return m_searchRun != nullptr; }
     // Drops the running search when `owner` started it (any search for nullptr); the rows
     // found so far stay.
-    void stopListSearch(const QObject *owner = nullptr);
+    void stopListSearch(const QObject *owner = nullptr) override;
+
+    // The rest of what the search window asks of this window.
+    QWidget *searchHostWindow() override { return this; }
+    QStringList discsInOrder() const override;
+    QStringList discsOf(const QString &catalog) const override;
+    NodeKind selectedNodeKind() const override;
+    void setNodeDragging(bool on) override;
 
     // Save list as a disc (form1_find.cpp): the new-disc dialog in "Virtual" mode, then the
     // rows as they stand are written on a worker; saveFinished() follows.
@@ -237,6 +246,7 @@ private:
     QStringList m_findDiscs; // lstCD
     BackgroundJob *m_searchRun = nullptr;
     const QObject *m_searchOwner = nullptr;
+    std::function<void()> m_searchFinished;
     BackgroundJob *m_saveRun = nullptr;
     QString m_saveDisc;
     QString m_saveCatalog;

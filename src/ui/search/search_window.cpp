@@ -1,11 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/search/search_window.h"
 
-#include "ui/common/date_control_widget.h"
-#include "ui/main/catalog_tree_widget.h"
-#include "ui/main/file_list_model.h"
-#include "ui/main/form1_window.h"
 #include "core/store/file_categories.h"
+#include "ui/common/date_control_widget.h"
 
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -15,9 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
-#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -84,23 +81,16 @@ Qt::DropActions DiscDropList::supportedDropActions() const
 
 // --- the window ----------------------------------------------------------------------
 
-frmSearch::frmSearch(Form1 &form)
-    : QWidget(&form, Qt::Window | Qt::WindowStaysOnTopHint), m_form(form)
+frmSearch::frmSearch(SearchHost &host)
+    : QWidget(host.searchHostWindow(), Qt::Window | Qt::WindowStaysOnTopHint), m_host(host)
 {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(QStringLiteral("Search"));
     buildControls();
 
-    connect(&m_form, &Form1::listSearchFinished, this, [this](const QObject *owner) {
-        if (owner == this && m_searching) {
-            m_searching = false;
-            emit searchFinished();
-        }
-    });
-
-    m_form.tree().setNodeDragging(true);
+    m_host.setNodeDragging(true);
     adjustSize();
-    const QRect main = m_form.frameGeometry();
+    const QRect main = m_host.searchHostWindow()->frameGeometry();
     move(main.left() + main.width() / 2 - width() / 2,
          main.top() + main.height() / 2 - height() / 2);
     fillPlaceholder();
@@ -134,9 +124,9 @@ void frmSearch::buildControls()
     grid->addWidget(label("Label1", QStringLiteral("Search string:")), 0, 0);
     grid->addWidget(m_text, 0, 1, 1, 3);
 
-    m_sizeOption = optionBox("cmbOptVelicina", {QString::fromLatin1(kAtLeast),
-                                                QString::fromLatin1(kAtMost),
-                                                QString::fromLatin1(kNotSure)});
+    m_sizeOption =
+        optionBox("cmbOptVelicina", {QString::fromLatin1(kAtLeast), QString::fromLatin1(kAtMost),
+                                     QString::fromLatin1(kNotSure)});
     m_sizeBox = new QLineEdit(options);
     m_sizeBox->setObjectName(QStringLiteral("txtVelicinaFile"));
     m_sizeBox->setEnabled(false);
@@ -146,9 +136,9 @@ void frmSearch::buildControls()
     grid->addWidget(m_sizeBox, 1, 2);
     grid->addWidget(label("Label3", QStringLiteral("KB")), 1, 3);
 
-    m_dateOption = optionBox("cmbOptDatum", {QString::fromLatin1(kNotSure),
-                                             QString::fromLatin1(kBefore),
-                                             QString::fromLatin1(kAfter)});
+    m_dateOption =
+        optionBox("cmbOptDatum", {QString::fromLatin1(kNotSure), QString::fromLatin1(kBefore),
+                                  QString::fromLatin1(kAfter)});
     m_date = new DateControl(options);
     m_date->setObjectName(QStringLiteral("DateControl1"));
     m_date->setBackColor(kWindowColor);
@@ -205,9 +195,9 @@ void frmSearch::buildControls()
 
 void frmSearch::closeEvent(QCloseEvent *event)
 {
-    m_form.stopListSearch(this);
+    m_host.stopListSearch(this);
     m_searching = false;
-    m_form.tree().setNodeDragging(false);
+    m_host.setNodeDragging(false);
     QWidget::closeEvent(event);
 }
 
@@ -257,8 +247,8 @@ bool frmSearch::eventFilter(QObject *watched, QEvent *event)
             key->key() == Qt::Key_Backtab || text.isEmpty())
             return false;
         const QChar c = text.at(0);
-        const bool allowed = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-                             c == QLatin1Char('.');
+        const bool allowed =
+            (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.');
         return !allowed;
     }
     return QWidget::eventFilter(watched, event);
@@ -305,9 +295,8 @@ void frmSearch::fillPlaceholder()
 void frmSearch::setListColor(bool placeholder)
 {
     QPalette p = m_discs->palette();
-    const QColor text = placeholder
-        ? p.color(QPalette::Active, QPalette::PlaceholderText)
-        : colorFromText(QString::number(kMenuTextColor), p);
+    const QColor text = placeholder ? p.color(QPalette::Active, QPalette::PlaceholderText)
+                                    : colorFromText(QString::number(kMenuTextColor), p);
     p.setColor(QPalette::Active, QPalette::Text, text);
     p.setColor(QPalette::Inactive, QPalette::Text, text);
     m_discs->setPalette(p);
@@ -326,17 +315,16 @@ void frmSearch::dropText(const QString &text)
         setListColor(false);
         m_discs->clear();
     }
-    CatalogTree &tree = m_form.tree();
-    switch (tree.selectedKind()) {
-    case CatalogTree::NodeKind::Disc:
+    switch (m_host.selectedNodeKind()) {
+    case SearchHost::NodeKind::Disc:
         addDisc(text);
         break;
-    case CatalogTree::NodeKind::Catalog:
-        for (const QString &disc : tree.discsOf(text))
+    case SearchHost::NodeKind::Catalog:
+        for (const QString &disc : m_host.discsOf(text))
             addDisc(disc);
         break;
-    case CatalogTree::NodeKind::Root:
-    case CatalogTree::NodeKind::None:
+    case SearchHost::NodeKind::Root:
+    case SearchHost::NodeKind::None:
         break;
     }
 }
@@ -368,15 +356,22 @@ QStringList frmSearch::chosenDiscs() const
 void frmSearch::startSearch()
 {
     if (m_showsAllPlaceholder)
-        m_allDiscs = m_form.tree().discsInOrder();
+        m_allDiscs = m_host.discsInOrder();
     DescribeSearch();
     m_searching = true;
-    m_form.searchIntoList(m_showsAllPlaceholder ? m_allDiscs : chosenDiscs(), criteria(), this);
+    // The host may outlive this window (closed and deleted while a search runs).
+    m_host.searchIntoList(m_showsAllPlaceholder ? m_allDiscs : chosenDiscs(), criteria(), this,
+                          [window = QPointer<frmSearch>(this)] {
+                              if (window && window->m_searching) {
+                                  window->m_searching = false;
+                                  emit window->searchFinished();
+                              }
+                          });
 }
 
 bool frmSearch::searching() const
 {
-    return m_searching && m_form.listSearchRunning();
+    return m_searching && m_host.listSearchRunning();
 }
 
 void frmSearch::DescribeSearch()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/search/disc_search.h"
+#include "ui/common/search_host.h"
 
 #include <QListWidget>
 #include <QWidget>
@@ -15,7 +16,6 @@ class QToolButton;
 namespace orlith {
 
 class DateControl;
-class Form1;
 
 // The disc list of the search window: takes catalogs and discs dropped from the tree as text.
 class DiscDropList : public QListWidget
@@ -37,14 +37,14 @@ protected:
 
 // The advanced search window: path text, a size bound and a date bound over the discs
 // dragged onto its list (all discs while the list shows its placeholder). Modeless and on
-// top; results go into the main window's list through Form1::searchIntoList, and
+// top; results go into the host's list through SearchHost::searchIntoList, and
 // searchFinished() follows the end of a search this window started.
 class frmSearch : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit frmSearch(Form1 &form);
+    explicit frmSearch(SearchHost &host);
     ~frmSearch() override;
 
     // The criteria as the controls hold them now.
@@ -81,7 +81,7 @@ private:
     void onSizeTextChanged();
     void addDisc(const QString &disc);
 
-    Form1 &m_form;
+    SearchHost &m_host;
     QLineEdit *m_text = nullptr;
     QComboBox *m_sizeOption = nullptr;
     QLineEdit *m_sizeBox = nullptr;

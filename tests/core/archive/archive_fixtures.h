@@ -14,6 +14,8 @@
 
 namespace orlith::test {
 
+using namespace Qt::StringLiterals;
+
 // A store with a disc file per name; the entries differ by `variant`, so a replaced file
 // is told from the old one. `files` > 0 makes a larger disc.
 inline void makeDisc(const QString &root, const QString &catalog, const QString &disc,
@@ -22,9 +24,9 @@ inline void makeDisc(const QString &root, const QString &catalog, const QString 
     QVERIFY(ensureStoreFolders(root).ok());
     QList<FileEntry> entries;
     for (int i = 0; i < files; ++i)
-        entries.append({QStringLiteral("f%1-%2.txt").arg(i).arg(variant),
-                        QStringLiteral("/media/%1/f%2.txt").arg(disc).arg(i),
-                        qint64(i * 1000 + variant), QStringLiteral("14.03.2004 22:10:05")});
+        entries.append({u"f%1-%2.txt"_s.arg(i).arg(variant),
+                        u"/media/%1/f%2.txt"_s.arg(disc).arg(i), qint64(i * 1000 + variant),
+                        u"14.03.2004 22:10:05"_s});
     QVERIFY(writeDiscFile(discFilePath(root, disc), catalog, entries).ok());
 }
 

@@ -15,312 +15,280 @@ class TestZipArchive : public QObject
     Q_OBJECT
 
 private slots:
-    void optionRecords();
-    void archiveIsAStandardZip();
-    void eventsCancelAndEncrypt();
-    void zipProgramArchiveRestores();
-    void hostileNamesStayInsideCds();
-    void brokenArchivesLeaveNoPartialFile();
-    void overwriteAnswersDecideWhatChanges_data();
-    void overwriteAnswersDecideWhatChanges();
-};
+    void optionRecords()
+    {
+        using F = ZipOptionRecord::Field;
+        cZip zip;
+        QCOMPARE(zip.options().field(F::NoDirectoryEntries), 1);
+        QCOMPARE(zip.options().field(F::JunkFolderNames), 1);
+        QCOMPARE(zip.options().field(F::Recurse), 0);
+        zip.setRecurseSubDirs(true);
+        zip.setStoreFolderNames(true);
+        QCOMPARE(zip.options().field(F::Recurse), 2);
+        QCOMPARE(zip.options().field(F::JunkFolderNames), 0);
+        zip.setMessageLevel(1);
+        zip.setMessageLevel(7); // ignored
+        QCOMPARE(zip.MessageLevel(), 1);
+        zip.AddFileSpec("a");
+        QCOMPARE(zip.FileSpec(2), QString());
 
-void TestZipArchive::optionRecords()
-{
-    using F = ZipOptionRecord::Field;
-    cZip zip;
-    QCOMPARE(zip.options().field(F::NoDirectoryEntries), 1);
-    QCOMPARE(zip.options().field(F::JunkFolderNames), 1);
-    QCOMPARE(zip.options().field(F::Recurse), 0);
-    zip.setRecurseSubDirs(true);
-    zip.setStoreFolderNames(true);
-    QCOMPARE(zip.options().field(F::Recurse), 2);
-    QCOMPARE(zip.options().field(F::JunkFolderNames), 0);
-    QVERIFY(zip.StoreFolderNames() && !zip.StoreDirectories());
-    for (int level : {0, 1, 2}) {
-        zip.setMessageLevel(level);
-        QCOMPARE(zip.MessageLevel(), level);
+        // Delete's result is not kept: Success still reports the last Zip.
+        QTemporaryDir dir;
+        zip.setZipFile(dir.filePath("none.zip"));
+        zip.ClearFileSpecs();
+        zip.Zip();
+        QVERIFY(!zip.Success());
+        QVERIFY(zip.Delete() != kZipOk);
+        QCOMPARE(zip.result(), int(kZipNothingToDo));
     }
-    zip.setMessageLevel(7); // ignored
-    QCOMPARE(zip.MessageLevel(), 2);
-    zip.AddFileSpec(QStringLiteral("a"));
-    zip.AddFileSpec(QStringLiteral("b"));
-    QCOMPARE(zip.FileSpecCount(), 2);
-    QCOMPARE(zip.FileSpec(2), QStringLiteral("b"));
-    QCOMPARE(zip.FileSpec(3), QString());
 
-    // Delete's result is not kept: Success still reports the last Zip.
-    QTemporaryDir dir;
-    zip.setZipFile(dir.filePath(QStringLiteral("none.zip")));
-    zip.ClearFileSpecs();
-    zip.Zip();
-    QVERIFY(!zip.Success());
-    QCOMPARE(zip.result(), int(kZipNothingToDo));
-    QVERIFY(zip.Delete() != kZipOk);
-    QCOMPARE(zip.result(), int(kZipNothingToDo));
-}
+    void archiveIsAStandardZip()
+    {
+        QTemporaryDir store, target;
+        makeDisc(store.path(), "Music", "Rock 1");
+        makeDisc(store.path(), "Music", "Jazz");
+        makeDisc(store.path(), "Work", "Backup");
 
-void TestZipArchive::archiveIsAStandardZip()
-{
-    QTemporaryDir store, target;
-    makeDisc(store.path(), QStringLiteral("Music"), QStringLiteral("Rock 1"));
-    makeDisc(store.path(), QStringLiteral("Music"), QStringLiteral("Jazz"));
-    makeDisc(store.path(), QStringLiteral("Work"), QStringLiteral("Backup"));
+        cZip zip;
+        QStringList progress;
+        connect(&zip, &cZip::Progress, this, [&](const QString &t) { progress << t; });
+        archiveStoreFiles(zip, store.path(), target.path(), {"Jazz.xml", "Rock 1.xml"});
+        QVERIFY2(zip.Success(), qPrintable(zip.lastError()));
+        QCOMPARE(progress.size(), 2);
 
-    cZip zip;
-    QStringList progress;
-    connect(&zip, &cZip::Progress, this, [&](const QString &t) { progress << t; });
-    archiveStoreFiles(zip, store.path(), target.path(),
-                      {QStringLiteral("Jazz.xml"), QStringLiteral("Rock 1.xml")});
-    QVERIFY2(zip.Success(), qPrintable(zip.lastError()));
-    QCOMPARE(progress.size(), 2);
+        QByteArray listing;
+        QCOMPARE(run("unzip", {"-Z1", archivePathIn(target.path())}, &listing), 0);
+        QCOMPARE(listing, QByteArray("Jazz.xml\nRock 1.xml\n"));
+        QCOMPARE(run("unzip", {"-tq", archivePathIn(target.path())}), 0);
 
-    QByteArray listing;
-    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-Z1"), archivePathIn(target.path())},
-                 &listing),
-             0);
-    QCOMPARE(listing, QByteArray("Jazz.xml\nRock 1.xml\n"));
-    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-tq"), archivePathIn(target.path())}),
-             0);
+        // A second run updates the archive: new entries join, the old ones stay.
+        archiveStoreFiles(zip, store.path(), target.path(), {"Backup.xml"});
+        QVERIFY(zip.Success());
+        QCOMPARE(archiveRowNames(archivePathIn(target.path())),
+                 QStringList({"Jazz.xml", "Rock 1.xml", "Backup.xml"}));
+        QByteArray extracted;
+        QCOMPARE(run("unzip", {"-p", archivePathIn(target.path()), "Jazz.xml"}, &extracted), 0);
+        QCOMPARE(extracted, readAll(discFilePath(store.path(), "Jazz")));
 
-    // A second run updates the archive: new entries join, the old ones stay.
-    archiveStoreFiles(zip, store.path(), target.path(), {QStringLiteral("Backup.xml")});
-    QVERIFY(zip.Success());
-    QCOMPARE(archiveRowNames(archivePathIn(target.path())),
-             QStringList({QStringLiteral("Jazz.xml"), QStringLiteral("Rock 1.xml"),
-                          QStringLiteral("Backup.xml")}));
-    QByteArray extracted;
-    QCOMPARE(run(QStringLiteral("unzip"),
-                 {QStringLiteral("-p"), archivePathIn(target.path()), QStringLiteral("Jazz.xml")},
-                 &extracted),
-             0);
-    QCOMPARE(extracted, readAll(discFilePath(store.path(), QStringLiteral("Jazz"))));
-
-    // Nothing chosen: a failed run that leaves the archive alone.
-    const QByteArray before = readAll(archivePathIn(target.path()));
-    archiveStoreFiles(zip, store.path(), target.path(), {});
-    QVERIFY(!zip.Success());
-    QCOMPARE(readAll(archivePathIn(target.path())), before);
-}
-
-void TestZipArchive::eventsCancelAndEncrypt()
-{
-    QTemporaryDir store, target, out;
-    makeDisc(store.path(), QStringLiteral("Music"), QStringLiteral("Čaj"));
-    const QString zipPath = archivePathIn(target.path());
-    cZip zip;
-    connect(&zip, &cZip::Cancel, this, [](const QString &, bool &cancel) { cancel = true; });
-    archiveStoreFiles(zip, store.path(), target.path(), storeFileNames(store.path()));
-    QCOMPARE(zip.result(), int(kZipCancelled));
-    QVERIFY(!QFile::exists(zipPath));
-
-    cZip secret;
-    secret.setEncrypt(true);
-    connect(&secret, &cZip::PasswordRequest, this,
-            [](QString &password, bool &) { password = QStringLiteral("pw"); });
-    archiveStoreFiles(secret, store.path(), target.path(), storeFileNames(store.path()));
-    QVERIFY2(secret.Success(), qPrintable(secret.lastError()));
-    QByteArray names;
-    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zipPath}, &names), 0);
-    QCOMPARE(QString::fromUtf8(names), QStringLiteral("Čaj.xml\n"));
-    QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-tqP"), QStringLiteral("pw"), zipPath}),
-             0);
-
-    cUnzip unzip;
-    unzip.setZipFile(zipPath);
-    unzip.Directory();
-    QVERIFY(unzip.FileEncrypted(1));
-    unzip.setUnzipFolder(out.path());
-    int asked = 0;
-    connect(&unzip, &cUnzip::PasswordRequest, this, [&](QString &password, bool &) {
-        ++asked;
-        password = QStringLiteral("pw");
-    });
-    QVERIFY(!unzip.Unzip());
-    QCOMPARE(asked, 1);
-    QCOMPARE(readAll(out.filePath(QStringLiteral("Čaj.xml"))),
-             readAll(discFilePath(store.path(), QStringLiteral("Čaj"))));
-}
-
-void TestZipArchive::zipProgramArchiveRestores()
-{
-    QTemporaryDir store, work;
-    QDir(work.path()).mkpath(QStringLiteral("sub/deeper"));
-    makeDisc(work.path() + QStringLiteral("/x"), QStringLiteral("C"), QStringLiteral("Top"));
-    QVERIFY(QFile::copy(discFilePath(work.path() + QStringLiteral("/x"), QStringLiteral("Top")),
-                        work.filePath(QStringLiteral("Top.xml"))));
-    const QByteArray inner = QByteArray(kXmlDeclaration) + "\r\n<cd-dvd>\r\n";
-    QVERIFY(writeAll(work.filePath(QStringLiteral("sub/deeper/Inner.xml")), inner));
-    QCOMPARE(run(QStringLiteral("zip"),
-                 {QStringLiteral("-rq"), QStringLiteral("made.zip"), QStringLiteral("Top.xml"),
-                  QStringLiteral("sub")},
-                 nullptr, work.path()),
-             0);
-    const QString zipPath = work.filePath(QStringLiteral("made.zip"));
-
-    // Folder entries are not listed; an entry in a folder is listed by its file name.
-    const QStringList rows = archiveRowNames(zipPath);
-    QCOMPARE(rows, QStringList({QStringLiteral("Top.xml"), QStringLiteral("Inner.xml")}));
-    QVERIFY(ensureStoreFolders(store.path()).ok());
-    const RestoreOutcome outcome = restoreFromArchive(store.path(), zipPath, {{true, true}, {}});
-    QCOMPARE(outcome.result, int(kZipOk));
-    const QMap<QString, QByteArray> files = storeFiles(store.path());
-    QCOMPARE(files.keys(), QStringList({QStringLiteral("Inner.xml"), QStringLiteral("Top.xml")}));
-    QCOMPARE(files.value(QStringLiteral("Inner.xml")), inner);
-    QCOMPARE(files.value(QStringLiteral("Top.xml")),
-             readAll(work.filePath(QStringLiteral("Top.xml"))));
-}
-
-void TestZipArchive::hostileNamesStayInsideCds()
-{
-    QTemporaryDir root;
-    const QString store = root.filePath(QStringLiteral("store"));
-    QVERIFY(ensureStoreFolders(store).ok());
-    const QString absolute = root.filePath(QStringLiteral("abs.xml"));
-    const QString zipPath = root.filePath(QStringLiteral("evil.zip"));
-    const QByteArray disc = QByteArray(kXmlDeclaration) + "\r\n";
-    QVERIFY(writeRawZip(zipPath, {{"../evil.xml", "bad"},
-                                  {"..\\win.xml", "bad"},
-                                  {absolute.toUtf8(), "bad"},
-                                  {"C:\\drive.xml", "bad"},
-                                  {"folder/", ""},
-                                  {"folder/good.xml", disc},
-                                  {"Bomb.xml", "not a disc file"},
-                                  {"Huge.xml", disc + QByteArray(32 << 20, '\0')}}));
-
-    // Neither what is not a disc file nor more than the free space (here 8 MiB) is written.
-    const QStringList rows = archiveRowNames(zipPath);
-    const RestoreOutcome outcome =
-        restoreFromArchive(store, zipPath, {QList<bool>(rows.size(), true), {}},
-                           QStorageInfo(store).bytesAvailable() - (8 << 20));
-    QCOMPARE(outcome.report.written, QStringList{QStringLiteral("good.xml")});
-    QCOMPARE(outcome.report.failures.size(), 2);
-    QVERIFY2(outcome.report.failures[0].startsWith("Bomb.xml: not restored: it is not a disc file")
-                 && outcome.report.failures[1].startsWith("Huge.xml: not restored: it would leave"),
-             qPrintable(outcome.error));
-    QCOMPARE(outcome.report.skipped.size(), 5);
-    QCOMPARE(storeFiles(store).keys(), QStringList{QStringLiteral("good.xml")});
-    QVERIFY(!QFile::exists(root.filePath(QStringLiteral("evil.xml"))));
-    QVERIFY(!QFile::exists(store + QStringLiteral("/evil.xml")));
-    QVERIFY(!QFile::exists(absolute));
-    QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList{QStringLiteral("evil.zip")});
-}
-
-void TestZipArchive::brokenArchivesLeaveNoPartialFile()
-{
-    QTemporaryDir source, store, work;
-    makeDisc(source.path(), QStringLiteral("C"), QStringLiteral("Big"), 1, 3000);
-    makeDisc(source.path(), QStringLiteral("C"), QStringLiteral("Small"), 1);
-    cZip zip;
-    archiveStoreFiles(zip, source.path(), work.path(),
-                      {QStringLiteral("Big.xml"), QStringLiteral("Small.xml")});
-    QVERIFY(zip.Success());
-    const QByteArray whole = readAll(archivePathIn(work.path()));
-
-    makeDisc(store.path(), QStringLiteral("C"), QStringLiteral("Big"), 0, 3000);
-    const QMap<QString, QByteArray> before = storeFiles(store.path());
-    const QMap<QString, QByteArray> after = storeFiles(source.path());
-    const RestoreChoice replaceAll{{true, true},
-                                   {QStringLiteral("Big.xml"), QStringLiteral("Small.xml")}};
-
-    // Cut anywhere, or with a byte of the compressed data changed: every disc file is the
-    // old one, the new one, or absent, and no temporary file is left behind.
-    const QString broken = work.filePath(QStringLiteral("broken.zip"));
-    QList<QByteArray> archives;
-    for (qsizetype cut = 0; cut < whole.size(); cut += qMax<qsizetype>(1, whole.size() / 97))
-        archives << whole.left(cut);
-    for (qsizetype at : {qsizetype(60), whole.size() / 3, whole.size() / 2}) {
-        QByteArray flipped = whole;
-        flipped[at] = char(flipped[at] ^ 0x55);
-        archives << flipped;
+        // Nothing chosen: a failed run that leaves the archive alone.
+        const QByteArray before = readAll(archivePathIn(target.path()));
+        archiveStoreFiles(zip, store.path(), target.path(), {});
+        QVERIFY(!zip.Success());
+        QCOMPARE(readAll(archivePathIn(target.path())), before);
     }
-    for (const QByteArray &bytes : std::as_const(archives)) {
-        QVERIFY(writeAll(broken, bytes));
-        const RestoreOutcome outcome = restoreFromArchive(store.path(), broken, replaceAll);
-        if (bytes.size() < whole.size())
-            QVERIFY2(outcome.result != kZipOk && !outcome.error.isEmpty(),
-                     qPrintable(QString::number(bytes.size())));
-        const QMap<QString, QByteArray> now = storeFiles(store.path());
-        for (auto it = now.cbegin(); it != now.cend(); ++it)
-            QVERIFY2(it.value() == before.value(it.key()) || it.value() == after.value(it.key()),
-                     qPrintable(it.key()));
-        const QStringList expected{QStringLiteral("Big.xml"), QStringLiteral("Small.xml")};
-        QVERIFY2(now.contains(QStringLiteral("Big.xml")) && now.size() <= 2 &&
-                     expected.contains(now.lastKey()),
-                 qPrintable(now.keys().join(QLatin1Char(','))));
-        // Put the store back for the next round.
-        QFile::remove(discFilePath(store.path(), QStringLiteral("Small")));
-        QVERIFY(writeAll(discFilePath(store.path(), QStringLiteral("Big")),
-                         before.value(QStringLiteral("Big.xml"))));
-    }
-}
 
-void TestZipArchive::overwriteAnswersDecideWhatChanges_data()
-{
-    QTest::addColumn<QList<bool>>("selected");
-    QTest::addColumn<QStringList>("answers"); // one per question, "" = closed
-    QTest::addColumn<QStringList>("asked");   // the rows asked about
-    QTest::addColumn<QString>("changed");     // rows whose file is new or replaced
+    void eventsCancelAndEncrypt()
+    {
+        QTemporaryDir store, target, out;
+        makeDisc(store.path(), "Music", "Čaj");
+        const QString zipPath = archivePathIn(target.path());
+        cZip zip;
+        connect(&zip, &cZip::Cancel, this, [](const QString &, bool &cancel) { cancel = true; });
+        archiveStoreFiles(zip, store.path(), target.path(), storeFileNames(store.path()));
+        QCOMPARE(zip.result(), int(kZipCancelled));
+        QVERIFY(!QFile::exists(zipPath));
 
-    // Rows A..E; A, B and D exist in the store, D as "d.xml": the same disc.
-    const QList<bool> all{true, true, true, true, true};
-    QTest::newRow("yes no yes") << all << QStringList{"Yes", "No", "Yes"}
-                                << QStringList{"A", "B", "D"} << "ACDE";
-    QTest::newRow("yes to all") << all << QStringList{"YesAll"} << QStringList{"A"} << "ABCDE";
-    QTest::newRow("no then no to all, nothing left selected: new files only")
-        << all << QStringList{"No", "NoAll"} << QStringList{"A", "B"} << "CE";
-    QTest::newRow("no to all later leaves earlier choices")
-        << all << QStringList{"Yes", "NoAll"} << QStringList{"A", "B"} << "A";
-    QTest::newRow("closed without an answer keeps the file")
-        << all << QStringList{"", "", ""} << QStringList{"A", "B", "D"} << "CE";
-    QTest::newRow("yes to all reaches unselected rows")
-        << QList<bool>{false, true, false, false, false} << QStringList{"YesAll"}
-        << QStringList{"B"} << "BCDE";
-    QTest::newRow("only a new file chosen")
-        << QList<bool>{false, false, true, false, false} << QStringList{} << QStringList{} << "C";
-}
+        cZip secret;
+        secret.setEncrypt(true);
+        connect(&secret, &cZip::PasswordRequest, this,
+                [](QString &password, bool &) { password = "pw"; });
+        archiveStoreFiles(secret, store.path(), target.path(), storeFileNames(store.path()));
+        QVERIFY2(secret.Success(), qPrintable(secret.lastError()));
+        QByteArray names;
+        QCOMPARE(run("unzip", {"-Z1", zipPath}, &names), 0);
+        QCOMPARE(QString::fromUtf8(names), "Čaj.xml\n");
+        QCOMPARE(run("unzip", {"-tqP", "pw", zipPath}), 0);
 
-void TestZipArchive::overwriteAnswersDecideWhatChanges()
-{
-    QFETCH(QList<bool>, selected);
-    QFETCH(QStringList, answers);
-    QFETCH(QStringList, asked);
-    QFETCH(QString, changed);
-
-    QTemporaryDir source, store, work;
-    const QStringList discs{"A", "B", "C", "D", "E"};
-    for (const QString &d : discs)
-        makeDisc(source.path(), QStringLiteral("New"), d, 1);
-    for (const char *d : {"A", "B", "d"})
-        makeDisc(store.path(), QStringLiteral("Old"), d, 0);
-    cZip zip;
-    archiveStoreFiles(zip, source.path(), work.path(), storeFileNames(source.path()));
-    QVERIFY(zip.Success());
-    const QString zipPath = archivePathIn(work.path());
-
-    QStringList rows = archiveRowNames(zipPath);
-    QCOMPARE(rows.size(), 5);
-    QStringList seen;
-    OverwriteAnswer answer = OverwriteAnswer::None;
-    const RestoreChoice choice = decideRestore(
-        store.path(), rows, selected, answer, [&](const QString &name, OverwriteAnswer current) {
-            seen << name.chopped(4);
-            const QString reply = answers.value(seen.size() - 1);
-            return reply.isEmpty() ? current : answerFromText(reply);
+        cUnzip unzip;
+        unzip.setZipFile(zipPath);
+        unzip.Directory();
+        QVERIFY(unzip.FileEncrypted(1));
+        unzip.setUnzipFolder(out.path());
+        int asked = 0;
+        connect(&unzip, &cUnzip::PasswordRequest, this, [&](QString &password, bool &) {
+            ++asked;
+            password = "pw";
         });
-    QCOMPARE(seen, asked);
-    const RestoreOutcome outcome = restoreFromArchive(store.path(), zipPath, choice);
-    QCOMPARE(outcome.result, int(kZipOk));
-
-    QString actual;
-    for (const QString &d : discs) {
-        const QByteArray now = readAll(discFilePath(store.path(), d == "D" ? "d" : d));
-        if (now == readAll(discFilePath(source.path(), d)))
-            actual += d;
+        QVERIFY(!unzip.Unzip());
+        QCOMPARE(asked, 1);
+        QCOMPARE(readAll(out.filePath("Čaj.xml")), readAll(discFilePath(store.path(), "Čaj")));
     }
-    QCOMPARE(actual, changed);
-    QVERIFY(!storeFiles(store.path()).contains("D.xml")); // replaced under its own name
-}
+
+    void zipProgramArchiveRestores()
+    {
+        QTemporaryDir store, work;
+        QDir(work.path()).mkpath("sub/deeper");
+        makeDisc(work.path() + "/x", "C", "Top");
+        QVERIFY(QFile::copy(discFilePath(work.path() + "/x", "Top"), work.filePath("Top.xml")));
+        const QByteArray inner = QByteArray(kXmlDeclaration) + "\r\n<cd-dvd>\r\n";
+        QVERIFY(writeAll(work.filePath("sub/deeper/Inner.xml"), inner));
+        QCOMPARE(run("zip", {"-rq", "made.zip", "Top.xml", "sub"}, nullptr, work.path()), 0);
+        const QString zipPath = work.filePath("made.zip");
+
+        // Folder entries are not listed; an entry in a folder is listed by its file name.
+        const QStringList rows = archiveRowNames(zipPath);
+        QCOMPARE(rows, QStringList({"Top.xml", "Inner.xml"}));
+        QVERIFY(ensureStoreFolders(store.path()).ok());
+        const RestoreOutcome outcome =
+            restoreFromArchive(store.path(), zipPath, {{true, true}, {}});
+        QCOMPARE(outcome.result, int(kZipOk));
+        const QMap<QString, QByteArray> files = storeFiles(store.path());
+        QCOMPARE(files.keys(), QStringList({"Inner.xml", "Top.xml"}));
+        QCOMPARE(files.value("Inner.xml"), inner);
+        QCOMPARE(files.value("Top.xml"), readAll(work.filePath("Top.xml")));
+    }
+
+    void hostileNamesStayInsideCds()
+    {
+        QTemporaryDir root;
+        const QString store = root.filePath("store");
+        QVERIFY(ensureStoreFolders(store).ok());
+        const QString absolute = root.filePath("abs.xml");
+        const QString zipPath = root.filePath("evil.zip");
+        const QByteArray disc = QByteArray(kXmlDeclaration) + "\r\n";
+        QVERIFY(writeRawZip(zipPath, {{"../evil.xml", "bad"},
+                                      {"..\\win.xml", "bad"},
+                                      {absolute.toUtf8(), "bad"},
+                                      {"C:\\drive.xml", "bad"},
+                                      {"folder/", ""},
+                                      {"folder/good.xml", disc},
+                                      {"Bomb.xml", "not a disc file"},
+                                      {"Huge.xml", disc + QByteArray(32 << 20, '\0')}}));
+
+        // Neither what is not a disc file nor more than the free space (here 8 MiB) is written.
+        const QStringList rows = archiveRowNames(zipPath);
+        const RestoreOutcome outcome =
+            restoreFromArchive(store, zipPath, {QList<bool>(rows.size(), true), {}},
+                               QStorageInfo(store).bytesAvailable() - (8 << 20));
+        QCOMPARE(outcome.report.written, QStringList{"good.xml"});
+        QCOMPARE(outcome.report.failures.size(), 2);
+        QVERIFY2(
+            outcome.report.failures[0].startsWith(
+                "Bomb.xml: not restored: it is not a disc file") &&
+                outcome.report.failures[1].startsWith("Huge.xml: not restored: it would leave"),
+            qPrintable(outcome.error));
+        QCOMPARE(outcome.report.skipped.size(), 5);
+        QCOMPARE(storeFiles(store).keys(), QStringList{"good.xml"});
+        QVERIFY(!QFile::exists(root.filePath("evil.xml")));
+        QVERIFY(!QFile::exists(store + "/evil.xml"));
+        QVERIFY(!QFile::exists(absolute));
+        QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList{"evil.zip"});
+    }
+
+    void brokenArchivesLeaveNoPartialFile()
+    {
+        QTemporaryDir source, store, work;
+        makeDisc(source.path(), "C", "Big", 1, 3000);
+        makeDisc(source.path(), "C", "Small", 1);
+        cZip zip;
+        archiveStoreFiles(zip, source.path(), work.path(), {"Big.xml", "Small.xml"});
+        QVERIFY(zip.Success());
+        const QByteArray whole = readAll(archivePathIn(work.path()));
+
+        makeDisc(store.path(), "C", "Big", 0, 3000);
+        const QMap<QString, QByteArray> before = storeFiles(store.path());
+        const QMap<QString, QByteArray> after = storeFiles(source.path());
+        const RestoreChoice replaceAll{{true, true}, {"Big.xml", "Small.xml"}};
+
+        // Cut anywhere, or with a byte of the compressed data changed: every disc file is the
+        // old one, the new one, or absent, and no temporary file is left behind.
+        const QString broken = work.filePath("broken.zip");
+        QList<QByteArray> archives;
+        for (qsizetype cut = 0; cut < whole.size(); cut += qMax<qsizetype>(1, whole.size() / 97))
+            archives << whole.left(cut);
+        for (qsizetype at : {qsizetype(60), whole.size() / 3, whole.size() / 2}) {
+            QByteArray flipped = whole;
+            flipped[at] = char(flipped[at] ^ 0x55);
+            archives << flipped;
+        }
+        for (const QByteArray &bytes : std::as_const(archives)) {
+            QVERIFY(writeAll(broken, bytes));
+            const RestoreOutcome outcome = restoreFromArchive(store.path(), broken, replaceAll);
+            if (bytes.size() < whole.size())
+                QVERIFY2(outcome.result != kZipOk && !outcome.error.isEmpty(),
+                         qPrintable(QString::number(bytes.size())));
+            const QMap<QString, QByteArray> now = storeFiles(store.path());
+            for (auto it = now.cbegin(); it != now.cend(); ++it)
+                QVERIFY2(it.value() == before.value(it.key()) ||
+                             it.value() == after.value(it.key()),
+                         qPrintable(it.key()));
+            const QStringList expected{"Big.xml", "Small.xml"};
+            QVERIFY2(now.contains("Big.xml") && now.size() <= 2 && expected.contains(now.lastKey()),
+                     qPrintable(now.keys().join(QLatin1Char(','))));
+            // Put the store back for the next round.
+            QFile::remove(discFilePath(store.path(), "Small"));
+            QVERIFY(writeAll(discFilePath(store.path(), "Big"), before.value("Big.xml")));
+        }
+    }
+
+    void overwriteAnswersDecideWhatChanges_data()
+    {
+        QTest::addColumn<QList<bool>>("selected");
+        QTest::addColumn<QStringList>("answers"); // one per question, "" = closed
+        QTest::addColumn<QStringList>("asked");   // the rows asked about
+        QTest::addColumn<QString>("changed");     // rows whose file is new or replaced
+
+        // Rows A..E; A, B and D exist in the store, D as "d.xml": the same disc.
+        const QList<bool> all{true, true, true, true, true};
+        QTest::newRow("yes no yes")
+            << all << QStringList{"Yes", "No", "Yes"} << QStringList{"A", "B", "D"} << "ACDE";
+        QTest::newRow("yes to all") << all << QStringList{"YesAll"} << QStringList{"A"} << "ABCDE";
+        QTest::newRow("no then no to all, nothing left selected: new files only")
+            << all << QStringList{"No", "NoAll"} << QStringList{"A", "B"} << "CE";
+        QTest::newRow("no to all later leaves earlier choices")
+            << all << QStringList{"Yes", "NoAll"} << QStringList{"A", "B"} << "A";
+        QTest::newRow("closed without an answer keeps the file")
+            << all << QStringList{"", "", ""} << QStringList{"A", "B", "D"} << "CE";
+        QTest::newRow("yes to all reaches unselected rows")
+            << QList<bool>{false, true, false, false, false} << QStringList{"YesAll"}
+            << QStringList{"B"} << "BCDE";
+        QTest::newRow("only a new file chosen") << QList<bool>{false, false, true, false, false}
+                                                << QStringList{} << QStringList{} << "C";
+    }
+
+    void overwriteAnswersDecideWhatChanges()
+    {
+        QFETCH(QList<bool>, selected);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, changed);
+
+        QTemporaryDir source, store, work;
+        const QStringList discs{"A", "B", "C", "D", "E"};
+        for (const QString &d : discs)
+            makeDisc(source.path(), "New", d, 1);
+        for (const char *d : {"A", "B", "d"})
+            makeDisc(store.path(), "Old", d, 0);
+        cZip zip;
+        archiveStoreFiles(zip, source.path(), work.path(), storeFileNames(source.path()));
+        QVERIFY(zip.Success());
+        const QString zipPath = archivePathIn(work.path());
+
+        QStringList rows = archiveRowNames(zipPath);
+        QCOMPARE(rows.size(), 5);
+        QStringList seen;
+        OverwriteAnswer answer = OverwriteAnswer::None;
+        const RestoreChoice choice =
+            decideRestore(store.path(), rows, selected, answer,
+                          [&](const QString &name, OverwriteAnswer current) {
+                              seen << name.chopped(4);
+                              const QString reply = answers.value(seen.size() - 1);
+                              return reply.isEmpty() ? current : answerFromText(reply);
+                          });
+        QCOMPARE(seen, asked);
+        const RestoreOutcome outcome = restoreFromArchive(store.path(), zipPath, choice);
+        QCOMPARE(outcome.result, int(kZipOk));
+
+        QString actual;
+        for (const QString &d : discs) {
+            const QByteArray now = readAll(discFilePath(store.path(), d == "D" ? "d" : d));
+            if (now == readAll(discFilePath(source.path(), d)))
+                actual += d;
+        }
+        QCOMPARE(actual, changed);
+        QVERIFY(!storeFiles(store.path()).contains("D.xml")); // replaced under its own name
+    }
+};
 
 QTEST_GUILESS_MAIN(TestZipArchive)
 #include "tst_zip_archive.moc"

@@ -14,6 +14,8 @@
 
 namespace orlith::test {
 
+using namespace Qt::StringLiterals;
+
 // A file with the given bytes and modification time (seconds since 1970, UTC).
 inline bool makeFile(const QString &path, const QByteArray &bytes, qint64 mtime = 1079302205)
 {
@@ -74,7 +76,7 @@ inline QString makeTooDeepFolder(const QString &parent)
 // QTemporaryDir cannot remove paths longer than PATH_MAX; rm can.
 inline void removeTree(const QString &path)
 {
-    QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), path});
+    QProcess::execute(u"rm"_s, {u"-rf"_s, path});
 }
 
 } // namespace orlith::test

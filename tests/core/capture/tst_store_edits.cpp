@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
+#include "capture_fixtures.h"
 #include "core/capture/drives.h"
 #include "core/capture/store_edits.h"
-#include "capture_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
 #include "core/store/notes_store.h"
@@ -36,14 +36,187 @@ class TestStoreEdits : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void nameRules_data();
-    void nameRules();
-    void newDiscDriveChecks();
-    void renameDiscMovesFilePictureAndNotes();
-    void renameCatalogRewritesItsDiscFiles();
-    void unfinishedCatalogRenameCompletes();
-    void deleteRules();
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_root = m_dir->path();
+        QVERIFY(ensureStoreFolders(m_root).ok());
+        QVERIFY(writeDiscFile(discFilePath(m_root, u"Backup"_s), u"Music"_s, {}).ok());
+        QVERIFY(writeDiscFile(discFilePath(m_root, u"Rock"_s), u"Music"_s, kRockEntries).ok());
+        QVERIFY(writeDiscFile(discFilePath(m_root, u"Alien"_s), u"Films"_s, kRockEntries).ok());
+        QVERIFY(makeFile(m_root + u"/cds/Orphan.xml"_s, "<cd-dvd>\r\n"));
+        QVERIFY(makeFile(picturePath(m_root, u"Backup"_s), "JPEGDATA"));
+        QVERIFY(makeFile(catalogOrderPath(m_root), "Music\r\nFilms\r\nEmpty\r\n"));
+        m_notes.close();
+        QVERIFY(m_notes.OpenNotesStore(notesStorePath(m_root)));
+        for (const char *disc : {"Backup", "Alien"}) {
+            m_notes.setRecord(QString::fromLatin1(disc), u"notes of "_s + QLatin1String(disc));
+            QVERIFY(m_notes.AppendNotesRecord());
+        }
+        m_index.load(m_root);
+        m_edits = std::make_unique<StoreEdits>(m_root, m_index, m_notes);
+    }
+
+    void nameRules_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        const QString inUse = QString::fromLatin1(kNameInUse);
+        const QString bad = QString::fromLatin1(kBadFileNameMessage);
+        auto row = [](const char *action, const char *name, const QString &expected) {
+            QTest::addRow("%s '%s'", action, name)
+                << QString::fromLatin1(action) << QString::fromUtf8(name) << expected;
+        };
+        row("disc", "2024", u"CD/DVD name can not be number."_s);
+        row("disc", " -7 ", u"CD/DVD name can not be number."_s);
+        row("disc", "", u"You must enter CD/DVD name."_s);
+        row("disc", "a/b", bad);
+        row("catalog", "12", u"Catalog name can not be number."_s);
+        row("catalog", "", u"You must enter catalog name."_s);
+        row("rename disc", "12", u"CD/DVD name can not be a number."_s);
+        row("rename disc", "", u"You must enter new name."_s);
+        row("rename catalog", "12", u"Catalog name can not be a number."_s);
+        row("disc", "2024a", QString());
+        row("catalog", "12b", QString());
+        for (const char *name : {"Music", "rOCK", "orphan"})
+            row("disc", name, inUse);
+        for (const char *name : {"Alien", "Catalogs"})
+            row("catalog", name, inUse);
+        for (const char *name : {"backup", "Rock", "Films"})
+            row("rename disc", name, inUse);
+        row("rename catalog", "MUSIC", inUse);
+    }
+
+    void nameRules()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        const QMap<QString, QByteArray> before = snapshot();
+        const QString shapeBefore = shape(m_index);
+        EditResult r;
+        if (action == "disc"_L1)
+            r = m_edits->checkNewDisc({name, u"Music"_s, u"/media/cd"_s, false}, nullptr);
+        else if (action == "catalog"_L1)
+            r = m_edits->newCatalog(name);
+        else
+            r = m_edits->rename(action.endsWith("disc"_L1) ? u"Backup"_s : u"Music"_s, name);
+        QCOMPARE(r.message, expected);
+        if (action == "catalog"_L1 && r.ok()) {
+            // A new catalog is the last one and survives a restart.
+            QCOMPARE(bytes(u"/katalog.ini"_s),
+                     "Music\r\nFilms\r\nEmpty\r\n" + name.toUtf8() + "\r\n");
+            QCOMPARE(shapeOnDisk(m_root), shape(m_index));
+            QVERIFY(r.changed);
+            return;
+        }
+        QVERIFY(!r.changed);
+        QCOMPARE(shape(m_index), shapeBefore);
+        QCOMPARE(snapshot(), before);
+    }
+
+    void newDiscDriveChecks()
+    {
+        FakeDriveProvider drives;
+        const QString cd = m_dir->filePath(u"cd"_s);
+        QVERIFY(QDir().mkpath(cd));
+        drives.addDrive(cd);
+        auto check = [&](const char *name, const char *catalog, const QString &drive, bool virt) {
+            const NewDiscInput in{QString::fromLatin1(name), QString::fromLatin1(catalog), drive,
+                                  virt};
+            return m_edits->checkNewDisc(in, drive.isEmpty() && !virt ? nullptr : &drives).message;
+        };
+        QCOMPARE(check("New", "Music", cd, false), QString());
+        QCOMPARE(check("New", "Chose Catalog", cd, false),
+                 u"You must chose catalog for your CD/DVD."_s);
+        // Media is checked first, before the name; a list saved as a disc needs no drive.
+        drives.setMedia(cd, false);
+        QCOMPARE(check("Rock", "Music", cd, false), u"There is no media In the drive."_s);
+        QCOMPARE(check("2024", "Music", QString(), true), u"CD/DVD name can not be number."_s);
+        QCOMPARE(check("New", "Music", QString(), true), QString());
+        QCOMPARE(check("2024", "Music", QString(), false),
+                 u"You don't have any valid CD/DVD drive."_s);
+    }
+
+    void renameDiscMovesFilePictureAndNotes()
+    {
+        const QByteArray disc = bytes(u"/cds/Backup.xml"_s);
+        const EditResult r = m_edits->rename(u"backup"_s, u"Old backup"_s);
+        QVERIFY2(r.ok() && r.warnings.isEmpty(),
+                 qPrintable(r.message + r.warnings.join(QLatin1Char(' '))));
+        QCOMPARE(bytes(u"/cds/Old backup.xml"_s), disc);
+        QCOMPARE(bytes(u"/pic/Old backup.jpg"_s), QByteArray("JPEGDATA"));
+        QCOMPARE(bytes(u"/cds/Backup.xml"_s) + bytes(u"/pic/Backup.jpg"_s), "(missing)(missing)");
+        QCOMPARE(notesOf(m_root, u"Old backup"_s), u"notes of Backup"_s);
+        QCOMPARE(notesOf(m_root, u"Backup"_s), u"(none)"_s);
+        QCOMPARE(notesOf(m_root, u"Alien"_s), u"notes of Alien"_s);
+        QCOMPARE(shape(m_index), u"Music:Old backup,Rock Films:Alien Empty:"_s);
+        QCOMPARE(shapeOnDisk(m_root), shape(m_index));
+    }
+
+    void renameCatalogRewritesItsDiscFiles()
+    {
+        const QByteArray alien = bytes(u"/cds/Alien.xml"_s);
+        QVERIFY(bytes(u"/cds/Rock.xml"_s).contains("\r\n    <file_name>a, b.mp3</file_name>\r\n"));
+        const EditResult r = m_edits->rename(u"Music"_s, u"Songs"_s);
+        QVERIFY2(r.ok() && r.changed, qPrintable(r.message));
+
+        const QByteArray rock = bytes(u"/cds/Rock.xml"_s);
+        QVERIFY(rock.contains("\r\n<catalog>Songs</catalog>\r\n"));
+        QVERIFY(rock.contains("\r\n<file_name>a, b.mp3</file_name>\r\n"));
+        QVERIFY(!rock.contains("\n "));
+        QCOMPARE(countFileEntries(rock), kRockEntries.size());
+        QVERIFY(bytes(u"/cds/Backup.xml"_s).contains("\r\n<catalog>Songs</catalog>\r\n"));
+        QCOMPARE(bytes(u"/cds/Alien.xml"_s), alien);
+        QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Songs\r\nFilms\r\nEmpty\r\n"));
+        QCOMPARE(shapeOnDisk(m_root), u"Songs:Backup,Rock Films:Alien Empty:"_s);
+
+        // Only spaces are trimmed; LF-only and unended lines come out ended with CR LF.
+        QCOMPARE(
+            rewriteCatalogLine(" <catalog>Old</catalog> \n\t<file_name>x</file_name>  \r\n\r\nend",
+                               u"N\u00e9"_s),
+            QByteArray("<catalog>N\xE9</catalog>\r\n\t<file_name>x</file_name>\r\n\r\nend\r\n"));
+    }
+
+    // A rename killed part-way left Rock naming the new catalog, which katalog.ini does not
+    // list yet: the same rename again finishes it, in the old catalog's place.
+    void unfinishedCatalogRenameCompletes()
+    {
+        QVERIFY(writeDiscFile(discFilePath(m_root, u"Rock"_s), u"Songs"_s, kRockEntries).ok());
+        m_index.load(m_root);
+        QCOMPARE(shape(m_index), u"Music:Backup Films:Alien Empty: Songs:Rock"_s);
+        const EditResult r = m_edits->rename(u"Music"_s, u"songs"_s);
+        QVERIFY2(r.ok(), qPrintable(r.message));
+        QCOMPARE(shapeOnDisk(m_root), u"Songs:Backup,Rock Films:Alien Empty:"_s);
+        QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Songs\r\nFilms\r\nEmpty\r\n"));
+        // A catalog that katalog.ini lists is no unfinished rename.
+        QCOMPARE(m_edits->rename(u"Films"_s, u"Songs"_s).message, QString::fromLatin1(kNameInUse));
+    }
+
+    void deleteRules()
+    {
+        QCOMPARE(m_edits->deleteActionFor(u"katalog"_s), DeleteAction::Nothing);
+        QCOMPARE(m_edits->deleteActionFor(u"Music"_s), DeleteAction::Nothing); // it holds discs
+        QCOMPARE(m_edits->deleteActionFor(u"empty"_s), DeleteAction::DeleteCatalog);
+        QCOMPARE(m_edits->deleteActionFor(u"BACKUP"_s), DeleteAction::AskThenDeleteDisc);
+
+        const QMap<QString, QByteArray> before = snapshot();
+        QVERIFY(!m_edits->deleteCatalog(u"Music"_s).ok());
+        QCOMPARE(snapshot(), before);
+
+        const EditResult r = m_edits->deleteDisc(u"BACKUP"_s);
+        QVERIFY2(r.ok() && r.changed && r.warnings.isEmpty(), qPrintable(r.message));
+        QVERIFY(!QFile::exists(discFilePath(m_root, u"Backup"_s)));
+        QCOMPARE(bytes(u"/pic/Backup.jpg"_s), QByteArray("JPEGDATA"));
+        QCOMPARE(notesOf(m_root, u"Backup"_s), u"(none)"_s);
+        QCOMPARE(notesOf(m_root, u"Alien"_s), u"notes of Alien"_s);
+
+        QVERIFY(m_edits->deleteCatalog(u"Empty"_s).ok());
+        QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Music\r\nFilms\r\n"));
+        QCOMPARE(shapeOnDisk(m_root), u"Music:Rock Films:Alien"_s);
+        QCOMPARE(shape(m_index), shapeOnDisk(m_root));
+    }
 
 private:
     // Every file of the data folder with its bytes, to prove an edit changed nothing.
@@ -56,27 +229,6 @@ private:
     NotesStore m_notes;
     std::unique_ptr<StoreEdits> m_edits;
 };
-
-void TestStoreEdits::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_root = m_dir->path();
-    QVERIFY(ensureStoreFolders(m_root).ok());
-    QVERIFY(writeDiscFile(discFilePath(m_root, u"Backup"_s), u"Music"_s, {}).ok());
-    QVERIFY(writeDiscFile(discFilePath(m_root, u"Rock"_s), u"Music"_s, kRockEntries).ok());
-    QVERIFY(writeDiscFile(discFilePath(m_root, u"Alien"_s), u"Films"_s, kRockEntries).ok());
-    QVERIFY(makeFile(m_root + u"/cds/Orphan.xml"_s, "<cd-dvd>\r\n"));
-    QVERIFY(makeFile(picturePath(m_root, u"Backup"_s), "JPEGDATA"));
-    QVERIFY(makeFile(catalogOrderPath(m_root), "Music\r\nFilms\r\nEmpty\r\n"));
-    m_notes.close();
-    QVERIFY(m_notes.OpenNotesStore(notesStorePath(m_root)));
-    for (const char *disc : {"Backup", "Alien"}) {
-        m_notes.setRecord(QString::fromLatin1(disc), u"notes of "_s + QLatin1String(disc));
-        QVERIFY(m_notes.AppendNotesRecord());
-    }
-    m_index.load(m_root);
-    m_edits = std::make_unique<StoreEdits>(m_root, m_index, m_notes);
-}
 
 QMap<QString, QByteArray> TestStoreEdits::snapshot() const
 {
@@ -92,166 +244,6 @@ QMap<QString, QByteArray> TestStoreEdits::snapshot() const
 QByteArray TestStoreEdits::bytes(const QString &relative) const
 {
     return readBytes(m_root + relative);
-}
-
-void TestStoreEdits::nameRules_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("expected");
-    const QString inUse = QString::fromLatin1(kNameInUse);
-    const QString bad = QString::fromLatin1(kBadFileNameMessage);
-    auto row = [](const char *action, const char *name, const QString &expected) {
-        QTest::addRow("%s '%s'", action, name)
-            << QString::fromLatin1(action) << QString::fromUtf8(name) << expected;
-    };
-    row("disc", "2024", u"CD/DVD name can not be number."_s);
-    row("disc", " -7 ", u"CD/DVD name can not be number."_s);
-    row("disc", "2024a", QString());
-    row("disc", "", u"You must enter CD/DVD name."_s);
-    row("disc", "Music", inUse);
-    row("disc", "rOCK", inUse);
-    row("disc", "orphan", inUse);
-    row("disc", "a/b", bad);
-    row("catalog", "12", u"Catalog name can not be number."_s);
-    row("catalog", "12b", QString());
-    row("catalog", "", u"You must enter catalog name."_s);
-    row("catalog", "Alien", inUse);
-    row("catalog", "Catalogs", inUse);
-    row("rename disc", "backup", inUse);
-    row("rename disc", "Rock", inUse);
-    row("rename disc", "Films", inUse);
-    row("rename disc", "12", u"CD/DVD name can not be a number."_s);
-    row("rename disc", "", u"You must enter new name."_s);
-    row("rename catalog", "MUSIC", inUse);
-    row("rename catalog", "12", u"Catalog name can not be a number."_s);
-}
-
-void TestStoreEdits::nameRules()
-{
-    QFETCH(QString, action);
-    QFETCH(QString, name);
-    QFETCH(QString, expected);
-    const QMap<QString, QByteArray> before = snapshot();
-    const QString shapeBefore = shape(m_index);
-    EditResult r;
-    if (action == "disc"_L1)
-        r = m_edits->checkNewDisc({name, u"Music"_s, u"/media/cd"_s, false}, nullptr);
-    else if (action == "catalog"_L1)
-        r = m_edits->newCatalog(name);
-    else
-        r = m_edits->rename(action.endsWith("disc"_L1) ? u"Backup"_s : u"Music"_s, name);
-    QCOMPARE(r.message, expected);
-    if (action == "catalog"_L1 && r.ok()) {
-        // A new catalog is the last one and survives a restart.
-        QCOMPARE(bytes(u"/katalog.ini"_s), "Music\r\nFilms\r\nEmpty\r\n" + name.toUtf8() + "\r\n");
-        QCOMPARE(shapeOnDisk(m_root), shape(m_index));
-        QVERIFY(r.changed);
-        return;
-    }
-    QVERIFY(!r.changed);
-    QCOMPARE(shape(m_index), shapeBefore);
-    QCOMPARE(snapshot(), before);
-}
-
-void TestStoreEdits::newDiscDriveChecks()
-{
-    FakeDriveProvider drives;
-    const QString cd = m_dir->filePath(u"cd"_s);
-    QVERIFY(QDir().mkpath(cd));
-    drives.addDrive(cd);
-    auto check = [&](const char *name, const char *catalog, const QString &drive, bool virt) {
-        const NewDiscInput in{QString::fromLatin1(name), QString::fromLatin1(catalog), drive, virt};
-        return m_edits->checkNewDisc(in, drive.isEmpty() && !virt ? nullptr : &drives).message;
-    };
-    QCOMPARE(check("New", "Music", cd, false), QString());
-    QCOMPARE(check("New", "Chose Catalog", cd, false),
-             u"You must chose catalog for your CD/DVD."_s);
-    // Media is checked first, before the name; a list saved as a disc needs no drive.
-    drives.setMedia(cd, false);
-    QCOMPARE(check("Rock", "Music", cd, false), u"There is no media In the drive."_s);
-    QCOMPARE(check("2024", "Music", QString(), true), u"CD/DVD name can not be number."_s);
-    QCOMPARE(check("New", "Music", QString(), true), QString());
-    QCOMPARE(check("2024", "Music", QString(), false), u"You don't have any valid CD/DVD drive."_s);
-}
-
-void TestStoreEdits::renameDiscMovesFilePictureAndNotes()
-{
-    const QByteArray disc = bytes(u"/cds/Backup.xml"_s);
-    const EditResult r = m_edits->rename(u"backup"_s, u"Old backup"_s);
-    QVERIFY2(r.ok() && r.warnings.isEmpty(),
-             qPrintable(r.message + r.warnings.join(QLatin1Char(' '))));
-    QCOMPARE(bytes(u"/cds/Old backup.xml"_s), disc);
-    QCOMPARE(bytes(u"/pic/Old backup.jpg"_s), QByteArray("JPEGDATA"));
-    QCOMPARE(bytes(u"/cds/Backup.xml"_s) + bytes(u"/pic/Backup.jpg"_s), "(missing)(missing)");
-    QCOMPARE(notesOf(m_root, u"Old backup"_s), u"notes of Backup"_s);
-    QCOMPARE(notesOf(m_root, u"Backup"_s), u"(none)"_s);
-    QCOMPARE(notesOf(m_root, u"Alien"_s), u"notes of Alien"_s);
-    QCOMPARE(shape(m_index), u"Music:Old backup,Rock Films:Alien Empty:"_s);
-    QCOMPARE(shapeOnDisk(m_root), shape(m_index));
-}
-
-void TestStoreEdits::renameCatalogRewritesItsDiscFiles()
-{
-    const QByteArray alien = bytes(u"/cds/Alien.xml"_s);
-    QVERIFY(bytes(u"/cds/Rock.xml"_s).contains("\r\n    <file_name>a, b.mp3</file_name>\r\n"));
-    const EditResult r = m_edits->rename(u"Music"_s, u"Songs"_s);
-    QVERIFY2(r.ok() && r.changed, qPrintable(r.message));
-
-    const QByteArray rock = bytes(u"/cds/Rock.xml"_s);
-    QVERIFY(rock.contains("\r\n<catalog>Songs</catalog>\r\n"));
-    QVERIFY(rock.contains("\r\n<file_name>a, b.mp3</file_name>\r\n"));
-    QVERIFY(!rock.contains("\n "));
-    QCOMPARE(countFileEntries(rock), kRockEntries.size());
-    QVERIFY(bytes(u"/cds/Backup.xml"_s).contains("\r\n<catalog>Songs</catalog>\r\n"));
-    QCOMPARE(bytes(u"/cds/Alien.xml"_s), alien);
-    QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Songs\r\nFilms\r\nEmpty\r\n"));
-    QCOMPARE(shapeOnDisk(m_root), u"Songs:Backup,Rock Films:Alien Empty:"_s);
-
-    // Only spaces are trimmed; LF-only and unended lines come out ended with CR LF.
-    QCOMPARE(rewriteCatalogLine(" <catalog>Old</catalog> \n\t<file_name>x</file_name>  \r\n\r\nend",
-                                u"N\u00e9"_s),
-             QByteArray("<catalog>N\xE9</catalog>\r\n\t<file_name>x</file_name>\r\n\r\nend\r\n"));
-
-}
-
-// A rename killed part-way left Rock naming the new catalog, which katalog.ini does not
-// list yet: the same rename again finishes it, in the old catalog's place.
-void TestStoreEdits::unfinishedCatalogRenameCompletes()
-{
-    QVERIFY(writeDiscFile(discFilePath(m_root, u"Rock"_s), u"Songs"_s, kRockEntries).ok());
-    m_index.load(m_root);
-    QCOMPARE(shape(m_index), u"Music:Backup Films:Alien Empty: Songs:Rock"_s);
-    const EditResult r = m_edits->rename(u"Music"_s, u"songs"_s);
-    QVERIFY2(r.ok(), qPrintable(r.message));
-    QCOMPARE(shapeOnDisk(m_root), u"Songs:Backup,Rock Films:Alien Empty:"_s);
-    QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Songs\r\nFilms\r\nEmpty\r\n"));
-    // A catalog that katalog.ini lists is no unfinished rename.
-    QCOMPARE(m_edits->rename(u"Films"_s, u"Songs"_s).message, QString::fromLatin1(kNameInUse));
-}
-
-void TestStoreEdits::deleteRules()
-{
-    QCOMPARE(m_edits->deleteActionFor(u"katalog"_s), DeleteAction::Nothing);
-    QCOMPARE(m_edits->deleteActionFor(u"Music"_s), DeleteAction::Nothing); // it holds discs
-    QCOMPARE(m_edits->deleteActionFor(u"empty"_s), DeleteAction::DeleteCatalog);
-    QCOMPARE(m_edits->deleteActionFor(u"BACKUP"_s), DeleteAction::AskThenDeleteDisc);
-
-    const QMap<QString, QByteArray> before = snapshot();
-    QVERIFY(!m_edits->deleteCatalog(u"Music"_s).ok());
-    QCOMPARE(snapshot(), before);
-
-    const EditResult r = m_edits->deleteDisc(u"BACKUP"_s);
-    QVERIFY2(r.ok() && r.changed && r.warnings.isEmpty(), qPrintable(r.message));
-    QVERIFY(!QFile::exists(discFilePath(m_root, u"Backup"_s)));
-    QCOMPARE(bytes(u"/pic/Backup.jpg"_s), QByteArray("JPEGDATA"));
-    QCOMPARE(notesOf(m_root, u"Backup"_s), u"(none)"_s);
-    QCOMPARE(notesOf(m_root, u"Alien"_s), u"notes of Alien"_s);
-
-    QVERIFY(m_edits->deleteCatalog(u"Empty"_s).ok());
-    QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Music\r\nFilms\r\n"));
-    QCOMPARE(shapeOnDisk(m_root), u"Music:Rock Films:Alien"_s);
-    QCOMPARE(shape(m_index), shapeOnDisk(m_root));
 }
 
 QTEST_GUILESS_MAIN(TestStoreEdits)

@@ -14,13 +14,14 @@
 #include <unistd.h>
 
 using namespace orlith;
+using namespace Qt::StringLiterals;
 using orlith::test::readAll;
 
 namespace {
 
 constexpr int kToolTimeoutMs = 60000;
-const QString kDisc = QStringLiteral("Tom's; CD & Дом");
-const QString kLatin = QStringLiteral("latin");
+const QString kDisc = u"Tom's; CD & Дом"_s;
+const QString kLatin = u"latin"_s;
 
 // The entries of the two discs: the Cyrillic-named one, whose last names are hostile to
 // SQL that takes a backslash as an escape, and one whose texts are all Latin-1.
@@ -181,11 +182,107 @@ class TestExportInterop : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void readByPython_data();
-    void readByPython();
-    void sqlBySqlite();
-    void sqlByMariaDb();
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        QVERIFY(QDir().mkpath(m_dir.filePath("cds")));
+        for (const QString &disc : {kDisc, kLatin})
+            QVERIFY(
+                writeDiscFile(m_dir.filePath("cds/" + disc + ".xml"), "Films", discEntries(disc))
+                    .ok());
+    }
+
+    void readByPython_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("sizeTitle");
+        QTest::addColumn<QList<QStringList>>("rows");
+        const QList<QStringList> rows = expectedRows("%1.00");
+        QTest::newRow("csv") << int(ExportFormat::Csv) << "File size" << rows;
+        QTest::newRow("html") << int(ExportFormat::Html) << "File size (Kb)" << rows;
+        // The sheet leaves out a text of more than 255 bytes, such as the long path.
+        QList<QStringList> sheetRows = rows;
+        for (QStringList &row : sheetRows) {
+            for (QString &cell : row)
+                cell = cell.toUtf8().size() > 255 ? QString("") : cell;
+        }
+        QTest::newRow("xls") << int(ExportFormat::Xls) << "File Size (Kb)" << sheetRows;
+    }
+
+    void readByPython()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, sizeTitle);
+        QFETCH(QList<QStringList>, rows);
+        const ToolRun run =
+            runTool(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
+                    {"-c", kReader, exported(ExportFormat(format)), QTest::currentDataTag()});
+        QVERIFY2(run.ok, run.err.constData());
+        QList<QStringList> read;
+        for (const QJsonValue &row : QJsonDocument::fromJson(run.out).array())
+            read << row.toVariant().toStringList();
+        QCOMPARE(read.size(), rows.size() + 1);
+        QCOMPARE(read[0][2], sizeTitle);
+        QCOMPARE(read.mid(1), rows);
+    }
+
+    // SQLite, like MS SQL, reads a backslash as itself, so it takes that dialect.
+    void sqlBySqlite()
+    {
+        ExportOptions ms;
+        ms.dialect = SqlDialect::MsSql;
+        const QString db = m_dir.filePath("inserts.db");
+        ToolRun run = runTool("sqlite3", {db},
+                              "create table CDFiles (file_name, file_path, file_size, file_date, "
+                              "cd_name);\n" +
+                                  readAll(exported(ExportFormat::Sql, ms)));
+        QVERIFY2(run.ok, run.err.constData());
+        run = runTool("sqlite3", {"-json", db, "select * from CDFiles"});
+        QVERIFY2(run.ok, run.err.constData());
+        QList<QStringList> rows;
+        for (const QJsonValue &o : QJsonDocument::fromJson(run.out).array()) {
+            QStringList cells;
+            for (const char *c : {"file_name", "file_path", "file_size", "file_date", "cd_name"})
+                cells << o[c].toVariant().toString();
+            rows << cells;
+        }
+        QCOMPARE(rows, expectedRows("%1"));
+
+        ms.createTable = true;
+        ms.tableName = "Files";
+        const QString msDb = m_dir.filePath("mssql.db");
+        run = runTool("sqlite3", {msDb}, readAll(exported(ExportFormat::Sql, ms)));
+        QVERIFY2(run.ok, run.err.constData());
+        run = runTool("sqlite3", {msDb, "select count(*), sum(file_size) from Files"});
+        QCOMPARE(run.out.trimmed(), QByteArray("9|3000003127"));
+    }
+
+    void sqlByMariaDb()
+    {
+        QTemporaryDir serverDir;
+        MariaDbServer server(serverDir.path());
+        const QString problem = server.start();
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        ExportOptions o;
+        o.createDatabase = o.createTable = true;
+        // A table of the user's own beside the export's, which no file name may drop.
+        ToolRun run = server.client({}, readAll(exported(ExportFormat::Sql, o))
+                                            .replace("Use MyFiles;", "Use MyFiles; create table "
+                                                                     "Keepme (k int);"));
+        QVERIFY2(run.ok, run.err.constData());
+        run = server.client({"-e", "select * from MyFiles.Keepme"});
+        QVERIFY2(run.ok, run.err.constData());
+        run = server.client(
+            {"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
+        QVERIFY2(run.ok, run.err.constData());
+        QList<QStringList> rows;
+        for (const QByteArray &line : run.out.trimmed().split('\n'))
+            rows << QString::fromUtf8(line).split('\t');
+        QList<QStringList> expected = expectedRows("%1");
+        for (int i = 0; i < expected.size(); ++i)
+            expected[i].prepend(QString::number(i + 1));
+        QCOMPARE(rows, expected);
+    }
 
 private:
     // The export of both discs.
@@ -198,107 +295,6 @@ private:
 
     QTemporaryDir m_dir;
 };
-
-void TestExportInterop::initTestCase()
-{
-    QLocale::setDefault(QLocale::c());
-    QVERIFY(QDir().mkpath(m_dir.filePath("cds")));
-    for (const QString &disc : {kDisc, kLatin})
-        QVERIFY(
-            writeDiscFile(m_dir.filePath("cds/" + disc + ".xml"), "Films", discEntries(disc)).ok());
-}
-
-void TestExportInterop::readByPython_data()
-{
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QString>("sizeTitle");
-    QTest::addColumn<QList<QStringList>>("rows");
-    const QList<QStringList> rows = expectedRows("%1.00");
-    QTest::newRow("csv") << int(ExportFormat::Csv) << "File size" << rows;
-    QTest::newRow("html") << int(ExportFormat::Html) << "File size (Kb)" << rows;
-    // The sheet leaves out a text of more than 255 bytes, such as the long path.
-    QList<QStringList> sheetRows = rows;
-    for (QStringList &row : sheetRows) {
-        for (QString &cell : row)
-            cell = cell.toUtf8().size() > 255 ? QString("") : cell;
-    }
-    QTest::newRow("xls") << int(ExportFormat::Xls) << "File Size (Kb)" << sheetRows;
-}
-
-void TestExportInterop::readByPython()
-{
-    QFETCH(int, format);
-    QFETCH(QString, sizeTitle);
-    QFETCH(QList<QStringList>, rows);
-    const ToolRun run =
-        runTool(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
-                {"-c", kReader, exported(ExportFormat(format)), QTest::currentDataTag()});
-    QVERIFY2(run.ok, run.err.constData());
-    QList<QStringList> read;
-    for (const QJsonValue &row : QJsonDocument::fromJson(run.out).array())
-        read << row.toVariant().toStringList();
-    QCOMPARE(read.size(), rows.size() + 1);
-    QCOMPARE(read[0][2], sizeTitle);
-    QCOMPARE(read.mid(1), rows);
-}
-
-// SQLite, like MS SQL, reads a backslash as itself, so it takes that dialect.
-void TestExportInterop::sqlBySqlite()
-{
-    ExportOptions ms;
-    ms.dialect = SqlDialect::MsSql;
-    const QString db = m_dir.filePath("inserts.db");
-    ToolRun run = runTool("sqlite3", {db},
-                          "create table CDFiles (file_name, file_path, file_size, file_date, "
-                          "cd_name);\n" +
-                              readAll(exported(ExportFormat::Sql, ms)));
-    QVERIFY2(run.ok, run.err.constData());
-    run = runTool("sqlite3", {"-json", db, "select * from CDFiles"});
-    QVERIFY2(run.ok, run.err.constData());
-    QList<QStringList> rows;
-    for (const QJsonValue &o : QJsonDocument::fromJson(run.out).array()) {
-        QStringList cells;
-        for (const char *c : {"file_name", "file_path", "file_size", "file_date", "cd_name"})
-            cells << o[c].toVariant().toString();
-        rows << cells;
-    }
-    QCOMPARE(rows, expectedRows("%1"));
-
-    ms.createTable = true;
-    ms.tableName = "Files";
-    const QString msDb = m_dir.filePath("mssql.db");
-    run = runTool("sqlite3", {msDb}, readAll(exported(ExportFormat::Sql, ms)));
-    QVERIFY2(run.ok, run.err.constData());
-    run = runTool("sqlite3", {msDb, "select count(*), sum(file_size) from Files"});
-    QCOMPARE(run.out.trimmed(), QByteArray("9|3000003127"));
-}
-
-void TestExportInterop::sqlByMariaDb()
-{
-    QTemporaryDir serverDir;
-    MariaDbServer server(serverDir.path());
-    const QString problem = server.start();
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    ExportOptions o;
-    o.createDatabase = o.createTable = true;
-    // A table of the user's own beside the export's, which no file name may drop.
-    ToolRun run = server.client({}, readAll(exported(ExportFormat::Sql, o))
-                                        .replace("Use MyFiles;", "Use MyFiles; create table "
-                                                                 "Keepme (k int);"));
-    QVERIFY2(run.ok, run.err.constData());
-    run = server.client({"-e", "select * from MyFiles.Keepme"});
-    QVERIFY2(run.ok, run.err.constData());
-    run = server.client(
-        {"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
-    QVERIFY2(run.ok, run.err.constData());
-    QList<QStringList> rows;
-    for (const QByteArray &line : run.out.trimmed().split('\n'))
-        rows << QString::fromUtf8(line).split('\t');
-    QList<QStringList> expected = expectedRows("%1");
-    for (int i = 0; i < expected.size(); ++i)
-        expected[i].prepend(QString::number(i + 1));
-    QCOMPARE(rows, expected);
-}
 
 QTEST_GUILESS_MAIN(TestExportInterop)
 #include "tst_export_interop.moc"

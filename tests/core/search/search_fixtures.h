@@ -23,24 +23,17 @@ inline void makeSearchStore(const QString &root)
 {
     QVERIFY(ensureStoreFolders(root));
     QVERIFY(writeAll(catalogOrderPath(root), "Music\r\nPhotos\r\n"));
-    const QList<FileEntry> alpha{
-        {QStringLiteral("song.MP3"), QStringLiteral("/media/cd/Rock/song.MP3"), 5, day(2004, 3, 14)},
-        {QStringLiteral("tiny.txt"), QStringLiteral("/media/cd/tiny.txt"), 6, day(2004, 3, 15)},
-        {QStringLiteral("big.iso"), QStringLiteral("/media/cd/big.iso"), 102400, day(2004, 3, 16)},
-        {QStringLiteral("Концерт.ogg"), QStringLiteral("/media/cd/Концерт.ogg"), 204800,
-         day(2010, 1, 1)},
-    };
+    const QList<FileEntry> alpha{{"song.MP3", "/media/cd/Rock/song.MP3", 5, day(2004, 3, 14)},
+                                 {"tiny.txt", "/media/cd/tiny.txt", 6, day(2004, 3, 15)},
+                                 {"big.iso", "/media/cd/big.iso", 102400, day(2004, 3, 16)},
+                                 {"Концерт.ogg", "/media/cd/Концерт.ogg", 204800, day(2010, 1, 1)}};
     const QList<FileEntry> beta{
-        {QStringLiteral("rock.flac"), QStringLiteral("/media/cd/ROCK/rock.flac"), 3 * 1024 * 1024,
-         day(2004, 3, 14)},
-    };
-    const QList<FileEntry> gamma{
-        {QStringLiteral("a.jpg"), QStringLiteral("/pics/a.jpg"), 2048, day(1999, 12, 31)},
-        {QStringLiteral("x"), QStringLiteral("/x"), 1, day(2000, 1, 1)},
-    };
-    QVERIFY(writeDiscFile(discFilePath(root, QStringLiteral("Alpha")), QStringLiteral("Music"), alpha));
-    QVERIFY(writeDiscFile(discFilePath(root, QStringLiteral("Beta")), QStringLiteral("Music"), beta));
-    QVERIFY(writeDiscFile(discFilePath(root, QStringLiteral("Gamma")), QStringLiteral("Photos"), gamma));
+        {"rock.flac", "/media/cd/ROCK/rock.flac", 3 * 1024 * 1024, day(2004, 3, 14)}};
+    const QList<FileEntry> gamma{{"a.jpg", "/pics/a.jpg", 2048, day(1999, 12, 31)},
+                                 {"x", "/x", 1, day(2000, 1, 1)}};
+    QVERIFY(writeDiscFile(discFilePath(root, "Alpha"), "Music", alpha));
+    QVERIFY(writeDiscFile(discFilePath(root, "Beta"), "Music", beta));
+    QVERIFY(writeDiscFile(discFilePath(root, "Gamma"), "Photos", gamma));
 }
 
 } // namespace orlith::test

@@ -3,14 +3,16 @@
 #include "core/store/catalogue_index.h"
 #include "core/store/text_codec.h"
 
+#include "core/core_fixtures.h"
 #include "search_fixtures.h"
 
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -52,21 +54,6 @@ SearchCriteria dated(DateOption option, QDate date)
     return c;
 }
 
-struct Cli
-{
-    int code;
-    QByteArray out;
-    QByteArray err;
-};
-
-Cli cli(const QString &root, const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ORLITH_CLI), QStringList{QStringLiteral("--data-dir"), root} + args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
-
 } // namespace
 
 class TestDiscSearch : public QObject
@@ -77,7 +64,7 @@ private slots:
     void init()
     {
         m_store = std::make_unique<QTemporaryDir>();
-        test::makeSearchStore(m_store->path());
+        makeSearchStore(m_store->path());
     }
 
     void pathMatchingRules_data()
@@ -113,11 +100,9 @@ private slots:
     void windowsPathsFromTheCommandLine()
     {
         const QString root = m_store->path();
-        QVERIFY(writeDiscFile(discFilePath(root, QStringLiteral("WinDisc")), QStringLiteral("Photos"),
-                              {{QStringLiteral("r.doc"), QStringLiteral("D:\\Docs\\r.doc"), 9,
-                                test::day(2004, 1, 1)},
-                               {QStringLiteral("x.txt"), QStringLiteral("D:\\x.txt"), 9,
-                                test::day(2004, 1, 1)}}));
+        QVERIFY(writeDiscFile(discFilePath(root, u"WinDisc"_s), u"Photos"_s,
+                              {{"r.doc", "D:\\Docs\\r.doc", 9, day(2004, 1, 1)},
+                               {"x.txt", "D:\\x.txt", 9, day(2004, 1, 1)}}));
         QCOMPARE(cli(root, {"search", "--disc", "WinDisc"}).out.count('\n'), 2);
         QCOMPARE(cli(root, {"search"}).out.count('\n'), 9);
         QCOMPARE(cli(root, {"find", "/media/cd/rock"}).out.count('\n'), 2);
@@ -126,9 +111,11 @@ private slots:
 
     void missingFieldsCarryOverAndRowsKeepBytes()
     {
-        const QByteArray bytes = QByteArray(kXmlDeclaration) +
+        const QByteArray bytes =
+            QByteArray(kXmlDeclaration) +
             "\r\n\r\n<cd-dvd>\r\n<catalog>Music</catalog>\r\n"
-            "<file_info>\r\n    <file_name>one</file_name>\r\n    <file_path>/a/one.mp3</file_path>\r\n"
+            "<file_info>\r\n    <file_name>one</file_name>\r\n    "
+            "<file_path>/a/one.mp3</file_path>\r\n"
             "    <file_size>+2048</file_size>\r\n    <file_date>d1</file_date>\r\n</file_info>\r\n"
             // No name and no size: both come from the entry before.
             "<file_info>\r\n<file_path>/a/two.mp3</file_path>\r\n<file_date>d2</file_date>\r\n"
@@ -136,13 +123,13 @@ private slots:
             // Tab-indented lines are not field lines; no date line: no entry.
             "<file_info>\r\n\t<file_path>/a/three.mp3</file_path>\r\n</file_info>\r\n</cd-dvd>\r\n";
         QList<FileRow> rows;
-        DiscSearch(quick(QStringLiteral("MP3"))).searchBytes(bytes, QStringLiteral("D"), rows);
+        DiscSearch(quick(u"MP3"_s)).searchBytes(bytes, u"D"_s, rows);
         QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows[1].name(), QStringLiteral("one"));
-        QCOMPARE(rows[1].path(), QStringLiteral("/a/two.mp3"));
+        QCOMPARE(rows[1].name(), u"one"_s);
+        QCOMPARE(rows[1].path(), u"/a/two.mp3"_s);
         QCOMPARE(rows[1].size(), qint64(2048));
-        QCOMPARE(rows[1].sizeText(), QStringLiteral("2.00"));
-        QCOMPARE(rows[1].disc(), QStringLiteral("D"));
+        QCOMPARE(rows[1].sizeText(), u"2.00"_s);
+        QCOMPARE(rows[1].disc(), u"D"_s);
     }
 
     // The whole-buffer look-up of a needle must give exactly the rows of reading every
@@ -162,29 +149,43 @@ private slots:
             for (int l = 0, n = random.bounded(40); l < n; ++l) {
                 const QByteArray indent = random.bounded(4) == 0 ? "    " : "";
                 switch (random.bounded(7)) {
-                case 0: bytes += indent + "<file_name>" + text() + "</file_name>"; break;
-                case 1: case 2: bytes += indent + "<file_path>" + text() + "</file_path>"; break;
-                case 3: bytes += indent + "<file_size>" + QByteArray::number(random.bounded(5000)) + "</file_size>"; break;
-                case 4: case 5: bytes += indent + "<file_date>" + "2004-03-1" + QByteArray::number(random.bounded(10)) + "</file_date>"; break;
-                default: bytes += random.bounded(2) ? "\t<file_path>ab/ab</file_path>" : "<file_info>";
+                case 0:
+                    bytes += indent + "<file_name>" + text() + "</file_name>";
+                    break;
+                case 1:
+                case 2:
+                    bytes += indent + "<file_path>" + text() + "</file_path>";
+                    break;
+                case 3:
+                    bytes += indent + "<file_size>" + QByteArray::number(random.bounded(5000)) +
+                             "</file_size>";
+                    break;
+                case 4:
+                case 5:
+                    bytes += indent + "<file_date>" + "2004-03-1" +
+                             QByteArray::number(random.bounded(10)) + "</file_date>";
+                    break;
+                default:
+                    bytes += random.bounded(2) ? "\t<file_path>ab/ab</file_path>" : "<file_info>";
                 }
                 bytes += random.bounded(3) ? "\r\n" : "\n";
             }
-            SearchCriteria c = sized(random.bounded(2) ? SizeOption::AtLeast : SizeOption::NotSure,
-                                     QStringLiteral("2"));
-            c.text = QStringLiteral("ab");
+            SearchCriteria c =
+                sized(random.bounded(2) ? SizeOption::AtLeast : SizeOption::NotSure, u"2"_s);
+            c.text = u"ab"_s;
             const DiscSearch search(c);
             QList<FileRow> fast;
-            search.searchBytes(bytes, QStringLiteral("D"), fast);
+            search.searchBytes(bytes, u"D"_s, fast);
 
             QStringList expected;
             DiscReader reader{QByteArrayView(bytes)};
             FileEntry e;
             while (reader.nextEntry(e)) {
-                const bool sizeOk = c.sizeOption == SizeOption::NotSure ||
-                                    kilobytesText(e.size).toDouble() > 2.0;
+                const bool sizeOk =
+                    c.sizeOption == SizeOption::NotSure || kilobytesText(e.size).toDouble() > 2.0;
                 if (search.pathMatches(e.path.toLatin1()) && sizeOk)
-                    expected << e.name + '|' + e.path + '|' + QString::number(e.size) + '|' + e.date;
+                    expected << e.name + '|' + e.path + '|' + QString::number(e.size) + '|' +
+                                    e.date;
             }
             QStringList got;
             for (const FileRow &r : fast)
@@ -201,15 +202,15 @@ private slots:
         QVERIFY(searchStore(root, sized(SizeOption::AtMost, QString())).isEmpty());
         // At least 0: 5 bytes show 0.00 KB and stay out, 6 bytes show 0.01 KB and pass.
         const QStringList atLeastZero = paths(searchStore(root, sized(SizeOption::AtLeast, "0")));
-        QVERIFY(!atLeastZero.contains(QStringLiteral("/media/cd/Rock/song.MP3")));
-        QVERIFY(atLeastZero.contains(QStringLiteral("/media/cd/tiny.txt")));
+        QVERIFY(!atLeastZero.contains(u"/media/cd/Rock/song.MP3"_s));
+        QVERIFY(atLeastZero.contains(u"/media/cd/tiny.txt"_s));
         // Exactly 100 KB passes neither bound of 100.
-        const QString big = QStringLiteral("/media/cd/big.iso");
+        const QString big = u"/media/cd/big.iso"_s;
         QVERIFY(!paths(searchStore(root, sized(SizeOption::AtLeast, "100"))).contains(big));
         QVERIFY(!paths(searchStore(root, sized(SizeOption::AtMost, "100"))).contains(big));
         QVERIFY(paths(searchStore(root, sized(SizeOption::AtLeast, "99.5"))).contains(big));
-        QCOMPARE(sizeBoxValue(QStringLiteral("12.5kb")), 12.5);
-        QCOMPARE(sizeBoxValue(QStringLiteral("abc")), 0.0);
+        QCOMPARE(sizeBoxValue(u"12.5kb"_s), 12.5);
+        QCOMPARE(sizeBoxValue(u"abc"_s), 0.0);
     }
 
     void dateBoundsAreStrict()
@@ -219,13 +220,13 @@ private slots:
         // An empty text takes every entry, "/x" too.
         QCOMPARE(paths(searchStore(root, dated(DateOption::Before, day))).size(), 4);
         QCOMPARE(paths(searchStore(root, dated(DateOption::After, day))),
-                 (QStringList{QStringLiteral("/media/cd/big.iso"),
-                              QStringLiteral("/media/cd/Концерт.ogg")}));
+                 (QStringList{"/media/cd/big.iso", "/media/cd/Концерт.ogg"}));
         // The dated day itself passes neither test; an unreadable date passes none.
         QList<FileRow> rows;
-        const QByteArray bytes = "<file_path>/a/b.txt</file_path>\n<file_date>someday</file_date>\n";
-        DiscSearch(dated(DateOption::Before, day)).searchBytes(bytes, QStringLiteral("D"), rows);
-        DiscSearch(dated(DateOption::After, day)).searchBytes(bytes, QStringLiteral("D"), rows);
+        const QByteArray bytes =
+            "<file_path>/a/b.txt</file_path>\n<file_date>someday</file_date>\n";
+        DiscSearch(dated(DateOption::Before, day)).searchBytes(bytes, u"D"_s, rows);
+        DiscSearch(dated(DateOption::After, day)).searchBytes(bytes, u"D"_s, rows);
         QVERIFY(rows.isEmpty());
     }
 
@@ -242,39 +243,37 @@ private slots:
         const QString nextDay = formatDate(day.addDays(1));
         entry("late.txt", formatDateText(QDateTime(day, QTime(23, 59, 59))));
         entry("next.txt", formatDateText(QDateTime(day.addDays(1), QTime(0, 0, 1))));
-        entry("noon.txt", nextDay + QStringLiteral(" 12:00:00"));
-        entry("bad-time.txt", nextDay + QStringLiteral(" 25:00:00"));
+        entry("noon.txt", nextDay + u" 12:00:00"_s);
+        entry("bad-time.txt", nextDay + u" 25:00:00"_s);
         entry("early.txt", formatDateText(QDateTime(day, QTime(0, 0, 0))));
         QList<FileRow> rows;
         const DiscSearch after(dated(DateOption::After, day));
-        after.searchBytes(bytes, QStringLiteral("D"), rows);
-        after.searchBytes(bytes, QStringLiteral("D"), rows);
-        QCOMPARE(paths(rows), (QStringList{QStringLiteral("/a/next.txt"),
-                                           QStringLiteral("/a/noon.txt"),
-                                           QStringLiteral("/a/next.txt"),
-                                           QStringLiteral("/a/noon.txt")}));
+        after.searchBytes(bytes, u"D"_s, rows);
+        after.searchBytes(bytes, u"D"_s, rows);
+        QCOMPARE(paths(rows),
+                 QStringList({"/a/next.txt", "/a/noon.txt", "/a/next.txt", "/a/noon.txt"}));
     }
 
     void describingSentence()
     {
-        SearchCriteria c = sized(SizeOption::AtLeast, QStringLiteral("100"));
-        c.text = QStringLiteral("abc");
+        SearchCriteria c = sized(SizeOption::AtLeast, u"100"_s);
+        c.text = u"abc"_s;
         c.dateOption = DateOption::After;
         c.date = QDate(2004, 3, 14);
         QCOMPARE(describeSearch(c),
                  QStringLiteral("Searching for name that contain string \"abc\", that have at "
                                 "least 100 KB, and has been created after ") +
-                     formatDate(c.date) + QStringLiteral(". "));
+                     formatDate(c.date) + u". "_s);
         QCOMPARE(describeSearch(sized(SizeOption::NotSure, QString())),
                  QStringLiteral("Searching for all files having arbitrarily file size and "
                                 "arbitrarily date."));
         // "at least" without a number reads as no size; "at most" without one as under 0.
         QCOMPARE(describeSearch(sized(SizeOption::AtLeast, QString())),
                  describeSearch(sized(SizeOption::NotSure, QString())));
-        QCOMPARE(describeSearch(sized(SizeOption::AtMost, QStringLiteral("1.5"))),
+        QCOMPARE(describeSearch(sized(SizeOption::AtMost, u"1.5"_s)),
                  QStringLiteral("Searching for all files that have under 1.5 KB, and "
                                 "arbitrarily date."));
-        QCOMPARE(foundText(7), QStringLiteral("Found  7 files."));
+        QCOMPARE(foundText(7), u"Found  7 files."_s);
     }
 
     void scopesAndMissingDiscFiles()
@@ -283,59 +282,50 @@ private slots:
         CatalogueIndex index;
         index.load(root);
         QStringList discs;
-        QVERIFY(discsOfScope(index, QString(), QStringLiteral("music"), discs));
-        QCOMPARE(discs, (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta")}));
-        QVERIFY(discsOfScope(index, QStringLiteral("gamma"), QString(), discs));
-        QCOMPARE(discs, QStringList{QStringLiteral("Gamma")});
-        QVERIFY(!discsOfScope(index, QStringLiteral("Nope"), QString(), discs));
-        QVERIFY(!discsOfScope(index, QString(), QStringLiteral("Nope"), discs));
+        QVERIFY(discsOfScope(index, QString(), u"music"_s, discs));
+        QCOMPARE(discs, (QStringList{u"Alpha"_s, u"Beta"_s}));
+        QVERIFY(discsOfScope(index, u"gamma"_s, QString(), discs));
+        QCOMPARE(discs, QStringList{u"Gamma"_s});
+        QVERIFY(!discsOfScope(index, u"Nope"_s, QString(), discs));
+        QVERIFY(!discsOfScope(index, QString(), u"Nope"_s, discs));
 
-        QVERIFY(QFile::remove(discFilePath(root, QStringLiteral("Alpha"))));
+        QVERIFY(QFile::remove(discFilePath(root, u"Alpha"_s)));
         QStringList skipped;
-        const QList<FileRow> rows =
-            searchDiscs(root, index.allDiscs(), quick(QStringLiteral("rock")), &skipped);
-        QCOMPARE(skipped, QStringList{QStringLiteral("Alpha")});
-        QCOMPARE(paths(rows), QStringList{QStringLiteral("/media/cd/ROCK/rock.flac")});
+        const QList<FileRow> rows = searchDiscs(root, index.allDiscs(), quick(u"rock"_s), &skipped);
+        QCOMPARE(skipped, QStringList{u"Alpha"_s});
+        QCOMPARE(paths(rows), QStringList{u"/media/cd/ROCK/rock.flac"_s});
     }
 
     void commandLine()
     {
         const QString root = m_store->path();
-        Cli r = cli(root, {QStringLiteral("find"), QStringLiteral("ROCK"),
-                           QStringLiteral("--catalog"), QStringLiteral("Music")});
+        CliRun r = cli(root, {"find", "ROCK", "--catalog", "Music"});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out.count('\n'), 2);
         QVERIFY(r.out.startsWith("song.MP3\t/media/cd/Rock/song.MP3\t0.00\t"));
-        QCOMPARE(r.err, QByteArray("Found  2 files.\n"));
-
-        r = cli(root, {QStringLiteral("search"), QStringLiteral("--at-least"), QStringLiteral("100"),
-                       QStringLiteral("--disc"), QStringLiteral("Alpha"), QStringLiteral("--disc"),
-                       QStringLiteral("Beta"), QStringLiteral("--disc"), QStringLiteral("alpha")});
+        QCOMPARE(r.err, "Found  2 files.\n");
+        // Концерт.ogg and rock.flac; Alpha searched once.
+        r = cli(root, {"search", "--at-least", "100", "--disc", "Alpha", "--disc", "Beta", "--disc",
+                       "alpha"});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out.count('\n'), 2); // Концерт.ogg and rock.flac; Alpha searched once
-        QCOMPARE(r.err, QByteArray("Found  2 files.\n"));
-
-        QCOMPARE(cli(root, {QStringLiteral("search"), QStringLiteral("--at-least"),
-                            QStringLiteral("abc")}).code, 2);
-        QCOMPARE(cli(root, {QStringLiteral("find"), QStringLiteral("x"), QStringLiteral("--disc"),
-                            QStringLiteral("Nope")}).code, 1);
+        QCOMPARE(r.out.count('\n'), 2);
+        QCOMPARE(r.err, "Found  2 files.\n");
+        QCOMPARE(cli(root, {"search", "--at-least", "abc"}).code, 2);
+        QCOMPARE(cli(root, {"find", "x", "--disc", "Nope"}).code, 1);
 
         // Saved hits keep their exact sizes and are filed under the named catalog.
-        r = cli(root, {QStringLiteral("search"), QStringLiteral("--text"), QStringLiteral("rock"),
-                       QStringLiteral("--save-as"), QStringLiteral("Rocks"),
-                       QStringLiteral("--catalog"), QStringLiteral("photos")});
-        QCOMPARE(r.code, 0);
+        QCOMPARE(
+            cli(root, {"search", "--text", "rock", "--save-as", "Rocks", "--catalog", "photos"})
+                .code,
+            0);
         QList<FileEntry> saved;
-        QVERIFY(readDiscEntries(discFilePath(root, QStringLiteral("Rocks")), saved));
+        QVERIFY(readDiscEntries(discFilePath(root, u"Rocks"_s), saved));
         QCOMPARE(saved.size(), 2);
         QCOMPARE(saved[0].size, qint64(5));
         QCOMPARE(saved[1].size, qint64(3 * 1024 * 1024));
-        QCOMPARE(readCatalogNameFromFile(discFilePath(root, QStringLiteral("Rocks"))),
-                 QStringLiteral("Photos"));
+        QCOMPARE(readCatalogNameFromFile(discFilePath(root, u"Rocks"_s)), u"Photos"_s);
         // The name is now taken.
-        QCOMPARE(cli(root, {QStringLiteral("find"), QStringLiteral("a"), QStringLiteral("--save-as"),
-                            QStringLiteral("rocks"), QStringLiteral("--catalog"),
-                            QStringLiteral("Music")}).code, 1);
+        QCOMPARE(cli(root, {"find", "a", "--save-as", "rocks", "--catalog", "Music"}).code, 1);
     }
 
 private:

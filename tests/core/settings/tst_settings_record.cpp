@@ -2,7 +2,7 @@
 #include "core/settings/settings_record.h"
 #include "core/store/text_codec.h"
 
-#include "support/test_files.h"
+#include "core/core_fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <optional>
 
 using namespace orlith;
+using namespace Qt::StringLiterals;
 using orlith::test::readAll;
 using orlith::test::writeAll;
 
@@ -36,8 +34,8 @@ SettingsRecord fullRecord()
     r.Left = 2400;
     r.Height = 9000;
     r.Width = std::numeric_limits<qint32>::max();
-    r.categoryColorSettings = {"255", "65280", "16711680", QString::fromUtf8("é"), "8421504",
-                               "16777215", "-2147483627"};
+    r.categoryColorSettings = {"255",     "65280",    "16711680",   QString::fromUtf8("é"),
+                               "8421504", "16777215", "-2147483627"};
     return r;
 }
 
@@ -66,153 +64,149 @@ class TestSettingsRecord : public QObject
 
 private slots:
     void init() { QVERIFY(m_dir.emplace().isValid()); }
-    void roundTripAndLayout();
-    void missingFileIsCreatedEmpty();
-    void everyTruncationKeepsCompleteFields();
-    void garbage_data();
-    void garbage();
-    void failedSaveKeepsOldFile();
 
-private:
-    QString dataIni() const { return m_dir->filePath(QStringLiteral("Data.ini")); }
-    std::optional<QTemporaryDir> m_dir;
-};
-
-void TestSettingsRecord::roundTripAndLayout()
-{
-    const SettingsRecord record = fullRecord();
-    QVERIFY(SaveSettings(dataIni(), record).ok());
-    SettingsRecord loaded;
-    loaded.openFileSetting = "stale"; // must be replaced, not merged
-    QVERIFY(LoadSettings(dataIni(), loaded).ok());
-    QCOMPARE(describeSettings(loaded), describeSettings(record));
-    QVERIFY(loaded == record);
-    QCOMPARE(describeSettings(record).at(12).first, "categoryColorSettings[Arhive]");
-
-    SettingsRecord small;
-    small.openFileSetting = "True";
-    small.detailsCollapsedSetting = 0x0102;
-    small.Top = -2;
-    small.Width = 0x01020304;
-    small.categoryColorSettings[0] = QString::fromUtf8("é");
-    small.categoryColorSettings[6] = "-2147483627";
-    QVERIFY(SaveSettings(dataIni(), small).ok());
-    const QByteArray want = QByteArray("\x04\x00True", 6) + QByteArray(6 * 2, '\0')
-        + QByteArray("\x02\x01" "\xfe\xff\xff\xff", 6) + QByteArray(2 * 4, '\0')
-        + QByteArray("\x04\x03\x02\x01" "\x01\x00\xe9", 7) + QByteArray(5 * 2, '\0')
-        + QByteArray("\x0b\x00-2147483627", 13);
-    QCOMPARE(readAll(dataIni()), want);
-}
-
-void TestSettingsRecord::missingFileIsCreatedEmpty()
-{
-    SettingsRecord r = fullRecord();
-    QVERIFY(LoadSettings(dataIni(), r).ok());
-    QCOMPARE(readAll(dataIni()), QByteArray(""));
-    QVERIFY(QFile::exists(dataIni()));
-    QVERIFY(r == SettingsRecord());
-    QVERIFY(SaveSettings(dataIni(), r).ok()); // shut-down writes a complete record
-    QCOMPARE(readAll(dataIni()), QByteArray(14 * 2 + 2 + 4 * 4, '\0'));
-
-    // A folder where the file should be can be neither read nor created.
-    QVERIFY(QFile::remove(dataIni()) && QDir(m_dir->path()).mkdir("Data.ini"));
-    r = fullRecord();
-    const StoreResult failed = LoadSettings(dataIni(), r);
-    QVERIFY(!failed.ok() && failed.error.contains(dataIni()));
-    QVERIFY(r == SettingsRecord());
-}
-
-void TestSettingsRecord::everyTruncationKeepsCompleteFields()
-{
-    const SettingsRecord full = fullRecord();
-    QVERIFY(SaveSettings(dataIni(), full).ok());
-    const QByteArray bytes = readAll(dataIni()) + "trailing junk";
-    const QList<qsizetype> ends = fieldEnds(full);
-    const auto fullFields = describeSettings(full);
-    const auto emptyFields = describeSettings(SettingsRecord());
-
-    for (qsizetype len = 0; len <= bytes.size(); ++len) {
-        QVERIFY(writeAll(dataIni(), bytes.left(len)));
-        SettingsRecord loaded = full;
+    void roundTripAndLayout()
+    {
+        const SettingsRecord record = fullRecord();
+        QVERIFY(SaveSettings(dataIni(), record).ok());
+        SettingsRecord loaded;
+        loaded.openFileSetting = "stale"; // must be replaced, not merged
         QVERIFY(LoadSettings(dataIni(), loaded).ok());
-        const auto fields = describeSettings(loaded);
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            const auto &want = ends.at(i) <= len ? fullFields.at(i) : emptyFields.at(i);
-            QVERIFY2(fields.at(i) == want, qPrintable(QString("length %1: %2").arg(len).arg(i)));
+        QCOMPARE(describeSettings(loaded), describeSettings(record));
+
+        SettingsRecord small;
+        small.openFileSetting = "True";
+        small.detailsCollapsedSetting = 0x0102;
+        small.Top = -2;
+        small.Width = 0x01020304;
+        small.categoryColorSettings[0] = QString::fromUtf8("é");
+        small.categoryColorSettings[6] = "-2147483627";
+        QVERIFY(SaveSettings(dataIni(), small).ok());
+        const QByteArray want = QByteArray("\x04\x00True", 6) + QByteArray(6 * 2, '\0') +
+                                QByteArray("\x02\x01"
+                                           "\xfe\xff\xff\xff",
+                                           6) +
+                                QByteArray(2 * 4, '\0') +
+                                QByteArray("\x04\x03\x02\x01"
+                                           "\x01\x00\xe9",
+                                           7) +
+                                QByteArray(5 * 2, '\0') + QByteArray("\x0b\x00-2147483627", 13);
+        QCOMPARE(readAll(dataIni()), want);
+    }
+
+    void missingFileIsCreatedEmpty()
+    {
+        SettingsRecord r = fullRecord();
+        QVERIFY(LoadSettings(dataIni(), r).ok());
+        QCOMPARE(readAll(dataIni()), QByteArray(""));
+        QVERIFY(QFile::exists(dataIni()));
+        QVERIFY(r == SettingsRecord());
+        QVERIFY(SaveSettings(dataIni(), r).ok()); // shut-down writes a complete record
+        QCOMPARE(readAll(dataIni()), QByteArray(14 * 2 + 2 + 4 * 4, '\0'));
+
+        // A folder where the file should be can be neither read nor created.
+        QVERIFY(QFile::remove(dataIni()) && QDir(m_dir->path()).mkdir("Data.ini"));
+        r = fullRecord();
+        const StoreResult failed = LoadSettings(dataIni(), r);
+        QVERIFY(!failed.ok() && failed.error.contains(dataIni()));
+        QVERIFY(r == SettingsRecord());
+    }
+
+    void everyTruncationKeepsCompleteFields()
+    {
+        const SettingsRecord full = fullRecord();
+        QVERIFY(SaveSettings(dataIni(), full).ok());
+        const QByteArray bytes = readAll(dataIni()) + "trailing junk";
+        const QList<qsizetype> ends = fieldEnds(full);
+        const auto fullFields = describeSettings(full);
+        const auto emptyFields = describeSettings(SettingsRecord());
+
+        for (qsizetype len = 0; len <= bytes.size(); ++len) {
+            QVERIFY(writeAll(dataIni(), bytes.left(len)));
+            SettingsRecord loaded = full;
+            QVERIFY(LoadSettings(dataIni(), loaded).ok());
+            const auto fields = describeSettings(loaded);
+            for (qsizetype i = 0; i < fields.size(); ++i) {
+                const auto &want = ends.at(i) <= len ? fullFields.at(i) : emptyFields.at(i);
+                QVERIFY2(fields.at(i) == want,
+                         qPrintable(QString("length %1: %2").arg(len).arg(i)));
+            }
         }
     }
-}
 
-void TestSettingsRecord::garbage_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("length past the end") << QByteArray("\xff\xff" "abc", 5);
-    QTest::newRow("one byte") << QByteArray("\x05", 1);
-    QTest::newRow("all 0xff") << QByteArray(4096, char(0xff));
-    QTest::newRow("invalid utf-8") << QByteArray("\x02\x00\xc3\x28", 4);
-    QRandomGenerator rng(20040314);
-    for (int i = 0; i < 40; ++i) {
-        QByteArray noise(int(rng.bounded(1, 600)), Qt::Uninitialized);
-        for (qsizetype at = 0; at < noise.size(); ++at) // small length words every 7 bytes
-            noise[at] = char(i % 2 == 0 && at % 7 < 2 ? (at % 7 ? 0 : rng.bounded(6))
-                                                       : rng.bounded(256));
-        QTest::addRow("noise %d", i) << noise;
+    void garbage_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("length past the end") << QByteArray("\xff\xff"
+                                                           "abc",
+                                                           5);
+        QTest::newRow("one byte") << QByteArray("\x05", 1);
+        QTest::newRow("all 0xff") << QByteArray(4096, char(0xff));
+        QTest::newRow("invalid utf-8") << QByteArray("\x02\x00\xc3\x28", 4);
+        QRandomGenerator rng(20040314);
+        for (int i = 0; i < 40; ++i) {
+            QByteArray noise(int(rng.bounded(1, 600)), Qt::Uninitialized);
+            for (qsizetype at = 0; at < noise.size(); ++at) // small length words every 7 bytes
+                noise[at] = char(i % 2 == 0 && at % 7 < 2 ? (at % 7 ? 0 : rng.bounded(6))
+                                                          : rng.bounded(256));
+            QTest::addRow("noise %d", i) << noise;
+        }
     }
-}
 
-void TestSettingsRecord::garbage()
-{
-    QFETCH(QByteArray, bytes);
-    QVERIFY(writeAll(dataIni(), bytes));
-    SettingsRecord loaded = fullRecord();
-    QVERIFY(LoadSettings(dataIni(), loaded).ok());
-    const int first = bytes.size() < 2 ? 1 << 16 : quint8(bytes[0]) + 256 * quint8(bytes[1]);
-    if (first <= bytes.size() - 2)
-        QCOMPARE(loaded.openFileSetting, decodeSingleByte(bytes.mid(2, first)));
-    else
-        QVERIFY(loaded == SettingsRecord());
-    // Whatever was read saves and reads back the same.
-    QVERIFY(SaveSettings(dataIni(), loaded).ok());
-    SettingsRecord again;
-    QVERIFY(LoadSettings(dataIni(), again).ok());
-    QVERIFY(again == loaded);
-}
+    void garbage()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(writeAll(dataIni(), bytes));
+        SettingsRecord loaded = fullRecord();
+        QVERIFY(LoadSettings(dataIni(), loaded).ok());
+        const int first = bytes.size() < 2 ? 1 << 16 : quint8(bytes[0]) + 256 * quint8(bytes[1]);
+        if (first <= bytes.size() - 2)
+            QCOMPARE(loaded.openFileSetting, decodeSingleByte(bytes.mid(2, first)));
+        else
+            QVERIFY(loaded == SettingsRecord());
+        // Whatever was read saves and reads back the same.
+        QVERIFY(SaveSettings(dataIni(), loaded).ok());
+        SettingsRecord again;
+        QVERIFY(LoadSettings(dataIni(), again).ok());
+        QVERIFY(again == loaded);
+    }
 
-void TestSettingsRecord::failedSaveKeepsOldFile()
-{
-    SettingsRecord record = fullRecord();
-    QVERIFY(SaveSettings(dataIni(), record).ok());
-    const QByteArray before = readAll(dataIni());
-    const QString prefix = QStringLiteral("Cannot write %1:\n").arg(dataIni());
+    void failedSaveKeepsOldFile()
+    {
+        SettingsRecord record = fullRecord();
+        QVERIFY(SaveSettings(dataIni(), record).ok());
+        const QByteArray before = readAll(dataIni());
+        const QString prefix = u"Cannot write %1:\n"_s.arg(dataIni());
 
-    record.archiveDateSetting = QString(65536, 'x'); // one byte too long for its count
-    StoreResult r = SaveSettings(dataIni(), record);
-    QVERIFY(r.error.startsWith(prefix) && r.error.contains("archiveDateSetting"));
-    QCOMPARE(readAll(dataIni()), before);
+        record.archiveDateSetting = QString(65536, 'x'); // one byte too long for its count
+        StoreResult r = SaveSettings(dataIni(), record);
+        QVERIFY(r.error.startsWith(prefix) && r.error.contains("archiveDateSetting"));
+        QCOMPARE(readAll(dataIni()), before);
 
-    // A full disk (writes past a size limit fail, for root too).
-    rlimit old{};
-    QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old;
-    limit.rlim_cur = 40;
-    QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
-    r = SaveSettings(dataIni(), fullRecord());
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    QVERIFY2(r.error.startsWith(prefix), qPrintable(r.error));
-    QCOMPARE(readAll(dataIni()), before);
+        // A full disk (writes past a size limit fail, for root too).
+        {
+            test::FileSizeLimit full(40);
+            QVERIFY(full.active());
+            r = SaveSettings(dataIni(), fullRecord());
+        }
+        QVERIFY2(r.error.startsWith(prefix), qPrintable(r.error));
+        QCOMPARE(readAll(dataIni()), before);
 
-    const QString nowhere = m_dir->filePath(QStringLiteral("missing/Data.ini"));
-    r = SaveSettings(nowhere, fullRecord());
-    QVERIFY(r.error.startsWith(QStringLiteral("Cannot write %1:\n").arg(nowhere)));
+        const QString nowhere = m_dir->filePath(u"missing/Data.ini"_s);
+        r = SaveSettings(nowhere, fullRecord());
+        QVERIFY(r.error.startsWith(u"Cannot write %1:\n"_s.arg(nowhere)));
 
-    record.archiveDateSetting = QString(65535, 'x'); // the longest text that fits
-    QVERIFY(SaveSettings(dataIni(), record).ok());
-    SettingsRecord loaded;
-    QVERIFY(LoadSettings(dataIni(), loaded).ok());
-    QVERIFY(loaded == record);
-}
+        record.archiveDateSetting = QString(65535, 'x'); // the longest text that fits
+        QVERIFY(SaveSettings(dataIni(), record).ok());
+        SettingsRecord loaded;
+        QVERIFY(LoadSettings(dataIni(), loaded).ok());
+        QVERIFY(loaded == record);
+    }
+
+private:
+    QString dataIni() const { return m_dir->filePath(u"Data.ini"_s); }
+    std::optional<QTemporaryDir> m_dir;
+};
 
 QTEST_GUILESS_MAIN(TestSettingsRecord)
 #include "tst_settings_record.moc"

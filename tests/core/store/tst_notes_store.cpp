@@ -2,19 +2,18 @@
 #include "core/store/notes_store.h"
 #include "core/store/text_codec.h"
 
-#include "support/test_files.h"
+#include "core/core_fixtures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <optional>
 
 using namespace orlith;
+using namespace Qt::StringLiterals;
+using orlith::test::FileSizeLimit;
 using orlith::test::readAll;
 using orlith::test::writeAll;
 
@@ -40,35 +39,17 @@ bool put(NotesStore &store, const QString &name, const QString &notes)
     return found == NotesStore::kFound ? store.UpdateNotesRecord() : store.AppendNotesRecord();
 }
 
+// Records One, Two and Three with notes 1, 2 and 3.
+bool putThree(NotesStore &store)
+{
+    return put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3");
+}
+
 QString notesOf(NotesStore &store, const QString &name)
 {
     store.ResetNotesSearch();
     return store.FindNotesRecord(name) == NotesStore::kFound ? store.notes() : "<none>";
 }
-
-// Writes past `bytes` fail as on a full disk (EFBIG), for root too.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    void (*m_handler)(int);
-    rlimit m_old{};
-    bool m_active = false;
-};
 
 } // namespace
 
@@ -78,298 +59,272 @@ class TestNotesStore : public QObject
 
 private slots:
     void init() { QVERIFY(m_dir.emplace().isValid()); }
-    void firstNoteAndEdits();
-    void handMadeStore();
-    void deleteAndReopen();
-    void deleteWithoutRecordLeavesFileUntouched();
-    void failedWritesLeaveStoreWhole();
-    void readOnlyStoreStillShowsNotes();
-    void recordSizeLimit_data();
-    void recordSizeLimit();
-    void textRoundTrip_data();
-    void textRoundTrip();
-    void everyTruncationOpensAndSearches();
 
-private:
-    QString storePath() const { return m_dir->filePath(QStringLiteral("usrdisc.usr")); }
-    std::optional<QTemporaryDir> m_dir;
-};
+    void firstNoteAndEdits()
+    {
+        NotesStore store;
+        QVERIFY2(store.OpenNotesStore(storePath()), qPrintable(store.lastError()));
+        QCOMPARE(readAll(storePath()), QByteArray("")); // created empty
+        QCOMPARE(store.nextRecordNumber(), 1);
+        QVERIFY(put(store, "Disc A", "first note"));
+        QCOMPARE(store.currentRecordNumber(), 1);
+        QCOMPARE(readAll(storePath()), rawSlot("Disc A", "first note"));
 
-void TestNotesStore::firstNoteAndEdits()
-{
-    NotesStore store;
-    QVERIFY2(store.OpenNotesStore(storePath()), qPrintable(store.lastError()));
-    QCOMPARE(readAll(storePath()), QByteArray("")); // created empty
-    QCOMPARE(store.nextRecordNumber(), 1);
-    QVERIFY(put(store, "Disc A", "first note"));
-    QCOMPARE(store.currentRecordNumber(), 1);
-    QCOMPARE(readAll(storePath()), rawSlot("Disc A", "first note"));
+        QVERIFY(put(store, "B", "b1"));
+        QVERIFY(put(store, "B", "b2, longer than before"));
+        QVERIFY(put(store, "B", "b3")); // shorter again: no tail of the old notes may show
+        QCOMPARE(store.nextRecordNumber(), 3);
+        QCOMPARE(readAll(storePath()), rawSlot("Disc A", "first note") + rawSlot("B", "b3"));
 
-    QVERIFY(put(store, "B", "b1"));
-    QVERIFY(put(store, "B", "b2, longer than before"));
-    QVERIFY(put(store, "B", "b3")); // shorter again: no tail of the old notes may show
-    QCOMPARE(store.nextRecordNumber(), 3);
-    QCOMPARE(readAll(storePath()), rawSlot("Disc A", "first note") + rawSlot("B", "b3"));
+        // Renaming a disc rewrites the name field of its record.
+        store.ResetNotesSearch();
+        QCOMPARE(store.FindNotesRecord("Disc A"), NotesStore::kFound);
+        store.setDiscName("Disc Z");
+        QVERIFY(store.UpdateNotesRecord());
+        QCOMPARE(notesOf(store, "Disc A"), "<none>");
+        QCOMPARE(notesOf(store, "Disc Z"), "first note");
+        QCOMPARE(store.nextRecordNumber(), 3);
+    }
 
-    // Renaming a disc rewrites the name field of its record.
-    store.ResetNotesSearch();
-    QCOMPARE(store.FindNotesRecord("Disc A"), NotesStore::kFound);
-    store.setDiscName("Disc Z");
-    QVERIFY(store.UpdateNotesRecord());
-    QCOMPARE(notesOf(store, "Disc A"), "<none>");
-    QCOMPARE(notesOf(store, "Disc Z"), "first note");
-    QCOMPARE(store.nextRecordNumber(), 3);
-}
+    void handMadeStore()
+    {
+        QByteArray nameTooLong = rawSlot("G", "g");
+        nameTooLong[0] = nameTooLong[1] = char(0xFF);
+        QByteArray notesTooLong = rawSlot("H", "h");
+        notesTooLong[3] = char(0x34); // 0x0834 = 2100 bytes of notes: past the slot
+        notesTooLong[4] = char(0x08);
+        QVERIFY(writeAll(storePath(), rawSlot("X", "one") + rawSlot("", "orphan") + nameTooLong +
+                                          rawSlot("Caf\xe9", "na\xefve", '#') + notesTooLong +
+                                          rawSlot("X", "two")));
+        const QByteArray before = readAll(storePath());
+        NotesStore store;
+        QVERIFY(store.OpenNotesStore(storePath()));
+        QCOMPARE(store.nextRecordNumber(), 7);
 
-void TestNotesStore::handMadeStore()
-{
-    QByteArray nameTooLong = rawSlot("G", "g");
-    nameTooLong[0] = nameTooLong[1] = char(0xFF);
-    QByteArray notesTooLong = rawSlot("H", "h");
-    notesTooLong[3] = char(0x34); // 0x0834 = 2100 bytes of notes: past the slot
-    notesTooLong[4] = char(0x08);
-    QVERIFY(writeAll(storePath(), rawSlot("X", "one") + rawSlot("", "orphan") + nameTooLong
-                                      + rawSlot("Caf\xe9", "na\xefve", '#') + notesTooLong
-                                      + rawSlot("X", "two")));
-    const QByteArray before = readAll(storePath());
-    NotesStore store;
-    QVERIFY(store.OpenNotesStore(storePath()));
-    QCOMPARE(store.nextRecordNumber(), 7);
+        // The search goes on after the last record found and starts over once it fails.
+        store.ResetNotesSearch();
+        QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
+        QCOMPARE(store.notes(), "one");
+        QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
+        QCOMPARE(store.notes(), "two");
+        QCOMPARE(store.currentRecordNumber(), 6);
+        QCOMPARE(store.FindNotesRecord("X"), NotesStore::kNotFound);
+        QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
+        QCOMPARE(store.currentRecordNumber(), 1);
+        // Exact names only; empty and garbage slots match nothing; Latin-1 bytes read.
+        for (const char *name : {"x", "", "G", "H"})
+            QCOMPARE(notesOf(store, name), "<none>");
+        QCOMPARE(notesOf(store, QString::fromUtf8("Café")), QString::fromUtf8("naïve"));
+        // A delete carries garbage slots over byte for byte.
+        QVERIFY(store.DeleteNotesRecord(6));
+        QCOMPARE(readAll(storePath()), before.left(5 * kSlot));
+    }
 
-    // The search goes on after the last record found and starts over once it fails.
-    store.ResetNotesSearch();
-    QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
-    QCOMPARE(store.notes(), "one");
-    QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
-    QCOMPARE(store.notes(), "two");
-    QCOMPARE(store.currentRecordNumber(), 6);
-    QCOMPARE(store.FindNotesRecord("X"), NotesStore::kNotFound);
-    QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
-    QCOMPARE(store.currentRecordNumber(), 1);
-    // Exact names only; empty and garbage slots match nothing; Latin-1 bytes read.
-    QCOMPARE(notesOf(store, "x"), "<none>");
-    QCOMPARE(notesOf(store, ""), "<none>");
-    QCOMPARE(notesOf(store, "G"), "<none>");
-    QCOMPARE(notesOf(store, "H"), "<none>");
-    QCOMPARE(notesOf(store, QString::fromUtf8("Café")), QString::fromUtf8("naïve"));
-    // A delete carries garbage slots over byte for byte.
-    QVERIFY(store.DeleteNotesRecord(6));
-    QCOMPARE(readAll(storePath()), before.left(5 * kSlot));
-}
+    void deleteAndReopen()
+    {
+        {
+            NotesStore store;
+            QVERIFY(store.OpenNotesStore(storePath()));
+            QVERIFY(putThree(store));
+            const QByteArray before = readAll(storePath());
+            // Without a current record, or past the end, nothing is deleted.
+            QVERIFY(store.OpenNotesStore(storePath()));
+            store.ResetNotesSearch();
+            QCOMPARE(store.FindNotesRecord("Missing"), NotesStore::kNotFound);
+            QVERIFY(!store.DeleteNotesRecord(0) && !store.DeleteNotesRecord(4));
+            QVERIFY(store.lastError().contains(storePath()));
+            QCOMPARE(readAll(storePath()), before);
 
-void TestNotesStore::deleteAndReopen()
-{
+            store.ResetNotesSearch();
+            QCOMPARE(store.FindNotesRecord("Two"), NotesStore::kFound);
+            QVERIFY2(store.DeleteNotesRecord(0), qPrintable(store.lastError()));
+            QCOMPARE(readAll(storePath()), before.left(kSlot) + before.mid(2 * kSlot));
+            QCOMPARE(store.nextRecordNumber(), 3);
+            // The buffer holds the record that moved into slot 2.
+            QCOMPARE(store.currentRecordNumber(), 2);
+            QCOMPARE(store.discName(), "Three");
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
+
+            // Deleting the last record leaves no current record, so no update can write a
+            // slot past the end that the next append would then overwrite.
+            QVERIFY(store.DeleteNotesRecord(2));
+            QCOMPARE(store.currentRecordNumber(), 0);
+            QVERIFY(store.discName().isEmpty());
+            QVERIFY(!store.UpdateNotesRecord());
+            QVERIFY(put(store, "Four", "4"));
+        }
+        NotesStore store;
+        QVERIFY(store.OpenNotesStore(storePath()));
+        QCOMPARE(store.nextRecordNumber(), 3);
+        for (const auto &[name, notes] :
+             {std::pair("One", "1"), {"Two", "<none>"}, {"Three", "<none>"}, {"Four", "4"}})
+            QCOMPARE(notesOf(store, name), notes);
+    }
+
+    void failedWritesLeaveStoreWhole()
     {
         NotesStore store;
         QVERIFY(store.OpenNotesStore(storePath()));
-        QVERIFY(put(store, "One", "1"));
-        QVERIFY(put(store, "Two", "2"));
-        QVERIFY(put(store, "Three", "3"));
+        QVERIFY(putThree(store));
         const QByteArray before = readAll(storePath());
-
-        store.ResetNotesSearch();
-        QCOMPARE(store.FindNotesRecord("Two"), NotesStore::kFound);
-        QVERIFY2(store.DeleteNotesRecord(0), qPrintable(store.lastError()));
-        QCOMPARE(readAll(storePath()), before.left(kSlot) + before.mid(2 * kSlot));
-        QCOMPARE(store.nextRecordNumber(), 3);
-        // The buffer holds the record that moved into slot 2.
-        QCOMPARE(store.currentRecordNumber(), 2);
-        QCOMPARE(store.discName(), "Three");
+        {
+            // The compacted copy cannot be written whole; the old store must survive.
+            FileSizeLimit full(kSlot + 100);
+            QVERIFY(full.active());
+            QVERIFY(!store.DeleteNotesRecord(1));
+        }
+        {
+            // An append cut short leaves no half slot that would count as a record.
+            FileSizeLimit full(3 * kSlot + 100);
+            store.setRecord("Four", "4");
+            QVERIFY(!store.AppendNotesRecord());
+        }
+        QVERIFY(store.lastError().startsWith("Cannot write " + storePath()));
+        QCOMPARE(readAll(storePath()), before);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
+        QCOMPARE(store.nextRecordNumber(), 4);
+        QCOMPARE(notesOf(store, "One"), "1");
 
-        // Deleting the last record leaves no current record, so no update can write a
-        // slot past the end that the next append would then overwrite.
-        QVERIFY(store.DeleteNotesRecord(2));
-        QCOMPARE(store.currentRecordNumber(), 0);
-        QVERIFY(store.discName().isEmpty());
-        QVERIFY(!store.UpdateNotesRecord());
-        QVERIFY(put(store, "Four", "4"));
+        const QString nowhere = m_dir->filePath(u"no/such/usrdisc.usr"_s);
+        NotesStore missing;
+        QVERIFY(!missing.OpenNotesStore(nowhere));
+        QVERIFY(missing.lastError().contains(nowhere));
+        QCOMPARE(missing.FindNotesRecord("One"), NotesStore::kNotFound);
+        QVERIFY(!missing.AppendNotesRecord());
     }
-    NotesStore store;
-    QVERIFY(store.OpenNotesStore(storePath()));
-    QCOMPARE(store.nextRecordNumber(), 3);
-    QCOMPARE(notesOf(store, "One"), "1");
-    QCOMPARE(notesOf(store, "Two"), "<none>");
-    QCOMPARE(notesOf(store, "Three"), "<none>");
-    QCOMPARE(notesOf(store, "Four"), "4");
-}
 
-void TestNotesStore::deleteWithoutRecordLeavesFileUntouched()
-{
-    NotesStore store;
-    QVERIFY(store.OpenNotesStore(storePath()));
-    QVERIFY(put(store, "One", "1"));
-    QVERIFY(put(store, "Two", "2"));
-    const QByteArray before = readAll(storePath());
-
-    QVERIFY(store.OpenNotesStore(storePath())); // no current record
-    store.ResetNotesSearch();
-    QCOMPARE(store.FindNotesRecord("Missing"), NotesStore::kNotFound);
-    QVERIFY(!store.DeleteNotesRecord(0));
-    QVERIFY(!store.DeleteNotesRecord(3));
-    QVERIFY(store.lastError().contains(storePath()));
-    QCOMPARE(readAll(storePath()), before);
-}
-
-void TestNotesStore::failedWritesLeaveStoreWhole()
-{
-    NotesStore store;
-    QVERIFY(store.OpenNotesStore(storePath()));
-    QVERIFY(put(store, "One", "1"));
-    QVERIFY(put(store, "Two", "2"));
-    QVERIFY(put(store, "Three", "3"));
-    const QByteArray before = readAll(storePath());
+    void readOnlyStoreStillShowsNotes()
     {
-        // The compacted copy cannot be written whole; the old store must survive.
-        FileSizeLimit full(kSlot + 100);
-        QVERIFY(full.active());
-        QVERIFY(!store.DeleteNotesRecord(1));
-    }
-    {
-        // An append cut short leaves no half slot that would count as a record.
-        FileSizeLimit full(3 * kSlot + 100);
-        store.setRecord("Four", "4");
-        QVERIFY(!store.AppendNotesRecord());
-    }
-    QVERIFY(store.lastError().startsWith("Cannot write " + storePath()));
-    QCOMPARE(readAll(storePath()), before);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
-    QCOMPARE(store.nextRecordNumber(), 4);
-    QCOMPARE(notesOf(store, "One"), "1");
-
-    const QString nowhere = m_dir->filePath(QStringLiteral("no/such/usrdisc.usr"));
-    NotesStore missing;
-    QVERIFY(!missing.OpenNotesStore(nowhere));
-    QVERIFY(missing.lastError().contains(nowhere));
-    QCOMPARE(missing.FindNotesRecord("One"), NotesStore::kNotFound);
-    QVERIFY(!missing.AppendNotesRecord());
-}
-
-void TestNotesStore::readOnlyStoreStillShowsNotes()
-{
-    NotesStore store;
-    QVERIFY(store.OpenNotesStore(storePath()));
-    QVERIFY(put(store, "Two", "2"));
-    store.close();
-    const QByteArray before = readAll(storePath());
-    QVERIFY(QFile::setPermissions(storePath(), QFile::ReadOwner));
-    if (QFile(storePath()).open(QIODevice::ReadWrite))
-        QSKIP("running with privileges that ignore file permissions");
-    NotesStore readOnly;
-    QVERIFY(!readOnly.OpenNotesStore(storePath()));
-    QVERIFY(readOnly.isOpen() && !readOnly.isWritable());
-    QCOMPARE(notesOf(readOnly, "Two"), "2");
-    QVERIFY(!put(readOnly, "Two", "changed"));
-    QVERIFY(!readOnly.DeleteNotesRecord(1));
-    QCOMPARE(readAll(storePath()), before);
-}
-
-void TestNotesStore::recordSizeLimit_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("notes");
-    QTest::addColumn<bool>("saves");
-    QTest::newRow("exactly fits") << "Disc" << QString(2092, 'n') << true;
-    QTest::newRow("one more") << "Disc" << QString(2093, 'n') << false;
-    QTest::newRow("all in the name") << QString(2096, 'd') << QString() << true;
-    // Beyond Latin-1 the limit counts bytes: a Cyrillic letter takes two.
-    QTest::newRow("two-byte letters fit") << "Disc" << QString(1046, QChar(0x0436)) << true;
-    QTest::newRow("one byte over") << "Discs" << QString(1046, QChar(0x0436)) << false;
-}
-
-void TestNotesStore::recordSizeLimit()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, notes);
-    QFETCH(bool, saves);
-    QCOMPARE(NotesStore::recordFits(name, notes), saves);
-    NotesStore store;
-    QVERIFY(store.OpenNotesStore(storePath()));
-    QVERIFY(put(store, "Other", "kept"));
-    const QByteArray before = readAll(storePath());
-
-    store.setRecord(name, notes);
-    QCOMPARE(store.AppendNotesRecord(), saves);
-    store.ResetNotesSearch();
-    QCOMPARE(store.FindNotesRecord("Other"), NotesStore::kFound);
-    store.setRecord(name, notes);
-    QCOMPARE(store.UpdateNotesRecord(), saves);
-    if (saves) {
-        QCOMPARE(notesOf(store, name), notes);
-        QCOMPARE(store.FindNotesRecord(name), NotesStore::kFound); // the renamed "Other"
-        QCOMPARE(store.notes(), notes);
-    } else {
-        QVERIFY(store.lastError().contains(storePath()));
+        NotesStore store;
+        QVERIFY(store.OpenNotesStore(storePath()));
+        QVERIFY(put(store, "Two", "2"));
+        store.close();
+        const QByteArray before = readAll(storePath());
+        QVERIFY(QFile::setPermissions(storePath(), QFile::ReadOwner));
+        if (QFile(storePath()).open(QIODevice::ReadWrite))
+            QSKIP("running with privileges that ignore file permissions");
+        NotesStore readOnly;
+        QVERIFY(!readOnly.OpenNotesStore(storePath()));
+        QVERIFY(readOnly.isOpen() && !readOnly.isWritable());
+        QCOMPARE(notesOf(readOnly, "Two"), "2");
+        QVERIFY(!put(readOnly, "Two", "changed"));
+        QVERIFY(!readOnly.DeleteNotesRecord(1));
         QCOMPARE(readAll(storePath()), before);
     }
-}
 
-void TestNotesStore::textRoundTrip_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("notes");
-    QTest::newRow("latin-1") << QString::fromUtf8("Café") << QString::fromUtf8("über\r\nnaïve");
-    QTest::newRow("cyrillic") << QString::fromUtf8("Диск 1") << QString::fromUtf8("Заметки");
-    QTest::newRow("cjk") << QString::fromUtf8("光盘") << QString::fromUtf8("個人的なメモ 😀");
-    QTest::newRow("latin-1 that forms utf-8") << QString::fromUtf8("Ã©") << "x";
-    QTest::newRow("empty notes") << "Empty" << "";
-}
-
-void TestNotesStore::textRoundTrip()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, notes);
+    void recordSizeLimit_data()
     {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("notes");
+        QTest::addColumn<bool>("saves");
+        QTest::newRow("exactly fits") << "Disc" << QString(2092, 'n') << true;
+        QTest::newRow("one more") << "Disc" << QString(2093, 'n') << false;
+        QTest::newRow("all in the name") << QString(2096, 'd') << QString() << true;
+        // Beyond Latin-1 the limit counts bytes: a Cyrillic letter takes two.
+        QTest::newRow("two-byte letters fit") << "Disc" << QString(1046, QChar(0x0436)) << true;
+        QTest::newRow("one byte over") << "Discs" << QString(1046, QChar(0x0436)) << false;
+    }
+
+    void recordSizeLimit()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, notes);
+        QFETCH(bool, saves);
+        QCOMPARE(NotesStore::recordFits(name, notes), saves);
         NotesStore store;
         QVERIFY(store.OpenNotesStore(storePath()));
-        QVERIFY(put(store, "Before", "b"));
-        QVERIFY(put(store, name, notes));
-    }
-    NotesStore store;
-    QVERIFY(store.OpenNotesStore(storePath()));
-    QCOMPARE(notesOf(store, name), notes);
-    QCOMPARE(store.currentRecordNumber(), 2);
-    // Names read back as the codec reads them ("Ã©" comes back as "é"), yet the record
-    // is found by the bytes written for its name.
-    QCOMPARE(store.discName(), decodeSingleByte(encodeSingleByte(name)));
-}
+        QVERIFY(put(store, "Other", "kept"));
+        const QByteArray before = readAll(storePath());
 
-void TestNotesStore::everyTruncationOpensAndSearches()
-{
-    const std::pair<QString, QString> records[] = {
-        {"First", "one"}, {QString::fromUtf8("Второй"), "two words"}, {"Third", QString(300, 't')}};
-    NotesStore writer;
-    QVERIFY(writer.OpenNotesStore(storePath()));
-    for (const auto &[name, notes] : records)
-        QVERIFY(put(writer, name, notes));
-    writer.close();
-    const QByteArray full = readAll(storePath());
-    const QString cut = m_dir->filePath(QStringLiteral("cut.usr"));
-
-    for (qsizetype len = 0; len <= full.size(); ++len) {
-        QVERIFY(writeAll(cut, full.left(len)));
-        NotesStore store;
-        QVERIFY(store.OpenNotesStore(cut));
-        QCOMPARE(store.nextRecordNumber(), (len + kSlot - 1) / kSlot + 1);
-        // A cut name hides its record; cut notes keep the bytes that are left.
-        QString want[3];
-        for (qsizetype i = 0; i < 3; ++i) {
-            const auto &[name, notes] = records[i];
-            const qsizetype notesAt = i * kSlot + 2 + name.toUtf8().size() + 2;
-            want[i] = len < notesAt - 2
-                ? QStringLiteral("<none>")
-                : notes.left(std::clamp<qsizetype>(len - notesAt, 0, notes.size()));
-            QVERIFY2(notesOf(store, name) == want[i], qPrintable(QString::number(len)));
+        store.setRecord(name, notes);
+        QCOMPARE(store.AppendNotesRecord(), saves);
+        store.ResetNotesSearch();
+        QCOMPARE(store.FindNotesRecord("Other"), NotesStore::kFound);
+        store.setRecord(name, notes);
+        QCOMPARE(store.UpdateNotesRecord(), saves);
+        if (saves) {
+            QCOMPARE(notesOf(store, name), notes);
+            QCOMPARE(store.FindNotesRecord(name), NotesStore::kFound); // the renamed "Other"
+            QCOMPARE(store.notes(), notes);
+        } else {
+            QVERIFY(store.lastError().contains(storePath()));
+            QCOMPARE(readAll(storePath()), before);
         }
-        // An append first makes a partial slot whole, holding just what was read.
-        QVERIFY(put(store, "New", "n"));
-        QCOMPARE(readAll(cut).size(), ((len + kSlot - 1) / kSlot + 1) * kSlot);
-        QVERIFY(store.OpenNotesStore(cut));
-        for (qsizetype i = 0; i < 3; ++i)
-            QVERIFY2(notesOf(store, records[i].first) == want[i], qPrintable(QString::number(len)));
-        QCOMPARE(notesOf(store, "New"), "n");
     }
-}
+
+    void textRoundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("notes");
+        QTest::newRow("latin-1") << QString::fromUtf8("Café") << QString::fromUtf8("über\r\nnaïve");
+        QTest::newRow("cjk") << QString::fromUtf8("光盘") << QString::fromUtf8("個人的なメモ 😀");
+        QTest::newRow("latin-1 that forms utf-8") << QString::fromUtf8("Ã©") << "x";
+        QTest::newRow("empty notes") << "Empty"
+                                     << "";
+    }
+
+    void textRoundTrip()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, notes);
+        {
+            NotesStore store;
+            QVERIFY(store.OpenNotesStore(storePath()));
+            QVERIFY(put(store, "Before", "b"));
+            QVERIFY(put(store, name, notes));
+        }
+        NotesStore store;
+        QVERIFY(store.OpenNotesStore(storePath()));
+        QCOMPARE(notesOf(store, name), notes);
+        QCOMPARE(store.currentRecordNumber(), 2);
+        // Names read back as the codec reads them ("Ã©" comes back as "é"), yet the record
+        // is found by the bytes written for its name.
+        QCOMPARE(store.discName(), decodeSingleByte(encodeSingleByte(name)));
+    }
+
+    void everyTruncationOpensAndSearches()
+    {
+        const std::pair<QString, QString> records[] = {{"First", "one"},
+                                                       {QString::fromUtf8("Второй"), "two words"},
+                                                       {"Third", QString(300, 't')}};
+        NotesStore writer;
+        QVERIFY(writer.OpenNotesStore(storePath()));
+        for (const auto &[name, notes] : records)
+            QVERIFY(put(writer, name, notes));
+        writer.close();
+        const QByteArray full = readAll(storePath());
+        const QString cut = m_dir->filePath(u"cut.usr"_s);
+
+        for (qsizetype len = 0; len <= full.size(); ++len) {
+            QVERIFY(writeAll(cut, full.left(len)));
+            NotesStore store;
+            QVERIFY(store.OpenNotesStore(cut));
+            QCOMPARE(store.nextRecordNumber(), (len + kSlot - 1) / kSlot + 1);
+            // A cut name hides its record; cut notes keep the bytes that are left.
+            QString want[3];
+            for (qsizetype i = 0; i < 3; ++i) {
+                const auto &[name, notes] = records[i];
+                const qsizetype notesAt = i * kSlot + 2 + name.toUtf8().size() + 2;
+                want[i] = len < notesAt - 2
+                              ? u"<none>"_s
+                              : notes.left(std::clamp<qsizetype>(len - notesAt, 0, notes.size()));
+                QVERIFY2(notesOf(store, name) == want[i], qPrintable(QString::number(len)));
+            }
+            // An append first makes a partial slot whole, holding just what was read.
+            QVERIFY(put(store, "New", "n"));
+            QCOMPARE(readAll(cut).size(), ((len + kSlot - 1) / kSlot + 1) * kSlot);
+            QVERIFY(store.OpenNotesStore(cut));
+            for (qsizetype i = 0; i < 3; ++i)
+                QVERIFY2(notesOf(store, records[i].first) == want[i],
+                         qPrintable(QString::number(len)));
+            QCOMPARE(notesOf(store, "New"), "n");
+        }
+    }
+
+private:
+    QString storePath() const { return m_dir->filePath(u"usrdisc.usr"_s); }
+    std::optional<QTemporaryDir> m_dir;
+};
 
 QTEST_GUILESS_MAIN(TestNotesStore)
 #include "tst_notes_store.moc"

@@ -1,28 +1,14 @@
 // Orlith — desktop catalogue of removable media.
-#include "core/capture/drives.h"
+#include "core/store/disc_listing.h"
 #include "ui/capture/new_disc_dialog.h"
 #include "ui/common/date_control_widget.h"
-#include "ui/main/catalog_tree_widget.h"
-#include "ui/main/file_list_model.h"
-#include "ui/main/form1_window.h"
 #include "ui/search/search_window.h"
-#include "core/store/disc_listing.h"
 
 #include "core/search/search_fixtures.h"
-#include "support/dialogs.h"
-#include "support/recording_services.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QToolButton>
+#include "support/window_fixture.h"
 
 using namespace orlith;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,14 +20,6 @@ QStringList listedLines(Form1 &form)
     return out;
 }
 
-QStringList cliLines(const QString &root, const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ORLITH_CLI), QStringList{QStringLiteral("--data-dir"), root} + args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 } // namespace
 
 class TestSearchWindow : public QObject
@@ -51,60 +29,50 @@ class TestSearchWindow : public QObject
 private slots:
     void init()
     {
-        m_store = std::make_unique<QTemporaryDir>();
-        test::makeSearchStore(m_store->path());
-        m_messages.boxes.clear();
-        m_form = std::make_unique<Form1>(m_store->path(),
-                                         UiServices{&m_messages, &m_desktop, &m_drives});
-        m_form->show();
+        m_f.reset();
+        test::makeSearchStore(m_f.root());
+        m_form = m_f.open();
     }
     void cleanup() { m_form.reset(); }
 
     void quickFindFollowsTheTreeAndMatchesTheCommandLine()
     {
         Form1 &form = *m_form;
-        auto *find = form.findChild<QLineEdit *>(QStringLiteral("txtFind"));
-        find->setText(QStringLiteral("rock"));
-
+        auto *find = form.findChild<QLineEdit *>(u"txtFind"_s);
+        find->setText(u"rock"_s);
         // No node selected: the two-line message, the list untouched.
         form.tree().setCurrentItem(nullptr);
         QTest::keyClick(find, Qt::Key_Return);
-        QCOMPARE(m_messages.texts(),
-                 QStringList{QStringLiteral("You must select catalogs or\ncatalog or a single CD/DVD for search")});
+        QCOMPARE(
+            m_f.messages.texts(),
+            QStringList{u"You must select catalogs or\ncatalog or a single CD/DVD for search"_s});
         QVERIFY(!form.listSearchRunning());
-
         // The root: every disc in tree order. A find started while one runs starts over.
         QSignalSpy finished(&form, &Form1::listSearchFinished);
-        form.tree().selectNode(QStringLiteral("katalog"));
+        form.tree().selectNode(u"katalog"_s);
         form.findFiles();
         form.findFiles();
-        QCOMPARE(form.lstCD(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"),
-                                            QStringLiteral("Gamma")}));
+        QCOMPARE(form.lstCD(), (QStringList{u"Alpha"_s, u"Beta"_s, u"Gamma"_s}));
         QTRY_COMPARE(finished.count(), 1);
-        QCOMPARE(form.statusText(), QStringLiteral("Found  2 files."));
-        QCOMPARE(listedLines(form), cliLines(m_store->path(), {QStringLiteral("find"),
-                                                                QStringLiteral("rock")}));
+        QCOMPARE(form.statusText(), u"Found  2 files."_s);
+        QCOMPARE(listedLines(form), cliLines({u"find"_s, u"rock"_s}));
         // Rows are coloured as they come (mp3 and flac are music, not black).
         QVERIFY(form.listModel().rowColor(0) != QColor(Qt::black) ||
                 form.listModel().rowColor(1) != QColor(Qt::black));
-
         // A catalog without the needle's files; a disc whose file has gone is skipped.
-        QVERIFY(QFile::remove(discFilePath(m_store->path(), QStringLiteral("Alpha"))));
-        form.tree().selectNode(QStringLiteral("Music"));
+        QVERIFY(QFile::remove(discFilePath(m_f.root(), u"Alpha"_s)));
+        form.tree().selectNode(u"Music"_s);
         form.findFiles();
         QCOMPARE(form.listModel().rowCount(), 0);
         QTRY_COMPARE(finished.count(), 2);
-        QCOMPARE(listedLines(form), cliLines(m_store->path(), {QStringLiteral("find"),
-                                                                QStringLiteral("rock"),
-                                                                QStringLiteral("--catalog"),
-                                                                QStringLiteral("Music")}));
+        QCOMPARE(listedLines(form),
+                 cliLines({u"find"_s, u"rock"_s, u"--catalog"_s, u"Music"_s}));
         QCOMPARE(form.listModel().rowCount(), 1);
-
-        form.tree().selectNode(QStringLiteral("Photos"));
-        find->setText(QStringLiteral("zzz"));
+        form.tree().selectNode(u"Photos"_s);
+        find->setText(u"zzz"_s);
         form.findFiles();
         QTRY_COMPARE(finished.count(), 3);
-        QCOMPARE(form.statusText(), QStringLiteral("Found  0 files."));
+        QCOMPARE(form.statusText(), u"Found  0 files."_s);
     }
 
     void searchWindowDiscList()
@@ -115,52 +83,44 @@ private slots:
         QVERIFY(window);
         QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(form.tree().dragEnabled());
-        auto *list = window->findChild<QListWidget *>(QStringLiteral("lstCDtoSearch"));
+        auto *list = window->findChild<QListWidget *>(u"lstCDtoSearch"_s);
         QCOMPARE(list->count(), 7);
-        QCOMPARE(list->item(6)->text(), QStringLiteral("                      All CD/DVD"));
+        QCOMPARE(list->item(6)->text(), u"                      All CD/DVD"_s);
         QVERIFY(window->showsAllPlaceholder());
-        QVERIFY(!window->findChild<DateControl *>(QStringLiteral("DateControl1"))->Enable());
-
+        QVERIFY(!window->findChild<DateControl *>(u"DateControl1"_s)->Enable());
         // A disc dropped twice is listed once; a catalog adds only its discs not yet listed.
-        form.tree().selectNode(QStringLiteral("Beta"));
-        window->dropText(QStringLiteral("Beta"));
-        window->dropText(QStringLiteral("Beta"));
-        QCOMPARE(window->chosenDiscs(), QStringList{QStringLiteral("Beta")});
-        form.tree().selectNode(QStringLiteral("Music"));
-        window->dropText(QStringLiteral("Music"));
-        QCOMPARE(window->chosenDiscs(), (QStringList{QStringLiteral("Beta"), QStringLiteral("Alpha")}));
-
+        form.tree().selectNode(u"Beta"_s);
+        window->dropText(u"Beta"_s);
+        window->dropText(u"Beta"_s);
+        QCOMPARE(window->chosenDiscs(), QStringList{u"Beta"_s});
+        form.tree().selectNode(u"Music"_s);
+        window->dropText(u"Music"_s);
+        QCOMPARE(window->chosenDiscs(), (QStringList{u"Beta"_s, u"Alpha"_s}));
         // Removing every disc brings the placeholder (and all discs) back.
         list->selectAll();
-        window->findChild<QToolButton *>(QStringLiteral("cmdClearList"))->click();
+        window->findChild<QToolButton *>(u"cmdClearList"_s)->click();
         QVERIFY(window->showsAllPlaceholder());
         QCOMPARE(list->count(), 7);
-
         // The root adds nothing, but the placeholder is gone: the search ends at once.
-        form.tree().selectNode(QStringLiteral("katalog"));
-        window->dropText(QStringLiteral("Catalogs"));
+        form.tree().selectNode(u"katalog"_s);
+        window->dropText(u"Catalogs"_s);
         QVERIFY(!window->showsAllPlaceholder());
         QCOMPARE(list->count(), 0);
         QSignalSpy finished(window, &frmSearch::searchFinished);
         window->startSearch();
         QTRY_COMPARE(finished.count(), 1);
-        QCOMPARE(form.statusText(), QStringLiteral("Found  0 files."));
-
+        QCOMPARE(form.statusText(), u"Found  0 files."_s);
         // A disc file made on Windows, copied in: the window shows it, and an empty text
         // lists every entry whatever its separator.
-        QVERIFY(writeDiscFile(discFilePath(m_store->path(), QStringLiteral("WinDisc")),
-                              QStringLiteral("Photos"),
-                              {{QStringLiteral("r.doc"), QStringLiteral("D:\\Docs\\r.doc"), 9,
-                                test::day(2004, 1, 1)},
-                               {QStringLiteral("x.txt"), QStringLiteral("D:\\x.txt"), 9,
-                                test::day(2004, 1, 1)}}));
-        QTRY_VERIFY(form.tree().findNode(QStringLiteral("WinDisc")));
-        form.tree().selectNode(QStringLiteral("WinDisc"));
-        window->dropText(QStringLiteral("WinDisc"));
+        QVERIFY(writeDiscFile(discFilePath(m_f.root(), u"WinDisc"_s), u"Photos"_s,
+                              {{u"r.doc"_s, u"D:\\Docs\\r.doc"_s, 9, test::day(2004, 1, 1)},
+                               {u"x.txt"_s, u"D:\\x.txt"_s, 9, test::day(2004, 1, 1)}}));
+        QTRY_VERIFY(form.tree().findNode(u"WinDisc"_s));
+        form.tree().selectNode(u"WinDisc"_s);
+        window->dropText(u"WinDisc"_s);
         window->startSearch();
         QTRY_COMPARE(finished.count(), 2);
         QCOMPARE(form.listModel().rowCount(), 2);
-
         window->close();
         QVERIFY(!form.tree().dragEnabled());
     }
@@ -170,55 +130,48 @@ private slots:
         Form1 &form = *m_form;
         form.showSearch();
         auto *window = qobject_cast<frmSearch *>(form.searchWindow());
-        auto *sizeOption = window->findChild<QComboBox *>(QStringLiteral("cmbOptVelicina"));
-        auto *sizeBox = window->findChild<QLineEdit *>(QStringLiteral("txtVelicinaFile"));
-        auto *dateOption = window->findChild<QComboBox *>(QStringLiteral("cmbOptDatum"));
-        auto *date = window->findChild<DateControl *>(QStringLiteral("DateControl1"));
+        auto *sizeOption = window->findChild<QComboBox *>(u"cmbOptVelicina"_s);
+        auto *sizeBox = window->findChild<QLineEdit *>(u"txtVelicinaFile"_s);
+        auto *dateOption = window->findChild<QComboBox *>(u"cmbOptDatum"_s);
+        auto *date = window->findChild<DateControl *>(u"DateControl1"_s);
         QVERIFY(!sizeBox->isEnabled());
-
         // Size box: digits and a point only; a text that is no number is emptied.
         sizeOption->setCurrentIndex(0);
         emit sizeOption->activated(0);
         QVERIFY(sizeBox->isEnabled());
-        QTest::keyClicks(sizeBox, QStringLiteral("1a0x0"));
-        QCOMPARE(sizeBox->text(), QStringLiteral("100"));
-        sizeBox->setText(QStringLiteral("1.2."));
+        QTest::keyClicks(sizeBox, u"1a0x0"_s);
+        QCOMPARE(sizeBox->text(), u"100"_s);
+        sizeBox->setText(u"1.2."_s);
         QCOMPARE(sizeBox->text(), QString());
-        sizeBox->setText(QStringLiteral("100"));
-
+        sizeBox->setText(u"100"_s);
         // Date option typed by hand: a whole option stays, anything else resets.
         dateOption->lineEdit()->clear();
-        QTest::keyClicks(dateOption->lineEdit(), QStringLiteral("after"));
-        QCOMPARE(dateOption->currentText(), QStringLiteral("after"));
+        QTest::keyClicks(dateOption->lineEdit(), u"after"_s);
+        QCOMPARE(dateOption->currentText(), u"after"_s);
         QVERIFY(date->Enable());
         dateOption->lineEdit()->clear();
-        QTest::keyClicks(dateOption->lineEdit(), QStringLiteral("x"));
-        QCOMPARE(dateOption->currentText(), QStringLiteral("not sure"));
+        QTest::keyClicks(dateOption->lineEdit(), u"x"_s);
+        QCOMPARE(dateOption->currentText(), u"not sure"_s);
         QVERIFY(!date->Enable());
-        dateOption->setCurrentText(QStringLiteral("after"));
+        dateOption->setCurrentText(u"after"_s);
         date->setDateVal(QDate(2004, 3, 15));
-
-        auto *text = window->findChild<QLineEdit *>(QStringLiteral("txtSearchString"));
-        text->setText(QStringLiteral("cd"));
+        auto *text = window->findChild<QLineEdit *>(u"txtSearchString"_s);
+        text->setText(u"cd"_s);
         QSignalSpy finished(window, &frmSearch::searchFinished);
-        window->findChild<QPushButton *>(QStringLiteral("cmdSearch"))->click();
-        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("lblText"))->text(),
+        window->findChild<QPushButton *>(u"cmdSearch"_s)->click();
+        QCOMPARE(window->findChild<QLabel *>(u"lblText"_s)->text(),
                  describeSearch(window->criteria()));
         QTRY_COMPARE(finished.count(), 1);
         const QStringList expected =
-            cliLines(m_store->path(),
-                     {QStringLiteral("search"), QStringLiteral("--text"), QStringLiteral("cd"),
-                      QStringLiteral("--at-least"), QStringLiteral("100"), QStringLiteral("--after"),
-                      QStringLiteral("2004-03-15")});
+            cliLines({u"search"_s, u"--text"_s, u"cd"_s, u"--at-least"_s, u"100"_s,
+                                       u"--after"_s, u"2004-03-15"_s});
         QCOMPARE(listedLines(form), expected);
         QCOMPARE(expected.size(), 1); // Концерт.ogg: 200 KB, 2010
-        QCOMPARE(form.statusText(), QStringLiteral("Found  1 files."));
-
+        QCOMPARE(form.statusText(), u"Found  1 files."_s);
         // A second search over all discs gives the same rows.
         window->startSearch();
         QTRY_COMPARE(finished.count(), 2);
         QCOMPARE(listedLines(form), expected);
-
         // Closing the window drops its search; the main window's own finds go on.
         window->startSearch();
         window->close();
@@ -229,35 +182,32 @@ private slots:
     {
         Form1 &form = *m_form;
         form.saveList();
-        QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("List is empty.There is no files to save.")});
-
+        QCOMPARE(m_f.messages.texts(), QStringList{u"List is empty.There is no files to save."_s});
         QList<FileRow> rows;
         for (int i = 0; i < 501; ++i)
-            rows.append({QStringLiteral("f%1").arg(i), QStringLiteral("/m/f%1").arg(i), 1000 + i,
-                         test::day(2005, 1, 1), QStringLiteral("Other")});
+            rows.append(
+                {u"f%1"_s.arg(i), u"/m/f%1"_s.arg(i), 1000 + i, test::day(2005, 1, 1), u"Other"_s});
         form.listModel().setRows(rows);
         test::onNextDialog<frmNewCD>([](frmNewCD *d) {
-            QVERIFY(!d->findChild<QComboBox *>(QStringLiteral("comCDROMs"))->isVisible());
-            d->findChild<QLineEdit *>(QStringLiteral("txtNewCDName"))->setText(QStringLiteral("Saved"));
-            d->findChild<QComboBox *>(QStringLiteral("comCDCat"))->setCurrentText(QStringLiteral("Photos"));
+            QVERIFY(!d->findChild<QComboBox *>(u"comCDROMs"_s)->isVisible());
+            d->findChild<QLineEdit *>(u"txtNewCDName"_s)->setText(u"Saved"_s);
+            d->findChild<QComboBox *>(u"comCDCat"_s)->setCurrentText(u"Photos"_s);
             d->Command1Click();
         });
         QSignalSpy saved(&form, &Form1::saveFinished);
         form.saveList();
         QVERIFY(form.saveRunning());
-        QCOMPARE(form.statusText(), QStringLiteral("Saving files from the list as new xml... "));
+        QCOMPARE(form.statusText(), u"Saving files from the list as new xml... "_s);
         QTRY_COMPARE(saved.count(), 1);
-        QCOMPARE(form.statusText(), QStringLiteral("Ready.  501 files save into xml."));
+        QCOMPARE(form.statusText(), u"Ready.  501 files save into xml."_s);
         QCOMPARE(form.listModel().rowCount(), 501);
-        QVERIFY(form.tree().findNode(QStringLiteral("Saved")));
-
+        QVERIFY(form.tree().findNode(u"Saved"_s));
         // The disc keeps exact byte counts and lists under its own name.
         QList<FileRow> listed;
-        QVERIFY(listDiscFiles(m_store->path(), QStringLiteral("Saved"), listed));
+        QVERIFY(listDiscFiles(m_f.root(), u"Saved"_s, listed));
         QCOMPARE(listed.size(), 501);
         QCOMPARE(listed[500].size(), qint64(1500));
-        QCOMPARE(listed[0].disc(), QStringLiteral("Saved"));
-
+        QCOMPARE(listed[0].disc(), u"Saved"_s);
         // Cancelling the dialog saves nothing.
         test::onNextDialog<frmNewCD>([](frmNewCD *d) { d->reject(); });
         form.saveList();
@@ -265,10 +215,14 @@ private slots:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> m_store;
-    test::RecordingMessages m_messages;
-    test::FakeDesktop m_desktop;
-    FakeDriveProvider m_drives;
+    QStringList cliLines(const QStringList &args)
+    {
+        QString out;
+        m_f.cli(args, &out);
+        return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    test::WindowFixture m_f;
     std::unique_ptr<Form1> m_form;
 };
 

@@ -1,0 +1,75 @@
+// Orlith — desktop catalogue of removable media.
+#pragma once
+
+#include "core/capture/drives.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+#include "support/dialogs.h"
+#include "support/recording_services.h"
+#include "support/test_files.h"
+#include "ui/main/catalog_tree_widget.h"
+#include "ui/main/details_pane_widget.h"
+#include "ui/main/file_list_model.h"
+#include "ui/main/form1_window.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+namespace orlith::test {
+
+// A fresh store, recorded messages and desktop, fake drives, and the main window on them.
+struct WindowFixture
+{
+    std::unique_ptr<QTemporaryDir> dir;
+    RecordingMessages messages;
+    FakeDesktop desktop;
+    FakeDriveProvider drives;
+
+    // Call from init(): a new empty store and nothing recorded.
+    void reset()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(ensureStoreFolders(root()).ok());
+        messages = RecordingMessages();
+        desktop = FakeDesktop();
+        drives.clear();
+    }
+    QString root() const { return dir->path(); }
+    UiServices services() { return {&messages, &desktop, &drives}; }
+    std::unique_ptr<Form1> open()
+    {
+        auto form = std::make_unique<Form1>(root(), services());
+        form->resize(900, 600);
+        form->show();
+        return form;
+    }
+    void writeDisc(const QString &name, const QString &catalog, const QList<FileEntry> &entries = {})
+    {
+        QVERIFY(writeDiscFile(discFilePath(root(), name), catalog, entries).ok());
+    }
+    // Runs orlith-cli on the store; its standard output goes to `out`.
+    int cli(const QStringList &args, QString *out = nullptr) const
+    {
+        QProcess p;
+        p.start(QStringLiteral(ORLITH_CLI), QStringList{QStringLiteral("--data-dir"), root()} + args);
+        if (!p.waitForFinished(30000))
+            return -1;
+        if (out)
+            *out = QString::fromUtf8(p.readAllStandardOutput());
+        return p.exitCode();
+    }
+};
+
+inline QAction *action(QWidget &window, const char *name)
+{
+    return window.findChild<QAction *>(QString::fromLatin1(name));
+}
+
+inline QString label(QWidget &window, const char *name)
+{
+    return window.findChild<QLabel *>(QString::fromLatin1(name))->text();
+}
+
+} // namespace orlith::test
