@@ -7,7 +7,6 @@
 #include "ui/main/file_list_model.h"
 #include "ui/main/form1_window.h"
 #include "ui/common/ui_services.h"
-#include "core/store/index_loader.h"
 #include "core/store/program_folder.h"
 
 #include <QApplication>
@@ -78,15 +77,14 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: orlith-bench-startup DATA_DIR\n");
         return 2;
     }
-    // As the desktop program does: the store is read while Qt starts.
+    // As the desktop program does: the store is read while the window is built.
     const QString folder = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
-    IndexLoader loader(folder);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orlith"));
     PrintedMessages messages;
     UiServices services;
     services.messages = &messages;
-    Form1 window(std::move(loader), services);
+    Form1 window(folder, services);
     window.show();
     settle(window);
     const double shownMs = double(sinceStart.nsecsElapsed()) / 1e6;

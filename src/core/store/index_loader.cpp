@@ -1,17 +1,11 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/store/index_loader.h"
 
-#include <QThread>
-
 namespace orlith {
 
 IndexLoader::IndexLoader(const QString &programFolder)
     : m_programFolder(programFolder), m_shared(std::make_shared<Shared>())
 {
-    // Qt takes the first thread that uses it for its main thread. The loader may start
-    // before QApplication exists, and its QFile would then claim that for the loader's
-    // thread; asking for the current thread here claims it for the caller first.
-    QThread::currentThread();
     m_index = std::async(std::launch::async, [programFolder, shared = m_shared] {
         CatalogueIndex index;
         index.load(programFolder);
