@@ -3,7 +3,9 @@
 #include "cli_context.h"
 
 #include "core/capture/capture_job.h"
+#include "core/capture/disc_update.h"
 #include "core/capture/store_edits.h"
+#include "core/search/disc_search.h"
 #include "core/store/notes_store.h"
 
 #include <QDir>
@@ -141,6 +143,59 @@ int cmdCapture(CliContext &ctx)
     if (job.changedNames() > 0)
         err(changedNamesMessage(job.changedNames()));
     out(job.statusText());
+    return kExitOk;
+}
+
+int cmdRescan(CliContext &ctx)
+{
+    const bool dryRun = ctx.takeFlag(QStringLiteral("--dry-run"));
+    if (ctx.args().size() != 2)
+        return usageError(QStringLiteral("rescan takes a disc and the folder to walk"));
+    const QString folder = QDir::cleanPath(QFileInfo(ctx.args().at(1)).absoluteFilePath());
+    if (!QFileInfo(folder).isDir())
+        return failure(QStringLiteral("%1 is not a folder").arg(folder));
+    QStringList one;
+    if (StoreResult r = discsOfScope(ctx.index(), ctx.args().at(0), QString(), one); !r)
+        return failure(r.error);
+    const QString disc = one.first();
+    QList<FileEntry> stored;
+    if (StoreResult r = readDiscEntries(discFilePath(ctx.programFolder(), disc), stored); !r)
+        return failure(QString(r.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+
+    CaptureRequest request;
+    request.programFolder = ctx.programFolder();
+    request.discName = disc;
+    request.drive = folder;
+    request.walkOnly = true;
+    CaptureJob job(request);
+    ProgressLine progress;
+    job.setProgressCallback([&progress](const CaptureJob &j) { progress.show(j); });
+    const StoreResult walked = job.run();
+    progress.clear();
+    if (!walked)
+        return failure(QString(walked.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+
+    const DiscUpdate update = compareDisc(stored, job.entries(), job.unreadableFolders());
+    QByteArray lines;
+    const auto say = [&lines](char mark, const QList<FileEntry> &entries) {
+        for (const FileEntry &e : entries)
+            lines += QByteArray(1, mark) + '\t' + e.path.toUtf8() + '\n';
+    };
+    say('+', update.added);
+    say('-', update.removed);
+    say('~', update.changed);
+    outBytes(lines);
+    for (const UnreadableFolder &u : job.unreadableFolders())
+        err(QStringLiteral("cannot read the folder %1: %2; its files stay as they were")
+                .arg(u.path, u.reason));
+    if (job.changedNames() > 0)
+        err(changedNamesMessage(job.changedNames()));
+    const QByteArray summary = updateSummary(update).toUtf8() + '\n';
+    std::fwrite(summary.constData(), 1, size_t(summary.size()), stderr);
+    if (dryRun || update.isEmpty())
+        return kExitOk;
+    if (StoreResult r = applyDiscUpdate(ctx.programFolder(), disc, update.entries); !r)
+        return failure(QString(r.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     return kExitOk;
 }
 

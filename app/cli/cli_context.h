@@ -69,5 +69,8 @@ int cmdExport(CliContext &ctx);   // export_commands.cpp
 int cmdArchive(CliContext &ctx);  // archive_commands.cpp
 int cmdRestore(CliContext &ctx);  // archive_commands.cpp
 int cmdStats(CliContext &ctx);    // stats_commands.cpp
+int cmdRescan(CliContext &ctx);   // capture_commands.cpp
+int cmdDuplicates(CliContext &ctx);   // search_commands.cpp
+int cmdSingleCopies(CliContext &ctx); // search_commands.cpp
 
 } // namespace orlith::cli

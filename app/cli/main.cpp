@@ -29,6 +29,8 @@ const Command kCommands[] = {
     {"settings", cmdSettings, "settings                  every field of the settings record"},
     {"capture", cmdCapture, "capture --catalog C --name N PATH\n"
                             "                            walk a folder or mount point into a new disc N of catalog C"},
+    {"rescan", cmdRescan, "rescan DISC PATH [--dry-run]\n"
+                          "                            walk PATH again and update DISC: +, - and ~ lines per file"},
     {"new-catalog", cmdNewCatalog, "new-catalog NAME          add an empty catalog"},
     {"rename", cmdRename, "rename OLD NEW            rename a disc (its file, picture and notes) or a catalog"},
     {"delete", cmdDelete, "delete NAME [--yes]       delete a disc (asks first unless --yes) or an empty catalog"},
@@ -38,6 +40,10 @@ const Command kCommands[] = {
                           "       [--disc D]...      files by path, size and date (all discs when no --disc)\n"
                           "  find and search also take --save-as NAME --catalog C: the hits become a new\n"
                           "  disc NAME in catalog C (find then scopes a catalog with --within C)"},
+    {"duplicates", cmdDuplicates, "duplicates [--disc D | --catalog C]... [--min-size KB]\n"
+                                  "                            files of the same name and size in more than one place"},
+    {"single-copies", cmdSingleCopies, "single-copies [--disc D | --catalog C]...\n"
+                                       "                            files that exist on one disc only"},
     {"export", cmdExport, "export FORMAT --out FILE DISC...  export discs to csv, text, html, sql or xls"},
     {"archive", cmdArchive, "archive --to DIR [DISC...]  archive disc files to DIR/cds.zip"},
     {"restore", cmdRestore, "restore ZIP [--yes-all | --no-all]  restore disc files from a zip"},

@@ -5,9 +5,11 @@
 #include "core/capture/capture_job.h"
 #include "core/capture/store_edits.h"
 #include "core/search/disc_search.h"
+#include "core/search/duplicates.h"
 #include "core/store/date_text.h"
 #include "core/store/notes_store.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace orlith::cli {
@@ -44,25 +46,27 @@ int saveHits(CliContext &ctx, const QString &name, const QString &catalog,
     return kExitOk;
 }
 
+void saySkipped(const QStringList &skipped)
+{
+    for (const QString &disc : skipped)
+        err(QStringLiteral("skipped %1: its disc file cannot be read").arg(disc));
+}
+
 int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &criteria,
               const QString &saveAs, const QString &saveCatalog)
 {
     QStringList skipped;
-    auto saySkipped = [&] {
-        for (const QString &disc : std::as_const(skipped))
-            err(QStringLiteral("skipped %1: its disc file cannot be read").arg(disc));
-    };
     if (saveAs.isEmpty()) {
         // Printed disc by disc: a search over a large store may hit millions of files.
         const qsizetype count = searchDiscs(
             ctx.programFolder(), discs, criteria, [](QList<FileRow> &hits) { outRows(hits); },
             &skipped);
-        saySkipped();
+        saySkipped(skipped);
         status(foundText(count));
         return kExitOk;
     }
     const QList<FileRow> hits = searchDiscs(ctx.programFolder(), discs, criteria, &skipped);
-    saySkipped();
+    saySkipped(skipped);
     outRows(hits);
     status(foundText(hits.size()));
     return saveHits(ctx, saveAs, saveCatalog, hits);
@@ -75,7 +79,82 @@ bool isSizeNumber(const QString &text)
     return ok && !text.startsWith(QLatin1Char('-')) && !text.startsWith(QLatin1Char('+'));
 }
 
+// The discs of every --disc D and --catalog C given, in tree order, each once; every disc
+// when none is given.
+bool takeScope(CliContext &ctx, QStringList &discs, int &exitCode)
+{
+    QStringList named;
+    QString value;
+    QList<std::pair<QString, QString>> scopes;
+    while (ctx.takeOption(QStringLiteral("--disc"), value))
+        scopes.append({value, QString()});
+    while (ctx.takeOption(QStringLiteral("--catalog"), value))
+        scopes.append({QString(), value});
+    if (ctx.missingValue()) {
+        exitCode = usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
+        return false;
+    }
+    if (scopes.isEmpty()) {
+        discs = ctx.index().allDiscs();
+        return true;
+    }
+    for (const auto &[disc, catalog] : std::as_const(scopes)) {
+        QStringList some;
+        if (StoreResult r = discsOfScope(ctx.index(), disc, catalog, some); !r) {
+            exitCode = failure(r.error);
+            return false;
+        }
+        named << some;
+    }
+    for (const QString &disc : ctx.index().allDiscs()) {
+        if (named.contains(disc))
+            discs << disc;
+    }
+    return true;
+}
+
 } // namespace
+
+int cmdDuplicates(CliContext &ctx)
+{
+    QString minSize;
+    const bool hasMin = ctx.takeOption(QStringLiteral("--min-size"), minSize);
+    QStringList discs;
+    if (int code = 0; !takeScope(ctx, discs, code))
+        return code;
+    if (!ctx.args().isEmpty())
+        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
+    if (hasMin && !isSizeNumber(minSize))
+        return usageError(QStringLiteral("\"%1\" is not a size in KB").arg(minSize));
+    const qint64 minBytes = hasMin ? qint64(std::ceil(minSize.toDouble() * 1024.0)) : 0;
+
+    QStringList skipped;
+    const DuplicateReport report = findDuplicates(ctx.programFolder(), discs, minBytes, &skipped);
+    saySkipped(skipped);
+    for (qsizetype g = 0; g < report.groups.size(); ++g) {
+        if (g > 0)
+            out(QString());
+        outRows(report.groups[g]);
+    }
+    status(duplicatesSummary(report));
+    return kExitOk;
+}
+
+int cmdSingleCopies(CliContext &ctx)
+{
+    QStringList discs;
+    if (int code = 0; !takeScope(ctx, discs, code))
+        return code;
+    if (!ctx.args().isEmpty())
+        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
+    QStringList skipped;
+    const QList<FileRow> rows =
+        findSingleCopies(ctx.programFolder(), ctx.index().allDiscs(), discs, &skipped);
+    saySkipped(skipped);
+    outRows(rows);
+    status(foundText(rows.size()));
+    return kExitOk;
+}
 
 int cmdFind(CliContext &ctx)
 {

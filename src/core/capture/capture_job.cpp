@@ -176,6 +176,15 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
     if (stopAsked(cancel))
         return {};
     m_filled = count;
+    if (m_request.walkOnly) {
+        m_progressText = QString::fromLatin1(kDoneText);
+        m_percent = 100;
+        m_statusText = QStringLiteral("Ready. ") + signPadded(count) +
+                       QStringLiteral(" files read from CD/DVD.");
+        m_phase = Phase::Done;
+        report(/*always=*/true);
+        return {};
+    }
 
     // Another window or orlith-cli may have taken the name during the walk.
     const StoreResult written = writeNewDiscFile(m_request.programFolder, m_request.discName,

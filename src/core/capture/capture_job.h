@@ -30,6 +30,8 @@ struct CaptureRequest
     // The eject setting is "1": open the drive's tray once the disc file is written.
     bool ejectAfter = false;
     DriveProvider *drives = nullptr; // opens the tray; none means no eject
+    // Updating a disc: walk and read sizes and dates, write nothing (see compareDisc).
+    bool walkOnly = false;
 };
 
 // Texts the capture shows, exactly.

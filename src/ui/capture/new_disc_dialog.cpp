@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -123,7 +124,11 @@ void frmNewCD::driveActivated(int index)
             m_drive->setCurrentIndex(m_previousDrive);
         return;
     }
-    const QString path = QDir::cleanPath(chosen);
+    m_drive->setCurrentIndex(addFolderItem(QDir::cleanPath(chosen)));
+}
+
+int frmNewCD::addFolderItem(const QString &path)
+{
     // The same folder chosen twice, or a drive's own mount point, is not listed again.
     int at = m_drive->findData(path);
     if (at < 0) {
@@ -132,11 +137,50 @@ void frmNewCD::driveActivated(int index)
         m_drive->insertItem(at, itemText(path, name.isEmpty() ? path : name), path);
         m_drive->setItemData(at, true, kFolderRole);
     }
-    m_drive->setCurrentIndex(at);
+    return at;
+}
+
+void frmNewCD::setUpdateOf(const QString &disc, const QString &catalog, const QString &folder)
+{
+    m_update = true;
+    setWindowTitle(QStringLiteral("Update CD/DVD"));
+    m_name->setText(disc);
+    m_name->setReadOnly(true);
+    m_catalog->setCurrentIndex(std::max(0, m_catalog->findText(catalog)));
+    m_catalog->setEnabled(false);
+    if (folder.isEmpty())
+        return;
+    // The longest mount point that holds the folder: a stick mounted where it was.
+    int best = -1;
+    for (int i = 0; i + 1 < m_drive->count(); ++i) {
+        const QString mount = m_drive->itemData(i).toString();
+        const bool holds = folder == mount ||
+                           folder.startsWith(mount.endsWith(QLatin1Char('/'))
+                                                 ? mount
+                                                 : mount + QLatin1Char('/'));
+        if (holds && (best < 0 || mount.size() > m_drive->itemData(best).toString().size()))
+            best = i;
+    }
+    if (best < 0 && QFileInfo(folder).isDir())
+        best = addFolderItem(folder);
+    if (best >= 0)
+        m_drive->setCurrentIndex(best);
 }
 
 void frmNewCD::Command1Click()
 {
+    if (m_update) {
+        // The disc exists: only the drive is checked.
+        const char *problem = drive().isEmpty() ? kNoValidDrive
+                              : !driveIsFolder() && !m_drives.HasMedia(drive()) ? kNoMedia
+                                                                                : nullptr;
+        if (problem)
+            m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
+                                       QString::fromLatin1(problem));
+        else
+            accept();
+        return;
+    }
     const NewDiscInput input{discName(), catalog(), drive(), m_virtual};
     // A folder is always ready, and an empty drive text gets checkNewDisc's "no drive"
     // message rather than "no media".

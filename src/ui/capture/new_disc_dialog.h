@@ -38,17 +38,25 @@ public:
     // True when drive() is a chosen folder, which has no tray to eject.
     bool driveIsFolder() const;
 
+    // Turns the dialog into "Update CD/DVD" for an existing disc: its name and catalog are
+    // shown but fixed, and the drive whose mount point holds `folder` (the folder the disc's
+    // paths start with) is selected, else `folder` itself when it exists. OK then checks the
+    // drive only.
+    void setUpdateOf(const QString &disc, const QString &catalog, const QString &folder);
+
     // Command1 (OK): checks, then accepts or shows the message.
     void Command1Click();
 
 private:
     bool isOtherFolderItem(int index) const;
     void driveActivated(int index);
+    int addFolderItem(const QString &path);
 
     StoreEdits &m_edits;
     DriveProvider &m_drives;
     UiServices m_services;
     bool m_virtual;
+    bool m_update = false;
     QLineEdit *m_name = nullptr;
     QComboBox *m_catalog = nullptr;
     QComboBox *m_drive = nullptr;

@@ -3,6 +3,7 @@
 #include "ui/main/form1_window.h"
 
 #include "core/capture/capture_job.h"
+#include "core/capture/disc_update.h"
 #include "ui/capture/import_progress_dialog.h"
 #include "ui/capture/name_entry_dialog.h"
 #include "ui/capture/new_disc_dialog.h"
@@ -115,7 +116,13 @@ void Form1::captureDisc()
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
     }
+    startCaptureJob(request, {});
+}
+
+void Form1::startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored)
+{
     m_capture = std::make_unique<CaptureJob>(request);
+    m_update.reset();
     m_captureRun = new BackgroundJob(this);
     m_captureListCleared = false;
     connect(m_captureRun, &BackgroundJob::finished, this, &Form1::finishCapture);
@@ -151,7 +158,13 @@ void Form1::captureDisc()
         });
     });
     CaptureJob *job = m_capture.get();
-    run->start([job](BackgroundJob &worker) { (void)job->run(&worker.cancelFlag()); });
+    run->start([this, job, stored = std::move(stored)](BackgroundJob &worker) {
+        (void)job->run(&worker.cancelFlag());
+        // An update compares here too: a disc of 100,000 files takes a while to match.
+        if (job->request().walkOnly && job->phase() == CaptureJob::Phase::Done)
+            m_update = std::make_unique<DiscUpdate>(
+                compareDisc(stored, job->entries(), job->unreadableFolders()));
+    });
 }
 
 void Form1::showCaptureProgress(const QString &text, int percent, const QString &status)
@@ -186,6 +199,11 @@ void Form1::finishCapture()
         return;
     }
     ColorList();
+    if (job->request().walkOnly) {
+        finishUpdate(*job);
+        emit captureFinished();
+        return;
+    }
     refreshFromStore();
     const QList<UnreadableFolder> unreadable = job->unreadableFolders();
     if (!unreadable.isEmpty()) {

@@ -28,24 +28,31 @@ constexpr char kDiscFileExtension[] = ".xml";
 void Form1::findFiles()
 {
     m_findDiscs.clear();
-    switch (m_tree->selectedKind()) {
-    case CatalogTree::NodeKind::Root:
-        m_findDiscs = m_tree->discsInOrder();
-        break;
-    case CatalogTree::NodeKind::Catalog:
-        m_findDiscs = m_tree->discsOf(m_tree->selectedKey());
-        break;
-    case CatalogTree::NodeKind::Disc:
-        m_findDiscs << m_tree->selectedKey();
-        break;
-    case CatalogTree::NodeKind::None:
-        m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
-                                   QString::fromLatin1(kChooseScopeMessage));
+    if (!scopeOfSelection(m_findDiscs))
         return;
-    }
     SearchCriteria criteria;
     criteria.text = m_find->text();
     searchIntoList(m_findDiscs, criteria);
+}
+
+bool Form1::scopeOfSelection(QStringList &discs)
+{
+    switch (m_tree->selectedKind()) {
+    case CatalogTree::NodeKind::Root:
+        discs = m_tree->discsInOrder();
+        return true;
+    case CatalogTree::NodeKind::Catalog:
+        discs = m_tree->discsOf(m_tree->selectedKey());
+        return true;
+    case CatalogTree::NodeKind::Disc:
+        discs = {m_tree->selectedKey()};
+        return true;
+    case CatalogTree::NodeKind::None:
+        break;
+    }
+    m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
+                               QString::fromLatin1(kChooseScopeMessage));
+    return false;
 }
 
 void Form1::searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
@@ -112,7 +119,8 @@ void Form1::finishListSearch()
     m_searchRun = nullptr;
     const QObject *owner = std::exchange(m_searchOwner, nullptr);
     const std::function<void()> finished = std::exchange(m_searchFinished, nullptr);
-    setStatusText(foundText(m_listModel->rowCount()));
+    setStatusText(m_listDoneStatus.isEmpty() ? foundText(m_listModel->rowCount())
+                                             : std::exchange(m_listDoneStatus, QString()));
     emit listSearchFinished(owner);
     if (finished)
         finished();

@@ -89,6 +89,9 @@ void Form1::buildMenus()
     QAction *ren = item(edit, "mnuRename", QStringLiteral("&Rename..."));
     ren->setEnabled(false);
     connect(ren, &QAction::triggered, this, &Form1::renameSelected);
+    QAction *update = item(edit, "mnuUpdate", QStringLiteral("Update CD/DVD..."));
+    update->setEnabled(false);
+    connect(update, &QAction::triggered, this, &Form1::updateSelectedDisc);
     separator(edit, "mnuRaznak2");
     connect(item(edit, "mnuExpand", QStringLiteral("Expand tree")), &QAction::triggered, this,
             expand);
@@ -119,6 +122,11 @@ void Form1::buildMenus()
             &Form1::autoSizeColumns);
     connect(item(tools, "mnuSaveList", QStringLiteral("Save list...")), &QAction::triggered, this,
             &Form1::saveList);
+    separator(tools, "mnuRazmak8");
+    connect(item(tools, "mnuDuplicates", QStringLiteral("Find duplicates")), &QAction::triggered,
+            this, &Form1::findDuplicateFiles);
+    connect(item(tools, "mnuSingleCopies", QStringLiteral("Files on one disc only")),
+            &QAction::triggered, this, &Form1::findSingleCopyFiles);
     separator(tools, "mnuRazmak7");
     connect(item(tools, "mnuOptions", QStringLiteral("Options...")), &QAction::triggered, this,
             &Form1::showOptions);
@@ -156,6 +164,9 @@ void Form1::buildMenus()
     QAction *renPopup = item(m_treePopup, "mnuRenamePopUp", QStringLiteral("Rename..."));
     renPopup->setEnabled(false);
     connect(renPopup, &QAction::triggered, this, &Form1::renameSelected);
+    QAction *updatePopup = item(m_treePopup, "mnuUpdatePopUp", QStringLiteral("Update CD/DVD..."));
+    updatePopup->setEnabled(false);
+    connect(updatePopup, &QAction::triggered, this, &Form1::updateSelectedDisc);
 
     m_listPopup = new QMenu(QStringLiteral("ListPopUp"), this);
     m_listPopup->setObjectName(QStringLiteral("mnuListPopUp"));

@@ -9,6 +9,7 @@
 #include "ui/main/file_list_commands.h"
 #include "ui/main/file_list_model.h"
 #include "ui/common/style_icon.h"
+#include "core/capture/disc_update.h"
 #include "core/store/background_job.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
@@ -410,6 +411,10 @@ void Form1::updateMenuState()
     for (const char *name : {"mnuRename", "mnuRenamePopUp"}) {
         if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
             a->setEnabled(!root);
+    }
+    for (const char *name : {"mnuUpdate", "mnuUpdatePopUp"}) {
+        if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
+            a->setEnabled(kind == CatalogTree::NodeKind::Disc);
     }
 }
 

@@ -28,6 +28,9 @@ namespace orlith {
 
 class BackgroundJob;
 class CaptureJob;
+struct CaptureRequest;
+struct DiscUpdate;
+class FileRow;
 struct SearchCriteria;
 class CatalogTree;
 class DetailsPane;
@@ -109,6 +112,17 @@ public:
     // Stops a running capture; it writes nothing.
     void cancelCapture();
     frmInportProgres *progressWindow() const { return m_progress; }
+
+    // Keeping discs true (form1_update.cpp). "Update CD/DVD...": the selected disc's drive
+    // or folder is walked again as a capture walks it, then the comparison window shows
+    // what changed and "Apply" rewrites the disc file; captureFinished() follows the
+    // window. "Find duplicates" and "Files on one disc only" fill the list on a worker
+    // for the tree's selected scope, as quick find does; listSearchFinished() follows.
+    void updateSelectedDisc();
+    void findDuplicateFiles();
+    void findSingleCopyFiles();
+    // The comparison window while it is open.
+    QWidget *updateWindow() const { return m_updateWindow; }
 
     // List commands, as the menus and keys run them.
     void openSelectedFile();
@@ -209,6 +223,15 @@ private:
     [[nodiscard]] bool shutDown();
     void showCaptureProgress(const QString &text, int percent, const QString &status);
     void finishCapture();
+    void startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored);
+    void finishUpdate(const CaptureJob &job);
+    bool scopeOfSelection(QStringList &discs);
+    // Runs a report on a worker: `report` reads the discs (calling `beforeDisc` before each,
+    // which shows progress and stops on cancel), fills the rows and returns the closing
+    // status text. The list is emptied first and takes the rows at the end.
+    using ListReport = std::function<QString(
+        const std::function<bool(const QString &)> &beforeDisc, QList<FileRow> &rows)>;
+    void reportIntoList(ListReport report);
     void finishListSearch();
     void finishSave();
     void stopJobs();
@@ -243,6 +266,10 @@ private:
     std::unique_ptr<CaptureJob> m_capture;
     BackgroundJob *m_captureRun = nullptr;
     bool m_captureListCleared = false;
+    std::unique_ptr<DiscUpdate> m_update; // an update's comparison, made on the worker
+    QPointer<QWidget> m_updateWindow;
+    QString m_listDoneStatus; // a report's closing status text, when not "Found  N files."
+
     QStringList m_findDiscs; // lstCD
     BackgroundJob *m_searchRun = nullptr;
     const QObject *m_searchOwner = nullptr;

@@ -1,0 +1,230 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/search/duplicates.h"
+
+#include "core/store/disc_file.h"
+#include "core/store/text_codec.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <vector>
+
+namespace orlith {
+
+namespace {
+
+// A file's identity, its folded name and size, as two independent 64-bit hashes: a
+// million distinct files cost 16 bytes each, and two different files share both hashes
+// with a chance of about one in 10^26.
+struct FileKey
+{
+    quint64 a = 0;
+    quint64 b = 0;
+    bool operator==(const FileKey &o) const { return a == o.a && b == o.b; }
+};
+
+size_t qHash(const FileKey &key, size_t seed)
+{
+    return size_t(key.a) ^ seed;
+}
+
+class KeyMaker
+{
+public:
+    FileKey operator()(QByteArrayView name, qint64 size)
+    {
+        const bool ascii = std::all_of(name.begin(), name.end(),
+                                       [](char c) { return uchar(c) < 0x80; });
+        if (ascii) {
+            m_scratch.resize(name.size());
+            for (qsizetype i = 0; i < name.size(); ++i) {
+                const char c = name[i];
+                m_scratch[i] = c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+            }
+        } else {
+            // Folded as text, so "É" and "é" meet whatever bytes the disc file used.
+            m_scratch = decodeSingleByte(name.data(), name.size()).toCaseFolded().toUtf8();
+        }
+        m_scratch.append(reinterpret_cast<const char *>(&size), sizeof size);
+        return {quint64(qHashBits(m_scratch.constData(), size_t(m_scratch.size()), 0x5bd1e995)),
+                quint64(qHashBits(m_scratch.constData(), size_t(m_scratch.size()),
+                                  0x9e3779b97f4a7c15ULL))};
+    }
+
+private:
+    QByteArray m_scratch;
+};
+
+// Every entry of a disc file by the reading rule (a missing line carries the previous
+// entry's value), as the bytes stand. False with `error` set when the file cannot be read.
+template <typename Take>
+bool forEachEntry(const QString &path, QString &error, Take take)
+{
+    DiscReader reader;
+    if (StoreResult r = reader.open(path); !r) {
+        error = r.error;
+        return false;
+    }
+    QByteArray name;
+    QByteArray filePath;
+    qint64 size = 0;
+    DiscLine line;
+    while (reader.nextLine(line)) {
+        switch (line.tag) {
+        case DiscTag::Name:
+            line.copyTo(name);
+            break;
+        case DiscTag::Path:
+            line.copyTo(filePath);
+            break;
+        case DiscTag::Size:
+            size = parseSizeValue(line.bytes());
+            break;
+        case DiscTag::Date:
+            take(QByteArrayView(name), QByteArrayView(filePath), size, line.bytes());
+            break;
+        }
+    }
+    error = reader.error();
+    return error.isEmpty();
+}
+
+} // namespace
+
+QList<FileRow> DuplicateReport::rows() const
+{
+    QList<FileRow> all;
+    all.reserve(files);
+    for (const QList<FileRow> &group : groups)
+        all.append(group);
+    return all;
+}
+
+DuplicateReport findDuplicates(const QString &programFolder, const QStringList &discs,
+                               qint64 minBytes, QStringList *skipped,
+                               const BeforeDisc &beforeDisc)
+{
+    // The first copy of every file is kept as bytes only; a row is built once a second
+    // copy shows it is a duplicate.
+    struct First
+    {
+        const char *text;
+        qint64 size;
+        qint32 nameLength, pathLength, dateLength;
+        qint32 disc;
+        qint32 group;
+    };
+    QHash<FileKey, qint32> seen;
+    std::vector<First> firsts;
+    RowTextArena firstText;
+    std::vector<std::shared_ptr<const char[]>> firstBlocks;
+    RowTextArena rowText;
+    KeyMaker keyOf;
+    DuplicateReport report;
+
+    for (qsizetype d = 0; d < discs.size(); ++d) {
+        const QString &disc = discs[d];
+        if (beforeDisc && !beforeDisc(disc))
+            break;
+        QString error;
+        const bool read = forEachEntry(
+            discFilePath(programFolder, disc), error,
+            [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
+                if (size < minBytes)
+                    return;
+                // Slots hold 1 + the index of the first copy; 0 is a new file.
+                qint32 &slot = seen[keyOf(name, size)];
+                if (slot == 0) {
+                    slot = qint32(firsts.size()) + 1;
+                    std::shared_ptr<const char[]> block;
+                    const char *text = firstText.store(name, path, date, block);
+                    if (firstBlocks.empty() || firstBlocks.back() != block)
+                        firstBlocks.push_back(std::move(block));
+                    firsts.push_back({text, size, qint32(name.size()), qint32(path.size()),
+                                      qint32(date.size()), qint32(d), -1});
+                    return;
+                }
+                First &first = firsts[size_t(slot - 1)];
+                if (first.group < 0) {
+                    first.group = qint32(report.groups.size());
+                    const char *t = first.text;
+                    report.groups.append({FileRow::fromBytes(
+                        {t, first.nameLength}, {t + first.nameLength, first.pathLength},
+                        first.size, {t + first.nameLength + first.pathLength, first.dateLength},
+                        discs[first.disc], &rowText)});
+                }
+                report.groups[first.group].append(
+                    FileRow::fromBytes(name, path, size, date, disc, &rowText));
+            });
+        if (!read && skipped)
+            skipped->append(disc);
+    }
+
+    // Largest waste first; equal waste keeps the order the files were met in.
+    const auto extra = [](const QList<FileRow> &g) { return (g.size() - 1) * g.first().size(); };
+    std::stable_sort(report.groups.begin(), report.groups.end(),
+                     [&](const QList<FileRow> &x, const QList<FileRow> &y) {
+                         return extra(x) > extra(y);
+                     });
+    for (const QList<FileRow> &group : std::as_const(report.groups)) {
+        report.files += group.size();
+        report.extraBytes += extra(group);
+    }
+    return report;
+}
+
+QString duplicatesSummary(const DuplicateReport &report)
+{
+    return QStringLiteral("%1 groups, %2 files, %3 MB in extra copies.")
+        .arg(report.groups.size())
+        .arg(report.files)
+        .arg(double(report.extraBytes) / (1024.0 * 1024.0), 0, 'f', 2);
+}
+
+QList<FileRow> findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
+                                const QStringList &scope, QStringList *skipped,
+                                const BeforeDisc &beforeDisc)
+{
+    // For every file of the store: the disc it was met on, or none once met on a second.
+    QHash<FileKey, qint32> discOf;
+    const QSet<QString> inScope(scope.cbegin(), scope.cend());
+    QList<FileRow> candidates;
+    QList<FileKey> candidateKeys;
+    RowTextArena rowText;
+    KeyMaker keyOf;
+
+    for (qsizetype d = 0; d < allDiscs.size(); ++d) {
+        const QString &disc = allDiscs[d];
+        if (beforeDisc && !beforeDisc(disc))
+            break;
+        const bool keep = inScope.contains(disc);
+        QString error;
+        const bool read = forEachEntry(
+            discFilePath(programFolder, disc), error,
+            [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
+                const FileKey key = keyOf(name, size);
+                // 1 + the disc, 0 for a file not met yet, -1 for one met on two discs.
+                qint32 &slot = discOf[key];
+                if (slot == 0)
+                    slot = qint32(d) + 1;
+                else if (slot != qint32(d) + 1)
+                    slot = -1;
+                if (keep) {
+                    candidates.append(FileRow::fromBytes(name, path, size, date, disc, &rowText));
+                    candidateKeys.append(key);
+                }
+            });
+        if (!read && skipped)
+            skipped->append(disc);
+    }
+
+    QList<FileRow> single;
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        if (discOf.value(candidateKeys[i]) > 0)
+            single.append(std::move(candidates[i]));
+    }
+    return single;
+}
+
+} // namespace orlith

@@ -1,0 +1,49 @@
+// Orlith — desktop catalogue of removable media.
+// Files kept twice, and files kept once: the reports behind "Find duplicates", "Files on
+// one disc only" and `orlith-cli duplicates / single-copies`. Two entries are the same
+// file when their names match, letter case ignored, and their sizes are equal.
+#pragma once
+
+#include "core/store/disc_listing.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+namespace orlith {
+
+// Called before each disc is read, for a status text; returning false stops the report
+// there (what was read so far is reported).
+using BeforeDisc = std::function<bool(const QString &disc)>;
+
+struct DuplicateReport
+{
+    // Each group holds two or more rows of one file, in tree order; the groups come
+    // largest extra space first ((copies - 1) x size).
+    QList<QList<FileRow>> groups;
+    qsizetype files = 0;
+    qint64 extraBytes = 0;
+
+    // Group after group, as the list shows them.
+    QList<FileRow> rows() const;
+};
+
+// The duplicates among the entries of `discs` (one copy per place: one disc holding a
+// file twice counts), skipping files smaller than `minBytes`. One pass over the disc
+// files; rows are built only for files met twice. A disc whose file cannot be read is
+// named in `skipped` and the rest are still read.
+DuplicateReport findDuplicates(const QString &programFolder, const QStringList &discs,
+                               qint64 minBytes = 0, QStringList *skipped = nullptr,
+                               const BeforeDisc &beforeDisc = {});
+
+// "N groups, M files, X MB in extra copies."
+QString duplicatesSummary(const DuplicateReport &report);
+
+// The entries of the `scope` discs whose file exists on no other disc of `allDiscs` (the
+// whole store): what is lost if that disc dies. In tree and file order.
+QList<FileRow> findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
+                                const QStringList &scope, QStringList *skipped = nullptr,
+                                const BeforeDisc &beforeDisc = {});
+
+} // namespace orlith
