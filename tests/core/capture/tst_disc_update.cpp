@@ -1,0 +1,172 @@
+// Orlith — desktop catalogue of removable media.
+// Updating a disc: the comparison, and `orlith-cli rescan` walking, printing and applying it.
+#include "core/capture/capture_job.h"
+#include "core/capture/disc_update.h"
+#include "core/store/notes_store.h"
+#include "core/store/program_folder.h"
+
+#include "core/capture/capture_fixtures.h"
+#include "core/core_fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// "a.txt 10 d1" per entry, path "/m/" + name.
+QList<FileEntry> entries(const QStringList &specs)
+{
+    QList<FileEntry> out;
+    for (const QString &spec : specs) {
+        const QStringList p = spec.split(u' ');
+        out.append({p[0].section(u'/', -1), "/m/"_L1 + p[0], p[1].toLongLong(), p[2]});
+    }
+    return out;
+}
+
+QString paths(const QList<FileEntry> &list)
+{
+    QStringList out;
+    for (const FileEntry &e : list)
+        out << e.path.mid(3);
+    return out.join(u',');
+}
+
+} // namespace
+
+class TestDiscUpdate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void compares_data()
+    {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("walked");
+        QTest::addColumn<QString>("expected"); // added | removed | changed
+        const QStringList base{"a 1 d1", "s/b 2 d1"};
+        QTest::newRow("same") << base << base << "||";
+        QTest::newRow("added") << base << (base + QStringList{"c 3 d1"}) << "c||";
+        QTest::newRow("removed") << base << QStringList{"a 1 d1"} << "|s/b|";
+        QTest::newRow("grown") << base << QStringList{"a 5 d1", "s/b 2 d1"} << "||a";
+        QTest::newRow("touched") << base << QStringList{"a 1 d1", "s/b 2 d2"} << "||s/b";
+        QTest::newRow("moved") << base << QStringList{"a 1 d1", "t/b 2 d1"} << "t/b|s/b|";
+        // A name differing in letter case is another file on Linux.
+        QTest::newRow("case") << base << QStringList{"A 1 d1", "s/b 2 d1"} << "A|a|";
+        QTest::newRow("emptied") << base << QStringList{} << "|a,s/b|";
+        // A path a saved list holds twice is matched once.
+        QTest::newRow("twice") << QStringList{"a 1 d1", "a 1 d1"} << QStringList{"a 1 d1"} << "|a|";
+    }
+    void compares()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, walked);
+        QFETCH(QString, expected);
+        const DiscUpdate u = compareDisc(entries(stored), entries(walked));
+        QCOMPARE(paths(u.added) + u'|' + paths(u.removed) + u'|' + paths(u.changed), expected);
+        QCOMPARE(u.isEmpty(), expected == "||"_L1);
+        QCOMPARE(paths(u.entries), paths(entries(walked)));
+    }
+
+    void keepsFilesOfUnreadableFolders()
+    {
+        const DiscUpdate u = compareDisc(entries({"a 1 d", "locked/x 2 d", "lockedness 3 d"}),
+                                         entries({"a 1 d"}), {{"/m/locked"_L1, "denied"_L1}});
+        QCOMPARE(paths(u.removed), "lockedness"_L1);
+        QCOMPARE(paths(u.entries), "a,locked/x"_L1);
+        QCOMPARE(u.kept, 1);
+        QCOMPARE(updateSummary(u), "Added 0, removed 1, changed 0."_L1);
+    }
+
+    void commonFolder_data()
+    {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("root") << QStringList{"/media/s/a", "/media/s/x/b"} << "/media/s";
+        QTest::newRow("deeper") << QStringList{"/media/s/x/a", "/media/s/x/b"} << "/media/s/x";
+        QTest::newRow("prefix is not a folder")
+            << QStringList{"/media/stick/a", "/media/st/b"} << "/media";
+        QTest::newRow("system root") << QStringList{"/a", "/b/c"} << "/";
+        QTest::newRow("windows") << QStringList{"D:\\a"} << QString();
+        QTest::newRow("none") << QStringList{} << QString();
+    }
+    void commonFolder()
+    {
+        QFETCH(QStringList, paths);
+        QFETCH(QString, folder);
+        QList<FileEntry> list;
+        for (const QString &p : paths)
+            list.append({p.section(u'/', -1), p, 0, {}});
+        QCOMPARE(orlith::commonFolder(list), folder);
+    }
+
+    // A disc captured from a folder in which one file was then added, one removed and one
+    // grown: the dry run prints exactly that and changes nothing; the real run rewrites the
+    // disc and keeps its catalog, notes and picture.
+    void rescanFromTheCommandLine()
+    {
+        QTemporaryDir store;
+        QTemporaryDir media;
+        const QString d = media.path();
+        QVERIFY(makeFile(d + "/keep.txt"_L1, "same") && makeFile(d + "/sub/grow.txt"_L1, "1") &&
+                makeFile(d + "/gone.txt"_L1, "x"));
+        QCOMPARE(cli(store.path(), {u"new-catalog"_s, u"Cat"_s}).code, 0);
+        QCOMPARE(cli(store.path(), {u"capture"_s, u"--catalog"_s, u"Cat"_s, u"--name"_s, u"D"_s, d})
+                     .code,
+                 0);
+        QCOMPARE(cli(store.path(), {u"notes"_s, u"D"_s, u"--set"_s, u"old notes"_s}).code, 0);
+        const QString picture = picturePath(store.path(), u"D"_s);
+        QVERIFY(makeFile(picture, "JFIF"));
+        QVERIFY(QFile::remove(d + "/gone.txt"_L1));
+        QVERIFY(makeFile(d + "/new.txt"_L1, "n") && makeFile(d + "/sub/grow.txt"_L1, "12"));
+        const QString discFile = discFilePath(store.path(), u"D"_s);
+        const QByteArray before = readBytes(discFile);
+
+        const QString expected = "+\t%1/new.txt\n-\t%1/gone.txt\n~\t%1/sub/grow.txt\n"_L1.arg(d);
+        CliRun dry = cli(store.path(), {u"rescan"_s, u"d"_s, d, u"--dry-run"_s});
+        QCOMPARE(dry.code, 0);
+        QCOMPARE(dry.out, expected);
+        QCOMPARE(dry.err, "Added 1, removed 1, changed 1.\n"_L1);
+        QCOMPARE(readBytes(discFile), before);
+
+        CliRun real = cli(store.path(), {u"rescan"_s, u"D"_s, d});
+        QCOMPARE(real.out, expected);
+        QCOMPARE(cli(store.path(), {u"list"_s, u"D"_s}).out.count(u'\n'), 3);
+        QVERIFY(cli(store.path(), {u"list"_s, u"D"_s}).out.contains("new.txt"_L1));
+        QCOMPARE(cli(store.path(), {u"notes"_s, u"D"_s}).out, "old notes\n"_L1);
+        QCOMPARE(readBytes(picture), QByteArray("JFIF"));
+        QCOMPARE(readCatalogNameFromFile(discFile), "Cat"_L1);
+        // Nothing left to tell.
+        QCOMPARE(cli(store.path(), {u"rescan"_s, u"D"_s, d}).err,
+                 "Added 0, removed 0, changed 0.\n"_L1);
+
+        // A folder that is not there, or a disc that is not, changes nothing.
+        const QByteArray after = readBytes(discFile);
+        QCOMPARE(cli(store.path(), {u"rescan"_s, u"D"_s, d + "/none"_L1}).code, 1);
+        QCOMPARE(cli(store.path(), {u"rescan"_s, u"E"_s, d}).code, 1);
+        QCOMPARE(cli(store.path(), {u"rescan"_s, u"D"_s}).code, 2);
+        QCOMPARE(readBytes(discFile), after);
+    }
+
+    // A walk that fails, or a disc file that went away meanwhile, writes nothing.
+    void failedWalkAndVanishedDisc()
+    {
+        QTemporaryDir store;
+        QVERIFY(ensureStoreFolders(store.path()).ok());
+        CaptureJob job({store.path(), u"D"_s, u"Cat"_s, store.path() + "/none"_L1, false, nullptr,
+                        /*walkOnly=*/true});
+        QVERIFY(!job.run().ok());
+        QVERIFY(job.failed());
+        const StoreResult r = applyDiscUpdate(store.path(), u"D"_s, entries({"a 1 d"}));
+        QVERIFY(!r.ok());
+        QVERIFY(r.error.contains("no longer in the store"_L1));
+        QVERIFY(!QFile::exists(discFilePath(store.path(), u"D"_s)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDiscUpdate)
+#include "tst_disc_update.moc"

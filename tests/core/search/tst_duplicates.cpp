@@ -1,0 +1,131 @@
+// Orlith — desktop catalogue of removable media.
+// Duplicates and files on one disc only, through orlith-cli (which prints the engine's rows).
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+
+#include "core/core_fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Catalog A: One, Two; catalog B: Three.
+void makeStore(const QString &root)
+{
+    QVERIFY(ensureStoreFolders(root).ok());
+    QVERIFY(writeAll(catalogOrderPath(root), "A\r\nB\r\n"));
+    const auto e = [](const char *name, const char *path, qint64 size) {
+        return FileEntry{QString::fromUtf8(name), QString::fromUtf8(path), size, u"1 Jan 2020"_s};
+    };
+    QVERIFY(writeDiscFile(discFilePath(root, u"One"_s), u"A"_s,
+                          {e("Song.mp3", "/1/Song.mp3", 5000), e("song.MP3", "/1/c/song.MP3", 5000),
+                           e("big.iso", "/1/big.iso", 900000), e("lone.txt", "/1/lone.txt", 10),
+                           e("ÉTÉ.txt", "/1/ÉTÉ.txt", 7)})
+                .ok());
+    QVERIFY(writeDiscFile(discFilePath(root, u"Two"_s), u"A"_s,
+                          {e("SONG.mp3", "/2/SONG.mp3", 5000), e("big.iso", "/2/big.iso", 900000),
+                           e("big.iso", "/2/old/big.iso", 1), e("été.txt", "/2/été.txt", 7)})
+                .ok());
+    QVERIFY(writeDiscFile(discFilePath(root, u"Three"_s), u"B"_s,
+                          {e("twice.bin", "/3/twice.bin", 50), e("big.iso", "/3/big.iso", 900000),
+                           e("twice.bin", "/3/x/twice.bin", 50), e("lone2.txt", "/3/lone2.txt", 3)})
+                .ok());
+}
+
+// "path@disc" per row; an empty line stays empty.
+QString rowsOf(const QString &out)
+{
+    QStringList lines;
+    for (const QString &line : out.split(u'\n')) {
+        const QStringList f = line.split(u'\t');
+        lines << (f.size() == 5 ? f[1] + u'@' + f[4] : line);
+    }
+    return lines.join(u' ').trimmed();
+}
+
+} // namespace
+
+class TestDuplicates : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reports_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("summary");
+        // Largest extra space first; names meet whatever their letter case; a file twice
+        // on one disc counts; the same name with another size is another file.
+        QTest::newRow("all") << QStringList{u"duplicates"_s}
+                             << u"/1/big.iso@One /2/big.iso@Two /3/big.iso@Three  "
+                                "/1/Song.mp3@One /1/c/song.MP3@One /2/SONG.mp3@Two  "
+                                "/3/twice.bin@Three /3/x/twice.bin@Three  "
+                                "/1/ÉTÉ.txt@One /2/été.txt@Two"_s
+                             << u"4 groups, 10 files, 1.73 MB in extra copies."_s;
+        QTest::newRow("one disc") << QStringList{u"duplicates"_s, u"--disc"_s, u"one"_s}
+                                  << u"/1/Song.mp3@One /1/c/song.MP3@One"_s
+                                  << u"1 groups, 2 files, 0.00 MB in extra copies."_s;
+        QTest::newRow("two scopes")
+            << QStringList{u"duplicates"_s, u"--catalog"_s, u"B"_s, u"--disc"_s, u"Two"_s}
+            << u"/2/big.iso@Two /3/big.iso@Three  /3/twice.bin@Three /3/x/twice.bin@Three"_s
+            << u"2 groups, 4 files, 0.86 MB in extra copies."_s;
+        QTest::newRow("min size")
+            << QStringList{u"duplicates"_s, u"--min-size"_s, u"4.8"_s}
+            << u"/1/big.iso@One /2/big.iso@Two /3/big.iso@Three  "
+               "/1/Song.mp3@One /1/c/song.MP3@One /2/SONG.mp3@Two"_s
+            << u"2 groups, 6 files, 1.73 MB in extra copies."_s;
+        QTest::newRow("none") << QStringList{u"duplicates"_s, u"--min-size"_s, u"9000"_s}
+                              << QString() << u"0 groups, 0 files, 0.00 MB in extra copies."_s;
+        // Kept on exactly one disc of the whole store, both copies of a file twice there.
+        QTest::newRow("single all") << QStringList{u"single-copies"_s}
+                                    << u"/1/lone.txt@One /2/old/big.iso@Two /3/twice.bin@Three "
+                                       "/3/x/twice.bin@Three /3/lone2.txt@Three"_s
+                                    << u"Found  5 files."_s;
+        QTest::newRow("single one disc")
+            << QStringList{u"single-copies"_s, u"--disc"_s, u"One"_s} << u"/1/lone.txt@One"_s
+            << u"Found  1 files."_s;
+    }
+    void reports()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, rows);
+        QFETCH(QString, summary);
+        QTemporaryDir store;
+        makeStore(store.path());
+        const CliRun run = cli(store.path(), args);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(rowsOf(run.out), rows);
+        QCOMPARE(run.err, summary + u'\n');
+    }
+
+    void refusesBadUse_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::newRow("unknown disc") << QStringList{u"duplicates"_s, u"--disc"_s, u"Nine"_s} << 1;
+        QTest::newRow("unknown catalog")
+            << QStringList{u"single-copies"_s, u"--catalog"_s, u"Z"_s} << 1;
+        QTest::newRow("bad size") << QStringList{u"duplicates"_s, u"--min-size"_s, u"-1"_s} << 2;
+        QTest::newRow("stray text") << QStringList{u"single-copies"_s, u"x"_s} << 2;
+        QTest::newRow("no value") << QStringList{u"duplicates"_s, u"--disc"_s} << 2;
+    }
+    void refusesBadUse()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QTemporaryDir store;
+        makeStore(store.path());
+        const CliRun run = cli(store.path(), args);
+        QCOMPARE(run.code, code);
+        QVERIFY(run.out.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDuplicates)
+#include "tst_duplicates.moc"
