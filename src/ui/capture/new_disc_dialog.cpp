@@ -144,6 +144,8 @@ void frmNewCD::setUpdateOf(const QString &disc, const QString &catalog, const QS
 {
     m_update = true;
     setWindowTitle(QStringLiteral("Update CD/DVD"));
+    findChild<QLabel *>(QStringLiteral("Label1"))->setText(QStringLiteral("CD/DVD to update:"));
+    findChild<QLabel *>(QStringLiteral("Label2"))->setText(QStringLiteral("Its catalog:"));
     m_name->setText(disc);
     m_name->setReadOnly(true);
     m_catalog->setCurrentIndex(std::max(0, m_catalog->findText(catalog)));

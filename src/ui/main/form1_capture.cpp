@@ -188,6 +188,13 @@ void Form1::finishCapture()
     setBusy(false);
     if (m_progress)
         m_progress->finishSoon();
+    if (job->request().walkOnly) {
+        if (m_progress && job->phase() != CaptureJob::Phase::Done)
+            m_progress->close();
+        finishUpdate(*job);
+        emit captureFinished();
+        return;
+    }
     if (job->phase() != CaptureJob::Phase::Done) {
         if (m_progress)
             m_progress->close();
@@ -199,11 +206,6 @@ void Form1::finishCapture()
         return;
     }
     ColorList();
-    if (job->request().walkOnly) {
-        finishUpdate(*job);
-        emit captureFinished();
-        return;
-    }
     refreshFromStore();
     const QList<UnreadableFolder> unreadable = job->unreadableFolders();
     if (!unreadable.isEmpty()) {

@@ -55,12 +55,15 @@ void Form1::finishUpdate(const CaptureJob &job)
 {
     const QString disc = job.request().discName;
     const std::unique_ptr<DiscUpdate> update = std::move(m_update);
-    if (!update)
-        return;
-    frmUpdateDisc window(disc, *update, m_extensions, this);
-    m_updateWindow = &window;
-    const bool apply = window.exec() == QDialog::Accepted;
-    m_updateWindow = nullptr;
+    bool apply = false;
+    if (job.failed()) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), job.error());
+    } else if (update) {
+        frmUpdateDisc window(disc, *update, m_extensions, this);
+        m_updateWindow = &window;
+        apply = window.exec() == QDialog::Accepted;
+        m_updateWindow = nullptr;
+    }
     if (!apply) {
         setStatusText(QStringLiteral("Update cancelled; nothing was changed."));
     } else if (StoreResult r = applyDiscUpdate(m_programFolder, disc, update->entries); !r) {

@@ -61,10 +61,13 @@ frmUpdateDisc::frmUpdateDisc(const QString &disc, const DiscUpdate &update,
         view->setShowGrid(false);
         view->setWordWrap(false);
         view->verticalHeader()->hide();
+        view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+        view->horizontalHeader()->setStretchLastSection(true);
         view->horizontalHeader()->setSectionsClickable(true);
         view->horizontalHeader()->setSortIndicatorShown(false);
-        view->setColumnWidth(FileListModel::NameColumn, 160);
-        view->setColumnWidth(FileListModel::PathColumn, 300);
+        view->setColumnWidth(FileListModel::NameColumn, 130);
+        view->setColumnWidth(FileListModel::PathColumn, 260);
+        view->setColumnWidth(FileListModel::DateColumn, 140);
         connect(view->horizontalHeader(), &QHeaderView::sectionClicked, model,
                 &FileListModel::sortByHeader);
         m_tabs->addTab(view, QStringLiteral("%1 (%2)").arg(QLatin1String(pages[i].caption))

@@ -1,9 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 // Duplicates and files on one disc only, through orlith-cli (which prints the engine's rows).
-#include "core/store/disc_file.h"
-#include "core/store/program_folder.h"
-
 #include "core/core_fixtures.h"
+#include "core/search/duplicates_fixture.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,29 +11,6 @@ using namespace orlith::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Catalog A: One, Two; catalog B: Three.
-void makeStore(const QString &root)
-{
-    QVERIFY(ensureStoreFolders(root).ok());
-    QVERIFY(writeAll(catalogOrderPath(root), "A\r\nB\r\n"));
-    const auto e = [](const char *name, const char *path, qint64 size) {
-        return FileEntry{QString::fromUtf8(name), QString::fromUtf8(path), size, u"1 Jan 2020"_s};
-    };
-    QVERIFY(writeDiscFile(discFilePath(root, u"One"_s), u"A"_s,
-                          {e("Song.mp3", "/1/Song.mp3", 5000), e("song.MP3", "/1/c/song.MP3", 5000),
-                           e("big.iso", "/1/big.iso", 900000), e("lone.txt", "/1/lone.txt", 10),
-                           e("ÉTÉ.txt", "/1/ÉTÉ.txt", 7)})
-                .ok());
-    QVERIFY(writeDiscFile(discFilePath(root, u"Two"_s), u"A"_s,
-                          {e("SONG.mp3", "/2/SONG.mp3", 5000), e("big.iso", "/2/big.iso", 900000),
-                           e("big.iso", "/2/old/big.iso", 1), e("été.txt", "/2/été.txt", 7)})
-                .ok());
-    QVERIFY(writeDiscFile(discFilePath(root, u"Three"_s), u"B"_s,
-                          {e("twice.bin", "/3/twice.bin", 50), e("big.iso", "/3/big.iso", 900000),
-                           e("twice.bin", "/3/x/twice.bin", 50), e("lone2.txt", "/3/lone2.txt", 3)})
-                .ok());
-}
 
 // "path@disc" per row; an empty line stays empty.
 QString rowsOf(const QString &out)
@@ -97,7 +72,7 @@ private slots:
         QFETCH(QString, rows);
         QFETCH(QString, summary);
         QTemporaryDir store;
-        makeStore(store.path());
+        makeDuplicatesStore(store.path());
         const CliRun run = cli(store.path(), args);
         QCOMPARE(run.code, 0);
         QCOMPARE(rowsOf(run.out), rows);
@@ -120,7 +95,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QTemporaryDir store;
-        makeStore(store.path());
+        makeDuplicatesStore(store.path());
         const CliRun run = cli(store.path(), args);
         QCOMPARE(run.code, code);
         QVERIFY(run.out.isEmpty());
