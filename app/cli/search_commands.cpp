@@ -148,11 +148,11 @@ int cmdSingleCopies(CliContext &ctx)
     if (!ctx.args().isEmpty())
         return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
     QStringList skipped;
-    const QList<FileRow> rows =
-        findSingleCopies(ctx.programFolder(), ctx.index().allDiscs(), discs, &skipped);
+    const qsizetype count =
+        findSingleCopies(ctx.programFolder(), ctx.index().allDiscs(), discs,
+                         [](QList<FileRow> &rows) { outRows(rows); }, &skipped);
     saySkipped(skipped);
-    outRows(rows);
-    status(foundText(rows.size()));
+    status(foundText(count));
     return kExitOk;
 }
 

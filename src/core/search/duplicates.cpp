@@ -4,8 +4,8 @@
 #include "core/store/disc_file.h"
 #include "core/store/text_codec.h"
 
+#include <QFileInfo>
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -90,6 +90,16 @@ bool forEachEntry(const QString &path, QString &error, Take take)
     return error.isEmpty();
 }
 
+// About how many entries the discs hold (a written entry takes some 150 bytes or more), so
+// a table of a million files is sized once rather than rehashed as it grows.
+qsizetype entryEstimate(const QString &programFolder, const QStringList &discs)
+{
+    qint64 bytes = 0;
+    for (const QString &disc : discs)
+        bytes += QFileInfo(discFilePath(programFolder, disc)).size();
+    return qsizetype(bytes / 150);
+}
+
 } // namespace
 
 QList<FileRow> DuplicateReport::rows() const
@@ -116,6 +126,7 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
         qint32 group;
     };
     QHash<FileKey, qint32> seen;
+    seen.reserve(entryEstimate(programFolder, discs));
     std::vector<First> firsts;
     RowTextArena firstText;
     std::vector<std::shared_ptr<const char[]>> firstBlocks;
@@ -182,49 +193,59 @@ QString duplicatesSummary(const DuplicateReport &report)
         .arg(double(report.extraBytes) / (1024.0 * 1024.0), 0, 'f', 2);
 }
 
-QList<FileRow> findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
-                                const QStringList &scope, QStringList *skipped,
-                                const BeforeDisc &beforeDisc)
+qsizetype findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
+                           const QStringList &scope,
+                           const std::function<void(QList<FileRow> &rows)> &take,
+                           QStringList *skipped, const BeforeDisc &beforeDisc)
 {
-    // For every file of the store: the disc it was met on, or none once met on a second.
+    // For every file of the store: 1 + the disc it was met on, or -1 once met on a second.
     QHash<FileKey, qint32> discOf;
-    const QSet<QString> inScope(scope.cbegin(), scope.cend());
-    QList<FileRow> candidates;
-    QList<FileKey> candidateKeys;
-    RowTextArena rowText;
+    discOf.reserve(entryEstimate(programFolder, allDiscs));
     KeyMaker keyOf;
-
     for (qsizetype d = 0; d < allDiscs.size(); ++d) {
-        const QString &disc = allDiscs[d];
-        if (beforeDisc && !beforeDisc(disc))
-            break;
-        const bool keep = inScope.contains(disc);
+        if (beforeDisc && !beforeDisc(allDiscs[d]))
+            return 0;
         QString error;
         const bool read = forEachEntry(
-            discFilePath(programFolder, disc), error,
-            [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
-                const FileKey key = keyOf(name, size);
-                // 1 + the disc, 0 for a file not met yet, -1 for one met on two discs.
-                qint32 &slot = discOf[key];
+            discFilePath(programFolder, allDiscs[d]), error,
+            [&](QByteArrayView name, QByteArrayView, qint64 size, QByteArrayView) {
+                qint32 &slot = discOf[keyOf(name, size)];
                 if (slot == 0)
                     slot = qint32(d) + 1;
                 else if (slot != qint32(d) + 1)
                     slot = -1;
-                if (keep) {
-                    candidates.append(FileRow::fromBytes(name, path, size, date, disc, &rowText));
-                    candidateKeys.append(key);
-                }
             });
         if (!read && skipped)
-            skipped->append(disc);
+            skipped->append(allDiscs[d]);
     }
 
-    QList<FileRow> single;
-    for (qsizetype i = 0; i < candidates.size(); ++i) {
-        if (discOf.value(candidateKeys[i]) > 0)
-            single.append(std::move(candidates[i]));
+    qsizetype count = 0;
+    for (const QString &disc : scope) {
+        RowTextArena rowText;
+        QList<FileRow> rows;
+        QString error;
+        (void)forEachEntry(
+            discFilePath(programFolder, disc), error,
+            [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
+                if (discOf.value(keyOf(name, size)) > 0)
+                    rows.append(FileRow::fromBytes(name, path, size, date, disc, &rowText));
+            });
+        count += rows.size();
+        if (!rows.isEmpty())
+            take(rows);
     }
-    return single;
+    return count;
+}
+
+QList<FileRow> findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
+                                const QStringList &scope, QStringList *skipped,
+                                const BeforeDisc &beforeDisc)
+{
+    QList<FileRow> all;
+    findSingleCopies(
+        programFolder, allDiscs, scope, [&](QList<FileRow> &rows) { all.append(std::move(rows)); },
+        skipped, beforeDisc);
+    return all;
 }
 
 } // namespace orlith

@@ -41,7 +41,14 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
 QString duplicatesSummary(const DuplicateReport &report);
 
 // The entries of the `scope` discs whose file exists on no other disc of `allDiscs` (the
-// whole store): what is lost if that disc dies. In tree and file order.
+// whole store): what is lost if that disc dies. In tree and file order, handed to `take`
+// disc by disc. The store is read once to learn on which discs each file lies (16 bytes a
+// file), then the scope once more for the rows: a report of a million hits holds none of
+// them. Returns the number of rows.
+qsizetype findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
+                           const QStringList &scope,
+                           const std::function<void(QList<FileRow> &rows)> &take,
+                           QStringList *skipped = nullptr, const BeforeDisc &beforeDisc = {});
 QList<FileRow> findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
                                 const QStringList &scope, QStringList *skipped = nullptr,
                                 const BeforeDisc &beforeDisc = {});
