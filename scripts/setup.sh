@@ -8,6 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev          # Core, Gui, Widgets, Test and the offscreen platform
     libzip-dev zipcmp zipmerge ziptool  # libzip and the tools its CMake files look for
+    libarchive-dev libarchive-tools  # archive members on capture; bsdtar makes the test archives
     zip unzip             # other zip programs, for the archive tests
     xvfb xauth            # a real X display for desktop checks
     sqlite3 mariadb-server python3-xlrd  # readers the export tests load the exports into

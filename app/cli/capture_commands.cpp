@@ -106,6 +106,7 @@ int cmdCapture(CliContext &ctx)
 {
     QString catalog;
     QString name;
+    const bool archives = ctx.takeFlag(QStringLiteral("--archives"));
     const bool hasCatalog = ctx.takeOption(QStringLiteral("--catalog"), catalog);
     const bool hasName = ctx.takeOption(QStringLiteral("--name"), name);
     if (ctx.missingValue())
@@ -126,7 +127,9 @@ int cmdCapture(CliContext &ctx)
     if (EditResult check = edits.checkNewDisc({name, catalog, folder, false}, nullptr); !check)
         return editFailure(check);
 
-    CaptureJob job({ctx.programFolder(), name, catalog, folder});
+    CaptureRequest request{ctx.programFolder(), name, catalog, folder};
+    request.archives = archives;
+    CaptureJob job(request);
     ProgressLine progress;
     job.setProgressCallback([&progress](const CaptureJob &j) { progress.show(j); });
     const StoreResult result = captureFolder(job, index);
@@ -142,6 +145,8 @@ int cmdCapture(CliContext &ctx)
                 .arg(unreadable.size()));
     if (job.changedNames() > 0)
         err(changedNamesMessage(job.changedNames()));
+    if (job.unreadableArchives() > 0)
+        err(unreadableArchivesMessage(job.unreadableArchives()));
     out(job.statusText());
     return kExitOk;
 }
@@ -149,6 +154,7 @@ int cmdCapture(CliContext &ctx)
 int cmdRescan(CliContext &ctx)
 {
     const bool dryRun = ctx.takeFlag(QStringLiteral("--dry-run"));
+    const bool archives = ctx.takeFlag(QStringLiteral("--archives"));
     if (ctx.args().size() != 2)
         return usageError(QStringLiteral("rescan takes a disc and the folder to walk"));
     const QString folder = QDir::cleanPath(QFileInfo(ctx.args().at(1)).absoluteFilePath());
@@ -167,6 +173,7 @@ int cmdRescan(CliContext &ctx)
     request.discName = disc;
     request.drive = folder;
     request.walkOnly = true;
+    request.archives = archives;
     CaptureJob job(request);
     ProgressLine progress;
     job.setProgressCallback([&progress](const CaptureJob &j) { progress.show(j); });
@@ -190,6 +197,8 @@ int cmdRescan(CliContext &ctx)
                 .arg(u.path, u.reason));
     if (job.changedNames() > 0)
         err(changedNamesMessage(job.changedNames()));
+    if (job.unreadableArchives() > 0)
+        err(unreadableArchivesMessage(job.unreadableArchives()));
     const QByteArray summary = updateSummary(update).toUtf8() + '\n';
     std::fwrite(summary.constData(), 1, size_t(summary.size()), stderr);
     if (dryRun || update.isEmpty())

@@ -27,9 +27,10 @@ const Command kCommands[] = {
     {"list", cmdList, "list DISC                 one tab-separated row per file: name, path, size KB, date, disc"},
     {"notes", cmdNotes, "notes DISC [--set TEXT]   show a disc's notes, or replace them"},
     {"settings", cmdSettings, "settings                  every field of the settings record"},
-    {"capture", cmdCapture, "capture --catalog C --name N PATH\n"
-                            "                            walk a folder or mount point into a new disc N of catalog C"},
-    {"rescan", cmdRescan, "rescan DISC PATH [--dry-run]\n"
+    {"capture", cmdCapture, "capture --catalog C --name N [--archives] PATH\n"
+                            "                            walk a folder or mount point into a new disc N of catalog C\n"
+                            "                            (--archives: list the members of archives too)"},
+    {"rescan", cmdRescan, "rescan DISC PATH [--dry-run] [--archives]\n"
                           "                            walk PATH again and update DISC: +, - and ~ lines per file"},
     {"new-catalog", cmdNewCatalog, "new-catalog NAME          add an empty catalog"},
     {"rename", cmdRename, "rename OLD NEW            rename a disc (its file, picture and notes) or a catalog"},

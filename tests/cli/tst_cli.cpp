@@ -104,7 +104,7 @@ private slots:
         const CliRun r = run({"settings"});
         QCOMPARE(r.code, 0);
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 19);
+        QCOMPARE(lines.size(), 20);
         QCOMPARE(lines.first(), "openFileSetting=");
         QVERIFY(lines.contains("Width=0"));
         QVERIFY(QFile::exists(settingsPath(m_dir->path())));

@@ -38,6 +38,8 @@ qsizetype CaptureJob::entryCount() const
 const QList<FileEntry> &CaptureJob::entries() const
 {
     static const QList<FileEntry> none;
+    if (m_request.archives && m_phase >= Phase::Filling)
+        return m_listed;
     return m_walk ? m_walk->entries() : none;
 }
 
@@ -57,12 +59,19 @@ QString changedNamesMessage(qsizetype count)
         .arg(count);
 }
 
+QString unreadableArchivesMessage(qsizetype count)
+{
+    return QStringLiteral("%1 archives could not be read whole; their readable members are "
+                          "listed.")
+        .arg(count);
+}
+
 QList<FileRow> CaptureJob::rows(qsizetype first, qsizetype count) const
 {
     QList<FileRow> out;
     out.reserve(count);
     for (qsizetype i = first; i < first + count; ++i) {
-        const FileEntry &e = m_walk->entries().at(i);
+        const FileEntry &e = entries().at(i);
         out.append(FileRow(e.name, e.path, e.size, e.date, m_request.discName));
     }
     return out;
@@ -128,6 +137,18 @@ void CaptureJob::fill(qsizetype i)
     e.date = m_dates.text(st.st_mtim.tv_sec);
 }
 
+// The file just filled goes to the listing, and its members after it when it is an
+// archive; m_folderFd is still open on its folder.
+void CaptureJob::listArchive(qsizetype i)
+{
+    const FileEntry &e = m_walk->entries().at(i);
+    m_listed.append(e);
+    const QByteArray path = m_folderFd >= 0 ? QByteArray() : m_walk->nativePath(i);
+    if (m_archives.list(m_folderFd, m_walk->nativeName(i), path, e.path, m_listed) ==
+        ArchiveLister::Result::Partial)
+        ++m_unreadableArchives;
+}
+
 void CaptureJob::closeFolder()
 {
     if (m_folderFd >= 0)
@@ -161,13 +182,15 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
     const qsizetype count = entryCount();
     for (qsizetype i = 0; i < count; ++i) {
         fill(i);
+        if (m_request.archives)
+            listArchive(i);
         if ((i + 1) % kFillCheckEvery != 0)
             continue;
         if (stopAsked(cancel))
             return {};
-        m_filled = i + 1;
+        m_filled = m_request.archives ? m_listed.size() : i + 1;
         m_statusText = QString::fromLatin1(kGettingInfoStatus);
-        m_percent = int(double(m_filled) / double(count) * 100.0);
+        m_percent = int(double(i + 1) / double(count) * 100.0);
         m_progressText = QStringLiteral("Getting files info...") + signPadded(m_percent) +
                          QStringLiteral(" % completed.");
         report(/*always=*/false);
@@ -175,11 +198,11 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
     closeFolder();
     if (stopAsked(cancel))
         return {};
-    m_filled = count;
+    m_filled = entries().size();
     if (m_request.walkOnly) {
         m_progressText = QString::fromLatin1(kDoneText);
         m_percent = 100;
-        m_statusText = QStringLiteral("Ready. ") + signPadded(count) +
+        m_statusText = QStringLiteral("Ready. ") + signPadded(m_filled) +
                        QStringLiteral(" files read from CD/DVD.");
         m_phase = Phase::Done;
         report(/*always=*/true);
@@ -188,12 +211,12 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
 
     // Another window or orlith-cli may have taken the name during the walk.
     const StoreResult written = writeNewDiscFile(m_request.programFolder, m_request.discName,
-                                                 m_request.catalog, m_walk->entries());
+                                                 m_request.catalog, entries());
     if (!written)
         return fail(written.error);
     m_progressText = QString::fromLatin1(kDoneText);
     m_percent = 100;
-    m_statusText = QStringLiteral("Ready. ") + signPadded(count) +
+    m_statusText = QStringLiteral("Ready. ") + signPadded(m_filled) +
                    QStringLiteral(" files inserted from CD/DVD.");
     m_phase = Phase::Done;
     if (m_request.ejectAfter && m_request.drives) {

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/capture/archive_listing.h"
 #include "core/capture/dir_walk.h"
 #include "core/capture/file_date_text.h"
 #include "core/store/disc_file.h"
@@ -32,6 +33,8 @@ struct CaptureRequest
     DriveProvider *drives = nullptr; // opens the tray; none means no eject
     // Updating a disc: walk and read sizes and dates, write nothing (see compareDisc).
     bool walkOnly = false;
+    // "Look inside archives": each archive's members follow its own entry (ArchiveLister).
+    bool archives = false;
 };
 
 // Texts the capture shows, exactly.
@@ -88,8 +91,10 @@ public:
     const QString &statusText() const { return m_statusText; }
 
     const CaptureRequest &request() const { return m_request; }
+    // Files the walk found (archive members not counted).
     qsizetype entryCount() const;
-    // Entries in walk order; sizes and dates are filled up to filledCount().
+    // Entries in walk order, each archive's members after it; sizes and dates are filled up
+    // to filledCount().
     const QList<FileEntry> &entries() const;
     qsizetype filledCount() const { return m_filled; }
     // Rows first .. first + count - 1 of the filled entries, for the file list (disc
@@ -101,11 +106,15 @@ public:
     // name with a line break must not add lines to the disc file. Say so when nonzero
     // (changedNamesMessage).
     qsizetype changedNames() const;
+    // Archives that could not be read whole (their own entries and readable members stay);
+    // say so when nonzero (unreadableArchivesMessage).
+    qsizetype unreadableArchives() const { return m_unreadableArchives; }
     // Whether the tray was asked to open.
     bool ejected() const { return m_ejected; }
 
 private:
     void fill(qsizetype i);
+    void listArchive(qsizetype i);
     void closeFolder();
     bool stopAsked(const std::atomic<bool> *cancel);
     void report(bool always);
@@ -114,6 +123,9 @@ private:
     CaptureRequest m_request;
     FileDateText m_dates;
     std::unique_ptr<DirWalk> m_walk;
+    ArchiveLister m_archives{m_dates};
+    QList<FileEntry> m_listed; // the walk's entries with archive members, when archives is set
+    qsizetype m_unreadableArchives = 0;
     std::function<void(const CaptureJob &)> m_progress;
     QElapsedTimer m_sinceReport;
     Phase m_phase = Phase::Idle;
@@ -131,6 +143,8 @@ private:
 
 // "N names held characters that cannot be stored and were changed."
 QString changedNamesMessage(qsizetype count);
+// "N archives could not be read whole; their readable members are listed."
+QString unreadableArchivesMessage(qsizetype count);
 
 // The catalog as `index` spells it, when a disc named `disc` can be filed under `catalog`;
 // fails with a message when the catalog is missing or the name is taken.

@@ -16,7 +16,7 @@ namespace orlith {
 
 namespace {
 
-constexpr int kTextFields = 7 + kCategoryCount;
+constexpr int kTextFields = 8 + kCategoryCount;
 // No record is longer, so a larger file need not be read to its end.
 constexpr qint64 kLongestRecord =
     kTextFields * (2 + std::numeric_limits<quint16>::max()) + 2 + 4 * 4;
@@ -40,6 +40,7 @@ void forEachField(Record &r, Visit &&visit)
     for (int i = 0; i < kCategoryCount; ++i)
         visit(QStringLiteral("categoryColorSettings[%1]").arg(categoryName(i)),
               r.categoryColorSettings[size_t(i)]);
+    visit(QStringLiteral("lookInsideArchivesSetting"), r.lookInsideArchivesSetting);
 }
 
 template <typename Field>
@@ -51,7 +52,11 @@ bool encodeSettings(const SettingsRecord &record, QByteArray &out, QString &erro
 {
     out.clear();
     forEachField(record, [&](const QString &name, const auto &field) {
-        if (!error.isEmpty())
+        // Our own field goes last and only when set, so a record without it is
+        // byte for byte the one every other reader of the file knows.
+        if (!error.isEmpty() || (static_cast<const void *>(&field) ==
+                                     static_cast<const void *>(&record.lookInsideArchivesSetting) &&
+                                 record.lookInsideArchivesSetting.isEmpty()))
             return;
         if constexpr (std::is_same_v<Plain<decltype(field)>, QString>) {
             const QByteArray bytes = encodeSingleByte(field);

@@ -30,6 +30,9 @@ struct SettingsRecord
     qint32 Width = 0;
     // Colour texts of the file categories, in category order (see file_categories.h).
     std::array<QString, kCategoryCount> categoryColorSettings;
+    // "1": captures list archive members. Stored after the fields above, and only when not
+    // empty (off, as on a first start).
+    QString lookInsideArchivesSetting;
 
     bool operator==(const SettingsRecord &) const = default;
 };

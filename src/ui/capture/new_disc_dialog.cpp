@@ -4,6 +4,7 @@
 #include "core/capture/drives.h"
 #include "core/capture/store_edits.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -65,6 +66,11 @@ frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider
     }
     label3->setVisible(!m_virtual);
     m_drive->setVisible(!m_virtual);
+    m_archives = new QCheckBox(QStringLiteral("Look inside archives"), this);
+    m_archives->setObjectName(QStringLiteral("chkArchives"));
+    m_archives->setToolTip(QStringLiteral("List the files inside zip, 7z, tar, iso and rar "
+                                          "archives as files of the disc"));
+    m_archives->setVisible(!m_virtual);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("Command1"));
@@ -80,11 +86,12 @@ frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider
     grid->addWidget(m_catalog, 3, 0);
     grid->addWidget(label3, 4, 0);
     grid->addWidget(m_drive, 5, 0);
+    grid->addWidget(m_archives, 6, 0);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
-    grid->addLayout(buttons, 6, 0);
+    grid->addLayout(buttons, 7, 0);
     setMinimumWidth(340);
 }
 
@@ -106,6 +113,16 @@ QString frmNewCD::drive() const
 bool frmNewCD::driveIsFolder() const
 {
     return !m_virtual && m_drive->currentData(kFolderRole).toBool();
+}
+
+bool frmNewCD::lookInsideArchives() const
+{
+    return !m_virtual && m_archives->isChecked();
+}
+
+void frmNewCD::setLookInsideArchives(bool on)
+{
+    m_archives->setChecked(on);
 }
 
 bool frmNewCD::isOtherFolderItem(int index) const

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -37,6 +38,9 @@ public:
     QString drive() const;
     // True when drive() is a chosen folder, which has no tray to eject.
     bool driveIsFolder() const;
+    // "Look inside archives" (chkArchives), not shown in "Virtual" mode.
+    bool lookInsideArchives() const;
+    void setLookInsideArchives(bool on);
 
     // Turns the dialog into "Update CD/DVD" for an existing disc: its name and catalog are
     // shown but fixed, and the drive whose mount point holds `folder` (the folder the disc's
@@ -60,6 +64,7 @@ private:
     QLineEdit *m_name = nullptr;
     QComboBox *m_catalog = nullptr;
     QComboBox *m_drive = nullptr;
+    QCheckBox *m_archives = nullptr;
     int m_previousDrive = -1; // the last item before "Other folder..." was chosen
 };
 

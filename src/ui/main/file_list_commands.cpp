@@ -3,6 +3,7 @@
 
 #include "ui/main/file_list_model.h"
 
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QUrl>
@@ -76,6 +77,19 @@ DoubleClickAction doubleClickAction(const QString &openFileSetting,
     if (openLocationSetting == yes)
         return rowName.isEmpty() ? DoubleClickAction::Nothing : DoubleClickAction::OpenLocation;
     return DoubleClickAction::Nothing;
+}
+
+QString openablePath(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        return path;
+    for (QString prefix = path.section(QLatin1Char('/'), 0, -2); !prefix.isEmpty();
+         prefix = prefix.section(QLatin1Char('/'), 0, -2)) {
+        const QFileInfo info(prefix);
+        if (info.exists())
+            return info.isFile() ? prefix : path;
+    }
+    return path;
 }
 
 } // namespace orlith

@@ -40,6 +40,10 @@ inline constexpr char kFileCopiedStatus[] = "File copied to clipboard";
 // "D:\a\"). A path with neither is returned whole.
 QString folderOfPath(const QString &path);
 
+// What opening a row opens: its path, or for a member of an archive (a path that runs on
+// past an existing file, "/d/a.zip/docs/x.txt"), the archive itself.
+QString openablePath(const QString &path);
+
 // The clipboard form of a list of files, so file managers can paste them: "text/uri-list"
 // with one file URL per path, "text/plain" with one path a line, and
 // "x-special/gnome-copied-files" ("copy" followed by the URLs, one a line). The caller

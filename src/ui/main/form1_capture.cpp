@@ -99,8 +99,10 @@ void Form1::captureDisc()
     DriveProvider &drives = *m_services.drives;
     frmNewCD dialog(m_tree->catalogsInOrder(), *m_edits, drives, m_services,
                     /*virtualMode=*/false, this);
+    dialog.setLookInsideArchives(m_settings.lookInsideArchivesSetting == QLatin1String("1"));
     if (dialog.exec() != QDialog::Accepted)
         return;
+    rememberArchivesChoice(dialog.lookInsideArchives());
 
     CaptureRequest request;
     request.programFolder = m_programFolder;
@@ -110,6 +112,7 @@ void Form1::captureDisc()
     request.ejectAfter = m_settings.ejectAfterImportSetting == QLatin1String("1") &&
                          !dialog.driveIsFolder();
     request.drives = &drives;
+    request.archives = dialog.lookInsideArchives();
     if (StoreResult r = checkNewDiscFile(m_index, request.discName, dialog.catalog(),
                                          request.catalog);
         !r) {
@@ -167,6 +170,12 @@ void Form1::startCaptureJob(const CaptureRequest &request, QList<FileEntry> stor
     });
 }
 
+void Form1::rememberArchivesChoice(bool on)
+{
+    // Kept with the other settings, which shut-down writes.
+    m_settings.lookInsideArchivesSetting = on ? QStringLiteral("1") : QString();
+}
+
 void Form1::showCaptureProgress(const QString &text, int percent, const QString &status)
 {
     if (m_progress)
@@ -220,6 +229,9 @@ void Form1::finishCapture()
     if (job->changedNames() > 0)
         m_services.messages->information(this, QStringLiteral("Information"),
                                          changedNamesMessage(job->changedNames()));
+    if (job->unreadableArchives() > 0)
+        m_services.messages->information(this, QStringLiteral("Information"),
+                                         unreadableArchivesMessage(job->unreadableArchives()));
     emit captureFinished();
 }
 

@@ -520,7 +520,7 @@ void Form1::openSelectedFile()
         return;
     }
     // A disc that is not in its drive has nothing to open; that is not an error.
-    m_services.desktop->openDocument(m_listModel->row(row).path());
+    m_services.desktop->openDocument(openablePath(m_listModel->row(row).path()));
 }
 
 void Form1::openSelectedLocation()
@@ -531,7 +531,7 @@ void Form1::openSelectedLocation()
                                    QStringLiteral("You must select file from list."));
         return;
     }
-    m_services.desktop->openFolder(folderOfPath(m_listModel->row(row).path()));
+    m_services.desktop->openFolder(folderOfPath(openablePath(m_listModel->row(row).path())));
 }
 
 void Form1::copySelectedFiles()

@@ -225,6 +225,7 @@ private:
     void finishCapture();
     void startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored);
     void finishUpdate(const CaptureJob &job);
+    void rememberArchivesChoice(bool on);
     bool scopeOfSelection(QStringList &discs);
     // Runs a report on a worker: `report` reads the discs (calling `beforeDisc` before each,
     // which shows progress and stops on cancel), fills the rows and returns the closing
