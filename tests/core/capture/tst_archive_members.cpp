@@ -1,0 +1,152 @@
+// Orlith — desktop catalogue of removable media.
+// "Look inside archives": archives made here by bsdtar and Python, captured by orlith-cli.
+#include "core/store/disc_file.h"
+
+#include "core/capture/capture_fixtures.h"
+#include "core/core_fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool run(const QString &program, const QStringList &args, const QString &dir)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(program, args);
+    return p.waitForFinished(30000) && p.exitCode() == 0;
+}
+
+// "path size" of each entry of the captured disc, paths below `root` relative to it.
+QStringList captured(const QString &store, const QString &root)
+{
+    QList<FileEntry> entries;
+    [&] { QVERIFY(readDiscEntries(discFilePath(store, u"N"_s), entries).ok()); }();
+    QStringList out;
+    for (const FileEntry &e : std::as_const(entries))
+        out << e.path.mid(root.size() + 1) + u' ' + QString::number(e.size);
+    return out;
+}
+
+} // namespace
+
+class TestArchiveMembers : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_src; // docs/x.txt (12 bytes) and docs/inner.zip, the members of every archive
+
+private slots:
+    void initTestCase()
+    {
+        m_src = m_dir.path() + "/src"_L1;
+        QVERIFY(makeFile(m_src + "/docs/x.txt"_L1, "twelve bytes"));
+        QVERIFY(run(u"bsdtar"_s, {u"--format"_s, u"zip"_s, u"-cf"_s, u"docs/inner.zip"_s,
+                                  u"docs/x.txt"_s},
+                    m_src));
+    }
+
+    // Each kind of archive lists its members after its own entry, with their true sizes,
+    // and an archive inside it one level deep.
+    void formats_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("zip") << u"a.zip"_s << QStringList{u"--format"_s, u"zip"_s};
+        QTest::newRow("7z") << u"a.7z"_s << QStringList{u"--format"_s, u"7zip"_s};
+        QTest::newRow("tar") << u"a.tar"_s << QStringList{u"--format"_s, u"ustar"_s};
+        QTest::newRow("tar.gz") << u"a.tar.gz"_s << QStringList{u"-z"_s};
+        QTest::newRow("tar.bz2") << u"a.tar.bz2"_s << QStringList{u"-j"_s};
+        QTest::newRow("tar.xz") << u"a.tar.xz"_s << QStringList{u"-J"_s};
+        QTest::newRow("tar.zst") << u"a.tar.zst"_s << QStringList{u"--zstd"_s};
+        QTest::newRow("iso") << u"a.iso"_s << QStringList{u"--format"_s, u"iso9660"_s};
+        QTest::newRow("cpio") << u"a.cpio"_s << QStringList{u"--format"_s, u"cpio"_s};
+        // Known by its content, whatever its name.
+        QTest::newRow("zip named .dat") << u"a.dat"_s << QStringList{u"--format"_s, u"zip"_s};
+    }
+    void formats()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, options);
+        QTemporaryDir media;
+        QTemporaryDir store;
+        QVERIFY(run(u"bsdtar"_s,
+                    options + QStringList{u"-cf"_s, media.path() + u'/' + file, u"-C"_s, m_src,
+                                          u"docs/x.txt"_s, u"docs/inner.zip"_s},
+                    m_src));
+        QCOMPARE(cli(store.path(), {u"new-catalog"_s, u"C"_s}).code, 0);
+        const CliRun r = cli(store.path(), {u"capture"_s, u"--archives"_s, u"--catalog"_s, u"C"_s,
+                                            u"--name"_s, u"N"_s, media.path()});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QString());
+        QStringList got = captured(store.path(), media.path());
+        QVERIFY(got.size() == 4);
+        got.removeFirst(); // the archive's own entry
+        const QString inner = u"%1/docs/inner.zip %2"_s.arg(file).arg(
+            QFileInfo(m_src + "/docs/inner.zip"_L1).size());
+        QCOMPARE(got.join(u','), file + "/docs/x.txt 12,"_L1 + inner + u',' + file +
+                                     "/docs/inner.zip/docs/x.txt 12"_L1);
+    }
+
+    // What the user finds, and what bad archives leave: a damaged, truncated, encrypted or
+    // fake archive keeps its own entry, its readable members and the capture goes on.
+    void badAndHostileArchives()
+    {
+        QTemporaryDir media;
+        QTemporaryDir store;
+        const QString d = media.path();
+        const QString script = uR"(
+import zipfile, sys
+d = sys.argv[1]
+with zipfile.ZipFile(d + '/a.zip', 'w') as z:
+    z.writestr('docs/x.txt', 'twelve bytes')
+    z.writestr('../up.txt', 'u')
+    z.writestr('/abs.txt', 'a')
+whole = open(d + '/a.zip', 'rb').read()
+open(d + '/cut.zip', 'wb').write(whole[:40])
+open(d + '/b.zip', 'wb').write(b'PK\x03\x04' + b'\xff' * 64)
+open(d + '/fake.tar.gz', 'wb').write(b'not an archive')
+)"_s;
+        QVERIFY(run(u"python3"_s, {u"-c"_s, script, d}, d));
+        QVERIFY(run(u"bsdtar"_s, {u"--format"_s, u"zip"_s, u"--options"_s,
+                                  u"zip:encryption=traditional"_s, u"--passphrase"_s, u"pw"_s,
+                                  u"-cf"_s, d + "/enc.zip"_L1, u"docs/x.txt"_s, u"docs/inner.zip"_s},
+                    m_src));
+        QCOMPARE(cli(store.path(), {u"new-catalog"_s, u"C"_s}).code, 0);
+        const CliRun r = cli(store.path(), {u"capture"_s, u"--archives"_s, u"--catalog"_s, u"C"_s,
+                                            u"--name"_s, u"N"_s, d});
+        QCOMPARE(r.code, 0);
+        // b.zip, cut.zip, fake.tar.gz, and enc.zip whose inner.zip cannot be streamed.
+        QCOMPARE(r.err, "orlith-cli: 4 archives could not be read whole; their readable "
+                        "members are listed.\n"_L1);
+        const QStringList got = captured(store.path(), d);
+        for (const char *entry :
+             {"a.zip/docs/x.txt 12", "a.zip/../up.txt 1", "a.zip//abs.txt 1", "b.zip 68",
+              "fake.tar.gz 14", "enc.zip/docs/x.txt 12", "enc.zip/docs/inner.zip"})
+            QVERIFY2(got.filter(QString::fromLatin1(entry)).size() == 1, entry);
+        QVERIFY(got.filter(u"cut.zip"_s).size() >= 1);
+        // A member is found like any file.
+        const CliRun found = cli(store.path(), {u"find"_s, u"up.txt"_s});
+        QVERIFY(found.out.startsWith("up.txt\t"_L1 + d + "/a.zip/../up.txt\t"_L1));
+        QCOMPARE(found.err, "Found  1 files.\n"_L1);
+
+        // Without the option, the disc holds the folder's files alone, written exactly as
+        // the capture with it writes them.
+        QCOMPARE(cli(store.path(), {u"capture"_s, u"--catalog"_s, u"C"_s, u"--name"_s, u"P"_s, d})
+                     .code,
+                 0);
+        QList<FileEntry> with;
+        QVERIFY(readDiscEntries(discFilePath(store.path(), u"N"_s), with).ok());
+        with.removeIf([&](const FileEntry &e) { return e.path.indexOf(u'/', d.size() + 1) > 0; });
+        QCOMPARE(readAll(discFilePath(store.path(), u"P"_s)), discFileBytes(u"C"_s, with));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestArchiveMembers)
+#include "tst_archive_members.moc"
