@@ -63,31 +63,19 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("found");
         // A drive at the front is skipped; a path made here is matched from its start.
-        QTest::newRow("drive skipped") << "D:"
-                                       << "D:\\data\\file" << false;
-        QTest::newRow("drive later") << "D:"
-                                     << "x:\\D:\\file" << true;
-        QTest::newRow("after the drive") << "data"
-                                         << "d:\\DATA\\file" << true;
-        QTest::newRow("linux start") << "/usr/share"
-                                     << "/usr/share/doc/x" << true;
-        QTest::newRow("linux first char") << "/m"
-                                          << "/media/x" << true;
-        QTest::newRow("no drive without colon") << "D"
-                                                << "Data/x" << true;
-        QTest::newRow("case") << "rock/"
-                              << "/media/cd/ROCK/x" << true;
-        QTest::newRow("non-ascii") << "концерт"
-                                   << "/media/cd/Концерт.ogg" << true;
-        QTest::newRow("missing") << "zz"
-                                 << "/media/x" << false;
+        QTest::newRow("drive skipped") << u"D:"_s << u"D:\\data\\file"_s << false;
+        QTest::newRow("drive later") << u"D:"_s << u"x:\\D:\\file"_s << true;
+        QTest::newRow("after the drive") << u"data"_s << u"d:\\DATA\\file"_s << true;
+        QTest::newRow("linux start") << u"/usr/share"_s << u"/usr/share/doc/x"_s << true;
+        QTest::newRow("linux first char") << u"/m"_s << u"/media/x"_s << true;
+        QTest::newRow("no drive without colon") << u"D"_s << u"Data/x"_s << true;
+        QTest::newRow("case") << u"rock/"_s << u"/media/cd/ROCK/x"_s << true;
+        QTest::newRow("non-ascii") << u"концерт"_s << u"/media/cd/Концерт.ogg"_s << true;
+        QTest::newRow("missing") << u"zz"_s << u"/media/x"_s << false;
         // An empty text: every path, whichever separator it uses, but a bare drive.
-        QTest::newRow("empty, linux") << ""
-                                      << "/x" << true;
-        QTest::newRow("empty, windows") << ""
-                                        << "D:\\x" << true;
-        QTest::newRow("empty, bare drive") << ""
-                                           << "D:" << false;
+        QTest::newRow("empty, linux") << QString() << u"/x"_s << true;
+        QTest::newRow("empty, windows") << QString() << u"D:\\x"_s << true;
+        QTest::newRow("empty, bare drive") << QString() << u"D:"_s << false;
     }
 
     void pathMatchingRules()
