@@ -185,6 +185,7 @@ private slots:
         QTest::addColumn<QString>("kb");
         QTest::newRow("sign-padded") << QByteArray(" 1536") << qint64(1536) << u"1.50"_s;
         QTest::newRow("zero") << QByteArray(" 0") << qint64(0) << u"0.00"_s;
+        QTest::newRow("plus sign") << QByteArray("+2048") << qint64(2048) << u"2.00"_s;
         QTest::newRow("over 2 GiB")
             << QByteArray(" 5000000000") << qint64(5000000000) << u"4882812.50"_s;
         QTest::newRow("negative") << QByteArray("-3") << qint64(-3) << u"-0.00"_s;
