@@ -8,8 +8,6 @@
 
 #include "support/test_files.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QTest>
 
 namespace orlith::test {
@@ -23,17 +21,16 @@ inline void makeSearchStore(const QString &root)
 {
     QVERIFY(ensureStoreFolders(root));
     QVERIFY(writeAll(catalogOrderPath(root), "Music\r\nPhotos\r\n"));
-    const QList<FileEntry> alpha{{"song.MP3", "/media/cd/Rock/song.MP3", 5, day(2004, 3, 14)},
-                                 {"tiny.txt", "/media/cd/tiny.txt", 6, day(2004, 3, 15)},
-                                 {"big.iso", "/media/cd/big.iso", 102400, day(2004, 3, 16)},
-                                 {"Концерт.ogg", "/media/cd/Концерт.ogg", 204800, day(2010, 1, 1)}};
-    const QList<FileEntry> beta{
-        {"rock.flac", "/media/cd/ROCK/rock.flac", 3 * 1024 * 1024, day(2004, 3, 14)}};
-    const QList<FileEntry> gamma{{"a.jpg", "/pics/a.jpg", 2048, day(1999, 12, 31)},
-                                 {"x", "/x", 1, day(2000, 1, 1)}};
-    QVERIFY(writeDiscFile(discFilePath(root, "Alpha"), "Music", alpha));
-    QVERIFY(writeDiscFile(discFilePath(root, "Beta"), "Music", beta));
-    QVERIFY(writeDiscFile(discFilePath(root, "Gamma"), "Photos", gamma));
+    QVERIFY(writeDiscFile(discFilePath(root, "Alpha"), "Music",
+                          {{"song.MP3", "/media/cd/Rock/song.MP3", 5, day(2004, 3, 14)},
+                           {"tiny.txt", "/media/cd/tiny.txt", 6, day(2004, 3, 15)},
+                           {"big.iso", "/media/cd/big.iso", 102400, day(2004, 3, 16)},
+                           {"Концерт.ogg", "/media/cd/Концерт.ogg", 204800, day(2010, 1, 1)}}));
+    QVERIFY(writeDiscFile(discFilePath(root, "Beta"), "Music",
+                          {{"rock.flac", "/media/cd/ROCK/rock.flac", 3 << 20, day(2004, 3, 14)}}));
+    QVERIFY(writeDiscFile(
+        discFilePath(root, "Gamma"), "Photos",
+        {{"a.jpg", "/pics/a.jpg", 2048, day(1999, 12, 31)}, {"x", "/x", 1, day(2000, 1, 1)}}));
 }
 
 } // namespace orlith::test

@@ -5,7 +5,6 @@
 #include "core/core_fixtures.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,25 +18,11 @@ using orlith::test::writeAll;
 
 namespace {
 
-SettingsRecord fullRecord()
-{
-    SettingsRecord r;
-    r.openFileSetting = "True";
-    r.openLocationSetting = "False";
-    r.tipsAtStartSetting = "1";
-    r.archiveReminderSetting = "0";
-    r.archiveDateSetting = QString::fromUtf8("14 березня 2004");
-    r.archiveDaysSetting = "30";
-    r.ejectAfterImportSetting = "1";
-    r.detailsCollapsedSetting = -32768;
-    r.Top = std::numeric_limits<qint32>::min();
-    r.Left = 2400;
-    r.Height = 9000;
-    r.Width = std::numeric_limits<qint32>::max();
-    r.categoryColorSettings = {"255",     "65280",    "16711680",   QString::fromUtf8("é"),
-                               "8421504", "16777215", "-2147483627"};
-    return r;
-}
+const std::array<QString, kCategoryCount> kColours{"255",     "65280",    "16711680",   u"é"_s,
+                                                   "8421504", "16777215", "-2147483627"};
+const SettingsRecord kFull{"True", "False",   "1",     "0",       u"14 березня 2004"_s,
+                           "30",   "1",       -32768,  INT32_MIN, 2400,
+                           9000,   INT32_MAX, kColours};
 
 // End offset of each field in the file, worked out from the layout rather than the writer.
 QList<qsizetype> fieldEnds(const SettingsRecord &r)
@@ -67,36 +52,30 @@ private slots:
 
     void roundTripAndLayout()
     {
-        const SettingsRecord record = fullRecord();
-        QVERIFY(SaveSettings(dataIni(), record).ok());
+        QVERIFY(SaveSettings(dataIni(), kFull).ok());
         SettingsRecord loaded;
         loaded.openFileSetting = "stale"; // must be replaced, not merged
         QVERIFY(LoadSettings(dataIni(), loaded).ok());
-        QCOMPARE(describeSettings(loaded), describeSettings(record));
+        QCOMPARE(describeSettings(loaded), describeSettings(kFull));
 
         SettingsRecord small;
         small.openFileSetting = "True";
         small.detailsCollapsedSetting = 0x0102;
         small.Top = -2;
         small.Width = 0x01020304;
-        small.categoryColorSettings[0] = QString::fromUtf8("é");
+        small.categoryColorSettings[0] = u"é"_s;
         small.categoryColorSettings[6] = "-2147483627";
         QVERIFY(SaveSettings(dataIni(), small).ok());
-        const QByteArray want = QByteArray("\x04\x00True", 6) + QByteArray(6 * 2, '\0') +
-                                QByteArray("\x02\x01"
-                                           "\xfe\xff\xff\xff",
-                                           6) +
-                                QByteArray(2 * 4, '\0') +
-                                QByteArray("\x04\x03\x02\x01"
-                                           "\x01\x00\xe9",
-                                           7) +
-                                QByteArray(5 * 2, '\0') + QByteArray("\x0b\x00-2147483627", 13);
+        const QByteArray want = QByteArray("\x04\x00True", 6) + QByteArray(12, '\0') +
+                                QByteArray("\x02\x01\xfe\xff\xff\xff", 6) + QByteArray(8, '\0') +
+                                QByteArray("\x04\x03\x02\x01\x01\x00\xe9", 7) +
+                                QByteArray(10, '\0') + QByteArray("\x0b\x00-2147483627", 13);
         QCOMPARE(readAll(dataIni()), want);
     }
 
     void missingFileIsCreatedEmpty()
     {
-        SettingsRecord r = fullRecord();
+        SettingsRecord r = kFull;
         QVERIFY(LoadSettings(dataIni(), r).ok());
         QCOMPARE(readAll(dataIni()), QByteArray(""));
         QVERIFY(QFile::exists(dataIni()));
@@ -106,7 +85,7 @@ private slots:
 
         // A folder where the file should be can be neither read nor created.
         QVERIFY(QFile::remove(dataIni()) && QDir(m_dir->path()).mkdir("Data.ini"));
-        r = fullRecord();
+        r = kFull;
         const StoreResult failed = LoadSettings(dataIni(), r);
         QVERIFY(!failed.ok() && failed.error.contains(dataIni()));
         QVERIFY(r == SettingsRecord());
@@ -114,23 +93,19 @@ private slots:
 
     void everyTruncationKeepsCompleteFields()
     {
-        const SettingsRecord full = fullRecord();
-        QVERIFY(SaveSettings(dataIni(), full).ok());
+        QVERIFY(SaveSettings(dataIni(), kFull).ok());
         const QByteArray bytes = readAll(dataIni()) + "trailing junk";
-        const QList<qsizetype> ends = fieldEnds(full);
-        const auto fullFields = describeSettings(full);
+        const QList<qsizetype> ends = fieldEnds(kFull);
+        const auto fullFields = describeSettings(kFull);
         const auto emptyFields = describeSettings(SettingsRecord());
-
         for (qsizetype len = 0; len <= bytes.size(); ++len) {
             QVERIFY(writeAll(dataIni(), bytes.left(len)));
-            SettingsRecord loaded = full;
+            SettingsRecord loaded = kFull;
             QVERIFY(LoadSettings(dataIni(), loaded).ok());
             const auto fields = describeSettings(loaded);
-            for (qsizetype i = 0; i < fields.size(); ++i) {
-                const auto &want = ends.at(i) <= len ? fullFields.at(i) : emptyFields.at(i);
-                QVERIFY2(fields.at(i) == want,
-                         qPrintable(QString("length %1: %2").arg(len).arg(i)));
-            }
+            for (qsizetype i = 0; i < fields.size(); ++i)
+                QVERIFY2(fields.at(i) == (ends.at(i) <= len ? fullFields : emptyFields).at(i),
+                         qPrintable(u"length %1: %2"_s.arg(len).arg(i)));
         }
     }
 
@@ -138,8 +113,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("length past the end") << QByteArray("\xff\xff"
-                                                           "abc",
-                                                           5);
+                                                           "abc");
         QTest::newRow("one byte") << QByteArray("\x05", 1);
         QTest::newRow("all 0xff") << QByteArray(4096, char(0xff));
         QTest::newRow("invalid utf-8") << QByteArray("\x02\x00\xc3\x28", 4);
@@ -157,7 +131,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QVERIFY(writeAll(dataIni(), bytes));
-        SettingsRecord loaded = fullRecord();
+        SettingsRecord loaded = kFull;
         QVERIFY(LoadSettings(dataIni(), loaded).ok());
         const int first = bytes.size() < 2 ? 1 << 16 : quint8(bytes[0]) + 256 * quint8(bytes[1]);
         if (first <= bytes.size() - 2)
@@ -173,7 +147,7 @@ private slots:
 
     void failedSaveKeepsOldFile()
     {
-        SettingsRecord record = fullRecord();
+        SettingsRecord record = kFull;
         QVERIFY(SaveSettings(dataIni(), record).ok());
         const QByteArray before = readAll(dataIni());
         const QString prefix = u"Cannot write %1:\n"_s.arg(dataIni());
@@ -182,18 +156,16 @@ private slots:
         StoreResult r = SaveSettings(dataIni(), record);
         QVERIFY(r.error.startsWith(prefix) && r.error.contains("archiveDateSetting"));
         QCOMPARE(readAll(dataIni()), before);
-
-        // A full disk (writes past a size limit fail, for root too).
         {
-            test::FileSizeLimit full(40);
+            test::FileSizeLimit full(40); // a full disk
             QVERIFY(full.active());
-            r = SaveSettings(dataIni(), fullRecord());
+            r = SaveSettings(dataIni(), kFull);
         }
         QVERIFY2(r.error.startsWith(prefix), qPrintable(r.error));
         QCOMPARE(readAll(dataIni()), before);
 
         const QString nowhere = m_dir->filePath(u"missing/Data.ini"_s);
-        r = SaveSettings(nowhere, fullRecord());
+        r = SaveSettings(nowhere, kFull);
         QVERIFY(r.error.startsWith(u"Cannot write %1:\n"_s.arg(nowhere)));
 
         record.archiveDateSetting = QString(65535, 'x'); // the longest text that fits
