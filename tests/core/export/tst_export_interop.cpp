@@ -6,7 +6,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -15,11 +14,10 @@
 
 using namespace orlith;
 using namespace Qt::StringLiterals;
-using orlith::test::readAll;
+using namespace orlith::test;
 
 namespace {
 
-constexpr int kToolTimeoutMs = 60000;
 const QString kDisc = u"Tom's; CD & Дом"_s;
 const QString kLatin = u"latin"_s;
 
@@ -50,69 +48,27 @@ QList<QStringList> expectedRows(const QString &sizeForm)
     return rows;
 }
 
-struct ToolRun
+// The rows of a reader's output: rows end at `row`, cells at `cell`.
+QList<QStringList> splitRows(const QByteArray &out, char row, char cell)
 {
-    bool ok = false;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolRun runTool(const QString &program, const QStringList &args, const QByteArray &input = {})
-{
-    QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/local/sbin"});
-    QProcess p;
-    p.start(path, args);
-    if (!p.waitForStarted(kToolTimeoutMs))
-        return {false, {}, program.toUtf8() + " did not start (run scripts/setup.sh)"};
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(kToolTimeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return {false, {}, program.toUtf8() + " timed out"};
-    }
-    return {p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    QList<QStringList> rows;
+    for (const QByteArray &line : out.split(row))
+        if (!line.isEmpty())
+            rows << QString::fromUtf8(line).split(QLatin1Char(cell));
+    return rows;
 }
 
-// Reads a CSV, HTML or XLS export (argv[2]) and prints its rows as JSON: the CSV as UTF-8,
-// the page in the charset it names, the sheet in the code page it names.
-const char kReader[] = R"(
-import csv, io, json, os, re, sys
-from html.parser import HTMLParser
-data = open(sys.argv[1], 'rb').read()
-if sys.argv[2] == 'csv':
-    rows = list(csv.reader(io.StringIO(data.decode('utf-8'), newline=''), delimiter=';'))
-elif sys.argv[2] == 'html':
-    class Table(HTMLParser):
-        rows, cell = [], None
-        def handle_starttag(self, tag, attrs):
-            if tag == 'tr': self.rows.append([])
-            if tag == 'td': self.cell = ''
-        def handle_endtag(self, tag):
-            if tag == 'td': self.rows[-1].append(self.cell); self.cell = None
-        def handle_data(self, text):
-            if self.cell is not None: self.cell += text
-    t = Table(); t.feed(data.decode(re.search(rb'<meta charset="([^"]*)', data)[1].decode()))
-    rows = t.rows
-else:
-    import xlrd
-    xlrd.biffh.encoding_from_codepage[65001] = 'utf_8' # a number xlrd 1.2 does not know
-    book = xlrd.open_workbook(file_contents=data, logfile=open(os.devnull, 'w'))
-    sheet = book.sheet_by_index(0)
-    rows = [sheet.row_values(r) for r in range(sheet.nrows)]
-print(json.dumps(rows))
-)";
-
-// A MariaDB server of our own: data and socket in a temporary folder, no network; stopped
-// (killed if need be) when the object goes.
+// A MariaDB server of our own: data and socket in a temporary folder, no network.
 class MariaDbServer
 {
 public:
     explicit MariaDbServer(const QString &dir) : m_dir(dir), m_socket(dir + "/sock") {}
-    ~MariaDbServer() { stop(); }
+    ~MariaDbServer()
+    {
+        m_server.terminate(); // mariadbd shuts down cleanly on SIGTERM
+        if (!m_server.waitForFinished(60000))
+            m_server.kill();
+    }
 
     // Empty on success, else what went wrong.
     QString start()
@@ -127,25 +83,21 @@ public:
                         user);
         if (!install.ok)
             return "mariadb-install-db failed (Debian mariadb-server): " + install.err;
+        // The character set, collation and mode of Debian's own server configuration.
         m_server.start(
             QStandardPaths::findExecutable("mariadbd", {"/usr/sbin", "/usr/bin"}),
             QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--socket=" + m_socket,
                         "--skip-networking", "--pid-file=" + m_dir + "/pid",
                         "--log-error=" + m_dir + "/log", "--innodb-buffer-pool-size=16M",
-                        // Debian's own server configuration sets these too.
                         "--character-set-server=utf8mb4", "--collation-server=utf8mb4_general_ci",
                         "--sql-mode=STRICT_ALL_TABLES"} +
                 user);
-        if (!m_server.waitForStarted(kToolTimeoutMs))
-            return "mariadbd did not start: " + m_server.errorString();
-        for (int waited = 0; waited < kToolTimeoutMs; waited += 250) {
-            if (m_server.state() != QProcess::Running)
-                return "mariadbd stopped: " + readAll(m_dir + "/log");
+        for (int waited = 0; waited < 60000 && m_server.waitForStarted(); waited += 250) {
             if (client({"-e", "select 1"}).ok)
                 return {};
             QThread::msleep(250);
         }
-        return "mariadbd did not answer within a minute: " + readAll(m_dir + "/log");
+        return "mariadbd did not answer: " + m_server.errorString() + readAll(m_dir + "/log");
     }
 
     ToolRun client(const QStringList &args, const QByteArray &input = {}) const
@@ -155,18 +107,6 @@ public:
                                    "--default-character-set=utf8mb4"} +
                            args,
                        input);
-    }
-
-    void stop()
-    {
-        if (m_server.state() == QProcess::NotRunning)
-            return;
-        (void)runTool("mariadb-admin",
-                      {"--no-defaults", "--socket=" + m_socket, "-u", "root", "shutdown"});
-        if (!m_server.waitForFinished(kToolTimeoutMs)) {
-            m_server.kill();
-            m_server.waitForFinished();
-        }
     }
 
 private:
@@ -188,8 +128,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_dir.filePath("cds")));
         for (const QString &disc : {kDisc, kLatin})
             QVERIFY(
-                writeDiscFile(m_dir.filePath("cds/" + disc + ".xml"), "Films", discEntries(disc))
-                    .ok());
+                writeDiscFile(m_dir.filePath("cds/" + disc + ".xml"), "Films", discEntries(disc)));
     }
 
     void readByPython_data()
@@ -202,10 +141,9 @@ private slots:
         QTest::newRow("html") << int(ExportFormat::Html) << "File size (Kb)" << rows;
         // The sheet leaves out a text of more than 255 bytes, such as the long path.
         QList<QStringList> sheetRows = rows;
-        for (QStringList &row : sheetRows) {
+        for (QStringList &row : sheetRows)
             for (QString &cell : row)
                 cell = cell.toUtf8().size() > 255 ? QString("") : cell;
-        }
         QTest::newRow("xls") << int(ExportFormat::Xls) << "File Size (Kb)" << sheetRows;
     }
 
@@ -215,8 +153,7 @@ private slots:
         QFETCH(QString, sizeTitle);
         QFETCH(QList<QStringList>, rows);
         const ToolRun run =
-            runTool(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
-                    {"-c", kReader, exported(ExportFormat(format)), QTest::currentDataTag()});
+            test::readByPython(exported(ExportFormat(format)), QTest::currentDataTag());
         QVERIFY2(run.ok, run.err.constData());
         QList<QStringList> read;
         for (const QJsonValue &row : QJsonDocument::fromJson(run.out).array())
@@ -237,16 +174,9 @@ private slots:
                               "cd_name);\n" +
                                   readAll(exported(ExportFormat::Sql, ms)));
         QVERIFY2(run.ok, run.err.constData());
-        run = runTool("sqlite3", {"-json", db, "select * from CDFiles"});
+        run = runTool("sqlite3", {"-ascii", db, "select * from CDFiles"});
         QVERIFY2(run.ok, run.err.constData());
-        QList<QStringList> rows;
-        for (const QJsonValue &o : QJsonDocument::fromJson(run.out).array()) {
-            QStringList cells;
-            for (const char *c : {"file_name", "file_path", "file_size", "file_date", "cd_name"})
-                cells << o[c].toVariant().toString();
-            rows << cells;
-        }
-        QCOMPARE(rows, expectedRows("%1"));
+        QCOMPARE(splitRows(run.out, '\x1E', '\x1F'), expectedRows("%1"));
 
         ms.createTable = true;
         ms.tableName = "Files";
@@ -275,13 +205,10 @@ private slots:
         run = server.client(
             {"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
         QVERIFY2(run.ok, run.err.constData());
-        QList<QStringList> rows;
-        for (const QByteArray &line : run.out.trimmed().split('\n'))
-            rows << QString::fromUtf8(line).split('\t');
         QList<QStringList> expected = expectedRows("%1");
         for (int i = 0; i < expected.size(); ++i)
             expected[i].prepend(QString::number(i + 1));
-        QCOMPARE(rows, expected);
+        QCOMPARE(splitRows(run.out, '\n', '\t'), expected);
     }
 
 private:
