@@ -1,13 +1,12 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/core_fixtures.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
-#include "support/test_files.h"
 
 #include <QDir>
 #include <QMap>
-#include <QProcess>
 #include <QTest>
 
 #include <zip.h>
@@ -33,11 +32,7 @@ inline void makeDisc(const QString &root, const QString &catalog, const QString 
 // Every file of cds/ with its bytes.
 inline QMap<QString, QByteArray> storeFiles(const QString &root)
 {
-    QMap<QString, QByteArray> files;
-    const QDir cds(cdsFolder(root));
-    for (const QString &name : cds.entryList(QDir::Files | QDir::Hidden))
-        files.insert(name, readAll(cds.filePath(name)));
-    return files;
+    return folderFiles(cdsFolder(root));
 }
 
 // A zip holding exactly these names and bytes, written with libzip as given (no checks on
@@ -58,22 +53,6 @@ inline bool writeRawZip(const QString &path, const QList<QPair<QByteArray, QByte
             return false;
     }
     return zip_close(za) == 0;
-}
-
-// Runs a program; its exit code, with stdout in `output`.
-inline int run(const QString &program, const QStringList &args, QByteArray *output = nullptr,
-               const QString &folder = {})
-{
-    QProcess p;
-    if (!folder.isEmpty())
-        p.setWorkingDirectory(folder);
-    p.start(program, args);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(30000))
-        return -1;
-    if (output)
-        *output = p.readAllStandardOutput() + p.readAllStandardError();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 } // namespace orlith::test
