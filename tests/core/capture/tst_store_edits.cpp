@@ -2,12 +2,12 @@
 #include "capture_fixtures.h"
 #include "core/capture/drives.h"
 #include "core/capture/store_edits.h"
+#include "core/core_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -219,9 +219,9 @@ private slots:
     }
 
 private:
+    QByteArray bytes(const QString &relative) const { return readBytes(m_root + relative); }
     // Every file of the data folder with its bytes, to prove an edit changed nothing.
-    QMap<QString, QByteArray> snapshot() const;
-    QByteArray bytes(const QString &relative) const;
+    QMap<QString, QByteArray> snapshot() const { return folderFiles(m_root); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root;
@@ -229,22 +229,6 @@ private:
     NotesStore m_notes;
     std::unique_ptr<StoreEdits> m_edits;
 };
-
-QMap<QString, QByteArray> TestStoreEdits::snapshot() const
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(m_root, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(path.mid(m_root.size()), bytes(path.mid(m_root.size())));
-    }
-    return files;
-}
-
-QByteArray TestStoreEdits::bytes(const QString &relative) const
-{
-    return readBytes(m_root + relative);
-}
 
 QTEST_GUILESS_MAIN(TestStoreEdits)
 #include "tst_store_edits.moc"
