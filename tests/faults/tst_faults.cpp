@@ -236,25 +236,6 @@ bool givesReason(const QString &message, Fault fault)
     return message.contains("Permission denied") || message.contains("is not writable");
 }
 
-void setModes(const QString &folder, QFile::Permissions dirs, QFile::Permissions files)
-{
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile::setPermissions(path, it.fileInfo().isDir() ? dirs : files);
-    }
-    QFile::setPermissions(folder, dirs);
-}
-
-// True when the program ran and succeeded; its output is dropped (a refused mount says so).
-bool runQuietly(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
 struct Outcome
 {
     int exitCode = -1;
@@ -272,8 +253,9 @@ public:
     {
         if (fault == Fault::FullTmpfs) {
             QVERIFY(QDir().mkpath(data()));
-            m_mounted =
-                runQuietly("mount", {"-t", "tmpfs", "-o", "size=128k", "orlith-faults", data()});
+            m_mounted = test::runProgram(
+                            "mount", {"-t", "tmpfs", "-o", "size=128k", "orlith-faults", data()})
+                            .says(0);
             if (!m_mounted)
                 return;
         }
@@ -310,7 +292,7 @@ public:
     ~Store()
     {
         if (m_mounted)
-            runQuietly("umount", {data()});
+            test::runProgram("umount", {data()});
     }
 
     bool cannotMount() const { return m_fault == Fault::FullTmpfs && !m_mounted; }
@@ -327,7 +309,7 @@ public:
         env.insert("ORLITH_FAIL_PATH", data());
         const bool chmodded = m_fault == Fault::NoAccess && ::geteuid() != 0;
         if (chmodded)
-            setModes(data(), QFile::ReadOwner | QFile::ExeOwner, QFile::ReadOwner);
+            test::runProgram("chmod", {"-R", "u=rX,go=", data()});
         else if (m_fault != Fault::FullTmpfs)
             env.insert("ORLITH_FAIL_MODE", m_fault == Fault::NoSpace ? "nospace" : "noaccess");
         env.insert("ORLITH_FAIL_WRITE_AFTER", QString::number(kSpaceLeft));
@@ -336,8 +318,7 @@ public:
         child.start(program, args);
         const bool finished = child.waitForFinished(60000);
         if (chmodded)
-            setModes(data(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
-                     QFile::ReadOwner | QFile::WriteOwner);
+            test::runProgram("chmod", {"-R", "u=rwX", data()});
         Outcome o;
         if (!finished || child.exitStatus() != QProcess::NormalExit)
             return o;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/store/catalogue_index.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,13 +30,6 @@ inline bool makeFile(const QString &path, const QByteArray &bytes, qint64 mtime 
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
 }
 
-// The file's bytes, or "(missing)".
-inline QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
 // "Catalog:disc,disc Catalog2: ..." — the index in one comparable line.
 inline QString shape(const CatalogueIndex &index)
 {
@@ -53,24 +47,14 @@ inline QString shapeOnDisk(const QString &programFolder)
     return shape(index);
 }
 
-// A chain of folders whose full path passes PATH_MAX, made one level at a time; the
-// system cannot open the deepest by path, even for root. Returns the first folder.
+// A chain of folders whose full path passes PATH_MAX (mkdir -p makes it a level at a time);
+// the system cannot open the deepest by path, even for root. Returns the first folder.
 inline QString makeTooDeepFolder(const QString &parent)
 {
-    const QString step(200, QLatin1Char('d'));
-    const QByteArray name = QFile::encodeName(step);
-    int fd = ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY);
-    for (int depth = 0; depth < 24 && fd >= 0; ++depth) {
-        ::mkdirat(fd, name.constData(), 0755);
-        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
-        ::close(fd);
-        fd = next;
-    }
-    if (fd >= 0) {
-        ::close(::openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0644));
-        ::close(fd);
-    }
-    return parent + QLatin1Char('/') + step;
+    const QStringList steps(24, QString(200, QLatin1Char('d')));
+    QProcess::execute(u"mkdir"_s,
+                      {u"-p"_s, parent + QLatin1Char('/') + steps.join(QLatin1Char('/'))});
+    return parent + QLatin1Char('/') + steps.first();
 }
 
 // QTemporaryDir cannot remove paths longer than PATH_MAX; rm can.

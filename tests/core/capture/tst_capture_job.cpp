@@ -202,7 +202,7 @@ private slots:
             record("caf\xE9.txt", t + "/Docs/caf\xE9.txt", " 2", 1200000000) +
             record("report, v2.doc", t + "/Docs/report, v2.doc", " 1536", 1100000000) +
             record("a&b.txt", t + "/a&b.txt", " 5", 1079302205) + "</cd-dvd>\r\n";
-        QCOMPARE(readBytes(discFilePath(m_data, u"Disc"_s)), expected);
+        QCOMPARE(readAll(discFilePath(m_data, u"Disc"_s)), expected);
         QCOMPARE(m_index.catalogs().first().discs, QStringList{u"Disc"_s});
 
         const FileRow row = job.rows(2, 1).value(0);
@@ -244,20 +244,16 @@ private slots:
 
         if (cancelIn >= 0) {
             QCOMPARE(job.phase(), CaptureJob::Phase::Cancelled);
-            QVERIFY(!QFile::exists(discFilePath(m_data, u"Big"_s)));
-            QVERIFY(QDir(m_data + u"/cds"_s).isEmpty());
-            QVERIFY(drives.ejected().isEmpty());
+            QVERIFY(QDir(m_data + u"/cds"_s).isEmpty() && drives.ejected().isEmpty());
             return;
         }
         QCOMPARE(job.phase(), CaptureJob::Phase::Done);
-        QCOMPARE(texts.first(), u"Inserting files from CD... "_s);
-        QCOMPARE(texts.at(1), u"Please wait..."_s);
-        QCOMPARE(texts.last(), u"Done. 100% completed."_s);
+        QCOMPARE(texts.first(2) << texts.last(),
+                 QStringList({u"Inserting files from CD... "_s, u"Please wait..."_s,
+                              u"Done. 100% completed."_s}));
+        const QRegularExpression percent(u"^Getting files info\\.\\.\\. \\d+ % completed\\.$"_s);
         for (const QString &t : texts.mid(2, texts.size() - 3))
-            QVERIFY2(QRegularExpression(u"^Getting files info\\.\\.\\. \\d+ % completed\\.$"_s)
-                         .match(t)
-                         .hasMatch(),
-                     qPrintable(t));
+            QVERIFY2(t.contains(percent), qPrintable(t));
         QCOMPARE(job.statusText(), u"Ready.  %1 files inserted from CD/DVD."_s.arg(files));
         QCOMPARE(job.filledCount(), files);
         QCOMPARE(CountFileEntries(m_data, u"Big"_s), QString::number(files));
@@ -281,7 +277,7 @@ private slots:
             QCOMPARE(r.error, job.error());
             QVERIFY2(!QFile::exists(discFilePath(m_data, u"New"_s)), qPrintable(r.error));
         }
-        QCOMPARE(readBytes(discFilePath(m_data, u"Taken"_s)), QByteArray("old bytes"));
+        QCOMPARE(readAll(discFilePath(m_data, u"Taken"_s)), QByteArray("old bytes"));
         QCOMPARE(m_index.discCount(), 1);
     }
 
@@ -308,7 +304,7 @@ private slots:
         QCOMPARE(
             run.err,
             u"orlith-cli: 1 names held characters that cannot be stored and were changed.\n"_s);
-        const QByteArray written = readBytes(discFilePath(viaCli, u"Disc 1"_s));
+        const QByteArray written = readAll(discFilePath(viaCli, u"Disc 1"_s));
         QVERIFY(written.contains("<file_name>caf\xE9.txt<"));
         QList<FileEntry> stored;
         QVERIFY(readDiscEntries(discFilePath(viaCli, u"Disc 1"_s), stored).ok());
@@ -324,7 +320,7 @@ private slots:
 
         CaptureJob job({m_data, u"Disc 1"_s, u"Music & more"_s, m_tree});
         QVERIFY(captureFolder(job, m_index).ok());
-        QCOMPARE(written, readBytes(discFilePath(m_data, u"Disc 1"_s)));
+        QCOMPARE(written, readAll(discFilePath(m_data, u"Disc 1"_s)));
     }
 
     void cliEditCommands()
@@ -349,7 +345,7 @@ private slots:
         QVERIFY(run({"delete", "B", "--yes"}).says(0));
         QVERIFY(run({"delete", "Songs"}).says(0));
         QVERIFY(!QFile::exists(discFilePath(m_data, u"B"_s)));
-        QCOMPARE(readBytes(catalogOrderPath(m_data)), QByteArray("Films\r\n"));
+        QCOMPARE(readAll(catalogOrderPath(m_data)), QByteArray("Films\r\n"));
     }
 
     // A catalog rename over 200 disc files, killed at random moments: every disc file is
@@ -386,7 +382,7 @@ private slots:
         clock.start();
         QCOMPARE(cli(data, rename.mid(2)).code, 0);
         const qint64 fullRunUs = clock.nsecsElapsed() / 1000;
-        QCOMPARE(readBytes(discFilePath(data, u"d7"_s)), newBytes[7]);
+        QCOMPARE(readAll(discFilePath(data, u"d7"_s)), newBytes[7]);
 
         const quint32 seed = QRandomGenerator::global()->generate();
         QRandomGenerator random(seed);
@@ -402,12 +398,12 @@ private slots:
 
             int renamed = 0;
             for (int i = 0; i < kDiscs; ++i) {
-                const QByteArray now = readBytes(discFilePath(data, u"d%1"_s.arg(i)));
+                const QByteArray now = readAll(discFilePath(data, u"d%1"_s.arg(i)));
                 QVERIFY2(now == oldBytes[i] || now == newBytes[i],
                          qPrintable(u"seed %1, d%2"_s.arg(seed).arg(i)));
                 renamed += now == newBytes[i];
             }
-            const QByteArray order = readBytes(catalogOrderPath(data));
+            const QByteArray order = readAll(catalogOrderPath(data));
             QVERIFY2(order == "Old\r\n" || order == "New\r\n", order.constData());
             partlyRenamed += renamed > 0 && renamed < kDiscs;
         }
