@@ -27,24 +27,17 @@ static long long g_spaceLeft;
 
 __attribute__((constructor)) static void setUp(void)
 {
-    const char *mode = getenv("ORLITH_FAIL_MODE");
+    const char *mode = getenv("ORLITH_FAIL_MODE"), *after = getenv("ORLITH_FAIL_WRITE_AFTER");
     g_match = getenv("ORLITH_FAIL_PATH");
     if (!mode || !g_match || !*g_match)
         return;
-    if (strcmp(mode, "nospace") == 0)
-        g_mode = kNoSpace;
-    else if (strcmp(mode, "noaccess") == 0)
-        g_mode = kNoAccess;
-    const char *after = getenv("ORLITH_FAIL_WRITE_AFTER");
+    g_mode = strcmp(mode, "nospace") == 0    ? kNoSpace
+             : strcmp(mode, "noaccess") == 0 ? kNoAccess
+                                             : kOff;
     g_spaceLeft = after ? atoll(after) : 0;
 }
 
 #define REAL(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
-
-static int pathMatches(const char *path)
-{
-    return path && strstr(path, g_match) != NULL;
-}
 
 // The path an fd names; a file made with O_TMPFILE reads "<folder>/#<n> (deleted)".
 static int fdPath(int fd, char *out, size_t size)
@@ -83,7 +76,7 @@ static int deniedAt(int dirfd, const char *path, const char *what)
 {
     char full[8192];
     if (g_mode != kNoAccess || !path || !atPath(dirfd, path, full, sizeof full) ||
-        !pathMatches(full))
+        !strstr(full, g_match))
         return 0;
     inject(EACCES, what, full);
     return 1;
@@ -101,8 +94,8 @@ static size_t room(int fd, off_t offset, size_t count)
 {
     char path[4096];
     struct stat st;
-    if (g_mode != kNoSpace || count == 0 || !fdPath(fd, path, sizeof path) || !pathMatches(path) ||
-        fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (g_mode != kNoSpace || count == 0 || !fdPath(fd, path, sizeof path) ||
+        !strstr(path, g_match) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return count;
     off_t at = offset;
     if (at < 0)

@@ -319,11 +319,12 @@ public:
         const bool finished = child.waitForFinished(60000);
         if (chmodded)
             test::runProgram("chmod", {"-R", "u=rwX", data()});
-        Outcome o;
         if (!finished || child.exitStatus() != QProcess::NormalExit)
-            return o;
-        o.exitCode = child.exitCode();
-        o.out = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
+            return {};
+        Outcome o{child.exitCode(),
+                  QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed(),
+                  {},
+                  chmodded || m_mounted};
         const QString err = QString::fromLocal8Bit(child.readAllStandardError());
         for (const QString &line : err.split('\n', Qt::SkipEmptyParts)) {
             if (line.startsWith("orlith-fail-shim:"))
@@ -331,7 +332,6 @@ public:
             else
                 o.err += line + '\n';
         }
-        o.injected = o.injected || chmodded || m_mounted;
         return o;
     }
     Outcome runChild(const QString &op)

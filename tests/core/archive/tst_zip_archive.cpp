@@ -250,39 +250,35 @@ private slots:
 
     void overwriteAnswersDecideWhatChanges_data()
     {
-        QTest::addColumn<QList<bool>>("selected");
-        QTest::addColumn<QStringList>("answers"); // one per question, "" = closed
-        QTest::addColumn<QStringList>("asked");   // the rows asked about
-        QTest::addColumn<QString>("changed");     // rows whose file is new or replaced
-
-        // Rows A..E; A, B and D exist in the store, D as "d.xml": the same disc.
-        const QList<bool> all{true, true, true, true, true};
-        QTest::newRow("yes no yes")
-            << all << QStringList{"Yes", "No", "Yes"} << QStringList{"A", "B", "D"} << "ACDE";
-        QTest::newRow("yes to all") << all << QStringList{"YesAll"} << QStringList{"A"} << "ABCDE";
-        QTest::newRow("no then no to all, nothing left selected: new files only")
-            << all << QStringList{"No", "NoAll"} << QStringList{"A", "B"} << "CE";
-        QTest::newRow("no to all later leaves earlier choices")
-            << all << QStringList{"Yes", "NoAll"} << QStringList{"A", "B"} << "A";
-        QTest::newRow("closed without an answer keeps the file")
-            << all << QStringList{"", "", ""} << QStringList{"A", "B", "D"} << "CE";
-        QTest::newRow("yes to all reaches unselected rows")
-            << QList<bool>{false, true, false, false, false} << QStringList{"YesAll"}
-            << QStringList{"B"} << "BCDE";
-        QTest::newRow("only a new file chosen") << QList<bool>{false, false, true, false, false}
-                                                << QStringList{} << QStringList{} << "C";
+        QTest::addColumn<QString>("selected"); // rows A..E, "1" where selected
+        QTest::addColumn<QString>("answers");  // one per question, "-" = closed
+        QTest::addColumn<QString>("asked");    // the rows asked about
+        QTest::addColumn<QString>("changed");  // rows whose file is new or replaced
+        const auto row = [](const char *tag, const char *selected, const char *answers,
+                            const char *asked, const char *changed) {
+            QTest::newRow(tag) << QString(selected) << QString(answers) << QString(asked)
+                               << QString(changed);
+        };
+        // A, B and D exist in the store, D as "d.xml": the same disc.
+        row("yes no yes", "11111", "Yes No Yes", "ABD", "ACDE");
+        row("yes to all", "11111", "YesAll", "A", "ABCDE");
+        row("no then no to all, nothing left selected: new files only", "11111", "No NoAll", "AB",
+            "CE");
+        row("no to all later leaves earlier choices", "11111", "Yes NoAll", "AB", "A");
+        row("closed without an answer keeps the file", "11111", "- - -", "ABD", "CE");
+        row("yes to all reaches unselected rows", "01000", "YesAll", "B", "BCDE");
+        row("only a new file chosen", "00100", "", "", "C");
     }
 
     void overwriteAnswersDecideWhatChanges()
     {
-        QFETCH(QList<bool>, selected);
-        QFETCH(QStringList, answers);
-        QFETCH(QStringList, asked);
+        QFETCH(QString, selected);
+        QFETCH(QString, answers);
+        QFETCH(QString, asked);
         QFETCH(QString, changed);
-
         QTemporaryDir source, store, work;
-        const QStringList discs{"A", "B", "C", "D", "E"};
-        for (const QString &d : discs)
+        const QString discs = "ABCDE";
+        for (const QChar d : discs)
             makeDisc(source.path(), "New", d, 1);
         for (const char *d : {"A", "B", "d"})
             makeDisc(store.path(), "Old", d, 0);
@@ -291,24 +287,25 @@ private slots:
         QVERIFY(zip.Success());
         const QString zipPath = archivePathIn(work.path());
 
-        QStringList rows = archiveRowNames(zipPath);
+        const QStringList rows = archiveRowNames(zipPath), replies = answers.split(' ');
         QCOMPARE(rows.size(), 5);
-        QStringList seen;
+        QList<bool> chosen;
+        for (const QChar c : selected)
+            chosen << (c == '1');
+        QString seen;
         OverwriteAnswer answer = OverwriteAnswer::None;
-        const RestoreChoice choice =
-            decideRestore(store.path(), rows, selected, answer,
-                          [&](const QString &name, OverwriteAnswer current) {
-                              seen << name.chopped(4);
-                              const QString reply = answers.value(seen.size() - 1);
-                              return reply.isEmpty() ? current : answerFromText(reply);
-                          });
+        const RestoreChoice choice = decideRestore(
+            store.path(), rows, chosen, answer, [&](const QString &name, OverwriteAnswer current) {
+                const QString reply = replies.value(seen.size());
+                seen += name.chopped(4);
+                return reply.isEmpty() || reply == "-" ? current : answerFromText(reply);
+            });
         QCOMPARE(seen, asked);
-        const RestoreOutcome outcome = restoreFromArchive(store.path(), zipPath, choice);
-        QCOMPARE(outcome.result, int(kZipOk));
+        QCOMPARE(restoreFromArchive(store.path(), zipPath, choice).result, int(kZipOk));
 
         QString actual;
-        for (const QString &d : discs) {
-            const QByteArray now = readAll(discFilePath(store.path(), d == "D" ? "d" : d));
+        for (const QChar d : discs) {
+            const QByteArray now = readAll(discFilePath(store.path(), d == 'D' ? "d" : QString(d)));
             if (now == readAll(discFilePath(source.path(), d)))
                 actual += d;
         }
