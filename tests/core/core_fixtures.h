@@ -31,16 +31,17 @@ struct CliRun
     }
 };
 
-// A program with no input, run in `folder` (else here); code -1 when it crashed or hung.
+// A program fed `input`, run in `folder` (else here); code -1 when it crashed or hung.
 inline CliRun runProgram(const QString &program, const QStringList &args,
-                         const QString &folder = {})
+                         const QByteArray &input = {}, const QString &folder = {})
 {
     QProcess p;
     p.setWorkingDirectory(folder);
     p.start(program, args);
+    p.write(input);
     p.closeWriteChannel();
     if (!p.waitForFinished(60000))
-        return {};
+        return {-1, {}, program + u": "_s + p.errorString()};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};

@@ -117,7 +117,7 @@ private slots:
         QVERIFY(QFile::copy(discFilePath(work.path() + "/x", "Top"), work.filePath("Top.xml")));
         const QByteArray inner = QByteArray(kXmlDeclaration) + "\r\n<cd-dvd>\r\n";
         QVERIFY(writeAll(work.filePath("sub/deeper/Inner.xml"), inner));
-        QVERIFY(runProgram("zip", {"-rq", "made.zip", "Top.xml", "sub"}, work.path()).says(0));
+        QVERIFY(runProgram("zip", {"-rq", "made.zip", "Top.xml", "sub"}, {}, work.path()).says(0));
         const QString zipPath = work.filePath("made.zip");
 
         // Folder entries are not listed; an entry in a folder is listed by its file name.

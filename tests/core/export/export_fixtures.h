@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QString>
 
 namespace orlith::test {
@@ -35,38 +34,9 @@ inline bool makeStore(const QString &root)
            writeDiscFile(root + u"/cds/cd2.xml"_s, u"Music"_s, cd2).ok();
 }
 
-struct ToolRun
-{
-    bool ok = false; // ran and exited 0
-    QByteArray out;
-    QByteArray err;
-};
-
-// `program` (looked for in sbin too) fed `input`, given a minute.
-inline ToolRun runTool(const QString &program, const QStringList &args,
-                       const QByteArray &input = {})
-{
-    QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable(program, {u"/usr/sbin"_s, u"/usr/local/sbin"_s});
-    QProcess p;
-    p.start(path, args);
-    if (!p.waitForStarted(60000))
-        return {false, {}, program.toUtf8() + " did not start (run scripts/setup.sh)"};
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return {false, {}, program.toUtf8() + " timed out"};
-    }
-    return {p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
-
 // The rows of a "csv", "html" or "xls" file as JSON, read by Python's csv, html.parser and
 // xlrd: the CSV as UTF-8, the page in the charset it names, the sheet in its code page.
-inline ToolRun readByPython(const QString &file, const QString &kind)
+inline CliRun readByPython(const QString &file, const QString &kind)
 {
     static const char script[] = R"(
 import csv, io, json, os, re, sys
@@ -95,8 +65,8 @@ else:
 print(json.dumps(rows))
 )";
     // The system interpreter, where Debian's python3-xlrd lives.
-    return runTool(QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s : u"python3"_s,
-                   {u"-c"_s, QString::fromUtf8(script), file, kind});
+    return runProgram(QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s : u"python3"_s,
+                      {u"-c"_s, QString::fromUtf8(script), file, kind});
 }
 
 } // namespace orlith::test

@@ -439,9 +439,9 @@ private slots:
         QCOMPARE(xls.WriteValue(S::kValueNumber, 0, 0, 0, 2, 1, 1234.5), S::kOk);
         QCOMPARE(xls.WriteValue(S::kValueInteger, 0, 0, 0, 2, 2, 32767), S::kOk);
         QCOMPARE(xls.CloseFile(), S::kOk);
-        const test::ToolRun run = test::readByPython(store("xlrd.xls"), "xls");
-        QVERIFY2(run.ok, run.err.constData());
-        const QJsonArray rows = QJsonDocument::fromJson(run.out).array();
+        const test::CliRun run = test::readByPython(store("xlrd.xls"), "xls");
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].toVariant().toStringList(), texts);
         QCOMPARE(rows[1].toArray()[0].toDouble(), 1234.5);

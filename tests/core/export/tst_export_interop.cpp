@@ -6,6 +6,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -49,12 +50,11 @@ QList<QStringList> expectedRows(const QString &sizeForm)
 }
 
 // The rows of a reader's output: rows end at `row`, cells at `cell`.
-QList<QStringList> splitRows(const QByteArray &out, char row, char cell)
+QList<QStringList> splitRows(const QString &out, char row, char cell)
 {
     QList<QStringList> rows;
-    for (const QByteArray &line : out.split(row))
-        if (!line.isEmpty())
-            rows << QString::fromUtf8(line).split(QLatin1Char(cell));
+    for (const QString &line : out.split(QLatin1Char(row), Qt::SkipEmptyParts))
+        rows << line.split(QLatin1Char(cell));
     return rows;
 }
 
@@ -76,12 +76,12 @@ public:
         QStringList user;
         if (::geteuid() == 0)
             user << "--user=root"; // mariadbd refuses to run as root unless told
-        const ToolRun install =
-            runTool("mariadb-install-db",
-                    QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--skip-test-db",
-                                "--auth-root-authentication-method=normal"} +
-                        user);
-        if (!install.ok)
+        const CliRun install =
+            runProgram("mariadb-install-db",
+                       QStringList{"--no-defaults", "--datadir=" + m_dir + "/data",
+                                   "--skip-test-db", "--auth-root-authentication-method=normal"} +
+                           user);
+        if (install.code != 0)
             return "mariadb-install-db failed (Debian mariadb-server): " + install.err;
         // The character set, collation and mode of Debian's own server configuration.
         m_server.start(
@@ -93,20 +93,20 @@ public:
                         "--sql-mode=STRICT_ALL_TABLES"} +
                 user);
         for (int waited = 0; waited < 60000 && m_server.waitForStarted(); waited += 250) {
-            if (client({"-e", "select 1"}).ok)
+            if (client({"-e", "select 1"}).code == 0)
                 return {};
             QThread::msleep(250);
         }
         return "mariadbd did not answer: " + m_server.errorString() + readAll(m_dir + "/log");
     }
 
-    ToolRun client(const QStringList &args, const QByteArray &input = {}) const
+    CliRun client(const QStringList &args, const QByteArray &input = {}) const
     {
-        return runTool("mariadb",
-                       QStringList{"--no-defaults", "--socket=" + m_socket, "-u", "root",
-                                   "--default-character-set=utf8mb4"} +
-                           args,
-                       input);
+        return runProgram("mariadb",
+                          QStringList{"--no-defaults", "--socket=" + m_socket, "-u", "root",
+                                      "--default-character-set=utf8mb4"} +
+                              args,
+                          input);
     }
 
 private:
@@ -152,11 +152,11 @@ private slots:
         QFETCH(int, format);
         QFETCH(QString, sizeTitle);
         QFETCH(QList<QStringList>, rows);
-        const ToolRun run =
+        const CliRun run =
             test::readByPython(exported(ExportFormat(format)), QTest::currentDataTag());
-        QVERIFY2(run.ok, run.err.constData());
+        QVERIFY2(run.code == 0, qPrintable(run.err));
         QList<QStringList> read;
-        for (const QJsonValue &row : QJsonDocument::fromJson(run.out).array())
+        for (const QJsonValue &row : QJsonDocument::fromJson(run.out.toUtf8()).array())
             read << row.toVariant().toStringList();
         QCOMPARE(read.size(), rows.size() + 1);
         QCOMPARE(read[0][2], sizeTitle);
@@ -168,23 +168,21 @@ private slots:
     {
         ExportOptions ms;
         ms.dialect = SqlDialect::MsSql;
-        const QString db = m_dir.filePath("inserts.db");
-        ToolRun run = runTool("sqlite3", {db},
-                              "create table CDFiles (file_name, file_path, file_size, file_date, "
-                              "cd_name);\n" +
-                                  readAll(exported(ExportFormat::Sql, ms)));
-        QVERIFY2(run.ok, run.err.constData());
-        run = runTool("sqlite3", {"-ascii", db, "select * from CDFiles"});
-        QVERIFY2(run.ok, run.err.constData());
+        CliRun run = runProgram("sqlite3", {},
+                                "create table CDFiles (file_name, file_path, file_size, file_date, "
+                                "cd_name);\n" +
+                                    readAll(exported(ExportFormat::Sql, ms)) +
+                                    "\n.mode ascii\nselect * from CDFiles;\n");
+        QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(splitRows(run.out, '\x1E', '\x1F'), expectedRows("%1"));
 
         ms.createTable = true;
         ms.tableName = "Files";
-        const QString msDb = m_dir.filePath("mssql.db");
-        run = runTool("sqlite3", {msDb}, readAll(exported(ExportFormat::Sql, ms)));
-        QVERIFY2(run.ok, run.err.constData());
-        run = runTool("sqlite3", {msDb, "select count(*), sum(file_size) from Files"});
-        QCOMPARE(run.out.trimmed(), QByteArray("9|3000003127"));
+        run = runProgram("sqlite3", {},
+                         readAll(exported(ExportFormat::Sql, ms)) +
+                             "\nselect count(*), sum(file_size) from Files;\n");
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(run.out, "9|3000003127\n");
     }
 
     void sqlByMariaDb()
@@ -196,15 +194,14 @@ private slots:
         ExportOptions o;
         o.createDatabase = o.createTable = true;
         // A table of the user's own beside the export's, which no file name may drop.
-        ToolRun run = server.client({}, readAll(exported(ExportFormat::Sql, o))
-                                            .replace("Use MyFiles;", "Use MyFiles; create table "
-                                                                     "Keepme (k int);"));
-        QVERIFY2(run.ok, run.err.constData());
-        run = server.client({"-e", "select * from MyFiles.Keepme"});
-        QVERIFY2(run.ok, run.err.constData());
+        CliRun run = server.client({}, readAll(exported(ExportFormat::Sql, o))
+                                           .replace("Use MyFiles;", "Use MyFiles; create table "
+                                                                    "Keepme (k int);"));
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY2(server.client({"-e", "select * from MyFiles.Keepme"}).code == 0, "Keepme is gone");
         run = server.client(
             {"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
-        QVERIFY2(run.ok, run.err.constData());
+        QVERIFY2(run.code == 0, qPrintable(run.err));
         QList<QStringList> expected = expectedRows("%1");
         for (int i = 0; i < expected.size(); ++i)
             expected[i].prepend(QString::number(i + 1));
