@@ -220,12 +220,10 @@ int run(int argc, char **argv)
 
 namespace {
 
-// The shim's full disk, an unwritable folder, and a real full disk (a small tmpfs, filled up,
-// where one can be mounted) that checks the shim's idea of a full disk.
+// The shim's full disk and unwritable folder, and a filled tmpfs (if mountable) to check it.
 enum class Fault { NoSpace, NoAccess, FullTmpfs };
 
-// New space left for the data folder: less than any store file needs, so writes are cut
-// short first, then fail, as on a real disk.
+// New space left: less than any store file needs, so writes are cut short, then fail.
 constexpr int kSpaceLeft = 8;
 
 // Qt refuses to replace a read-only file in its own words, before the system is asked.
@@ -299,8 +297,7 @@ public:
     QString data() const { return m_dir.filePath("data"); }
     QString media() const { return m_dir.filePath("media"); }
 
-    // Runs `program` with the fault on the data folder. Root ignores file modes, so an
-    // unwritable folder is then the shim's; otherwise it is a real one (mode 0555).
+    // `program` with the fault on the data folder; root ignores modes, so its 0555 is the shim's.
     Outcome run(const QString &program, const QStringList &args)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -15,8 +15,7 @@ namespace orlith::test {
 
 using namespace Qt::StringLiterals;
 
-// A store with a disc file per name; the entries differ by `variant`, so a replaced file
-// is told from the old one. `files` > 0 makes a larger disc.
+// A disc file in a store; `variant` tells a replaced file from the old one, `files` its size.
 inline void makeDisc(const QString &root, const QString &catalog, const QString &disc,
                      int variant = 0, int files = 3)
 {
@@ -35,8 +34,7 @@ inline QMap<QString, QByteArray> storeFiles(const QString &root)
     return folderFiles(cdsFolder(root));
 }
 
-// A zip holding exactly these names and bytes, written with libzip as given (no checks on
-// the names), so hostile archives can be made.
+// A zip of exactly these names and bytes, unchecked, so that hostile archives can be made.
 inline bool writeRawZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &entries)
 {
     int error = 0;

@@ -47,8 +47,7 @@ inline QString shapeOnDisk(const QString &programFolder)
     return shape(index);
 }
 
-// A chain of folders whose full path passes PATH_MAX (mkdir -p makes it a level at a time);
-// the system cannot open the deepest by path, even for root. Returns the first folder.
+// Folders nested past PATH_MAX, which none can open by path, root too; returns the first.
 inline QString makeTooDeepFolder(const QString &parent)
 {
     const QStringList steps(24, QString(200, QLatin1Char('d')));

@@ -20,8 +20,7 @@ inline FileEntry trickyEntry()
             1536, u"14.03.2004 22:10:05"_s};
 }
 
-// Two discs: "CD1" (the tricky entry and a Cyrillic one) and "cd2" (a Latin-1 one), so
-// list order is CD1, cd2 without regard to case.
+// Discs "CD1" (the tricky entry, a Cyrillic one) and "cd2" (Latin-1): list order ignores case.
 inline bool makeStore(const QString &root)
 {
     QDir().mkpath(root + u"/cds"_s);
@@ -34,8 +33,7 @@ inline bool makeStore(const QString &root)
            writeDiscFile(root + u"/cds/cd2.xml"_s, u"Music"_s, cd2).ok();
 }
 
-// The rows of a "csv", "html" or "xls" file as JSON, read by Python's csv, html.parser and
-// xlrd: the CSV as UTF-8, the page in the charset it names, the sheet in its code page.
+// A "csv", "html" or "xls" file's rows as JSON, read by Python's csv, html.parser or xlrd.
 inline CliRun readByPython(const QString &file, const QString &kind)
 {
     static const char script[] = R"(

@@ -202,8 +202,7 @@ private slots:
         QVERIFY(exportBytes(ExportFormat::Csv, store("two"), {"cd2.xml"}).endsWith(latinRow));
     }
 
-    // A missing disc file fails naming it and leaves an existing output as it was; a longer
-    // old file leaves nothing behind. The SQL names are checked in order.
+    // A missing disc file fails naming it, keeping the old output; SQL names are checked in order.
     void failures()
     {
         QCOMPARE(sqlNamesProblem("", "a b"), "You must enter database name.");
@@ -405,8 +404,7 @@ private slots:
         QVERIFY(xls.errorString().contains("missing"));
         QCOMPARE(xls.CreateFile(m_dir.path()), S::kPathFileAccessError);
 
-        // The old file is replaced only by a sheet closed whole: not on a full disk, and not
-        // by a sheet never closed.
+        // Only a sheet closed whole replaces the old file: not on a full disk, nor one unclosed.
         QVERIFY(test::writeAll(store("old.xls"), "old"));
         QCOMPARE(xls.CreateFile(store("old.xls")), S::kOk);
         S::Status status;

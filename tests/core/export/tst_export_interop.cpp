@@ -1,6 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Exports read back by independent readers: Python's csv and html.parser, xlrd, sqlite3
-// and a private MariaDB server.
+// Exports read back by Python's csv, html.parser and xlrd, by sqlite3 and by a MariaDB server.
 #include "core/export/export_job.h"
 #include "export_fixtures.h"
 
@@ -37,8 +36,7 @@ QList<FileEntry> discEntries(const QString &disc)
             {"Привет", "/m/" + QString(290, 'p') + "/Привет", 3'000'000'000, "d"}};
 }
 
-// The rows every reader must give back from an export of both discs: name, path, size,
-// date, disc.
+// The rows every reader must give back from both discs: name, path, size, date, disc.
 QList<QStringList> expectedRows(const QString &sizeForm)
 {
     QList<QStringList> rows;
