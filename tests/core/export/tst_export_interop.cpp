@@ -189,9 +189,9 @@ private slots:
         MariaDbServer server(serverDir.path());
         const QString problem = server.start();
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        // A table of the user's own beside the export's, which no file name may drop.
         ExportOptions o;
         o.createDatabase = o.createTable = true;
-        // A table of the user's own beside the export's, which no file name may drop.
         CliRun run = server.client({}, readAll(exported(ExportFormat::Sql, o))
                                            .replace("Use MyFiles;", "Use MyFiles; create table "
                                                                     "Keepme (k int);"));
