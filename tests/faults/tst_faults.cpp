@@ -376,27 +376,20 @@ private slots:
         QTest::addColumn<QString>("op");
         QTest::addColumn<QString>("file"); // the file the message must name; empty: no message
         QTest::addColumn<QString>("gone"); // a file the write deletes after all, or empty
-        const auto row = [](const char *op, Fault fault, const char *file, const char *gone = "") {
+        const auto row = [](const QString &op, Fault fault, const QString &file,
+                            const QString &gone = {}) {
             const char *how = fault == Fault::NoSpace    ? "full disk"
                               : fault == Fault::NoAccess ? "unwritable folder"
                                                          : "full tmpfs";
-            QTest::addRow("%s, %s", op, how)
-                << fault << QString(op) << QString(file) << QString(gone);
+            QTest::addRow("%s, %s", qPrintable(op), how) << fault << op << file << gone;
         };
-        for (const auto &[op, file] : std::initializer_list<std::pair<const char *, const char *>>{
-                 {"disc-file", "cds/Old.xml"},
-                 {"capture", "cds/New.xml"},
-                 {"rename-catalog", "cds/Old.xml"},
-                 {"new-catalog", "katalog.ini"},
-                 {"notes-update", "usrdisc.usr"},
-                 {"notes-append", "usrdisc.usr"},
-                 {"notes-delete", "usrdisc.usr"},
-                 {"settings", "Data.ini"},
-                 {"picture", "pic/Old.jpg"},
-                 {"export-csv", "Old.csv"},
-                 {"export-xls", "Old.xls"}}) {
+        for (const QString write :
+             {"disc-file cds/Old.xml", "capture cds/New.xml", "rename-catalog cds/Old.xml",
+              "new-catalog katalog.ini", "notes-update usrdisc.usr", "notes-append usrdisc.usr",
+              "notes-delete usrdisc.usr", "settings Data.ini", "picture pic/Old.jpg",
+              "export-csv Old.csv", "export-xls Old.xls"}) {
             for (Fault fault : {Fault::NoSpace, Fault::NoAccess, Fault::FullTmpfs})
-                row(op, fault, file);
+                row(write.section(' ', 0, 0), fault, write.section(' ', 1));
         }
         // A delete is not refused for want of space: the disc goes; its notes record stays, said.
         // (On a real disk the space freed lets the notes go too, so no tmpfs row.)
@@ -408,8 +401,8 @@ private slots:
         row("close-window", Fault::NoSpace, "Data.ini");
         row("cli-capture", Fault::NoSpace, "cds/New.xml");
         // The index is read all the same, nobody is told, and no part of a cache is left.
-        row("index-cache", Fault::NoSpace, "");
-        row("index-cache", Fault::NoAccess, "");
+        row("index-cache", Fault::NoSpace, {});
+        row("index-cache", Fault::NoAccess, {});
     }
 
     void failedWriteKeepsTheStore()
