@@ -421,7 +421,6 @@ private slots:
                 ? store.runChild(op)
                 : store.run(ORLITH_CLI, {"--data-dir", store.data(), "capture", "--catalog",
                                          "Music", "--name", "New", store.media()});
-
         const QString told = o.out + '\n' + o.err;
         QVERIFY2(o.injected, qPrintable("no write was failed: " + told));
         QMap<QString, QByteArray> after = test::folderFiles(store.data());

@@ -41,14 +41,12 @@ private slots:
         makeDisc(store.path(), "Music", "Rock 1");
         makeDisc(store.path(), "Music", "Jazz");
         makeDisc(store.path(), "Work", "Backup");
-
         cZip zip;
         QStringList progress;
         connect(&zip, &cZip::Progress, this, [&](const QString &t) { progress << t; });
         archiveStoreFiles(zip, store.path(), target.path(), {"Jazz.xml", "Rock 1.xml"});
         QVERIFY2(zip.Success(), qPrintable(zip.lastError()));
         QCOMPARE(progress.size(), 2);
-
         const QString zipPath = archivePathIn(target.path());
         QCOMPARE(runProgram("unzip", {"-Z1", zipPath}).out, "Jazz.xml\nRock 1.xml\n");
         QVERIFY(runProgram("unzip", {"-tq", zipPath}).says(0));
@@ -77,7 +75,6 @@ private slots:
         archiveStoreFiles(zip, store.path(), target.path(), storeFileNames(store.path()));
         QCOMPARE(zip.result(), int(kZipCancelled));
         QVERIFY(!QFile::exists(zipPath));
-
         cZip secret;
         secret.setEncrypt(true);
         connect(&secret, &cZip::PasswordRequest, this,
@@ -86,7 +83,6 @@ private slots:
         QVERIFY2(secret.Success(), qPrintable(secret.lastError()));
         QCOMPARE(runProgram("unzip", {"-Z1", zipPath}).out, "Čaj.xml\n");
         QVERIFY(runProgram("unzip", {"-tqP", "pw", zipPath}).says(0));
-
         cUnzip unzip;
         unzip.setZipFile(zipPath);
         unzip.Directory();
@@ -169,7 +165,6 @@ private slots:
         archiveStoreFiles(zip, source.path(), work.path(), {"Big.xml", "Small.xml"});
         QVERIFY(zip.Success());
         const QByteArray whole = readAll(archivePathIn(work.path()));
-
         makeDisc(store.path(), "C", "Big", 0, 3000);
         const QMap<QString, QByteArray> before = storeFiles(store.path());
         const QMap<QString, QByteArray> after = storeFiles(source.path());
@@ -221,7 +216,6 @@ private slots:
         QVERIFY(cli(store, {"restore", "x.zip", "--yes-all", "--no-all"}).says(2));
         QVERIFY(cli(store, {"restore", junk, "--yes-all"}).says(1, "not a zip archive"));
         QCOMPARE(storeFiles(store), original);
-
         QVERIFY(cli(store, {"archive", "--to", target.path(), "Jazz"}).says(0));
         QCOMPARE(archiveRowNames(zip), QStringList{"Jazz.xml"});
         QVERIFY(cli(store, {"archive", "--to", target.path()}).says(0));
@@ -279,7 +273,6 @@ private slots:
         archiveStoreFiles(zip, source.path(), work.path(), storeFileNames(source.path()));
         QVERIFY(zip.Success());
         const QString zipPath = archivePathIn(work.path());
-
         const QStringList rows = archiveRowNames(zipPath), replies = answers.split(' ');
         QCOMPARE(rows.size(), 5);
         QList<bool> chosen;
@@ -295,7 +288,6 @@ private slots:
             });
         QCOMPARE(seen, asked);
         QCOMPARE(restoreFromArchive(store.path(), zipPath, choice).result, int(kZipOk));
-
         QString actual;
         for (const QChar d : discs) {
             const QByteArray now = readAll(discFilePath(store.path(), d == 'D' ? "d" : QString(d)));

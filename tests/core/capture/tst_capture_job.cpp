@@ -121,16 +121,12 @@ private slots:
         DirWalk walk(r);
         walk.runToEnd();
         removeTree(deep);
-
         QCOMPARE(walk.unreadableFolders().size(), 1);
         QVERIFY(walk.unreadableFolders().first().path.startsWith(deep + QLatin1Char('/')));
-        QVERIFY(!walk.unreadableFolders().first().reason.isEmpty());
-        QVERIFY(!walk.rootUnreadable());
+        QVERIFY(!walk.unreadableFolders().first().reason.isEmpty() && !walk.rootUnreadable());
         QCOMPARE(walk.entries().constLast().name, u"ok.txt"_s);
-
         DirWalk missing(r + u"/no such folder"_s);
-        QVERIFY(missing.step(100));
-        QVERIFY(missing.rootUnreadable());
+        QVERIFY(missing.step(100) && missing.rootUnreadable());
         QCOMPARE(missing.unreadableFolders().size(), 1);
     }
 
@@ -186,7 +182,6 @@ private slots:
         QVERIFY(makeFile(m_tree + u"/Docs/report, v2.doc"_s, QByteArray(1536, 'r'), 1100000000));
         QVERIFY(makeFile(m_tree + u"/Docs/café.txt"_s, "é", 1200000000));
         QVERIFY(makeFile(m_tree + u"/Docs/Sub/deep.bin"_s, "", 900000000));
-
         CaptureJob job({m_data, u"Disc"_s, u"music & MORE"_s, m_tree});
         QVERIFY(captureFolder(job, m_index).ok());
         QCOMPARE(job.phase(), CaptureJob::Phase::Done);
@@ -203,7 +198,6 @@ private slots:
             record("a&b.txt", t + "/a&b.txt", " 5", 1079302205) + "</cd-dvd>\r\n";
         QCOMPARE(readAll(discFilePath(m_data, u"Disc"_s)), expected);
         QCOMPARE(m_index.catalogs().first().discs, QStringList{u"Disc"_s});
-
         const FileRow row = job.rows(2, 1).value(0);
         QCOMPARE(row.sizeText() + QLatin1Char(' ') + row.disc(), u"1.50 Disc"_s);
     }
@@ -240,7 +234,6 @@ private slots:
             QVERIFY(drives.ejected().isEmpty() || j.phase() == CaptureJob::Phase::Done);
         });
         QVERIFY(job.run(&cancel).ok());
-
         if (cancelIn >= 0) {
             QCOMPARE(job.phase(), CaptureJob::Phase::Cancelled);
             QVERIFY(QDir(m_data + u"/cds"_s).isEmpty() && drives.ejected().isEmpty());
@@ -316,7 +309,6 @@ private slots:
                 {"x.bin", "a&b.txt", "café.txt",
                  "x\uFFFD\uFFFD<file_name>FAKE.exe123456789012\uFFFD<file_date>d123456789012"}));
         QVERIFY(cli(viaCli, {"tree"}).out.contains("  Music & more\n    Disc 1\n"_L1));
-
         CaptureJob job({m_data, u"Disc 1"_s, u"Music & more"_s, m_tree});
         QVERIFY(captureFolder(job, m_index).ok());
         QCOMPARE(written, readAll(discFilePath(m_data, u"Disc 1"_s)));
@@ -377,7 +369,6 @@ private slots:
         QVERIFY(runCli(rename).says(0));
         const qint64 fullRunUs = clock.nsecsElapsed() / 1000;
         QCOMPARE(readAll(discFilePath(data, u"d7"_s)), newBytes[7]);
-
         const quint32 seed = QRandomGenerator::global()->generate();
         QRandomGenerator random(seed);
         int partlyRenamed = 0;

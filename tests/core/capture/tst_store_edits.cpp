@@ -162,7 +162,6 @@ private slots:
         QVERIFY(bytes(u"/cds/Rock.xml"_s).contains("\r\n    <file_name>a, b.mp3</file_name>\r\n"));
         const EditResult r = m_edits->rename(u"Music"_s, u"Songs"_s);
         QVERIFY2(r.ok() && r.changed, qPrintable(r.message));
-
         const QByteArray rock = bytes(u"/cds/Rock.xml"_s);
         QVERIFY(rock.contains("\r\n<catalog>Songs</catalog>\r\n"));
         QVERIFY(rock.contains("\r\n<file_name>a, b.mp3</file_name>\r\n"));
@@ -201,18 +200,15 @@ private slots:
         QCOMPARE(m_edits->deleteActionFor(u"Music"_s), DeleteAction::Nothing); // it holds discs
         QCOMPARE(m_edits->deleteActionFor(u"empty"_s), DeleteAction::DeleteCatalog);
         QCOMPARE(m_edits->deleteActionFor(u"BACKUP"_s), DeleteAction::AskThenDeleteDisc);
-
         const QMap<QString, QByteArray> before = snapshot();
         QVERIFY(!m_edits->deleteCatalog(u"Music"_s).ok());
         QCOMPARE(snapshot(), before);
-
         const EditResult r = m_edits->deleteDisc(u"BACKUP"_s);
         QVERIFY2(r.ok() && r.changed && r.warnings.isEmpty(), qPrintable(r.message));
         QVERIFY(!QFile::exists(discFilePath(m_root, u"Backup"_s)));
         QCOMPARE(bytes(u"/pic/Backup.jpg"_s), QByteArray("JPEGDATA"));
         QCOMPARE(notesOf(m_root, u"Backup"_s), u"(none)"_s);
         QCOMPARE(notesOf(m_root, u"Alien"_s), u"notes of Alien"_s);
-
         QVERIFY(m_edits->deleteCatalog(u"Empty"_s).ok());
         QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Music\r\nFilms\r\n"));
         QCOMPARE(shapeOnDisk(m_root), u"Music:Rock Films:Alien"_s);

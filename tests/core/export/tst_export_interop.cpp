@@ -173,7 +173,6 @@ private slots:
                                     "\n.mode ascii\nselect * from CDFiles;\n");
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(splitRows(run.out, '\x1E', '\x1F'), expectedRows("%1"));
-
         ms.createTable = true;
         ms.tableName = "Files";
         run = runProgram("sqlite3", {},
