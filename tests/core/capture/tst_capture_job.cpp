@@ -47,11 +47,6 @@ QStringList relativePaths(const DirWalk &walk, const QString &root)
     return out;
 }
 
-bool removableForTest(const QString &device)
-{
-    return device == "/dev/sdb1"_L1 || device == "/dev/sdc1"_L1;
-}
-
 } // namespace
 
 // Capture: folders walked, file dates, mounted media, the job and its command line.
@@ -171,7 +166,10 @@ private slots:
                  u"/media/usb stickvfat/dev/sdb1"_s);
         // Optical media, then removable media, then the rest of /media, /run/media and /mnt,
         // each in mount-point order; /media/old was mounted over by a fixed disk.
-        QCOMPARE(LinuxDriveProvider::discDrivesOf(mounts, &removableForTest),
+        const auto removable = [](const QString &dev) {
+            return dev == "/dev/sdb1"_L1 || dev == "/dev/sdc1"_L1;
+        };
+        QCOMPARE(LinuxDriveProvider::discDrivesOf(mounts, removable),
                  QStringList({u"/media/cdrom"_s, u"/mnt/iso"_s, u"/media/b"_s,
                               u"/media/usb stick"_s, u"/media/old"_s, u"/media/user/Backup"_s,
                               u"/mnt"_s, u"/mnt/share"_s, u"/run/media/u/DATA"_s}));
