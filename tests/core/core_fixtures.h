@@ -31,12 +31,15 @@ struct CliRun
     }
 };
 
-// A program fed `input`, run in `folder` (else here); code -1 when it crashed or hung.
+// A program fed `input`, run in `folder` (else here) with `env` (else this process's); code
+// -1 when it crashed or hung.
 inline CliRun runProgram(const QString &program, const QStringList &args,
-                         const QByteArray &input = {}, const QString &folder = {})
+                         const QByteArray &input = {}, const QString &folder = {},
+                         const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
     p.setWorkingDirectory(folder);
+    p.setProcessEnvironment(env);
     p.start(program, args);
     p.write(input);
     p.closeWriteChannel();

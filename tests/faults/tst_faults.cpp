@@ -310,19 +310,11 @@ public:
         else if (m_fault != Fault::FullTmpfs)
             env.insert("ORLITH_FAIL_MODE", m_fault == Fault::NoSpace ? "nospace" : "noaccess");
         env.insert("ORLITH_FAIL_WRITE_AFTER", QString::number(kSpaceLeft));
-        QProcess child;
-        child.setProcessEnvironment(env);
-        child.start(program, args);
-        const bool finished = child.waitForFinished(60000);
+        const test::CliRun child = test::runProgram(program, args, {}, {}, env);
         if (chmodded)
             test::runProgram("chmod", {"-R", "u=rwX", data()});
-        if (!finished || child.exitStatus() != QProcess::NormalExit)
-            return {};
-        Outcome o{child.exitCode(),
-                  QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed(),
-                  {},
-                  chmodded || m_mounted};
-        const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+        Outcome o{child.code, child.out.trimmed(), {}, chmodded || m_mounted};
+        const QString &err = child.err;
         for (const QString &line : err.split('\n', Qt::SkipEmptyParts)) {
             if (line.startsWith("orlith-fail-shim:"))
                 o.injected = true;

@@ -153,11 +153,8 @@ private slots:
         QList<QByteArray> archives;
         for (qsizetype cut = 0; cut < whole.size(); cut += qMax<qsizetype>(1, whole.size() / 97))
             archives << whole.left(cut);
-        for (qsizetype at : {qsizetype(60), whole.size() / 3, whole.size() / 2}) {
-            QByteArray flipped = whole;
-            flipped[at] = char(flipped[at] ^ 0x55);
-            archives << flipped;
-        }
+        for (qsizetype at : {qsizetype(60), whole.size() / 3, whole.size() / 2})
+            archives << QByteArray(whole).replace(at, 1, QByteArray(1, char(whole[at] ^ 0x55)));
         for (const QByteArray &bytes : std::as_const(archives)) {
             QVERIFY(writeAll(broken, bytes));
             const RestoreOutcome outcome = restoreFromArchive(store.path(), broken, replaceAll);

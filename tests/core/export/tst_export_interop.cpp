@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,63 +56,6 @@ QList<QStringList> splitRows(const QString &out, char row, char cell)
         rows << line.split(QLatin1Char(cell));
     return rows;
 }
-
-// A MariaDB server of our own: data and socket in a temporary folder, no network.
-class MariaDbServer
-{
-public:
-    explicit MariaDbServer(const QString &dir) : m_dir(dir), m_socket(dir + "/sock") {}
-    ~MariaDbServer()
-    {
-        m_server.terminate(); // mariadbd shuts down cleanly on SIGTERM
-        if (!m_server.waitForFinished(60000))
-            m_server.kill();
-    }
-
-    // Empty on success, else what went wrong.
-    QString start()
-    {
-        QStringList user;
-        if (::geteuid() == 0)
-            user << "--user=root"; // mariadbd refuses to run as root unless told
-        const CliRun install =
-            runProgram("mariadb-install-db",
-                       QStringList{"--no-defaults", "--datadir=" + m_dir + "/data",
-                                   "--skip-test-db", "--auth-root-authentication-method=normal"} +
-                           user);
-        if (install.code != 0)
-            return "mariadb-install-db failed (Debian mariadb-server): " + install.err;
-        // The character set, collation and mode of Debian's own server configuration.
-        m_server.start(
-            QStandardPaths::findExecutable("mariadbd", {"/usr/sbin", "/usr/bin"}),
-            QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--socket=" + m_socket,
-                        "--skip-networking", "--pid-file=" + m_dir + "/pid",
-                        "--log-error=" + m_dir + "/log", "--innodb-buffer-pool-size=16M",
-                        "--character-set-server=utf8mb4", "--collation-server=utf8mb4_general_ci",
-                        "--sql-mode=STRICT_ALL_TABLES"} +
-                user);
-        for (int waited = 0; waited < 60000 && m_server.waitForStarted(); waited += 250) {
-            if (client({"-e", "select 1"}).code == 0)
-                return {};
-            QThread::msleep(250);
-        }
-        return "mariadbd did not answer: " + m_server.errorString() + readAll(m_dir + "/log");
-    }
-
-    CliRun client(const QStringList &args, const QByteArray &input = {}) const
-    {
-        return runProgram("mariadb",
-                          QStringList{"--no-defaults", "--socket=" + m_socket, "-u", "root",
-                                      "--default-character-set=utf8mb4"} +
-                              args,
-                          input);
-    }
-
-private:
-    QString m_dir;
-    QString m_socket;
-    QProcess m_server;
-};
 
 } // namespace
 
@@ -182,22 +126,56 @@ private slots:
         QCOMPARE(run.out, "9|3000003127\n");
     }
 
+    // A MariaDB server of our own: data and socket in a temporary folder, no network.
     void sqlByMariaDb()
     {
-        QTemporaryDir serverDir;
-        MariaDbServer server(serverDir.path());
-        const QString problem = server.start();
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        // A table of the user's own beside the export's, which no file name may drop.
+        QTemporaryDir dir;
+        QStringList user;
+        if (::geteuid() == 0)
+            user << "--user=root"; // mariadbd refuses to run as root unless told
+        const CliRun install =
+            runProgram("mariadb-install-db",
+                       QStringList{"--no-defaults", "--datadir=" + dir.filePath("data"),
+                                   "--skip-test-db", "--auth-root-authentication-method=normal"} +
+                           user);
+        QVERIFY2(install.code == 0,
+                 qPrintable("mariadb-install-db (Debian mariadb-server): " + install.err));
+        QProcess server;
+        const auto stop = qScopeGuard([&] {
+            server.terminate(); // mariadbd shuts down cleanly on SIGTERM
+            if (!server.waitForFinished(60000))
+                server.kill();
+        });
+        // The character set, collation and mode of Debian's own server configuration.
+        server.start(
+            QStandardPaths::findExecutable("mariadbd", {"/usr/sbin", "/usr/bin"}),
+            QStringList{"--no-defaults", "--datadir=" + dir.filePath("data"),
+                        "--socket=" + dir.filePath("sock"), "--skip-networking",
+                        "--pid-file=" + dir.filePath("pid"), "--log-error=" + dir.filePath("log"),
+                        "--innodb-buffer-pool-size=16M", "--character-set-server=utf8mb4",
+                        "--collation-server=utf8mb4_general_ci", "--sql-mode=STRICT_ALL_TABLES"} +
+                user);
+        const auto client = [&](const QStringList &args, const QByteArray &input = {}) {
+            return runProgram("mariadb",
+                              QStringList{"--no-defaults", "--socket=" + dir.filePath("sock"), "-u",
+                                          "root", "--default-character-set=utf8mb4"} +
+                                  args,
+                              input);
+        };
+        for (int waited = 0; client({"-e", "select 1"}).code != 0; waited += 250) {
+            QVERIFY2(waited < 60000 && server.waitForStarted(),
+                     qPrintable("mariadbd did not answer: " + readAll(dir.filePath("log"))));
+            QThread::msleep(250);
+        }
         ExportOptions o;
         o.createDatabase = o.createTable = true;
-        CliRun run = server.client({}, readAll(exported(ExportFormat::Sql, o))
-                                           .replace("Use MyFiles;", "Use MyFiles; create table "
-                                                                    "Keepme (k int);"));
+        // A table of the user's own beside the export's, which no file name may drop.
+        CliRun run = client({}, readAll(exported(ExportFormat::Sql, o))
+                                    .replace("Use MyFiles;", "Use MyFiles; create table "
+                                                             "Keepme (k int);"));
         QVERIFY2(run.code == 0, qPrintable(run.err));
-        QVERIFY2(server.client({"-e", "select * from MyFiles.Keepme"}).code == 0, "Keepme is gone");
-        run = server.client(
-            {"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
+        QVERIFY2(client({"-e", "select * from MyFiles.Keepme"}).code == 0, "Keepme is gone");
+        run = client({"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QList<QStringList> expected = expectedRows("%1");
         for (int i = 0; i < expected.size(); ++i)
