@@ -18,23 +18,23 @@ private slots:
     void archiveIsAStandardZip()
     {
         QTemporaryDir store, target;
-        makeDisc(store.path(), "Music", "Rock 1");
+        makeDisc(store.path(), "Music", "Čaj 1");
         makeDisc(store.path(), "Music", "Jazz");
         makeDisc(store.path(), "Work", "Backup");
         cZip zip;
         QStringList progress;
         connect(&zip, &cZip::Progress, this, [&](const QString &t) { progress << t; });
-        archiveStoreFiles(zip, store.path(), target.path(), {"Jazz.xml", "Rock 1.xml"});
+        archiveStoreFiles(zip, store.path(), target.path(), {"Jazz.xml", "Čaj 1.xml"});
         QVERIFY2(zip.Success(), qPrintable(zip.lastError()));
         QCOMPARE(progress.size(), 2);
         const QString zipPath = archivePathIn(target.path());
-        QCOMPARE(runProgram("unzip", {"-Z1", zipPath}).out, "Jazz.xml\nRock 1.xml\n");
+        QCOMPARE(runProgram("unzip", {"-Z1", zipPath}).out, "Jazz.xml\nČaj 1.xml\n");
         QVERIFY(runProgram("unzip", {"-tq", zipPath}).says(0));
 
         // A second run updates the archive: new entries join, the old ones stay.
         archiveStoreFiles(zip, store.path(), target.path(), {"Backup.xml"});
         QVERIFY(zip.Success());
-        QCOMPARE(archiveRowNames(zipPath), QStringList({"Jazz.xml", "Rock 1.xml", "Backup.xml"}));
+        QCOMPARE(archiveRowNames(zipPath), QStringList({"Jazz.xml", "Čaj 1.xml", "Backup.xml"}));
         QCOMPARE(runProgram("unzip", {"-p", zipPath, "Jazz.xml"}).out.toLatin1(),
                  readAll(discFilePath(store.path(), "Jazz")));
 
@@ -43,39 +43,6 @@ private slots:
         archiveStoreFiles(zip, store.path(), target.path(), {});
         QVERIFY(!zip.Success());
         QCOMPARE(readAll(zipPath), before);
-    }
-
-    void eventsCancelAndEncrypt()
-    {
-        QTemporaryDir store, target, out;
-        makeDisc(store.path(), "Music", "Čaj");
-        const QString zipPath = archivePathIn(target.path());
-        cZip zip;
-        connect(&zip, &cZip::Cancel, this, [](const QString &, bool &cancel) { cancel = true; });
-        archiveStoreFiles(zip, store.path(), target.path(), storeFileNames(store.path()));
-        QCOMPARE(zip.result(), int(kZipCancelled));
-        QVERIFY(!QFile::exists(zipPath));
-        cZip secret;
-        secret.setEncrypt(true);
-        connect(&secret, &cZip::PasswordRequest, this,
-                [](QString &password, bool &) { password = "pw"; });
-        archiveStoreFiles(secret, store.path(), target.path(), storeFileNames(store.path()));
-        QVERIFY2(secret.Success(), qPrintable(secret.lastError()));
-        QCOMPARE(runProgram("unzip", {"-Z1", zipPath}).out, "Čaj.xml\n");
-        QVERIFY(runProgram("unzip", {"-tqP", "pw", zipPath}).says(0));
-        cUnzip unzip;
-        unzip.setZipFile(zipPath);
-        unzip.Directory();
-        QVERIFY(unzip.FileEncrypted(1));
-        unzip.setUnzipFolder(out.path());
-        int asked = 0;
-        connect(&unzip, &cUnzip::PasswordRequest, this, [&](QString &password, bool &) {
-            ++asked;
-            password = "pw";
-        });
-        QVERIFY(!unzip.Unzip());
-        QCOMPARE(asked, 1);
-        QCOMPARE(readAll(out.filePath("Čaj.xml")), readAll(discFilePath(store.path(), "Čaj")));
     }
 
     void zipProgramArchiveRestores()
