@@ -1,7 +1,6 @@
 // Orlith — desktop catalogue of removable media.
-// Preloaded by the fault tests: files whose path holds ORLITH_FAIL_PATH (others are untouched)
-// behave as on a full disk or in an unwritable folder, and each failure is logged on stderr
-// as "orlith-fail-shim: <what> <path>".
+// Preloaded by the fault tests: files whose path holds ORLITH_FAIL_PATH behave as on a full
+// disk or in an unwritable folder; each failure is logged as "orlith-fail-shim: <what> <path>".
 //   ORLITH_FAIL_MODE=nospace   ORLITH_FAIL_WRITE_AFTER bytes (default 0) of new space are left:
 //       a write that needs more is cut short, the next fails with ENOSPC, as the kernel does.
 //       Overwriting bytes a file already holds needs no new space (ext4, xfs).

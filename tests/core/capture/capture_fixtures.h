@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTest>
 
 #include <fcntl.h>
 #include <sys/stat.h>

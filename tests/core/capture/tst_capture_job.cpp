@@ -74,53 +74,51 @@ private slots:
 
     void orderHiddenAndLinks()
     {
-        const QString r = m_tree;
         for (const char *f : {"b.txt", "A.txt", "Zeta/z1", "alpha/Inner/deep.txt", "alpha/a2.txt",
                               ".hidden.txt", ".hiddendir/x.txt", "alpha/.h/y"})
-            QVERIFY(makeFile(r + QLatin1Char('/') + QLatin1String(f), "1"));
-        QVERIFY(QDir(r).mkdir(u"beta"_s));
-        QVERIFY(QFile::link(u".."_s, r + u"/alpha/loop"_s));
-        QVERIFY(QFile::link(r, r + u"/rootlink"_s));
-        QVERIFY(QFile::link(u"b.txt"_s, r + u"/link_to_file"_s));
-        QVERIFY(QFile::link(u"nowhere"_s, r + u"/broken"_s));
+            QVERIFY(makeFile(m_tree + QLatin1Char('/') + QLatin1String(f), "1"));
+        QVERIFY(QDir(m_tree).mkdir(u"beta"_s));
+        QVERIFY(QFile::link(u".."_s, m_tree + u"/alpha/loop"_s));
+        QVERIFY(QFile::link(m_tree, m_tree + u"/rootlink"_s));
+        QVERIFY(QFile::link(u"b.txt"_s, m_tree + u"/link_to_file"_s));
+        QVERIFY(QFile::link(u"nowhere"_s, m_tree + u"/broken"_s));
 
         // Sub-folders (name order, any letter case) with all their content come before a
         // folder's own files; hidden names and links to folders are left out.
-        const QStringList expected =
-            u"alpha/Inner/deep.txt alpha/a2.txt Zeta/z1 A.txt b.txt broken link_to_file"_s.split(
-                ' ');
-        DirWalk whole(r + QLatin1Char('/'));
+        const QStringList expected{
+            "alpha/Inner/deep.txt", "alpha/a2.txt", "Zeta/z1", "A.txt", "b.txt", "broken",
+            "link_to_file"};
+        DirWalk whole(m_tree + QLatin1Char('/'));
         whole.runToEnd();
-        QCOMPARE(relativePaths(whole, r), expected);
+        QCOMPARE(relativePaths(whole, m_tree), expected);
         QCOMPARE(whole.foldersRead(), 5);
         QVERIFY(whole.unreadableFolders().isEmpty());
-        QCOMPARE(QFile::decodeName(whole.nativePath(3)), r + u"/A.txt"_s);
+        QCOMPARE(QFile::decodeName(whole.nativePath(3)), m_tree + u"/A.txt"_s);
         // A file in the file-system root gets one "/" only.
         QCOMPARE(DirWalk::joinPath(u"/"_s, u"a&b"_s), u"/a&b"_s);
         QCOMPARE(DirWalk::joinPath(u"/mnt/cd"_s, u"a&b"_s), u"/mnt/cd/a&b"_s);
 
         // One name per step gives the same walk as a single run.
-        DirWalk stepped(r);
+        DirWalk stepped(m_tree);
         int steps = 0;
         while (!stepped.step(1))
             ++steps;
         QVERIFY(steps >= expected.size());
-        QCOMPARE(relativePaths(stepped, r), expected);
+        QCOMPARE(relativePaths(stepped, m_tree), expected);
     }
 
     void unreadableFoldersAreReported()
     {
-        const QString r = m_tree;
-        QVERIFY(makeFile(r + u"/ok.txt"_s, "1"));
-        const QString deep = makeTooDeepFolder(r);
-        DirWalk walk(r);
+        QVERIFY(makeFile(m_tree + u"/ok.txt"_s, "1"));
+        const QString deep = makeTooDeepFolder(m_tree);
+        DirWalk walk(m_tree);
         walk.runToEnd();
         removeTree(deep);
         QCOMPARE(walk.unreadableFolders().size(), 1);
         QVERIFY(walk.unreadableFolders().first().path.startsWith(deep + QLatin1Char('/')));
         QVERIFY(!walk.unreadableFolders().first().reason.isEmpty() && !walk.rootUnreadable());
         QCOMPARE(walk.entries().constLast().name, u"ok.txt"_s);
-        DirWalk missing(r + u"/no such folder"_s);
+        DirWalk missing(m_tree + u"/no such folder"_s);
         QVERIFY(missing.step(100) && missing.rootUnreadable());
         QCOMPARE(missing.unreadableFolders().size(), 1);
     }

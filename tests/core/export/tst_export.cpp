@@ -405,10 +405,7 @@ private slots:
         }
         QCOMPARE(status, S::kDeviceIoError);
         QVERIFY(!xls.isOpen());
-        {
-            ExcelFile abandoned;
-            QCOMPARE(abandoned.CreateFile(store("old.xls")), S::kOk);
-        }
+        QCOMPARE(ExcelFile().CreateFile(store("old.xls")), S::kOk); // and abandoned
         QCOMPARE(readAll(store("old.xls")), QByteArray("old"));
     }
 
@@ -430,8 +427,7 @@ private slots:
         const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].toVariant().toStringList(), texts);
-        QCOMPARE(rows[1].toArray()[0].toDouble(), 1234.5);
-        QCOMPARE(rows[1].toArray()[1].toDouble(), 32767.0);
+        QCOMPARE(rows[1].toVariant().toList().first(2), QVariantList({1234.5, 32767.0}));
     }
 
 private:
@@ -441,9 +437,7 @@ private:
     {
         const QString out = m_dir.filePath("out");
         const StoreResult r = exportDiscs(format, out, root + "/cds", items, options);
-        if (!r)
-            qWarning() << r.error;
-        return readAll(out);
+        return r ? readAll(out) : r.error.toUtf8();
     }
 
     QTemporaryDir m_dir;
