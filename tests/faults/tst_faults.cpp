@@ -370,10 +370,8 @@ private slots:
         QTest::addColumn<QString>("gone"); // a file the write deletes after all, or empty
         const auto row = [](const QString &op, Fault fault, const QString &file,
                             const QString &gone = {}) {
-            const char *how = fault == Fault::NoSpace    ? "full disk"
-                              : fault == Fault::NoAccess ? "unwritable folder"
-                                                         : "full tmpfs";
-            QTest::addRow("%s, %s", qPrintable(op), how) << fault << op << file << gone;
+            const char *how[] = {"full disk", "unwritable folder", "full tmpfs"};
+            QTest::addRow("%s, %s", qPrintable(op), how[int(fault)]) << fault << op << file << gone;
         };
         for (const QString write :
              {"disc-file cds/Old.xml", "capture cds/New.xml", "rename-catalog cds/Old.xml",

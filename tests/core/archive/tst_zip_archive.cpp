@@ -83,10 +83,9 @@ private slots:
                                       {"Huge.xml", disc + QByteArray(32 << 20, '\0')}}));
 
         // Neither what is not a disc file nor more than the free space (here 8 MiB) is written.
-        const QStringList rows = archiveRowNames(zipPath);
-        const RestoreOutcome outcome =
-            restoreFromArchive(store, zipPath, {QList<bool>(rows.size(), true), {}},
-                               QStorageInfo(store).bytesAvailable() - (8 << 20));
+        const RestoreOutcome outcome = restoreFromArchive(
+            store, zipPath, {QList<bool>(archiveRowNames(zipPath).size(), true), {}},
+            QStorageInfo(store).bytesAvailable() - (8 << 20));
         QCOMPARE(outcome.report.written, QStringList{"good.xml"});
         QCOMPARE(outcome.report.failures.size(), 2);
         QVERIFY2(

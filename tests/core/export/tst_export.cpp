@@ -87,7 +87,7 @@ private slots:
     // Head, one row and tail of every format; with no disc chosen, head and tail alone.
     void exactBytes_data()
     {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<ExportFormat>("format");
         QTest::addColumn<ExportOptions>("options");
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<QByteArray>("row");
@@ -95,7 +95,7 @@ private slots:
         const auto add = [](const char *tag, ExportFormat f, const ExportOptions &o,
                             const QByteArray &head, const QByteArray &row,
                             const QByteArray &tail = {}) {
-            QTest::newRow(tag) << int(f) << o << head << row << tail;
+            QTest::newRow(tag) << f << o << head << row << tail;
         };
         add("csv", ExportFormat::Csv, {},
             "\"File name\";\"File path\";\"File size\";\"File date\";\"CD name\"\r\n",
@@ -126,14 +126,13 @@ private slots:
 
     void exactBytes()
     {
-        QFETCH(int, format);
+        QFETCH(ExportFormat, format);
         QFETCH(ExportOptions, options);
         QFETCH(QByteArray, head);
         QFETCH(QByteArray, row);
         QFETCH(QByteArray, tail);
-        QCOMPARE(exportBytes(ExportFormat(format), store("one"), {"CD1.xml"}, options),
-                 head + row + tail);
-        QCOMPARE(exportBytes(ExportFormat(format), store("one"), {}, options), head + tail);
+        QCOMPARE(exportBytes(format, store("one"), {"CD1.xml"}, options), head + row + tail);
+        QCOMPARE(exportBytes(format, store("one"), {}, options), head + tail);
     }
 
     // Slots are never cleared, across entries and discs; rows come at date lines; trimming
@@ -202,26 +201,23 @@ private slots:
         QCOMPARE(sqlNamesProblem("", "a b"), "You must enter database name.");
         QCOMPARE(sqlNamesProblem("db", ""), "You must enter table name.");
         QCOMPARE(sqlNamesProblem("db", "t"), QString());
-        const QString out = m_dir.filePath("keep.csv");
+        const QString out = m_dir.filePath("keep.csv"), cds = store("two/cds");
         QVERIFY(writeAll(out, QByteArray(5000, 'x')));
-        const StoreResult r =
-            exportDiscs(ExportFormat::Csv, out, store("two/cds"), {"CD1.xml", "gone.xml"}, {});
+        const StoreResult r = exportDiscs(ExportFormat::Csv, out, cds, {"CD1.xml", "gone.xml"}, {});
         QVERIFY(!r.ok() && r.error.contains("gone.xml"));
         QCOMPARE(readAll(out), QByteArray(5000, 'x'));
         for (ExportFormat f : {ExportFormat::Csv, ExportFormat::Xls})
-            QVERIFY(exportDiscs(f, out, store("two/cds"), {"cd2.xml"}, {}) &&
-                    readAll(out).size() < 1000);
-        QVERIFY(!exportDiscs(ExportFormat::Sql, store("no/dir/x.sql"), store("two/cds"),
-                             {"cd2.xml"}, {}));
+            QVERIFY(exportDiscs(f, out, cds, {"cd2.xml"}, {}) && readAll(out).size() < 1000);
+        QVERIFY(!exportDiscs(ExportFormat::Sql, store("no/dir/x.sql"), cds, {"cd2.xml"}, {}));
     }
 
     void cliMatchesEngine_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("format");
+        QTest::addColumn<ExportFormat>("format");
         QTest::addColumn<ExportOptions>("options");
         const auto row = [](const char *args, ExportFormat f, const ExportOptions &o = {}) {
-            QTest::newRow(args) << QString(args).split(' ') << int(f) << o;
+            QTest::newRow(args) << QString(args).split(' ') << f << o;
         };
         row("csv", ExportFormat::Csv);
         row("html", ExportFormat::Html);
@@ -239,7 +235,7 @@ private slots:
     void cliMatchesEngine()
     {
         QFETCH(QStringList, args);
-        QFETCH(int, format);
+        QFETCH(ExportFormat, format);
         QFETCH(ExportOptions, options);
         options.locale = QLocale::system(); // as the command line takes it
         const QString cliOut = m_dir.filePath("cli.out");
@@ -249,7 +245,7 @@ private slots:
                       QStringList{"export"} + args + QStringList{"--out", cliOut, "CD2", "cd1"});
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(readAll(cliOut),
-                 exportBytes(ExportFormat(format), store("two"), {"CD1.xml", "cd2.xml"}, options));
+                 exportBytes(format, store("two"), {"CD1.xml", "cd2.xml"}, options));
     }
 
     void cliErrors()
@@ -369,9 +365,8 @@ private slots:
     // What the export writes: options, fonts, column widths, the title row, then a row per entry.
     void exportLayout()
     {
-        QVERIFY(
-            exportDiscs(ExportFormat::Xls, store("export.xls"), store("two/cds"), {"cd2.xml"}, {}));
-        const auto recs = sheetRecords(store("export.xls"));
+        QVERIFY(exportDiscs(ExportFormat::Xls, store("x.xls"), store("two/cds"), {"cd2.xml"}, {}));
+        const auto recs = sheetRecords(store("x.xls"));
         QCOMPARE(recs.size(), 1 + 2 + 5 + 5 + 5);
         QCOMPARE(recs[0], std::pair(0x2B, hex("0000")));
         QCOMPARE(recs[1], std::pair(0x31, hex("C800000005") + "Arial"));

@@ -75,27 +75,26 @@ private slots:
 
     void readByPython_data()
     {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<ExportFormat>("format");
         QTest::addColumn<QString>("sizeTitle");
         QTest::addColumn<QList<QStringList>>("rows");
         const QList<QStringList> rows = expectedRows("%1.00");
-        QTest::newRow("csv") << int(ExportFormat::Csv) << "File size" << rows;
-        QTest::newRow("html") << int(ExportFormat::Html) << "File size (Kb)" << rows;
+        QTest::newRow("csv") << ExportFormat::Csv << "File size" << rows;
+        QTest::newRow("html") << ExportFormat::Html << "File size (Kb)" << rows;
         // The sheet leaves out a text of more than 255 bytes, such as the long path.
         QList<QStringList> sheetRows = rows;
         for (QStringList &row : sheetRows)
             for (QString &cell : row)
                 cell = cell.toUtf8().size() > 255 ? QString("") : cell;
-        QTest::newRow("xls") << int(ExportFormat::Xls) << "File Size (Kb)" << sheetRows;
+        QTest::newRow("xls") << ExportFormat::Xls << "File Size (Kb)" << sheetRows;
     }
 
     void readByPython()
     {
-        QFETCH(int, format);
+        QFETCH(ExportFormat, format);
         QFETCH(QString, sizeTitle);
         QFETCH(QList<QStringList>, rows);
-        const CliRun run =
-            test::readByPython(exported(ExportFormat(format)), QTest::currentDataTag());
+        const CliRun run = test::readByPython(exported(format), QTest::currentDataTag());
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QList<QStringList> read;
         for (const QJsonValue &row : QJsonDocument::fromJson(run.out.toUtf8()).array())
@@ -139,7 +138,7 @@ private slots:
                                    "--skip-test-db", "--auth-root-authentication-method=normal"} +
                            user);
         QVERIFY2(install.code == 0,
-                 qPrintable("mariadb-install-db (Debian mariadb-server): " + install.err));
+                 qPrintable("mariadb-install-db (mariadb-server): " + install.err));
         QProcess server;
         const auto stop = qScopeGuard([&] {
             server.terminate(); // mariadbd shuts down cleanly on SIGTERM
