@@ -31,8 +31,7 @@ struct CliRun
     }
 };
 
-// A program fed `input`, run in `folder` (else here) with `env` (else this process's); code
-// -1 when it crashed or hung.
+// A program fed `input`, run in `folder` with `env`; code -1 when it crashed or hung.
 inline CliRun runProgram(const QString &program, const QStringList &args,
                          const QByteArray &input = {}, const QString &folder = {},
                          const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())

@@ -70,8 +70,7 @@ private slots:
         QTemporaryDir root;
         const QString store = root.filePath("store");
         QVERIFY(ensureStoreFolders(store).ok());
-        const QString absolute = root.filePath("abs.xml");
-        const QString zipPath = root.filePath("evil.zip");
+        const QString absolute = root.filePath("abs.xml"), zipPath = root.filePath("evil.zip");
         const QByteArray disc = QByteArray(kXmlDeclaration) + "\r\n";
         QVERIFY(writeRawZip(zipPath, {{"../evil.xml", "bad"},
                                       {"..\\win.xml", "bad"},
@@ -109,8 +108,7 @@ private slots:
         QVERIFY(zip.Success());
         const QByteArray whole = readAll(archivePathIn(work.path()));
         makeDisc(store.path(), "C", "Big", 0, 3000);
-        const QMap<QString, QByteArray> before = storeFiles(store.path());
-        const QMap<QString, QByteArray> after = storeFiles(source.path());
+        const auto before = storeFiles(store.path()), after = storeFiles(source.path());
         const RestoreChoice replaceAll{{true, true}, {"Big.xml", "Small.xml"}};
 
         // Cut anywhere, or with a byte of the compressed data changed: every disc file is the
@@ -148,8 +146,7 @@ private slots:
         for (const char *disc : {"Rock", "Jazz", "Noir"})
             makeDisc(store, "Music", disc);
         const QMap<QString, QByteArray> original = storeFiles(store);
-        const QString zip = archivePathIn(target.path());
-        const QString junk = target.filePath("junk.zip");
+        const QString zip = archivePathIn(target.path()), junk = target.filePath("junk.zip");
         QVERIFY(writeAll(junk, "PK\x03\x04 this is not an archive"));
         QVERIFY(cli(store, {"archive", "--to", target.path(), "Nothing"}).says(1, "no disc named"));
         QVERIFY(cli(store, {"archive"}).says(2));

@@ -19,12 +19,8 @@ using namespace Qt::StringLiterals;
 // A file with the given bytes and modification time (seconds since 1970, UTC).
 inline bool makeFile(const QString &path, const QByteArray &bytes, qint64 mtime = 1079302205)
 {
-    if (!QDir().mkpath(QFileInfo(path).path()))
+    if (!QDir().mkpath(QFileInfo(path).path()) || !writeAll(path, bytes))
         return false;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        return false;
-    f.close();
     const timespec times[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
 }
@@ -50,15 +46,8 @@ inline QString shapeOnDisk(const QString &programFolder)
 inline QString makeTooDeepFolder(const QString &parent)
 {
     const QStringList steps(24, QString(200, QLatin1Char('d')));
-    QProcess::execute(u"mkdir"_s,
-                      {u"-p"_s, parent + QLatin1Char('/') + steps.join(QLatin1Char('/'))});
+    QProcess::execute("mkdir", {"-p", parent + '/' + steps.join('/')});
     return parent + QLatin1Char('/') + steps.first();
-}
-
-// QTemporaryDir cannot remove paths longer than PATH_MAX; rm can.
-inline void removeTree(const QString &path)
-{
-    QProcess::execute(u"rm"_s, {u"-rf"_s, path});
 }
 
 } // namespace orlith::test

@@ -113,7 +113,7 @@ private slots:
         const QString deep = makeTooDeepFolder(m_tree);
         DirWalk walk(m_tree);
         walk.runToEnd();
-        removeTree(deep);
+        runProgram("rm", {"-rf", deep}); // QTemporaryDir cannot remove a path past PATH_MAX
         QCOMPARE(walk.unreadableFolders().size(), 1);
         QVERIFY(walk.unreadableFolders().first().path.startsWith(deep + QLatin1Char('/')));
         QVERIFY(!walk.unreadableFolders().first().reason.isEmpty() && !walk.rootUnreadable());
@@ -288,10 +288,9 @@ private slots:
         const CliRun run =
             cli(viaCli, {"capture", "--catalog", "Music & more", "--name", "Disc 1", m_tree + '/'});
         QCOMPARE(run.code, 0);
-        QCOMPARE(run.out, u"Ready.  4 files inserted from CD/DVD.\n"_s);
-        QCOMPARE(
-            run.err,
-            u"orlith-cli: 1 names held characters that cannot be stored and were changed.\n"_s);
+        QCOMPARE(run.out, "Ready.  4 files inserted from CD/DVD.\n");
+        QCOMPARE(run.err,
+                 "orlith-cli: 1 names held characters that cannot be stored and were changed.\n");
         const QByteArray written = readAll(discFilePath(viaCli, u"Disc 1"_s));
         QVERIFY(written.contains("<file_name>caf\xE9.txt<"));
         QList<FileEntry> stored;

@@ -120,21 +120,19 @@ private slots:
         const QString cd = m_dir->filePath(u"cd"_s);
         QVERIFY(QDir().mkpath(cd));
         drives.addDrive(cd);
-        auto check = [&](const char *name, const char *catalog, const QString &drive, bool virt) {
-            const NewDiscInput in{QString::fromLatin1(name), QString::fromLatin1(catalog), drive,
-                                  virt};
+        const auto check = [&](const QString &name, const QString &catalog, const QString &drive,
+                               bool virt = false) {
+            const NewDiscInput in{name, catalog, drive, virt};
             return m_edits->checkNewDisc(in, drive.isEmpty() && !virt ? nullptr : &drives).message;
         };
-        QCOMPARE(check("New", "Music", cd, false), QString());
-        QCOMPARE(check("New", "Chose Catalog", cd, false),
-                 u"You must chose catalog for your CD/DVD."_s);
+        QCOMPARE(check("New", "Music", cd), QString());
+        QCOMPARE(check("New", "Chose Catalog", cd), "You must chose catalog for your CD/DVD.");
         // Media is checked first, before the name; a list saved as a disc needs no drive.
         drives.setMedia(cd, false);
-        QCOMPARE(check("Rock", "Music", cd, false), u"There is no media In the drive."_s);
-        QCOMPARE(check("2024", "Music", QString(), true), u"CD/DVD name can not be number."_s);
-        QCOMPARE(check("New", "Music", QString(), true), QString());
-        QCOMPARE(check("2024", "Music", QString(), false),
-                 u"You don't have any valid CD/DVD drive."_s);
+        QCOMPARE(check("Rock", "Music", cd), "There is no media In the drive.");
+        QCOMPARE(check("2024", "Music", {}, true), "CD/DVD name can not be number.");
+        QCOMPARE(check("New", "Music", {}, true), QString());
+        QCOMPARE(check("2024", "Music", {}), "You don't have any valid CD/DVD drive.");
     }
 
     void renameDiscMovesFilePictureAndNotes()

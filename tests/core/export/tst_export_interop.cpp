@@ -99,8 +99,7 @@ private slots:
         QList<QStringList> read;
         for (const QJsonValue &row : QJsonDocument::fromJson(run.out.toUtf8()).array())
             read << row.toVariant().toStringList();
-        QCOMPARE(read.size(), rows.size() + 1);
-        QCOMPARE(read[0][2], sizeTitle);
+        QCOMPARE(read.value(0).value(2), sizeTitle);
         QCOMPARE(read.mid(1), rows);
     }
 
@@ -121,8 +120,7 @@ private slots:
         run = runProgram("sqlite3", {},
                          readAll(exported(ExportFormat::Sql, ms)) +
                              "\nselect count(*), sum(file_size) from Files;\n");
-        QVERIFY2(run.code == 0, qPrintable(run.err));
-        QCOMPARE(run.out, "9|3000003127\n");
+        QCOMPARE(run.out + run.err, "9|3000003127\n");
     }
 
     // A MariaDB server of our own: data and socket in a temporary folder, no network.
