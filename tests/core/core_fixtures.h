@@ -4,6 +4,9 @@
 
 #include "support/test_files.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -21,24 +24,52 @@ struct CliRun
     int code = -1;
     QString out;
     QString err;
+    // Exited with `exitCode`, having printed `text` on either stream.
+    bool says(int exitCode, const QString &text = {}) const
+    {
+        return code == exitCode && (out.contains(text) || err.contains(text));
+    }
 };
 
-// orlith-cli with these arguments and no input; code -1 when it crashed or hung.
-inline CliRun runCli(const QStringList &args)
+// A program fed `input`, run in `folder` with `env`; code -1 when it crashed or hung.
+inline CliRun runProgram(const QString &program, const QStringList &args,
+                         const QByteArray &input = {}, const QString &folder = {},
+                         const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
-    p.start(QStringLiteral(ORLITH_CLI), args);
+    p.setWorkingDirectory(folder);
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    p.write(input);
     p.closeWriteChannel();
     if (!p.waitForFinished(60000))
-        return {};
+        return {-1, {}, program + u": "_s + p.errorString()};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
 }
 
+inline CliRun runCli(const QStringList &args)
+{
+    return runProgram(QStringLiteral(ORLITH_CLI), args);
+}
+
 inline CliRun cli(const QString &dataDir, const QStringList &args)
 {
     return runCli(QStringList{u"--data-dir"_s, dataDir} + args);
+}
+
+// Every file under `folder`, hidden ones too, by relative path with its bytes.
+inline QMap<QString, QByteArray> folderFiles(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readAll(path));
+    }
+    return files;
 }
 
 // While it lives, writes past `bytes` fail as on a full disk (EFBIG), for root too.

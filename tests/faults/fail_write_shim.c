@@ -1,16 +1,11 @@
 // Orlith — desktop catalogue of removable media.
-// Preloaded into a child process by the fault tests: makes the files whose path holds
-// ORLITH_FAIL_PATH behave as on a full disk or in an unwritable folder. Other files are
-// untouched, so the child's own output and the test's temp folders keep working.
-//
-//   ORLITH_FAIL_MODE=nospace   ORLITH_FAIL_WRITE_AFTER bytes (default 0) of new space are
-//       left. A write that needs more is cut short, the next one fails with ENOSPC, as the
-//       kernel does. Overwriting bytes a file already holds needs no new space (ext4, xfs).
-//   ORLITH_FAIL_MODE=noaccess  opening such a path for writing or creating, and renaming,
-//       linking or removing one, fails with EACCES: a folder of mode 0555 even for root.
-//
-// Every injected failure is logged on stderr as "orlith-fail-shim: <what> <path>", so a
-// test can tell that the failure it checks is the one it injected.
+// Preloaded by the fault tests: files whose path holds ORLITH_FAIL_PATH behave as on a full
+// disk or in an unwritable folder; each failure is logged as "orlith-fail-shim: <what> <path>".
+//   ORLITH_FAIL_MODE=nospace   ORLITH_FAIL_WRITE_AFTER bytes (default 0) of new space are left:
+//       a write that needs more is cut short, the next fails with ENOSPC, as the kernel does.
+//       Overwriting bytes a file already holds needs no new space (ext4, xfs).
+//   ORLITH_FAIL_MODE=noaccess  opening such a path to write or create, and renaming, linking
+//       or removing one, fails with EACCES: a folder of mode 0555 even for root.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -31,24 +26,17 @@ static long long g_spaceLeft;
 
 __attribute__((constructor)) static void setUp(void)
 {
-    const char *mode = getenv("ORLITH_FAIL_MODE");
+    const char *mode = getenv("ORLITH_FAIL_MODE"), *after = getenv("ORLITH_FAIL_WRITE_AFTER");
     g_match = getenv("ORLITH_FAIL_PATH");
     if (!mode || !g_match || !*g_match)
         return;
-    if (strcmp(mode, "nospace") == 0)
-        g_mode = kNoSpace;
-    else if (strcmp(mode, "noaccess") == 0)
-        g_mode = kNoAccess;
-    const char *after = getenv("ORLITH_FAIL_WRITE_AFTER");
+    g_mode = strcmp(mode, "nospace") == 0    ? kNoSpace
+             : strcmp(mode, "noaccess") == 0 ? kNoAccess
+                                             : kOff;
     g_spaceLeft = after ? atoll(after) : 0;
 }
 
 #define REAL(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
-
-static int pathMatches(const char *path)
-{
-    return path && strstr(path, g_match) != NULL;
-}
 
 // The path an fd names; a file made with O_TMPFILE reads "<folder>/#<n> (deleted)".
 static int fdPath(int fd, char *out, size_t size)
@@ -87,7 +75,7 @@ static int deniedAt(int dirfd, const char *path, const char *what)
 {
     char full[8192];
     if (g_mode != kNoAccess || !path || !atPath(dirfd, path, full, sizeof full) ||
-        !pathMatches(full))
+        !strstr(full, g_match))
         return 0;
     inject(EACCES, what, full);
     return 1;
@@ -105,8 +93,8 @@ static size_t room(int fd, off_t offset, size_t count)
 {
     char path[4096];
     struct stat st;
-    if (g_mode != kNoSpace || count == 0 || !fdPath(fd, path, sizeof path) || !pathMatches(path) ||
-        fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (g_mode != kNoSpace || count == 0 || !fdPath(fd, path, sizeof path) ||
+        !strstr(path, g_match) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return count;
     off_t at = offset;
     if (at < 0)
@@ -130,17 +118,14 @@ ssize_t write(int fd, const void *buf, size_t count)
     return fits == 0 && count > 0 ? -1 : REAL(write)(fd, buf, fits);
 }
 
-ssize_t pwrite(int fd, const void *buf, size_t count, off_t offset)
-{
-    const size_t fits = room(fd, offset, count);
-    return fits == 0 && count > 0 ? -1 : REAL(pwrite)(fd, buf, fits, offset);
-}
-
-ssize_t pwrite64(int fd, const void *buf, size_t count, off_t offset)
-{
-    const size_t fits = room(fd, offset, count);
-    return fits == 0 && count > 0 ? -1 : REAL(pwrite64)(fd, buf, fits, offset);
-}
+#define PWRITE(name)                                                                               \
+    ssize_t name(int fd, const void *buf, size_t count, off_t offset)                              \
+    {                                                                                              \
+        const size_t fits = room(fd, offset, count);                                               \
+        return fits == 0 && count > 0 ? -1 : REAL(name)(fd, buf, fits, offset);                    \
+    }
+PWRITE(pwrite)
+PWRITE(pwrite64)
 
 ssize_t writev(int fd, const struct iovec *iov, int iovcnt)
 {
@@ -189,25 +174,25 @@ int creat(const char *path, mode_t mode)
     return openDenied(AT_FDCWD, path, O_CREAT | O_WRONLY) ? -1 : REAL(creat)(path, mode);
 }
 
+static int renameDenied(int fromfd, const char *from, int tofd, const char *to)
+{
+    return deniedAt(fromfd, from, "EACCES rename") || deniedAt(tofd, to, "EACCES rename");
+}
+
 int rename(const char *from, const char *to)
 {
-    if (deniedAt(AT_FDCWD, from, "EACCES rename") || deniedAt(AT_FDCWD, to, "EACCES rename"))
-        return -1;
-    return REAL(rename)(from, to);
+    return renameDenied(AT_FDCWD, from, AT_FDCWD, to) ? -1 : REAL(rename)(from, to);
 }
 
 int renameat(int fromfd, const char *from, int tofd, const char *to)
 {
-    if (deniedAt(fromfd, from, "EACCES rename") || deniedAt(tofd, to, "EACCES rename"))
-        return -1;
-    return REAL(renameat)(fromfd, from, tofd, to);
+    return renameDenied(fromfd, from, tofd, to) ? -1 : REAL(renameat)(fromfd, from, tofd, to);
 }
 
 int renameat2(int fromfd, const char *from, int tofd, const char *to, unsigned int flags)
 {
-    if (deniedAt(fromfd, from, "EACCES rename") || deniedAt(tofd, to, "EACCES rename"))
-        return -1;
-    return REAL(renameat2)(fromfd, from, tofd, to, flags);
+    return renameDenied(fromfd, from, tofd, to) ? -1
+                                                : REAL(renameat2)(fromfd, from, tofd, to, flags);
 }
 
 int link(const char *from, const char *to)

@@ -1,10 +1,10 @@
 // Orlith — desktop catalogue of removable media.
-// Store writes on a full disk and in an unwritable folder. Each write runs in a child
-// process (`tst_faults --child OP DATA MEDIA`) with the failing-write shim preloaded;
-// afterwards the data folder must hold exactly the bytes it held before, and the user must
-// have been told which file could not be written and why.
+// Store writes on a full disk and in an unwritable folder, each in a child process
+// (`tst_faults --child OP DATA MEDIA`) with the failing-write shim preloaded: the data folder
+// must keep its bytes, and the user must be told which file was not written and why.
 #include "core/capture/capture_job.h"
 #include "core/capture/store_edits.h"
+#include "core/core_fixtures.h"
 #include "core/export/export_job.h"
 #include "core/settings/settings_record.h"
 #include "core/store/catalogue_index.h"
@@ -14,7 +14,6 @@
 #include "core/store/safe_write.h"
 #include "support/dialogs.h"
 #include "support/recording_services.h"
-#include "support/test_files.h"
 #include "ui/capture/new_disc_dialog.h"
 #include "ui/main/add_picture_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
@@ -34,9 +33,8 @@ namespace child {
 
 using Op = std::function<int(const QString &data, const QString &media)>;
 
-// The child prints every message the user would see, one "box: TITLE: TEXT" or
-// "error: TEXT" line each (newlines as " / "); it exits 0 when the write went through, 1
-// when it failed.
+// The child prints each message the user would see as a "box: TITLE: TEXT" or "error: TEXT"
+// line (newlines as " / "); it exits 0 when the write went through, 1 when it failed.
 void print(const char *kind, const QString &text)
 {
     std::printf("%s: %s\n", kind, qPrintable(QString(text).replace('\n', " / ")));
@@ -87,19 +85,19 @@ bool findRecord(NotesStore &notes, const QString &disc)
 }
 
 // Form1 over the data folder with recorded boxes and one fake drive: the media folder.
-struct Window
+Op windowOp(const std::function<void(Form1 &)> &op)
 {
-    Window(const QString &data, const QString &media)
-    {
+    return [op](const QString &data, const QString &media) {
+        test::RecordingMessages messages;
+        test::FakeDesktop desktop;
+        FakeDriveProvider drives;
         drives.addDrive(media, "MEDIA");
-        form = std::make_unique<Form1>(data, UiServices{&messages, &desktop, &drives});
-        form->show();
-    }
-    test::RecordingMessages messages;
-    test::FakeDesktop desktop;
-    FakeDriveProvider drives;
-    std::unique_ptr<Form1> form;
-};
+        Form1 form(data, UiServices{&messages, &desktop, &drives});
+        form.show();
+        op(form);
+        return report(messages);
+    };
+}
 
 Op exportOp(ExportFormat format)
 {
@@ -117,12 +115,10 @@ const std::map<QString, Op> ops = {
              QFile f(folder + "/probe.bin");
              const bool ok = f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
                              writeAll(f, QByteArray(1000, 'x'));
-             const QString reason = ok ? QString("written") : f.errorString();
-             f.close();
              print("probe", QString("%1: %2 bytes, %3")
                                 .arg(QFileInfo(folder).fileName())
-                                .arg(QFileInfo(f).size())
-                                .arg(reason));
+                                .arg(f.size())
+                                .arg(ok ? QString("written") : f.errorString()));
          }
          return 0;
      }},
@@ -180,41 +176,30 @@ const std::map<QString, Op> ops = {
          record.archiveDaysSetting = "30";
          return report(SaveSettings(settingsPath(data), record).error);
      }},
-    {"capture-window",
-     [](const QString &data, const QString &media) {
-         Window w(data, media);
+    {"capture-window", windowOp([](Form1 &form) {
          test::onNextDialog<frmNewCD>([](frmNewCD *d) {
              d->findChild<QLineEdit *>("txtNewCDName")->setText("New");
              d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
              d->Command1Click();
          });
-         QSignalSpy finished(w.form.get(), &Form1::captureFinished);
-         w.form->captureDisc();
-         if (w.form->captureRunning() && !finished.wait(60000))
+         QSignalSpy finished(&form, &Form1::captureFinished);
+         form.captureDisc();
+         if (form.captureRunning() && !finished.wait(60000))
              print("error", "the capture did not finish");
-         if (w.form->tree().findNode("New"))
+         if (form.tree().findNode("New"))
              print("error", "the tree shows the disc that was not written");
-         return report(w.messages);
-     }},
-    {"notes-window",
-     [](const QString &data, const QString &media) {
-         Window w(data, media);
-         w.form->detailsPane().showDisc("Other");
-         auto *box = w.form->findChild<QPlainTextEdit *>("txtPersonalDiscription");
+     })},
+    {"notes-window", windowOp([](Form1 &form) {
+         form.detailsPane().showDisc("Other");
+         auto *box = form.findChild<QPlainTextEdit *>("txtPersonalDiscription");
          box->selectAll();
          box->insertPlainText("Notes typed in the window");
-         w.form->detailsPane().saveNotes();
+         form.detailsPane().saveNotes();
          if (box->toPlainText() != "Notes typed in the window")
              print("error", "the notes box lost the notes that were not saved");
-         return report(w.messages);
-     }},
+     })},
     // Shut-down writes katalog.ini and Data.ini.
-    {"close-window",
-     [](const QString &data, const QString &media) {
-         Window w(data, media);
-         w.form->close();
-         return report(w.messages);
-     }},
+    {"close-window", windowOp([](Form1 &form) { form.close(); })},
 };
 
 int run(int argc, char **argv)
@@ -235,53 +220,18 @@ int run(int argc, char **argv)
 
 namespace {
 
-// A full disk as the shim makes it, an unwritable folder, and a real full disk: a small
-// tmpfs, filled up, where mounting one is allowed (it checks the shim's idea of a full disk).
+// The shim's full disk and unwritable folder, and a filled tmpfs (if mountable) to check it.
 enum class Fault { NoSpace, NoAccess, FullTmpfs };
 
-// New space left on the "disk" of the data folder: less than any store file needs, so
-// writes are cut short first, then fail, as on a real disk.
+// New space left: less than any store file needs, so writes are cut short, then fail.
 constexpr int kSpaceLeft = 8;
 
-// The reason the message must give. Qt refuses to replace a read-only file with its own
-// words, before the system is asked.
+// Qt refuses to replace a read-only file in its own words, before the system is asked.
 bool givesReason(const QString &message, Fault fault)
 {
     if (fault != Fault::NoAccess)
         return message.contains("No space left on device");
     return message.contains("Permission denied") || message.contains("is not writable");
-}
-
-// Every file under `folder` by relative path, so that a stray temporary file shows too.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), test::readAll(path));
-    }
-    return files;
-}
-
-void setModes(const QString &folder, QFile::Permissions dirs, QFile::Permissions files)
-{
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile::setPermissions(path, it.fileInfo().isDir() ? dirs : files);
-    }
-    QFile::setPermissions(folder, dirs);
-}
-
-// True when the program ran and succeeded; its output is dropped (a refused mount says so).
-bool runQuietly(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 struct Outcome
@@ -301,8 +251,9 @@ public:
     {
         if (fault == Fault::FullTmpfs) {
             QVERIFY(QDir().mkpath(data()));
-            m_mounted =
-                runQuietly("mount", {"-t", "tmpfs", "-o", "size=128k", "orlith-faults", data()});
+            m_mounted = test::runProgram(
+                            "mount", {"-t", "tmpfs", "-o", "size=128k", "orlith-faults", data()})
+                            .code == 0;
             if (!m_mounted)
                 return;
         }
@@ -328,26 +279,20 @@ public:
         // A picture small enough to sit in Qt's write buffer, and the one it would replace.
         QVERIFY(test::writeAll(media() + "/photo.jpg", QByteArray(10000, 'p')));
         QVERIFY(test::writeAll(picturePath(data(), "Old"), "old picture"));
-        if (m_mounted) {
-            QFile filler(data() + "/filler");
-            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            const QByteArray block(4096, 'f');
-            while (filler.write(block) == block.size()) {
-            }
-        }
+        if (m_mounted) // fill it up
+            QVERIFY(!test::writeAll(data() + "/filler", QByteArray(256 << 10, 'f')));
     }
     ~Store()
     {
         if (m_mounted)
-            runQuietly("umount", {data()});
+            test::runProgram("umount", {data()});
     }
 
     bool cannotMount() const { return m_fault == Fault::FullTmpfs && !m_mounted; }
     QString data() const { return m_dir.filePath("data"); }
     QString media() const { return m_dir.filePath("media"); }
 
-    // Runs `program` with the fault on the data folder. Root ignores file modes, so an
-    // unwritable folder is then the shim's; otherwise it is a real one (mode 0555).
+    // `program` with the fault on the data folder; root ignores modes, so its 0555 is the shim's.
     Outcome run(const QString &program, const QStringList &args)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -356,30 +301,21 @@ public:
         env.insert("ORLITH_FAIL_PATH", data());
         const bool chmodded = m_fault == Fault::NoAccess && ::geteuid() != 0;
         if (chmodded)
-            setModes(data(), QFile::ReadOwner | QFile::ExeOwner, QFile::ReadOwner);
+            test::runProgram("chmod", {"-R", "u=rX,go=", data()});
         else if (m_fault != Fault::FullTmpfs)
             env.insert("ORLITH_FAIL_MODE", m_fault == Fault::NoSpace ? "nospace" : "noaccess");
         env.insert("ORLITH_FAIL_WRITE_AFTER", QString::number(kSpaceLeft));
-        QProcess child;
-        child.setProcessEnvironment(env);
-        child.start(program, args);
-        const bool finished = child.waitForFinished(60000);
+        const test::CliRun child = test::runProgram(program, args, {}, {}, env);
         if (chmodded)
-            setModes(data(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
-                     QFile::ReadOwner | QFile::WriteOwner);
-        Outcome o;
-        if (!finished || child.exitStatus() != QProcess::NormalExit)
-            return o;
-        o.exitCode = child.exitCode();
-        o.out = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
-        const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+            test::runProgram("chmod", {"-R", "u=rwX", data()});
+        Outcome o{child.code, child.out.trimmed(), {}, chmodded || m_mounted};
+        const QString &err = child.err;
         for (const QString &line : err.split('\n', Qt::SkipEmptyParts)) {
             if (line.startsWith("orlith-fail-shim:"))
                 o.injected = true;
             else
                 o.err += line + '\n';
         }
-        o.injected = o.injected || chmodded || m_mounted;
         return o;
     }
     Outcome runChild(const QString &op)
@@ -400,112 +336,98 @@ class TestFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void shimFailsOnlyTheDataFolder_data();
-    void shimFailsOnlyTheDataFolder();
-    void failedWriteKeepsTheStore_data();
-    void failedWriteKeepsTheStore();
-    void failedIndexCacheIsQuiet_data() { shimFailsOnlyTheDataFolder_data(); }
-    void failedIndexCacheIsQuiet();
+    void shimFailsOnlyTheDataFolder_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("probe");
+        QTest::newRow("full disk") << Fault::NoSpace << "data: 8 bytes, No space left on device";
+        QTest::newRow("unwritable folder") << Fault::NoAccess << "data: 0 bytes, Permission denied";
+    }
+
+    // The shim must fail real writes through Qt, cut them short as a full disk does, and leave
+    // every other folder alone; otherwise the cases below prove nothing.
+    void shimFailsOnlyTheDataFolder()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, probe);
+        Store store(fault);
+        QVERIFY(!QTest::currentTestFailed());
+        const Outcome o = store.runChild("probe");
+        QCOMPARE(o.out, "probe: " + probe + "\nprobe: media: 1000 bytes, written");
+        QVERIFY(o.injected);
+    }
+
+    void failedWriteKeepsTheStore_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("file"); // the file the message must name; empty: no message
+        QTest::addColumn<QString>("gone"); // a file the write deletes after all, or empty
+        const auto row = [](const QString &op, Fault fault, const QString &file,
+                            const QString &gone = {}) {
+            const char *how[] = {"full disk", "unwritable folder", "full tmpfs"};
+            QTest::addRow("%s, %s", qPrintable(op), how[int(fault)]) << fault << op << file << gone;
+        };
+        for (const QString write :
+             {"disc-file cds/Old.xml", "capture cds/New.xml", "rename-catalog cds/Old.xml",
+              "new-catalog katalog.ini", "notes-update usrdisc.usr", "notes-append usrdisc.usr",
+              "notes-delete usrdisc.usr", "settings Data.ini", "picture pic/Old.jpg",
+              "export-csv Old.csv", "export-xls Old.xls"}) {
+            for (Fault fault : {Fault::NoSpace, Fault::NoAccess, Fault::FullTmpfs})
+                row(write.section(' ', 0, 0), fault, write.section(' ', 1));
+        }
+        // A delete is not refused for want of space: the disc goes; its notes record stays, said.
+        // (On a real disk the space freed lets the notes go too, so no tmpfs row.)
+        row("delete-disc", Fault::NoSpace, "usrdisc.usr", "cds/Old.xml");
+        row("delete-disc", Fault::NoAccess, "cds/Old.xml");
+        // The windows say it in an "Error" box, the command line on stderr with exit code 1.
+        row("capture-window", Fault::NoSpace, "cds/New.xml");
+        row("notes-window", Fault::NoAccess, "usrdisc.usr");
+        row("close-window", Fault::NoSpace, "Data.ini");
+        row("cli-capture", Fault::NoSpace, "cds/New.xml");
+        // The index is read all the same, nobody is told, and no part of a cache is left.
+        row("index-cache", Fault::NoSpace, {});
+        row("index-cache", Fault::NoAccess, {});
+    }
+
+    void failedWriteKeepsTheStore()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, op);
+        QFETCH(QString, file);
+        QFETCH(QString, gone);
+        Store store(fault);
+        if (store.cannotMount())
+            QSKIP("no tmpfs can be mounted here; the shim's full disk stands in for it");
+        QVERIFY(!QTest::currentTestFailed());
+        const QMap<QString, QByteArray> before = test::folderFiles(store.data());
+        const Outcome o =
+            op != "cli-capture"
+                ? store.runChild(op)
+                : store.run(ORLITH_CLI, {"--data-dir", store.data(), "capture", "--catalog",
+                                         "Music", "--name", "New", store.media()});
+        const QString told = o.out + '\n' + o.err;
+        QVERIFY2(o.injected, qPrintable("no write was failed: " + told));
+        QMap<QString, QByteArray> after = test::folderFiles(store.data());
+        if (!gone.isEmpty()) {
+            QVERIFY2(!after.contains(gone), qPrintable(gone + " is still there"));
+            after.insert(gone, before.value(gone));
+        }
+        QCOMPARE(after.keys(), before.keys());
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
+        if (file.isEmpty()) {
+            QCOMPARE(o.exitCode, 0);
+            QCOMPARE(o.out, "discs: 2"); // and no "error:" or "box:" line
+            return;
+        }
+        QCOMPARE(o.exitCode, gone.isEmpty() ? 1 : 0);
+        QVERIFY2(told.contains(store.data() + '/' + file) && givesReason(told, fault),
+                 qPrintable(told));
+        if (op.endsWith("-window"))
+            QVERIFY2(o.out.startsWith("box: Error: "), qPrintable(o.out));
+    }
 };
-
-void TestFaults::shimFailsOnlyTheDataFolder_data()
-{
-    QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QString>("probe");
-    QTest::newRow("full disk") << Fault::NoSpace << "data: 8 bytes, No space left on device";
-    QTest::newRow("unwritable folder") << Fault::NoAccess << "data: 0 bytes, Permission denied";
-}
-
-// The shim must fail real writes through Qt, cut them short as a full disk does, and leave
-// every other folder alone; otherwise the cases below prove nothing.
-void TestFaults::shimFailsOnlyTheDataFolder()
-{
-    QFETCH(Fault, fault);
-    QFETCH(QString, probe);
-    Store store(fault);
-    QVERIFY(!QTest::currentTestFailed());
-    const Outcome o = store.runChild("probe");
-    QCOMPARE(o.out, "probe: " + probe + "\nprobe: media: 1000 bytes, written");
-    QVERIFY(o.injected);
-}
-
-void TestFaults::failedWriteKeepsTheStore_data()
-{
-    QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QString>("op");
-    QTest::addColumn<QString>("file"); // the file the message must name
-    QTest::addColumn<QString>("gone"); // a file the write deletes after all, or empty
-    const auto row = [](const char *op, Fault fault, const char *file, const char *gone = "") {
-        const char *how = fault == Fault::NoSpace    ? "full disk"
-                          : fault == Fault::NoAccess ? "unwritable folder"
-                                                     : "full tmpfs";
-        QTest::addRow("%s, %s", op, how) << fault << QString(op) << QString(file) << QString(gone);
-    };
-    for (const auto &[op, file] : std::initializer_list<std::pair<const char *, const char *>>{
-             {"disc-file", "cds/Old.xml"}, {"capture", "cds/New.xml"},
-             {"rename-catalog", "cds/Old.xml"}, {"new-catalog", "katalog.ini"},
-             {"notes-update", "usrdisc.usr"}, {"notes-append", "usrdisc.usr"},
-             {"notes-delete", "usrdisc.usr"}, {"settings", "Data.ini"}, {"picture", "pic/Old.jpg"},
-             {"export-csv", "Old.csv"}, {"export-xls", "Old.xls"}}) {
-        for (Fault fault : {Fault::NoSpace, Fault::NoAccess, Fault::FullTmpfs})
-            row(op, fault, file);
-    }
-    // A delete is not refused for want of space: the disc goes; its notes record stays, said.
-    // (On a real disk the space freed lets the notes go too, so no tmpfs row.)
-    row("delete-disc", Fault::NoSpace, "usrdisc.usr", "cds/Old.xml");
-    row("delete-disc", Fault::NoAccess, "cds/Old.xml");
-    // The windows say it in an "Error" box, the command line on stderr with exit code 1.
-    row("capture-window", Fault::NoSpace, "cds/New.xml");
-    row("notes-window", Fault::NoAccess, "usrdisc.usr");
-    row("close-window", Fault::NoSpace, "Data.ini");
-    row("cli-capture", Fault::NoSpace, "cds/New.xml");
-}
-
-void TestFaults::failedWriteKeepsTheStore()
-{
-    QFETCH(Fault, fault);
-    QFETCH(QString, op);
-    QFETCH(QString, file);
-    QFETCH(QString, gone);
-    Store store(fault);
-    if (store.cannotMount())
-        QSKIP("no tmpfs can be mounted here; the shim's full disk stands in for it");
-    QVERIFY(!QTest::currentTestFailed());
-    const QMap<QString, QByteArray> before = snapshot(store.data());
-    const Outcome o = op != "cli-capture" ? store.runChild(op)
-                      : store.run(ORLITH_CLI, {"--data-dir", store.data(), "capture", "--catalog",
-                                               "Music", "--name", "New", store.media()});
-
-    const QString told = o.out + '\n' + o.err;
-    QVERIFY2(o.injected, qPrintable("no write was failed: " + told));
-    QMap<QString, QByteArray> after = snapshot(store.data());
-    if (!gone.isEmpty()) {
-        QVERIFY2(!after.contains(gone), qPrintable(gone + " is still there"));
-        after.insert(gone, before.value(gone));
-    }
-    QCOMPARE(after.keys(), before.keys());
-    for (auto it = before.cbegin(); it != before.cend(); ++it)
-        QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
-    QCOMPARE(o.exitCode, gone.isEmpty() ? 1 : 0);
-    QVERIFY2(told.contains(store.data() + '/' + file) && givesReason(told, fault),
-             qPrintable(told));
-    if (op.endsWith("-window"))
-        QVERIFY2(o.out.startsWith("box: Error: "), qPrintable(o.out));
-}
-
-// The index is read all the same, nobody is told, and no part of a cache is left behind.
-void TestFaults::failedIndexCacheIsQuiet()
-{
-    QFETCH(Fault, fault);
-    Store store(fault);
-    QVERIFY(!QTest::currentTestFailed());
-    const QMap<QString, QByteArray> before = snapshot(store.data());
-    const Outcome o = store.runChild("index-cache");
-    QVERIFY2(o.injected, qPrintable("no write was failed: " + o.out + o.err));
-    QCOMPARE(o.exitCode, 0);
-    QCOMPARE(o.out, "discs: 2"); // and no "error:" or "box:" line
-    QCOMPARE(snapshot(store.data()), before);
-}
 
 int main(int argc, char **argv)
 {

@@ -1,13 +1,12 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/core_fixtures.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
-#include "support/test_files.h"
 
 #include <QDir>
 #include <QMap>
-#include <QProcess>
 #include <QTest>
 
 #include <zip.h>
@@ -16,8 +15,7 @@ namespace orlith::test {
 
 using namespace Qt::StringLiterals;
 
-// A store with a disc file per name; the entries differ by `variant`, so a replaced file
-// is told from the old one. `files` > 0 makes a larger disc.
+// A disc file in a store; `variant` tells a replaced file from the old one, `files` its size.
 inline void makeDisc(const QString &root, const QString &catalog, const QString &disc,
                      int variant = 0, int files = 3)
 {
@@ -33,15 +31,10 @@ inline void makeDisc(const QString &root, const QString &catalog, const QString 
 // Every file of cds/ with its bytes.
 inline QMap<QString, QByteArray> storeFiles(const QString &root)
 {
-    QMap<QString, QByteArray> files;
-    const QDir cds(cdsFolder(root));
-    for (const QString &name : cds.entryList(QDir::Files | QDir::Hidden))
-        files.insert(name, readAll(cds.filePath(name)));
-    return files;
+    return folderFiles(cdsFolder(root));
 }
 
-// A zip holding exactly these names and bytes, written with libzip as given (no checks on
-// the names), so hostile archives can be made.
+// A zip of exactly these names and bytes, unchecked, so that hostile archives can be made.
 inline bool writeRawZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &entries)
 {
     int error = 0;
@@ -58,22 +51,6 @@ inline bool writeRawZip(const QString &path, const QList<QPair<QByteArray, QByte
             return false;
     }
     return zip_close(za) == 0;
-}
-
-// Runs a program; its exit code, with stdout in `output`.
-inline int run(const QString &program, const QStringList &args, QByteArray *output = nullptr,
-               const QString &folder = {})
-{
-    QProcess p;
-    if (!folder.isEmpty())
-        p.setWorkingDirectory(folder);
-    p.start(program, args);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(30000))
-        return -1;
-    if (output)
-        *output = p.readAllStandardOutput() + p.readAllStandardError();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 } // namespace orlith::test

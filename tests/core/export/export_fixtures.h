@@ -1,11 +1,12 @@
 // Orlith — desktop catalogue of removable media.
-// A small store for the export tests.
+// A small store for the export tests, and the tools that read exports back.
 #pragma once
 
 #include "core/core_fixtures.h"
 #include "core/store/disc_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QString>
 
 namespace orlith::test {
@@ -19,8 +20,7 @@ inline FileEntry trickyEntry()
             1536, u"14.03.2004 22:10:05"_s};
 }
 
-// Two discs: "CD1" (the tricky entry and a Cyrillic one) and "cd2" (a Latin-1 one), so
-// list order is CD1, cd2 without regard to case.
+// Discs "CD1" (the tricky entry, a Cyrillic one) and "cd2" (Latin-1): list order ignores case.
 inline bool makeStore(const QString &root)
 {
     QDir().mkpath(root + u"/cds"_s);
@@ -31,6 +31,40 @@ inline bool makeStore(const QString &root)
         {u"déjà vu.mp3"_s, u"/media/cd2/déjà vu.mp3"_s, 12345, u"02.02.2002 02:02:02"_s}};
     return writeDiscFile(root + u"/cds/CD1.xml"_s, u"Films"_s, cd1).ok() &&
            writeDiscFile(root + u"/cds/cd2.xml"_s, u"Music"_s, cd2).ok();
+}
+
+// A "csv", "html" or "xls" file's rows as JSON, read by Python's csv, html.parser or xlrd.
+inline CliRun readByPython(const QString &file, const QString &kind)
+{
+    static const char script[] = R"(
+import csv, io, json, os, re, sys
+from html.parser import HTMLParser
+data = open(sys.argv[1], 'rb').read()
+if sys.argv[2] == 'csv':
+    rows = list(csv.reader(io.StringIO(data.decode('utf-8'), newline=''), delimiter=';'))
+elif sys.argv[2] == 'html':
+    class Table(HTMLParser):
+        rows, cell = [], None
+        def handle_starttag(self, tag, attrs):
+            if tag == 'tr': self.rows.append([])
+            if tag == 'td': self.cell = ''
+        def handle_endtag(self, tag):
+            if tag == 'td': self.rows[-1].append(self.cell); self.cell = None
+        def handle_data(self, text):
+            if self.cell is not None: self.cell += text
+    t = Table(); t.feed(data.decode(re.search(rb'<meta charset="([^"]*)', data)[1].decode()))
+    rows = t.rows
+else:
+    import xlrd
+    xlrd.biffh.encoding_from_codepage[65001] = 'utf_8' # a number xlrd 1.2 does not know
+    book = xlrd.open_workbook(file_contents=data, logfile=open(os.devnull, 'w'))
+    sheet = book.sheet_by_index(0)
+    rows = [sheet.row_values(r) for r in range(sheet.nrows)]
+print(json.dumps(rows))
+)";
+    // The system interpreter, where Debian's python3-xlrd lives.
+    return runProgram(QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s : u"python3"_s,
+                      {u"-c"_s, QString::fromUtf8(script), file, kind});
 }
 
 } // namespace orlith::test

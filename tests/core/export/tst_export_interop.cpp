@@ -1,11 +1,11 @@
 // Orlith — desktop catalogue of removable media.
-// Exports read back by independent readers: Python's csv and html.parser, xlrd, sqlite3
-// and a private MariaDB server.
+// Exports read back by Python's csv, html.parser and xlrd, by sqlite3 and by a MariaDB server.
 #include "core/export/export_job.h"
 #include "export_fixtures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,11 +15,10 @@
 
 using namespace orlith;
 using namespace Qt::StringLiterals;
-using orlith::test::readAll;
+using namespace orlith::test;
 
 namespace {
 
-constexpr int kToolTimeoutMs = 60000;
 const QString kDisc = u"Tom's; CD & Дом"_s;
 const QString kLatin = u"latin"_s;
 
@@ -38,8 +37,7 @@ QList<FileEntry> discEntries(const QString &disc)
             {"Привет", "/m/" + QString(290, 'p') + "/Привет", 3'000'000'000, "d"}};
 }
 
-// The rows every reader must give back from an export of both discs: name, path, size,
-// date, disc.
+// The rows every reader must give back from both discs: name, path, size, date, disc.
 QList<QStringList> expectedRows(const QString &sizeForm)
 {
     QList<QStringList> rows;
@@ -50,130 +48,14 @@ QList<QStringList> expectedRows(const QString &sizeForm)
     return rows;
 }
 
-struct ToolRun
+// The rows of a reader's output: rows end at `row`, cells at `cell`.
+QList<QStringList> splitRows(const QString &out, char row, char cell)
 {
-    bool ok = false;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolRun runTool(const QString &program, const QStringList &args, const QByteArray &input = {})
-{
-    QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/local/sbin"});
-    QProcess p;
-    p.start(path, args);
-    if (!p.waitForStarted(kToolTimeoutMs))
-        return {false, {}, program.toUtf8() + " did not start (run scripts/setup.sh)"};
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(kToolTimeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return {false, {}, program.toUtf8() + " timed out"};
-    }
-    return {p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    QList<QStringList> rows;
+    for (const QString &line : out.split(QLatin1Char(row), Qt::SkipEmptyParts))
+        rows << line.split(QLatin1Char(cell));
+    return rows;
 }
-
-// Reads a CSV, HTML or XLS export (argv[2]) and prints its rows as JSON: the CSV as UTF-8,
-// the page in the charset it names, the sheet in the code page it names.
-const char kReader[] = R"(
-import csv, io, json, os, re, sys
-from html.parser import HTMLParser
-data = open(sys.argv[1], 'rb').read()
-if sys.argv[2] == 'csv':
-    rows = list(csv.reader(io.StringIO(data.decode('utf-8'), newline=''), delimiter=';'))
-elif sys.argv[2] == 'html':
-    class Table(HTMLParser):
-        rows, cell = [], None
-        def handle_starttag(self, tag, attrs):
-            if tag == 'tr': self.rows.append([])
-            if tag == 'td': self.cell = ''
-        def handle_endtag(self, tag):
-            if tag == 'td': self.rows[-1].append(self.cell); self.cell = None
-        def handle_data(self, text):
-            if self.cell is not None: self.cell += text
-    t = Table(); t.feed(data.decode(re.search(rb'<meta charset="([^"]*)', data)[1].decode()))
-    rows = t.rows
-else:
-    import xlrd
-    xlrd.biffh.encoding_from_codepage[65001] = 'utf_8' # a number xlrd 1.2 does not know
-    book = xlrd.open_workbook(file_contents=data, logfile=open(os.devnull, 'w'))
-    sheet = book.sheet_by_index(0)
-    rows = [sheet.row_values(r) for r in range(sheet.nrows)]
-print(json.dumps(rows))
-)";
-
-// A MariaDB server of our own: data and socket in a temporary folder, no network; stopped
-// (killed if need be) when the object goes.
-class MariaDbServer
-{
-public:
-    explicit MariaDbServer(const QString &dir) : m_dir(dir), m_socket(dir + "/sock") {}
-    ~MariaDbServer() { stop(); }
-
-    // Empty on success, else what went wrong.
-    QString start()
-    {
-        QStringList user;
-        if (::geteuid() == 0)
-            user << "--user=root"; // mariadbd refuses to run as root unless told
-        const ToolRun install =
-            runTool("mariadb-install-db",
-                    QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--skip-test-db",
-                                "--auth-root-authentication-method=normal"} +
-                        user);
-        if (!install.ok)
-            return "mariadb-install-db failed (Debian mariadb-server): " + install.err;
-        m_server.start(
-            QStandardPaths::findExecutable("mariadbd", {"/usr/sbin", "/usr/bin"}),
-            QStringList{"--no-defaults", "--datadir=" + m_dir + "/data", "--socket=" + m_socket,
-                        "--skip-networking", "--pid-file=" + m_dir + "/pid",
-                        "--log-error=" + m_dir + "/log", "--innodb-buffer-pool-size=16M",
-                        // Debian's own server configuration sets these too.
-                        "--character-set-server=utf8mb4", "--collation-server=utf8mb4_general_ci",
-                        "--sql-mode=STRICT_ALL_TABLES"} +
-                user);
-        if (!m_server.waitForStarted(kToolTimeoutMs))
-            return "mariadbd did not start: " + m_server.errorString();
-        for (int waited = 0; waited < kToolTimeoutMs; waited += 250) {
-            if (m_server.state() != QProcess::Running)
-                return "mariadbd stopped: " + readAll(m_dir + "/log");
-            if (client({"-e", "select 1"}).ok)
-                return {};
-            QThread::msleep(250);
-        }
-        return "mariadbd did not answer within a minute: " + readAll(m_dir + "/log");
-    }
-
-    ToolRun client(const QStringList &args, const QByteArray &input = {}) const
-    {
-        return runTool("mariadb",
-                       QStringList{"--no-defaults", "--socket=" + m_socket, "-u", "root",
-                                   "--default-character-set=utf8mb4"} +
-                           args,
-                       input);
-    }
-
-    void stop()
-    {
-        if (m_server.state() == QProcess::NotRunning)
-            return;
-        (void)runTool("mariadb-admin",
-                      {"--no-defaults", "--socket=" + m_socket, "-u", "root", "shutdown"});
-        if (!m_server.waitForFinished(kToolTimeoutMs)) {
-            m_server.kill();
-            m_server.waitForFinished();
-        }
-    }
-
-private:
-    QString m_dir;
-    QString m_socket;
-    QProcess m_server;
-};
 
 } // namespace
 
@@ -188,41 +70,36 @@ private slots:
         QVERIFY(QDir().mkpath(m_dir.filePath("cds")));
         for (const QString &disc : {kDisc, kLatin})
             QVERIFY(
-                writeDiscFile(m_dir.filePath("cds/" + disc + ".xml"), "Films", discEntries(disc))
-                    .ok());
+                writeDiscFile(m_dir.filePath("cds/" + disc + ".xml"), "Films", discEntries(disc)));
     }
 
     void readByPython_data()
     {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<ExportFormat>("format");
         QTest::addColumn<QString>("sizeTitle");
         QTest::addColumn<QList<QStringList>>("rows");
         const QList<QStringList> rows = expectedRows("%1.00");
-        QTest::newRow("csv") << int(ExportFormat::Csv) << "File size" << rows;
-        QTest::newRow("html") << int(ExportFormat::Html) << "File size (Kb)" << rows;
+        QTest::newRow("csv") << ExportFormat::Csv << "File size" << rows;
+        QTest::newRow("html") << ExportFormat::Html << "File size (Kb)" << rows;
         // The sheet leaves out a text of more than 255 bytes, such as the long path.
         QList<QStringList> sheetRows = rows;
-        for (QStringList &row : sheetRows) {
+        for (QStringList &row : sheetRows)
             for (QString &cell : row)
                 cell = cell.toUtf8().size() > 255 ? QString("") : cell;
-        }
-        QTest::newRow("xls") << int(ExportFormat::Xls) << "File Size (Kb)" << sheetRows;
+        QTest::newRow("xls") << ExportFormat::Xls << "File Size (Kb)" << sheetRows;
     }
 
     void readByPython()
     {
-        QFETCH(int, format);
+        QFETCH(ExportFormat, format);
         QFETCH(QString, sizeTitle);
         QFETCH(QList<QStringList>, rows);
-        const ToolRun run =
-            runTool(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
-                    {"-c", kReader, exported(ExportFormat(format)), QTest::currentDataTag()});
-        QVERIFY2(run.ok, run.err.constData());
+        const CliRun run = test::readByPython(exported(format), QTest::currentDataTag());
+        QVERIFY2(run.code == 0, qPrintable(run.err));
         QList<QStringList> read;
-        for (const QJsonValue &row : QJsonDocument::fromJson(run.out).array())
+        for (const QJsonValue &row : QJsonDocument::fromJson(run.out.toUtf8()).array())
             read << row.toVariant().toStringList();
-        QCOMPARE(read.size(), rows.size() + 1);
-        QCOMPARE(read[0][2], sizeTitle);
+        QCOMPARE(read.value(0).value(2), sizeTitle);
         QCOMPARE(read.mid(1), rows);
     }
 
@@ -231,57 +108,76 @@ private slots:
     {
         ExportOptions ms;
         ms.dialect = SqlDialect::MsSql;
-        const QString db = m_dir.filePath("inserts.db");
-        ToolRun run = runTool("sqlite3", {db},
-                              "create table CDFiles (file_name, file_path, file_size, file_date, "
-                              "cd_name);\n" +
-                                  readAll(exported(ExportFormat::Sql, ms)));
-        QVERIFY2(run.ok, run.err.constData());
-        run = runTool("sqlite3", {"-json", db, "select * from CDFiles"});
-        QVERIFY2(run.ok, run.err.constData());
-        QList<QStringList> rows;
-        for (const QJsonValue &o : QJsonDocument::fromJson(run.out).array()) {
-            QStringList cells;
-            for (const char *c : {"file_name", "file_path", "file_size", "file_date", "cd_name"})
-                cells << o[c].toVariant().toString();
-            rows << cells;
-        }
-        QCOMPARE(rows, expectedRows("%1"));
-
+        CliRun run = runProgram("sqlite3", {},
+                                "create table CDFiles (file_name, file_path, file_size, file_date, "
+                                "cd_name);\n" +
+                                    readAll(exported(ExportFormat::Sql, ms)) +
+                                    "\n.mode ascii\nselect * from CDFiles;\n");
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(splitRows(run.out, '\x1E', '\x1F'), expectedRows("%1"));
         ms.createTable = true;
         ms.tableName = "Files";
-        const QString msDb = m_dir.filePath("mssql.db");
-        run = runTool("sqlite3", {msDb}, readAll(exported(ExportFormat::Sql, ms)));
-        QVERIFY2(run.ok, run.err.constData());
-        run = runTool("sqlite3", {msDb, "select count(*), sum(file_size) from Files"});
-        QCOMPARE(run.out.trimmed(), QByteArray("9|3000003127"));
+        run = runProgram("sqlite3", {},
+                         readAll(exported(ExportFormat::Sql, ms)) +
+                             "\nselect count(*), sum(file_size) from Files;\n");
+        QCOMPARE(run.out + run.err, "9|3000003127\n");
     }
 
+    // A MariaDB server of our own: data and socket in a temporary folder, no network.
     void sqlByMariaDb()
     {
-        QTemporaryDir serverDir;
-        MariaDbServer server(serverDir.path());
-        const QString problem = server.start();
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QTemporaryDir dir;
+        QStringList user;
+        if (::geteuid() == 0)
+            user << "--user=root"; // mariadbd refuses to run as root unless told
+        const CliRun install =
+            runProgram("mariadb-install-db",
+                       QStringList{"--no-defaults", "--datadir=" + dir.filePath("data"),
+                                   "--skip-test-db", "--auth-root-authentication-method=normal"} +
+                           user);
+        QVERIFY2(install.code == 0,
+                 qPrintable("mariadb-install-db (mariadb-server): " + install.err));
+        QProcess server;
+        const auto stop = qScopeGuard([&] {
+            server.terminate(); // mariadbd shuts down cleanly on SIGTERM
+            if (!server.waitForFinished(60000))
+                server.kill();
+        });
+        // The character set, collation and mode of Debian's own server configuration.
+        server.start(
+            QStandardPaths::findExecutable("mariadbd", {"/usr/sbin", "/usr/bin"}),
+            QStringList{"--no-defaults", "--datadir=" + dir.filePath("data"),
+                        "--socket=" + dir.filePath("sock"), "--skip-networking",
+                        "--pid-file=" + dir.filePath("pid"), "--log-error=" + dir.filePath("log"),
+                        "--innodb-buffer-pool-size=16M", "--character-set-server=utf8mb4",
+                        "--collation-server=utf8mb4_general_ci", "--sql-mode=STRICT_ALL_TABLES"} +
+                user);
+        const auto client = [&](const QStringList &args, const QByteArray &input = {}) {
+            return runProgram("mariadb",
+                              QStringList{"--no-defaults", "--socket=" + dir.filePath("sock"), "-u",
+                                          "root", "--default-character-set=utf8mb4"} +
+                                  args,
+                              input);
+        };
+        for (int waited = 0; client({"-e", "select 1"}).code != 0; waited += 250) {
+            QVERIFY2(waited < 60000 && server.waitForStarted(),
+                     qPrintable("mariadbd did not answer: " + readAll(dir.filePath("log"))));
+            QThread::msleep(250);
+        }
         ExportOptions o;
         o.createDatabase = o.createTable = true;
         // A table of the user's own beside the export's, which no file name may drop.
-        ToolRun run = server.client({}, readAll(exported(ExportFormat::Sql, o))
-                                            .replace("Use MyFiles;", "Use MyFiles; create table "
-                                                                     "Keepme (k int);"));
-        QVERIFY2(run.ok, run.err.constData());
-        run = server.client({"-e", "select * from MyFiles.Keepme"});
-        QVERIFY2(run.ok, run.err.constData());
-        run = server.client(
-            {"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
-        QVERIFY2(run.ok, run.err.constData());
-        QList<QStringList> rows;
-        for (const QByteArray &line : run.out.trimmed().split('\n'))
-            rows << QString::fromUtf8(line).split('\t');
+        CliRun run = client({}, readAll(exported(ExportFormat::Sql, o))
+                                    .replace("Use MyFiles;", "Use MyFiles; create table "
+                                                             "Keepme (k int);"));
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY2(client({"-e", "select * from MyFiles.Keepme"}).code == 0, "Keepme is gone");
+        run = client({"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
+        QVERIFY2(run.code == 0, qPrintable(run.err));
         QList<QStringList> expected = expectedRows("%1");
         for (int i = 0; i < expected.size(); ++i)
             expected[i].prepend(QString::number(i + 1));
-        QCOMPARE(rows, expected);
+        QCOMPARE(splitRows(run.out, '\n', '\t'), expected);
     }
 
 private:
