@@ -57,21 +57,9 @@ public:
 class FakeDesktop final : public DesktopServices
 {
 public:
-    bool openDocument(const QString &path) override
-    {
-        documents << path;
-        return true;
-    }
-    bool openFolder(const QString &path) override
-    {
-        folders << path;
-        return true;
-    }
-    bool openUrl(const QString &address) override
-    {
-        urls << address;
-        return true;
-    }
+    bool openDocument(const QString &path) override { return record(documents, path); }
+    bool openFolder(const QString &path) override { return record(folders, path); }
+    bool openUrl(const QString &address) override { return record(urls, address); }
     void setClipboard(QMimeData *data) override { clipboard.reset(data); }
     QString chooseFolder(QWidget *, const QString &title) override
     {
@@ -85,6 +73,13 @@ public:
     QString folderToChoose; // the chooser's answer; empty is Cancel
     QStringList chooserTitles;
     std::unique_ptr<QMimeData> clipboard;
+
+private:
+    static bool record(QStringList &list, const QString &item)
+    {
+        list << item;
+        return true;
+    }
 };
 
 } // namespace orlith::test

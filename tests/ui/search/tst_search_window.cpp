@@ -65,8 +65,7 @@ private slots:
         form.findFiles();
         QCOMPARE(form.listModel().rowCount(), 0);
         QTRY_COMPARE(finished.count(), 2);
-        QCOMPARE(listedLines(form),
-                 cliLines({u"find"_s, u"rock"_s, u"--catalog"_s, u"Music"_s}));
+        QCOMPARE(listedLines(form), cliLines({u"find"_s, u"rock"_s, u"--catalog"_s, u"Music"_s}));
         QCOMPARE(form.listModel().rowCount(), 1);
         form.tree().selectNode(u"Photos"_s);
         find->setText(u"zzz"_s);
@@ -80,13 +79,11 @@ private slots:
         Form1 &form = *m_form;
         form.showSearch();
         auto *window = qobject_cast<frmSearch *>(form.searchWindow());
-        QVERIFY(window);
-        QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(window && window->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(form.tree().dragEnabled());
         auto *list = window->findChild<QListWidget *>(u"lstCDtoSearch"_s);
-        QCOMPARE(list->count(), 7);
-        QCOMPARE(list->item(6)->text(), u"                      All CD/DVD"_s);
-        QVERIFY(window->showsAllPlaceholder());
+        QCOMPARE(list->item(list->count() - 1)->text(), u"                      All CD/DVD"_s);
+        QVERIFY(list->count() == 7 && window->showsAllPlaceholder());
         QVERIFY(!window->findChild<DateControl *>(u"DateControl1"_s)->Enable());
         // A disc dropped twice is listed once; a catalog adds only its discs not yet listed.
         form.tree().selectNode(u"Beta"_s);
@@ -99,13 +96,11 @@ private slots:
         // Removing every disc brings the placeholder (and all discs) back.
         list->selectAll();
         window->findChild<QToolButton *>(u"cmdClearList"_s)->click();
-        QVERIFY(window->showsAllPlaceholder());
-        QCOMPARE(list->count(), 7);
+        QVERIFY(list->count() == 7 && window->showsAllPlaceholder());
         // The root adds nothing, but the placeholder is gone: the search ends at once.
         form.tree().selectNode(u"katalog"_s);
         window->dropText(u"Catalogs"_s);
-        QVERIFY(!window->showsAllPlaceholder());
-        QCOMPARE(list->count(), 0);
+        QVERIFY(list->count() == 0 && !window->showsAllPlaceholder());
         QSignalSpy finished(window, &frmSearch::searchFinished);
         window->startSearch();
         QTRY_COMPARE(finished.count(), 1);
@@ -162,9 +157,8 @@ private slots:
         QCOMPARE(window->findChild<QLabel *>(u"lblText"_s)->text(),
                  describeSearch(window->criteria()));
         QTRY_COMPARE(finished.count(), 1);
-        const QStringList expected =
-            cliLines({u"search"_s, u"--text"_s, u"cd"_s, u"--at-least"_s, u"100"_s,
-                                       u"--after"_s, u"2004-03-15"_s});
+        const QStringList expected = cliLines({u"search"_s, u"--text"_s, u"cd"_s, u"--at-least"_s,
+                                               u"100"_s, u"--after"_s, u"2004-03-15"_s});
         QCOMPARE(listedLines(form), expected);
         QCOMPARE(expected.size(), 1); // Концерт.ogg: 200 KB, 2010
         QCOMPARE(form.statusText(), u"Found  1 files."_s);
@@ -206,8 +200,7 @@ private slots:
         QList<FileRow> listed;
         QVERIFY(listDiscFiles(m_f.root(), u"Saved"_s, listed));
         QCOMPARE(listed.size(), 501);
-        QCOMPARE(listed[500].size(), qint64(1500));
-        QCOMPARE(listed[0].disc(), u"Saved"_s);
+        QCOMPARE(listed[0].disc() + ' ' + QString::number(listed[500].size()), u"Saved 1500"_s);
         // Cancelling the dialog saves nothing.
         test::onNextDialog<frmNewCD>([](frmNewCD *d) { d->reject(); });
         form.saveList();
