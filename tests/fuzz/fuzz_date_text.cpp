@@ -1,6 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Fuzzes the date text reader under several locales: a date it reads comes back the same
-// when written as a disc file date and read again.
+// Fuzzes the date text reader in several locales: a date read is written and read back the same.
 #include "core/store/date_text.h"
 #include "fuzz_support.h"
 

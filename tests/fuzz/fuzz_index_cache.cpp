@@ -1,6 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Fuzzes the reading of the index cache: any bytes are refused or read without harm, and a
-// cache read from them is written and read back the same.
+// Fuzzes the index cache reader: any bytes read without harm; a cache read round-trips unchanged.
 #include "core/store/index_cache.h"
 #include "fuzz_support.h"
 

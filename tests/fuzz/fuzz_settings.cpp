@@ -1,6 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Fuzzes the reading of "Data.ini": any bytes load without harm, and a record read from
-// them is written and read back unchanged, byte for byte on the second write.
+// Fuzzes "Data.ini": any bytes load; the record round-trips, byte for byte on a second write.
 #include "core/settings/settings_record.h"
 #include "fuzz_support.h"
 

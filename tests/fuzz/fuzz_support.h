@@ -1,6 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// What the fuzz targets share: a broken rule aborts (libFuzzer keeps the input), and one
-// scratch folder lasts the whole run.
+// Shared by the fuzz targets: a broken rule aborts (the input is kept); one scratch folder.
 #pragma once
 
 #include "core/store/safe_write.h"

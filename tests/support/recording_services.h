@@ -11,8 +11,7 @@
 
 namespace orlith::test {
 
-// Records every message box instead of showing it, and answers questions from a queue
-// (Yes when the queue is empty).
+// Records every message box instead of showing it; questions take `answers` in turn, then Yes.
 class RecordingMessages final : public MessageSink
 {
 public:
@@ -52,8 +51,7 @@ public:
     QList<Answer> answers;
 };
 
-// Records what would have been opened and keeps the clipboard data; the folder chooser
-// answers folderToChoose.
+// Records what would be opened, keeps the clipboard; the chooser answers folderToChoose.
 class FakeDesktop final : public DesktopServices
 {
 public:

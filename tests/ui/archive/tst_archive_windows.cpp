@@ -59,7 +59,8 @@ private slots:
         click(window, "cmdFinish");
         QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].text,
                  u"informationFiles are archived successfuly to \n"_s + target());
-        QCOMPARE(archiveRowNames(archivePathIn(target())), QStringList({u"Jazz.xml"_s, u"Rock.xml"_s}));
+        QCOMPARE(archiveRowNames(archivePathIn(target())),
+                 QStringList({u"Jazz.xml"_s, u"Rock.xml"_s}));
         QVERIFY(!window.isVisible());
         // Nothing selected: the run fails and says so.
         frmArchive empty(store(), services());

@@ -95,8 +95,7 @@ private slots:
                  engine(ExportFormat::Csv, {"CD1.xml", "cd2.xml"}, noTitle));
     }
 
-    // With Ctrl, Next passes on the current item alone and Finish writes the head and tail
-    // only; without it each click toggles an item.
+    // Ctrl-click twice: Next passes, Finish writes head and tail only; plain clicks toggle items.
     void clicksChooseDiscs()
     {
         const auto run = [this](const QString &wizard, Qt::KeyboardModifiers keys,

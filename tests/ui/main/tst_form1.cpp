@@ -22,8 +22,7 @@ FileRow fileRow(const QString &name, qint64 size = 0)
     return FileRow{name, "/m/" + name, size, "1.1.2004 10:00:00", "Disc"};
 }
 
-// Colours the list with the category colour texts "1".."7" (plus `offset`), so a row's red
-// value names the category that coloured it.
+// Colours category k with the colour text k (+ offset): a row's red value names its category.
 void colour(FileListModel &model, int offset = 0)
 {
     QStringList colors;
@@ -49,8 +48,7 @@ bool savePicture(const QString &path, QSize size, const char *format)
     return image.save(path, format);
 }
 
-// A program folder with two discs, an open notes store, and a pane in an active window
-// beside a line edit that can take the focus away from the notes box.
+// Two discs, an open notes store, and a pane beside a line edit that can take the focus.
 struct PaneFixture
 {
     QTemporaryDir dir;
@@ -143,8 +141,7 @@ private slots:
                  "Save files from the list as new XML");
         QCOMPARE(form->findChild<QWidget *>("txtFind")->toolTip(), "Write string for search");
         QVERIFY(form->findChild<QWidget *>("cmdNewCD")->toolTip().isEmpty());
-        // Help and the home page with no manual anywhere open nothing and say nothing; the
-        // home page is the manual's first section.
+        // With no manual Help and the home page do nothing; the home page is its first section.
         action(*form, "mnuHelpFile")->trigger();
         action(*form, "mnuVisitWebSite")->trigger();
         QVERIFY(m_f.desktop.documents.isEmpty() && m_f.desktop.urls.isEmpty());
@@ -161,8 +158,7 @@ private slots:
         QVERIFY(saved.Width > 0 && saved.Height > 0);
     }
 
-    // The cheap icons draw exactly what the style's full icons draw, at the small size and at
-    // the larger ones a dense screen asks for; no two buttons look alike.
+    // The cheap icons draw what the style's full icons draw, at every size; no two buttons alike.
     void styleIconsAtEverySize()
     {
         for (QStyle::StandardPixmap which :
@@ -320,9 +316,8 @@ private slots:
         QCOMPARE(form->fileList().width(), form->detailsPane().width());
     }
 
-    // Rows removed, appended, sorted and cleared under the model tester; colours stay with
-    // their rows, and a view's selection follows them. tst_file_categories has the
-    // extension rules.
+    // Rows removed, appended, sorted and cleared under the model tester; colours and a view's
+    // selection follow their rows. tst_file_categories has the extension rules.
     void rowsKeepTheirColours()
     {
         FileListModel model;
@@ -400,8 +395,7 @@ private slots:
             QCOMPARE(model.rowColor(r), QColor(model.row(r).name().endsWith("mp3") ? 5 : 7, 0, 0));
     }
 
-    // Against a plain comparison: mixed-case texts with many repeats; unique paths show that
-    // equal texts keep their order.
+    // Against a plain comparison, on many repeated mixed-case texts: equal ones keep their order.
     void sortMatchesReference()
     {
         QRandomGenerator random(7);

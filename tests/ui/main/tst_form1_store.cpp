@@ -104,8 +104,7 @@ private slots:
         QTest::newRow("drive, chooser cancelled") << true << false;
     }
 
-    // A chosen folder is always ready: the fake provider has no drive for it, so a media
-    // test on it would refuse.
+    // A chosen folder is ready without a media test (the fake provider has no drive for it).
     void newDiscOtherFolder()
     {
         QFETCH(bool, withDrive);
@@ -195,8 +194,7 @@ private slots:
         QCOMPARE(form->tree().catalogsInOrder(), QStringList{"Songs"});
     }
 
-    // The window and any number of orlith-cli runs on one store: nothing either makes is lost,
-    // and the window shows what the command line did.
+    // Window and orlith-cli runs on one store: nothing is lost; the window shows the changes.
     void windowAndCommandLineShareTheStore()
     {
         for (const char *d : {"A", "B", "C", "D"})

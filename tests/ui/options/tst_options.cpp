@@ -187,8 +187,7 @@ private slots:
         disc("Rock", "Music", {5, 3 * 1048576, 2048});
         disc("Jazz", "Music", {1048576});
         disc("Empty", "Films", {});
-        // Written by hand: size lines padded with blanks, a name line with more on it, and a
-        // size line too short to hold a value.
+        // By hand: padded size lines, a name line with more on it, a size line with no value.
         QVERIFY(test::writeAll(discFilePath(m_f.root(), "Odd"),
                                "<cd-dvd>\r\n<catalog>Films</catalog>\r\nx <file_name>a</file_name>"
                                "\r\n   <file_size>  700 </file_size>   \r\n"

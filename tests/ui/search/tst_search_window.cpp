@@ -105,8 +105,7 @@ private slots:
         window->startSearch();
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(form.statusText(), u"Found  0 files."_s);
-        // A disc file made on Windows, copied in: the window shows it, and an empty text
-        // lists every entry whatever its separator.
+        // A disc file from Windows, copied in, shows; an empty text lists all its entries.
         QVERIFY(writeDiscFile(discFilePath(m_f.root(), u"WinDisc"_s), u"Photos"_s,
                               {{u"r.doc"_s, u"D:\\Docs\\r.doc"_s, 9, test::day(2004, 1, 1)},
                                {u"x.txt"_s, u"D:\\x.txt"_s, 9, test::day(2004, 1, 1)}}));
