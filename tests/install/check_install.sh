@@ -2,9 +2,9 @@
 # Installs the build into a scratch prefix and checks what lands there: the programs, the
 # desktop entry, the icon, the HTML manual (self-contained, found by Help) and the manual
 # pages (render cleanly, document every command and option of orlith-cli).
-# Usage: check_install.sh CMAKE BUILD_DIR SOURCE_DIR TST_HELP_MANUAL
+# Usage: check_install.sh CMAKE BUILD_DIR SOURCE_DIR TST_FORM1
 set -u
-cmake=$1 build=$2 source=$3 tst_help=$4
+cmake=$1 build=$2 source=$3 tst_form1=$4
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix" "$prefix.log"' EXIT
@@ -91,7 +91,7 @@ for option in $(grep -oh 'QStringLiteral("--[a-z-]*")' "$source"/app/cli/*.cpp |
 done
 
 # Help finds the installed manual from the installed program's folder.
-ORLITH_INSTALLED_PREFIX=$prefix "$tst_help" installedTree >/dev/null \
+ORLITH_INSTALLED_PREFIX=$prefix "$tst_form1" installedTree >/dev/null \
     || fail "Help does not find $manual from $prefix/bin"
 
 [ "$failed" -eq 0 ] || exit 1

@@ -7,6 +7,7 @@
 #include "ui/common/style_icon.h"
 #include "ui/main/add_picture_dialog.h"
 #include "ui/main/file_list_commands.h"
+#include "ui/main/help_manual.h"
 
 using namespace orlith;
 using namespace Qt::StringLiterals;
@@ -156,6 +157,31 @@ private slots:
         SettingsRecord saved;
         QVERIFY(LoadSettings(settingsPath(m_f.root()), saved).ok());
         QVERIFY(saved.Width > 0 && saved.Height > 0);
+    }
+
+    // Help's manual: beside the program (a portable or build tree), else the data folder, else
+    // the installed copy; a folder of that name is no manual.
+    void helpManualLookup()
+    {
+        const QString bin = m_f.dir->filePath("prefix/bin"), data = m_f.dir->filePath("data"),
+                      doc = m_f.dir->filePath("prefix/share/doc/orlith");
+        for (const QString &dir : {bin, data + "/Orlith.html", doc})
+            QVERIFY(QDir().mkpath(dir));
+        QVERIFY(findManual(bin, data).isEmpty());
+        QVERIFY(writeAll(doc + "/Orlith.html", "<html></html>"));
+        QCOMPARE(findManual(bin, data), doc + "/Orlith.html");
+        QVERIFY(writeAll(bin + "/Orlith.html", "<html></html>"));
+        QCOMPARE(findManual(bin, data), bin + "/Orlith.html");
+    }
+
+    // The install test (tests/install) runs this on the tree that `cmake --install` wrote.
+    void installedTree()
+    {
+        const QString prefix = qEnvironmentVariable("ORLITH_INSTALLED_PREFIX");
+        if (prefix.isEmpty())
+            QSKIP("needs ORLITH_INSTALLED_PREFIX, set by the install test");
+        QCOMPARE(findManual(prefix + "/bin", m_f.root()),
+                 QDir::cleanPath(prefix + "/share/doc/orlith/Orlith.html"));
     }
 
     // The cheap icons draw what the style's full icons draw, at every size; no two buttons alike.
