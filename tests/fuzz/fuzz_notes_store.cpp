@@ -46,10 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzedDataProvider args(steps.data(), steps.size());
     NotesStore store;
     check(store.OpenNotesStore(path));
-    const qint64 fileSize = qint64(file.size());
-    check(store.recordCount() == (fileSize + NotesStore::kSlotSize - 1) / NotesStore::kSlotSize);
+    check(store.recordCount() ==
+          (qint64(file.size()) + NotesStore::kSlotSize - 1) / NotesStore::kSlotSize);
 
     for (uint8_t s : steps) {
+        const qint32 before = store.recordCount();
         switch (Step(s % kStepCount)) {
         case Find:
             store.ResetNotesSearch();
@@ -61,25 +62,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             (void)store.UpdateNotesRecord();
             break;
         case Append: {
-            const qint32 before = store.recordCount();
             store.setRecord(someText(args), someText(args));
             const bool fits = NotesStore::recordFits(store.discName(), store.notes());
             check(store.AppendNotesRecord() == fits && store.recordCount() == before + fits);
             break;
         }
         case Delete: {
-            const qint32 before = store.recordCount();
             const qint32 n = args.ConsumeIntegralInRange<qint32>(0, before + 1);
             const bool exists = n == 0 ? store.currentRecordNumber() > 0 : n <= before;
             check(store.DeleteNotesRecord(n) == exists && store.recordCount() == before - exists);
             break;
         }
         case Reopen:
-        case kStepCount: {
-            const qint32 before = store.recordCount();
+        case kStepCount:
             check(store.OpenNotesStore(path) && store.recordCount() == before);
             break;
-        }
         }
     }
     store.close();
