@@ -2,17 +2,12 @@
 // Fuzzes the notes store: a damaged "usrdisc.usr" opens, is searched, updated, appended to
 // and has records deleted, and the records it holds stay readable after each step.
 #include "core/store/notes_store.h"
-#include "core/store/safe_write.h"
+#include "fuzz_support.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <cstdint>
-#include <cstdlib>
-
 using namespace orlith;
+using orlith::fuzz::check;
 
 namespace {
 
@@ -41,66 +36,47 @@ QString someText(FuzzedDataProvider &in)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
-    if (!dir.isValid())
-        std::abort();
-    const QString path = dir.filePath(QStringLiteral("usrdisc.usr"));
-
     FuzzedDataProvider in(data, size);
     const size_t stepBytes = in.ConsumeIntegralInRange<size_t>(0, 24);
     const std::vector<uint8_t> steps = in.ConsumeBytes<uint8_t>(stepBytes);
     const std::string file = in.ConsumeRemainingBytesAsString();
-    if (!writeFileAtomically(path, QByteArray(file.data(), qsizetype(file.size()))))
-        std::abort();
+    const QString path = fuzz::scratchFile("usrdisc.usr", {file.data(), qsizetype(file.size())});
 
     // The texts of the steps come from the step bytes themselves.
     FuzzedDataProvider args(steps.data(), steps.size());
     NotesStore store;
-    if (!store.OpenNotesStore(path))
-        std::abort();
-    const qint64 fileSize = qint64(file.size());
-    if (store.recordCount() != (fileSize + NotesStore::kSlotSize - 1) / NotesStore::kSlotSize)
-        std::abort();
+    check(store.OpenNotesStore(path));
+    check(store.recordCount() ==
+          (qint64(file.size()) + NotesStore::kSlotSize - 1) / NotesStore::kSlotSize);
 
     for (uint8_t s : steps) {
+        const qint32 before = store.recordCount();
         switch (Step(s % kStepCount)) {
         case Find:
             store.ResetNotesSearch();
-            if (store.FindNotesRecord(someText(args)) == NotesStore::kFound
-                && store.currentRecordNumber() < 1)
-                std::abort();
+            check(store.FindNotesRecord(someText(args)) != NotesStore::kFound ||
+                  store.currentRecordNumber() >= 1);
             break;
         case Update:
             store.setRecord(someText(args), someText(args));
             (void)store.UpdateNotesRecord();
             break;
         case Append: {
-            const qint32 before = store.recordCount();
             store.setRecord(someText(args), someText(args));
             const bool fits = NotesStore::recordFits(store.discName(), store.notes());
-            if (store.AppendNotesRecord() != fits)
-                std::abort();
-            if (store.recordCount() != before + (fits ? 1 : 0))
-                std::abort();
+            check(store.AppendNotesRecord() == fits && store.recordCount() == before + fits);
             break;
         }
         case Delete: {
-            const qint32 before = store.recordCount();
             const qint32 n = args.ConsumeIntegralInRange<qint32>(0, before + 1);
             const bool exists = n == 0 ? store.currentRecordNumber() > 0 : n <= before;
-            if (store.DeleteNotesRecord(n) != exists)
-                std::abort();
-            if (store.recordCount() != before - (exists ? 1 : 0))
-                std::abort();
+            check(store.DeleteNotesRecord(n) == exists && store.recordCount() == before - exists);
             break;
         }
         case Reopen:
-        case kStepCount: {
-            const qint32 before = store.recordCount();
-            if (!store.OpenNotesStore(path) || store.recordCount() != before)
-                std::abort();
+        case kStepCount:
+            check(store.OpenNotesStore(path) && store.recordCount() == before);
             break;
-        }
         }
     }
     store.close();

@@ -2,20 +2,17 @@
 # Installs the build into a scratch prefix and checks what lands there: the programs, the
 # desktop entry, the icon, the HTML manual (self-contained, found by Help) and the manual
 # pages (render cleanly, document every command and option of orlith-cli).
-# Usage: check_install.sh CMAKE BUILD_DIR SOURCE_DIR TST_HELP_MANUAL
+# Usage: check_install.sh CMAKE BUILD_DIR SOURCE_DIR TST_FORM1
 set -u
-cmake=$1 build=$2 source=$3 tst_help=$4
+cmake=$1 build=$2 source=$3 tst_form1=$4
 
 prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+trap 'rm -rf "$prefix" "$prefix.log"' EXIT
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
-if ! "$cmake" --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
-    cat "$prefix.log"; rm -f "$prefix.log"
-    echo "FAIL: cmake --install"; exit 1
-fi
-rm -f "$prefix.log"
+"$cmake" --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 \
+    || { cat "$prefix.log"; echo "FAIL: cmake --install"; exit 1; }
 
 desktop=share/applications/org.orlith.Orlith.desktop
 icon=share/icons/hicolor/scalable/apps/org.orlith.Orlith.svg
@@ -23,9 +20,7 @@ manual=share/doc/orlith/Orlith.html
 cli_man=share/man/man1/orlith-cli.1
 for f in bin/orlith bin/orlith-cli "$desktop" "$icon" "$manual" share/man/man1/orlith.1 "$cli_man"; do
     [ -s "$prefix/$f" ] || fail "$f is not installed"
-done
-for f in bin/orlith bin/orlith-cli; do
-    [ -x "$prefix/$f" ] || fail "$f is not executable"
+    [[ $f != bin/* || -x "$prefix/$f" ]] || fail "$f is not executable"
 done
 
 # Desktop entry: valid, and naming what was installed.
@@ -56,12 +51,10 @@ fi
 
 # HTML manual: nothing fetched from elsewhere, every in-page link lands.
 html=$prefix/$manual
-if grep -Eiq '<(img|link|script|iframe|object)[ >]|url\(|@import' "$html"; then
-    fail "$manual loads an outside resource"
-fi
-if grep -Eio 'href="[^"#]*' "$html" | grep -Eiv 'href="$' | grep -q .; then
-    fail "$manual links outside itself: $(grep -Eio 'href="[^"#][^"]*"' "$html" | head -3)"
-fi
+grep -Eiq '<(img|link|script|iframe|object)[ >]|url\(|@import' "$html" \
+    && fail "$manual loads an outside resource"
+grep -Eio 'href="[^"#]*' "$html" | grep -Eiv 'href="$' | grep -q . \
+    && fail "$manual links outside itself: $(grep -Eio 'href="[^"#][^"]*"' "$html" | head -3)"
 for anchor in $(grep -Eo 'href="#[^"]+"' "$html" | sed 's/href="#//; s/"$//' | sort -u); do
     grep -q "id=\"$anchor\"" "$html" || fail "$manual links to #$anchor, which is not there"
 done
@@ -98,9 +91,9 @@ for option in $(grep -oh 'QStringLiteral("--[a-z-]*")' "$source"/app/cli/*.cpp |
 done
 
 # Help finds the installed manual from the installed program's folder.
-ORLITH_INSTALLED_PREFIX=$prefix "$tst_help" installedTree >/dev/null \
+ORLITH_INSTALLED_PREFIX=$prefix "$tst_form1" installedTree >/dev/null \
     || fail "Help does not find $manual from $prefix/bin"
 
-if [ "$failed" -ne 0 ]; then exit 1; fi
-if [ "$skip_validate" -ne 0 ]; then exit 77; fi
+[ "$failed" -eq 0 ] || exit 1
+[ "$skip_validate" -eq 0 ] || exit 77
 echo "Installed tree checked in $prefix"

@@ -11,8 +11,7 @@
 
 namespace orlith::test {
 
-// Records every message box instead of showing it, and answers questions from a queue
-// (Yes when the queue is empty).
+// Records every message box instead of showing it; questions take `answers` in turn, then Yes.
 class RecordingMessages final : public MessageSink
 {
 public:
@@ -52,26 +51,13 @@ public:
     QList<Answer> answers;
 };
 
-// Records what would have been opened and keeps the clipboard data; the folder chooser
-// answers folderToChoose.
+// Records what would be opened, keeps the clipboard; the chooser answers folderToChoose.
 class FakeDesktop final : public DesktopServices
 {
 public:
-    bool openDocument(const QString &path) override
-    {
-        documents << path;
-        return true;
-    }
-    bool openFolder(const QString &path) override
-    {
-        folders << path;
-        return true;
-    }
-    bool openUrl(const QString &address) override
-    {
-        urls << address;
-        return true;
-    }
+    bool openDocument(const QString &path) override { return record(documents, path); }
+    bool openFolder(const QString &path) override { return record(folders, path); }
+    bool openUrl(const QString &address) override { return record(urls, address); }
     void setClipboard(QMimeData *data) override { clipboard.reset(data); }
     QString chooseFolder(QWidget *, const QString &title) override
     {
@@ -85,6 +71,13 @@ public:
     QString folderToChoose; // the chooser's answer; empty is Cancel
     QStringList chooserTitles;
     std::unique_ptr<QMimeData> clipboard;
+
+private:
+    static bool record(QStringList &list, const QString &item)
+    {
+        list << item;
+        return true;
+    }
 };
 
 } // namespace orlith::test

@@ -59,7 +59,8 @@ private slots:
         click(window, "cmdFinish");
         QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].text,
                  u"informationFiles are archived successfuly to \n"_s + target());
-        QCOMPARE(archiveRowNames(archivePathIn(target())), QStringList({u"Jazz.xml"_s, u"Rock.xml"_s}));
+        QCOMPARE(archiveRowNames(archivePathIn(target())),
+                 QStringList({u"Jazz.xml"_s, u"Rock.xml"_s}));
         QVERIFY(!window.isVisible());
         // Nothing selected: the run fails and says so.
         frmArchive empty(store(), services());
@@ -71,34 +72,32 @@ private slots:
                  u"errorArchiving failed."_s);
     }
 
-    void recoverAsksPerExistingFile()
+    // Archive from the menu, change and delete discs, restore from the menu: each disc file
+    // still there is asked about (No keeps it, Yes and Yes to all replace it), a deleted one
+    // comes back unasked, and the tree is as it was.
+    void archiveChangeAndRestore()
     {
-        cZip zip;
-        archiveStoreFiles(zip, store(), target(), storeFileNames(store()));
-        QVERIFY(zip.Success());
+        makeDisc(store(), u"Music"_s, u"Blues"_s);
+        auto form = m_f.open();
+        const QStringList shapeBefore = treeShape(form->tree());
         const QMap<QString, QByteArray> archived = storeFiles(store());
-        makeDisc(store(), u"Music"_s, u"Jazz"_s, 5);
-        makeDisc(store(), u"Films"_s, u"Noir"_s, 5);
-        QFile::remove(discFilePath(store(), u"Rock"_s));
-        const QMap<QString, QByteArray> changed = storeFiles(store());
-        frmRecover window(store(), services());
-        window.show();
-        click(window, "cmdNext");
+        onNextDialog<frmArchive>([&](frmArchive *w) {
+            click(*w, "cmdSelectAll");
+            click(*w, "cmdNext");
+            QVERIFY(w->folders().setFolder(target()));
+            click(*w, "cmdFinish");
+        });
+        form->archiveDiscs();
         QCOMPARE(m_messages.boxes.size(), 1);
-        QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].title, u"informationError"_s);
-        QCOMPARE(m_messages.boxes[0].text,
-                 u"Please select archive (zip) file containing CDs/DVDs files."_s);
-        QVERIFY(window.folders().setFolder(target()));
-        QVERIFY(window.selectArchive(u"cds.zip"_s));
-        click(window, "cmdNext");
-        auto *list = window.findChild<QListWidget *>(u"List1"_s);
-        QCOMPARE(list->count(), 3);
-        QCOMPARE(list->item(0)->text(), u"Jazz.xml"_s);
-        QVERIFY(list->selectedItems().isEmpty());
-        list->selectAll();
-        // Jazz is asked about and kept; Noir is asked about and replaced; Rock comes back.
-        QStringList questions;
-        QStringList replies{u"cmdNO"_s, u"cmdYes"_s};
+        QCOMPARE(m_messages.boxes[0].title, u"Information"_s);
+        form->tree().selectNode(u"Rock"_s);
+        form->deleteSelected(); // the recorded question answers Yes
+        QVERIFY(treeShape(form->tree()) != shapeBefore);
+        m_messages.boxes.clear();
+        for (const QString &disc : {u"Blues"_s, u"Jazz"_s, u"Noir"_s})
+            makeDisc(store(), disc == u"Noir"_s ? u"Films"_s : u"Music"_s, disc, 5);
+        const QByteArray changedBlues = storeFiles(store()).value(u"Blues.xml"_s);
+        QStringList questions, replies{u"cmdNO"_s, u"cmdYes"_s, u"cmdYesAll"_s};
         std::function<void(frmFileExist *)> answer = [&](frmFileExist *q) {
             questions << q->findChild<QLabel *>(u"lblInformation"_s)->text();
             const QString reply = replies.takeFirst();
@@ -106,53 +105,34 @@ private slots:
                 onNextDialog<frmFileExist>(answer);
             click(*q, reply.toLatin1().constData());
         };
-        onNextDialog<frmFileExist>(answer);
-        click(window, "cmdFinish");
-        QCOMPARE(questions,
-                 QStringList({u"File Jazz.xml already exists.\n Do you want to replace it?"_s,
-                              u"File Noir.xml already exists.\n Do you want to replace it?"_s}));
-        QCOMPARE(window.findChild<QLineEdit *>(u"txtFileExist"_s)->text(), u"Yes"_s);
-        const QMap<QString, QByteArray> now = storeFiles(store());
-        QCOMPARE(now.value(u"Jazz.xml"_s), changed.value(u"Jazz.xml"_s));
-        QCOMPARE(now.value(u"Noir.xml"_s), archived.value(u"Noir.xml"_s));
-        QCOMPARE(now.value(u"Rock.xml"_s), archived.value(u"Rock.xml"_s));
-        QCOMPARE(m_messages.boxes.size(), 1);
-    }
-
-    void archiveDeleteRestoreGivesTheStoreBack()
-    {
-        auto opened = m_f.open();
-        Form1 &form = *opened;
-        const QStringList shapeBefore = treeShape(form.tree());
-        const QMap<QString, QByteArray> filesBefore = storeFiles(store());
-        onNextDialog<frmArchive>([&](frmArchive *w) {
-            click(*w, "cmdSelectAll");
-            click(*w, "cmdNext");
-            QVERIFY(w->folders().setFolder(target()));
-            click(*w, "cmdFinish");
-        });
-        form.archiveDiscs();
-        QCOMPARE(m_messages.boxes.size(), 1);
-        QCOMPARE(m_messages.boxes[0].title, u"Information"_s);
-        for (const QString &disc : {u"Rock"_s, u"Noir"_s}) {
-            form.tree().selectNode(disc);
-            form.deleteSelected(); // the recorded question answers Yes
-        }
-        QVERIFY(treeShape(form.tree()) != shapeBefore);
-        // Jazz still exists and is asked about: Yes to all covers the rest.
-        makeDisc(store(), u"Music"_s, u"Jazz"_s, 9);
+        QString lastAnswer;
         onNextDialog<frmRecover>([&](frmRecover *w) {
+            click(*w, "cmdNext"); // no archive chosen yet
             QVERIFY(w->folders().setFolder(target()));
             QVERIFY(w->selectArchive(u"cds.zip"_s));
             click(*w, "cmdNext");
-            w->findChild<QListWidget *>(u"List1"_s)->selectAll();
-            onNextDialog<frmFileExist>([](frmFileExist *q) { click(*q, "cmdYesAll"); });
+            auto *list = w->findChild<QListWidget *>(u"List1"_s);
+            QVERIFY(list->count() == 4 && list->item(0)->text() == u"Blues.xml"_s);
+            QVERIFY(list->selectedItems().isEmpty());
+            list->selectAll();
+            onNextDialog<frmFileExist>(answer);
             click(*w, "cmdFinish");
+            lastAnswer = w->findChild<QLineEdit *>(u"txtFileExist"_s)->text();
         });
-        form.restoreDiscs();
-        QCOMPARE(storeFiles(store()), filesBefore);
-        QCOMPARE(treeShape(form.tree()), shapeBefore);
-        QCOMPARE(label(form, "lblNumCD"), u" 3"_s);
+        form->restoreDiscs();
+        QCOMPARE(m_messages.texts(),
+                 QStringList{u"Please select archive (zip) file containing CDs/DVDs files."_s});
+        QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].title, u"informationError"_s);
+        const auto asked = [](const QString &disc) {
+            return "File " + disc + ".xml already exists.\n Do you want to replace it?";
+        };
+        QCOMPARE(questions, QStringList({asked("Blues"), asked("Jazz"), asked("Noir")}));
+        QCOMPARE(lastAnswer, u"YesAll"_s);
+        QMap<QString, QByteArray> expected = archived;
+        expected[u"Blues.xml"_s] = changedBlues;
+        QCOMPARE(storeFiles(store()), expected);
+        QCOMPARE(treeShape(form->tree()), shapeBefore);
+        QCOMPARE(label(*form, "lblNumCD"), u" 4"_s);
     }
 
 private:

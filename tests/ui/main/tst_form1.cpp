@@ -1,10 +1,110 @@
 // Orlith — desktop catalogue of removable media.
+// The main window and its parts: the file list's model and commands, the details pane.
+#include "core/store/date_text.h"
+#include "core/store/file_categories.h"
+#include "core/store/notes_store.h"
 #include "support/window_fixture.h"
 #include "ui/common/style_icon.h"
+#include "ui/main/add_picture_dialog.h"
+#include "ui/main/file_list_commands.h"
+#include "ui/main/help_manual.h"
 
 using namespace orlith;
+using namespace Qt::StringLiterals;
 using orlith::test::action;
 using orlith::test::label;
+using orlith::test::readAll;
+using orlith::test::writeAll;
+
+namespace {
+
+FileRow fileRow(const QString &name, qint64 size = 0)
+{
+    return FileRow{name, "/m/" + name, size, "1.1.2004 10:00:00", "Disc"};
+}
+
+// Colours category k with the colour text k (+ offset): a row's red value names its category.
+void colour(FileListModel &model, int offset = 0)
+{
+    QStringList colors;
+    for (int c = 1; c <= kCategoryCount; ++c)
+        colors << QString::number(c + offset);
+    ExtensionTable table;
+    table.BuildExtensionTable(colors);
+    model.ColorList(table, QPalette());
+}
+
+QString names(const FileListModel &model)
+{
+    QStringList out;
+    for (const FileRow &r : model.rows())
+        out << r.name();
+    return out.join(' ');
+}
+
+bool savePicture(const QString &path, QSize size, const char *format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    return image.save(path, format);
+}
+
+// Two discs, an open notes store, and a pane beside a line edit that can take the focus.
+struct PaneFixture
+{
+    QTemporaryDir dir;
+    QString root = dir.path();
+    NotesStore notes;
+    test::RecordingMessages messages;
+    QWidget window;
+    DetailsPane *pane = nullptr;
+    QLineEdit *elsewhere = nullptr;
+
+    PaneFixture()
+    {
+        QVERIFY(ensureStoreFolders(root).ok());
+        QVERIFY(notes.OpenNotesStore(notesStorePath(root)));
+        QVERIFY(writeDiscFile(discFilePath(root, "Photos"), "Home",
+                              {{"a.jpg", "/m/a.jpg", 1536, "1.1.2004 10:00:00"},
+                               {"b.mp3", "/m/b.mp3", 10, "1.1.2004 10:00:00"},
+                               {"c.txt", "/m/c.txt", 0, "1.1.2004 10:00:00"}})
+                    .ok());
+        QVERIFY(writeDiscFile(discFilePath(root, "Music"), "Home", {}).ok());
+        pane = new DetailsPane(root, notes, {&messages}, &window);
+        elsewhere = new QLineEdit(&window);
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(pane);
+        layout->addWidget(elsewhere);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+    template <typename T> T *child(const char *name) { return window.findChild<T *>(name); }
+    QString label(const char *name) { return child<QLabel>(name)->text(); }
+    QPlainTextEdit *notesBox() { return child<QPlainTextEdit>("txtPersonalDiscription"); }
+    bool showsNoPicture()
+    {
+        return child<QLabel>("lblNoPicture")->isVisibleTo(pane) &&
+               child<QLabel>("lblDoubleClick")->isVisibleTo(pane) &&
+               child<QLabel>("imgThumb")->pixmap().isNull();
+    }
+
+    // Types into the notes box and leaves it, as the user does.
+    void typeNotes(const QString &text)
+    {
+        notesBox()->setFocus();
+        QCoreApplication::processEvents();
+        QTest::keyClicks(notesBox(), text);
+        elsewhere->setFocus();
+    }
+    QString storedNotes(const QString &disc)
+    {
+        notes.ResetNotesSearch();
+        return notes.FindNotesRecord(disc) == NotesStore::kFound ? notes.notes() : "<none>";
+    }
+};
+
+} // namespace
 
 class TestForm1 : public QObject
 {
@@ -22,31 +122,27 @@ private slots:
         QCOMPARE(form->tree().topLevelItemCount(), 1);
         QCOMPARE(form->tree().rootItem()->text(0), "Catalogs");
         QCOMPARE(label(*form, "lblNumCat") + label(*form, "lblNumCD"), " 0 0");
-        const struct { const char *name, *caption; } items[] = {
-            {"mnuCatalog", "Catalog..."}, {"mnuCD", "CD/DVD..."}, {"mnuCopy", "Copy file(s)"},
-            {"FilemnuOpenFile", "Open file"}, {"mnuRemoveItems", "Remove item(s)"},
-            {"mnuExit", "Exit"}, {"mnuDelete", "&Delete"}, {"mnuRename", "&Rename..."},
-            {"mnuExpand", "Expand tree"}, {"mnuArchive", "Archive..."}, {"mnuRestore", "Restore..."},
-            {"mnuSQL", "SQL statements..."}, {"mnuExcel", "Excel document..."},
-            {"mnuText", "Text document"}, {"mnuClearList", "Clear list"},
-            {"mnuSaveList", "Save list..."}, {"mnuOptions", "Options..."}, {"mnuSearch", "Search..."},
-            {"mnuStatistics", "Statistics..."}, {"mnuHelpFile", "Help..."},
-            {"mnuTip", "Tip of the day..."}, {"mnuVisitWebSite", "Orlith home page"},
-            {"mnuAbout", "About..."}, {"mnuDeletePopUP", "Delete"}, {"mnuRenamePopUp", "Rename..."},
-            {"mnuCopyFile", "Copy"}, {"mnuOpenLocation", "Open location"},
-        };
-        for (const auto &i : items) {
-            QAction *a = action(*form, i.name);
-            QVERIFY2(a && a->text() == i.caption, i.name);
+        const QString captions =
+            "mnuCatalog=Catalog...|mnuCD=CD/DVD...|mnuCopy=Copy file(s)|FilemnuOpenFile=Open file|"
+            "mnuRemoveItems=Remove item(s)|mnuExit=Exit|mnuDelete=&Delete|mnuRename=&Rename...|"
+            "mnuExpand=Expand tree|mnuArchive=Archive...|mnuRestore=Restore...|"
+            "mnuSQL=SQL statements...|mnuExcel=Excel document...|mnuText=Text document|"
+            "mnuClearList=Clear list|mnuSaveList=Save list...|mnuOptions=Options...|"
+            "mnuSearch=Search...|mnuStatistics=Statistics...|mnuHelpFile=Help...|"
+            "mnuTip=Tip of the day...|mnuVisitWebSite=Orlith home page|mnuAbout=About...|"
+            "mnuDeletePopUP=Delete|mnuRenamePopUp=Rename...|mnuCopyFile=Copy|"
+            "mnuOpenLocation=Open location";
+        for (const QString &item : captions.split('|')) {
+            auto *a = form->findChild<QAction *>(item.section('=', 0, 0));
+            QVERIFY2(a && a->text() == item.section('=', 1), qPrintable(item));
         }
-        QVERIFY(!action(*form, "mnuDelete")->isEnabled());
-        QVERIFY(!action(*form, "mnuRenamePopUp")->isEnabled());
+        QVERIFY(!action(*form, "mnuDelete")->isEnabled() &&
+                !action(*form, "mnuRenamePopUp")->isEnabled());
         QCOMPARE(form->findChild<QWidget *>("cmdSaveList")->toolTip(),
                  "Save files from the list as new XML");
         QCOMPARE(form->findChild<QWidget *>("txtFind")->toolTip(), "Write string for search");
         QVERIFY(form->findChild<QWidget *>("cmdNewCD")->toolTip().isEmpty());
-        // Help and the home page with no manual anywhere open nothing and say nothing; the
-        // home page is the manual's first section.
+        // With no manual Help and the home page do nothing; the home page is its first section.
         action(*form, "mnuHelpFile")->trigger();
         action(*form, "mnuVisitWebSite")->trigger();
         QVERIFY(m_f.desktop.documents.isEmpty() && m_f.desktop.urls.isEmpty());
@@ -63,13 +159,37 @@ private slots:
         QVERIFY(saved.Width > 0 && saved.Height > 0);
     }
 
-    // The cheap icons draw exactly what the style's full icons draw, at the small size and at
-    // the larger ones a dense screen asks for; no two buttons look alike.
+    // Help's manual: beside the program (a portable or build tree), else the data folder, else
+    // the installed copy; a folder of that name is no manual.
+    void helpManualLookup()
+    {
+        const QString bin = m_f.dir->filePath("prefix/bin"), data = m_f.dir->filePath("data"),
+                      doc = m_f.dir->filePath("prefix/share/doc/orlith");
+        for (const QString &dir : {bin, data + "/Orlith.html", doc})
+            QVERIFY(QDir().mkpath(dir));
+        QVERIFY(findManual(bin, data).isEmpty());
+        QVERIFY(writeAll(doc + "/Orlith.html", "<html></html>"));
+        QCOMPARE(findManual(bin, data), doc + "/Orlith.html");
+        QVERIFY(writeAll(bin + "/Orlith.html", "<html></html>"));
+        QCOMPARE(findManual(bin, data), bin + "/Orlith.html");
+    }
+
+    // The install test (tests/install) runs this on the tree that `cmake --install` wrote.
+    void installedTree()
+    {
+        const QString prefix = qEnvironmentVariable("ORLITH_INSTALLED_PREFIX");
+        if (prefix.isEmpty())
+            QSKIP("needs ORLITH_INSTALLED_PREFIX, set by the install test");
+        QCOMPARE(findManual(prefix + "/bin", m_f.root()),
+                 QDir::cleanPath(prefix + "/share/doc/orlith/Orlith.html"));
+    }
+
+    // The cheap icons draw what the style's full icons draw, at every size; no two buttons alike.
     void styleIconsAtEverySize()
     {
-        for (QStyle::StandardPixmap which : {QStyle::SP_DriveCDIcon, QStyle::SP_DirIcon,
-                                             QStyle::SP_ArrowUp,
-                                             QStyle::SP_ToolBarHorizontalExtensionButton}) {
+        for (QStyle::StandardPixmap which :
+             {QStyle::SP_DriveCDIcon, QStyle::SP_DirIcon, QStyle::SP_ArrowUp,
+              QStyle::SP_ToolBarHorizontalExtensionButton}) {
             const QIcon ours = styleIcon(which);
             for (int side : {16, 32, 64}) {
                 const QImage got = ours.pixmap(side, side).toImage();
@@ -114,8 +234,8 @@ private slots:
         QCOMPARE(tree.kindOf(tree.findNode("Jazz")), CatalogTree::NodeKind::Disc);
         delete tree.findNode("Jazz");
         tree.selectNode("Music"); // a catalog with discs: no delete
-        QVERIFY(!action(*form, "mnuDelete")->isEnabled());
-        QVERIFY(action(*form, "mnuRename")->isEnabled());
+        QVERIFY(!action(*form, "mnuDelete")->isEnabled() &&
+                action(*form, "mnuRename")->isEnabled());
         tree.selectNode("Empty"); // an empty catalog can go
         QVERIFY(action(*form, "mnuDeletePopUP")->isEnabled());
         tree.selectNode("Rock");
@@ -130,36 +250,25 @@ private slots:
         QVERIFY(!tree.rootItem()->isExpanded() && !tree.findNode("Music")->isExpanded());
     }
 
-    void listingADisc()
+    void listingAndListCommands()
     {
         m_f.writeDisc("Rock", "Music",
-                  {{"a.mp3", "/m/a.mp3", 1536, "d1"}, {"b.txt", "/m/b.txt", 10, "d2"}});
+                      {{"a.mp3", "/m/x/a.mp3", 1536, "d"},
+                       {"b.mp3", "/m/y/b.mp3", 2, "d"},
+                       {"c.mp3", "/m/z/c.mp3", 3, "d"}});
         m_f.writeDisc("Blank", "Music");
         auto form = m_f.open();
+        FileListModel &model = form->listModel();
         form->tree().selectNode("Rock");
         QTest::keyClick(&form->tree(), Qt::Key_Return);
-        QCOMPARE(form->listModel().rowCount(), 2);
-        QCOMPARE(form->listModel().cellText(0, FileListModel::SizeColumn), "1.50");
-        QCOMPARE(form->listModel().cellText(1, FileListModel::DiscColumn), "Rock");
-        QCOMPARE(form->statusText(), " 2 files found in xml.");
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.cellText(0, FileListModel::SizeColumn), "1.50");
+        QCOMPARE(model.cellText(1, FileListModel::DiscColumn), "Rock");
+        QCOMPARE(form->statusText(), " 3 files found in xml.");
         form->tree().selectNode("Blank");
         form->ListDiscFiles();
-        QCOMPARE(form->listModel().rowCount(), 0);
+        QCOMPARE(model.rowCount(), 0);
         QCOMPARE(form->statusText(), " 0 files found in xml.");
-        // A disc file removed behind the program's back is reported, not a crash.
-        QFile::remove(discFilePath(m_f.root(), "Rock"));
-        form->tree().selectNode("Rock");
-        form->ListDiscFiles();
-        QCOMPARE(m_f.messages.boxes.size(), 1);
-        QCOMPARE(m_f.messages.boxes[0].title, "Error");
-    }
-
-    void listCommands()
-    {
-        m_f.writeDisc("Rock", "Music",
-                  {{"a.mp3", "/m/x/a.mp3", 1, "d"}, {"b.mp3", "/m/y/b.mp3", 2, "d"},
-                   {"c.mp3", "/m/z/c.mp3", 3, "d"}});
-        auto form = m_f.open();
         form->tree().selectNode("Rock");
         form->ListDiscFiles();
         form->openSelectedFile();
@@ -168,21 +277,19 @@ private slots:
         QVERIFY(!m_f.desktop.clipboard);
         QTableView &list = form->fileList();
         const auto select = [&](int row) {
-            list.selectionModel()->select(form->listModel().index(row, 0),
+            list.selectionModel()->select(model.index(row, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         };
         select(0);
         select(2);
-        list.selectionModel()->setCurrentIndex(form->listModel().index(2, 0),
-                                               QItemSelectionModel::NoUpdate);
+        list.selectionModel()->setCurrentIndex(model.index(2, 0), QItemSelectionModel::NoUpdate);
         form->copySelectedFiles();
         QCOMPARE(form->statusText(), "File copied to clipboard");
-        QVERIFY(m_f.desktop.clipboard);
         QCOMPARE(m_f.desktop.clipboard->text(), "/m/x/a.mp3\n/m/z/c.mp3");
         form->openSelectedLocation();
         QCOMPARE(m_f.desktop.folders, QStringList{"/m/z/"});
         // Double click follows the two settings; both "False" does nothing.
-        const QPoint cell = list.visualRect(form->listModel().index(2, 1)).center();
+        const QPoint cell = list.visualRect(model.index(2, 1)).center();
         form->settings().openFileSetting = form->settings().openLocationSetting = "False";
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell);
         QVERIFY(m_f.desktop.documents.isEmpty());
@@ -191,17 +298,22 @@ private slots:
         QCOMPARE(m_f.desktop.documents, QStringList{"/m/z/c.mp3"});
         select(0);
         QTest::keyClick(&list, Qt::Key_Delete);
-        QCOMPARE(form->listModel().rowCount(), 1);
-        QCOMPARE(form->listModel().row(0).name(), "b.mp3");
+        QCOMPARE(names(model), "b.mp3");
         QCOMPARE(CountFileEntries(m_f.root(), "Rock"), "3"); // only the list changed
         const int width = list.columnWidth(0);
         form->clearList();
-        QCOMPARE(form->listModel().rowCount(), 0);
+        QCOMPARE(model.rowCount(), 0);
         form->autoSizeColumns();
         QCOMPARE(list.columnWidth(0), width);
+        // A disc file removed behind the program's back is reported, not a crash.
+        QFile::remove(discFilePath(m_f.root(), "Rock"));
+        form->tree().selectNode("Rock");
+        form->ListDiscFiles();
+        QCOMPARE(m_f.messages.boxes.size(), 3);
+        QCOMPARE(m_f.messages.boxes[2].title, "Error");
     }
 
-    void detailsPaneStateSurvivesRestart()
+    void detailsPaneAndSplitter()
     {
         int expandedHeight = 0;
         {
@@ -212,26 +324,337 @@ private slots:
             QVERIFY(!form->detailsExpanded() && form->detailsPane().height() < expandedHeight);
             form->close();
         }
-        auto form = m_f.open();
+        auto form = m_f.open(); // the collapsed pane survives a restart
         QVERIFY(!form->detailsExpanded());
         QCOMPARE(form->detailsPane().height(), form->twipsToPixels(Form1::kDetailsCollapsedTwips));
         form->toggleDetails();
         QCOMPARE(form->detailsPane().height(), expandedHeight);
-    }
-
-    void splitterLimits()
-    {
-        auto form = m_f.open();
         const int minLeft = form->twipsToPixels(Form1::kSplitterMinLeftTwips);
         const int maxLeft =
             form->centralWidget()->width() - form->twipsToPixels(Form1::kSplitterMinRightTwips);
-        QVERIFY(!form->moveSplitter(minLeft));
-        QVERIFY(form->moveSplitter(minLeft + 1));
+        QVERIFY(!form->moveSplitter(minLeft) && form->moveSplitter(minLeft + 1));
         QCOMPARE(form->tree().width(), minLeft + 1);
-        QVERIFY(!form->moveSplitter(maxLeft));
-        QVERIFY(form->moveSplitter(maxLeft - 1));
+        QVERIFY(!form->moveSplitter(maxLeft) && form->moveSplitter(maxLeft - 1));
         QCOMPARE(form->fileList().geometry().left(), form->detailsPane().geometry().left());
         QCOMPARE(form->fileList().width(), form->detailsPane().width());
+    }
+
+    // Rows removed, appended, sorted and cleared under the model tester; colours and a view's
+    // selection follow their rows. tst_file_categories has the extension rules.
+    void rowsKeepTheirColours()
+    {
+        FileListModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QList<FileRow> rows;
+        for (int i = 0; i < 40; ++i)
+            rows << fileRow(QString("r%1.%2").arg(i).arg(i % 2 ? "mp3" : "txt"), i * 700);
+        model.setRows(rows);
+        colour(model);
+        model.removeRowsAt({5, 1, 1, 2, -1, 99});
+        QVERIFY(names(model).startsWith("r0.txt r3.mp3 r4.txt r6.txt r7.mp3 r8.txt"));
+        QList<int> everyOther; // more separate runs than are removed one by one
+        for (int i = 0; i < model.rowCount(); i += 2)
+            everyOther << i;
+        model.removeRowsAt(everyOther);
+        QString expected = "r3.mp3";
+        for (int i = 6; i < 40; i += 2)
+            expected += QString(" r%1.txt").arg(i);
+        QCOMPARE(names(model), expected);
+        model.appendRows({fileRow("a_late.mp3")}); // black until the list is coloured again
+        QCOMPARE(model.rowColor(0), QColor(5, 0, 0));
+        QCOMPARE(model.rowColor(1), QColor(7, 0, 0));
+        QCOMPARE(model.rowColor(18), QColor(Qt::black));
+        const QPersistentModelIndex late = model.index(18, 1);
+        model.sortByHeader(FileListModel::NameColumn);
+        QCOMPARE(late.row(), 0);
+        QCOMPARE(late.data().toString(), "/m/a_late.mp3");
+        model.appendRows({fileRow("notes.qqq")});
+        colour(model, /*offset=*/10); // an unknown extension stays black
+        QCOMPARE(model.rowColor(0), QColor(15, 0, 0));
+        QCOMPARE(model.rowColor(19), QColor(Qt::black));
+        for (int c = 0; c < FileListModel::ColumnCount; ++c) // every cell shows its row's colour
+            QCOMPARE(model.index(0, c).data(Qt::ForegroundRole).value<QColor>(), QColor(15, 0, 0));
+        model.sortByHeader(FileListModel::SizeColumn);
+        model.clear();
+        model.sortByHeader(FileListModel::DateColumn);
+    }
+
+    void sorting_data()
+    {
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QString>("expected"); // the names | each header's arrow (up, down)
+        const int name = FileListModel::NameColumn, size = FileListModel::SizeColumn;
+        const QString byName = "Al.txt be.mp3 De.txt ga.mp3 | u----";
+        const QString bySize = "be.mp3 ga.mp3 Al.txt De.txt | --u--";
+        QTest::newRow("unsorted") << QList<int>{} << "De.txt be.mp3 ga.mp3 Al.txt | -----";
+        QTest::newRow("first click ascending, any case") << QList<int>{name} << byName;
+        QTest::newRow("second click descending")
+            << QList<int>{name, name} << "ga.mp3 De.txt be.mp3 Al.txt | d----";
+        QTest::newRow("third as the first") << QList<int>{name, name, name} << byName;
+        QTest::newRow("sizes as text") << QList<int>{size} << bySize;
+        QTest::newRow("another column ascending") << QList<int>{name, name, size} << bySize;
+    }
+    void sorting()
+    {
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, expected);
+        FileListModel model; // sizes "9.00", "10.00", "100.00", "2.00"
+        model.setRows({fileRow("De.txt", 9 * 1024), fileRow("be.mp3", 10 * 1024),
+                       fileRow("ga.mp3", 100 * 1024), fileRow("Al.txt", 2 * 1024)});
+        colour(model);
+        const QIcon up(QPixmap(8, 8)), down(QPixmap(8, 8));
+        model.setSortIcons(up, down);
+        for (int column : std::as_const(clicks))
+            model.sortByHeader(column);
+        QString arrows;
+        for (int c = 0; c < model.columnCount(); ++c) {
+            const qint64 key =
+                model.headerData(c, Qt::Horizontal, Qt::DecorationRole).value<QIcon>().cacheKey();
+            arrows += key == up.cacheKey() ? 'u' : key == down.cacheKey() ? 'd' : '-';
+        }
+        QCOMPARE(names(model) + " | " + arrows, expected);
+        for (int r = 0; r < model.rowCount(); ++r) // colours move with their rows
+            QCOMPARE(model.rowColor(r), QColor(model.row(r).name().endsWith("mp3") ? 5 : 7, 0, 0));
+    }
+
+    // Against a plain comparison, on many repeated mixed-case texts: equal ones keep their order.
+    void sortMatchesReference()
+    {
+        QRandomGenerator random(7);
+        QList<FileRow> rows;
+        for (int i = 0; i < 20000; ++i) {
+            QString name;
+            for (int k = 0; k < 3; ++k)
+                name += QChar(u"aBcD_9"[random.bounded(6)]);
+            rows << FileRow{name, QString("/m/%1/").arg(i) + name, random.bounded(2048), name, "D"};
+        }
+        FileListModel model;
+        model.setRows(rows);
+        for (int column : {2, 0, 1, 2, 4}) {
+            QHash<QString, int> before;
+            for (int r = 0; r < model.rowCount(); ++r)
+                before.insert(model.row(r).path(), r);
+            model.sortByHeader(column);
+            const int sign = model.sortOrder() == Qt::AscendingOrder ? 1 : -1;
+            for (int r = 1; r < model.rowCount(); ++r) {
+                const int c = QString::compare(model.cellText(r - 1, column),
+                                               model.cellText(r, column), Qt::CaseInsensitive);
+                QVERIFY2(sign * c < 0 || (c == 0 && before.value(model.row(r - 1).path()) <
+                                                        before.value(model.row(r).path())),
+                         qPrintable(QString("column %1, row %2").arg(column).arg(r)));
+            }
+        }
+    }
+
+    void folderOfPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("slashes") << u"/media/cd/a/b.txt"_s << "/media/cd/a/";
+        QTest::newRow("backslashes") << u"D:\\a\\b.txt"_s << "D:\\a\\";
+        QTest::newRow("backslash last") << u"/m/x\\y.txt"_s << "/m/x\\";
+        QTest::newRow("slash last") << u"D:\\x/y.txt"_s << "D:\\x/";
+        QTest::newRow("no separator") << u"readme.txt"_s << "readme.txt";
+    }
+    void folderOfPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, folder);
+        QCOMPARE(orlith::folderOfPath(path), folder);
+    }
+
+    void headersAndListCommands()
+    {
+        FileListModel model;
+        model.setRows({fileRow("a"), fileRow("b c.txt"), fileRow("c"), fileRow("ü.mp3")});
+        QStringList titles;
+        for (int c = 0; c < model.columnCount(); ++c)
+            titles << model.headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(titles,
+                 QStringList({"File name", "Full path", "Size (Kb)", "Creation time", "CD name"}));
+        QItemSelectionModel selection(&model);
+        QCOMPARE(commandRow(selection), -1);
+        selection.select(model.index(3, 2),
+                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection.select(model.index(1, 0), QItemSelectionModel::Select);
+        selection.select(model.index(1, 4), QItemSelectionModel::Select);
+        QCOMPARE(selectedRows(selection), QList<int>({1, 3}));
+        QCOMPARE(commandRow(selection), 1);
+        selection.setCurrentIndex(model.index(3, 0), QItemSelectionModel::NoUpdate);
+        QCOMPARE(commandRow(selection), 3);
+        selection.setCurrentIndex(model.index(2, 0), QItemSelectionModel::NoUpdate); // unselected
+        QCOMPARE(commandRow(selection), 1);
+        test::FakeDesktop desktop;
+        desktop.setClipboard(filesMimeData(selectedPaths(model, selection)));
+        const QMimeData &data = *desktop.clipboard;
+        QCOMPARE(data.urls(),
+                 QList<QUrl>({QUrl("file:///m/b%20c.txt"), QUrl("file:///m/%C3%BC.mp3")}));
+        QCOMPARE(data.text(), "/m/b c.txt\n/m/ü.mp3");
+        QCOMPARE(data.data("x-special/gnome-copied-files"),
+                 "copy\nfile:///m/b%20c.txt\nfile:///m/%C3%BC.mp3");
+        using A = DoubleClickAction;
+        QCOMPARE(doubleClickAction("True", "True", "a.txt"), A::OpenFile);
+        QCOMPARE(doubleClickAction("False", "True", "a.txt"), A::OpenLocation);
+        QCOMPARE(doubleClickAction("False", "False", "a.txt"), A::Nothing);
+        QCOMPARE(doubleClickAction("True", "True", ""), A::Nothing);
+    }
+
+    void discAndFileFactsAndLook()
+    {
+        PaneFixture f;
+        const QDateTime changed(QDate(2004, 3, 14), QTime(22, 10, 5));
+        QFile disc(discFilePath(f.root, "Photos"));
+        QVERIFY(disc.open(QIODevice::ReadWrite));
+        QVERIFY(disc.setFileTime(changed, QFileDevice::FileModificationTime));
+        disc.close();
+        f.pane->showDisc("Photos");
+        QCOMPARE(f.label("lblExtraNumOfFiles") + ' ' + f.label("lblExtraInportDate"),
+                 "3 " + formatDateText(changed));
+        QVERIFY(f.label("lblExtraFileName").isEmpty() &&
+                f.child<QLabel>("imgIcon")->pixmap().isNull());
+        QCOMPARE(f.notesBox()->toPlainText(), "Personal notes...");
+        f.pane->showFile({"a.jpg", "/m/a.jpg", 1536, "1.1.2004 10:00:00", "Music"});
+        QStringList facts;
+        for (const char *name : {"lblExtraCDName", "lblExtraNumOfFiles", "lblExtraFileName",
+                                 "lblExtraFileSize", "lblExtraFileCreationTime"})
+            facts << f.label(name);
+        QCOMPARE(facts, QStringList({"Music", "0", "a.jpg", "1.50 Kb", "1.1.2004 10:00:00"}));
+        QVERIFY(!f.child<QLabel>("imgIcon")->pixmap().isNull());
+        f.pane->ClearDiscDetails();
+        for (const char *name :
+             {"lblExtraCDName", "lblExtraNumOfFiles", "lblExtraInportDate", "lblExtraFileName",
+              "lblExtraFileSize", "lblExtraFileCreationTime"})
+            QVERIFY2(f.label(name).isEmpty(), name);
+        QVERIFY(f.notesBox()->toPlainText().isEmpty() && f.notesBox()->isReadOnly());
+        // The arrow asks for a toggle; a double click on the picture or its frame for a picture.
+        QSignalSpy toggles(f.pane, &DetailsPane::toggleRequested);
+        QSignalSpy pictures(f.pane, &DetailsPane::pictureRequested);
+        QTest::mouseClick(f.child<QToolButton>("picUpDown"), Qt::LeftButton);
+        QTest::mouseDClick(f.child<QLabel>("imgThumb"), Qt::LeftButton);
+        QTest::mouseDClick(f.child<QWidget>("frmExtraPic"), Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(toggles.size(), 1);
+        QCOMPARE(pictures.size(), 2);
+        f.pane->setExpandedLook(false);
+        QVERIFY(!f.child<QLabel>("lblExtraCDName")->isVisible() &&
+                f.child<QToolButton>("picUpDown")->isVisible());
+    }
+
+    // Notes are saved on leaving the box, to the disc they were typed for.
+    void notesSavedToTheirDisc()
+    {
+        PaneFixture f;
+        f.pane->showDisc("Photos");
+        f.notesBox()->setFocus(); // leaving "Personal notes..." untouched stores nothing
+        f.elsewhere->setFocus();
+        QCOMPARE(f.notes.recordCount(), 0);
+        f.typeNotes("Holiday 2004"); // typing replaces "Personal notes..."
+        QCOMPARE(f.storedNotes("Photos"), "Holiday 2004");
+        f.typeNotes(", Rome");
+        QCOMPARE(f.storedNotes("Photos"), "Holiday 2004, Rome");
+        f.pane->showFile({"b.mp3", "/m/b.mp3", 10, "d", "Music"});
+        QCOMPARE(f.notesBox()->toPlainText(), "Personal notes...");
+        // Notes still being typed when another disc is shown are saved to their own disc.
+        f.notesBox()->setFocus();
+        QCoreApplication::processEvents();
+        QTest::keyClicks(f.notesBox(), "Jazz");
+        f.pane->showDisc("Photos");
+        QCOMPARE(f.notesBox()->toPlainText(), "Holiday 2004, Rome");
+        QCOMPARE(f.storedNotes("Music"), "Jazz");
+        f.pane->showDisc("Music");
+        QCOMPARE(f.notesBox()->toPlainText(), "Jazz");
+        // An emptied box stores empty notes.
+        f.pane->showDisc("Photos");
+        f.notesBox()->setFocus();
+        QTest::keyClick(f.notesBox(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(f.notesBox(), Qt::Key_Delete);
+        f.elsewhere->setFocus();
+        QCOMPARE(f.storedNotes("Photos"), "");
+        QCOMPARE(f.notes.recordCount(), 2);
+        // Notes too long for their record are cut at the box and reported once, not stored.
+        const QString disc(200, u'd');
+        QVERIFY(writeDiscFile(discFilePath(f.root, disc), "Home", {}).ok());
+        f.pane->showDisc(disc);
+        f.notesBox()->setFocus();
+        f.notesBox()->selectAll();
+        f.notesBox()->insertPlainText(QString(2100, u'n'));
+        QCOMPARE(f.notesBox()->toPlainText().size(), DetailsPane::kMaxNotesLength);
+        f.elsewhere->setFocus();
+        QCOMPARE(f.messages.boxes[0].kind + f.messages.boxes[0].title, "errorError");
+        f.notesBox()->setFocus(); // told once, not at every focus change
+        f.elsewhere->setFocus();
+        QCOMPARE(f.messages.boxes.size(), 1);
+        QCOMPARE(f.notes.recordCount(), 2);
+    }
+
+    void pictures()
+    {
+        PaneFixture f;
+        frmAddPicture add(f.root, "Photos", {&f.messages});
+        QCOMPARE(add.currentFolder(), f.root);
+        add.show();
+        auto *ok = add.findChild<QPushButton *>("cmdOK");
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(f.messages.texts(), QStringList{"You must chose one picture"});
+        QCOMPARE(f.messages.boxes[0].kind + f.messages.boxes[0].title, "informationError");
+        QVERIFY(writeAll(f.root + "/fake.jpg", "not a picture at all"));
+        add.selectFile(f.root + "/fake.jpg");
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(f.messages.texts().last(), "Invalid picture type");
+        QVERIFY(add.isVisible() && !QFile::exists(picturePath(f.root, "Photos")));
+        QTemporaryDir elsewhere;
+        const QString bitmap = elsewhere.filePath("scan.bmp");
+        QVERIFY(savePicture(bitmap, {30, 20}, "BMP"));
+        add.selectFile(bitmap);
+        QCOMPARE(add.currentFolder(), elsewhere.path());
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(add.result(), int(QDialog::Accepted));
+        QCOMPARE(readAll(picturePath(f.root, "Photos")), readAll(bitmap)); // unchanged under .jpg
+        f.pane->showDisc("Photos");
+        QVERIFY(!f.showsNoPicture());
+        frmAddPicture remove(f.root, "Photos", {&f.messages});
+        remove.show();
+        QTest::mouseClick(remove.findChild<QCheckBox *>("chkRemovePicture"), Qt::LeftButton);
+        QVERIFY(!remove.findChild<QWidget *>("Dir1")->isEnabled() &&
+                !remove.findChild<QWidget *>("File1")->isEnabled());
+        QTest::mouseClick(remove.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+        QCOMPARE(remove.result(), int(QDialog::Accepted));
+        QVERIFY(!QFile::exists(picturePath(f.root, "Photos")));
+        QCOMPARE(f.messages.boxes.size(), 2);
+        // The copy replaces a longer picture exactly; a failed one names the file, keeps it.
+        const QString source = elsewhere.filePath("new.jpg"),
+                      target = elsewhere.filePath("old.jpg");
+        QVERIFY(writeAll(source, QByteArray("\xFF\xD8 short\0\r\n", 11)));
+        QVERIFY(writeAll(target, QByteArray(200000, 'o')));
+        QVERIFY(frmAddPicture::KopirajSliku(source, target));
+        QCOMPARE(readAll(target), readAll(source));
+        QString error;
+        QVERIFY(!frmAddPicture::KopirajSliku(elsewhere.filePath("missing.jpg"), target, &error));
+        QVERIFY(error.contains("missing.jpg"));
+        QCOMPARE(readAll(target), readAll(source));
+        // The picture as shown: none, one that fills the box's width, one that cannot be read.
+        const QString picture = picturePath(f.root, "Photos");
+        f.pane->showDisc("Photos");
+        QVERIFY(f.showsNoPicture());
+        QVERIFY(savePicture(picture, {800, 200}, "PNG"));
+        f.pane->showDisc("Photos");
+        QVERIFY(!f.showsNoPicture());
+        auto *thumb = f.child<QLabel>("imgThumb");
+        const QSizeF shown = thumb->pixmap().deviceIndependentSize();
+        QCOMPARE(shown.width(), thumb->width()); // fills the box's width, keeps proportions
+        QVERIFY(qAbs(shown.height() - thumb->width() / 4.0) <= 1);
+        // Another disc's facts replace the picture too, and clearing removes it.
+        f.pane->showFile({"x", "/x", 1, "d", "Music"});
+        QVERIFY(f.showsNoPicture());
+        f.pane->showDisc("Photos");
+        f.pane->ClearDiscDetails();
+        QVERIFY(f.showsNoPicture());
+        QVERIFY(savePicture(picture, {40, 60}, "BMP"));
+        f.pane->UcitajSliku("Photos");
+        QCOMPARE(thumb->pixmap().size(), QSize(40, 60));
+        QVERIFY(writeAll(picture, readAll(picture).left(20)));
+        f.pane->UcitajSliku("Photos");
+        QVERIFY(f.showsNoPicture());
     }
 };
 

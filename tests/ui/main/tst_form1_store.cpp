@@ -1,11 +1,11 @@
 // Orlith — desktop catalogue of removable media.
-#include "ui/capture/import_progress_dialog.h"
-#include "ui/capture/name_entry_dialog.h"
-#include "ui/capture/new_disc_dialog.h"
 #include "core/capture/store_edits.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/notes_store.h"
 #include "support/window_fixture.h"
+#include "ui/capture/import_progress_dialog.h"
+#include "ui/capture/name_entry_dialog.h"
+#include "ui/capture/new_disc_dialog.h"
 
 using namespace orlith;
 using orlith::test::onNextDialog;
@@ -15,10 +15,7 @@ namespace {
 
 void touch(const QString &path, const QByteArray &bytes = "x")
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()) && test::writeAll(path, bytes));
 }
 
 } // namespace
@@ -36,50 +33,15 @@ private slots:
         touch(m_media->filePath("sub/a&b.txt"), QByteArray(1536, 'a'));
         touch(m_media->filePath("sub/deeper/c.jpg"));
         touch(m_media->filePath(".hidden/x.txt"));
-    }
-
-    void captureThroughWindowMatchesCli()
-    {
         touch(catalogOrderPath(m_f.root()), "Music\r\n");
-        auto form = m_f.open();
-        // No drive at all: the dialog still opens, and a folder is chosen through "Other
-        // folder...".
-        m_f.desktop.folderToChoose = m_media->path();
-        onNextDialog<frmNewCD>([](frmNewCD *d) {
-            d->findChild<QLineEdit *>("txtNewCDName")->setText("2024");
-            d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
-            auto *drives = d->findChild<QComboBox *>("comCDROMs");
-            QCOMPARE(drives->count(), 1);
-            emit drives->activated(0);
-            d->Command1Click(); // a number: refused, the dialog stays
-            d->findChild<QLineEdit *>("txtNewCDName")->setText("Window disc");
-            d->Command1Click();
-        });
-        QSignalSpy finished(form.get(), &Form1::captureFinished);
-        form->captureDisc();
-        QCOMPARE(m_f.messages.texts(), QStringList{"CD/DVD name can not be number."});
-        QVERIFY(form->captureRunning() && !form->centralWidget()->isEnabled());
-        QTRY_COMPARE(finished.count(), 1);
-        QVERIFY(!form->captureRunning() && form->centralWidget()->isEnabled());
-        QCOMPARE(form->listModel().rowCount(), 3);
-        QCOMPARE(form->statusText(), "Ready.  3 files inserted from CD/DVD.");
-        QVERIFY(form->progressWindow() && form->progressWindow()->text() == "Done. 100% completed.");
-        QVERIFY(form->tree().findNode("Window disc"));
-        QCOMPARE(test::label(*form, "lblNumCD"), " 1");
-        // The command line captures the same folder into the same bytes.
-        QCOMPARE(m_f.cli({"capture", "--catalog", "Music", "--name", "Cli disc", m_media->path()}), 0);
-        const QByteArray window = readAll(discFilePath(m_f.root(), "Window disc"));
-        QVERIFY(window.contains("<file_name>a&b.txt</file_name>"));
-        QVERIFY(!window.contains("hidden"));
-        QCOMPARE(readAll(discFilePath(m_f.root(), "Cli disc")), window);
     }
 
-    // Esc in the progress window stops the capture: no disc file, no node, the window usable.
-    void cancelledCaptureLeavesNothing()
+    // Esc in the progress window stops a capture: no disc file, no node, the window usable.
+    // Then one with no drive at all, through "Other folder...", writes what orlith-cli writes.
+    void captureCancelledThenMatchingCli()
     {
         for (int i = 0; i < 20000; ++i)
             touch(m_media->filePath(QString("many/f%1").arg(i)), QByteArray());
-        touch(catalogOrderPath(m_f.root()), "Music\r\n");
         m_f.drives.addDrive(m_media->path(), "MEDIA");
         auto form = m_f.open();
         onNextDialog<frmNewCD>([](frmNewCD *d) {
@@ -92,10 +54,39 @@ private slots:
         QVERIFY(form->captureRunning());
         QTest::keyClick(form->progressWindow(), Qt::Key_Escape);
         QTRY_COMPARE(finished.count(), 1);
-        QVERIFY(QDir(m_f.root() + "/cds").isEmpty());
-        QVERIFY(!form->tree().findNode("Gone"));
-        QVERIFY(form->centralWidget()->isEnabled());
-        QVERIFY(m_f.messages.texts().isEmpty());
+        QVERIFY(QDir(m_f.root() + "/cds").isEmpty() && !form->tree().findNode("Gone"));
+        QVERIFY(form->centralWidget()->isEnabled() && m_f.messages.texts().isEmpty());
+        QVERIFY(QDir(m_media->filePath("many")).removeRecursively());
+        m_f.drives.clear();
+        m_f.desktop.folderToChoose = m_media->path();
+        onNextDialog<frmNewCD>([](frmNewCD *d) {
+            d->findChild<QLineEdit *>("txtNewCDName")->setText("2024");
+            d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
+            auto *drives = d->findChild<QComboBox *>("comCDROMs");
+            QCOMPARE(drives->count(), 1);
+            emit drives->activated(0);
+            d->Command1Click(); // a number: refused, the dialog stays
+            d->findChild<QLineEdit *>("txtNewCDName")->setText("Window disc");
+            d->Command1Click();
+        });
+        form->captureDisc();
+        QCOMPARE(m_f.messages.texts(), QStringList{"CD/DVD name can not be number."});
+        QVERIFY(form->captureRunning() && !form->centralWidget()->isEnabled());
+        QTRY_COMPARE(finished.count(), 2);
+        QVERIFY(!form->captureRunning() && form->centralWidget()->isEnabled());
+        QCOMPARE(form->listModel().rowCount(), 3);
+        QCOMPARE(form->statusText(), "Ready.  3 files inserted from CD/DVD.");
+        QVERIFY(form->progressWindow() &&
+                form->progressWindow()->text() == "Done. 100% completed.");
+        QVERIFY(form->tree().findNode("Window disc"));
+        QCOMPARE(test::label(*form, "lblNumCD"), " 1");
+        // The command line captures the same folder into the same bytes.
+        QCOMPARE(m_f.cli({"capture", "--catalog", "Music", "--name", "Cli disc", m_media->path()}),
+                 0);
+        const QByteArray window = readAll(discFilePath(m_f.root(), "Window disc"));
+        QVERIFY(window.contains("<file_name>a&b.txt</file_name>"));
+        QVERIFY(!window.contains("hidden"));
+        QCOMPARE(readAll(discFilePath(m_f.root(), "Cli disc")), window);
     }
 
     void newDiscOtherFolder_data()
@@ -107,13 +98,11 @@ private slots:
         QTest::newRow("drive, chooser cancelled") << true << false;
     }
 
-    // A chosen folder is always ready: the fake provider has no drive for it, so a media
-    // test on it would refuse.
+    // A chosen folder is ready without a media test (the fake provider has no drive for it).
     void newDiscOtherFolder()
     {
         QFETCH(bool, withDrive);
         QFETCH(bool, folderChosen);
-        touch(catalogOrderPath(m_f.root()), "Music\r\n");
         CatalogueIndex index;
         index.load(m_f.root());
         NotesStore notes;
@@ -122,9 +111,7 @@ private slots:
             m_f.drives.addDrive(m_media->path());
         QTemporaryDir folder;
         m_f.desktop.folderToChoose = folderChosen ? folder.path() : QString();
-        m_f.desktop.chooserTitles.clear();
-        frmNewCD d({"Music"}, edits, m_f.drives, {&m_f.messages, &m_f.desktop, &m_f.drives},
-                   /*virtualMode=*/false);
+        frmNewCD d({"Music"}, edits, m_f.drives, m_f.services(), /*virtualMode=*/false);
         auto *drives = d.findChild<QComboBox *>("comCDROMs");
         const int other = drives->count() - 1;
         QCOMPARE(other, withDrive ? 1 : 0);
@@ -135,17 +122,18 @@ private slots:
         emit drives->activated(other);
         QCOMPARE(m_f.desktop.chooserTitles.size(), 1);
         d.Command1Click();
-        const QString expected = folderChosen ? folder.path() : withDrive ? m_media->path() : QString();
+        const QString expected = folderChosen ? folder.path()
+                                 : withDrive  ? m_media->path()
+                                              : QString();
         QCOMPARE(d.drive(), expected);
         QCOMPARE(d.driveIsFolder(), folderChosen);
         QCOMPARE(drives->itemText(drives->count() - 1), "Other folder...");
         if (folderChosen)
             QCOMPARE(drives->currentText(),
                      folder.path() + "  [" + QDir(folder.path()).dirName() + "]");
-        QCOMPARE(m_f.messages.texts(),
-                 expected.isEmpty()
-                     ? QStringList{"You don't have any valid CD/DVD drive."}
-                     : QStringList{});
+        QCOMPARE(m_f.messages.texts(), expected.isEmpty()
+                                           ? QStringList{"You don't have any valid CD/DVD drive."}
+                                           : QStringList{});
         QCOMPARE(d.result(), expected.isEmpty() ? QDialog::Rejected : QDialog::Accepted);
     }
 
@@ -200,12 +188,9 @@ private slots:
         QCOMPARE(form->tree().catalogsInOrder(), QStringList{"Songs"});
     }
 
-    // The window and any number of orlith-cli runs on one store: nothing either makes is lost,
-    // and the window shows what the command line did.
+    // Window and orlith-cli runs on one store: nothing is lost; the window shows the changes.
     void windowAndCommandLineShareTheStore()
     {
-        const QString data = m_f.root();
-        touch(catalogOrderPath(data), "Music\r\n");
         for (const char *d : {"A", "B", "C", "D"})
             m_f.writeDisc(QString::fromLatin1(d), "Music");
         auto form = m_f.open();
@@ -246,10 +231,10 @@ private slots:
         for (int i = 0; i < 22; ++i) {
             auto *p = new QProcess(this);
             runs << p;
-            const QStringList args =
-                i < 20 ? QStringList{"new-catalog", QString("P%1").arg(i)}
-                       : QStringList{"capture", "--catalog", "Music", "--name", "Twin", m_media->path()};
-            p->start(ORLITH_CLI, QStringList{"--data-dir", data} + args);
+            const QStringList args = i < 20 ? QStringList{"new-catalog", QString("P%1").arg(i)}
+                                            : QStringList{"capture", "--catalog", "Music",
+                                                          "--name",  "Twin",      m_media->path()};
+            p->start(ORLITH_CLI, QStringList{"--data-dir", m_f.root()} + args);
         }
         int captured = 0;
         for (QProcess *p : std::as_const(runs)) {

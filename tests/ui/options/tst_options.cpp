@@ -1,23 +1,29 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/settings/archive_reminder.h"
 #include "core/settings/statistics.h"
+#include "core/settings/tips.h"
 #include "core/store/date_text.h"
 #include "support/window_fixture.h"
+#include "ui/options/about_dialog.h"
 #include "ui/options/options_window.h"
 #include "ui/options/stats_window.h"
+#include "ui/options/tip_dialog.h"
 
 using namespace orlith;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename W = QAbstractButton>
-W *child(QWidget &w, const char *name)
+template <typename W = QAbstractButton> W *child(QWidget &w, const char *name)
 {
     W *c = w.findChild<W *>(QString::fromLatin1(name));
     return c ? c : (qFatal("no control %s", name), nullptr);
 }
 
-void click(QWidget &w, const char *name) { QTest::mouseClick(child(w, name), Qt::LeftButton); }
+void click(QWidget &w, const char *name)
+{
+    QTest::mouseClick(child(w, name), Qt::LeftButton);
+}
 
 QStringList shown(const StoreStatistics &s)
 {
@@ -25,6 +31,12 @@ QStringList shown(const StoreStatistics &s)
     for (const StatisticsField &f : statisticsFields(s))
         lines << f.caption + ' ' + f.value;
     return lines;
+}
+
+// Scripted random numbers: k / 15 picks tip k exactly.
+TipPicker::RandomSource script(QList<int> tips, int &draws)
+{
+    return [tips, &draws] { return tips.at(draws++) / 15.0; };
 }
 
 } // namespace
@@ -40,7 +52,8 @@ class TestOptions : public QObject
     {
         QList<FileEntry> entries;
         for (qint64 s : sizes)
-            entries.append({QString("f%1.bin").arg(s), QString("/m/f%1.bin").arg(s), s, "1.1.2004"});
+            entries.append(
+                {QString("f%1.bin").arg(s), QString("/m/f%1.bin").arg(s), s, "1.1.2004"});
         m_f.writeDisc(name, catalog, entries);
     }
     StoreStatistics compute(CatalogueIndex index = {})
@@ -76,9 +89,10 @@ private slots:
         QVERIFY(m_f.messages.boxes.isEmpty()); // not before Timer4
         m_f.messages.answers = {MessageSink::Answer::No};
         form->runStartupReminders();
-        QCOMPARE(m_f.messages.texts(),
-                 QStringList({"Today is your ARCHIVE DAY.\nWould you like to archive your files now?",
-                              "You will be prompted again after 7 days for archive."}));
+        QCOMPARE(
+            m_f.messages.texts(),
+            QStringList({"Today is your ARCHIVE DAY.\nWould you like to archive your files now?",
+                         "You will be prompted again after 7 days for archive."}));
         QCOMPARE(m_f.messages.boxes[0].title + m_f.messages.boxes[1].title,
                  "Scheduled ArchiveInformation");
         QVERIFY(m_f.messages.boxes[0].icon == MessageSink::Icon::Information &&
@@ -89,19 +103,28 @@ private slots:
         QCOMPARE(m_f.messages.boxes.size(), 2);
     }
 
-    void optionsWindowAndDayCount()
+    void optionsWindow()
     {
         SettingsRecord r;
         r.openLocationSetting = "True";
         r.tipsAtStartSetting = r.archiveReminderSetting = "1";
         r.archiveDateSetting = "stored day";
         r.archiveDaysSetting = "99";
+        r.categoryColorSettings = blackCategoryColors();
+        const SettingsRecord before = r;
+        {
+            frmOptions w(r, m_today);
+            click(w, "cmdDefault");
+            click(w, "cmdCancel");
+        }
+        QCOMPARE(r, before);
         frmOptions w(r, m_today);
         w.show();
         auto *days = child<QLineEdit>(w, "txtDays");
         auto *date = child<QLabel>(w, "lblArchiveDate");
         QVERIFY(!child(w, "optOpenFile")->isChecked() && child(w, "optOpenLocation")->isChecked());
         QVERIFY(child(w, "chkToolTips")->isChecked());
+        child(w, "optOpenFile")->click(); // its centre may lie past its text once laid out
         QCOMPARE(child<QLabel>(w, "lblDatum")->text() + ' ' + date->text(),
                  formatDate(m_today) + " stored day");
         // 99 cannot go up and 1 cannot go down; each press counts the day from today.
@@ -115,38 +138,22 @@ private slots:
         click(w, "chkUpdate");
         QVERIFY(!child(w, "cmdUp")->isEnabled());
         QCOMPARE(date->text(), formatDate(m_today.addDays(5)));
-        click(w, "cmdOK");
-        QCOMPARE(w.result(), int(QDialog::Accepted));
-        QCOMPARE(r.archiveReminderSetting + r.archiveDaysSetting + r.openFileSetting, "05False");
-        QCOMPARE(r.archiveDateSetting, formatDate(m_today.addDays(5)));
-        SettingsRecord fresh;
-        frmOptions empty(fresh, m_today);
-        QCOMPARE(child<QLineEdit>(empty, "txtDays")->text(), QString::number(kDefaultArchiveDays));
-    }
-
-    void colorsApplyAndCancel()
-    {
-        SettingsRecord r;
-        r.categoryColorSettings = blackCategoryColors();
-        const SettingsRecord before = r;
-        {
-            frmOptions w(r, m_today);
-            click(w, "cmdDefault");
-            click(w, "cmdCancel");
-        }
-        QCOMPARE(r, before);
-        frmOptions w(r, m_today);
         QTest::mouseClick(w.swatch(5), Qt::LeftButton); // no row chosen: nothing changes
         QCOMPARE(w.rowColorText(0), "0");
         click(w, "cmdDefault");
         child<QListWidget>(w, "lstColors")->setCurrentRow(4);
         QTest::mouseClick(w.swatch(18), Qt::LeftButton);
-        click(w, "optOpenFile");
         click(w, "cmdOK");
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(r.archiveReminderSetting + r.archiveDaysSetting, "05");
         QCOMPARE(r.openFileSetting + r.openLocationSetting, "TrueFalse");
+        QCOMPARE(r.archiveDateSetting, formatDate(m_today.addDays(5)));
         QCOMPARE(r.categoryColorSettings,
                  (std::array<QString, kCategoryCount>{"32896", "16711680", "32768", "192",
                                                       "8388736", "255", "-2147483627"}));
+        SettingsRecord fresh;
+        frmOptions empty(fresh, m_today);
+        QCOMPARE(child<QLineEdit>(empty, "txtDays")->text(), QString::number(kDefaultArchiveDays));
     }
 
     // New colours reach the list at its next colouring, not at once.
@@ -172,14 +179,15 @@ private slots:
         QVERIFY(m_f.messages.boxes.isEmpty());
     }
 
-    void figuresOfAStore()
+    void figuresOfAStoreInWindowAndCli()
     {
         QCOMPARE(shown(compute()).last(), "Smallest file size: (no files)");
+        QCOMPARE(totalSizeText(qint64(1536) * 1048576), "1536 MB   (1.5 GB)");
+        QCOMPARE(statisticsNumber(12.3) + ' ' + statisticsNumber(-0.001), "12.3 0");
         disc("Rock", "Music", {5, 3 * 1048576, 2048});
         disc("Jazz", "Music", {1048576});
         disc("Empty", "Films", {});
-        // Written by hand: size lines padded with blanks, a name line with more on it, and a
-        // size line too short to hold a value.
+        // By hand: padded size lines, a name line with more on it, a size line with no value.
         QVERIFY(test::writeAll(discFilePath(m_f.root(), "Odd"),
                                "<cd-dvd>\r\n<catalog>Films</catalog>\r\nx <file_name>a</file_name>"
                                "\r\n   <file_size>  700 </file_size>   \r\n"
@@ -196,11 +204,29 @@ private slots:
         }
         const StoreStatistics s = compute();
         QVERIFY(s.unreadable.isEmpty());
-        QCOMPARE(shown(s), QStringList({
-            "Number of catalogs: 2", "Number of CDs/DVDs: 4", "Number of attached pictures: 2",
-            "Number of personal notes: 1", "Total number of files: 6",
-            "Total usage: 4 MB   (0 GB)", "Largest file size: 3 MB", "Smallest file size: 5 B",
-        }));
+        QCOMPARE(shown(s),
+                 QStringList({"Number of catalogs: 2", "Number of CDs/DVDs: 4",
+                              "Number of attached pictures: 2", "Number of personal notes: 1",
+                              "Total number of files: 6", "Total usage: 4 MB   (0 GB)",
+                              "Largest file size: 3 MB", "Smallest file size: 5 B"}));
+        // The window shows those lines, and `orlith-cli stats` prints them.
+        auto form = m_f.open();
+        QStringList lines;
+        QString statusWhileOpen;
+        test::onNextDialog<frmStats>([&](frmStats *stats) {
+            for (const StatisticsField &f : statisticsFields(StoreStatistics()))
+                lines << stats->findChild<QLabel *>(f.captionName)->text() + ' ' +
+                             stats->findChild<QLabel *>(f.valueName)->text();
+            statusWhileOpen = form->statusText();
+            stats->accept();
+        });
+        test::action(*form, "mnuStatistics")->trigger();
+        QCOMPARE(statusWhileOpen, "Ready");
+        QCOMPARE(lines, shown(s));
+        QString cli;
+        QCOMPARE(m_f.cli({"stats"}, &cli), 0);
+        QCOMPARE(cli.split('\n', Qt::SkipEmptyParts), lines);
+        QVERIFY(m_f.messages.boxes.isEmpty());
         // A disc file gone behind the program's back is left out and named.
         CatalogueIndex index;
         index.load(m_f.root());
@@ -228,31 +254,94 @@ private slots:
         QFETCH(qint64, bytes);
         QFETCH(QString, texts);
         QCOMPARE(smallestSizeText(bytes) + '|' + largestSizeText(bytes), texts);
-        QCOMPARE(totalSizeText(qint64(1536) * 1048576), "1536 MB   (1.5 GB)");
-        QCOMPARE(statisticsNumber(12.3) + ' ' + statisticsNumber(-0.001), "12.3 0");
     }
 
-    // The window shows what `orlith-cli stats` prints, line for line.
-    void statisticsWindowStatusAndCli()
+    void tipNumbers_data()
     {
-        disc("Rock", "Music", {0, 1048576});
-        auto form = m_f.open();
-        QStringList lines;
-        QString statusWhileOpen;
-        test::onNextDialog<frmStats>([&](frmStats *stats) {
-            for (const StatisticsField &f : statisticsFields(StoreStatistics()))
-                lines << stats->findChild<QLabel *>(f.captionName)->text() + ' ' +
-                             stats->findChild<QLabel *>(f.valueName)->text();
-            statusWhileOpen = form->statusText();
-            stats->accept();
-        });
-        test::action(*form, "mnuStatistics")->trigger();
-        QCOMPARE(statusWhileOpen, "Ready");
-        QCOMPARE(lines.last(), "Smallest file size: 0 B");
-        QString cli;
-        QCOMPARE(m_f.cli({"stats"}, &cli), 0);
-        QCOMPARE(cli.split('\n', Qt::SkipEmptyParts), lines);
-        QVERIFY(m_f.messages.boxes.isEmpty());
+        QTest::addColumn<double>("r");
+        QTest::addColumn<int>("k");
+        QTest::newRow("zero") << 0.0 << 0;
+        QTest::newRow("0.5 rounds to even 0") << 1.0 / 30 << 0;
+        QTest::newRow("just above 0.5") << 0.04 << 1;
+        QTest::newRow("2.5 rounds to even 2") << 5.0 / 30 << 2;
+        QTest::newRow("8.5 rounds to even 8") << 17.0 / 30 << 8;
+        QTest::newRow("14.5 rounds to even 14") << 29.0 / 30 << 14;
+        QTest::newRow("near one") << 0.9999 << 15;
+    }
+
+    void tipNumbers()
+    {
+        QFETCH(double, r);
+        QFETCH(int, k);
+        QCOMPARE(tipNumberFor(r), k);
+    }
+
+    void tipTextsAndNextNeverRepeats()
+    {
+        for (int k = -1; k <= kTipCount; ++k)
+            QCOMPARE(tipText(k).isEmpty(), k < 0 || k == kTipCount);
+        QCOMPARE(tipText(0), "For making new catalog go to\nFile -> New -> Catalog...");
+        int draws = 0;
+        TipPicker picker(script({3, 3, 3, 0, 0, 15}, draws));
+        QCOMPARE(picker.last(), TipPicker::kNoTip);
+        QCOMPARE(picker.next(), 3);
+        QCOMPARE(picker.next(), 0); // drawn again until it differs
+        QCOMPARE(picker.next(), 15);
+        QCOMPARE(draws, 6);
+        TipPicker stuck([] { return 9.0 / 15; }); // a stuck source still ends, on another tip
+        QCOMPARE(stuck.next(), 9);
+        QVERIFY(stuck.next() != 9);
+    }
+
+    void tipWindow_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("stored"); // the box is clicked once: the other is stored
+        QTest::newRow("Close button, ticked") << "button" << u"0"_s;
+        QTest::newRow("close box, unticked") << "closeBox" << u"1"_s;
+        QTest::newRow("Escape, ticked") << "escape" << u"0"_s;
+    }
+
+    // The tip shown, Next, and the check box stored on every way of closing (and only then).
+    void tipWindow()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, stored);
+        SettingsRecord settings;
+        settings.tipsAtStartSetting = stored;
+        int draws = 0;
+        frmTip tip(settings, nullptr, script({8, 8, 2}, draws));
+        tip.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tip));
+        QCOMPARE(tip.windowTitle() + tip.findChild<QLabel *>("lblTip")->text(),
+                 "Tip of the day #9" + tipText(8));
+        auto *box = tip.findChild<QCheckBox *>("chkShowTips");
+        QCOMPARE(box->isChecked(), stored == "1");
+        QTest::mouseClick(tip.findChild<QPushButton *>("cmdNext"), Qt::LeftButton);
+        QCOMPARE(tip.windowTitle() + tip.findChild<QLabel *>("lblTip")->text(),
+                 "Tip of the day #3" + tipText(2));
+        QCOMPARE(tip.shownTip(), 2);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(settings.tipsAtStartSetting, stored);
+        if (way == "button")
+            QTest::mouseClick(tip.findChild<QPushButton *>("cmdClose"), Qt::LeftButton);
+        else if (way == "closeBox")
+            QVERIFY(tip.close());
+        else
+            QTest::keyClick(&tip, Qt::Key_Escape);
+        QVERIFY(!tip.isVisible());
+        QCOMPARE(settings.tipsAtStartSetting, stored == "1" ? "0" : "1");
+    }
+
+    void aboutWindow()
+    {
+        frmAbout about;
+        QCOMPARE(about.windowTitle(), "About Orlith");
+        QCOMPARE(about.findChild<QLabel *>("lblTitle")->text(), "Orlith");
+        QCOMPARE(about.findChild<QLabel *>("lblVersion")->text(), "version 1.0");
+        QCOMPARE(
+            QStringList({versionLine("2.13.7"), versionLine("3"), versionLine("not a version")}),
+            QStringList({"version 2.13", "version 3.0", "version 1.0"}));
     }
 };
 

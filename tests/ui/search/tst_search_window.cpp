@@ -65,8 +65,7 @@ private slots:
         form.findFiles();
         QCOMPARE(form.listModel().rowCount(), 0);
         QTRY_COMPARE(finished.count(), 2);
-        QCOMPARE(listedLines(form),
-                 cliLines({u"find"_s, u"rock"_s, u"--catalog"_s, u"Music"_s}));
+        QCOMPARE(listedLines(form), cliLines({u"find"_s, u"rock"_s, u"--catalog"_s, u"Music"_s}));
         QCOMPARE(form.listModel().rowCount(), 1);
         form.tree().selectNode(u"Photos"_s);
         find->setText(u"zzz"_s);
@@ -80,13 +79,11 @@ private slots:
         Form1 &form = *m_form;
         form.showSearch();
         auto *window = qobject_cast<frmSearch *>(form.searchWindow());
-        QVERIFY(window);
-        QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(window && window->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(form.tree().dragEnabled());
         auto *list = window->findChild<QListWidget *>(u"lstCDtoSearch"_s);
-        QCOMPARE(list->count(), 7);
-        QCOMPARE(list->item(6)->text(), u"                      All CD/DVD"_s);
-        QVERIFY(window->showsAllPlaceholder());
+        QCOMPARE(list->item(list->count() - 1)->text(), u"                      All CD/DVD"_s);
+        QVERIFY(list->count() == 7 && window->showsAllPlaceholder());
         QVERIFY(!window->findChild<DateControl *>(u"DateControl1"_s)->Enable());
         // A disc dropped twice is listed once; a catalog adds only its discs not yet listed.
         form.tree().selectNode(u"Beta"_s);
@@ -99,19 +96,16 @@ private slots:
         // Removing every disc brings the placeholder (and all discs) back.
         list->selectAll();
         window->findChild<QToolButton *>(u"cmdClearList"_s)->click();
-        QVERIFY(window->showsAllPlaceholder());
-        QCOMPARE(list->count(), 7);
+        QVERIFY(list->count() == 7 && window->showsAllPlaceholder());
         // The root adds nothing, but the placeholder is gone: the search ends at once.
         form.tree().selectNode(u"katalog"_s);
         window->dropText(u"Catalogs"_s);
-        QVERIFY(!window->showsAllPlaceholder());
-        QCOMPARE(list->count(), 0);
+        QVERIFY(list->count() == 0 && !window->showsAllPlaceholder());
         QSignalSpy finished(window, &frmSearch::searchFinished);
         window->startSearch();
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(form.statusText(), u"Found  0 files."_s);
-        // A disc file made on Windows, copied in: the window shows it, and an empty text
-        // lists every entry whatever its separator.
+        // A disc file from Windows, copied in, shows; an empty text lists all its entries.
         QVERIFY(writeDiscFile(discFilePath(m_f.root(), u"WinDisc"_s), u"Photos"_s,
                               {{u"r.doc"_s, u"D:\\Docs\\r.doc"_s, 9, test::day(2004, 1, 1)},
                                {u"x.txt"_s, u"D:\\x.txt"_s, 9, test::day(2004, 1, 1)}}));
@@ -162,9 +156,8 @@ private slots:
         QCOMPARE(window->findChild<QLabel *>(u"lblText"_s)->text(),
                  describeSearch(window->criteria()));
         QTRY_COMPARE(finished.count(), 1);
-        const QStringList expected =
-            cliLines({u"search"_s, u"--text"_s, u"cd"_s, u"--at-least"_s, u"100"_s,
-                                       u"--after"_s, u"2004-03-15"_s});
+        const QStringList expected = cliLines({u"search"_s, u"--text"_s, u"cd"_s, u"--at-least"_s,
+                                               u"100"_s, u"--after"_s, u"2004-03-15"_s});
         QCOMPARE(listedLines(form), expected);
         QCOMPARE(expected.size(), 1); // Концерт.ogg: 200 KB, 2010
         QCOMPARE(form.statusText(), u"Found  1 files."_s);
@@ -206,12 +199,90 @@ private slots:
         QList<FileRow> listed;
         QVERIFY(listDiscFiles(m_f.root(), u"Saved"_s, listed));
         QCOMPARE(listed.size(), 501);
-        QCOMPARE(listed[500].size(), qint64(1500));
-        QCOMPARE(listed[0].disc(), u"Saved"_s);
+        QCOMPARE(listed[0].disc() + ' ' + QString::number(listed[500].size()), u"Saved 1500"_s);
         // Cancelling the dialog saves nothing.
         test::onNextDialog<frmNewCD>([](frmNewCD *d) { d->reject(); });
         form.saveList();
         QVERIFY(!form.saveRunning());
+    }
+
+    // The date control of the search window.
+    void dateTyping_data()
+    {
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<int>("box"); // 0 day, 1 month, 2 year; all but the month emptied first
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text"); // the box afterwards
+        QTest::addColumn<QDate>("date");   // invalid: not checked
+        const auto d = [](int y, int m, int day) { return QDate(y, m, day); };
+        QTest::newRow("leap 29") << d(2024, 2, 10) << 0 << u"29"_s << "29" << d(2024, 2, 29);
+        QTest::newRow("plain 29") << d(2023, 2, 10) << 0 << u"29"_s << "9" << QDate();
+        QTest::newRow("April 31") << d(2023, 4, 10) << 0 << u"31"_s << "1" << d(2023, 4, 1);
+        QTest::newRow("May 31") << d(2023, 5, 10) << 0 << u"31"_s << "31" << d(2023, 5, 31);
+        QTest::newRow("other keys") << d(2023, 5, 10) << 0 << u"31x"_s << "31" << QDate();
+        QTest::newRow("third digit") << d(2023, 5, 10) << 0 << u"314"_s << "4" << d(2023, 5, 4);
+        QTest::newRow("1 then 2") << d(2023, 1, 31) << 1 << u"2"_s << "12" << d(2023, 12, 31);
+        QTest::newRow("month clamps") << d(2023, 1, 31) << 1 << u"22"_s << "2" << d(2023, 2, 28);
+        QTest::newRow("year") << d(2023, 6, 15) << 2 << u"2025"_s << "2025" << d(2025, 6, 15);
+        QTest::newRow("fifth digit") << d(2023, 6, 15) << 2 << u"20253"_s << "3" << QDate();
+        QTest::newRow("before 1980") << d(2023, 6, 15) << 2 << u"1975"_s << "5" << QDate();
+    }
+
+    void dateTyping()
+    {
+        QFETCH(QDate, start);
+        QFETCH(int, box);
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        QFETCH(QDate, date);
+        DateControl c(nullptr, start);
+        QLineEdit *edit = QList{c.dayBox(), c.monthBox(), c.yearBox()}[box];
+        if (box != 1)
+            edit->clear();
+        for (QChar k : keys)
+            QTest::keyClick(edit, k.toLatin1());
+        QCOMPARE(edit->text(), text);
+        if (date.isValid())
+            QCOMPARE(c.DateVal(), date);
+        QCOMPARE(c.dayBox()->text(), QString::number(c.DayVal()));
+    }
+
+    // Values out of range are refused, and a day that no longer fits is repaired.
+    void dateSettingPropertiesAndLook()
+    {
+        DateControl c(nullptr, QDate(2023, 6, 15));
+        c.setYearVal(1979);
+        QCOMPARE(c.yearBox()->text(), "2023");
+        c.setDateVal(QDate(2024, 2, 29));
+        QCOMPARE(c.DateVal(), QDate(2024, 2, 29));
+        c.setYearVal(2025);
+        QCOMPARE(c.DateVal(), QDate(2025, 2, 28));
+        c.setDateVal(QDate(2023, 6, 15));
+        c.dayBox()->setText("0");
+        c.leaveDay();
+        QCOMPARE(c.DayVal(), 15);
+        c.setMonthVal(13);
+        QCOMPARE(c.MonthVal(), 6);
+        c.monthBox()->setText("4");
+        c.setDayVal(31); // April has 30: today's day comes back
+        QCOMPARE(c.DayVal(), 15);
+        c.setEnable(false);
+        QVERIFY(!c.dayBox()->isEnabled() && !c.yearBox()->isEnabled());
+        c.setBackColor(0xFFFFFFu);
+        QCOMPARE(c.dayBox()->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::white));
+        QStringList keys;
+        for (const auto &p : c.writeProperties())
+            keys << p.first;
+        QCOMPARE(keys, (QStringList{"DayVal", "MonthVal", "YearVal", "Enable", "BorderStyle",
+                                    "BackColor", "ForeColor"}));
+        DateControl other(nullptr, QDate(2020, 1, 1));
+        QCOMPARE(other.writeProperties().size(), 6); // "Enable" only when false
+        other.readProperties({{"DayVal", 3}, {"YearVal", 2001}});
+        QCOMPARE(other.DateVal(), QDate(2001, 1, 3));
+        QCOMPARE(other.dayBox()->text(), "3");
+        const QSize size = c.size(); // keeps its background box's size
+        c.resize(size * 2);
+        QCOMPARE(c.size(), size);
     }
 
 private:
