@@ -16,10 +16,7 @@ namespace {
 
 bool run(const QString &program, const QStringList &args, const QString &dir)
 {
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.start(program, args);
-    return p.waitForFinished(30000) && p.exitCode() == 0;
+    return runProgram(program, args, {}, dir).code == 0;
 }
 
 // "path size" of each entry of the captured disc, paths below `root` relative to it.

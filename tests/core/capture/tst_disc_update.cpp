@@ -124,32 +124,32 @@ private slots:
         QVERIFY(QFile::remove(d + "/gone.txt"_L1));
         QVERIFY(makeFile(d + "/new.txt"_L1, "n") && makeFile(d + "/sub/grow.txt"_L1, "12"));
         const QString discFile = discFilePath(store.path(), u"D"_s);
-        const QByteArray before = readBytes(discFile);
+        const QByteArray before = readAll(discFile);
 
         const QString expected = "+\t%1/new.txt\n-\t%1/gone.txt\n~\t%1/sub/grow.txt\n"_L1.arg(d);
         CliRun dry = cli(store.path(), {u"rescan"_s, u"d"_s, d, u"--dry-run"_s});
         QCOMPARE(dry.code, 0);
         QCOMPARE(dry.out, expected);
         QCOMPARE(dry.err, "Added 1, removed 1, changed 1.\n"_L1);
-        QCOMPARE(readBytes(discFile), before);
+        QCOMPARE(readAll(discFile), before);
 
         CliRun real = cli(store.path(), {u"rescan"_s, u"D"_s, d});
         QCOMPARE(real.out, expected);
         QCOMPARE(cli(store.path(), {u"list"_s, u"D"_s}).out.count(u'\n'), 3);
         QVERIFY(cli(store.path(), {u"list"_s, u"D"_s}).out.contains("new.txt"_L1));
         QCOMPARE(cli(store.path(), {u"notes"_s, u"D"_s}).out, "old notes\n"_L1);
-        QCOMPARE(readBytes(picture), QByteArray("JFIF"));
+        QCOMPARE(readAll(picture), QByteArray("JFIF"));
         QCOMPARE(readCatalogNameFromFile(discFile), "Cat"_L1);
         // Nothing left to tell.
         QCOMPARE(cli(store.path(), {u"rescan"_s, u"D"_s, d}).err,
                  "Added 0, removed 0, changed 0.\n"_L1);
 
         // A folder that is not there, or a disc that is not, changes nothing.
-        const QByteArray after = readBytes(discFile);
+        const QByteArray after = readAll(discFile);
         QCOMPARE(cli(store.path(), {u"rescan"_s, u"D"_s, d + "/none"_L1}).code, 1);
         QCOMPARE(cli(store.path(), {u"rescan"_s, u"E"_s, d}).code, 1);
         QCOMPARE(cli(store.path(), {u"rescan"_s, u"D"_s}).code, 2);
-        QCOMPARE(readBytes(discFile), after);
+        QCOMPARE(readAll(discFile), after);
     }
 
     // A walk that fails, or a disc file that went away meanwhile, writes nothing.

@@ -22,7 +22,7 @@ const std::array<QString, kCategoryCount> kColours{"255",     "65280",    "16711
                                                    "8421504", "16777215", "-2147483627"};
 const SettingsRecord kFull{"True", "False",   "1",     "0",       u"14 березня 2004"_s,
                            "30",   "1",       -32768,  INT32_MIN, 2400,
-                           9000,   INT32_MAX, kColours};
+                           9000,   INT32_MAX, kColours, u"1"_s};
 
 // End offset of each field in the file, worked out from the layout rather than the writer.
 QList<qsizetype> fieldEnds(const SettingsRecord &r)
