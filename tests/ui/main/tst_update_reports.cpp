@@ -1,5 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 // The window's "Update CD/DVD...", "Find duplicates" and "Files on one disc only".
+#include "core/capture/capture_fixtures.h"
+#include "core/core_fixtures.h"
 #include "core/search/duplicates_fixture.h"
 #include "support/window_fixture.h"
 #include "ui/capture/new_disc_dialog.h"
@@ -28,13 +30,6 @@ void whenShown(std::function<void(T *)> step)
         }
     });
     poll->start();
-}
-
-bool makeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -119,6 +114,39 @@ private slots:
         QString listed;
         QCOMPARE(fx.cli({u"list"_s, u"D"_s}, &listed), 0);
         QCOMPARE(form->listModel().rowCount(), listed.count(u'\n'));
+    }
+
+    // "Look inside archives" is off on a first start, lists members when ticked, and is
+    // still ticked after a restart.
+    void archivesChoiceIsRemembered()
+    {
+        QTemporaryDir media;
+        QVERIFY(makeFile(media.filePath(u"x.txt"_s), "x"));
+        QCOMPARE(runProgram(u"bsdtar"_s, {u"--format"_s, u"zip"_s, u"-cf"_s, u"a.zip"_s, u"x.txt"_s},
+                            {}, media.path())
+                     .code,
+                 0);
+        QCOMPARE(fx.cli({u"new-catalog"_s, u"Cat"_s}), 0);
+        fx.drives.addDrive(media.path());
+        for (const bool first : {true, false}) {
+            auto form = fx.open();
+            bool ticked = !first;
+            onNextDialog<frmNewCD>([&](frmNewCD *d) {
+                auto *box = d->findChild<QCheckBox *>(u"chkArchives"_s);
+                ticked = box->isChecked();
+                box->setChecked(true);
+                d->findChild<QLineEdit *>(u"txtNewCDName"_s)->setText(first ? u"D"_s : u"E"_s);
+                d->findChild<QComboBox *>(u"comCDCat"_s)->setCurrentText(u"Cat"_s);
+                click(*d, "Command1");
+            });
+            QSignalSpy finished(form.get(), &Form1::captureFinished);
+            action(*form, "mnuCD")->trigger();
+            QVERIFY(finished.wait(10000));
+            QCOMPARE(ticked, !first);
+            QCOMPARE(form->listModel().rowCount(), 3);
+            QCOMPARE(form->listModel().row(1).path(), media.filePath(u"a.zip/x.txt"_s));
+            form->close();
+        }
     }
 
     // The window's reports fill the list with the rows orlith-cli prints for the same scope.
