@@ -56,40 +56,6 @@ private:
     QByteArray m_scratch;
 };
 
-// Every entry of a disc file by the reading rule (a missing line carries the previous
-// entry's value), as the bytes stand. False with `error` set when the file cannot be read.
-template <typename Take>
-bool forEachEntry(const QString &path, QString &error, Take take)
-{
-    DiscReader reader;
-    if (StoreResult r = reader.open(path); !r) {
-        error = r.error;
-        return false;
-    }
-    QByteArray name;
-    QByteArray filePath;
-    qint64 size = 0;
-    DiscLine line;
-    while (reader.nextLine(line)) {
-        switch (line.tag) {
-        case DiscTag::Name:
-            line.copyTo(name);
-            break;
-        case DiscTag::Path:
-            line.copyTo(filePath);
-            break;
-        case DiscTag::Size:
-            size = parseSizeValue(line.bytes());
-            break;
-        case DiscTag::Date:
-            take(QByteArrayView(name), QByteArrayView(filePath), size, line.bytes());
-            break;
-        }
-    }
-    error = reader.error();
-    return error.isEmpty();
-}
-
 // About how many entries the discs hold (a written entry takes some 150 bytes or more), so
 // a table of a million files is sized once rather than rehashed as it grows.
 qsizetype entryEstimate(const QString &programFolder, const QStringList &discs)
@@ -138,9 +104,8 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
         const QString &disc = discs[d];
         if (beforeDisc && !beforeDisc(disc))
             break;
-        QString error;
-        const bool read = forEachEntry(
-            discFilePath(programFolder, disc), error,
+        const bool read = forEachDiscEntry(
+            discFilePath(programFolder, disc),
             [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
                 if (size < minBytes)
                     return;
@@ -167,7 +132,7 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
                 }
                 report.groups[first.group].append(
                     FileRow::fromBytes(name, path, size, date, disc, &rowText));
-            });
+            }).ok();
         if (!read && skipped)
             skipped->append(disc);
     }
@@ -205,16 +170,15 @@ qsizetype findSingleCopies(const QString &programFolder, const QStringList &allD
     for (qsizetype d = 0; d < allDiscs.size(); ++d) {
         if (beforeDisc && !beforeDisc(allDiscs[d]))
             return 0;
-        QString error;
-        const bool read = forEachEntry(
-            discFilePath(programFolder, allDiscs[d]), error,
+        const bool read = forEachDiscEntry(
+            discFilePath(programFolder, allDiscs[d]),
             [&](QByteArrayView name, QByteArrayView, qint64 size, QByteArrayView) {
                 qint32 &slot = discOf[keyOf(name, size)];
                 if (slot == 0)
                     slot = qint32(d) + 1;
                 else if (slot != qint32(d) + 1)
                     slot = -1;
-            });
+            }).ok();
         if (!read && skipped)
             skipped->append(allDiscs[d]);
     }
@@ -223,9 +187,8 @@ qsizetype findSingleCopies(const QString &programFolder, const QStringList &allD
     for (const QString &disc : scope) {
         RowTextArena rowText;
         QList<FileRow> rows;
-        QString error;
-        (void)forEachEntry(
-            discFilePath(programFolder, disc), error,
+        (void)forEachDiscEntry(
+            discFilePath(programFolder, disc),
             [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
                 if (discOf.value(keyOf(name, size)) > 0)
                     rows.append(FileRow::fromBytes(name, path, size, date, disc, &rowText));

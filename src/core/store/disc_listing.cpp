@@ -4,6 +4,8 @@
 #include "core/store/disc_file.h"
 #include "core/store/text_codec.h"
 
+#include <QFileInfo>
+
 #include <cstring>
 
 namespace orlith {
@@ -82,20 +84,15 @@ QString FileRow::sizeText() const
     return kilobytesText(m_size);
 }
 
-StoreResult listDiscFiles(const QString &programFolder, const QString &discName,
-                          QList<FileRow> &rows)
+StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take)
 {
     DiscReader reader;
-    if (StoreResult r = reader.open(discFilePath(programFolder, discName)); !r)
+    if (StoreResult r = reader.open(path); !r)
         return r;
-    // A written record takes some 150 bytes or more; reserving saves regrowing the list.
-    rows.reserve(rows.size() + qsizetype(reader.fileSize() / 150));
-    // The current fields carry over to the next entry when a line is missing, as the
-    // reading rule says; only their bytes are kept until a date line completes an entry.
+    // Only the current fields' bytes are kept until a date line completes an entry.
     QByteArray name;
-    QByteArray path;
+    QByteArray filePath;
     qint64 size = 0;
-    RowTextArena arena;
     DiscLine line;
     while (reader.nextLine(line)) {
         switch (line.tag) {
@@ -103,17 +100,30 @@ StoreResult listDiscFiles(const QString &programFolder, const QString &discName,
             line.copyTo(name);
             break;
         case DiscTag::Path:
-            line.copyTo(path);
+            line.copyTo(filePath);
             break;
         case DiscTag::Size:
             size = parseSizeValue(line.bytes());
             break;
         case DiscTag::Date:
-            rows.append(FileRow::fromBytes(name, path, size, line.bytes(), discName, &arena));
+            take(name, filePath, size, line.bytes());
             break;
         }
     }
     return reader.error().isEmpty() ? StoreResult::success() : StoreResult::failure(reader.error());
+}
+
+StoreResult listDiscFiles(const QString &programFolder, const QString &discName,
+                          QList<FileRow> &rows)
+{
+    const QString path = discFilePath(programFolder, discName);
+    // A written record takes some 150 bytes or more; reserving saves regrowing the list.
+    rows.reserve(rows.size() + qsizetype(QFileInfo(path).size() / 150));
+    RowTextArena arena;
+    return forEachDiscEntry(path, [&](QByteArrayView name, QByteArrayView filePath, qint64 size,
+                                      QByteArrayView date) {
+        rows.append(FileRow::fromBytes(name, filePath, size, date, discName, &arena));
+    });
 }
 
 QString rowAsTabbedLine(const FileRow &row)

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace orlith {
@@ -74,6 +75,13 @@ private:
 Q_DECLARE_TYPEINFO(orlith::FileRow, Q_RELOCATABLE_TYPE);
 
 namespace orlith {
+
+// Every entry of a disc file by the reading rule (a missing line carries the previous
+// entry's value), as the bytes stand, for readers that build their own rows. The views are
+// valid during the call only.
+using DiscEntryTaker = std::function<void(QByteArrayView name, QByteArrayView path, qint64 size,
+                                          QByteArrayView date)>;
+StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take);
 
 // Appends a disc's entries as rows, in file order, by the shared reading rule.
 StoreResult listDiscFiles(const QString &programFolder, const QString &discName,

@@ -99,10 +99,8 @@ void Form1::captureDisc()
     DriveProvider &drives = *m_services.drives;
     frmNewCD dialog(m_tree->catalogsInOrder(), *m_edits, drives, m_services,
                     /*virtualMode=*/false, this);
-    dialog.setLookInsideArchives(m_settings.lookInsideArchivesSetting == QLatin1String("1"));
-    if (dialog.exec() != QDialog::Accepted)
+    if (!runDriveDialog(dialog))
         return;
-    rememberArchivesChoice(dialog.lookInsideArchives());
 
     CaptureRequest request;
     request.programFolder = m_programFolder;
@@ -170,10 +168,15 @@ void Form1::startCaptureJob(const CaptureRequest &request, QList<FileEntry> stor
     });
 }
 
-void Form1::rememberArchivesChoice(bool on)
+bool Form1::runDriveDialog(frmNewCD &dialog)
 {
+    dialog.setLookInsideArchives(m_settings.lookInsideArchivesSetting == QLatin1String("1"));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
     // Kept with the other settings, which shut-down writes.
-    m_settings.lookInsideArchivesSetting = on ? QStringLiteral("1") : QString();
+    m_settings.lookInsideArchivesSetting =
+        dialog.lookInsideArchives() ? QStringLiteral("1") : QString();
+    return true;
 }
 
 void Form1::showCaptureProgress(const QString &text, int percent, const QString &status)

@@ -41,10 +41,8 @@ void Form1::updateSelectedDisc()
                     /*virtualMode=*/false, this);
     dialog.setUpdateOf(disc, catalog >= 0 ? m_index.catalogs().at(catalog).name : QString(),
                        commonFolder(stored));
-    dialog.setLookInsideArchives(m_settings.lookInsideArchivesSetting == QLatin1String("1"));
-    if (dialog.exec() != QDialog::Accepted)
+    if (!runDriveDialog(dialog))
         return;
-    rememberArchivesChoice(dialog.lookInsideArchives());
     CaptureRequest request;
     request.programFolder = m_programFolder;
     request.discName = disc;

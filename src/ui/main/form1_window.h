@@ -31,6 +31,7 @@ class CaptureJob;
 struct CaptureRequest;
 struct DiscUpdate;
 class FileRow;
+class frmNewCD;
 struct SearchCriteria;
 class CatalogTree;
 class DetailsPane;
@@ -225,7 +226,8 @@ private:
     void finishCapture();
     void startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored);
     void finishUpdate(const CaptureJob &job);
-    void rememberArchivesChoice(bool on);
+    // The new-disc dialog with "Look inside archives" as last chosen; the choice is kept.
+    bool runDriveDialog(frmNewCD &dialog);
     bool scopeOfSelection(QStringList &discs);
     // Runs a report on a worker: `report` reads the discs (calling `beforeDisc` before each,
     // which shows progress and stops on cancel), fills the rows and returns the closing
