@@ -145,6 +145,12 @@ private slots:
             QCOMPARE(ticked, !first);
             QCOMPARE(form->listModel().rowCount(), 3);
             QCOMPARE(form->listModel().row(1).path(), media.filePath(u"a.zip/x.txt"_s));
+            // Opening a member opens its archive.
+            form->fileList().selectRow(1);
+            form->openSelectedFile();
+            form->openSelectedLocation();
+            QCOMPARE(fx.desktop.documents.last(), media.filePath(u"a.zip"_s));
+            QCOMPARE(fx.desktop.folders.last(), media.path() + u'/');
             form->close();
         }
     }
