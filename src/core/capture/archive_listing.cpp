@@ -147,14 +147,17 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
                                           const QByteArray &nativePath, const QString &path,
                                           QList<FileEntry> &out)
 {
-    const int fd = folderFd >= 0 ? ::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY)
-                                 : ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    const int fd = folderFd >= 0 ? ::openat(folderFd, name, kFlags)
+                                 : ::open(nativePath.constData(), kFlags);
+    // Non-blocking, so that a named pipe on the disc cannot stop the capture.
     if (fd < 0)
         return Result::NotArchive;
     struct stat st;
-    const Magic magic = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? sniff(fd) : Magic::None;
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const Magic magic = regular ? sniff(fd) : Magic::None;
     const bool named = hasArchiveName(path.section(QLatin1Char('/'), -1));
-    if (magic == Magic::None && !named) {
+    if (!regular || (magic == Magic::None && !named)) {
         ::close(fd);
         return Result::NotArchive;
     }
