@@ -99,7 +99,7 @@ private slots:
         QTemporaryDir store;
         const QString d = media.path();
         const QString script = uR"(
-import zipfile, sys
+import os, sys, zipfile
 d = sys.argv[1]
 with zipfile.ZipFile(d + '/a.zip', 'w') as z:
     z.writestr('docs/x.txt', 'twelve bytes')
@@ -109,6 +109,7 @@ whole = open(d + '/a.zip', 'rb').read()
 open(d + '/cut.zip', 'wb').write(whole[:40])
 open(d + '/b.zip', 'wb').write(b'PK\x03\x04' + b'\xff' * 64)
 open(d + '/fake.tar.gz', 'wb').write(b'not an archive')
+os.mkfifo(d + '/pipe.zip')  # must neither block the capture nor count
 )"_s;
         QVERIFY(run(u"python3"_s, {u"-c"_s, script, d}, d));
         QVERIFY(run(u"bsdtar"_s, {u"--format"_s, u"zip"_s, u"--options"_s,
