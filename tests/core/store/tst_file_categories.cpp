@@ -38,8 +38,7 @@ class TestFileCategories : public QObject
     Q_OBJECT
 
 private slots:
-    // Every extension once, upper-cased; the hash answers as a scan of the rows does, for
-    // every extension and near misses.
+    // Every extension once, upper-cased; the hash answers as a scan of the rows, near misses too.
     void tableAndHash()
     {
         QCOMPARE(categoryNames(), QStringList({"Arhive", "Picture", "Executable", "Video", "Music",
@@ -68,16 +67,12 @@ private slots:
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("color");
         QTest::newRow("music, mixed case") << u"D:\\Music\\song.Mp3"_s << u"Mp3"_s << u"5"_s;
-        QTest::newRow("archive, upper case") << u"D:\\a\\ARCHIVE.ZIP"_s << u"ZIP"_s << u"1"_s;
         QTest::newRow("mp4 is video only") << u"D:\\Films\\clip.mp4"_s << u"mp4"_s << u"4"_s;
-        QTest::newRow("rm is video only") << u"/m/x.rm"_s << u"rm"_s << u"4"_s;
         QTest::newRow("no dot") << u"D:\\readme"_s << QString() << u"0"_s;
         QTest::newRow("dot in folder") << u"D:\\Setup.old\\readme"_s << u"old\\readme"_s << u"0"_s;
         QTest::newRow("dot in folder, slash") << u"/m/v1.c/README"_s << u"c/README"_s << u"0"_s;
         QTest::newRow("trailing dot") << u"D:\\x\\file."_s << QString() << u"0"_s;
         QTest::newRow("last dot wins") << u"/m/a.tar.gz"_s << u"gz"_s << u"1"_s;
-        QTest::newRow("longest extension") << u"/m/d.ashdisc"_s << u"ashdisc"_s << u"1"_s;
-        QTest::newRow("one letter") << u"/src/main.c"_s << u"c"_s << u"6"_s;
         const QString nul(1, QChar(0)), dotlessInc = u"\u0131nc"_s;
         QTest::newRow("extension and a nul") << "/m/a.c" + nul << "c" + nul << u"0"_s;
         QTest::newRow("dotless i upper-cases to I") << "/m/a." + dotlessInc << dotlessInc << u"6"_s;

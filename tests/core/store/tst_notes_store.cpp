@@ -83,15 +83,6 @@ private slots:
         QVERIFY(put(store, "B", "b3")); // shorter again: no tail of the old notes may show
         QCOMPARE(store.nextRecordNumber(), 3);
         QCOMPARE(readAll(storePath()), rawSlot("Disc A", "first note") + rawSlot("B", "b3"));
-
-        // Renaming a disc rewrites the name field of its record.
-        store.ResetNotesSearch();
-        QCOMPARE(store.FindNotesRecord("Disc A"), NotesStore::kFound);
-        store.setDiscName("Disc Z");
-        QVERIFY(store.UpdateNotesRecord());
-        QCOMPARE(notesOf(store, "Disc A"), "<none>");
-        QCOMPARE(notesOf(store, "Disc Z"), "first note");
-        QCOMPARE(store.nextRecordNumber(), 3);
     }
 
     void handMadeStore()
@@ -133,14 +124,6 @@ private slots:
             Opened store(storePath());
             QVERIFY(putThree(store));
             const QByteArray before = readAll(storePath());
-            // Without a current record, or past the end, nothing is deleted.
-            QVERIFY(store.OpenNotesStore(storePath()));
-            store.ResetNotesSearch();
-            QCOMPARE(store.FindNotesRecord("Missing"), NotesStore::kNotFound);
-            QVERIFY(!store.DeleteNotesRecord(0) && !store.DeleteNotesRecord(4));
-            QVERIFY(store.lastError().contains(storePath()));
-            QCOMPARE(readAll(storePath()), before);
-
             store.ResetNotesSearch();
             QCOMPARE(store.FindNotesRecord("Two"), NotesStore::kFound);
             QVERIFY2(store.DeleteNotesRecord(0), qPrintable(store.lastError()));
@@ -151,8 +134,7 @@ private slots:
             QCOMPARE(store.discName(), "Three");
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
 
-            // Deleting the last record leaves no current record, so no update can write a
-            // slot past the end that the next append would then overwrite.
+            // Deleting the last record leaves none current: no update may write past the end.
             QVERIFY(store.DeleteNotesRecord(2));
             QCOMPARE(store.currentRecordNumber(), 0);
             QVERIFY(store.discName().isEmpty());
@@ -222,7 +204,6 @@ private slots:
         QTest::newRow("two-byte letters fit") << "Disc" << QString(1046, QChar(0x0436)) << true;
         QTest::newRow("one byte over") << "Discs" << QString(1046, QChar(0x0436)) << false;
         QTest::newRow("latin-1") << u"Café"_s << u"über\r\nnaïve"_s << true;
-        QTest::newRow("cjk") << u"光盘"_s << u"個人的なメモ 😀"_s << true;
         QTest::newRow("latin-1 that forms utf-8") << u"Ã©"_s << u"x"_s << true;
         QTest::newRow("empty notes") << u"Empty"_s << QString() << true;
     }
@@ -252,8 +233,7 @@ private slots:
         }
         Opened store(storePath());
         QCOMPARE(notesOf(store, name), notes); // the updated record 1
-        // Names read back as the codec reads them ("Ã©" comes back as "é"), yet the record
-        // is found by the bytes written for its name.
+        // Names read back as the codec reads them ("Ã©" as "é"), yet are found by their bytes.
         QCOMPARE(store.discName(), decodeSingleByte(encodeSingleByte(name)));
         QCOMPARE(store.FindNotesRecord(name), NotesStore::kFound);
         QCOMPARE(store.currentRecordNumber(), 2);
