@@ -184,8 +184,6 @@ private slots:
                                << QString(changed);
         };
         // A, B and D exist in the store, D as "d.xml": the same disc.
-        row("yes no yes", "11111", "Yes No Yes", "ABD", "ACDE");
-        row("yes to all", "11111", "YesAll", "A", "ABCDE");
         row("no then no to all, nothing left selected: new files only", "11111", "No NoAll", "AB",
             "CE");
         row("no to all later leaves earlier choices", "11111", "Yes NoAll", "AB", "A");

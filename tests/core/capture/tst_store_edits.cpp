@@ -68,7 +68,6 @@ private slots:
             QTest::addRow("%s '%s'", action, name)
                 << QString::fromLatin1(action) << QString::fromUtf8(name) << expected;
         };
-        row("disc", "2024", u"CD/DVD name can not be number."_s);
         row("disc", " -7 ", u"CD/DVD name can not be number."_s);
         row("disc", "", u"You must enter CD/DVD name."_s);
         row("disc", "a/b", bad);
@@ -81,8 +80,7 @@ private slots:
         row("catalog", "12b", QString());
         for (const char *name : {"Music", "rOCK", "orphan"})
             row("disc", name, inUse);
-        for (const char *name : {"Alien", "Catalogs"})
-            row("catalog", name, inUse);
+        row("catalog", "Catalogs", inUse);
         for (const char *name : {"backup", "Rock", "Films"})
             row("rename disc", name, inUse);
         row("rename catalog", "MUSIC", inUse);
