@@ -12,8 +12,7 @@
 
 using namespace orlith;
 using namespace Qt::StringLiterals;
-using orlith::test::readAll;
-using orlith::test::writeAll;
+using namespace orlith::test;
 
 namespace {
 
@@ -148,7 +147,7 @@ private slots:
         QVERIFY(r.error.startsWith(prefix) && r.error.contains("archiveDateSetting"));
         QCOMPARE(readAll(dataIni()), before);
         {
-            test::FileSizeLimit full(40); // a full disk
+            FileSizeLimit full(40); // a full disk
             QVERIFY(full.active());
             r = SaveSettings(dataIni(), kFull);
         }

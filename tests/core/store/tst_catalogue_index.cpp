@@ -5,7 +5,7 @@
 #include "core/store/index_loader.h"
 #include "core/store/program_folder.h"
 
-#include "support/test_files.h"
+#include "core/capture/capture_fixtures.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,19 +18,9 @@
 
 using namespace orlith;
 using namespace Qt::StringLiterals;
-using orlith::test::readAll;
-using orlith::test::writeAll;
+using namespace orlith::test;
 
 namespace {
-
-// "Catalog: disc disc | Catalog: ..." — a compact picture of the index to compare.
-QString shape(const CatalogueIndex &index)
-{
-    QStringList parts;
-    for (const CatalogNode &c : index.catalogs())
-        parts << (c.name + u':' + (c.discs.isEmpty() ? QString() : u' ' + c.discs.join(u' ')));
-    return parts.join(" | "_L1);
-}
 
 class Store
 {
@@ -103,9 +93,9 @@ private slots:
         store.raw(u"notes.txt"_s, "<catalog>X</catalog>");
         const CatalogueIndex index = store.load();
         // Order-file catalogs (no empty lines or repeats), then as disc files first name them.
-        QCOMPARE(shape(index),
-                 u"Films: | Empty: | Music: Rock 1 Rock 2 | archive: Alpha beta Delta Zeta | "
-                 "Backups: Backup A"_s);
+        QCOMPARE(
+            shape(index),
+            u"Films: Empty: Music:Rock 1,Rock 2 archive:Alpha,beta,Delta,Zeta Backups:Backup A"_s);
         QCOMPARE(index.catalogCount(), 5);
         QCOMPARE(index.discCount(), 7);
         QCOMPARE(index.allDiscs().first(3), (QStringList{"Rock 1", "Rock 2", "Alpha"}));
@@ -131,15 +121,11 @@ private slots:
         const QStringList stale{cds + "plain.xml.QkWzpR", cds + "Gone.XML.destroyed",
                                 store.root() + "/katalog.ini.XyZabc"};
         const QStringList kept{cds + "plain.xml.HbTrnE", cds + "plain.xml.backup"};
-        const timespec old[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
-        for (const QString &path : stale + kept) {
-            QVERIFY(writeAll(path, {}));
-            QVERIFY(path == kept.first() ||
-                    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0) == 0);
-        }
+        for (const QString &path : stale + kept)
+            QVERIFY(makeFile(path, {}, ::time(nullptr) - (path == kept.first() ? 0 : 120)));
         // Hidden files and links to files count; other endings, dangling links, folders do not.
         const CatalogueIndex index = store.load();
-        QCOMPARE(shape(index), u"C: .hidden linked plain"_s);
+        QCOMPARE(shape(index), u"C:.hidden,linked,plain"_s);
         QVERIFY(index.skipped().isEmpty());
         QVERIFY(ensureStoreFolders(store.root()).ok());
         for (const QString &path : stale + kept)
@@ -190,15 +176,15 @@ private slots:
         store.disc(u"Alpha"_s, u"Films"_s);
         store.disc(u"Beta"_s, u"Music"_s);
         // Files changed just now are not kept: their times may not show a change yet.
-        QCOMPARE(shape(store.load()), u"Films: Alpha | Music: Beta"_s);
+        QCOMPARE(shape(store.load()), u"Films:Alpha Music:Beta"_s);
         QCOMPARE(IndexCache::read(store.cache()).size(), 0);
-        QCOMPARE(shape(store.loadCached()), u"Films: Alpha | Music: Beta"_s);
+        QCOMPARE(shape(store.loadCached()), u"Films:Alpha Music:Beta"_s);
         QCOMPARE(IndexCache::read(store.cache()).size(), 2);
         // A planted cache entry for an unchanged file is believed: proof the cache is used.
         IndexCache planted;
         planted.keep("Alpha.xml", statOf(alpha), u"Kept"_s, Store::settled());
         QVERIFY(planted.write(store.cache()));
-        QCOMPARE(shape(store.loadCached()), u"Kept: Alpha | Music: Beta"_s);
+        QCOMPARE(shape(store.loadCached()), u"Kept:Alpha Music:Beta"_s);
         // Rewritten in place, same length, old mtime put back: the change time must tell.
         const struct stat before = statOf(alpha);
         QThread::msleep(20);
@@ -209,13 +195,13 @@ private slots:
         file.close();
         const struct timespec times[2] = {before.st_atim, before.st_mtim};
         QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(alpha).constData(), times, 0) == 0);
-        QCOMPARE(shape(store.loadCached()), u"Books: Alpha | Music: Beta"_s);
+        QCOMPARE(shape(store.loadCached()), u"Books:Alpha Music:Beta"_s);
         // Replaced under the same name, then removed: neither is taken from the cache.
         QVERIFY(QFile::remove(alpha));
         store.disc(u"Alpha"_s, u"Games"_s);
-        QCOMPARE(shape(store.loadCached()), u"Games: Alpha | Music: Beta"_s);
+        QCOMPARE(shape(store.loadCached()), u"Games:Alpha Music:Beta"_s);
         QVERIFY(QFile::remove(alpha));
-        QCOMPARE(shape(store.loadCached()), u"Music: Beta"_s);
+        QCOMPARE(shape(store.loadCached()), u"Music:Beta"_s);
         // A file that cannot be read any more is reported, not shown from the cache.
         const QString beta = discFilePath(store.root(), u"Beta"_s);
         QVERIFY(QFile::setPermissions(beta, QFileDevice::WriteOwner));
@@ -269,7 +255,7 @@ private slots:
         QVERIFY(!index.isKeyTaken(u"Rock"_s));
         QVERIFY(!index.renameCatalog(u"Music"_s, u"first"_s));
         QVERIFY(index.renameCatalog(u"Music"_s, u"Alpha"_s));
-        QCOMPARE(shape(index), u"Alpha: first d2 | Музыка:"_s);
+        QCOMPARE(shape(index), u"Alpha:first,d2 Музыка:"_s);
         QVERIFY(index.isKeyTaken(u"alpha"_s) && !index.isKeyTaken(u"music"_s));
         QVERIFY(index.removeDisc(u"FIRST"_s) && !index.removeDisc(u"first"_s));
     }
@@ -283,7 +269,7 @@ private slots:
         QVERIFY(index.writeCatalogOrder(catalogOrderPath(store.root())).ok());
         QCOMPARE(readAll(catalogOrderPath(store.root())),
                  QByteArray("Zeta\r\nCaf\xe9\r\nalpha\r\n") + u"音楽"_s.toUtf8() + "\r\n");
-        QCOMPARE(shape(store.load()), u"Zeta: | Café: | alpha: | 音楽:"_s);
+        QCOMPARE(shape(store.load()), u"Zeta: Café: alpha: 音楽:"_s);
         const StoreResult r = index.writeCatalogOrder(store.root() + "/missing/katalog.ini"_L1);
         QVERIFY(!r.ok() && r.error.contains("katalog.ini"_L1));
     }

@@ -13,8 +13,7 @@
 
 using namespace orlith;
 using namespace Qt::StringLiterals;
-using orlith::test::readAll;
-using orlith::test::writeAll;
+using namespace orlith::test;
 
 namespace {
 
@@ -88,7 +87,7 @@ private slots:
         const QByteArray before = readAll(path);
         StoreResult full;
         {
-            test::FileSizeLimit limit(300);
+            FileSizeLimit limit(300);
             QVERIFY(limit.active());
             full = writeDiscFile(path, u"Three"_s, {{"a", "/a", 1, "d"}, {"b", "/b", 2, "d"}});
         }
@@ -123,9 +122,6 @@ private slots:
         row("tab before a tag",
             QByteArray(indented).replace("    <file_name>b.txt", "\t<file_name>b.txt"),
             u"a.txt 10|a.txt 20"_s, 2);
-        row("missing catalog line", QByteArray(indented).replace("<catalog>C</catalog>\r\n", ""),
-            ab, 2);
-        row("0-byte file", QByteArray(), QString(), 0);
         row("truncated inside the last record", indented.left(indented.indexOf("d2")),
             u"a.txt 10"_s, 2);
         row("short tag line has no value", "<file_name>x</file_name\n<file_date>d</file_date>\n",
@@ -135,12 +131,9 @@ private slots:
             "<file_name>a</file_name>b.txt</file_name>\r\n<file_size> 7</file_size>\r\n"
             "<file_date>x</file_date>\r\n",
             u"a</file_name>b.txt 7"_s, 1);
-        row("any 12 characters end the value",
-            "<file_name>abc.txt123456789012\n<file_date>x</file_date>\n", u"abc.txt 0"_s, 1);
         // Counted once per line and comma field, in any letter case; no date line: no entry.
         row("count ignores case", "<file_name>a</file_name>\r\n  <FILE_NAME>b</FILE_NAME>\r\n",
             QString(), 2);
-        row("comma in name counts once", "    <file_name>a,b.txt</file_name>\r\n", QString(), 1);
         row("tag in two comma fields", "<file_name>a,<file_name>b</file_name>\r\n", QString(), 2);
     }
 
@@ -163,7 +156,6 @@ private slots:
         QTest::addColumn<qint64>("size");
         QTest::addColumn<QString>("kb");
         QTest::newRow("sign-padded") << QByteArray(" 1536") << qint64(1536) << u"1.50"_s;
-        QTest::newRow("plus sign") << QByteArray("+2048") << qint64(2048) << u"2.00"_s;
         QTest::newRow("over 2 GiB")
             << QByteArray(" 5000000000") << qint64(5000000000) << u"4882812.50"_s;
         QTest::newRow("negative") << QByteArray("-3") << qint64(-3) << u"-0.00"_s;
@@ -195,7 +187,6 @@ private slots:
         QTest::newRow("missing catalog line")
             << decl + "<cd-dvd>\r\n<file_info>\r\n    <file_name>a</file_name>\r\n"
             << u"o>e>a"_s;
-        QTest::newRow("empty catalog") << decl + "<cd-dvd>\r\n<catalog></catalog>\r\n" << QString();
         QTest::newRow("runs across lines")
             << QByteArray("<catalog>Two\r\n0123456789words</catalog>\r\n") << u"Two9words"_s;
         QTest::newRow("nothing but skipped lines") << decl + "\r\n<cd-dvd>\r\n" << QString();
@@ -265,9 +256,7 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("latin1");
-        QTest::newRow("ascii") << u"D:/x/a&b.txt"_s << true;
         QTest::newRow("latin1 accents") << u"Café Ø ß ÿ"_s << true;
-        QTest::newRow("cyrillic") << u"Музыка/песня.mp3"_s << false;
         QTest::newRow("mixed latin1 and euro") << u"é €"_s << false;
         QTest::newRow("emoji") << u"a🎵b"_s << false;
         // Fits ISO-8859-1, but those bytes (DE 9E, C3 A9) would read back as UTF-8.
@@ -322,7 +311,6 @@ private slots:
         const QDateTime when(QDate(2004, 3, 14), QTime(22, 10, 5));
         QTest::newRow("day first, read under en_US") << u"14.03.2004 22:10:05"_s << when;
         QTest::newRow("iso") << u"2004-03-14T22:10:05"_s << when;
-        QTest::newRow("iso with space") << u"2004-03-14 22:10:05"_s << when;
         QTest::newRow("date only") << u"3/14/2004"_s << QDateTime(QDate(2004, 3, 14), QTime(0, 0));
         QTest::newRow("12-hour clock") << u"3/14/2004 10:10:05 PM"_s << when;
         QTest::newRow("spaces around") << u"  3/14/2004 22:10:05 "_s << when;
