@@ -142,7 +142,6 @@ private slots:
     {
         const QByteArray mountinfo =
             "22 1 0:21 / / rw - ext4 /dev/vda rw\n"
-            "23 22 0:5 / /proc rw - proc proc rw\n"
             "30 22 11:0 / /media/cdrom ro shared:1 - iso9660 /dev/sr0 ro\n"
             "31 22 8:17 / /media/usb\\040stick rw shared:2 master:3 - vfat /dev/sdb1 rw\n"
             "32 22 7:0 / /mnt/iso ro - udf /dev/loop0 ro\n"
@@ -153,7 +152,6 @@ private slots:
             "37 22 0:50 / /mnt/share rw - cifs //server/share rw\n"
             "38 22 0:51 / /mnt rw - nfs server:/export rw\n"
             "39 22 8:50 / /run/media/u/DATA rw - ntfs3 /dev/sdd2 rw\n"
-            "40 22 8:3 / /home/x rw - ext4 /dev/sda3 rw\n"
             "41 22 8:4 / /mnt2 rw - ext4 /dev/sda4 rw\n"
             "42 22 8:5 / /run/mediadata rw - ext4 /dev/sda5 rw\n"
             "broken line\n";
@@ -248,7 +246,6 @@ private slots:
         QVERIFY(makeFile(m_tree + u"/x.txt"_s, "x"));
         QVERIFY(m_index.addDisc(u"Music & more"_s, u"Taken"_s));
         QVERIFY(makeFile(discFilePath(m_data, u"Taken"_s), "old bytes"));
-
         // A folder that is missing, a name taken since the check, a catalog gone.
         const QList<QStringList> cases{{u"New"_s, u"Music & more"_s, m_tree + u"/missing"_s},
                                        {u"taken"_s, u"Music & more"_s, m_tree},
@@ -298,7 +295,6 @@ private slots:
             QStringList(
                 {"x.bin", "a&b.txt", "café.txt",
                  "x\uFFFD\uFFFD<file_name>FAKE.exe123456789012\uFFFD<file_date>d123456789012"}));
-        QVERIFY(cli(viaCli, {"tree"}).out.contains("  Music & more\n    Disc 1\n"_L1));
         CaptureJob job({m_data, u"Disc 1"_s, u"Music & more"_s, m_tree});
         QVERIFY(captureFolder(job, m_index).ok());
         QCOMPARE(written, readAll(discFilePath(m_data, u"Disc 1"_s)));
