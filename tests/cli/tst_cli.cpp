@@ -79,7 +79,6 @@ private slots:
         QVERIFY(run({"notes", "Rock", "--set", QString(2093, 'x')}).says(1, "too long"));
         QCOMPARE(run({"notes", "ROCK"}).out, "Second, café\n");
         QCOMPARE(run({"notes", "Ghost", "--set", "x"}).code, 1);
-
         const CliRun r = run({"settings"});
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
         QVERIFY(r.code == 0 && lines.size() == 20);

@@ -164,7 +164,6 @@ private slots:
         QCOMPARE(bytes(u"/cds/Alien.xml"_s), alien);
         QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Songs\r\nFilms\r\nEmpty\r\n"));
         QCOMPARE(shapeOnDisk(m_root), u"Songs:Backup,Rock Films:Alien Empty:"_s);
-
         // Only spaces are trimmed; LF-only and unended lines come out ended with CR LF.
         QCOMPARE(
             rewriteCatalogLine(" <catalog>Old</catalog> \n\t<file_name>x</file_name>  \r\n\r\nend",
@@ -172,8 +171,7 @@ private slots:
             QByteArray("<catalog>N\xE9</catalog>\r\n\t<file_name>x</file_name>\r\n\r\nend\r\n"));
     }
 
-    // A rename killed part-way left Rock naming the new catalog, which katalog.ini does not
-    // list yet: the same rename again finishes it, in the old catalog's place.
+    // A killed rename left Rock in the new catalog, not yet listed: the same rename finishes it.
     void unfinishedCatalogRenameCompletes()
     {
         QVERIFY(writeDiscFile(discFilePath(m_root, u"Rock"_s), u"Songs"_s, kRockEntries).ok());

@@ -82,8 +82,7 @@ private slots:
         QCOMPARE(DiscSearch(quick(text)).pathMatches(encodeSingleByte(path)), found);
     }
 
-    // The whole-buffer look-up gives the rows of reading entry by entry, on random hand-made
-    // files: missing fields, stray and tab-indented lines, the needle in either case.
+    // The fast look-up gives the rows of reading entry by entry, on random hand-made files.
     void needleLookupAgreesWithEntryByEntry()
     {
         QRandomGenerator random(7);
@@ -145,7 +144,6 @@ private slots:
         QVERIFY(found(sized(SizeOption::AtLeast, u"99.5"_s)).contains(big));
         QCOMPARE(sizeBoxValue(u"12.5kb"_s), 12.5);
         QCOMPARE(sizeBoxValue(u"abc"_s), 0.0);
-
         // An empty text takes every entry, "/x" too; the dated day itself passes neither test.
         const QDate day(2004, 3, 15);
         QCOMPARE(found(dated(DateOption::Before, day)).size(), 4);
@@ -212,7 +210,6 @@ private slots:
         QCOMPARE(r.err, "Found  2 files.\n");
         QCOMPARE(cli(root, {"search", "--at-least", "abc"}).code, 2);
         QCOMPARE(cli(root, {"find", "x", "--disc", "Nope"}).code, 1);
-
         // Saved hits keep their exact sizes and are filed under the named catalog.
         r = cli(root, {"search", "--text", "rock", "--save-as", "Rocks", "--catalog", "photos"});
         QCOMPARE(r.code, 0);

@@ -220,7 +220,6 @@ private slots:
         const QString expected = shape(store.loadCached());
         const QByteArray whole = readAll(store.cache());
         QCOMPARE(IndexCache::read(store.cache()).size(), 20);
-
         // Cut, zeroed or with a count byte changed: refused or still true, never believed wrong.
         QList<QByteArray> damaged = {QByteArray(), QByteArray(whole.size(), '\0'), whole + "x"};
         for (qsizetype cut = 1; cut < whole.size(); cut += 37)

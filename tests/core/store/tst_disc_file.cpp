@@ -82,7 +82,6 @@ private slots:
         QVERIFY(writeDiscFile(path, u"Two"_s, {}).ok());
         QCOMPARE(readCatalogName(readAll(path)), u"Two"_s);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1); // no temporary beside it
-
         // A full disk part-way through keeps the old file whole.
         const QByteArray before = readAll(path);
         StoreResult full;
@@ -265,8 +264,7 @@ private slots:
         QTest::newRow("utf-8 text as latin1 characters")
             << QString::fromLatin1("\xc3\xa9") << false;
         QTest::newRow("empty") << QString() << true;
-        // Bytes that are not UTF-8 stay Latin-1 both ways: a lone continuation byte, an overlong
-        // form, a surrogate, a sequence cut at the end, a code point past U+10FFFF.
+        // Bytes that are not UTF-8 stay Latin-1: stray, overlong, surrogate, cut, past U+10FFFF.
         for (const char *bytes :
              {"\x80x", "\xc0\xaf", "\xed\xa0\x80", "ab\xe6\x9b", "\xf4\x90\x80\x80"})
             QTest::addRow("not utf-8: %s", QByteArray(bytes).toHex(' ').constData())

@@ -19,8 +19,7 @@ ExtensionTable table(const QStringList &colors = kColors)
     return t;
 }
 
-// The lookup as the rows describe it: the first row, in table order, whose extension equals
-// the path's extension when both are upper-cased.
+// The rows' own rule: the first row whose extension matches, both upper-cased.
 QString scanColor(const ExtensionTable &table, const QString &path)
 {
     const QString ext = ExtensionOf(path).toUpper();
@@ -108,7 +107,6 @@ private slots:
         for (const auto &[text, color] : cases)
             QVERIFY2(orlith::colorFromText(text, palette) == color, text);
         QCOMPARE(colorToText(QColor(0x56, 0x34, 0x12)), u"1193046"_s);
-
         // A fresh settings record holds empty colour texts: their rows answer "", unknown "0".
         std::array<QString, kCategoryCount> settings;
         settings[6] = u"-2147483627"_s;

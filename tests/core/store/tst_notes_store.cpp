@@ -75,7 +75,6 @@ private slots:
         QVERIFY(put(store, "Disc A", "first note"));
         QCOMPARE(store.currentRecordNumber(), 1);
         QCOMPARE(readAll(storePath()), rawSlot("Disc A", "first note"));
-
         QVERIFY(put(store, "B", "b1"));
         QVERIFY(put(store, "B", "b2, longer than before"));
         QVERIFY(put(store, "B", "b3")); // shorter again: no tail of the old notes may show
@@ -96,7 +95,6 @@ private slots:
         const QByteArray before = readAll(storePath());
         Opened store(storePath());
         QCOMPARE(store.nextRecordNumber(), 7);
-
         // The search goes on after the last record found and starts over once it fails.
         store.ResetNotesSearch();
         QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
@@ -131,7 +129,6 @@ private slots:
             QCOMPARE(store.currentRecordNumber(), 2);
             QCOMPARE(store.discName(), "Three");
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
-
             // Deleting the last record leaves none current: no update may write past the end.
             QVERIFY(store.DeleteNotesRecord(2));
             QCOMPARE(store.currentRecordNumber(), 0);
@@ -168,14 +165,12 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
         QCOMPARE(store.nextRecordNumber(), 4);
         QCOMPARE(notesOf(store, "One"), "1");
-
         const QString nowhere = m_dir->filePath(u"no/such/usrdisc.usr"_s);
         NotesStore missing;
         QVERIFY(!missing.OpenNotesStore(nowhere));
         QVERIFY(missing.lastError().contains(nowhere));
         QCOMPARE(missing.FindNotesRecord("One"), NotesStore::kNotFound);
         QVERIFY(!missing.AppendNotesRecord());
-
         // A read-only store still shows its notes, and refuses every write.
         store.close();
         QVERIFY(QFile::setPermissions(storePath(), QFile::ReadOwner));
@@ -248,7 +243,6 @@ private slots:
         writer.close();
         const QByteArray full = readAll(storePath());
         const QString cut = m_dir->filePath(u"cut.usr"_s);
-
         for (qsizetype len = 0; len <= full.size(); ++len) {
             QVERIFY(writeAll(cut, full.left(len)));
             Opened store(cut);
