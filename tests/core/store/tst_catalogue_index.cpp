@@ -98,7 +98,6 @@ private slots:
             u"Films: Empty: Music:Rock 1,Rock 2 archive:Alpha,beta,Delta,Zeta Backups:Backup A"_s);
         QCOMPARE(index.catalogCount(), 5);
         QCOMPARE(index.discCount(), 7);
-        QCOMPARE(index.allDiscs().first(3), (QStringList{"Rock 1", "Rock 2", "Alpha"}));
         QStringList skipped;
         for (const SkippedDiscFile &s : index.skipped())
             skipped << s.fileName;
@@ -146,9 +145,7 @@ private slots:
         QCOMPARE(loaded.skipped().size(), 1);
         QCOMPARE(loaded.discKey(u"disc 7"_s), u"Disc 7"_s);
         // A loader dropped unread waits for its thread rather than leaving it running.
-        {
-            IndexLoader unread(store.root());
-        }
+        (void)IndexLoader(store.root());
         // A follow-up has run once when take() returns; given after the reading, in take().
         for (const bool late : {false, true}) {
             IndexLoader follow(store.root());
@@ -269,8 +266,6 @@ private slots:
         QCOMPARE(readAll(catalogOrderPath(store.root())),
                  QByteArray("Zeta\r\nCaf\xe9\r\nalpha\r\n") + u"音楽"_s.toUtf8() + "\r\n");
         QCOMPARE(shape(store.load()), u"Zeta: Café: alpha: 音楽:"_s);
-        const StoreResult r = index.writeCatalogOrder(store.root() + "/missing/katalog.ini"_L1);
-        QVERIFY(!r.ok() && r.error.contains("katalog.ini"_L1));
     }
 
     void fileNameRule_data()

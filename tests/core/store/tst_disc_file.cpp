@@ -92,10 +92,6 @@ private slots:
         }
         QVERIFY(!full.ok());
         QCOMPARE(readAll(path), before);
-        // A folder that cannot be written says why.
-        const QString missing = dir.filePath(u"no/such/folder/x.xml"_s);
-        const StoreResult r = writeDiscFile(missing, u"X"_s, {});
-        QVERIFY(!r.ok() && r.error.contains(missing));
     }
 
     // Entries as "name size|..." by the reading rule, and the entry count of the same bytes.

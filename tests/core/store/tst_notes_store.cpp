@@ -46,12 +46,6 @@ bool put(NotesStore &store, const QString &name, const QString &notes)
     return found == NotesStore::kFound ? store.UpdateNotesRecord() : store.AppendNotesRecord();
 }
 
-// Records One, Two and Three with notes 1, 2 and 3.
-bool putThree(NotesStore &store)
-{
-    return put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3");
-}
-
 QString notesOf(NotesStore &store, const QString &name)
 {
     store.ResetNotesSearch();
@@ -118,7 +112,7 @@ private slots:
     {
         {
             Opened store(storePath());
-            QVERIFY(putThree(store));
+            QVERIFY(put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3"));
             const QByteArray before = readAll(storePath());
             store.ResetNotesSearch();
             QCOMPARE(store.FindNotesRecord("Two"), NotesStore::kFound);
@@ -146,7 +140,7 @@ private slots:
     void refusedWritesLeaveStoreWhole()
     {
         Opened store(storePath());
-        QVERIFY(putThree(store));
+        QVERIFY(put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3"));
         const QByteArray before = readAll(storePath());
         {
             // The compacted copy cannot be written whole; the old store must survive.
