@@ -201,7 +201,6 @@ private slots:
         QVERIFY(zip.Success());
         const QString zipPath = archivePathIn(work.path());
         const QStringList rows = archiveRowNames(zipPath), replies = answers.split(' ');
-        QCOMPARE(rows.size(), 5);
         QList<bool> chosen;
         for (const QChar c : selected)
             chosen << (c == '1');

@@ -152,7 +152,6 @@ private slots:
     void renameCatalogRewritesItsDiscFiles()
     {
         const QByteArray alien = bytes(u"/cds/Alien.xml"_s);
-        QVERIFY(bytes(u"/cds/Rock.xml"_s).contains("\r\n    <file_name>a, b.mp3</file_name>\r\n"));
         const EditResult r = m_edits->rename(u"Music"_s, u"Songs"_s);
         QVERIFY2(r.ok() && r.changed, qPrintable(r.message));
         const QByteArray rock = bytes(u"/cds/Rock.xml"_s);
