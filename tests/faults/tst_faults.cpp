@@ -115,10 +115,8 @@ const std::map<QString, Op> ops = {
              QFile f(folder + "/probe.bin");
              const bool ok = f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
                              writeAll(f, QByteArray(1000, 'x'));
-             print("probe", QString("%1: %2 bytes, %3")
-                                .arg(QFileInfo(folder).fileName())
-                                .arg(f.size())
-                                .arg(ok ? QString("written") : f.errorString()));
+             print("probe", QFileInfo(folder).fileName() + ": " + QString::number(f.size()) +
+                                " bytes, " + (ok ? QString("written") : f.errorString()));
          }
          return 0;
      }},
