@@ -169,48 +169,28 @@ OPEN_FAMILY(open64, (const char *path, int flags, ...), AT_FDCWD, path, flags)
 OPEN_FAMILY(openat, (int dirfd, const char *path, int flags, ...), dirfd, dirfd, path, flags)
 OPEN_FAMILY(openat64, (int dirfd, const char *path, int flags, ...), dirfd, dirfd, path, flags)
 
-int creat(const char *path, mode_t mode)
-{
-    return openDenied(AT_FDCWD, path, O_CREAT | O_WRONLY) ? -1 : REAL(creat)(path, mode);
-}
-
 static int renameDenied(int fromfd, const char *from, int tofd, const char *to)
 {
     return deniedAt(fromfd, from, "EACCES rename") || deniedAt(tofd, to, "EACCES rename");
 }
 
-int rename(const char *from, const char *to)
-{
-    return renameDenied(AT_FDCWD, from, AT_FDCWD, to) ? -1 : REAL(rename)(from, to);
-}
-
-int renameat(int fromfd, const char *from, int tofd, const char *to)
-{
-    return renameDenied(fromfd, from, tofd, to) ? -1 : REAL(renameat)(fromfd, from, tofd, to);
-}
-
-int renameat2(int fromfd, const char *from, int tofd, const char *to, unsigned int flags)
-{
-    return renameDenied(fromfd, from, tofd, to) ? -1
-                                                : REAL(renameat2)(fromfd, from, tofd, to, flags);
-}
-
-int link(const char *from, const char *to)
-{
-    return deniedAt(AT_FDCWD, to, "EACCES link") ? -1 : REAL(link)(from, to);
-}
-
-int linkat(int fromfd, const char *from, int tofd, const char *to, int flags)
-{
-    return deniedAt(tofd, to, "EACCES link") ? -1 : REAL(linkat)(fromfd, from, tofd, to, flags);
-}
-
-int unlink(const char *path)
-{
-    return deniedAt(AT_FDCWD, path, "EACCES unlink") ? -1 : REAL(unlink)(path);
-}
-
-int unlinkat(int dirfd, const char *path, int flags)
-{
-    return deniedAt(dirfd, path, "EACCES unlink") ? -1 : REAL(unlinkat)(dirfd, path, flags);
-}
+// The calls that create, rename, link or remove a name: -1 when `denied`, else the real one.
+#define DENY(name, params, denied, ...)                                                            \
+    int name params                                                                                \
+    {                                                                                              \
+        return (denied) ? -1 : REAL(name)(__VA_ARGS__);                                            \
+    }
+DENY(creat, (const char *path, mode_t mode), openDenied(AT_FDCWD, path, O_CREAT | O_WRONLY), path,
+     mode)
+DENY(rename, (const char *from, const char *to), renameDenied(AT_FDCWD, from, AT_FDCWD, to), from,
+     to)
+DENY(renameat, (int fromfd, const char *from, int tofd, const char *to),
+     renameDenied(fromfd, from, tofd, to), fromfd, from, tofd, to)
+DENY(renameat2, (int fromfd, const char *from, int tofd, const char *to, unsigned int flags),
+     renameDenied(fromfd, from, tofd, to), fromfd, from, tofd, to, flags)
+DENY(link, (const char *from, const char *to), deniedAt(AT_FDCWD, to, "EACCES link"), from, to)
+DENY(linkat, (int fromfd, const char *from, int tofd, const char *to, int flags),
+     deniedAt(tofd, to, "EACCES link"), fromfd, from, tofd, to, flags)
+DENY(unlink, (const char *path), deniedAt(AT_FDCWD, path, "EACCES unlink"), path)
+DENY(unlinkat, (int dirfd, const char *path, int flags), deniedAt(dirfd, path, "EACCES unlink"),
+     dirfd, path, flags)

@@ -44,7 +44,7 @@ int report(const QString &error)
 {
     if (!error.isEmpty())
         print("error", error);
-    return error.isEmpty() ? 0 : 1;
+    return !error.isEmpty();
 }
 
 int report(const test::RecordingMessages &messages)
@@ -115,10 +115,8 @@ const std::map<QString, Op> ops = {
              QFile f(folder + "/probe.bin");
              const bool ok = f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
                              writeAll(f, QByteArray(1000, 'x'));
-             print("probe", QString("%1: %2 bytes, %3")
-                                .arg(QFileInfo(folder).fileName())
-                                .arg(f.size())
-                                .arg(ok ? QString("written") : f.errorString()));
+             print("probe", QFileInfo(folder).fileName() + ": " + QString::number(f.size()) +
+                                " bytes, " + (ok ? QString("written") : f.errorString()));
          }
          return 0;
      }},
@@ -148,10 +146,9 @@ const std::map<QString, Op> ops = {
     {"delete-disc", editOp([](StoreEdits &e) { return e.deleteDisc("Old"); })},
     {"new-catalog", editOp([](StoreEdits &e) { return e.newCatalog("Films"); })},
     {"notes-update", notesOp([](NotesStore &n) {
-         if (!findRecord(n, "Third"))
-             return false;
+         const bool found = findRecord(n, "Third");
          n.setNotes("Third, edited");
-         return n.UpdateNotesRecord();
+         return found && n.UpdateNotesRecord();
      })},
     {"notes-append", notesOp([](NotesStore &n) {
          n.setRecord("Other", "Notes on the other disc");
@@ -309,8 +306,7 @@ public:
         if (chmodded)
             test::runProgram("chmod", {"-R", "u=rwX", data()});
         Outcome o{child.code, child.out.trimmed(), {}, chmodded || m_mounted};
-        const QString &err = child.err;
-        for (const QString &line : err.split('\n', Qt::SkipEmptyParts)) {
+        for (const QString &line : child.err.split('\n', Qt::SkipEmptyParts)) {
             if (line.startsWith("orlith-fail-shim:"))
                 o.injected = true;
             else

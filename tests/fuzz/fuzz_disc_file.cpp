@@ -1,7 +1,6 @@
 // Orlith — desktop catalogue of removable media.
-// Fuzzes the disc file reading rule over bytes (a disc file copied in may hold anything):
-// tagged lines, entries, the entry count and the catalog line. The same bytes read from a
-// file (in blocks, the catalog from a first part) must give the same results.
+// Fuzzes the disc file reader (a copied-in disc file may hold anything): lines, entries, the
+// count and the catalog line, which must be the same when the bytes are read from a file.
 #include "core/store/disc_file.h"
 #include "fuzz_support.h"
 
@@ -31,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)countFileEntries(bytes);
     const QString catalog = readCatalogName(bytes);
 
-    // A file that fits the catalog reader's first read of 1 KiB reads as the bytes do;
-    // only larger ones take other roads, and a file costs a reader buffer of 256 KiB.
+    // Only files past the catalog reader's 1 KiB first read take other roads (at 256 KiB each).
     if (bytes.size() <= 1024)
         return 0;
     const QString path = fuzz::scratchFile("disc.xml", bytes);

@@ -1,6 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Fuzzes the notes store: a damaged "usrdisc.usr" opens, is searched, updated, appended to
-// and has records deleted, and the records it holds stay readable after each step.
+// Fuzzes the notes store: a damaged "usrdisc.usr" opens and takes finds, edits and deletes.
 #include "core/store/notes_store.h"
 #include "fuzz_support.h"
 

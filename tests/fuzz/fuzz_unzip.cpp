@@ -1,7 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Fuzzes the restore of a "cds.zip": listing the archive, planning which rows to restore
-// and replace, and extracting them into the store folder. Whatever the archive holds, only
-// plain files land in cds, and nothing lands beside it.
+// Fuzzes restoring a "cds.zip" (list, plan, extract): only plain files land, and only in cds.
 #include "core/archive/archive_job.h"
 #include "core/store/program_folder.h"
 #include "fuzz_support.h"

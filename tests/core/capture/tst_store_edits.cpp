@@ -68,7 +68,6 @@ private slots:
             QTest::addRow("%s '%s'", action, name)
                 << QString::fromLatin1(action) << QString::fromUtf8(name) << expected;
         };
-        row("disc", "2024", u"CD/DVD name can not be number."_s);
         row("disc", " -7 ", u"CD/DVD name can not be number."_s);
         row("disc", "", u"You must enter CD/DVD name."_s);
         row("disc", "a/b", bad);
@@ -81,8 +80,7 @@ private slots:
         row("catalog", "12b", QString());
         for (const char *name : {"Music", "rOCK", "orphan"})
             row("disc", name, inUse);
-        for (const char *name : {"Alien", "Catalogs"})
-            row("catalog", name, inUse);
+        row("catalog", "Catalogs", inUse);
         for (const char *name : {"backup", "Rock", "Films"})
             row("rename disc", name, inUse);
         row("rename catalog", "MUSIC", inUse);
@@ -154,7 +152,6 @@ private slots:
     void renameCatalogRewritesItsDiscFiles()
     {
         const QByteArray alien = bytes(u"/cds/Alien.xml"_s);
-        QVERIFY(bytes(u"/cds/Rock.xml"_s).contains("\r\n    <file_name>a, b.mp3</file_name>\r\n"));
         const EditResult r = m_edits->rename(u"Music"_s, u"Songs"_s);
         QVERIFY2(r.ok() && r.changed, qPrintable(r.message));
         const QByteArray rock = bytes(u"/cds/Rock.xml"_s);
@@ -166,7 +163,6 @@ private slots:
         QCOMPARE(bytes(u"/cds/Alien.xml"_s), alien);
         QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Songs\r\nFilms\r\nEmpty\r\n"));
         QCOMPARE(shapeOnDisk(m_root), u"Songs:Backup,Rock Films:Alien Empty:"_s);
-
         // Only spaces are trimmed; LF-only and unended lines come out ended with CR LF.
         QCOMPARE(
             rewriteCatalogLine(" <catalog>Old</catalog> \n\t<file_name>x</file_name>  \r\n\r\nend",
@@ -174,8 +170,7 @@ private slots:
             QByteArray("<catalog>N\xE9</catalog>\r\n\t<file_name>x</file_name>\r\n\r\nend\r\n"));
     }
 
-    // A rename killed part-way left Rock naming the new catalog, which katalog.ini does not
-    // list yet: the same rename again finishes it, in the old catalog's place.
+    // A killed rename left Rock in the new catalog, not yet listed: the same rename finishes it.
     void unfinishedCatalogRenameCompletes()
     {
         QVERIFY(writeDiscFile(discFilePath(m_root, u"Rock"_s), u"Songs"_s, kRockEntries).ok());

@@ -135,8 +135,7 @@ private slots:
         QCOMPARE(exportBytes(format, store("one"), {}, options), head + tail);
     }
 
-    // Slots are never cleared, across entries and discs; rows come at date lines; trimming
-    // takes spaces only; the disc name is the file name.
+    // Slots carry over entries and discs; rows come at date lines; only spaces are trimmed.
     void entryWalk()
     {
         QDir().mkpath(store("walk/cds"));
@@ -157,9 +156,8 @@ private slots:
                  QByteArray("a|/a| 10|d1|A\r\nb|/a| 10|d2|A\r\n|/a| 5|d3|Z\r\n"));
         QCOMPARE(exportBytes(ExportFormat::Text, store("walk"), {"Z.xml", "A.xml"}, o).left(16),
                  QByteArray("|||d3|Z\r\na|/a| 1"));
-        // A size reaches the script as its digits, or as NULL when it is not a whole number
-        // that fits a bigint (Z's is empty). U+0085 makes the script UTF-8: readers take
-        // ISO-8859-1 as windows-1252, which has another character at 0x85.
+        // A size goes in as its digits, or NULL when no bigint (Z's is empty). U+0085 makes the
+        // script UTF-8: readers take ISO-8859-1 as windows-1252, which differs at 0x85.
         QVERIFY(
             writeAll(store("walk/cds/S.xml"),
                      "<file_name>\u0085</file_name>\n"
@@ -170,7 +168,6 @@ private slots:
         QCOMPARE(sql.count("', NULL, '"), 3);
         QVERIFY(sql.contains("',  3000000000, '") && !sql.contains("DROP"));
         QVERIFY(sql.contains(" ('\xC2\x85', "));
-        QCOMPARE(discFileItems(store("two/cds")), QStringList({"CD1.xml", "cd2.xml"}));
     }
 
     void sizesAndEncoding()
@@ -178,15 +175,12 @@ private slots:
         const SizeFormat c(QLocale::c());
         const SizeFormat de(QLocale(QLocale::German));
         const std::pair<const char *, const char *> cases[] = {
-            {" 1536", "1536.00"}, {"0", "0.00"},     {"-3", "-3.00"}, {"007", "7.00"},
-            {"1.5", "1.50"},      {"2.345", "2.35"}, {"abc", "abc"},  {"", ""}};
+            {"007", "7.00"}, {"-3", "-3.00"}, {"2.345", "2.35"}, {"abc", "abc"}, {"", ""}};
         for (const auto &[raw, formatted] : cases)
             QCOMPARE(c.format(raw), QString(formatted));
         QCOMPARE(de.format(" 1536"), "1536,00");
         QCOMPARE(de.format("1,5"), "1,50");
-
-        // A file is ISO-8859-1 when every text fits, else UTF-8 whole: the Cyrillic disc makes
-        // the Latin-1 row of the other UTF-8 too.
+        // ISO-8859-1 only when every text fits; else the whole file, Latin-1 rows too, is UTF-8.
         const QByteArray latinRow = "\"d\xe9j\xe0 vu.mp3\";\"/media/cd2/d\xe9j\xe0 vu.mp3\";"
                                     "\"12345.00\";\"02.02.2002 02:02:02\";\"cd2\"\r\n";
         const QByteArray csv = exportBytes(ExportFormat::Csv, store("two"), {"CD1.xml", "cd2.xml"});
@@ -257,7 +251,6 @@ private slots:
         QVERIFY(test::cli(two, {"export", "sql", "--out", out, "--table", "a b", "cd1"})
                     .says(2, "Table name must not have blank spaces."));
         QVERIFY(test::cli(two, {"export", "csv", "--separator", ";", "--out", out, "cd1"}).says(2));
-
         // The store's own files are never an output, however the path reaches them.
         QVERIFY(writeAll(two + "/katalog.ini", "Films\r\n"));
         QVERIFY(QFile::link(two + "/cds", m_dir.filePath("cds link")));
@@ -273,25 +266,21 @@ private slots:
         QCOMPARE(test::folderFiles(two), before);
     }
 
-    void emptySheet()
+    void emptySheetAndCells()
     {
-        ExcelFile xls;
-        QCOMPARE(xls.CloseFile(), S::kOk); // never created: nothing happens
-        QCOMPARE(xls.CreateFile(store("empty.xls")), S::kOk);
-        QCOMPARE(xls.CloseFile(), S::kOk);
+        ExcelFile empty;
+        QCOMPARE(empty.CloseFile(), S::kOk); // never created: nothing happens
+        QCOMPARE(empty.CreateFile(store("empty.xls")), S::kOk);
+        QCOMPARE(empty.CloseFile(), S::kOk);
         const QByteArray bytes = readAll(store("empty.xls"));
         // A worksheet (0x0010) whose texts are in code page 1252 (0x04E4).
         QVERIFY(bytes.startsWith(
             hex("0900 0400 02001000 4200 0200 E404 1F00 0200 1700 1E00 0800 07") + "General"));
-        const auto recs = records(bytes);
-        QCOMPARE(recs.size(), 1 + 1 + 1 + 24 + 1);
-        QCOMPARE(recs[9], std::pair(0x1E, "\x1C" + QByteArray(R"(#,##0\ "$";[Red]\-#,##0\ "$")")));
-        QCOMPARE(recs[26], std::pair(0x1E, QByteArray("\x01@")));
+        const auto head = records(bytes);
+        QCOMPARE(head.size(), 1 + 1 + 1 + 24 + 1);
+        QCOMPARE(head[9], std::pair(0x1E, "\x1C" + QByteArray(R"(#,##0\ "$";[Red]\-#,##0\ "$")")));
+        QCOMPARE(head[26], std::pair(0x1E, QByteArray("\x01@")));
         QCOMPARE(afterFormats(store("empty.xls")), hex("0A000000"));
-    }
-
-    void cells()
-    {
         ExcelFile xls;
         QCOMPARE(xls.CreateFile(store("cells.xls"), S::kCodePageUtf8), S::kOk);
         QCOMPARE(xls.WriteValue(S::kValueText, 0, 0, 0, 1, 1, "General"), S::kOk);
@@ -386,7 +375,6 @@ private slots:
         QCOMPARE(xls.CreateFile(store("missing/a.xls")), S::kPathNotFound);
         QVERIFY(xls.errorString().contains("missing"));
         QCOMPARE(xls.CreateFile(m_dir.path()), S::kPathFileAccessError);
-
         // Only a sheet closed whole replaces the old file: not on a full disk, nor one unclosed.
         QVERIFY(test::writeAll(store("old.xls"), "old"));
         QCOMPARE(xls.CreateFile(store("old.xls")), S::kOk);

@@ -22,8 +22,7 @@ namespace {
 const QString kDisc = u"Tom's; CD & Дом"_s;
 const QString kLatin = u"latin"_s;
 
-// The entries of the two discs: the Cyrillic-named one, whose last names are hostile to
-// SQL that takes a backslash as an escape, and one whose texts are all Latin-1.
+// A Cyrillic-named disc, last names hostile to backslash-escaping SQL, and a Latin-1 one.
 QList<FileEntry> discEntries(const QString &disc)
 {
     if (disc == kLatin)

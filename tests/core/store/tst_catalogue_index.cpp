@@ -5,7 +5,7 @@
 #include "core/store/index_loader.h"
 #include "core/store/program_folder.h"
 
-#include "support/test_files.h"
+#include "core/capture/capture_fixtures.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,19 +18,9 @@
 
 using namespace orlith;
 using namespace Qt::StringLiterals;
-using orlith::test::readAll;
-using orlith::test::writeAll;
+using namespace orlith::test;
 
 namespace {
-
-// "Catalog: disc disc | Catalog: ..." — a compact picture of the index to compare.
-QString shape(const CatalogueIndex &index)
-{
-    QStringList parts;
-    for (const CatalogNode &c : index.catalogs())
-        parts << (c.name + u':' + (c.discs.isEmpty() ? QString() : u' ' + c.discs.join(u' ')));
-    return parts.join(" | "_L1);
-}
 
 class Store
 {
@@ -92,8 +82,7 @@ private slots:
         // Discs in name order whatever the case; a catalog named in another case is the same.
         for (const char *name : {"beta", "Alpha", "Delta"})
             store.disc(QString::fromLatin1(name), u"archive"_s);
-        // Files that cannot be shown are skipped: empty, no catalog line, named as a catalog,
-        // a second name differing in case only (the first in byte order wins), reserved names.
+        // Skipped: empty, no catalog line, a catalog's name, a case twin (first byte order wins).
         store.raw(u"empty.xml"_s, QByteArray());
         store.raw(u"nocat.xml"_s,
                   "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n\r\n<cd-dvd>\r\n");
@@ -103,14 +92,12 @@ private slots:
         store.disc(u"root child"_s, u"Catalogs"_s);
         store.raw(u"notes.txt"_s, "<catalog>X</catalog>");
         const CatalogueIndex index = store.load();
-        // Order-file catalogs first (empty lines and repeats dropped), then catalogs in the
-        // order disc files first name them.
-        QCOMPARE(shape(index),
-                 u"Films: | Empty: | Music: Rock 1 Rock 2 | archive: Alpha beta Delta Zeta | "
-                 "Backups: Backup A"_s);
+        // Order-file catalogs (no empty lines or repeats), then as disc files first name them.
+        QCOMPARE(
+            shape(index),
+            u"Films: Empty: Music:Rock 1,Rock 2 archive:Alpha,beta,Delta,Zeta Backups:Backup A"_s);
         QCOMPARE(index.catalogCount(), 5);
         QCOMPARE(index.discCount(), 7);
-        QCOMPARE(index.allDiscs().first(3), (QStringList{"Rock 1", "Rock 2", "Alpha"}));
         QStringList skipped;
         for (const SkippedDiscFile &s : index.skipped())
             skipped << s.fileName;
@@ -129,21 +116,15 @@ private slots:
         QVERIFY(QFile::link(cds + "plain.xml"_L1, cds + "linked.xml"_L1));
         QVERIFY(QFile::link(cds + "gone"_L1, cds + "broken.xml"_L1));
         QVERIFY(QDir(cds).mkdir(u"folder.xml"_s));
-        // What killed writes leave behind: never a disc, and gone at the next start once a
-        // minute old. A fresh one may be a write in progress; ".backup" is a name someone chose.
+        // Killed writes' leftovers go at start once a minute old; fresh ones and ".backup" stay.
         const QStringList stale{cds + "plain.xml.QkWzpR", cds + "Gone.XML.destroyed",
                                 store.root() + "/katalog.ini.XyZabc"};
         const QStringList kept{cds + "plain.xml.HbTrnE", cds + "plain.xml.backup"};
-        const timespec old[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
-        for (const QString &path : stale + kept) {
-            QVERIFY(writeAll(path, {}));
-            QVERIFY(path == kept.first() ||
-                    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0) == 0);
-        }
-        // Hidden files and links to files count; other endings, dangling links and folders
-        // are not disc files at all.
+        for (const QString &path : stale + kept)
+            QVERIFY(makeFile(path, {}, ::time(nullptr) - (path == kept.first() ? 0 : 120)));
+        // Hidden files and links to files count; other endings, dangling links, folders do not.
         const CatalogueIndex index = store.load();
-        QCOMPARE(shape(index), u"C: .hidden linked plain"_s);
+        QCOMPARE(shape(index), u"C:.hidden,linked,plain"_s);
         QVERIFY(index.skipped().isEmpty());
         QVERIFY(ensureStoreFolders(store.root()).ok());
         for (const QString &path : stale + kept)
@@ -158,19 +139,14 @@ private slots:
             store.disc(u"Disc %1"_s.arg(i), u"Catalog %1"_s.arg(i % 7));
         store.raw(u"broken.xml"_s, QByteArray());
         IndexLoader loader(store.root());
-        QCOMPARE(loader.programFolder(), store.root());
         const CatalogueIndex loaded = loader.take();
         QCOMPARE(shape(loaded), shape(store.load()));
         QCOMPARE(loaded.discCount(), 50);
         QCOMPARE(loaded.skipped().size(), 1);
         QCOMPARE(loaded.discKey(u"disc 7"_s), u"Disc 7"_s);
         // A loader dropped unread waits for its thread rather than leaving it running.
-        {
-            IndexLoader unread(store.root());
-        }
-
-        // A follow-up has run, once, with the index read, when take() returns: given while the
-        // reading goes on it runs on the loader's thread, given after it ended it runs in take().
+        (void)IndexLoader(store.root());
+        // A follow-up has run once when take() returns; given after the reading, in take().
         for (const bool late : {false, true}) {
             IndexLoader follow(store.root());
             if (late)
@@ -196,24 +172,17 @@ private slots:
         const QString alpha = discFilePath(store.root(), u"Alpha"_s);
         store.disc(u"Alpha"_s, u"Films"_s);
         store.disc(u"Beta"_s, u"Music"_s);
-        // Files changed just now are read, and not kept: their times may not show a change yet.
-        QCOMPARE(shape(store.load()), u"Films: Alpha | Music: Beta"_s);
+        // Files changed just now are not kept: their times may not show a change yet.
+        QCOMPARE(shape(store.load()), u"Films:Alpha Music:Beta"_s);
         QCOMPARE(IndexCache::read(store.cache()).size(), 0);
-        QCOMPARE(shape(store.loadCached()), u"Films: Alpha | Music: Beta"_s);
+        QCOMPARE(shape(store.loadCached()), u"Films:Alpha Music:Beta"_s);
         QCOMPARE(IndexCache::read(store.cache()).size(), 2);
-
-        // A cache that names another catalog for an unchanged file is believed: the file is not
-        // read again. Proof that the cache is used, and that an unchanged file matches it.
+        // A planted cache entry for an unchanged file is believed: proof the cache is used.
         IndexCache planted;
         planted.keep("Alpha.xml", statOf(alpha), u"Kept"_s, Store::settled());
         QVERIFY(planted.write(store.cache()));
-        QCOMPARE(shape(store.loadCached()), u"Kept: Alpha | Music: Beta"_s);
-        CatalogueIndex direct; // without the cache the file itself speaks
-        direct.loadDiscs(cdsFolder(store.root()));
-        QCOMPARE(shape(direct), u"Films: Alpha | Music: Beta"_s);
-
-        // Rewritten in place with a catalog of the same length and its old modification time
-        // put back: only the change time tells, and it must be enough.
+        QCOMPARE(shape(store.loadCached()), u"Kept:Alpha Music:Beta"_s);
+        // Rewritten in place, same length, old mtime put back: the change time must tell.
         const struct stat before = statOf(alpha);
         QThread::msleep(20);
         QFile file(alpha);
@@ -223,16 +192,13 @@ private slots:
         file.close();
         const struct timespec times[2] = {before.st_atim, before.st_mtim};
         QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(alpha).constData(), times, 0) == 0);
-        QCOMPARE(shape(store.loadCached()), u"Books: Alpha | Music: Beta"_s);
-
-        // Replaced by another file under the same name, and removed: neither is taken from the
-        // cache.
+        QCOMPARE(shape(store.loadCached()), u"Books:Alpha Music:Beta"_s);
+        // Replaced under the same name, then removed: neither is taken from the cache.
         QVERIFY(QFile::remove(alpha));
         store.disc(u"Alpha"_s, u"Games"_s);
-        QCOMPARE(shape(store.loadCached()), u"Games: Alpha | Music: Beta"_s);
+        QCOMPARE(shape(store.loadCached()), u"Games:Alpha Music:Beta"_s);
         QVERIFY(QFile::remove(alpha));
-        QCOMPARE(shape(store.loadCached()), u"Music: Beta"_s);
-
+        QCOMPARE(shape(store.loadCached()), u"Music:Beta"_s);
         // A file that cannot be read any more is reported, not shown from the cache.
         const QString beta = discFilePath(store.root(), u"Beta"_s);
         QVERIFY(QFile::setPermissions(beta, QFileDevice::WriteOwner));
@@ -251,9 +217,7 @@ private slots:
         const QString expected = shape(store.loadCached());
         const QByteArray whole = readAll(store.cache());
         QCOMPARE(IndexCache::read(store.cache()).size(), 20);
-
-        // Cut anywhere, zeroed, or with a byte changed in its counts: the cache is refused or
-        // still true, and the index is the same as read from the disc files.
+        // Cut, zeroed or with a count byte changed: refused or still true, never believed wrong.
         QList<QByteArray> damaged = {QByteArray(), QByteArray(whole.size(), '\0'), whole + "x"};
         for (qsizetype cut = 1; cut < whole.size(); cut += 37)
             damaged << whole.left(cut);
@@ -274,32 +238,22 @@ private slots:
         for (const char *taken : {"MUSIC", "rock", "Catalogs", "catalogs", "katalog", "KATALOG"})
             QVERIFY2(index.isKeyTaken(QString::fromLatin1(taken)), taken);
         QVERIFY(!index.isKeyTaken(u"Jazz"_s));
-        QVERIFY(!index.addCatalog(u"ROCK"_s));
-        QVERIFY(!index.addDisc(u"Music"_s, u"MUSIC"_s));
-        QVERIFY(!index.addDisc(u"Nope"_s, u"Jazz"_s));
+        QVERIFY(!index.addCatalog(u"ROCK"_s) && !index.addDisc(u"Music"_s, u"MUSIC"_s));
         QCOMPARE(index.discKey(u"ROCK"_s), u"Rock"_s);
         QCOMPARE(index.catalogOfDisc(u"rock"_s), 0);
-        QCOMPARE(index.catalogOfDisc(u"Music"_s), -1);
         QVERIFY(index.addCatalog(u"Музыка"_s)); // non-Latin letters fold too
         QVERIFY(index.isKeyTaken(u"МУЗЫКА"_s));
-
-        // Edits keep the keys unique.
-        QVERIFY(index.addCatalog(u"B"_s));
+        // Edits keep the keys unique; a disc may change the case of its own name.
         QVERIFY(index.addDisc(u"Music"_s, u"d2"_s));
-        QVERIFY(!index.removeCatalog(u"Music"_s)); // still has discs
-        QVERIFY(index.removeCatalog(u"b"_s));
-        QVERIFY(!index.isKeyTaken(u"B"_s));
         QVERIFY(!index.renameDisc(u"rock"_s, u"D2"_s));
-        QVERIFY(index.renameDisc(u"Rock"_s, u"ROCK"_s)); // case only
+        QVERIFY(index.renameDisc(u"Rock"_s, u"ROCK"_s));
         QVERIFY(index.renameDisc(u"ROCK"_s, u"first"_s));
         QVERIFY(!index.isKeyTaken(u"Rock"_s));
         QVERIFY(!index.renameCatalog(u"Music"_s, u"first"_s));
         QVERIFY(index.renameCatalog(u"Music"_s, u"Alpha"_s));
-        QCOMPARE(shape(index), u"Alpha: first d2 | Музыка:"_s);
+        QCOMPARE(shape(index), u"Alpha:first,d2 Музыка:"_s);
         QVERIFY(index.isKeyTaken(u"alpha"_s) && !index.isKeyTaken(u"music"_s));
-        QVERIFY(index.removeDisc(u"FIRST"_s));
-        QVERIFY(!index.removeDisc(u"first"_s));
-        QCOMPARE(index.discCount(), 1);
+        QVERIFY(index.removeDisc(u"FIRST"_s) && !index.removeDisc(u"first"_s));
     }
 
     void orderFileRoundTrip()
@@ -311,9 +265,7 @@ private slots:
         QVERIFY(index.writeCatalogOrder(catalogOrderPath(store.root())).ok());
         QCOMPARE(readAll(catalogOrderPath(store.root())),
                  QByteArray("Zeta\r\nCaf\xe9\r\nalpha\r\n") + u"音楽"_s.toUtf8() + "\r\n");
-        QCOMPARE(shape(store.load()), u"Zeta: | Café: | alpha: | 音楽:"_s);
-        const StoreResult r = index.writeCatalogOrder(store.root() + "/missing/katalog.ini"_L1);
-        QVERIFY(!r.ok() && r.error.contains("katalog.ini"_L1));
+        QCOMPARE(shape(store.load()), u"Zeta: Café: alpha: 音楽:"_s);
     }
 
     void fileNameRule_data()
@@ -321,14 +273,10 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("usable");
         QTest::newRow("empty") << QString() << false;
-        for (const char *bad : {".", "..", "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b",
-                                "a|b", "a\tb", "a\nb", "CON", "prn", "Aux", "NUL", "com1"})
+        for (const char *bad : {"..", "a/b", "a\\b", "a:b", "a?b", "a\"b", "a|b", "a\nb", "prn",
+                                "com1", "LPT9", "Nul.xml", "LPT3.tar.gz", "trailing space ", "x."})
             QTest::newRow(bad) << QString::fromLatin1(bad) << false;
-        for (const char *bad : {"COM9", "LPT1", "lpt9", "con.txt", "Nul.xml", "LPT3.tar.gz",
-                                "trailing space ", "trailing point."})
-            QTest::newRow(bad) << QString::fromLatin1(bad) << false;
-        for (const char *good : {"Holiday 2004", "Отпуск 音楽", "Tom & Jerry", "a.b", "CONSOLE",
-                                 "con-txt", "COM10", "LPT", "a.con", "x nul", ". x"})
+        for (const char *good : {"Отпуск 音楽", "Tom & Jerry", "CONSOLE", "COM10", "a.con", ". x"})
             QTest::newRow(good) << QString::fromUtf8(good) << true;
     }
 

@@ -19,8 +19,7 @@ ExtensionTable table(const QStringList &colors = kColors)
     return t;
 }
 
-// The lookup as the rows describe it: the first row, in table order, whose extension equals
-// the path's extension when both are upper-cased.
+// The rows' own rule: the first row whose extension matches, both upper-cased.
 QString scanColor(const ExtensionTable &table, const QString &path)
 {
     const QString ext = ExtensionOf(path).toUpper();
@@ -38,8 +37,7 @@ class TestFileCategories : public QObject
     Q_OBJECT
 
 private slots:
-    // Every extension once, upper-cased; the hash answers as a scan of the rows does, for
-    // every extension and near misses.
+    // Every extension once, upper-cased; the hash answers as a scan of the rows, near misses too.
     void tableAndHash()
     {
         QCOMPARE(categoryNames(), QStringList({"Arhive", "Picture", "Executable", "Video", "Music",
@@ -68,16 +66,12 @@ private slots:
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("color");
         QTest::newRow("music, mixed case") << u"D:\\Music\\song.Mp3"_s << u"Mp3"_s << u"5"_s;
-        QTest::newRow("archive, upper case") << u"D:\\a\\ARCHIVE.ZIP"_s << u"ZIP"_s << u"1"_s;
         QTest::newRow("mp4 is video only") << u"D:\\Films\\clip.mp4"_s << u"mp4"_s << u"4"_s;
-        QTest::newRow("rm is video only") << u"/m/x.rm"_s << u"rm"_s << u"4"_s;
         QTest::newRow("no dot") << u"D:\\readme"_s << QString() << u"0"_s;
         QTest::newRow("dot in folder") << u"D:\\Setup.old\\readme"_s << u"old\\readme"_s << u"0"_s;
         QTest::newRow("dot in folder, slash") << u"/m/v1.c/README"_s << u"c/README"_s << u"0"_s;
         QTest::newRow("trailing dot") << u"D:\\x\\file."_s << QString() << u"0"_s;
         QTest::newRow("last dot wins") << u"/m/a.tar.gz"_s << u"gz"_s << u"1"_s;
-        QTest::newRow("longest extension") << u"/m/d.ashdisc"_s << u"ashdisc"_s << u"1"_s;
-        QTest::newRow("one letter") << u"/src/main.c"_s << u"c"_s << u"6"_s;
         const QString nul(1, QChar(0)), dotlessInc = u"\u0131nc"_s;
         QTest::newRow("extension and a nul") << "/m/a.c" + nul << "c" + nul << u"0"_s;
         QTest::newRow("dotless i upper-cases to I") << "/m/a." + dotlessInc << dotlessInc << u"6"_s;
@@ -103,7 +97,6 @@ private slots:
         const std::pair<const char *, QColor> cases[] = {{"1193046", QColor(0x56, 0x34, 0x12)},
                                                          {" 255 ", QColor(255, 0, 0)},
                                                          {"", Qt::black},
-                                                         {"blue", Qt::black},
                                                          {"99999999999", Qt::black},
                                                          {"-2147483627", QColor(1, 2, 3)},
                                                          {"2147483669", QColor(1, 2, 3)},
@@ -113,15 +106,6 @@ private slots:
         for (const auto &[text, color] : cases)
             QVERIFY2(orlith::colorFromText(text, palette) == color, text);
         QCOMPARE(colorToText(QColor(0x56, 0x34, 0x12)), u"1193046"_s);
-
-        // A fresh settings record holds empty colour texts: their rows answer "", unknown "0".
-        std::array<QString, kCategoryCount> settings;
-        settings[6] = u"-2147483627"_s;
-        ExtensionTable t;
-        t.BuildExtensionTable(settings);
-        QCOMPARE(t.ColorForPath("/m/a.pdf"), u"-2147483627"_s);
-        QCOMPARE(t.ColorForPath("/m/a.zip"), QString());
-        QCOMPARE(t.ColorForPath("/m/a.xyz"), u"0"_s);
     }
 };
 
