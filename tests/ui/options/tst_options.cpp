@@ -236,48 +236,18 @@ private slots:
         QCOMPARE(without.files, 3);
     }
 
-    void sizeTexts_data()
+    // Size texts at each unit's boundary; tip numbers round half to even.
+    void sizeTextsTipNumbersAndTips()
     {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("texts"); // smallest | largest
-        QTest::newRow("empty file") << qint64(0) << "0 B|0 MB";
-        QTest::newRow("5 bytes") << qint64(5) << "5 B|0 MB";
-        QTest::newRow("below 0.01 KB") << qint64(10) << "10 B|0 MB";
-        QTest::newRow("0.01 KB") << qint64(11) << "0.01 KB|0 MB";
-        QTest::newRow("below 0.01 MB") << qint64(10485) << "10.24 KB|0.01 MB";
-        QTest::newRow("0.01 MB") << qint64(10486) << "0.01 MB|0.01 MB";
-        QTest::newRow("1.5 MB") << qint64(1572864) << "1.5 MB|1.5 MB";
-        QTest::newRow("over 2 GiB") << qint64(3) * 1073741824 << "3072 MB|3072 MB";
-    }
-    void sizeTexts()
-    {
-        QFETCH(qint64, bytes);
-        QFETCH(QString, texts);
-        QCOMPARE(smallestSizeText(bytes) + '|' + largestSizeText(bytes), texts);
-    }
-
-    void tipNumbers_data()
-    {
-        QTest::addColumn<double>("r");
-        QTest::addColumn<int>("k");
-        QTest::newRow("zero") << 0.0 << 0;
-        QTest::newRow("0.5 rounds to even 0") << 1.0 / 30 << 0;
-        QTest::newRow("just above 0.5") << 0.04 << 1;
-        QTest::newRow("2.5 rounds to even 2") << 5.0 / 30 << 2;
-        QTest::newRow("8.5 rounds to even 8") << 17.0 / 30 << 8;
-        QTest::newRow("14.5 rounds to even 14") << 29.0 / 30 << 14;
-        QTest::newRow("near one") << 0.9999 << 15;
-    }
-
-    void tipNumbers()
-    {
-        QFETCH(double, r);
-        QFETCH(int, k);
-        QCOMPARE(tipNumberFor(r), k);
-    }
-
-    void tipTextsAndNextNeverRepeats()
-    {
+        QStringList sizes;
+        for (qint64 bytes : {0LL, 10LL, 11LL, 10485LL, 10486LL, 3LL << 30})
+            sizes << smallestSizeText(bytes) + '|' + largestSizeText(bytes);
+        QCOMPARE(sizes, QStringList({"0 B|0 MB", "10 B|0 MB", "0.01 KB|0 MB", "10.24 KB|0.01 MB",
+                                     "0.01 MB|0.01 MB", "3072 MB|3072 MB"}));
+        QList<int> tips;
+        for (double r : {0.0, 1.0 / 30, 0.04, 5.0 / 30, 29.0 / 30, 0.9999})
+            tips << tipNumberFor(r);
+        QCOMPARE(tips, QList<int>({0, 0, 1, 2, 14, 15}));
         for (int k = -1; k <= kTipCount; ++k)
             QCOMPARE(tipText(k).isEmpty(), k < 0 || k == kTipCount);
         QCOMPARE(tipText(0), "For making new catalog go to\nFile -> New -> Catalog...");
