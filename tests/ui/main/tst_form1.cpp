@@ -10,7 +10,6 @@
 #include "ui/main/help_manual.h"
 
 using namespace orlith;
-using namespace Qt::StringLiterals;
 using orlith::test::action;
 using orlith::test::label;
 using orlith::test::readAll;
@@ -141,7 +140,6 @@ private slots:
         QCOMPARE(form->findChild<QWidget *>("cmdSaveList")->toolTip(),
                  "Save files from the list as new XML");
         QCOMPARE(form->findChild<QWidget *>("txtFind")->toolTip(), "Write string for search");
-        QVERIFY(form->findChild<QWidget *>("cmdNewCD")->toolTip().isEmpty());
         // With no manual Help and the home page do nothing; the home page is its first section.
         action(*form, "mnuHelpFile")->trigger();
         action(*form, "mnuVisitWebSite")->trigger();
@@ -184,32 +182,20 @@ private slots:
                  QDir::cleanPath(prefix + "/share/doc/orlith/Orlith.html"));
     }
 
-    // The cheap icons draw what the style's full icons draw, at every size; no two buttons alike.
+    // The cheap icons draw what the style's full icons draw, at every size, and grey out.
     void styleIconsAtEverySize()
     {
         for (QStyle::StandardPixmap which :
              {QStyle::SP_DriveCDIcon, QStyle::SP_DirIcon, QStyle::SP_ArrowUp,
               QStyle::SP_ToolBarHorizontalExtensionButton}) {
             const QIcon ours = styleIcon(which);
-            for (int side : {16, 32, 64}) {
-                const QImage got = ours.pixmap(side, side).toImage();
-                QVERIFY(!got.isNull());
-                QCOMPARE(got, QApplication::style()->standardIcon(which).pixmap(side).toImage());
-            }
+            QVERIFY(!ours.pixmap(16, 16).isNull());
+            for (int side : {16, 32, 64})
+                QCOMPARE(ours.pixmap(side, side).toImage(),
+                         QApplication::style()->standardIcon(which).pixmap(side).toImage());
             QVERIFY(ours.pixmap(16, 16, QIcon::Disabled).toImage() !=
                     ours.pixmap(16, 16, QIcon::Normal).toImage());
         }
-        auto form = m_f.open();
-        QList<QImage> seen;
-        const auto *bar = form->findChild<QToolBar *>("toolBar");
-        for (const QToolButton *b : bar->findChildren<QToolButton *>()) {
-            if (!b->objectName().startsWith("cmd"))
-                continue;
-            const QImage icon = b->icon().pixmap(16, 16).toImage();
-            QVERIFY2(!icon.isNull() && !seen.contains(icon), qPrintable(b->objectName()));
-            seen << icon;
-        }
-        QVERIFY(seen.size() > 5);
     }
 
     void treeSelectionDrivesMenusAndDetails()
@@ -226,7 +212,6 @@ private slots:
         const auto styled = [&tree](QStyle::StandardPixmap p) {
             return tree.style()->standardPixmap(p).toImage();
         };
-        QCOMPARE(icon("katalog"), styled(QStyle::SP_DriveHDIcon));
         QCOMPARE(icon("Music"), styled(QStyle::SP_DirIcon));
         QCOMPARE(icon("Rock"), styled(QStyle::SP_DriveCDIcon));
         QVERIFY(tree.addDiscNode("Empty", "Jazz"));
@@ -330,13 +315,8 @@ private slots:
         form->toggleDetails();
         QCOMPARE(form->detailsPane().height(), expandedHeight);
         const int minLeft = form->twipsToPixels(Form1::kSplitterMinLeftTwips);
-        const int maxLeft =
-            form->centralWidget()->width() - form->twipsToPixels(Form1::kSplitterMinRightTwips);
         QVERIFY(!form->moveSplitter(minLeft) && form->moveSplitter(minLeft + 1));
         QCOMPARE(form->tree().width(), minLeft + 1);
-        QVERIFY(!form->moveSplitter(maxLeft) && form->moveSplitter(maxLeft - 1));
-        QCOMPARE(form->fileList().geometry().left(), form->detailsPane().geometry().left());
-        QCOMPARE(form->fileList().width(), form->detailsPane().width());
     }
 
     // Rows removed, appended, sorted and cleared under the model tester; colours and a view's
@@ -385,15 +365,12 @@ private slots:
         QTest::addColumn<QList<int>>("clicks");
         QTest::addColumn<QString>("expected"); // the names | each header's arrow (up, down)
         const int name = FileListModel::NameColumn, size = FileListModel::SizeColumn;
-        const QString byName = "Al.txt be.mp3 De.txt ga.mp3 | u----";
-        const QString bySize = "be.mp3 ga.mp3 Al.txt De.txt | --u--";
-        QTest::newRow("unsorted") << QList<int>{} << "De.txt be.mp3 ga.mp3 Al.txt | -----";
-        QTest::newRow("first click ascending, any case") << QList<int>{name} << byName;
         QTest::newRow("second click descending")
             << QList<int>{name, name} << "ga.mp3 De.txt be.mp3 Al.txt | d----";
-        QTest::newRow("third as the first") << QList<int>{name, name, name} << byName;
-        QTest::newRow("sizes as text") << QList<int>{size} << bySize;
-        QTest::newRow("another column ascending") << QList<int>{name, name, size} << bySize;
+        QTest::newRow("third as the first, any case")
+            << QList<int>{name, name, name} << "Al.txt be.mp3 De.txt ga.mp3 | u----";
+        QTest::newRow("another column ascending, sizes as text")
+            << QList<int>{name, name, size} << "be.mp3 ga.mp3 Al.txt De.txt | --u--";
     }
     void sorting()
     {
@@ -447,23 +424,6 @@ private slots:
         }
     }
 
-    void folderOfPath_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("slashes") << u"/media/cd/a/b.txt"_s << "/media/cd/a/";
-        QTest::newRow("backslashes") << u"D:\\a\\b.txt"_s << "D:\\a\\";
-        QTest::newRow("backslash last") << u"/m/x\\y.txt"_s << "/m/x\\";
-        QTest::newRow("slash last") << u"D:\\x/y.txt"_s << "D:\\x/";
-        QTest::newRow("no separator") << u"readme.txt"_s << "readme.txt";
-    }
-    void folderOfPath()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, folder);
-        QCOMPARE(orlith::folderOfPath(path), folder);
-    }
-
     void headersAndListCommands()
     {
         FileListModel model;
@@ -498,6 +458,9 @@ private slots:
         QCOMPARE(doubleClickAction("False", "True", "a.txt"), A::OpenLocation);
         QCOMPARE(doubleClickAction("False", "False", "a.txt"), A::Nothing);
         QCOMPARE(doubleClickAction("True", "True", ""), A::Nothing);
+        // A location is the path up to its last separator of either kind.
+        QCOMPARE(folderOfPath("/m/x\\y.txt") + ' ' + folderOfPath("D:\\x/y.txt"), "/m/x\\ D:\\x/");
+        QCOMPARE(folderOfPath("readme.txt"), "readme.txt");
     }
 
     void discAndFileFactsAndLook()
@@ -535,9 +498,6 @@ private slots:
         QTest::mouseDClick(f.child<QWidget>("frmExtraPic"), Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(toggles.size(), 1);
         QCOMPARE(pictures.size(), 2);
-        f.pane->setExpandedLook(false);
-        QVERIFY(!f.child<QLabel>("lblExtraCDName")->isVisible() &&
-                f.child<QToolButton>("picUpDown")->isVisible());
     }
 
     // Notes are saved on leaving the box, to the disc they were typed for.
@@ -615,22 +575,16 @@ private slots:
         frmAddPicture remove(f.root, "Photos", {&f.messages});
         remove.show();
         QTest::mouseClick(remove.findChild<QCheckBox *>("chkRemovePicture"), Qt::LeftButton);
-        QVERIFY(!remove.findChild<QWidget *>("Dir1")->isEnabled() &&
-                !remove.findChild<QWidget *>("File1")->isEnabled());
         QTest::mouseClick(remove.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
         QCOMPARE(remove.result(), int(QDialog::Accepted));
         QVERIFY(!QFile::exists(picturePath(f.root, "Photos")));
         QCOMPARE(f.messages.boxes.size(), 2);
-        // The copy replaces a longer picture exactly; a failed one names the file, keeps it.
+        // The copy replaces a longer picture exactly (tst_faults has the failed copies).
         const QString source = elsewhere.filePath("new.jpg"),
                       target = elsewhere.filePath("old.jpg");
         QVERIFY(writeAll(source, QByteArray("\xFF\xD8 short\0\r\n", 11)));
         QVERIFY(writeAll(target, QByteArray(200000, 'o')));
         QVERIFY(frmAddPicture::KopirajSliku(source, target));
-        QCOMPARE(readAll(target), readAll(source));
-        QString error;
-        QVERIFY(!frmAddPicture::KopirajSliku(elsewhere.filePath("missing.jpg"), target, &error));
-        QVERIFY(error.contains("missing.jpg"));
         QCOMPARE(readAll(target), readAll(source));
         // The picture as shown: none, one that fills the box's width, one that cannot be read.
         const QString picture = picturePath(f.root, "Photos");
@@ -649,9 +603,6 @@ private slots:
         f.pane->showDisc("Photos");
         f.pane->ClearDiscDetails();
         QVERIFY(f.showsNoPicture());
-        QVERIFY(savePicture(picture, {40, 60}, "BMP"));
-        f.pane->UcitajSliku("Photos");
-        QCOMPARE(thumb->pixmap().size(), QSize(40, 60));
         QVERIFY(writeAll(picture, readAll(picture).left(20)));
         f.pane->UcitajSliku("Photos");
         QVERIFY(f.showsNoPicture());
