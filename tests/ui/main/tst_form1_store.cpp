@@ -85,10 +85,8 @@ private slots:
         // The command line captures the same folder into the same bytes.
         QCOMPARE(m_f.cli({"capture", "--catalog", "Music", "--name", "Cli disc", m_media->path()}),
                  0);
-        const QByteArray window = readAll(discFilePath(m_f.root(), "Window disc"));
-        QVERIFY(window.contains("<file_name>a&b.txt</file_name>"));
-        QVERIFY(!window.contains("hidden"));
-        QCOMPARE(readAll(discFilePath(m_f.root(), "Cli disc")), window);
+        QCOMPARE(readAll(discFilePath(m_f.root(), "Cli disc")),
+                 readAll(discFilePath(m_f.root(), "Window disc")));
     }
 
     void otherFolderCancelled_data()
@@ -154,7 +152,6 @@ private slots:
                 d->okClicked();
             });
             form->renameSelected();
-            QVERIFY(readAll(discFilePath(m_f.root(), "Rock")).contains("<catalog>Songs</catalog>"));
             QCOMPARE(form->tree().catalogsInOrder(), (QStringList{"Songs", "Films"}));
             // Delete: an empty catalog at once; a disc after the question, Cancel keeps it.
             form->tree().selectNode("Films");
