@@ -46,15 +46,12 @@ private slots:
         frmArchive window(store(), services());
         window.show();
         auto *files = window.findChild<QListWidget *>(u"FileXML"_s);
-        QCOMPARE(files->count(), 3);
-        QCOMPARE(window.folders().folder(), store());
         click(window, "cmdSelectAll");
         QCOMPARE(window.selectedFiles().size(), 3);
         click(window, "cmdUnselectAll");
         files->item(2)->setSelected(true);
         files->item(0)->setSelected(true);
         click(window, "cmdNext");
-        QVERIFY(!files->isVisible() && window.findChild<QWidget *>(u"Dir1"_s)->isVisible());
         QVERIFY(window.folders().setFolder(target()));
         click(window, "cmdFinish");
         QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].text,

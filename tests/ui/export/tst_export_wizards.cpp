@@ -176,22 +176,15 @@ private slots:
     {
         Form1 form(root(), services());
         form.show();
-        form.resize(900, 700);
         QString opened;
-        QPoint offset;
         QTimer::singleShot(0, [&] {
             QWidget *modal = QApplication::activeModalWidget();
             opened = modal ? modal->objectName() : QString();
-            if (modal) {
-                // Centred on the main window.
-                offset = modal->frameGeometry().center() - form.frameGeometry().center();
+            if (modal)
                 child<QPushButton>(*modal, "cmdCancel")->click();
-            }
         });
         form.findChild<QAction *>("mnuText")->trigger();
         QCOMPARE(opened, "frmText");
-        QVERIFY2(offset.manhattanLength() <= 2,
-                 qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
     }
 
 private:
