@@ -17,9 +17,7 @@ class RecordingMessages final : public MessageSink
 public:
     struct Box
     {
-        QString kind; // "error", "information", "question"
-        QString title;
-        QString text;
+        QString kind, title, text;        // kind: "error", "information" or "question"
         Buttons buttons = Buttons::YesNo; // of a question
         Icon icon = Icon::Question;       // of a question
     };

@@ -87,9 +87,8 @@ private slots:
     // Ctrl-click twice: Next passes, Finish writes head and tail only; plain clicks toggle items.
     void clicksChooseDiscs()
     {
-        const auto run = [this](const QString &wizard, Qt::KeyboardModifiers keys,
+        const auto run = [this](std::unique_ptr<ExportWizard> w, Qt::KeyboardModifiers keys,
                                 QList<int> rows) {
-            const std::unique_ptr<ExportWizard> w = make(wizard);
             w->show();
             auto *file1 = child<QListWidget>(*w, "File1");
             for (int row : rows)
@@ -98,9 +97,11 @@ private slots:
             click(*w, "cmdNext");
             return finish(*w, "x");
         };
-        QCOMPARE(run("frmHTML", Qt::ControlModifier, {1, 1}), "HTML file successfuly created.");
+        QCOMPARE(run(std::make_unique<frmHTML>(root(), services()), Qt::ControlModifier, {1, 1}),
+                 "HTML file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.html"), engine(ExportFormat::Html, {}, {}));
-        QCOMPARE(run("frmExportXLS", Qt::NoModifier, {0, 1, 0}), "XLS file successfuly created.");
+        QCOMPARE(run(std::make_unique<frmExportXLS>(root(), services()), Qt::NoModifier, {0, 1, 0}),
+                 "XLS file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.xls"), engine(ExportFormat::Xls, {"cd2.xml"}, {}));
     }
 
@@ -210,12 +211,6 @@ private:
         child<QLineEdit>(w, "txtFileName")->setText(name);
         click(w, "cmdFinish");
         return lastBox("information", "Information");
-    }
-    std::unique_ptr<ExportWizard> make(const QString &name)
-    {
-        if (name == "frmHTML")
-            return std::make_unique<frmHTML>(root(), services());
-        return std::make_unique<frmExportXLS>(root(), services());
     }
     QByteArray engine(ExportFormat f, const QStringList &items, const ExportOptions &o)
     {

@@ -4,7 +4,6 @@
 #include "core/store/file_categories.h"
 #include "core/store/notes_store.h"
 #include "support/window_fixture.h"
-#include "ui/common/style_icon.h"
 #include "ui/main/add_picture_dialog.h"
 #include "ui/main/file_list_commands.h"
 #include "ui/main/help_manual.h"
@@ -178,19 +177,6 @@ private slots:
                  QDir::cleanPath(prefix + "/share/doc/orlith/Orlith.html"));
     }
 
-    // The cheap icons draw what the style's full icons draw, at every size, and grey out.
-    void styleIconsAtEverySize()
-    {
-        for (auto which : {QStyle::SP_DirIcon, QStyle::SP_ArrowUp,
-                           QStyle::SP_ToolBarHorizontalExtensionButton}) {
-            const QIcon ours = styleIcon(which), full = QApplication::style()->standardIcon(which);
-            for (int side : {16, 32, 64})
-                QCOMPARE(ours.pixmap(side).toImage(), full.pixmap(side).toImage());
-            QVERIFY(!ours.pixmap(16).isNull() &&
-                    ours.pixmap(16, QIcon::Disabled).toImage() != ours.pixmap(16).toImage());
-        }
-    }
-
     void treeSelectionDrivesMenusAndDetails()
     {
         m_f.writeDisc("Rock", "Music");
@@ -198,7 +184,7 @@ private slots:
         auto form = m_f.open();
         CatalogTree &tree = form->tree();
         QCOMPARE(label(*form, "lblNumCat"), " 2");
-        // A disc node added later shows the disc icon, as those made at start-up do.
+        // Nodes take the style's icons (through the cheap styleIcon), added later or not.
         const auto icon = [&tree](const QString &key) {
             return tree.findNode(key)->icon(0).pixmap(16).toImage();
         };
