@@ -12,16 +12,12 @@ using namespace orlith::test;
 
 namespace {
 
-// Every node's key, in tree order, with its depth.
+// Every node's key in tree order: catalogs, each followed by its discs.
 QStringList treeShape(CatalogTree &tree)
 {
     QStringList keys;
-    std::function<void(QTreeWidgetItem *, int)> walk = [&](QTreeWidgetItem *item, int depth) {
-        keys << QString(depth, u'-') + tree.keyOf(item);
-        for (int i = 0; i < item->childCount(); ++i)
-            walk(item->child(i), depth + 1);
-    };
-    walk(tree.rootItem(), 0);
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it)
+        keys << tree.keyOf(*it);
     return keys;
 }
 

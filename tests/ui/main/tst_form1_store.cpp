@@ -180,17 +180,13 @@ private slots:
             box->insertPlainText(QString::fromLatin1(text));
             form->detailsPane().saveNotes();
         };
-        const auto deleteInWindow = [&](const char *disc) {
-            form->tree().selectNode(QString::fromLatin1(disc));
-            m_f.messages.answers = {MessageSink::Answer::Yes};
-            form->deleteSelected();
-        };
         QCOMPARE(m_f.cli({"notes", "A", "--set", "cli A"}), 0);
         typeNotes("B", "window B");
         QCOMPARE(notesOf("A"), "cli A");
         QCOMPARE(notesOf("B"), "window B");
         QCOMPARE(m_f.cli({"notes", "C", "--set", "cli C"}), 0);
-        deleteInWindow("B"); // compacts the notes store
+        form->tree().selectNode("B");
+        form->deleteSelected(); // Yes to the question; compacts the notes store
         QCOMPARE(notesOf("C"), "cli C");
         QCOMPARE(m_f.cli({"delete", "C", "--yes"}), 0); // compacts it from outside
         typeNotes("D", "window D");
