@@ -100,8 +100,7 @@ private slots:
         QString lastAnswer;
         onNextDialog<frmRecover>([&](frmRecover *w) {
             click(*w, "cmdNext"); // no archive chosen yet
-            QVERIFY(w->folders().setFolder(target()));
-            QVERIFY(w->selectArchive(u"cds.zip"_s));
+            QVERIFY(w->folders().setFolder(target()) && w->selectArchive(u"cds.zip"_s));
             click(*w, "cmdNext");
             auto *list = w->findChild<QListWidget *>(u"List1"_s);
             QVERIFY(list->count() == 4 && list->item(0)->text() == u"Blues.xml"_s);

@@ -113,8 +113,7 @@ private slots:
         click(w, "cmdNext");
         auto *separator = child<QLineEdit>(w, "txtSeparator");
         auto *qualifier = child<QComboBox>(w, "comQualifier");
-        QVERIFY(child<QRadioButton>(w, "optComma")->isChecked());
-        QVERIFY(!separator->isEnabled());
+        QVERIFY(child<QRadioButton>(w, "optComma")->isChecked() && !separator->isEnabled());
         child<QRadioButton>(w, "optOther")->click();
         QVERIFY(separator->isEnabled());
         click(w, "cmdNext2");

@@ -113,8 +113,7 @@ private slots:
     void firstStartMenusAndButtons()
     {
         auto form = m_f.open();
-        QCOMPARE(form->windowTitle(), "Orlith");
-        QCOMPARE(form->tree().rootItem()->text(0), "Catalogs");
+        QCOMPARE(form->windowTitle() + '|' + form->tree().rootItem()->text(0), "Orlith|Catalogs");
         QCOMPARE(label(*form, "lblNumCat") + label(*form, "lblNumCD"), " 0 0");
         const QString captions =
             "mnuCatalog=Catalog...|mnuCD=CD/DVD...|mnuCopy=Copy file(s)|FilemnuOpenFile=Open file|"
@@ -144,8 +143,7 @@ private slots:
         action(*form, "mnuVisitWebSite")->trigger();
         QCOMPARE(m_f.desktop.urls, QStringList{QUrl::fromLocalFile(manual).toString() + "#window"});
         // Shut-down writes a complete settings record and the catalog order file.
-        QVERIFY(form->close());
-        QVERIFY(m_f.messages.boxes.isEmpty());
+        QVERIFY(form->close() && m_f.messages.boxes.isEmpty());
         QVERIFY(QFile::exists(catalogOrderPath(m_f.root())));
         SettingsRecord saved;
         QVERIFY(LoadSettings(settingsPath(m_f.root()), saved).ok());
@@ -460,7 +458,6 @@ private slots:
         QTest::keyClick(f.notesBox(), Qt::Key_Delete);
         f.elsewhere->setFocus();
         QCOMPARE(f.storedNotes("Photos"), "");
-        QCOMPARE(f.notes.recordCount(), 2);
         // Notes too long for their record are cut at the box and reported once, not stored.
         const QString disc(200, u'd');
         QVERIFY(writeDiscFile(discFilePath(f.root, disc), "Home", {}).ok());
@@ -474,7 +471,7 @@ private slots:
         f.notesBox()->setFocus(); // told once, not at every focus change
         f.elsewhere->setFocus();
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.notes.recordCount(), 2);
+        QCOMPARE(f.notes.recordCount(), 2); // Photos and Music: nothing added since
     }
 
     void pictures()

@@ -78,8 +78,7 @@ private slots:
         QVERIFY(!form->captureRunning() && form->centralWidget()->isEnabled());
         QCOMPARE(form->listModel().rowCount(), 3);
         QCOMPARE(form->statusText(), "Ready.  3 files inserted from CD/DVD.");
-        QVERIFY(form->progressWindow() &&
-                form->progressWindow()->text() == "Done. 100% completed.");
+        QCOMPARE(form->progressWindow()->text(), "Done. 100% completed.");
         QVERIFY(form->tree().findNode("Window disc"));
         // The command line captures the same folder into the same bytes.
         QCOMPARE(m_f.cli({"capture", "--catalog", "Music", "--name", "Cli disc", m_media->path()}),
@@ -99,7 +98,6 @@ private slots:
         frmNewCD d({"Music"}, edits, m_f.drives, m_f.services(), /*virtualMode=*/false);
         auto *drives = d.findChild<QComboBox *>("comCDROMs");
         QCOMPARE(drives->count(), 2);
-        QCOMPARE(drives->itemText(1), "Other folder...");
         d.findChild<QLineEdit *>("txtNewCDName")->setText("Disc");
         d.findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
         drives->setCurrentIndex(1);
@@ -151,8 +149,7 @@ private slots:
         QVERIFY(m_f.messages.boxes.last().buttons == MessageSink::Buttons::OkCancel);
         QVERIFY(QFile::exists(discFilePath(m_f.root(), "Rock")));
         form->findChild<QAction *>("mnuDelete")->trigger();
-        QVERIFY(!QFile::exists(discFilePath(m_f.root(), "Rock")));
-        QVERIFY(!form->tree().findNode("Rock"));
+        QVERIFY(!QFile::exists(discFilePath(m_f.root(), "Rock")) && !form->tree().findNode("Rock"));
         QCOMPARE(counters(), " 1/ 0");
     }
 
@@ -171,16 +168,14 @@ private slots:
         };
         QCOMPARE(m_f.cli({"notes", "A", "--set", "cli A"}), 0);
         typeNotes("B", "window B");
-        QCOMPARE(notesOf("A"), "cli A");
-        QCOMPARE(notesOf("B"), "window B");
+        QCOMPARE(notesOf("A") + '|' + notesOf("B"), "cli A|window B");
         QCOMPARE(m_f.cli({"notes", "C", "--set", "cli C"}), 0);
         form->tree().selectNode("B");
         form->deleteSelected(); // Yes to the question; compacts the notes store
         QCOMPARE(notesOf("C"), "cli C");
         QCOMPARE(m_f.cli({"delete", "C", "--yes"}), 0); // compacts it from outside
         typeNotes("D", "window D");
-        QCOMPARE(notesOf("D"), "window D");
-        QCOMPARE(notesOf("A"), "cli A");
+        QCOMPARE(notesOf("D") + '|' + notesOf("A"), "window D|cli A");
         QCOMPARE(m_f.messages.texts(), QStringList{QString::fromLatin1(kDeleteQuestion)});
         // The window follows within a second, keeping its selection.
         form->tree().selectNode("A");
@@ -216,8 +211,7 @@ private slots:
         QCOMPARE(m_f.cli({"tree"}, &tree), 0);
         for (int i = 0; i < 20; ++i)
             QVERIFY2(tree.contains(QString("P%1").arg(i)), qPrintable(tree));
-        QVERIFY(tree.contains("Movies") && !tree.contains("Films"));
-        QVERIFY(tree.contains("Twin"));
+        QVERIFY(tree.contains("Movies") && !tree.contains("Films") && tree.contains("Twin"));
     }
 
 private:

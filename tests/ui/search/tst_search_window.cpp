@@ -74,8 +74,8 @@ private slots:
         Form1 &form = *m_form;
         form.showSearch();
         auto *window = qobject_cast<frmSearch *>(form.searchWindow());
-        QVERIFY(window && window->windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(form.tree().dragEnabled());
+        QVERIFY(window && window->windowFlags() & Qt::WindowStaysOnTopHint &&
+                form.tree().dragEnabled());
         auto *list = window->findChild<QListWidget *>(u"lstCDtoSearch"_s);
         QCOMPARE(list->item(list->count() - 1)->text(), u"                      All CD/DVD"_s);
         QVERIFY(list->count() == 7 && window->showsAllPlaceholder());
