@@ -5,15 +5,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
 
 namespace orlith::test {
 
 // Runs `step` on the next modal dialog of type T once it is shown.
-template <typename T>
-void onNextDialog(std::function<void(T *)> step)
+template <typename T> void onNextDialog(std::function<void(T *)> step)
 {
     QTimer::singleShot(0, [step] {
         for (QWidget *w : QApplication::topLevelWidgets()) {

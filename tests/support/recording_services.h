@@ -3,7 +3,6 @@
 
 #include "ui/common/ui_services.h"
 
-#include <QList>
 #include <QMimeData>
 #include <QStringList>
 
@@ -17,9 +16,7 @@ class RecordingMessages final : public MessageSink
 public:
     struct Box
     {
-        QString kind; // "error", "information", "question"
-        QString title;
-        QString text;
+        QString kind, title, text;        // kind: "error", "information" or "question"
         Buttons buttons = Buttons::YesNo; // of a question
         Icon icon = Icon::Question;       // of a question
     };
@@ -55,9 +52,9 @@ public:
 class FakeDesktop final : public DesktopServices
 {
 public:
-    bool openDocument(const QString &path) override { return record(documents, path); }
-    bool openFolder(const QString &path) override { return record(folders, path); }
-    bool openUrl(const QString &address) override { return record(urls, address); }
+    bool openDocument(const QString &path) override { return (documents << path, true); }
+    bool openFolder(const QString &path) override { return (folders << path, true); }
+    bool openUrl(const QString &address) override { return (urls << address, true); }
     void setClipboard(QMimeData *data) override { clipboard.reset(data); }
     QString chooseFolder(QWidget *, const QString &title) override
     {
@@ -65,19 +62,9 @@ public:
         return folderToChoose;
     }
 
-    QStringList documents;
-    QStringList folders;
-    QStringList urls;
+    QStringList documents, folders, urls, chooserTitles;
     QString folderToChoose; // the chooser's answer; empty is Cancel
-    QStringList chooserTitles;
     std::unique_ptr<QMimeData> clipboard;
-
-private:
-    static bool record(QStringList &list, const QString &item)
-    {
-        list << item;
-        return true;
-    }
 };
 
 } // namespace orlith::test

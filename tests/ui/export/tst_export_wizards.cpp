@@ -29,45 +29,8 @@ private slots:
 
     void init() { m_messages.boxes.clear(); }
 
-    void pagesAndBindings_data()
-    {
-        QTest::addColumn<QString>("pages");
-        QTest::addColumn<int>("selectionMode");
-        QTest::addColumn<bool>("enterAndEsc");
-        const QString two = "frameChoseXML frameChoseLocation";
-        QTest::newRow("frmCSV") << two << 3 << true;
-        QTest::newRow("frmText") << "frameChoseXML frmChoseFormat frameChoseLocation" << 3 << true;
-        QTest::newRow("frmHTML") << two << 3 << true;
-        QTest::newRow("frmSQL") << "frameChoseSQL frameChoseXML frameFileLocation frameOption" << 3
-                                << false;
-        QTest::newRow("frmExportXLS") << "formChoseXML frameChoseLocation" << 2 << false;
-    }
-
-    // Page order, the list's selection mode and the Enter binding of each wizard.
-    void pagesAndBindings()
-    {
-        QFETCH(QString, pages);
-        QFETCH(int, selectionMode);
-        QFETCH(bool, enterAndEsc);
-        const std::unique_ptr<ExportWizard> w = make(QTest::currentDataTag());
-        auto *stack = w->findChild<QStackedWidget *>();
-        QStringList shown;
-        for (int i = 0; i < stack->count(); ++i)
-            shown << stack->widget(i)->objectName();
-        QCOMPARE(shown.join(' '), pages);
-        auto *file1 = child<QListWidget>(*w, "File1");
-        QCOMPARE(int(file1->selectionMode()), selectionMode);
-        QCOMPARE(file1->count(), 2);
-        QCOMPARE(child<QPushButton>(*w, "cmdNext")->isDefault(), enterAndEsc);
-        w->show();
-        QVERIFY(!child<QPushButton>(*w, "cmdFinish")->isVisible());
-        QTest::keyClick(w.get(), Qt::Key_Escape);
-        QCOMPARE(w->isVisible(), !enterAndEsc);
-    }
-
     void csvFlow()
     {
-        // A drive without media is refused and the destination kept; another one is taken.
         const QString cdrom = m_dir.filePath("cdrom"), usb = m_dir.filePath("usb");
         QVERIFY(QDir().mkpath(cdrom) && QDir().mkpath(usb));
         m_drives.addDrive(cdrom);
@@ -75,6 +38,15 @@ private slots:
         m_drives.addDrive(usb);
         frmCSV w(root(), services());
         w.show();
+        // Enter is Next and Escape closes (not so in the SQL and Excel wizards); Finish comes last.
+        QCOMPARE(child<QListWidget>(w, "File1")->selectionMode(),
+                 QAbstractItemView::ExtendedSelection);
+        QVERIFY(child<QPushButton>(w, "cmdNext")->isDefault() &&
+                !child<QPushButton>(w, "cmdFinish")->isVisible());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+        w.show();
+        // A drive without media is refused and the destination kept; another one is taken.
         const QString before = w.destinationFolder();
         auto *drive1 = child<QComboBox>(w, "Drive1");
         QVERIFY(drive1->findText("/") >= 0);
@@ -115,9 +87,8 @@ private slots:
     // Ctrl-click twice: Next passes, Finish writes head and tail only; plain clicks toggle items.
     void clicksChooseDiscs()
     {
-        const auto run = [this](const QString &wizard, Qt::KeyboardModifiers keys,
+        const auto run = [this](std::unique_ptr<ExportWizard> w, Qt::KeyboardModifiers keys,
                                 QList<int> rows) {
-            const std::unique_ptr<ExportWizard> w = make(wizard);
             w->show();
             auto *file1 = child<QListWidget>(*w, "File1");
             for (int row : rows)
@@ -126,9 +97,11 @@ private slots:
             click(*w, "cmdNext");
             return finish(*w, "x");
         };
-        QCOMPARE(run("frmHTML", Qt::ControlModifier, {1, 1}), "HTML file successfuly created.");
+        QCOMPARE(run(std::make_unique<frmHTML>(root(), services()), Qt::ControlModifier, {1, 1}),
+                 "HTML file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.html"), engine(ExportFormat::Html, {}, {}));
-        QCOMPARE(run("frmExportXLS", Qt::NoModifier, {0, 1, 0}), "XLS file successfuly created.");
+        QCOMPARE(run(std::make_unique<frmExportXLS>(root(), services()), Qt::NoModifier, {0, 1, 0}),
+                 "XLS file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.xls"), engine(ExportFormat::Xls, {"cd2.xml"}, {}));
     }
 
@@ -140,15 +113,7 @@ private slots:
         click(w, "cmdNext");
         auto *separator = child<QLineEdit>(w, "txtSeparator");
         auto *qualifier = child<QComboBox>(w, "comQualifier");
-        // Button face while disabled, window colour while enabled, as painted.
-        const auto background = [](QWidget *box) {
-            return box->grab().toImage().pixelColor(box->width() / 3, box->height() / 2);
-        };
-        const QColor face = w.palette().color(QPalette::Button),
-                     base = w.palette().color(QPalette::Base);
-        QList<QColor> painted{background(separator), background(qualifier)};
-        QVERIFY(child<QRadioButton>(w, "optComma")->isChecked());
-        QVERIFY(!separator->isEnabled());
+        QVERIFY(child<QRadioButton>(w, "optComma")->isChecked() && !separator->isEnabled());
         child<QRadioButton>(w, "optOther")->click();
         QVERIFY(separator->isEnabled());
         click(w, "cmdNext2");
@@ -158,8 +123,6 @@ private slots:
         QVERIFY(!qualifier->isEnabled());
         child<QCheckBox>(w, "chkDataQualifier")->click();
         QVERIFY(qualifier->isEnabled());
-        painted << background(separator) << background(qualifier);
-        QCOMPARE(painted, QList<QColor>({face, face, base, base}));
         click(w, "cmdNext2");
         QCOMPARE(lastBox("information", "Error"), "Please chose qualifier");
         qualifier->setCurrentIndex(1);
@@ -177,7 +140,8 @@ private slots:
     {
         frmSQL w(root(), services());
         w.show();
-        QCOMPARE(w.destinationFolder(), root());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.isVisible() && !child<QPushButton>(w, "cmdNext")->isDefault());
         QVERIFY(child<QRadioButton>(w, "optMySQL")->isChecked());
         child<QRadioButton>(w, "optMSSQL")->click();
         click(w, "cmdNext");
@@ -211,22 +175,15 @@ private slots:
     {
         Form1 form(root(), services());
         form.show();
-        form.resize(900, 700);
         QString opened;
-        QPoint offset;
         QTimer::singleShot(0, [&] {
             QWidget *modal = QApplication::activeModalWidget();
             opened = modal ? modal->objectName() : QString();
-            if (modal) {
-                // Centred on the main window.
-                offset = modal->frameGeometry().center() - form.frameGeometry().center();
+            if (modal)
                 child<QPushButton>(*modal, "cmdCancel")->click();
-            }
         });
         form.findChild<QAction *>("mnuText")->trigger();
         QCOMPARE(opened, "frmText");
-        QVERIFY2(offset.manhattanLength() <= 2,
-                 qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
     }
 
 private:
@@ -252,18 +209,6 @@ private:
         child<QLineEdit>(w, "txtFileName")->setText(name);
         click(w, "cmdFinish");
         return lastBox("information", "Information");
-    }
-    std::unique_ptr<ExportWizard> make(const QString &name)
-    {
-        if (name == "frmCSV")
-            return std::make_unique<frmCSV>(root(), services());
-        if (name == "frmText")
-            return std::make_unique<frmText>(root(), services());
-        if (name == "frmHTML")
-            return std::make_unique<frmHTML>(root(), services());
-        if (name == "frmSQL")
-            return std::make_unique<frmSQL>(root(), services());
-        return std::make_unique<frmExportXLS>(root(), services());
     }
     QByteArray engine(ExportFormat f, const QStringList &items, const ExportOptions &o)
     {

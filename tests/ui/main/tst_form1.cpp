@@ -4,13 +4,11 @@
 #include "core/store/file_categories.h"
 #include "core/store/notes_store.h"
 #include "support/window_fixture.h"
-#include "ui/common/style_icon.h"
 #include "ui/main/add_picture_dialog.h"
 #include "ui/main/file_list_commands.h"
 #include "ui/main/help_manual.h"
 
 using namespace orlith;
-using namespace Qt::StringLiterals;
 using orlith::test::action;
 using orlith::test::label;
 using orlith::test::readAll;
@@ -52,24 +50,21 @@ bool savePicture(const QString &path, QSize size, const char *format)
 // Two discs, an open notes store, and a pane beside a line edit that can take the focus.
 struct PaneFixture
 {
-    QTemporaryDir dir;
-    QString root = dir.path();
+    QString root;
+    test::RecordingMessages &messages;
     NotesStore notes;
-    test::RecordingMessages messages;
     QWidget window;
     DetailsPane *pane = nullptr;
     QLineEdit *elsewhere = nullptr;
 
-    PaneFixture()
+    explicit PaneFixture(test::WindowFixture &f) : root(f.root()), messages(f.messages)
     {
-        QVERIFY(ensureStoreFolders(root).ok());
         QVERIFY(notes.OpenNotesStore(notesStorePath(root)));
-        QVERIFY(writeDiscFile(discFilePath(root, "Photos"), "Home",
-                              {{"a.jpg", "/m/a.jpg", 1536, "1.1.2004 10:00:00"},
-                               {"b.mp3", "/m/b.mp3", 10, "1.1.2004 10:00:00"},
-                               {"c.txt", "/m/c.txt", 0, "1.1.2004 10:00:00"}})
-                    .ok());
-        QVERIFY(writeDiscFile(discFilePath(root, "Music"), "Home", {}).ok());
+        f.writeDisc("Photos", "Home",
+                    {{"a.jpg", "/m/a.jpg", 1536, "1.1.2004 10:00:00"},
+                     {"b.mp3", "/m/b.mp3", 10, "1.1.2004 10:00:00"},
+                     {"c.txt", "/m/c.txt", 0, "1.1.2004 10:00:00"}});
+        f.writeDisc("Music", "Home");
         pane = new DetailsPane(root, notes, {&messages}, &window);
         elsewhere = new QLineEdit(&window);
         auto *layout = new QVBoxLayout(&window);
@@ -118,9 +113,7 @@ private slots:
     void firstStartMenusAndButtons()
     {
         auto form = m_f.open();
-        QCOMPARE(form->windowTitle(), "Orlith");
-        QCOMPARE(form->tree().topLevelItemCount(), 1);
-        QCOMPARE(form->tree().rootItem()->text(0), "Catalogs");
+        QCOMPARE(form->windowTitle() + '|' + form->tree().rootItem()->text(0), "Orlith|Catalogs");
         QCOMPARE(label(*form, "lblNumCat") + label(*form, "lblNumCD"), " 0 0");
         const QString captions =
             "mnuCatalog=Catalog...|mnuCD=CD/DVD...|mnuCopy=Copy file(s)|FilemnuOpenFile=Open file|"
@@ -141,7 +134,6 @@ private slots:
         QCOMPARE(form->findChild<QWidget *>("cmdSaveList")->toolTip(),
                  "Save files from the list as new XML");
         QCOMPARE(form->findChild<QWidget *>("txtFind")->toolTip(), "Write string for search");
-        QVERIFY(form->findChild<QWidget *>("cmdNewCD")->toolTip().isEmpty());
         // With no manual Help and the home page do nothing; the home page is its first section.
         action(*form, "mnuHelpFile")->trigger();
         action(*form, "mnuVisitWebSite")->trigger();
@@ -151,16 +143,14 @@ private slots:
         action(*form, "mnuVisitWebSite")->trigger();
         QCOMPARE(m_f.desktop.urls, QStringList{QUrl::fromLocalFile(manual).toString() + "#window"});
         // Shut-down writes a complete settings record and the catalog order file.
-        QVERIFY(form->close());
-        QVERIFY(m_f.messages.boxes.isEmpty());
+        QVERIFY(form->close() && m_f.messages.boxes.isEmpty());
         QVERIFY(QFile::exists(catalogOrderPath(m_f.root())));
         SettingsRecord saved;
         QVERIFY(LoadSettings(settingsPath(m_f.root()), saved).ok());
         QVERIFY(saved.Width > 0 && saved.Height > 0);
     }
 
-    // Help's manual: beside the program (a portable or build tree), else the data folder, else
-    // the installed copy; a folder of that name is no manual.
+    // Help's manual: beside the program, else in the data folder, else installed; not a folder.
     void helpManualLookup()
     {
         const QString bin = m_f.dir->filePath("prefix/bin"), data = m_f.dir->filePath("data"),
@@ -184,34 +174,6 @@ private slots:
                  QDir::cleanPath(prefix + "/share/doc/orlith/Orlith.html"));
     }
 
-    // The cheap icons draw what the style's full icons draw, at every size; no two buttons alike.
-    void styleIconsAtEverySize()
-    {
-        for (QStyle::StandardPixmap which :
-             {QStyle::SP_DriveCDIcon, QStyle::SP_DirIcon, QStyle::SP_ArrowUp,
-              QStyle::SP_ToolBarHorizontalExtensionButton}) {
-            const QIcon ours = styleIcon(which);
-            for (int side : {16, 32, 64}) {
-                const QImage got = ours.pixmap(side, side).toImage();
-                QVERIFY(!got.isNull());
-                QCOMPARE(got, QApplication::style()->standardIcon(which).pixmap(side).toImage());
-            }
-            QVERIFY(ours.pixmap(16, 16, QIcon::Disabled).toImage() !=
-                    ours.pixmap(16, 16, QIcon::Normal).toImage());
-        }
-        auto form = m_f.open();
-        QList<QImage> seen;
-        const auto *bar = form->findChild<QToolBar *>("toolBar");
-        for (const QToolButton *b : bar->findChildren<QToolButton *>()) {
-            if (!b->objectName().startsWith("cmd"))
-                continue;
-            const QImage icon = b->icon().pixmap(16, 16).toImage();
-            QVERIFY2(!icon.isNull() && !seen.contains(icon), qPrintable(b->objectName()));
-            seen << icon;
-        }
-        QVERIFY(seen.size() > 5);
-    }
-
     void treeSelectionDrivesMenusAndDetails()
     {
         m_f.writeDisc("Rock", "Music");
@@ -219,19 +181,13 @@ private slots:
         auto form = m_f.open();
         CatalogTree &tree = form->tree();
         QCOMPARE(label(*form, "lblNumCat"), " 2");
-        // Every node shows its kind's style icon, made at start-up or added later alike.
+        // Nodes take the style's icons (through the cheap styleIcon), added later or not.
         const auto icon = [&tree](const QString &key) {
             return tree.findNode(key)->icon(0).pixmap(16).toImage();
         };
-        const auto styled = [&tree](QStyle::StandardPixmap p) {
-            return tree.style()->standardPixmap(p).toImage();
-        };
-        QCOMPARE(icon("katalog"), styled(QStyle::SP_DriveHDIcon));
-        QCOMPARE(icon("Music"), styled(QStyle::SP_DirIcon));
-        QCOMPARE(icon("Rock"), styled(QStyle::SP_DriveCDIcon));
+        QCOMPARE(icon("Rock"), tree.style()->standardPixmap(QStyle::SP_DriveCDIcon).toImage());
         QVERIFY(tree.addDiscNode("Empty", "Jazz"));
-        QCOMPARE(icon("Jazz"), styled(QStyle::SP_DriveCDIcon));
-        QCOMPARE(tree.kindOf(tree.findNode("Jazz")), CatalogTree::NodeKind::Disc);
+        QCOMPARE(icon("Jazz"), icon("Rock"));
         delete tree.findNode("Jazz");
         tree.selectNode("Music"); // a catalog with discs: no delete
         QVERIFY(!action(*form, "mnuDelete")->isEnabled() &&
@@ -262,8 +218,6 @@ private slots:
         form->tree().selectNode("Rock");
         QTest::keyClick(&form->tree(), Qt::Key_Return);
         QCOMPARE(model.rowCount(), 3);
-        QCOMPARE(model.cellText(0, FileListModel::SizeColumn), "1.50");
-        QCOMPARE(model.cellText(1, FileListModel::DiscColumn), "Rock");
         QCOMPARE(form->statusText(), " 3 files found in xml.");
         form->tree().selectNode("Blank");
         form->ListDiscFiles();
@@ -288,12 +242,11 @@ private slots:
         QCOMPARE(m_f.desktop.clipboard->text(), "/m/x/a.mp3\n/m/z/c.mp3");
         form->openSelectedLocation();
         QCOMPARE(m_f.desktop.folders, QStringList{"/m/z/"});
-        // Double click follows the two settings; both "False" does nothing.
-        const QPoint cell = list.visualRect(model.index(2, 1)).center();
-        form->settings().openFileSetting = form->settings().openLocationSetting = "False";
-        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell);
-        QVERIFY(m_f.desktop.documents.isEmpty());
+        // A double click follows the settings (headersAndListCommands has their rules).
         form->settings().openFileSetting = "True";
+        form->settings().openLocationSetting = "False";
+        const QPoint cell = list.visualRect(model.index(2, 1)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell);
         QCOMPARE(m_f.desktop.documents, QStringList{"/m/z/c.mp3"});
         select(0);
@@ -326,21 +279,14 @@ private slots:
         }
         auto form = m_f.open(); // the collapsed pane survives a restart
         QVERIFY(!form->detailsExpanded());
-        QCOMPARE(form->detailsPane().height(), form->twipsToPixels(Form1::kDetailsCollapsedTwips));
         form->toggleDetails();
         QCOMPARE(form->detailsPane().height(), expandedHeight);
         const int minLeft = form->twipsToPixels(Form1::kSplitterMinLeftTwips);
-        const int maxLeft =
-            form->centralWidget()->width() - form->twipsToPixels(Form1::kSplitterMinRightTwips);
         QVERIFY(!form->moveSplitter(minLeft) && form->moveSplitter(minLeft + 1));
         QCOMPARE(form->tree().width(), minLeft + 1);
-        QVERIFY(!form->moveSplitter(maxLeft) && form->moveSplitter(maxLeft - 1));
-        QCOMPARE(form->fileList().geometry().left(), form->detailsPane().geometry().left());
-        QCOMPARE(form->fileList().width(), form->detailsPane().width());
     }
 
-    // Rows removed, appended, sorted and cleared under the model tester; colours and a view's
-    // selection follow their rows. tst_file_categories has the extension rules.
+    // Rows removed, appended, sorted and cleared under the model tester; colours follow them.
     void rowsKeepTheirColours()
     {
         FileListModel model;
@@ -369,10 +315,8 @@ private slots:
         model.sortByHeader(FileListModel::NameColumn);
         QCOMPARE(late.row(), 0);
         QCOMPARE(late.data().toString(), "/m/a_late.mp3");
-        model.appendRows({fileRow("notes.qqq")});
-        colour(model, /*offset=*/10); // an unknown extension stays black
+        colour(model, /*offset=*/10);
         QCOMPARE(model.rowColor(0), QColor(15, 0, 0));
-        QCOMPARE(model.rowColor(19), QColor(Qt::black));
         for (int c = 0; c < FileListModel::ColumnCount; ++c) // every cell shows its row's colour
             QCOMPARE(model.index(0, c).data(Qt::ForegroundRole).value<QColor>(), QColor(15, 0, 0));
         model.sortByHeader(FileListModel::SizeColumn);
@@ -380,88 +324,34 @@ private slots:
         model.sortByHeader(FileListModel::DateColumn);
     }
 
-    void sorting_data()
-    {
-        QTest::addColumn<QList<int>>("clicks");
-        QTest::addColumn<QString>("expected"); // the names | each header's arrow (up, down)
-        const int name = FileListModel::NameColumn, size = FileListModel::SizeColumn;
-        const QString byName = "Al.txt be.mp3 De.txt ga.mp3 | u----";
-        const QString bySize = "be.mp3 ga.mp3 Al.txt De.txt | --u--";
-        QTest::newRow("unsorted") << QList<int>{} << "De.txt be.mp3 ga.mp3 Al.txt | -----";
-        QTest::newRow("first click ascending, any case") << QList<int>{name} << byName;
-        QTest::newRow("second click descending")
-            << QList<int>{name, name} << "ga.mp3 De.txt be.mp3 Al.txt | d----";
-        QTest::newRow("third as the first") << QList<int>{name, name, name} << byName;
-        QTest::newRow("sizes as text") << QList<int>{size} << bySize;
-        QTest::newRow("another column ascending") << QList<int>{name, name, size} << bySize;
-    }
+    // Arrows show each click, toggling or starting a column ascending; any case sorts alike,
+    // sizes as text, equal rows keep their order, and colours move with their rows.
     void sorting()
     {
-        QFETCH(QList<int>, clicks);
-        QFETCH(QString, expected);
-        FileListModel model; // sizes "9.00", "10.00", "100.00", "2.00"
-        model.setRows({fileRow("De.txt", 9 * 1024), fileRow("be.mp3", 10 * 1024),
-                       fileRow("ga.mp3", 100 * 1024), fileRow("Al.txt", 2 * 1024)});
+        FileListModel model; // sizes "10.00" and "2.00"
+        model.setRows({fileRow("b.mp3", 10240), fileRow("A.txt", 2048), fileRow("a.txt", 10240),
+                       fileRow("B.mp3", 2048)});
         colour(model);
         const QIcon up(QPixmap(8, 8)), down(QPixmap(8, 8));
         model.setSortIcons(up, down);
-        for (int column : std::as_const(clicks))
+        const auto click = [&](int column) {
             model.sortByHeader(column);
-        QString arrows;
-        for (int c = 0; c < model.columnCount(); ++c) {
-            const qint64 key =
-                model.headerData(c, Qt::Horizontal, Qt::DecorationRole).value<QIcon>().cacheKey();
-            arrows += key == up.cacheKey() ? 'u' : key == down.cacheKey() ? 'd' : '-';
-        }
-        QCOMPARE(names(model) + " | " + arrows, expected);
-        for (int r = 0; r < model.rowCount(); ++r) // colours move with their rows
-            QCOMPARE(model.rowColor(r), QColor(model.row(r).name().endsWith("mp3") ? 5 : 7, 0, 0));
-    }
-
-    // Against a plain comparison, on many repeated mixed-case texts: equal ones keep their order.
-    void sortMatchesReference()
-    {
-        QRandomGenerator random(7);
-        QList<FileRow> rows;
-        for (int i = 0; i < 20000; ++i) {
-            QString name;
-            for (int k = 0; k < 3; ++k)
-                name += QChar(u"aBcD_9"[random.bounded(6)]);
-            rows << FileRow{name, QString("/m/%1/").arg(i) + name, random.bounded(2048), name, "D"};
-        }
-        FileListModel model;
-        model.setRows(rows);
-        for (int column : {2, 0, 1, 2, 4}) {
-            QHash<QString, int> before;
-            for (int r = 0; r < model.rowCount(); ++r)
-                before.insert(model.row(r).path(), r);
-            model.sortByHeader(column);
-            const int sign = model.sortOrder() == Qt::AscendingOrder ? 1 : -1;
-            for (int r = 1; r < model.rowCount(); ++r) {
-                const int c = QString::compare(model.cellText(r - 1, column),
-                                               model.cellText(r, column), Qt::CaseInsensitive);
-                QVERIFY2(sign * c < 0 || (c == 0 && before.value(model.row(r - 1).path()) <
-                                                        before.value(model.row(r).path())),
-                         qPrintable(QString("column %1, row %2").arg(column).arg(r)));
+            QString arrows;
+            for (int c = 0; c < model.columnCount(); ++c) {
+                const QVariant icon = model.headerData(c, Qt::Horizontal, Qt::DecorationRole);
+                const qint64 key = icon.value<QIcon>().cacheKey();
+                arrows += key == up.cacheKey() ? 'u' : key == down.cacheKey() ? 'd' : '-';
             }
-        }
-    }
-
-    void folderOfPath_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("slashes") << u"/media/cd/a/b.txt"_s << "/media/cd/a/";
-        QTest::newRow("backslashes") << u"D:\\a\\b.txt"_s << "D:\\a\\";
-        QTest::newRow("backslash last") << u"/m/x\\y.txt"_s << "/m/x\\";
-        QTest::newRow("slash last") << u"D:\\x/y.txt"_s << "D:\\x/";
-        QTest::newRow("no separator") << u"readme.txt"_s << "readme.txt";
-    }
-    void folderOfPath()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, folder);
-        QCOMPARE(orlith::folderOfPath(path), folder);
+            for (int r = 0; r < model.rowCount(); ++r)
+                if (model.rowColor(r) != QColor(model.row(r).name().endsWith("mp3") ? 5 : 7, 0, 0))
+                    arrows += " | colours lost";
+            return names(model) + " | " + arrows;
+        };
+        const int name = FileListModel::NameColumn;
+        QCOMPARE(click(name), "A.txt a.txt b.mp3 B.mp3 | u----");
+        QCOMPARE(click(name), "b.mp3 B.mp3 A.txt a.txt | d----");
+        QCOMPARE(click(name), "A.txt a.txt b.mp3 B.mp3 | u----");
+        QCOMPARE(click(FileListModel::SizeColumn), "a.txt b.mp3 A.txt B.mp3 | --u--");
     }
 
     void headersAndListCommands()
@@ -490,7 +380,6 @@ private slots:
         const QMimeData &data = *desktop.clipboard;
         QCOMPARE(data.urls(),
                  QList<QUrl>({QUrl("file:///m/b%20c.txt"), QUrl("file:///m/%C3%BC.mp3")}));
-        QCOMPARE(data.text(), "/m/b c.txt\n/m/ü.mp3");
         QCOMPARE(data.data("x-special/gnome-copied-files"),
                  "copy\nfile:///m/b%20c.txt\nfile:///m/%C3%BC.mp3");
         using A = DoubleClickAction;
@@ -498,11 +387,14 @@ private slots:
         QCOMPARE(doubleClickAction("False", "True", "a.txt"), A::OpenLocation);
         QCOMPARE(doubleClickAction("False", "False", "a.txt"), A::Nothing);
         QCOMPARE(doubleClickAction("True", "True", ""), A::Nothing);
+        // A location is the path up to its last separator of either kind.
+        QCOMPARE(folderOfPath("/m/x\\y.txt") + ' ' + folderOfPath("D:\\x/y.txt"), "/m/x\\ D:\\x/");
+        QCOMPARE(folderOfPath("readme.txt"), "readme.txt");
     }
 
     void discAndFileFactsAndLook()
     {
-        PaneFixture f;
+        PaneFixture f(m_f);
         const QDateTime changed(QDate(2004, 3, 14), QTime(22, 10, 5));
         QFile disc(discFilePath(f.root, "Photos"));
         QVERIFY(disc.open(QIODevice::ReadWrite));
@@ -527,23 +419,19 @@ private slots:
               "lblExtraFileSize", "lblExtraFileCreationTime"})
             QVERIFY2(f.label(name).isEmpty(), name);
         QVERIFY(f.notesBox()->toPlainText().isEmpty() && f.notesBox()->isReadOnly());
-        // The arrow asks for a toggle; a double click on the picture or its frame for a picture.
+        // The arrow asks for a toggle; a double click on the picture for a picture.
         QSignalSpy toggles(f.pane, &DetailsPane::toggleRequested);
         QSignalSpy pictures(f.pane, &DetailsPane::pictureRequested);
         QTest::mouseClick(f.child<QToolButton>("picUpDown"), Qt::LeftButton);
         QTest::mouseDClick(f.child<QLabel>("imgThumb"), Qt::LeftButton);
-        QTest::mouseDClick(f.child<QWidget>("frmExtraPic"), Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(toggles.size(), 1);
-        QCOMPARE(pictures.size(), 2);
-        f.pane->setExpandedLook(false);
-        QVERIFY(!f.child<QLabel>("lblExtraCDName")->isVisible() &&
-                f.child<QToolButton>("picUpDown")->isVisible());
+        QCOMPARE(pictures.size(), 1);
     }
 
     // Notes are saved on leaving the box, to the disc they were typed for.
     void notesSavedToTheirDisc()
     {
-        PaneFixture f;
+        PaneFixture f(m_f);
         f.pane->showDisc("Photos");
         f.notesBox()->setFocus(); // leaving "Personal notes..." untouched stores nothing
         f.elsewhere->setFocus();
@@ -570,7 +458,6 @@ private slots:
         QTest::keyClick(f.notesBox(), Qt::Key_Delete);
         f.elsewhere->setFocus();
         QCOMPARE(f.storedNotes("Photos"), "");
-        QCOMPARE(f.notes.recordCount(), 2);
         // Notes too long for their record are cut at the box and reported once, not stored.
         const QString disc(200, u'd');
         QVERIFY(writeDiscFile(discFilePath(f.root, disc), "Home", {}).ok());
@@ -584,14 +471,13 @@ private slots:
         f.notesBox()->setFocus(); // told once, not at every focus change
         f.elsewhere->setFocus();
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.notes.recordCount(), 2);
+        QCOMPARE(f.notes.recordCount(), 2); // Photos and Music: nothing added since
     }
 
     void pictures()
     {
-        PaneFixture f;
+        PaneFixture f(m_f);
         frmAddPicture add(f.root, "Photos", {&f.messages});
-        QCOMPARE(add.currentFolder(), f.root);
         add.show();
         auto *ok = add.findChild<QPushButton *>("cmdOK");
         QTest::mouseClick(ok, Qt::LeftButton);
@@ -606,7 +492,6 @@ private slots:
         const QString bitmap = elsewhere.filePath("scan.bmp");
         QVERIFY(savePicture(bitmap, {30, 20}, "BMP"));
         add.selectFile(bitmap);
-        QCOMPARE(add.currentFolder(), elsewhere.path());
         QTest::mouseClick(ok, Qt::LeftButton);
         QCOMPARE(add.result(), int(QDialog::Accepted));
         QCOMPARE(readAll(picturePath(f.root, "Photos")), readAll(bitmap)); // unchanged under .jpg
@@ -615,22 +500,16 @@ private slots:
         frmAddPicture remove(f.root, "Photos", {&f.messages});
         remove.show();
         QTest::mouseClick(remove.findChild<QCheckBox *>("chkRemovePicture"), Qt::LeftButton);
-        QVERIFY(!remove.findChild<QWidget *>("Dir1")->isEnabled() &&
-                !remove.findChild<QWidget *>("File1")->isEnabled());
         QTest::mouseClick(remove.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
         QCOMPARE(remove.result(), int(QDialog::Accepted));
         QVERIFY(!QFile::exists(picturePath(f.root, "Photos")));
         QCOMPARE(f.messages.boxes.size(), 2);
-        // The copy replaces a longer picture exactly; a failed one names the file, keeps it.
+        // The copy replaces a longer picture exactly (tst_faults has the failed copies).
         const QString source = elsewhere.filePath("new.jpg"),
                       target = elsewhere.filePath("old.jpg");
         QVERIFY(writeAll(source, QByteArray("\xFF\xD8 short\0\r\n", 11)));
         QVERIFY(writeAll(target, QByteArray(200000, 'o')));
         QVERIFY(frmAddPicture::KopirajSliku(source, target));
-        QCOMPARE(readAll(target), readAll(source));
-        QString error;
-        QVERIFY(!frmAddPicture::KopirajSliku(elsewhere.filePath("missing.jpg"), target, &error));
-        QVERIFY(error.contains("missing.jpg"));
         QCOMPARE(readAll(target), readAll(source));
         // The picture as shown: none, one that fills the box's width, one that cannot be read.
         const QString picture = picturePath(f.root, "Photos");
@@ -649,9 +528,6 @@ private slots:
         f.pane->showDisc("Photos");
         f.pane->ClearDiscDetails();
         QVERIFY(f.showsNoPicture());
-        QVERIFY(savePicture(picture, {40, 60}, "BMP"));
-        f.pane->UcitajSliku("Photos");
-        QCOMPARE(thumb->pixmap().size(), QSize(40, 60));
         QVERIFY(writeAll(picture, readAll(picture).left(20)));
         f.pane->UcitajSliku("Photos");
         QVERIFY(f.showsNoPicture());

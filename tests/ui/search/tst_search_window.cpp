@@ -67,11 +67,6 @@ private slots:
         QTRY_COMPARE(finished.count(), 2);
         QCOMPARE(listedLines(form), cliLines({u"find"_s, u"rock"_s, u"--catalog"_s, u"Music"_s}));
         QCOMPARE(form.listModel().rowCount(), 1);
-        form.tree().selectNode(u"Photos"_s);
-        find->setText(u"zzz"_s);
-        form.findFiles();
-        QTRY_COMPARE(finished.count(), 3);
-        QCOMPARE(form.statusText(), u"Found  0 files."_s);
     }
 
     void searchWindowDiscList()
@@ -79,8 +74,8 @@ private slots:
         Form1 &form = *m_form;
         form.showSearch();
         auto *window = qobject_cast<frmSearch *>(form.searchWindow());
-        QVERIFY(window && window->windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(form.tree().dragEnabled());
+        QVERIFY(window && window->windowFlags() & Qt::WindowStaysOnTopHint &&
+                form.tree().dragEnabled());
         auto *list = window->findChild<QListWidget *>(u"lstCDtoSearch"_s);
         QCOMPARE(list->item(list->count() - 1)->text(), u"                      All CD/DVD"_s);
         QVERIFY(list->count() == 7 && window->showsAllPlaceholder());
@@ -105,16 +100,9 @@ private slots:
         window->startSearch();
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(form.statusText(), u"Found  0 files."_s);
-        // A disc file from Windows, copied in, shows; an empty text lists all its entries.
-        QVERIFY(writeDiscFile(discFilePath(m_f.root(), u"WinDisc"_s), u"Photos"_s,
-                              {{u"r.doc"_s, u"D:\\Docs\\r.doc"_s, 9, test::day(2004, 1, 1)},
-                               {u"x.txt"_s, u"D:\\x.txt"_s, 9, test::day(2004, 1, 1)}}));
+        // A disc file copied in shows in the tree (tst_disc_search reads its Windows paths).
+        QVERIFY(writeDiscFile(discFilePath(m_f.root(), u"WinDisc"_s), u"Photos"_s, {}));
         QTRY_VERIFY(form.tree().findNode(u"WinDisc"_s));
-        form.tree().selectNode(u"WinDisc"_s);
-        window->dropText(u"WinDisc"_s);
-        window->startSearch();
-        QTRY_COMPARE(finished.count(), 2);
-        QCOMPARE(form.listModel().rowCount(), 2);
         window->close();
         QVERIFY(!form.tree().dragEnabled());
     }
@@ -161,10 +149,6 @@ private slots:
         QCOMPARE(listedLines(form), expected);
         QCOMPARE(expected.size(), 1); // Концерт.ogg: 200 KB, 2010
         QCOMPARE(form.statusText(), u"Found  1 files."_s);
-        // A second search over all discs gives the same rows.
-        window->startSearch();
-        QTRY_COMPARE(finished.count(), 2);
-        QCOMPARE(listedLines(form), expected);
         // Closing the window drops its search; the main window's own finds go on.
         window->startSearch();
         window->close();
@@ -216,15 +200,11 @@ private slots:
         QTest::addColumn<QDate>("date");   // invalid: not checked
         const auto d = [](int y, int m, int day) { return QDate(y, m, day); };
         QTest::newRow("leap 29") << d(2024, 2, 10) << 0 << u"29"_s << "29" << d(2024, 2, 29);
-        QTest::newRow("plain 29") << d(2023, 2, 10) << 0 << u"29"_s << "9" << QDate();
         QTest::newRow("April 31") << d(2023, 4, 10) << 0 << u"31"_s << "1" << d(2023, 4, 1);
-        QTest::newRow("May 31") << d(2023, 5, 10) << 0 << u"31"_s << "31" << d(2023, 5, 31);
         QTest::newRow("other keys") << d(2023, 5, 10) << 0 << u"31x"_s << "31" << QDate();
         QTest::newRow("third digit") << d(2023, 5, 10) << 0 << u"314"_s << "4" << d(2023, 5, 4);
         QTest::newRow("1 then 2") << d(2023, 1, 31) << 1 << u"2"_s << "12" << d(2023, 12, 31);
         QTest::newRow("month clamps") << d(2023, 1, 31) << 1 << u"22"_s << "2" << d(2023, 2, 28);
-        QTest::newRow("year") << d(2023, 6, 15) << 2 << u"2025"_s << "2025" << d(2025, 6, 15);
-        QTest::newRow("fifth digit") << d(2023, 6, 15) << 2 << u"20253"_s << "3" << QDate();
         QTest::newRow("before 1980") << d(2023, 6, 15) << 2 << u"1975"_s << "5" << QDate();
     }
 
@@ -247,42 +227,19 @@ private slots:
         QCOMPARE(c.dayBox()->text(), QString::number(c.DayVal()));
     }
 
-    // Values out of range are refused, and a day that no longer fits is repaired.
-    void dateSettingPropertiesAndLook()
+    // A day that no longer fits, or is left invalid, is repaired (dateTyping has the limits).
+    void dateSetting()
     {
-        DateControl c(nullptr, QDate(2023, 6, 15));
-        c.setYearVal(1979);
-        QCOMPARE(c.yearBox()->text(), "2023");
+        DateControl c(nullptr, QDate(2023, 6, 15)); // an invalid day returns to this one
         c.setDateVal(QDate(2024, 2, 29));
-        QCOMPARE(c.DateVal(), QDate(2024, 2, 29));
         c.setYearVal(2025);
         QCOMPARE(c.DateVal(), QDate(2025, 2, 28));
         c.setDateVal(QDate(2023, 6, 15));
         c.dayBox()->setText("0");
         c.leaveDay();
         QCOMPARE(c.DayVal(), 15);
-        c.setMonthVal(13);
-        QCOMPARE(c.MonthVal(), 6);
-        c.monthBox()->setText("4");
-        c.setDayVal(31); // April has 30: today's day comes back
-        QCOMPARE(c.DayVal(), 15);
         c.setEnable(false);
         QVERIFY(!c.dayBox()->isEnabled() && !c.yearBox()->isEnabled());
-        c.setBackColor(0xFFFFFFu);
-        QCOMPARE(c.dayBox()->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::white));
-        QStringList keys;
-        for (const auto &p : c.writeProperties())
-            keys << p.first;
-        QCOMPARE(keys, (QStringList{"DayVal", "MonthVal", "YearVal", "Enable", "BorderStyle",
-                                    "BackColor", "ForeColor"}));
-        DateControl other(nullptr, QDate(2020, 1, 1));
-        QCOMPARE(other.writeProperties().size(), 6); // "Enable" only when false
-        other.readProperties({{"DayVal", 3}, {"YearVal", 2001}});
-        QCOMPARE(other.DateVal(), QDate(2001, 1, 3));
-        QCOMPARE(other.dayBox()->text(), "3");
-        const QSize size = c.size(); // keeps its background box's size
-        c.resize(size * 2);
-        QCOMPARE(c.size(), size);
     }
 
 private:
