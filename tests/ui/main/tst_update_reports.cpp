@@ -2,7 +2,7 @@
 // The window's "Update CD/DVD...", "Find duplicates" and "Files on one disc only".
 #include "core/capture/capture_fixtures.h"
 #include "core/core_fixtures.h"
-#include "core/search/duplicates_fixture.h"
+#include "core/search/search_fixtures.h"
 #include "support/window_fixture.h"
 #include "ui/capture/new_disc_dialog.h"
 #include "ui/main/update_disc_dialog.h"
@@ -184,14 +184,10 @@ private slots:
         for (const FileRow &row : form->listModel().rows())
             shown << rowAsTabbedLine(row);
 
-        QProcess p;
-        p.start(QStringLiteral(ORLITH_CLI), QStringList{u"--data-dir"_s, fx.root()} + args);
-        QVERIFY(p.waitForFinished(30000));
-        QStringList printed = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n');
-        printed.removeAll(QString());
-        QVERIFY(!printed.isEmpty());
-        QCOMPARE(shown, printed);
-        QCOMPARE(form->statusText() + u'\n', QString::fromUtf8(p.readAllStandardError()));
+        const CliRun r = cli(fx.root(), args);
+        QCOMPARE(shown, r.out.split(u'\n', Qt::SkipEmptyParts));
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(form->statusText() + u'\n', r.err);
     }
 };
 
