@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -163,34 +164,49 @@ qsizetype findSingleCopies(const QString &programFolder, const QStringList &allD
                            const std::function<void(QList<FileRow> &rows)> &take,
                            QStringList *skipped, const BeforeDisc &beforeDisc)
 {
-    // For every file of the store: 1 + the disc it was met on, or -1 once met on a second.
-    QHash<FileKey, qint32> discOf;
-    discOf.reserve(entryEstimate(programFolder, allDiscs));
+    // Each distinct file gets a slot: 1 + the disc it was met on, or -1 once met on a
+    // second. The scope's entries note their slot as they are read, so the second read
+    // looks nothing up.
+    QHash<FileKey, qint32> slotOf;
+    slotOf.reserve(entryEstimate(programFolder, allDiscs));
+    std::vector<qint32> discOfSlot;
+    std::vector<qint32> scopeSlots;
+    const QSet<QString> inScope(scope.cbegin(), scope.cend());
+    QStringList scopeRead; // the scope in the order its entries were noted
     KeyMaker keyOf;
     for (qsizetype d = 0; d < allDiscs.size(); ++d) {
         if (beforeDisc && !beforeDisc(allDiscs[d]))
             return 0;
+        const bool keep = inScope.contains(allDiscs[d]);
+        if (keep)
+            scopeRead << allDiscs[d];
         const bool read = forEachDiscEntry(
             discFilePath(programFolder, allDiscs[d]),
             [&](QByteArrayView name, QByteArrayView, qint64 size, QByteArrayView) {
-                qint32 &slot = discOf[keyOf(name, size)];
-                if (slot == 0)
-                    slot = qint32(d) + 1;
-                else if (slot != qint32(d) + 1)
-                    slot = -1;
+                qint32 &slot = slotOf[keyOf(name, size)];
+                if (slot == 0) {
+                    discOfSlot.push_back(qint32(d) + 1);
+                    slot = qint32(discOfSlot.size());
+                } else if (qint32 &on = discOfSlot[size_t(slot - 1)]; on != qint32(d) + 1) {
+                    on = -1;
+                }
+                if (keep)
+                    scopeSlots.push_back(slot - 1);
             }).ok();
         if (!read && skipped)
             skipped->append(allDiscs[d]);
     }
 
     qsizetype count = 0;
-    for (const QString &disc : scope) {
+    size_t next = 0;
+    for (const QString &disc : std::as_const(scopeRead)) {
         RowTextArena rowText;
         QList<FileRow> rows;
+        // A disc file changed since the first read cannot take the noted slots past their end.
         (void)forEachDiscEntry(
             discFilePath(programFolder, disc),
             [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
-                if (discOf.value(keyOf(name, size)) > 0)
+                if (next < scopeSlots.size() && discOfSlot[size_t(scopeSlots[next++])] > 0)
                     rows.append(FileRow::fromBytes(name, path, size, date, disc, &rowText));
             });
         count += rows.size();
