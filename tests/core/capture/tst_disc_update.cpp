@@ -16,11 +16,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // "a.txt 10 d1" per entry, path "/m/" + name.
-QList<FileEntry> entries(const QStringList &specs)
+QList<FileEntry> entries(const QStringList &lines)
 {
     QList<FileEntry> out;
-    for (const QString &spec : specs) {
-        const QStringList p = spec.split(u' ');
+    for (const QString &line : lines) {
+        const QStringList p = line.split(u' ');
         out.append({p[0].section(u'/', -1), "/m/"_L1 + p[0], p[1].toLongLong(), p[2]});
     }
     return out;
