@@ -87,8 +87,8 @@ la_ssize_t readOuter(archive *, void *data, const void **block)
     return archive_read_data(s->outer, s->buffer, sizeof s->buffer);
 }
 
-// Lists the open archive `a` into `out`; `nestedFrom` set means members are not looked
-// into (one level only). False when it ended before its end.
+// Lists the open archive `a` into `out`; in a `nested` one, members are not looked into
+// (one level only). False when it stopped before its end.
 bool listOpen(archive *a, const QString &path, FileDateText &dates, QList<FileEntry> &out,
               bool nested)
 {

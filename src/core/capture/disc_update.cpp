@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 namespace orlith {
 
 namespace {
