@@ -99,7 +99,7 @@ private slots:
         QTemporaryDir store;
         const QString d = media.path();
         const QString script = uR"(
-import os, sys, zipfile
+import os, sys, tarfile, zipfile
 d = sys.argv[1]
 with zipfile.ZipFile(d + '/a.zip', 'w') as z:
     z.writestr('docs/x.txt', 'twelve bytes')
@@ -110,6 +110,8 @@ open(d + '/cut.zip', 'wb').write(whole[:40])
 open(d + '/b.zip', 'wb').write(b'PK\x03\x04' + b'\xff' * 64)
 open(d + '/fake.tar.gz', 'wb').write(b'not an archive')
 os.mkfifo(d + '/pipe.zip')  # must neither block the capture nor count
+huge = tarfile.TarInfo('big.bin'); huge.size = 10**12  # declared, never there
+open(d + '/huge.tar', 'wb').write(huge.tobuf())
 )"_s;
         QVERIFY(run(u"python3"_s, {u"-c"_s, script, d}, d));
         QVERIFY(run(u"bsdtar"_s, {u"--format"_s, u"zip"_s, u"--options"_s,
@@ -120,13 +122,13 @@ os.mkfifo(d + '/pipe.zip')  # must neither block the capture nor count
         const CliRun r = cli(store.path(), {u"capture"_s, u"--archives"_s, u"--catalog"_s, u"C"_s,
                                             u"--name"_s, u"N"_s, d});
         QCOMPARE(r.code, 0);
-        // b.zip, cut.zip, fake.tar.gz, and enc.zip whose inner.zip cannot be streamed.
-        QCOMPARE(r.err, "orlith-cli: 4 archives could not be read whole; their readable "
+        // b.zip, cut.zip, fake.tar.gz, huge.tar, and enc.zip whose inner.zip cannot be streamed.
+        QCOMPARE(r.err, "orlith-cli: 5 archives could not be read whole; their readable "
                         "members are listed.\n"_L1);
         const QStringList got = captured(store.path(), d);
         for (const char *entry :
              {"a.zip/docs/x.txt 12", "a.zip/../up.txt 1", "a.zip//abs.txt 1", "b.zip 68",
-              "fake.tar.gz 14", "enc.zip/docs/x.txt 12", "enc.zip/docs/inner.zip"})
+              "fake.tar.gz 14", "huge.tar/big.bin 1000000000000", "enc.zip/docs/x.txt 12", "enc.zip/docs/inner.zip"})
             QVERIFY2(got.filter(QString::fromLatin1(entry)).size() == 1, entry);
         QVERIFY(got.filter(u"cut.zip"_s).size() >= 1);
         // A member is found like any file.
