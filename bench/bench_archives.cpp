@@ -67,8 +67,9 @@ for i in range(tars):
     };
     const double plain = bench::bestMs(kRuns, [&] { capture(false); });
     const double listing = bench::bestMs(kRuns, [&] {
-        bench::shell(tree, QStringLiteral("find . -name '*.zip' -o -name '*.tar.gz' | "
-                                          "while read f; do bsdtar -tvf \"$f\"; done > ../list.out"));
+        bench::shell(tree,
+                     QStringLiteral("find . -name '*.zip' -o -name '*.tar.gz' | "
+                                    "while read f; do bsdtar -tvf \"$f\"; done > ../list.out"));
     });
     const double ours = bench::bestMs(kRuns, [&] { capture(true); });
     std::printf("capture with archives: %lld entries; plain capture %.1f ms, bsdtar -tvf %.1f ms\n",

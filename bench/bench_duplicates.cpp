@@ -67,7 +67,8 @@ int main(int argc, char *argv[])
     // The memory allowance: the largest disc file and the distinct name-size pairs.
     qint64 largest = 0;
     QSet<QString> pairs;
-    for (const QFileInfo &f : QDir(store.path() + QStringLiteral("/cds")).entryInfoList(QDir::Files)) {
+    for (const QFileInfo &f :
+         QDir(store.path() + QStringLiteral("/cds")).entryInfoList(QDir::Files)) {
         largest = std::max(largest, f.size());
         QList<FileEntry> list;
         (void)readDiscEntries(f.filePath(), list);
@@ -75,8 +76,8 @@ int main(int argc, char *argv[])
             pairs.insert(e.name.toCaseFolded() + QLatin1Char('/') + QString::number(e.size));
     }
     const double allowance = 1.5 * double(largest) + 200.0 * double(pairs.size());
-    std::printf("largest disc file %lld bytes, %lld distinct name-size pairs\n",
-                qlonglong(largest), qlonglong(pairs.size()));
+    std::printf("largest disc file %lld bytes, %lld distinct name-size pairs\n", qlonglong(largest),
+                qlonglong(pairs.size()));
 
     const double pipeline = bench::bestMs(kRuns, [&] {
         bench::shell(store.path(),

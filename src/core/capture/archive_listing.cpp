@@ -36,7 +36,10 @@ Magic sniff(int fd)
         starts("\xC7\x71", 2) || starts("\x71\xC7", 2) ||
         (n >= 262 && std::memcmp(head + 257, "ustar", 5) == 0))
         return Magic::Archive;
-    if (starts("\x1F\x8B", 2) || starts("BZh", 3) || starts("\xFD" "7zXZ", 5) ||
+    if (starts("\x1F\x8B", 2) || starts("BZh", 3) ||
+        starts("\xFD"
+               "7zXZ",
+               5) ||
         starts("\x28\xB5\x2F\xFD", 4))
         return Magic::Compressed;
     char iso[5];
@@ -132,10 +135,9 @@ bool listOpen(archive *a, const QString &path, FileDateText &dates, QList<FileEn
 
 bool ArchiveLister::hasArchiveName(QStringView name)
 {
-    static const char *const kEndings[] = {".zip", ".7z",      ".rar",     ".cab",     ".iso",
-                                           ".cpio", ".tar",    ".tgz",     ".tbz",     ".tbz2",
-                                           ".txz", ".tzst",    ".tar.gz",  ".tar.bz2", ".tar.xz",
-                                           ".tar.zst"};
+    static const char *const kEndings[] = {
+        ".zip", ".7z",   ".rar", ".cab",  ".iso",    ".cpio",    ".tar",    ".tgz",
+        ".tbz", ".tbz2", ".txz", ".tzst", ".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst"};
     for (const char *ending : kEndings) {
         if (name.endsWith(QLatin1String(ending), Qt::CaseInsensitive))
             return true;
@@ -148,8 +150,8 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
                                           QList<FileEntry> &out)
 {
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    const int fd = folderFd >= 0 ? ::openat(folderFd, name, kFlags)
-                                 : ::open(nativePath.constData(), kFlags);
+    const int fd =
+        folderFd >= 0 ? ::openat(folderFd, name, kFlags) : ::open(nativePath.constData(), kFlags);
     // Non-blocking, so that a named pipe on the disc cannot stop the capture.
     if (fd < 0)
         return Result::NotArchive;

@@ -32,8 +32,8 @@ public:
 
     // The file `name` in the folder open as `folderFd` (or `nativePath` when that is -1),
     // shown as `path`. Appends the members it could read to `out`.
-    Result list(int folderFd, const char *name, const QByteArray &nativePath,
-                const QString &path, QList<FileEntry> &out);
+    Result list(int folderFd, const char *name, const QByteArray &nativePath, const QString &path,
+                QList<FileEntry> &out);
 
     // True when a name ends like an archive's (".zip", ".tar.gz", ".iso", ...).
     static bool hasArchiveName(QStringView name);

@@ -61,10 +61,9 @@ DiscUpdate compareDisc(const QList<FileEntry> &stored, const QList<FileEntry> &w
     for (qsizetype i = 0; i < stored.size(); ++i) {
         if (matched[i])
             continue;
-        const bool unread = std::any_of(unreadable.cbegin(), unreadable.cend(),
-                                        [&](const UnreadableFolder &f) {
-                                            return liesIn(stored[i].path, f.path);
-                                        });
+        const bool unread =
+            std::any_of(unreadable.cbegin(), unreadable.cend(),
+                        [&](const UnreadableFolder &f) { return liesIn(stored[i].path, f.path); });
         if (unread) {
             update.entries.append(stored[i]);
             ++update.kept;

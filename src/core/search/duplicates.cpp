@@ -35,8 +35,8 @@ class KeyMaker
 public:
     FileKey operator()(QByteArrayView name, qint64 size)
     {
-        const bool ascii = std::all_of(name.begin(), name.end(),
-                                       [](char c) { return uchar(c) < 0x80; });
+        const bool ascii =
+            std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; });
         if (ascii) {
             m_scratch.resize(name.size());
             for (qsizetype i = 0; i < name.size(); ++i) {
@@ -79,8 +79,7 @@ QList<FileRow> DuplicateReport::rows() const
 }
 
 DuplicateReport findDuplicates(const QString &programFolder, const QStringList &discs,
-                               qint64 minBytes, QStringList *skipped,
-                               const BeforeDisc &beforeDisc)
+                               qint64 minBytes, QStringList *skipped, const BeforeDisc &beforeDisc)
 {
     // The first copy of every file is kept as bytes only; a row is built once a second
     // copy shows it is a duplicate.
@@ -105,9 +104,11 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
         const QString &disc = discs[d];
         if (beforeDisc && !beforeDisc(disc))
             break;
-        const bool read = forEachDiscEntry(
-            discFilePath(programFolder, disc),
-            [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
+        const bool read =
+            forEachDiscEntry(discFilePath(programFolder, disc), [&](QByteArrayView name,
+                                                                    QByteArrayView path,
+                                                                    qint64 size,
+                                                                    QByteArrayView date) {
                 if (size < minBytes)
                     return;
                 // Slots hold 1 + the index of the first copy; 0 is a new file.
@@ -127,8 +128,8 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
                     first.group = qint32(report.groups.size());
                     const char *t = first.text;
                     report.groups.append({FileRow::fromBytes(
-                        {t, first.nameLength}, {t + first.nameLength, first.pathLength},
-                        first.size, {t + first.nameLength + first.pathLength, first.dateLength},
+                        {t, first.nameLength}, {t + first.nameLength, first.pathLength}, first.size,
+                        {t + first.nameLength + first.pathLength, first.dateLength},
                         discs[first.disc], &rowText)});
                 }
                 report.groups[first.group].append(
@@ -140,10 +141,9 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
 
     // Largest waste first; equal waste keeps the order the files were met in.
     const auto extra = [](const QList<FileRow> &g) { return (g.size() - 1) * g.first().size(); };
-    std::stable_sort(report.groups.begin(), report.groups.end(),
-                     [&](const QList<FileRow> &x, const QList<FileRow> &y) {
-                         return extra(x) > extra(y);
-                     });
+    std::stable_sort(
+        report.groups.begin(), report.groups.end(),
+        [&](const QList<FileRow> &x, const QList<FileRow> &y) { return extra(x) > extra(y); });
     for (const QList<FileRow> &group : std::as_const(report.groups)) {
         report.files += group.size();
         report.extraBytes += extra(group);
@@ -180,9 +180,11 @@ qsizetype findSingleCopies(const QString &programFolder, const QStringList &allD
         const bool keep = inScope.contains(allDiscs[d]);
         if (keep)
             scopeRead << allDiscs[d];
-        const bool read = forEachDiscEntry(
-            discFilePath(programFolder, allDiscs[d]),
-            [&](QByteArrayView name, QByteArrayView, qint64 size, QByteArrayView) {
+        const bool read =
+            forEachDiscEntry(discFilePath(programFolder, allDiscs[d]), [&](QByteArrayView name,
+                                                                           QByteArrayView,
+                                                                           qint64 size,
+                                                                           QByteArrayView) {
                 qint32 &slot = slotOf[keyOf(name, size)];
                 if (slot == 0) {
                     discOfSlot.push_back(qint32(d) + 1);

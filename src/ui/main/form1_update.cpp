@@ -120,8 +120,8 @@ void Form1::findSingleCopyFiles()
     QStringList discs;
     if (!scopeOfSelection(discs))
         return;
-    reportIntoList([folder = m_programFolder, discs, all = m_tree->discsInOrder()](
-                       const auto &beforeDisc, QList<FileRow> &rows) {
+    reportIntoList([folder = m_programFolder, discs,
+                    all = m_tree->discsInOrder()](const auto &beforeDisc, QList<FileRow> &rows) {
         rows = findSingleCopies(folder, all, discs, nullptr, beforeDisc);
         return foundText(rows.size());
     });

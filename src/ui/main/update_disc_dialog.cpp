@@ -70,7 +70,8 @@ frmUpdateDisc::frmUpdateDisc(const QString &disc, const DiscUpdate &update,
         view->setColumnWidth(FileListModel::DateColumn, 140);
         connect(view->horizontalHeader(), &QHeaderView::sectionClicked, model,
                 &FileListModel::sortByHeader);
-        m_tabs->addTab(view, QStringLiteral("%1 (%2)").arg(QLatin1String(pages[i].caption))
+        m_tabs->addTab(view, QStringLiteral("%1 (%2)")
+                                 .arg(QLatin1String(pages[i].caption))
                                  .arg(pages[i].entries.size()));
     }
     layout->addWidget(m_tabs, 1);
@@ -84,8 +85,8 @@ frmUpdateDisc::frmUpdateDisc(const QString &disc, const DiscUpdate &update,
         connect(apply, &QPushButton::clicked, this, &QDialog::accept);
         buttons->addWidget(apply);
     }
-    auto *cancel =
-        new QPushButton(update.isEmpty() ? QStringLiteral("Close") : QStringLiteral("Cancel"), this);
+    auto *cancel = new QPushButton(
+        update.isEmpty() ? QStringLiteral("Close") : QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     buttons->addWidget(cancel);

@@ -44,8 +44,8 @@ private slots:
     {
         m_src = m_dir.path() + "/src"_L1;
         QVERIFY(makeFile(m_src + "/docs/x.txt"_L1, "twelve bytes"));
-        QVERIFY(run(u"bsdtar"_s, {u"--format"_s, u"zip"_s, u"-cf"_s, u"docs/inner.zip"_s,
-                                  u"docs/x.txt"_s},
+        QVERIFY(run(u"bsdtar"_s,
+                    {u"--format"_s, u"zip"_s, u"-cf"_s, u"docs/inner.zip"_s, u"docs/x.txt"_s},
                     m_src));
     }
 
@@ -85,8 +85,8 @@ private slots:
         QStringList got = captured(store.path(), media.path());
         QVERIFY(got.size() == 4);
         got.removeFirst(); // the archive's own entry
-        const QString inner = u"%1/docs/inner.zip %2"_s.arg(file).arg(
-            QFileInfo(m_src + "/docs/inner.zip"_L1).size());
+        const QString inner =
+            u"%1/docs/inner.zip %2"_s.arg(file).arg(QFileInfo(m_src + "/docs/inner.zip"_L1).size());
         QCOMPARE(got.join(u','), file + "/docs/x.txt 12,"_L1 + inner + u',' + file +
                                      "/docs/inner.zip/docs/x.txt 12"_L1);
     }
@@ -114,9 +114,10 @@ huge = tarfile.TarInfo('big.bin'); huge.size = 10**12  # declared, never there
 open(d + '/huge.tar', 'wb').write(huge.tobuf())
 )"_s;
         QVERIFY(run(u"python3"_s, {u"-c"_s, script, d}, d));
-        QVERIFY(run(u"bsdtar"_s, {u"--format"_s, u"zip"_s, u"--options"_s,
-                                  u"zip:encryption=traditional"_s, u"--passphrase"_s, u"pw"_s,
-                                  u"-cf"_s, d + "/enc.zip"_L1, u"docs/x.txt"_s, u"docs/inner.zip"_s},
+        QVERIFY(run(u"bsdtar"_s,
+                    {u"--format"_s, u"zip"_s, u"--options"_s, u"zip:encryption=traditional"_s,
+                     u"--passphrase"_s, u"pw"_s, u"-cf"_s, d + "/enc.zip"_L1, u"docs/x.txt"_s,
+                     u"docs/inner.zip"_s},
                     m_src));
         QCOMPARE(cli(store.path(), {u"new-catalog"_s, u"C"_s}).code, 0);
         const CliRun r = cli(store.path(), {u"capture"_s, u"--archives"_s, u"--catalog"_s, u"C"_s,
@@ -126,9 +127,9 @@ open(d + '/huge.tar', 'wb').write(huge.tobuf())
         QCOMPARE(r.err, "orlith-cli: 5 archives could not be read whole; their readable "
                         "members are listed.\n"_L1);
         const QStringList got = captured(store.path(), d);
-        for (const char *entry :
-             {"a.zip/docs/x.txt 12", "a.zip/../up.txt 1", "a.zip//abs.txt 1", "b.zip 68",
-              "fake.tar.gz 14", "huge.tar/big.bin 1000000000000", "enc.zip/docs/x.txt 12", "enc.zip/docs/inner.zip"})
+        for (const char *entry : {"a.zip/docs/x.txt 12", "a.zip/../up.txt 1", "a.zip//abs.txt 1",
+                                  "b.zip 68", "fake.tar.gz 14", "huge.tar/big.bin 1000000000000",
+                                  "enc.zip/docs/x.txt 12", "enc.zip/docs/inner.zip"})
             QVERIFY2(got.filter(QString::fromLatin1(entry)).size() == 1, entry);
         QVERIFY(got.filter(u"cut.zip"_s).size() >= 1);
         // A member is found like any file.
@@ -138,9 +139,9 @@ open(d + '/huge.tar', 'wb').write(huge.tobuf())
 
         // Without the option, the disc holds the folder's files alone, written exactly as
         // the capture with it writes them.
-        QCOMPARE(cli(store.path(), {u"capture"_s, u"--catalog"_s, u"C"_s, u"--name"_s, u"P"_s, d})
-                     .code,
-                 0);
+        QCOMPARE(
+            cli(store.path(), {u"capture"_s, u"--catalog"_s, u"C"_s, u"--name"_s, u"P"_s, d}).code,
+            0);
         QList<FileEntry> with;
         QVERIFY(readDiscEntries(discFilePath(store.path(), u"N"_s), with).ok());
         with.removeIf([&](const FileEntry &e) { return e.path.indexOf(u'/', d.size() + 1) > 0; });

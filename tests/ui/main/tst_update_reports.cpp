@@ -14,8 +14,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Runs `step` on the dialog of type T once it shows, however long a worker takes first.
-template <typename T>
-void whenShown(std::function<void(T *)> step)
+template <typename T> void whenShown(std::function<void(T *)> step)
 {
     auto *poll = new QTimer;
     poll->setInterval(10);
@@ -122,8 +121,9 @@ private slots:
     {
         QTemporaryDir media;
         QVERIFY(makeFile(media.filePath(u"x.txt"_s), "x"));
-        QCOMPARE(runProgram(u"bsdtar"_s, {u"--format"_s, u"zip"_s, u"-cf"_s, u"a.zip"_s, u"x.txt"_s},
-                            {}, media.path())
+        QCOMPARE(runProgram(u"bsdtar"_s,
+                            {u"--format"_s, u"zip"_s, u"-cf"_s, u"a.zip"_s, u"x.txt"_s}, {},
+                            media.path())
                      .code,
                  0);
         QCOMPARE(fx.cli({u"new-catalog"_s, u"Cat"_s}), 0);
@@ -161,8 +161,8 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("node");
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("duplicates, all") << u"mnuDuplicates"_s << QString::fromLatin1(kRootKey)
-                                         << QStringList{u"duplicates"_s};
+        QTest::newRow("duplicates, all")
+            << u"mnuDuplicates"_s << QString::fromLatin1(kRootKey) << QStringList{u"duplicates"_s};
         QTest::newRow("duplicates, catalog")
             << u"mnuDuplicates"_s << u"A"_s << QStringList{u"duplicates"_s, u"--catalog"_s, u"A"_s};
         QTest::newRow("single copies, disc")
