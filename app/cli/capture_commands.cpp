@@ -145,6 +145,8 @@ int cmdCapture(CliContext &ctx)
                 .arg(unreadable.size()));
     if (job.changedNames() > 0)
         err(changedNamesMessage(job.changedNames()));
+    if (job.vanishedFiles() > 0)
+        err(vanishedFilesMessage(job.vanishedFiles()));
     if (job.unreadableArchives() > 0)
         err(unreadableArchivesMessage(job.unreadableArchives()));
     out(job.statusText());
@@ -199,6 +201,8 @@ int cmdRescan(CliContext &ctx)
         err(changedNamesMessage(job.changedNames()));
     if (job.unreadableArchives() > 0)
         err(unreadableArchivesMessage(job.unreadableArchives()));
+    if (job.vanishedFiles() > 0)
+        err(vanishedFilesMessage(job.vanishedFiles()));
     const QByteArray summary = updateSummary(update).toUtf8() + '\n';
     std::fwrite(summary.constData(), 1, size_t(summary.size()), stderr);
     if (dryRun || update.isEmpty())

@@ -6,7 +6,11 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
+#include <memory>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,18 +72,79 @@ archive *newReader()
     return a;
 }
 
-QString memberPath(archive_entry *entry)
+QString memberPath(archive_entry *entry, bool &changed)
 {
-    if (const char *utf8 = archive_entry_pathname_utf8(entry))
-        return QString::fromUtf8(utf8);
+    if (const char *utf8 = archive_entry_pathname_utf8(entry)) {
+        const qsizetype size = qsizetype(std::strlen(utf8));
+        changed = hasControlBytes(utf8, size);
+        return QString::fromUtf8(utf8, size);
+    }
     const char *raw = archive_entry_pathname(entry);
-    return raw ? decodeSingleByte(raw, qsizetype(std::strlen(raw))) : QString();
+    const qsizetype size = raw ? qsizetype(std::strlen(raw)) : 0;
+    changed = hasControlBytes(raw, size);
+    return raw ? decodeSingleByte(raw, size) : QString();
 }
+
+bool hasControlCharacter(QStringView text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 32 || c.unicode() == 127)
+            return true;
+    }
+    return false;
+}
+
+// What one listing, nested archives included, may still spend, and why it stopped.
+struct Budget
+{
+    const std::atomic<bool> *cancel;
+    qint64 left;
+    bool cancelled = false;
+    bool exhausted = false;
+
+    bool stopped() const { return cancelled || exhausted; }
+    // Charges `bytes` just decompressed and looks at the cancel flag; false once either
+    // says stop.
+    bool spend(qint64 bytes)
+    {
+        left -= bytes;
+        exhausted = exhausted || left < 0;
+        cancelled = cancelled || (cancel && cancel->load(std::memory_order_relaxed));
+        return !stopped();
+    }
+};
+
+// One open archive. With a compression filter, what the format reads (headers, and data
+// skipped or read) has all been decompressed, so the filter's output position is the
+// charge; without one, only the member data read out of it (unpacked by the format) is.
+struct Level
+{
+    archive *a;
+    Budget &budget;
+    bool filtered = false;
+    qint64 charged = 0; // the filter's output position already charged
+
+    explicit Level(archive *arch, Budget &b) : a(arch), budget(b) {}
+    void start()
+    {
+        filtered = archive_filter_count(a) > 1;
+        charged = filtered ? archive_filter_bytes(a, 0) : 0;
+    }
+    bool charge(qint64 dataBytes)
+    {
+        if (!filtered)
+            return budget.spend(dataBytes);
+        const qint64 now = archive_filter_bytes(a, 0);
+        const qint64 delta = now - charged;
+        charged = now;
+        return budget.spend(delta);
+    }
+};
 
 // A member read out of its outer archive, as the inner archive's input.
 struct Stream
 {
-    archive *outer;
+    Level *outer;
     char buffer[kBlockSize];
 };
 
@@ -87,25 +152,87 @@ la_ssize_t readOuter(archive *, void *data, const void **block)
 {
     auto *s = static_cast<Stream *>(data);
     *block = s->buffer;
-    return archive_read_data(s->outer, s->buffer, sizeof s->buffer);
+    const la_ssize_t n = archive_read_data(s->outer->a, s->buffer, sizeof s->buffer);
+    // Failing the read ends the inner listing as broken; the caller sees why.
+    if (n > 0 && !s->outer->charge(n))
+        return ARCHIVE_FATAL;
+    return n;
 }
 
-// Lists the open archive `a` into `out`; in a `nested` one, members are not looked into
-// (one level only). False when it stopped before its end.
-bool listOpen(archive *a, const QString &path, FileDateText &dates, QList<FileEntry> &out,
-              bool nested)
+// Whether libarchive would skip the current member by unpacking it: behind a compression
+// filter, in the solid formats, and, with no way to seek, in the formats that compress
+// members themselves. There the data is read here instead, block by block, so the budget
+// and the cancel flag are looked at between blocks rather than after the whole member.
+bool skipUnpacks(archive *a, bool filtered, bool nested)
+{
+    switch (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) {
+    case ARCHIVE_FORMAT_7ZIP:
+    case ARCHIVE_FORMAT_RAR:
+    case ARCHIVE_FORMAT_RAR_V5:
+        return true;
+    case ARCHIVE_FORMAT_ZIP:
+    case ARCHIVE_FORMAT_CAB:
+        return filtered || nested;
+    default:
+        return filtered;
+    }
+}
+
+// Decompressed bytes a listing of an archive file of `fileSize` bytes may produce: far more
+// than the headers of any archive need, so only a bomb runs out.
+qint64 decompressionBudget(qint64 fileSize)
+{
+    constexpr qint64 kFloor = qint64(256) << 20;
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    return std::max(fileSize > kMax / 64 ? kMax : fileSize * 64, kFloor);
+}
+
+struct Listing
+{
+    FileDateText &dates;
+    QList<FileEntry> &out;
+    qsizetype changedNames = 0;
+};
+
+// Reads the rest of the current member's data. False when the archive broke or the
+// listing must stop; a member that cannot be unpacked (encrypted) is left to the skip.
+bool drain(Level &level)
+{
+    const void *block;
+    size_t size;
+    la_int64_t offset;
+    for (;;) {
+        const int r = archive_read_data_block(level.a, &block, &size, &offset);
+        if (r == ARCHIVE_EOF)
+            return true;
+        if (r == ARCHIVE_FATAL)
+            return false;
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+            return level.budget.spend(0);
+        if (!level.charge(qint64(size)))
+            return false;
+    }
+}
+
+// Lists the open archive into the listing; in a `nested` one, members are not looked into
+// (one level only). `changed` says the archive's own path was changed. False when it
+// stopped before its end.
+bool listOpen(Level &level, const QString &path, bool changed, Listing &listing, bool nested)
 {
     archive_entry *entry = nullptr;
     bool whole = true;
     for (;;) {
-        const int r = archive_read_next_header(a, &entry);
+        const int r = archive_read_next_header(level.a, &entry);
         if (r == ARCHIVE_EOF)
             break;
-        if (r < ARCHIVE_WARN)
+        if (r < ARCHIVE_WARN || !level.charge(0))
             return false;
         if (archive_entry_filetype(entry) == AE_IFDIR)
             continue;
-        const QString member = memberPath(entry);
+        bool memberChanged;
+        const QString member = memberPath(entry, memberChanged);
+        memberChanged = memberChanged || changed;
+        listing.changedNames += memberChanged;
         FileEntry e;
         e.path = path + QLatin1Char('/') + member;
         e.name = member.section(QLatin1Char('/'), -1);
@@ -113,20 +240,28 @@ bool listOpen(archive *a, const QString &path, FileDateText &dates, QList<FileEn
             e.name = member;
         e.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         if (archive_entry_mtime_is_set(entry))
-            e.date = dates.text(archive_entry_mtime(entry));
+            e.date = listing.dates.text(archive_entry_mtime(entry));
         const bool inner = !nested && ArchiveLister::hasArchiveName(e.name);
-        out.append(std::move(e));
-        if (!inner)
-            continue;
-        // Streamed straight out of this archive: nothing is unpacked to disk.
-        auto stream = std::make_unique<Stream>();
-        stream->outer = a;
-        archive *b = newReader();
-        const bool opened =
-            archive_read_open(b, stream.get(), nullptr, readOuter, nullptr) == ARCHIVE_OK;
-        if (!opened || !listOpen(b, out.constLast().path, dates, out, true))
-            whole = false;
-        archive_read_free(b);
+        listing.out.append(std::move(e));
+        if (inner) {
+            // Streamed straight out of this archive: nothing is unpacked to disk.
+            auto stream = std::make_unique<Stream>();
+            stream->outer = &level;
+            archive *b = newReader();
+            Level innerLevel(b, level.budget);
+            const bool opened =
+                archive_read_open(b, stream.get(), nullptr, readOuter, nullptr) == ARCHIVE_OK;
+            if (opened)
+                innerLevel.start();
+            if (!opened ||
+                !listOpen(innerLevel, listing.out.constLast().path, memberChanged, listing, true))
+                whole = false;
+            archive_read_free(b);
+            if (level.budget.stopped())
+                return false;
+        }
+        if (skipUnpacks(level.a, level.filtered, nested) && !drain(level))
+            return false;
     }
     return whole;
 }
@@ -149,13 +284,19 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
                                           const QByteArray &nativePath, const QString &path,
                                           QList<FileEntry> &out)
 {
+    // Only a regular file is opened: opening a FIFO, even without blocking, would release a
+    // writer waiting on it and lose what it writes; a device may act on being opened.
+    struct stat st;
+    const int looked =
+        folderFd >= 0 ? ::fstatat(folderFd, name, &st, 0) : ::stat(nativePath.constData(), &st);
+    if (looked != 0 || !S_ISREG(st.st_mode))
+        return Result::NotArchive;
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     const int fd =
         folderFd >= 0 ? ::openat(folderFd, name, kFlags) : ::open(nativePath.constData(), kFlags);
-    // Non-blocking, so that a named pipe on the disc cannot stop the capture.
     if (fd < 0)
         return Result::NotArchive;
-    struct stat st;
+    // The name may have been replaced since it was looked at.
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     const Magic magic = regular ? sniff(fd) : Magic::None;
     const bool named = hasArchiveName(path.section(QLatin1Char('/'), -1));
@@ -165,10 +306,19 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
     }
     archive *a = newReader();
     const qsizetype before = out.size();
-    bool whole = archive_read_open_fd(a, fd, kBlockSize) == ARCHIVE_OK &&
-                 listOpen(a, path, m_dates, out, false);
+    Budget budget{m_cancel, decompressionBudget(st.st_size)};
+    Level level(a, budget);
+    Listing listing{m_dates, out};
+    bool whole = archive_read_open_fd(a, fd, kBlockSize) == ARCHIVE_OK;
+    if (whole) {
+        level.start();
+        whole = listOpen(level, path, hasControlCharacter(path), listing, false);
+    }
     archive_read_free(a);
     ::close(fd);
+    m_changedNames += listing.changedNames;
+    if (budget.cancelled)
+        return Result::Cancelled;
     // A compressed file that holds no archive (notes.txt.gz) is just a file.
     if (!whole && out.size() == before && magic != Magic::Archive && !named)
         return Result::NotArchive;

@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
+
 namespace orlith {
 
 // Lists the members of archives (zip, 7z, tar and compressed tar, iso9660, rar, cpio, cab)
@@ -18,28 +20,47 @@ namespace orlith {
 // "../x" or absolute member path is listed, never followed), its unpacked size and its
 // modification time. A member that is itself an archive (known by its name) has its
 // members listed too, by streaming it out of the outer one; no deeper.
+//
+// A listing never unpacks more than it may: once it has decompressed more than
+// max(64 x the archive file's size, 256 MiB) — far beyond what any archive's headers need,
+// so only a decompression bomb gets there — it stops and counts as Partial. Only a regular
+// file is ever opened: a FIFO, socket or device node on the disc is not an archive.
 class ArchiveLister
 {
 public:
     enum class Result {
-        NotArchive, // neither its first bytes nor its name say archive
+        NotArchive, // neither its first bytes nor its name say archive, or not a regular file
         Whole,      // every member listed
         Partial,    // an archive that could not be read whole: damaged, truncated,
-                    // encrypted beyond its names, or of a kind that cannot stream
+                    // encrypted beyond its names, of a kind that cannot stream, or a bomb
+        Cancelled,  // the cancel flag was set; what was listed stays in `out`
     };
 
-    explicit ArchiveLister(FileDateText &dates) : m_dates(dates) {}
+    // `cancel`, when given, is read between headers and between blocks of data, so that a
+    // listing stops within a fraction of a second of it being set.
+    explicit ArchiveLister(FileDateText &dates, const std::atomic<bool> *cancel = nullptr)
+        : m_dates(dates), m_cancel(cancel)
+    {
+    }
+
+    void setCancelFlag(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
     // The file `name` in the folder open as `folderFd` (or `nativePath` when that is -1),
     // shown as `path`. Appends the members it could read to `out`.
     Result list(int folderFd, const char *name, const QByteArray &nativePath, const QString &path,
                 QList<FileEntry> &out);
 
+    // Members listed so far whose path held a control character, which the disc file
+    // writes as U+FFFD (see encodeLineValue).
+    qsizetype changedNames() const { return m_changedNames; }
+
     // True when a name ends like an archive's (".zip", ".tar.gz", ".iso", ...).
     static bool hasArchiveName(QStringView name);
 
 private:
     FileDateText &m_dates;
+    const std::atomic<bool> *m_cancel = nullptr;
+    qsizetype m_changedNames = 0;
 };
 
 } // namespace orlith

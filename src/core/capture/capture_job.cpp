@@ -4,6 +4,9 @@
 #include "core/capture/drives.h"
 #include "core/capture/store_edits.h"
 #include "core/store/catalogue_index.h"
+#include "core/store/text_codec.h"
+
+#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,12 +53,18 @@ QList<UnreadableFolder> CaptureJob::unreadableFolders() const
 
 qsizetype CaptureJob::changedNames() const
 {
-    return m_walk ? m_walk->changedNames() : 0;
+    return (m_walk ? m_walk->changedNames() : 0) - m_vanishedChanged + m_archives.changedNames();
 }
 
 QString changedNamesMessage(qsizetype count)
 {
     return QStringLiteral("%1 names held characters that cannot be stored and were changed.")
+        .arg(count);
+}
+
+QString vanishedFilesMessage(qsizetype count)
+{
+    return QStringLiteral("%1 files vanished while the disc was read and are not in it.")
         .arg(count);
 }
 
@@ -79,8 +88,8 @@ QList<FileRow> CaptureJob::rows(qsizetype first, qsizetype count) const
 
 void CaptureJob::report(bool always)
 {
-    if (!m_progress || (!always && m_sinceReport.isValid() &&
-                        !m_sinceReport.hasExpired(kReportIntervalMs)))
+    if (!m_progress ||
+        (!always && m_sinceReport.isValid() && !m_sinceReport.hasExpired(kReportIntervalMs)))
         return;
     m_sinceReport.start();
     m_progress(*this);
@@ -107,7 +116,7 @@ bool CaptureJob::stopAsked(const std::atomic<bool> *cancel)
 
 // Files of one folder come in a row, so the folder is opened once and each file is
 // looked up beside it: a full path lookup per file costs more than the stat itself.
-void CaptureJob::fill(qsizetype i)
+CaptureJob::Filled CaptureJob::fill(qsizetype i)
 {
     FileEntry &e = m_walk->entries()[i];
     const qsizetype folder = m_walk->nativeFolderOf(i);
@@ -129,24 +138,40 @@ void CaptureJob::fill(qsizetype i)
         ok = ::stat(path.constData(), &st) == 0 || ::lstat(path.constData(), &st) == 0;
     }
     if (!ok) {
+        // Listed a moment ago and gone now: the disc no longer holds it.
+        if (errno == ENOENT)
+            return Filled::Gone;
         e.size = 0;
         e.date.clear();
-        return;
+        return Filled::Other;
     }
     e.size = st.st_size;
     e.date = m_dates.text(st.st_mtim.tv_sec);
+    return S_ISREG(st.st_mode) ? Filled::Regular : Filled::Other;
+}
+
+// A file that vanished between the walk and its stat is left out; its changed name, if
+// any, no longer counts.
+void CaptureJob::dropVanished(qsizetype i)
+{
+    ++m_vanished;
+    const QByteArray path = m_walk->nativePath(i);
+    m_vanishedChanged += hasControlBytes(path.constData(), path.size());
 }
 
 // The file just filled goes to the listing, and its members after it when it is an
-// archive; m_folderFd is still open on its folder.
-void CaptureJob::listArchive(qsizetype i)
+// archive (only a regular file can be); m_folderFd is still open on its folder. True when
+// it was looked into.
+bool CaptureJob::listArchive(qsizetype i, const FileEntry &e, Filled filled)
 {
-    const FileEntry &e = m_walk->entries().at(i);
     m_listed.append(e);
+    if (filled != Filled::Regular)
+        return false;
     const QByteArray path = m_folderFd >= 0 ? QByteArray() : m_walk->nativePath(i);
     if (m_archives.list(m_folderFd, m_walk->nativeName(i), path, e.path, m_listed) ==
         ArchiveLister::Result::Partial)
         ++m_unreadableArchives;
+    return true;
 }
 
 void CaptureJob::closeFolder()
@@ -179,22 +204,35 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
     m_phase = Phase::Filling;
     m_progressText = m_statusText = QString::fromLatin1(kPleaseWaitText);
     report(/*always=*/true);
+    m_archives.setCancelFlag(cancel);
     const qsizetype count = entryCount();
+    QList<FileEntry> &walked = m_walk->entries();
+    qsizetype kept = 0; // the entries kept so far, moved to the front over vanished ones
     for (qsizetype i = 0; i < count; ++i) {
-        fill(i);
-        if (m_request.archives)
-            listArchive(i);
+        const Filled filled = fill(i);
+        if (filled == Filled::Gone) {
+            dropVanished(i);
+        } else {
+            if (kept != i)
+                walked[kept] = std::move(walked[i]);
+            ++kept;
+            // An archive may take a while to list (a cancelled listing stops part-way), so
+            // the cancel flag is looked at after each.
+            if (m_request.archives && listArchive(i, walked[kept - 1], filled) && stopAsked(cancel))
+                return {};
+        }
         if ((i + 1) % kFillCheckEvery != 0)
             continue;
         if (stopAsked(cancel))
             return {};
-        m_filled = m_request.archives ? m_listed.size() : i + 1;
+        m_filled = m_request.archives ? m_listed.size() : kept;
         m_statusText = QString::fromLatin1(kGettingInfoStatus);
         m_percent = int(double(i + 1) / double(count) * 100.0);
         m_progressText = QStringLiteral("Getting files info...") + signPadded(m_percent) +
                          QStringLiteral(" % completed.");
         report(/*always=*/false);
     }
+    walked.resize(kept);
     closeFolder();
     if (stopAsked(cancel))
         return {};

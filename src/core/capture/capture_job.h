@@ -48,7 +48,8 @@ inline constexpr char kDoneText[] = "Done. 100% completed.";
 // reads every file's size and date ("Please wait...", then "Getting files info... N %
 // completed."), then writes the disc file through a temporary file and a rename ("Done.
 // 100% completed.", "Ready.  N files inserted from CD/DVD.") and, when asked, opens the
-// tray. A file whose size or date cannot be read keeps size 0 and an empty date.
+// tray. A file whose size or date cannot be read keeps size 0 and an empty date; a file
+// that is gone by then (deleted while the disc was read) is left out and counted.
 //
 // The job touches no index and no widget, so a window runs it on a worker thread and
 // files the disc in its index when it has finished (see captureFolder for the whole
@@ -68,8 +69,9 @@ public:
     CaptureJob(const CaptureJob &) = delete;
     CaptureJob &operator=(const CaptureJob &) = delete;
 
-    // The whole capture, blocking. `cancel`, when given, is read between files: once it is
-    // set the job ends as Cancelled and writes nothing. Returns the error when it failed.
+    // The whole capture, blocking. `cancel`, when given, is read between files and inside
+    // archive listings: once it is set the job ends as Cancelled and writes nothing.
+    // Returns the error when it failed.
     StoreResult run(const std::atomic<bool> *cancel = nullptr);
 
     void setProgressCallback(std::function<void(const CaptureJob &)> callback)
@@ -91,7 +93,7 @@ public:
     const QString &statusText() const { return m_statusText; }
 
     const CaptureRequest &request() const { return m_request; }
-    // Files the walk found (archive members not counted).
+    // Files the walk found (archive members not counted); once filled, those still there.
     qsizetype entryCount() const;
     // Entries in walk order, each archive's members after it; sizes and dates are filled up
     // to filledCount().
@@ -109,12 +111,17 @@ public:
     // Archives that could not be read whole (their own entries and readable members stay);
     // say so when nonzero (unreadableArchivesMessage).
     qsizetype unreadableArchives() const { return m_unreadableArchives; }
+    // Files the walk listed that were gone when their size and date were read: left out of
+    // the entries and the rows; say so when nonzero (vanishedFilesMessage).
+    qsizetype vanishedFiles() const { return m_vanished; }
     // Whether the tray was asked to open.
     bool ejected() const { return m_ejected; }
 
 private:
-    void fill(qsizetype i);
-    void listArchive(qsizetype i);
+    enum class Filled { Regular, Other, Gone };
+    Filled fill(qsizetype i);
+    void dropVanished(qsizetype i);
+    bool listArchive(qsizetype i, const FileEntry &e, Filled filled);
     void closeFolder();
     bool stopAsked(const std::atomic<bool> *cancel);
     void report(bool always);
@@ -129,6 +136,8 @@ private:
     std::function<void(const CaptureJob &)> m_progress;
     QElapsedTimer m_sinceReport;
     Phase m_phase = Phase::Idle;
+    qsizetype m_vanished = 0;
+    qsizetype m_vanishedChanged = 0; // of those, names the walk counted as changed
     QString m_error;
     QString m_progressText;
     QString m_statusText;
@@ -146,6 +155,8 @@ QString changedNamesMessage(qsizetype count);
 // "N archives could not be read whole; their readable members are listed."
 QString unreadableArchivesMessage(qsizetype count);
 
+// "N files vanished while the disc was read and are not in it."
+QString vanishedFilesMessage(qsizetype count);
 // The catalog as `index` spells it, when a disc named `disc` can be filed under `catalog`;
 // fails with a message when the catalog is missing or the name is taken.
 StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,

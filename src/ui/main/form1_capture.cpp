@@ -232,6 +232,9 @@ void Form1::finishCapture()
     if (job->changedNames() > 0)
         m_services.messages->information(this, QStringLiteral("Information"),
                                          changedNamesMessage(job->changedNames()));
+    if (job->vanishedFiles() > 0)
+        m_services.messages->information(this, QStringLiteral("Information"),
+                                         vanishedFilesMessage(job->vanishedFiles()));
     if (job->unreadableArchives() > 0)
         m_services.messages->information(this, QStringLiteral("Information"),
                                          unreadableArchivesMessage(job->unreadableArchives()));

@@ -1,12 +1,23 @@
 // Orlith — desktop catalogue of removable media.
 // "Look inside archives": archives made here by bsdtar and Python, captured by orlith-cli.
+#include "core/capture/capture_job.h"
 #include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
 
 #include "core/capture/capture_fixtures.h"
 #include "core/core_fixtures.h"
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstring>
+#include <thread>
+
+#include <sys/inotify.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace orlith;
 using namespace orlith::test;
@@ -28,6 +39,24 @@ QStringList captured(const QString &store, const QString &root)
     for (const FileEntry &e : std::as_const(entries))
         out << e.path.mid(root.size() + 1) + u' ' + QString::number(e.size);
     return out;
+}
+
+// Python that writes sys.argv[1]: a tar.bz2 of one member, zeros.bin, of `gib` GiB of
+// zeros. Streams of zeros put end to end make it in a blink (bzip2 readers take them as
+// one); `padGib` makes the file that long with a hole after them, which readers ignore.
+QString bombScript(int gib, int padGib = 0)
+{
+    return uR"(
+import bz2, sys, tarfile
+info = tarfile.TarInfo('zeros.bin'); info.size = %1 << 30
+chunk = bz2.compress(bytes(16 << 20))
+with open(sys.argv[1], 'wb') as f:
+    f.write(bz2.compress(info.tobuf()))
+    f.write(chunk * (info.size >> 24))
+    f.write(bz2.compress(bytes(1024)))
+    f.truncate(max(f.tell(), %2 << 30))
+)"_s.arg(gib)
+        .arg(padGib);
 }
 
 } // namespace
@@ -146,6 +175,123 @@ open(d + '/huge.tar', 'wb').write(huge.tobuf())
         QVERIFY(readDiscEntries(discFilePath(store.path(), u"N"_s), with).ok());
         with.removeIf([&](const FileEntry &e) { return e.path.indexOf(u'/', d.size() + 1) > 0; });
         QCOMPARE(readAll(discFilePath(store.path(), u"P"_s)), discFileBytes(u"C"_s, with));
+    }
+
+    // Archives that must not cost the capture: what they are counted as, and an entry of
+    // theirs that stays.
+    void hostileArchives_data()
+    {
+        QTest::addColumn<QString>("script"); // writes the archive named by sys.argv[1]
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("entry");
+        const QString unreadable = u"1 archives could not be read whole; their readable "
+                                   "members are listed."_s;
+        QTest::newRow("decompression bomb") << bombScript(2) << u"bomb.tar.bz2"_s << unreadable
+                                            << u"bomb.tar.bz2/zeros.bin 2147483648"_s;
+        QTest::newRow("bomb inside a tar") << bombScript(2) + uR"(
+import os
+with tarfile.open(sys.argv[1] + '.tar', 'w') as t: t.add(sys.argv[1], 'in.tar.bz2')
+os.replace(sys.argv[1] + '.tar', sys.argv[1])
+)"_s << u"outer.tar"_s << unreadable << u"outer.tar/in.tar.bz2/zeros.bin 2147483648"_s;
+        QTest::newRow("line break in a member name") << uR"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr('a\nb.txt', 'x')
+)"_s << u"names.zip"_s << u"1 names held characters that cannot be stored and were changed."_s
+                                                     << u"names.zip/a\uFFFDb.txt 1"_s;
+    }
+    void hostileArchives()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QFETCH(QString, entry);
+        QTemporaryDir media;
+        QTemporaryDir store;
+        QVERIFY(run(u"python3"_s, {u"-c"_s, script, media.path() + u'/' + file}, media.path()));
+        QCOMPARE(cli(store.path(), {u"new-catalog"_s, u"C"_s}).code, 0);
+        const CliRun r = cli(store.path(), {u"capture"_s, u"--archives"_s, u"--catalog"_s, u"C"_s,
+                                            u"--name"_s, u"N"_s, media.path()});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, "orlith-cli: "_L1 + message + u'\n');
+        QVERIFY2(captured(store.path(), media.path()).contains(entry), qPrintable(entry));
+    }
+
+    // A bomb whose file is so large (a hole) that the budget would let it run for a long
+    // while: the cancel flag stops it all the same, and nothing is written.
+    void cancelInsideABomb()
+    {
+        QTemporaryDir media;
+        QTemporaryDir store;
+        QVERIFY(ensureStoreFolders(store.path()).ok());
+        QVERIFY(run(u"python3"_s, {u"-c"_s, bombScript(8, 64), media.path() + "/b.tar.bz2"_L1},
+                    media.path()));
+        CaptureRequest request{store.path(), u"N"_s, u"C"_s, media.path()};
+        request.archives = true;
+        CaptureJob job(request);
+        std::atomic<bool> cancel = false;
+        std::thread canceller([&] {
+            ::usleep(100 * 1000);
+            cancel = true;
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const StoreResult r = job.run(&cancel);
+        const qint64 ms = clock.elapsed();
+        canceller.join();
+        QVERIFY(r.ok());
+        QCOMPARE(job.phase(), CaptureJob::Phase::Cancelled);
+        // Listing it whole takes half a minute.
+        QVERIFY2(ms < 10000, qPrintable(QString::number(ms)));
+        QVERIFY(QDir(store.path() + "/cds"_L1).isEmpty());
+    }
+
+    // A FIFO and a device node named like archives are listed, never opened: opening the
+    // FIFO would release a writer waiting on it and lose what it writes.
+    void onlyRegularFilesAreOpened()
+    {
+        QTemporaryDir media;
+        QTemporaryDir store;
+        QVERIFY(ensureStoreFolders(store.path()).ok());
+        const QByteArray fifo = QFile::encodeName(media.path() + "/x.zip"_L1);
+        const QByteArray device = QFile::encodeName(media.path() + "/dev.zip"_L1);
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+        const bool haveDevice = ::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+        if (!haveDevice)
+            qInfo("mknod is not permitted here: the device node is left out");
+        // An open of the device node shows as an inotify event.
+        const int watch = haveDevice ? ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC) : -1;
+        if (haveDevice && watch < 0)
+            qInfo("no inotify instance to be had (%s): opens of the device node go unseen",
+                  std::strerror(errno));
+        const auto closeWatch = qScopeGuard([&] { ::close(watch); });
+        QVERIFY(watch < 0 || ::inotify_add_watch(watch, device.constData(), IN_OPEN) >= 0);
+
+        std::atomic<bool> released = false;
+        std::thread writer([&] {
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_CLOEXEC);
+            released = true;
+            ::close(fd);
+        });
+        const auto unblock = qScopeGuard([&] {
+            const int fd = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            writer.join();
+            ::close(fd);
+        });
+        CaptureRequest request{store.path(), u"N"_s, u"C"_s, media.path()};
+        request.archives = request.walkOnly = true;
+        CaptureJob job(request);
+        QVERIFY(job.run().ok());
+        QStringList names;
+        for (const FileEntry &e : job.entries())
+            names << e.name;
+        QCOMPARE(names,
+                 haveDevice ? QStringList({u"dev.zip"_s, u"x.zip"_s}) : QStringList{u"x.zip"_s});
+        QCOMPARE(job.unreadableArchives(), 0);
+        QTest::qWait(200); // time enough for a released writer to say so
+        QVERIFY(!released);
+        char events[4096];
+        QVERIFY(watch < 0 || ::read(watch, events, sizeof events) < 0);
     }
 };
 

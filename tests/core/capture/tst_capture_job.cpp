@@ -232,6 +232,58 @@ private slots:
         QCOMPARE(drives.ejected(), QStringList{m_tree});
     }
 
+    // A file deleted after the walk listed it is left out of the disc and of the rows the
+    // window is handed, and counted; its changed name no longer counts.
+    void vanishedFilesAreLeftOut_data()
+    {
+        QTest::addColumn<bool>("archives");
+        QTest::addColumn<bool>("walkOnly");
+        QTest::addColumn<QString>("gone");
+        QTest::newRow("capture") << false << false << u"b.txt"_s;
+        QTest::newRow("looking inside archives") << true << false << u"b.txt"_s;
+        QTest::newRow("update") << false << true << u"b.txt"_s;
+        QTest::newRow("a changed name") << false << false << u"b\nc.txt"_s;
+    }
+    void vanishedFilesAreLeftOut()
+    {
+        QFETCH(bool, archives);
+        QFETCH(bool, walkOnly);
+        QFETCH(QString, gone);
+        for (const QString &f : {u"a.txt"_s, gone, u"z.txt"_s})
+            QVERIFY(makeFile(m_tree + u'/' + f, "1"));
+        // The catalog as the store on disk holds it, where the disc is filed.
+        QVERIFY(writeAll(catalogOrderPath(m_data), "Music & more\r\n"));
+        CaptureRequest request{m_data, u"Disc"_s, u"Music & more"_s, m_tree};
+        request.archives = archives;
+        request.walkOnly = walkOnly;
+        CaptureJob job(request);
+        QStringList rows;
+        job.setProgressCallback([&](const CaptureJob &j) {
+            if (j.phase() == CaptureJob::Phase::Filling && !gone.isEmpty()) {
+                QVERIFY(QFile::remove(m_tree + u'/' + gone));
+                gone.clear();
+            }
+            if (j.phase() == CaptureJob::Phase::Done) {
+                for (const FileRow &r : j.rows(0, j.filledCount()))
+                    rows << r.name();
+            }
+        });
+        QVERIFY(job.run().ok());
+        const QStringList kept{u"a.txt"_s, u"z.txt"_s};
+        QCOMPARE(rows, kept);
+        QCOMPARE(job.vanishedFiles(), 1);
+        QCOMPARE(job.changedNames(), 0);
+        QList<FileEntry> stored;
+        if (walkOnly)
+            stored = job.entries();
+        else
+            QVERIFY(readDiscEntries(discFilePath(m_data, u"Disc"_s), stored).ok());
+        QStringList names;
+        for (const FileEntry &e : std::as_const(stored))
+            names << e.name;
+        QCOMPARE(names, kept);
+    }
+
     void failuresWriteNothing()
     {
         QVERIFY(makeFile(m_tree + u"/x.txt"_s, "x"));
