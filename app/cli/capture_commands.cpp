@@ -199,10 +199,10 @@ int cmdRescan(CliContext &ctx)
                 .arg(u.path, u.reason));
     if (job.changedNames() > 0)
         err(changedNamesMessage(job.changedNames()));
-    if (job.unreadableArchives() > 0)
-        err(unreadableArchivesMessage(job.unreadableArchives()));
     if (job.vanishedFiles() > 0)
         err(vanishedFilesMessage(job.vanishedFiles()));
+    if (job.unreadableArchives() > 0)
+        err(unreadableArchivesMessage(job.unreadableArchives()));
     const QByteArray summary = updateSummary(update).toUtf8() + '\n';
     std::fwrite(summary.constData(), 1, size_t(summary.size()), stderr);
     if (dryRun || update.isEmpty())

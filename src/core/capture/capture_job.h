@@ -108,12 +108,12 @@ public:
     // name with a line break must not add lines to the disc file. Say so when nonzero
     // (changedNamesMessage).
     qsizetype changedNames() const;
-    // Archives that could not be read whole (their own entries and readable members stay);
-    // say so when nonzero (unreadableArchivesMessage).
-    qsizetype unreadableArchives() const { return m_unreadableArchives; }
     // Files the walk listed that were gone when their size and date were read: left out of
     // the entries and the rows; say so when nonzero (vanishedFilesMessage).
     qsizetype vanishedFiles() const { return m_vanished; }
+    // Archives that could not be read whole (their own entries and readable members stay);
+    // say so when nonzero (unreadableArchivesMessage).
+    qsizetype unreadableArchives() const { return m_unreadableArchives; }
     // Whether the tray was asked to open.
     bool ejected() const { return m_ejected; }
 
@@ -133,11 +133,11 @@ private:
     ArchiveLister m_archives{m_dates};
     QList<FileEntry> m_listed; // the walk's entries with archive members, when archives is set
     qsizetype m_unreadableArchives = 0;
+    qsizetype m_vanished = 0;
+    qsizetype m_vanishedChanged = 0; // of those, names the walk counted as changed
     std::function<void(const CaptureJob &)> m_progress;
     QElapsedTimer m_sinceReport;
     Phase m_phase = Phase::Idle;
-    qsizetype m_vanished = 0;
-    qsizetype m_vanishedChanged = 0; // of those, names the walk counted as changed
     QString m_error;
     QString m_progressText;
     QString m_statusText;
@@ -152,11 +152,11 @@ private:
 
 // "N names held characters that cannot be stored and were changed."
 QString changedNamesMessage(qsizetype count);
+// "N files vanished while the disc was read and are not in it."
+QString vanishedFilesMessage(qsizetype count);
 // "N archives could not be read whole; their readable members are listed."
 QString unreadableArchivesMessage(qsizetype count);
 
-// "N files vanished while the disc was read and are not in it."
-QString vanishedFilesMessage(qsizetype count);
 // The catalog as `index` spells it, when a disc named `disc` can be filed under `catalog`;
 // fails with a message when the catalog is missing or the name is taken.
 StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
