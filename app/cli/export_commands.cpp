@@ -168,8 +168,11 @@ int cmdExport(CliContext &ctx)
     for (qsizetype i : std::as_const(chosen))
         items.append(allItems.at(i));
 
-    if (StoreResult r = exportDiscs(format, out, cds, items, options); !r)
+    QList<SkippedLongLines> longLines;
+    if (StoreResult r = exportDiscs(format, out, cds, items, options, nullptr, &longLines); !r)
         return failure(r.error);
+    for (const SkippedLongLines &s : std::as_const(longLines))
+        err(skippedLongLinesText(s));
     return kExitOk;
 }
 

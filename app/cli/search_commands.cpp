@@ -42,31 +42,35 @@ int saveHits(CliContext &ctx, const QString &name, const QString &catalog,
     if (StoreResult made = MakeXML(index, ctx.programFolder(), name, catalog, entries); !made)
         return failure(made.error);
     status(QStringLiteral("Ready. ") + signPadded(entries.size()) +
-        QStringLiteral(" files save into xml."));
+           QStringLiteral(" files save into xml."));
     return kExitOk;
 }
 
-void saySkipped(const QStringList &skipped)
+void saySkipped(const QStringList &skipped, const QList<SkippedLongLines> &longLines = {})
 {
     for (const QString &disc : skipped)
         err(QStringLiteral("skipped %1: its disc file cannot be read").arg(disc));
+    for (const SkippedLongLines &s : longLines)
+        err(skippedLongLinesText(s));
 }
 
 int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &criteria,
               const QString &saveAs, const QString &saveCatalog)
 {
     QStringList skipped;
+    QList<SkippedLongLines> longLines;
     if (saveAs.isEmpty()) {
         // Printed disc by disc: a search over a large store may hit millions of files.
         const qsizetype count = searchDiscs(
             ctx.programFolder(), discs, criteria, [](QList<FileRow> &hits) { outRows(hits); },
-            &skipped);
-        saySkipped(skipped);
+            &skipped, {}, &longLines);
+        saySkipped(skipped, longLines);
         status(foundText(count));
         return kExitOk;
     }
-    const QList<FileRow> hits = searchDiscs(ctx.programFolder(), discs, criteria, &skipped);
-    saySkipped(skipped);
+    const QList<FileRow> hits =
+        searchDiscs(ctx.programFolder(), discs, criteria, &skipped, &longLines);
+    saySkipped(skipped, longLines);
     outRows(hits);
     status(foundText(hits.size()));
     return saveHits(ctx, saveAs, saveCatalog, hits);
@@ -130,7 +134,7 @@ int cmdDuplicates(CliContext &ctx)
 
     QStringList skipped;
     const DuplicateReport report = findDuplicates(ctx.programFolder(), discs, minBytes, &skipped);
-    saySkipped(skipped);
+    saySkipped(skipped, report.longLines);
     for (qsizetype g = 0; g < report.groups.size(); ++g) {
         if (g > 0)
             out(QString());
@@ -148,10 +152,11 @@ int cmdSingleCopies(CliContext &ctx)
     if (!ctx.args().isEmpty())
         return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
     QStringList skipped;
-    const qsizetype count =
-        findSingleCopies(ctx.programFolder(), ctx.index().allDiscs(), discs,
-                         [](QList<FileRow> &rows) { outRows(rows); }, &skipped);
-    saySkipped(skipped);
+    QList<SkippedLongLines> longLines;
+    const qsizetype count = findSingleCopies(
+        ctx.programFolder(), ctx.index().allDiscs(), discs,
+        [](QList<FileRow> &rows) { outRows(rows); }, &skipped, {}, &longLines);
+    saySkipped(skipped, longLines);
     status(foundText(count));
     return kExitOk;
 }
@@ -212,16 +217,15 @@ int cmdSearch(CliContext &ctx)
         criteria.sizeOption = least ? SizeOption::AtLeast : SizeOption::AtMost;
         criteria.sizeText = least ? atLeast : atMost;
         if (!isSizeNumber(criteria.sizeText))
-            return usageError(
-                QStringLiteral("\"%1\" is not a size in KB").arg(criteria.sizeText));
+            return usageError(QStringLiteral("\"%1\" is not a size in KB").arg(criteria.sizeText));
     }
     if (isBefore || isAfter) {
         criteria.dateOption = isBefore ? DateOption::Before : DateOption::After;
         criteria.date = parseDate(isBefore ? before : after);
         if (!criteria.date.isValid())
-            return usageError(QStringLiteral("\"%1\" is not a date (for example %2)")
-                                  .arg(isBefore ? before : after,
-                                       formatDate(QDate::currentDate())));
+            return usageError(
+                QStringLiteral("\"%1\" is not a date (for example %2)")
+                    .arg(isBefore ? before : after, formatDate(QDate::currentDate())));
     }
 
     QStringList discs;

@@ -23,6 +23,8 @@ int cmdStats(CliContext &ctx)
         out(f.caption + QLatin1Char(' ') + f.value);
     for (const QString &disc : stats.unreadable)
         err(QStringLiteral("cannot read the disc file of %1; its files are not counted").arg(disc));
+    for (const SkippedLongLines &s : stats.longLines)
+        err(skippedLongLinesText(s));
     // Disc files the index could not read at all are left out too; loading it named them.
     return stats.unreadable.isEmpty() && ctx.index().skipped().isEmpty() ? kExitOk : kExitFailed;
 }

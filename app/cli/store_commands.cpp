@@ -46,9 +46,12 @@ int cmdList(CliContext &ctx)
     if (!resolveDisc(ctx, ctx.args().first(), disc))
         return kExitFailed;
     QList<FileRow> rows;
-    if (StoreResult r = listDiscFiles(ctx.programFolder(), disc, rows); !r)
-        return failure(r.error);
+    qsizetype longLines = 0;
+    if (StoreResult r = listDiscFiles(ctx.programFolder(), disc, rows, &longLines); !r)
+        return failure(QString(r.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     outRows(rows);
+    if (longLines > 0)
+        err(skippedLongLinesText({disc, longLines}));
     return kExitOk;
 }
 

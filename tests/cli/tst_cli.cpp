@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
+
 using namespace orlith;
 using namespace orlith::test;
 
@@ -84,6 +86,80 @@ private slots:
         QCOMPARE(lines.first(), "openFileSetting=");
         QVERIFY(lines.contains("Width=0"));
         QVERIFY(QFile::exists(settingsPath(m_dir->path())));
+    }
+
+    // A disc file with a 200 MB line amid its entries: every reader skips that line without
+    // holding it, lists the rest and says so once.
+    void overlongLineStaysBounded_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("shows");
+        const QStringList both{"/big/before.txt", "/big/a.mp3"};
+        QTest::newRow("list") << QStringList{"list", "Big"} << both;
+        QTest::newRow("find") << QStringList{"find", "g/"} << both;
+        QTest::newRow("search") << QStringList{"search", "--text", "big"} << both;
+        QTest::newRow("stats") << QStringList{"stats"} << QStringList{"Total number of files: 4"};
+        QTest::newRow("duplicates")
+            << QStringList{"duplicates"} << QStringList{"/m/a.mp3", "/big/a.mp3"};
+        QTest::newRow("single-copies")
+            << QStringList{"single-copies"} << QStringList{"/big/before.txt"};
+        QTest::newRow("export") << QStringList{"export", "text", "--out", "OUT", "Big"} << both;
+    }
+
+    void overlongLineStaysBounded()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, shows);
+        const QString exported = m_dir->filePath("export.txt");
+        args.replaceInStrings("OUT", exported);
+        QFile big(discFilePath(m_dir->path(), "Big"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        const QByteArray entries =
+            discFileBytes("Music", {{"before.txt", "/big/before.txt", 1, "d1"},
+                                    {"a.mp3", "/big/a.mp3", 1536, "d2"}});
+        const qsizetype cut = entries.indexOf("<file_info>", entries.indexOf("before.txt"));
+        // Sparse: the 200 MB of the line take no room on disk.
+        QVERIFY(big.write(entries.first(cut) + "    <file_path>/big/") > 0);
+        QVERIFY(big.resize(big.size() + 200'000'000) && big.seek(big.size()));
+        QVERIFY(big.write("x</file_path>\r\n" + entries.sliced(cut)) > 0);
+        big.close();
+        const CliRun r = run(args);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        // The largest of the children so far: every other run of this suite is small.
+        rusage children{};
+        getrusage(RUSAGE_CHILDREN, &children);
+        QVERIFY2(children.ru_maxrss < 96 * 1024, qPrintable(QString::number(children.ru_maxrss)));
+        const QString shown = args.first() == "export" ? readAll(exported) : r.out;
+        for (const QString &text : std::as_const(shows))
+            QVERIFY2(shown.contains(text), qPrintable(text));
+        QCOMPARE(r.err.count("skipped"), 1);
+        QVERIFY(r.err.contains("orlith-cli: skipped 1 lines longer than 64 KiB in cds/Big.xml\n"));
+    }
+
+    // Sizes near 2^63 add up to the largest total there is, never a negative one.
+    void hugeSizesGiveSaneTotals_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("stats") << "stats"
+                               << "Total usage: 8796093022208 MB   (8589934592 GB)\n";
+        QTest::newRow("duplicates") << "duplicates"
+                                    << "2 groups, 5 files, 8796093022208.00 MB in extra copies.\n";
+    }
+
+    void hugeSizesGiveSaneTotals()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, total);
+        constexpr qint64 huge = 9'000'000'000'000'000'000;
+        QVERIFY(writeDiscFile(discFilePath(m_dir->path(), "Huge"), "Films",
+                              {{"h", "/1/h", huge, "d"},
+                               {"h", "/2/h", huge, "d"},
+                               {"h", "/3/h", huge, "d"},
+                               {"g", "/1/g", huge, "d"},
+                               {"g", "/2/g", huge, "d"}})
+                    .ok());
+        QVERIFY(run({command}).says(0, total));
     }
 
 private:

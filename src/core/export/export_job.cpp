@@ -91,7 +91,8 @@ std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOption
 // text does not fit, discards its file and clears `fits`.
 StoreResult writeExport(ExportFormat format, const QString &outPath, const QString &cdsFolder,
                         const QStringList &items, const ExportOptions &options,
-                        ExportEncoding encoding, bool &fits, qsizetype *rowCount)
+                        ExportEncoding encoding, bool &fits, qsizetype *rowCount,
+                        QList<SkippedLongLines> *longLines)
 {
     const std::unique_ptr<ExportWriter> writer = makeWriter(format, options, encoding);
     if (StoreResult r = writer->open(outPath); !r)
@@ -118,6 +119,8 @@ StoreResult writeExport(ExportFormat format, const QString &outPath, const QStri
         return r;
     if (rowCount)
         *rowCount = walk.rowCount();
+    if (longLines)
+        *longLines = walk.longLines();
     return StoreResult::success();
 }
 
@@ -144,7 +147,8 @@ QString storeFileProblem(const QString &outPath, const QString &programFolder)
 }
 
 StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
-                        const QStringList &items, const ExportOptions &options, qsizetype *rowCount)
+                        const QStringList &items, const ExportOptions &options, qsizetype *rowCount,
+                        QList<SkippedLongLines> *longLines)
 {
     if (rowCount)
         *rowCount = 0;
@@ -157,11 +161,11 @@ StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QStri
     // that does not fit; deciding first instead would read every disc file twice, always.
     bool fits = true;
     StoreResult r = writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Latin1,
-                                fits, rowCount);
+                                fits, rowCount, longLines);
     if (!r || fits)
         return r;
     return writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Utf8, fits,
-                       rowCount);
+                       rowCount, longLines);
 }
 
 } // namespace orlith

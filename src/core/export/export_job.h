@@ -3,6 +3,7 @@
 // one routine that the export wizards and orlith-cli both call.
 #pragma once
 
+#include "core/store/disc_file.h"
 #include "core/store/store_result.h"
 
 #include <QChar>
@@ -62,9 +63,11 @@ QString storeFileProblem(const QString &outPath, const QString &programFolder);
 // cannot be read or the output cannot be written, and, before writing anything, when
 // outPath is one of the store's own files (storeFileProblem over cdsFolder's parent).
 // The file has one encoding: ISO-8859-1 when every text fits it, else UTF-8 (LineEncoder and
-// ExcelFile say what fits). `rowCount` receives the rows written.
+// ExcelFile say what fits). `rowCount` receives the rows written, and `longLines` the discs
+// whose files had lines too long to read (skipped, as every reader skips them).
 StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
                         const QStringList &items, const ExportOptions &options,
-                        qsizetype *rowCount = nullptr);
+                        qsizetype *rowCount = nullptr,
+                        QList<SkippedLongLines> *longLines = nullptr);
 
 } // namespace orlith

@@ -51,6 +51,8 @@ StoreResult EntryWalk::walk(const QString &discFilePath, const QString &discName
             break;
         }
     }
+    if (reader.longLines() > 0)
+        m_longLines.append({discName, reader.longLines()});
     if (!reader.error().isEmpty())
         return StoreResult::failure(reader.error());
     return StoreResult::success();

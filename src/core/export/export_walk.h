@@ -2,6 +2,7 @@
 // The entry walk that feeds every export: disc files read line by line into rows.
 #pragma once
 
+#include "core/store/disc_file.h"
 #include "core/store/store_result.h"
 
 #include <QByteArray>
@@ -53,6 +54,8 @@ public:
     StoreResult walk(const QString &discFilePath, const QString &discName, ExportWriter &writer);
 
     qsizetype rowCount() const { return m_rows; }
+    // The discs walked so far whose files had lines too long to read (DiscReader).
+    const QList<SkippedLongLines> &longLines() const { return m_longLines; }
 
 private:
     QByteArray m_name;
@@ -60,6 +63,7 @@ private:
     QByteArray m_size;
     QByteArray m_date;
     qsizetype m_rows = 0;
+    QList<SkippedLongLines> m_longLines;
 };
 
 // The disc file names of a cds folder ("*.xml"), in the order the disc lists show them:

@@ -6,12 +6,13 @@
 #include "core/store/disc_file.h"
 #include "core/store/text_codec.h"
 
+#include <QFile>
+
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-
 
 namespace orlith {
 
@@ -134,6 +135,52 @@ bool isAscii(const QString &text)
     return true;
 }
 
+// Whether a line of `bytes` may be longer than kMaxDiscLineBytes. Such a line covers a whole
+// block of half that length, so one short memchr per block decides; a false alarm (a line
+// of 32 to 64 KiB) only costs reading that file line by line.
+bool mayHoldLongLine(QByteArrayView bytes)
+{
+    constexpr qsizetype kBlock = kMaxDiscLineBytes / 2;
+    for (qsizetype at = 0; at + kBlock <= bytes.size(); at += kBlock) {
+        if (!std::memchr(bytes.data() + at, '\n', size_t(kBlock)))
+            return true;
+    }
+    return false;
+}
+
+// Reads a disc file into `bytes` (keeping its capacity for the next disc) when it holds at
+// most `limit` bytes; `whole` says whether it did. A larger file, or one that grows past
+// the limit while being read, is left for the caller to read line by line.
+StoreResult readSmallFile(const QString &path, qint64 limit, QByteArray &bytes, bool &whole)
+{
+    whole = false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return StoreResult::failure(
+            QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
+    if (file.size() > limit)
+        return StoreResult::success();
+    bytes.resize(qsizetype(std::max<qint64>(file.size(), 0)));
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > limit)
+                return StoreResult::success();
+            bytes.resize(got + std::min<qsizetype>(limit + 1 - got, 256 * 1024));
+        }
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0)
+            return StoreResult::failure(
+                QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    bytes.resize(got);
+    whole = true;
+    return StoreResult::success();
+}
+
 } // namespace
 
 double sizeBoxValue(const QString &text)
@@ -154,10 +201,8 @@ double sizeBoxValue(const QString &text)
 }
 
 DiscSearch::DiscSearch(const SearchCriteria &criteria)
-    : m_sizeOption(criteria.sizeOption),
-      m_sizeBoxEmpty(criteria.sizeText.isEmpty()),
-      m_bound(sizeBoxValue(criteria.sizeText)),
-      m_dateOption(criteria.dateOption),
+    : m_sizeOption(criteria.sizeOption), m_sizeBoxEmpty(criteria.sizeText.isEmpty()),
+      m_bound(sizeBoxValue(criteria.sizeText)), m_dateOption(criteria.dateOption),
       m_date(criteria.date)
 {
     // An empty text matches every entry, whichever separator its path uses.
@@ -261,18 +306,24 @@ void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &h
     }
 }
 
-void DiscSearch::searchBytes(QByteArrayView bytes, const QString &disc,
-                             QList<FileRow> &hits) const
+void DiscSearch::searchBytes(QByteArrayView bytes, const QString &disc, QList<FileRow> &hits,
+                             qsizetype *longLines) const
 {
     // A needle of two ASCII characters or more is looked for in the whole buffer first, so
     // only the entries around its occurrences are read line by line; anything else is read
-    // line by line throughout. Both give the same rows.
-    if (m_asciiNeedle.size() >= 2) {
+    // line by line throughout. Both give the same rows. The look-up around the needle knows
+    // no line limit, so bytes that may hold an over-long line are read line by line, where
+    // the reader skips and counts it.
+    if (m_asciiNeedle.size() >= 2 && !mayHoldLongLine(bytes)) {
         scanAroundNeedle(bytes, disc, hits);
+        if (longLines)
+            *longLines = 0;
         return;
     }
     DiscReader reader(bytes);
     scan(reader, disc, hits);
+    if (longLines)
+        *longLines = reader.longLines();
 }
 
 // What the line-by-line scan would hold at a date line, found from the buffer around it: the
@@ -320,9 +371,8 @@ void DiscSearch::scanAroundNeedle(QByteArrayView bytes, const QString &disc,
     }
 }
 
-void DiscSearch::emitHit(const char *dateLine, QByteArrayView path,
-                         QByteArrayView date, const QString &disc, Carried &carried,
-                         QList<FileRow> &hits) const
+void DiscSearch::emitHit(const char *dateLine, QByteArrayView path, QByteArrayView date,
+                         const QString &disc, Carried &carried, QList<FileRow> &hits) const
 {
     // Walk back to the last name line and the last size line before this date line, or to
     // where the previous look-up stopped, whose findings then still hold.
@@ -360,24 +410,29 @@ void DiscSearch::emitHit(const char *dateLine, QByteArrayView path,
 }
 
 StoreResult DiscSearch::searchDisc(const QString &programFolder, const QString &disc,
-                                   QList<FileRow> &hits) const
+                                   QList<FileRow> &hits, qsizetype *longLines) const
 {
+    const QString path = discFilePath(programFolder, disc);
     if (m_asciiNeedle.size() >= 2) {
-        if (StoreResult read = readDiscFileBytes(discFilePath(programFolder, disc), m_buffer);
-            !read)
+        bool whole = false;
+        if (StoreResult read = readSmallFile(path, kWholeFileBytes, m_buffer, whole); !read)
             return read;
-        scanAroundNeedle(m_buffer, disc, hits);
-        return {};
+        if (whole) {
+            searchBytes(m_buffer, disc, hits, longLines);
+            return {};
+        }
     }
     DiscReader reader;
-    if (StoreResult opened = reader.open(discFilePath(programFolder, disc)); !opened)
+    if (StoreResult opened = reader.open(path); !opened)
         return opened;
     scan(reader, disc, hits);
+    if (longLines)
+        *longLines = reader.longLines();
     return {reader.error()};
 }
 
-StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
-                         const QString &catalog, QStringList &discs)
+StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc, const QString &catalog,
+                         QStringList &discs)
 {
     discs.clear();
     if (!disc.isEmpty()) {
@@ -399,20 +454,21 @@ StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
 }
 
 QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &discs,
-                           const SearchCriteria &criteria, QStringList *skipped)
+                           const SearchCriteria &criteria, QStringList *skipped,
+                           QList<SkippedLongLines> *longLines)
 {
     QList<FileRow> hits;
     searchDiscs(
         programFolder, discs, criteria,
-        [&](QList<FileRow> &found) { hits.append(std::move(found)); }, skipped);
+        [&](QList<FileRow> &found) { hits.append(std::move(found)); }, skipped, {}, longLines);
     return hits;
 }
 
 qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
                       const SearchCriteria &criteria,
-                      const std::function<void(QList<FileRow> &hits)> &take,
-                      QStringList *skipped,
-                      const std::function<bool(const QString &disc)> &beforeDisc)
+                      const std::function<void(QList<FileRow> &hits)> &take, QStringList *skipped,
+                      const std::function<bool(const QString &disc)> &beforeDisc,
+                      QList<SkippedLongLines> *longLines)
 {
     const DiscSearch search(criteria);
     QList<FileRow> hits;
@@ -421,8 +477,11 @@ qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
         if (beforeDisc && !beforeDisc(disc))
             break;
         hits.clear();
-        if (!search.searchDisc(programFolder, disc, hits) && skipped)
+        qsizetype tooLong = 0;
+        if (!search.searchDisc(programFolder, disc, hits, &tooLong) && skipped)
             skipped->append(disc);
+        if (tooLong > 0 && longLines)
+            longLines->append({disc, tooLong});
         count += hits.size();
         if (!hits.isEmpty())
             take(hits);
@@ -446,8 +505,8 @@ QString describeSearch(const SearchCriteria &criteria)
 {
     QString text = QStringLiteral("Searching for ");
     if (!criteria.text.isEmpty())
-        text += QStringLiteral("name that contain string \"") + criteria.text +
-                QStringLiteral("\", ");
+        text +=
+            QStringLiteral("name that contain string \"") + criteria.text + QStringLiteral("\", ");
     else
         text += QStringLiteral("all files ");
 
@@ -458,8 +517,8 @@ QString describeSearch(const SearchCriteria &criteria)
     else if (criteria.sizeOption != SizeOption::AtMost)
         text += QStringLiteral("having arbitrarily file size ");
     else
-        text += QStringLiteral("that have under") + signPaddedNumber(bound) +
-                QStringLiteral(" KB, ");
+        text +=
+            QStringLiteral("that have under") + signPaddedNumber(bound) + QStringLiteral(" KB, ");
 
     switch (criteria.dateOption) {
     case DateOption::Before:

@@ -39,8 +39,9 @@ struct SearchCriteria
 double sizeBoxValue(const QString &text);
 
 // The compiled criteria. Matching ignores letter case and skips a drive ("D:") at the
-// front of a path, so a path made here is matched from its first character; the name, path and size of an entry that lacks those lines are those of the entry
-// before it in the same file, and the size and date tests are strict.
+// front of a path, so a path made here is matched from its first character; the name, path and size
+// of an entry that lacks those lines are those of the entry before it in the same file, and the
+// size and date tests are strict.
 class DiscSearch
 {
 public:
@@ -48,11 +49,16 @@ public:
 
     // Appends the hits of one disc file (programFolder/cds/disc.xml) to `hits`. A missing
     // or unreadable file fails with a message naming it; hits found before a read error
-    // stay.
-    StoreResult searchDisc(const QString &programFolder, const QString &disc,
-                           QList<FileRow> &hits) const;
+    // stay. Lines longer than kMaxDiscLineBytes are skipped, as DiscReader skips them, and
+    // counted in `longLines` when given. A file is read whole only up to kWholeFileBytes.
+    StoreResult searchDisc(const QString &programFolder, const QString &disc, QList<FileRow> &hits,
+                           qsizetype *longLines = nullptr) const;
     // The same over bytes already in memory.
-    void searchBytes(QByteArrayView bytes, const QString &disc, QList<FileRow> &hits) const;
+    void searchBytes(QByteArrayView bytes, const QString &disc, QList<FileRow> &hits,
+                     qsizetype *longLines = nullptr) const;
+
+    // Larger disc files are read line by line, so a search holds at most this much of one.
+    static constexpr qint64 kWholeFileBytes = 32 * 1024 * 1024;
 
     // True when the needle occurs in `path` (past a leading drive "D:").
     bool pathMatches(QByteArrayView path) const;
@@ -61,14 +67,13 @@ private:
     struct Carried;
     void scan(DiscReader &reader, const QString &disc, QList<FileRow> &hits) const;
     void scanAroundNeedle(QByteArrayView bytes, const QString &disc, QList<FileRow> &hits) const;
-    void emitHit(const char *dateLine, QByteArrayView path,
-                 QByteArrayView date, const QString &disc, Carried &carried,
-                 QList<FileRow> &hits) const;
+    void emitHit(const char *dateLine, QByteArrayView path, QByteArrayView date,
+                 const QString &disc, Carried &carried, QList<FileRow> &hits) const;
     bool sizeOk(qint64 bytes) const;
     bool dateOk(QByteArrayView dateText) const;
     QDate dayOf(QByteArrayView dateText) const;
 
-    QString m_needle;        // upper case
+    QString m_needle;         // upper case
     QByteArray m_asciiNeedle; // upper case; empty unless the needle is plain ASCII
     bool m_needleAscii = true;
     SizeOption m_sizeOption;
@@ -87,13 +92,15 @@ private:
 
 // The discs a scope names, in tree order: one disc, the discs of one catalog, or (both
 // empty) every disc of every catalog. Fails with a message for an unknown name.
-StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc,
-                         const QString &catalog, QStringList &discs);
+StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc, const QString &catalog,
+                         QStringList &discs);
 
 // Searches every disc of `discs` in order. A disc whose file is missing is skipped and named
-// in `skipped`, so the rest of the scope is still searched.
+// in `skipped`, so the rest of the scope is still searched. Discs with lines too long to read
+// are named in `longLines` with their counts.
 QList<FileRow> searchDiscs(const QString &programFolder, const QStringList &discs,
-                           const SearchCriteria &criteria, QStringList *skipped = nullptr);
+                           const SearchCriteria &criteria, QStringList *skipped = nullptr,
+                           QList<SkippedLongLines> *longLines = nullptr);
 
 // The same, handing each disc's hits to `take` as soon as that disc is searched, so a
 // caller that writes hits out holds one disc's hits at a time, never the whole store's.
@@ -103,7 +110,8 @@ qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
                       const SearchCriteria &criteria,
                       const std::function<void(QList<FileRow> &hits)> &take,
                       QStringList *skipped = nullptr,
-                      const std::function<bool(const QString &disc)> &beforeDisc = {});
+                      const std::function<bool(const QString &disc)> &beforeDisc = {},
+                      QList<SkippedLongLines> *longLines = nullptr);
 
 // The sentence that says in words what the search window looks for, e.g.
 // Searching for name that contain string "abc", that have at least 100 KB, and has been

@@ -2,6 +2,7 @@
 #include "core/search/duplicates.h"
 
 #include "core/store/disc_file.h"
+#include "core/store/size_sum.h"
 #include "core/store/text_codec.h"
 
 #include <QFileInfo>
@@ -58,13 +59,15 @@ private:
 };
 
 // About how many entries the discs hold (a written entry takes some 150 bytes or more), so
-// a table of a million files is sized once rather than rehashed as it grows.
+// a table of a million files is sized once rather than rehashed as it grows. Capped, as a
+// disc file of a few huge lines would otherwise reserve a table for entries it never has.
 qsizetype entryEstimate(const QString &programFolder, const QStringList &discs)
 {
+    constexpr qint64 kMaxEstimate = 1 << 20;
     qint64 bytes = 0;
     for (const QString &disc : discs)
-        bytes += QFileInfo(discFilePath(programFolder, disc)).size();
-    return qsizetype(bytes / 150);
+        bytes = addSizes(bytes, QFileInfo(discFilePath(programFolder, disc)).size());
+    return qsizetype(std::min(bytes / 150, kMaxEstimate));
 }
 
 } // namespace
@@ -104,49 +107,55 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
         const QString &disc = discs[d];
         if (beforeDisc && !beforeDisc(disc))
             break;
+        qsizetype longLines = 0;
         const bool read =
-            forEachDiscEntry(discFilePath(programFolder, disc), [&](QByteArrayView name,
-                                                                    QByteArrayView path,
-                                                                    qint64 size,
-                                                                    QByteArrayView date) {
-                if (size < minBytes)
-                    return;
-                // Slots hold 1 + the index of the first copy; 0 is a new file.
-                qint32 &slot = seen[keyOf(name, size)];
-                if (slot == 0) {
-                    slot = qint32(firsts.size()) + 1;
-                    std::shared_ptr<const char[]> block;
-                    const char *text = firstText.store(name, path, date, block);
-                    if (firstBlocks.empty() || firstBlocks.back() != block)
-                        firstBlocks.push_back(std::move(block));
-                    firsts.push_back({text, size, qint32(name.size()), qint32(path.size()),
-                                      qint32(date.size()), qint32(d), -1});
-                    return;
-                }
-                First &first = firsts[size_t(slot - 1)];
-                if (first.group < 0) {
-                    first.group = qint32(report.groups.size());
-                    const char *t = first.text;
-                    report.groups.append({FileRow::fromBytes(
-                        {t, first.nameLength}, {t + first.nameLength, first.pathLength}, first.size,
-                        {t + first.nameLength + first.pathLength, first.dateLength},
-                        discs[first.disc], &rowText)});
-                }
-                report.groups[first.group].append(
-                    FileRow::fromBytes(name, path, size, date, disc, &rowText));
-            }).ok();
+            forEachDiscEntry(
+                discFilePath(programFolder, disc),
+                [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
+                    if (size < minBytes)
+                        return;
+                    // Slots hold 1 + the index of the first copy; 0 is a new file.
+                    qint32 &slot = seen[keyOf(name, size)];
+                    if (slot == 0) {
+                        slot = qint32(firsts.size()) + 1;
+                        std::shared_ptr<const char[]> block;
+                        const char *text = firstText.store(name, path, date, block);
+                        if (firstBlocks.empty() || firstBlocks.back() != block)
+                            firstBlocks.push_back(std::move(block));
+                        firsts.push_back({text, size, qint32(name.size()), qint32(path.size()),
+                                          qint32(date.size()), qint32(d), -1});
+                        return;
+                    }
+                    First &first = firsts[size_t(slot - 1)];
+                    if (first.group < 0) {
+                        first.group = qint32(report.groups.size());
+                        const char *t = first.text;
+                        report.groups.append({FileRow::fromBytes(
+                            {t, first.nameLength}, {t + first.nameLength, first.pathLength},
+                            first.size, {t + first.nameLength + first.pathLength, first.dateLength},
+                            discs[first.disc], &rowText)});
+                    }
+                    report.groups[first.group].append(
+                        FileRow::fromBytes(name, path, size, date, disc, &rowText));
+                },
+                &longLines)
+                .ok();
         if (!read && skipped)
             skipped->append(disc);
+        if (longLines > 0)
+            report.longLines.append({disc, longLines});
     }
 
     // Largest waste first; equal waste keeps the order the files were met in.
-    const auto extra = [](const QList<FileRow> &g) { return (g.size() - 1) * g.first().size(); };
+    const auto extra = [](const QList<FileRow> &g) {
+        return multiplySize(g.size() - 1, g.first().size());
+    };
     std::stable_sort(
         report.groups.begin(), report.groups.end(),
         [&](const QList<FileRow> &x, const QList<FileRow> &y) { return extra(x) > extra(y); });
     for (const QList<FileRow> &group : std::as_const(report.groups)) {
         report.files += group.size();
-        report.extraBytes += extra(group);
+        report.extraBytes = addSizes(report.extraBytes, extra(group));
     }
     return report;
 }
@@ -162,7 +171,8 @@ QString duplicatesSummary(const DuplicateReport &report)
 qsizetype findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
                            const QStringList &scope,
                            const std::function<void(QList<FileRow> &rows)> &take,
-                           QStringList *skipped, const BeforeDisc &beforeDisc)
+                           QStringList *skipped, const BeforeDisc &beforeDisc,
+                           QList<SkippedLongLines> *longLines)
 {
     // Each distinct file gets a slot: 1 + the disc it was met on, or -1 once met on a
     // second. The scope's entries note their slot as they are read, so the second read
@@ -180,23 +190,27 @@ qsizetype findSingleCopies(const QString &programFolder, const QStringList &allD
         const bool keep = inScope.contains(allDiscs[d]);
         if (keep)
             scopeRead << allDiscs[d];
+        qsizetype tooLong = 0;
         const bool read =
-            forEachDiscEntry(discFilePath(programFolder, allDiscs[d]), [&](QByteArrayView name,
-                                                                           QByteArrayView,
-                                                                           qint64 size,
-                                                                           QByteArrayView) {
-                qint32 &slot = slotOf[keyOf(name, size)];
-                if (slot == 0) {
-                    discOfSlot.push_back(qint32(d) + 1);
-                    slot = qint32(discOfSlot.size());
-                } else if (qint32 &on = discOfSlot[size_t(slot - 1)]; on != qint32(d) + 1) {
-                    on = -1;
-                }
-                if (keep)
-                    scopeSlots.push_back(slot - 1);
-            }).ok();
+            forEachDiscEntry(
+                discFilePath(programFolder, allDiscs[d]),
+                [&](QByteArrayView name, QByteArrayView, qint64 size, QByteArrayView) {
+                    qint32 &slot = slotOf[keyOf(name, size)];
+                    if (slot == 0) {
+                        discOfSlot.push_back(qint32(d) + 1);
+                        slot = qint32(discOfSlot.size());
+                    } else if (qint32 &on = discOfSlot[size_t(slot - 1)]; on != qint32(d) + 1) {
+                        on = -1;
+                    }
+                    if (keep)
+                        scopeSlots.push_back(slot - 1);
+                },
+                &tooLong)
+                .ok();
         if (!read && skipped)
             skipped->append(allDiscs[d]);
+        if (tooLong > 0 && longLines)
+            longLines->append({allDiscs[d], tooLong});
     }
 
     qsizetype count = 0;

@@ -23,7 +23,9 @@ struct DuplicateReport
     // largest extra space first ((copies - 1) x size).
     QList<QList<FileRow>> groups;
     qsizetype files = 0;
-    qint64 extraBytes = 0;
+    qint64 extraBytes = 0; // stops at the qint64 limit rather than overflow
+    // Discs whose files had lines too long to read, in the order read.
+    QList<SkippedLongLines> longLines;
 
     // Group after group, as the list shows them.
     QList<FileRow> rows() const;
@@ -44,11 +46,13 @@ QString duplicatesSummary(const DuplicateReport &report);
 // whole store): what is lost if that disc dies. In tree and file order, handed to `take`
 // disc by disc. The store is read once to learn on which discs each file lies (16 bytes a
 // file), then the scope once more for the rows: a report of a million hits holds none of
-// them. Returns the number of rows.
+// them. Returns the number of rows. `longLines` receives the discs with lines too long to
+// read, each once.
 qsizetype findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
                            const QStringList &scope,
                            const std::function<void(QList<FileRow> &rows)> &take,
-                           QStringList *skipped = nullptr, const BeforeDisc &beforeDisc = {});
+                           QStringList *skipped = nullptr, const BeforeDisc &beforeDisc = {},
+                           QList<SkippedLongLines> *longLines = nullptr);
 QList<FileRow> findSingleCopies(const QString &programFolder, const QStringList &allDiscs,
                                 const QStringList &scope, QStringList *skipped = nullptr,
                                 const BeforeDisc &beforeDisc = {});

@@ -5,6 +5,7 @@
 #include "core/store/disc_file.h"
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
+#include "core/store/size_sum.h"
 
 #include <QByteArrayMatcher>
 #include <QFile>
@@ -66,17 +67,19 @@ StoreStatistics computeStatistics(const QString &programFolder, const CatalogueI
             // Too short to hold both tags: there is no value between them.
             if (e - b < kOpeningTagLength + kClosingTagLength)
                 continue;
-            const qint64 size = parseSizeValue(
-                QByteArrayView(b + kOpeningTagLength, e - b - kOpeningTagLength - kClosingTagLength));
+            const qint64 size = parseSizeValue(QByteArrayView(
+                b + kOpeningTagLength, e - b - kOpeningTagLength - kClosingTagLength));
             if (size >= stats.largestBytes)
                 stats.largestBytes = size;
             if (!stats.anySize || size < stats.smallestBytes)
                 stats.smallestBytes = size;
             stats.anySize = true;
-            stats.totalBytes += size;
+            stats.totalBytes = addSizes(stats.totalBytes, size);
         }
         if (!reader.error().isEmpty())
             stats.unreadable << disc;
+        if (reader.longLines() > 0)
+            stats.longLines.append({disc, reader.longLines()});
     }
     return stats;
 }
@@ -96,8 +99,8 @@ QString statisticsNumber(double value)
 QString totalSizeText(qint64 bytes)
 {
     const double mb = double(bytes) / kBytesPerMegabyte;
-    return statisticsNumber(mb) + QStringLiteral(" MB   (") + statisticsNumber(mb / 1024)
-        + QStringLiteral(" GB)");
+    return statisticsNumber(mb) + QStringLiteral(" MB   (") + statisticsNumber(mb / 1024) +
+           QStringLiteral(" GB)");
 }
 
 QString largestSizeText(qint64 bytes)

@@ -2,6 +2,8 @@
 // Counts and sizes over the whole store, as the statistics window and `orlith-cli stats` show them.
 #pragma once
 
+#include "core/store/disc_file.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,12 +20,14 @@ struct StoreStatistics
     int pictures = 0; // discs whose picture file can be opened
     int notes = 0;    // discs with a record in the notes store
     qint64 files = 0; // lines holding "<file_name>"
-    // Sums and extremes of the lines holding "<file_size>", in bytes.
+    // Sums and extremes of the lines holding "<file_size>", in bytes; the sum stops at the
+    // qint64 limits rather than overflow.
     qint64 totalBytes = 0;
     qint64 largestBytes = 0; // 0 when no size was seen
     qint64 smallestBytes = 0;
-    bool anySize = false;    // smallestBytes means something only when a size was seen
-    QStringList unreadable;  // discs whose disc file could not be read, in tree order
+    bool anySize = false;              // smallestBytes means something only when a size was seen
+    QStringList unreadable;            // discs whose disc file could not be read, in tree order
+    QList<SkippedLongLines> longLines; // discs with lines too long to count, in tree order
 };
 
 // Reads every disc file of the index once, line by line, building nothing per entry. A line

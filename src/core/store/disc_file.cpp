@@ -197,6 +197,8 @@ bool classifyLine(const char *b, const char *e, DiscLine &line)
 }
 
 constexpr qsizetype kReadBlock = 256 * 1024;
+// A line the reader keeps always fits the buffer after what is left of the block before it.
+static_assert(kReadBlock > 2 * kMaxDiscLineBytes);
 
 } // namespace
 
@@ -220,6 +222,7 @@ StoreResult DiscReader::open(const QString &path)
     m_path = path;
     m_error.clear();
     m_current = {};
+    m_longLines = 0;
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
         return StoreResult::failure(
@@ -237,7 +240,8 @@ StoreResult DiscReader::open(const QString &path)
     return StoreResult::success();
 }
 
-// Keeps the unread tail, then reads more after it; a line longer than the buffer grows it.
+// Keeps the unread tail, then reads more after it. The tail is never longer than a line
+// the reader keeps (nextRawLine skips longer ones first), so the buffer never grows.
 bool DiscReader::refill()
 {
     if (m_eof || m_fd < 0)
@@ -246,10 +250,6 @@ bool DiscReader::refill()
     char *base = m_buffer.data();
     if (tail > 0 && m_pos != base)
         std::memmove(base, m_pos, size_t(tail));
-    if (tail == m_buffer.size()) {
-        m_buffer.resize(m_buffer.size() * 2);
-        base = m_buffer.data();
-    }
     ssize_t got;
     do {
         got = ::read(m_fd, base + tail, size_t(m_buffer.size() - tail));
@@ -270,20 +270,56 @@ bool DiscReader::refill()
 bool DiscReader::nextRawLine(const char *&b, const char *&e)
 {
     for (;;) {
-        const auto *nl = m_pos < m_end
-            ? static_cast<const char *>(std::memchr(m_pos, '\n', size_t(m_end - m_pos)))
-            : nullptr;
-        if (!nl && refill())
-            continue;
+        const auto *nl =
+            m_pos < m_end
+                ? static_cast<const char *>(std::memchr(m_pos, '\n', size_t(m_end - m_pos)))
+                : nullptr;
+        if (!nl) {
+            if (m_end - m_pos > kMaxDiscLineBytes) {
+                skipRestOfLine();
+                continue;
+            }
+            if (refill())
+                continue;
+        }
         if (m_pos >= m_end)
             return false;
         b = m_pos;
         e = nl ? nl : m_end;
         m_pos = nl ? nl + 1 : m_end;
+        if (e - b > kMaxDiscLineBytes) {
+            ++m_longLines;
+            continue;
+        }
         if (e > b && e[-1] == '\r')
             --e;
         return true;
     }
+}
+
+// The line at m_pos, which holds no LF within the buffer, is too long to keep: drop it block
+// by block up to and past its LF (or the end of the file).
+void DiscReader::skipRestOfLine()
+{
+    ++m_longLines;
+    for (;;) {
+        m_pos = m_end;
+        if (!refill())
+            return;
+        if (const auto *nl =
+                static_cast<const char *>(std::memchr(m_pos, '\n', size_t(m_end - m_pos)))) {
+            m_pos = nl + 1;
+            return;
+        }
+    }
+}
+
+QString skippedLongLinesText(const SkippedLongLines &skipped)
+{
+    return QStringLiteral("skipped %1 lines longer than %2 KiB in cds/%3.xml")
+        .arg(skipped.count)
+        .arg(kMaxDiscLineBytes / 1024)
+        .arg(skipped.disc);
 }
 
 bool classifyDiscLine(const char *b, const char *e, DiscLine &line)

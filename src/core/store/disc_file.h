@@ -57,11 +57,27 @@ struct DiscLine
     void copyTo(QByteArray &out) const;
 };
 
+// No disc file line written here comes near this; a longer one is skipped whole (never
+// held in memory) and counted, so a damaged or hostile disc file cannot make a reader grow.
+// The LF is not counted; a CR before it is.
+inline constexpr qsizetype kMaxDiscLineBytes = 64 * 1024;
+
+// How many lines longer than kMaxDiscLineBytes were skipped in one disc's file.
+struct SkippedLongLines
+{
+    QString disc;
+    qsizetype count = 0;
+};
+
+// "skipped N lines longer than 64 KiB in cds/<disc>.xml", one line, for the user.
+QString skippedLongLinesText(const SkippedLongLines &skipped);
+
 // The one reading rule of disc files, over bytes: lines split at LF (a CR before it is
 // dropped), spaces trimmed at both ends, tag = first 11 bytes, value = the bytes between
 // the 11-byte opening tag and a 12-byte closing tag (which is not compared). Lines that
-// fit no rule are skipped. A file is read in blocks through one reused buffer, so reading
-// a large disc costs no memory beyond it and builds nothing per line.
+// fit no rule are skipped, and so are lines longer than kMaxDiscLineBytes (counted by
+// longLines()). A file is read in blocks through one reused buffer of fixed size, so reading
+// a disc costs no memory beyond it, however long its lines, and builds nothing per line.
 class DiscReader
 {
 public:
@@ -92,8 +108,12 @@ public:
     // Set when reading the file failed part-way; entries read so far stay valid.
     const QString &error() const { return m_error; }
 
+    // Lines longer than kMaxDiscLineBytes skipped so far.
+    qsizetype longLines() const { return m_longLines; }
+
 private:
     bool refill();
+    void skipRestOfLine();
 
     int m_fd = -1;
     QString m_path;
@@ -104,6 +124,7 @@ private:
     qint64 m_fileSize = 0;
     QString m_error;
     FileEntry m_current;
+    qsizetype m_longLines = 0;
 };
 
 // The reading rule for one raw line (its LF removed): a CR at its end is dropped, spaces

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace orlith {
@@ -84,7 +85,7 @@ QString FileRow::sizeText() const
     return kilobytesText(m_size);
 }
 
-StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take)
+StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take, qsizetype *longLines)
 {
     DiscReader reader;
     if (StoreResult r = reader.open(path); !r)
@@ -110,20 +111,26 @@ StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take)
             break;
         }
     }
+    if (longLines)
+        *longLines = reader.longLines();
     return reader.error().isEmpty() ? StoreResult::success() : StoreResult::failure(reader.error());
 }
 
 StoreResult listDiscFiles(const QString &programFolder, const QString &discName,
-                          QList<FileRow> &rows)
+                          QList<FileRow> &rows, qsizetype *longLines)
 {
     const QString path = discFilePath(programFolder, discName);
-    // A written record takes some 150 bytes or more; reserving saves regrowing the list.
-    rows.reserve(rows.size() + qsizetype(QFileInfo(path).size() / 150));
+    // A written record takes some 150 bytes or more; reserving saves regrowing the list. The
+    // guess is capped: a file of a few huge lines would otherwise reserve rows it never has.
+    constexpr qint64 kMaxReserved = 256 * 1024;
+    rows.reserve(rows.size() + qsizetype(std::min(QFileInfo(path).size() / 150, kMaxReserved)));
     RowTextArena arena;
-    return forEachDiscEntry(path, [&](QByteArrayView name, QByteArrayView filePath, qint64 size,
-                                      QByteArrayView date) {
-        rows.append(FileRow::fromBytes(name, filePath, size, date, discName, &arena));
-    });
+    return forEachDiscEntry(
+        path,
+        [&](QByteArrayView name, QByteArrayView filePath, qint64 size, QByteArrayView date) {
+            rows.append(FileRow::fromBytes(name, filePath, size, date, discName, &arena));
+        },
+        longLines);
 }
 
 QString rowAsTabbedLine(const FileRow &row)

@@ -78,14 +78,16 @@ namespace orlith {
 
 // Every entry of a disc file by the reading rule (a missing line carries the previous
 // entry's value), as the bytes stand, for readers that build their own rows. The views are
-// valid during the call only.
-using DiscEntryTaker = std::function<void(QByteArrayView name, QByteArrayView path, qint64 size,
-                                          QByteArrayView date)>;
-StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take);
+// valid during the call only. `longLines`, when given, receives how many lines were too long
+// to read (DiscReader::longLines).
+using DiscEntryTaker =
+    std::function<void(QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date)>;
+StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take,
+                             qsizetype *longLines = nullptr);
 
 // Appends a disc's entries as rows, in file order, by the shared reading rule.
 StoreResult listDiscFiles(const QString &programFolder, const QString &discName,
-                          QList<FileRow> &rows);
+                          QList<FileRow> &rows, qsizetype *longLines = nullptr);
 
 // The tab-separated form of a row: name, path, size KB, date, disc.
 QString rowAsTabbedLine(const FileRow &row);

@@ -139,6 +139,52 @@ private slots:
         }
     }
 
+    // A line over 64 KiB is skipped and counted alike by the needle look-up, by the reader,
+    // and from a file; a shorter one is read.
+    void overlongLinesSkippedOnEveryPath_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("rows"); // name:path length
+        QTest::addColumn<qsizetype>("longLines");
+        const QByteArray one = "<file_name>one</file_name>\n<file_path>/ab/one</file_path>\n"
+                               "<file_date>d</file_date>\n";
+        const QByteArray two = "<file_name>two</file_name>\n<file_date>d</file_date>\n";
+        const auto pathLine = [](qsizetype length) { // LF not counted
+            return "<file_path>/ab/" + QByteArray(length - 27, 'x') + "</file_path>";
+        };
+        QTest::newRow("64 KiB kept")
+            << one + pathLine(65536) + '\n' + two << u"one:7 two:65513"_s << qsizetype(0);
+        QTest::newRow("a byte more skipped")
+            << one + pathLine(65537) + '\n' + two << u"one:7 two:7"_s << qsizetype(1);
+        QTest::newRow("CR counted")
+            << one + pathLine(65536) + "\r\n" + two << u"one:7 two:7"_s << qsizetype(1);
+        QTest::newRow("last, no LF") << one + pathLine(200'000) << u"one:7"_s << qsizetype(1);
+    }
+
+    void overlongLinesSkippedOnEveryPath()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, rows);
+        QFETCH(qsizetype, longLines);
+        QVERIFY(writeAll(discFilePath(m_store->path(), u"Long"_s), bytes));
+        for (const QString &needle : {u"ab"_s, u"/"_s}) {
+            const DiscSearch search(quick(needle));
+            for (bool fromFile : {false, true}) {
+                QList<FileRow> hits;
+                qsizetype count = -1;
+                if (fromFile)
+                    QVERIFY(search.searchDisc(m_store->path(), u"Long"_s, hits, &count));
+                else
+                    search.searchBytes(bytes, u"Long"_s, hits, &count);
+                QStringList got;
+                for (const FileRow &r : hits)
+                    got << r.name() + u':' + QString::number(r.pathBytes().size());
+                QCOMPARE(got.join(u' '), rows);
+                QCOMPARE(count, longLines);
+            }
+        }
+    }
+
     void sizeAndDateBoundsAreStrict()
     {
         // An empty size box finds nothing with either bound.
@@ -233,16 +279,6 @@ private slots:
         QCOMPARE(cli(root, {"find", "a", "--save-as", "rocks", "--catalog", "Music"}).code, 1);
     }
 
-private:
-    QStringList found(const SearchCriteria &c) const
-    {
-        CatalogueIndex index;
-        index.load(m_store->path());
-        return paths(searchDiscs(m_store->path(), index.allDiscs(), c));
-    }
-
-    std::unique_ptr<QTemporaryDir> m_store;
-
     // Duplicates and files on one disc only, as orlith-cli prints the engine's rows.
     void reports_data()
     {
@@ -264,11 +300,10 @@ private:
             << QStringList{u"duplicates"_s, u"--catalog"_s, u"B"_s, u"--disc"_s, u"Two"_s}
             << u"/2/big.iso@Two /3/big.iso@Three  /3/twice.bin@Three /3/x/twice.bin@Three"_s
             << u"2 groups, 4 files, 0.86 MB in extra copies."_s;
-        QTest::newRow("min size")
-            << QStringList{u"duplicates"_s, u"--min-size"_s, u"4.8"_s}
-            << u"/1/big.iso@One /2/big.iso@Two /3/big.iso@Three  "
-               "/1/Song.mp3@One /1/c/song.MP3@One /2/SONG.mp3@Two"_s
-            << u"2 groups, 6 files, 1.73 MB in extra copies."_s;
+        QTest::newRow("min size") << QStringList{u"duplicates"_s, u"--min-size"_s, u"4.8"_s}
+                                  << u"/1/big.iso@One /2/big.iso@Two /3/big.iso@Three  "
+                                     "/1/Song.mp3@One /1/c/song.MP3@One /2/SONG.mp3@Two"_s
+                                  << u"2 groups, 6 files, 1.73 MB in extra copies."_s;
         QTest::newRow("none") << QStringList{u"duplicates"_s, u"--min-size"_s, u"9000"_s}
                               << QString() << u"0 groups, 0 files, 0.00 MB in extra copies."_s;
         // Kept on exactly one disc of the whole store, both copies of a file twice there.
@@ -276,9 +311,8 @@ private:
                                     << u"/1/lone.txt@One /2/old/big.iso@Two /3/twice.bin@Three "
                                        "/3/x/twice.bin@Three /3/lone2.txt@Three"_s
                                     << u"Found  5 files."_s;
-        QTest::newRow("single one disc")
-            << QStringList{u"single-copies"_s, u"--disc"_s, u"One"_s} << u"/1/lone.txt@One"_s
-            << u"Found  1 files."_s;
+        QTest::newRow("single one disc") << QStringList{u"single-copies"_s, u"--disc"_s, u"One"_s}
+                                         << u"/1/lone.txt@One"_s << u"Found  1 files."_s;
     }
     void reports()
     {
@@ -296,6 +330,16 @@ private:
                     cli(store.path(), {u"duplicates"_s, u"--min-size"_s, u"-1"_s}).says(2) &&
                     cli(store.path(), {u"single-copies"_s, u"x"_s}).says(2));
     }
+
+private:
+    QStringList found(const SearchCriteria &c) const
+    {
+        CatalogueIndex index;
+        index.load(m_store->path());
+        return paths(searchDiscs(m_store->path(), index.allDiscs(), c));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_store;
 };
 
 QTEST_GUILESS_MAIN(TestDiscSearch)

@@ -170,6 +170,36 @@ private slots:
             QCOMPARE(kilobytesText(size), kb);
     }
 
+    // Around the 256 KiB blocks of a file as in memory: a line of 64 KiB is read, longer ones
+    // are dropped without being held, wherever they start, the last one without an LF too.
+    void readerSkipsOverlongLines()
+    {
+        QByteArray bytes;
+        qsizetype normal = 0;
+        for (; bytes.size() < 300'000; ++normal)
+            bytes += "<file_name>f</file_name>\r\n<file_date>d</file_date>\r\n";
+        const QByteArray kept(65536 - 23, 'k');
+        bytes += "<file_name>" + kept + "</file_name>\n<file_date>d</file_date>\n";
+        bytes +=
+            "<file_name>" + QByteArray(600'000, 's') + "</file_name>\n<file_date>d</file_date>\n";
+        bytes += "<file_name>" + QByteArray(70'000, 'e') + "</file_name>";
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"d.xml"_s);
+        QVERIFY(writeAll(path, bytes));
+        for (bool fromFile : {false, true}) {
+            DiscReader reader(bytes);
+            if (fromFile)
+                QVERIFY(reader.open(path).ok());
+            QList<FileEntry> entries;
+            for (FileEntry e; reader.nextEntry(e);)
+                entries << e;
+            QCOMPARE(entries.size(), normal + 2);
+            QCOMPARE(entries.last().name, QString::fromLatin1(kept));
+            QCOMPARE(entries[normal].name, entries.last().name);
+            QCOMPARE(reader.longLines(), 2);
+        }
+    }
+
     void readsCatalogName_data()
     {
         QTest::addColumn<QByteArray>("bytes");
