@@ -130,6 +130,49 @@ bool isAsciiBytes(QByteArrayView bytes)
     return true;
 }
 
+bool startsLikeFormula(QByteArrayView raw)
+{
+    if (raw.isEmpty())
+        return false;
+    switch (raw.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isPlainNumber(QByteArrayView raw)
+{
+    const char *p = raw.data();
+    const char *end = p + raw.size();
+    auto digits = [&]() {
+        const char *from = p;
+        while (p < end && *p >= '0' && *p <= '9')
+            ++p;
+        return p > from;
+    };
+    while (p < end && *p == ' ')
+        ++p;
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    if (!digits())
+        return false;
+    if (p < end && (*p == '.' || *p == ',')) {
+        ++p;
+        if (!digits())
+            return false;
+    }
+    while (p < end && *p == ' ')
+        ++p;
+    return p == end;
+}
+
 bool fitsLatin1(QStringView text)
 {
     for (QChar c : text) {
@@ -255,17 +298,21 @@ bool SizeFormat::formatNumber(QByteArrayView raw, QString &out) const
     return true;
 }
 
-void SizeFormat::append(LineEncoder &line, QByteArrayView raw, Escape escape) const
+void SizeFormat::append(LineEncoder &line, QByteArrayView raw, Escape escape,
+                        bool guardFormula) const
 {
     if (formatWhole(raw, m_scratch)) {
         line.ascii(QLatin1StringView(m_scratch));
         return;
     }
     QString number;
-    if (formatNumber(raw, number))
+    if (formatNumber(raw, number)) {
         line.text(number, escape);
-    else
-        line.value(raw, escape);
+        return;
+    }
+    if (guardFormula && startsLikeFormula(raw))
+        line.ascii(QLatin1StringView("'"));
+    line.value(raw, escape);
 }
 
 QString SizeFormat::format(QByteArrayView raw) const

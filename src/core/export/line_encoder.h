@@ -63,6 +63,16 @@ private:
 // True when every byte is below 128.
 bool isAsciiBytes(QByteArrayView bytes);
 
+// Whether a spreadsheet would run a cell of these bytes as a formula: it begins with "=",
+// "+", "-", "@", a tab or a CR. The CSV and delimited-text writers put a "'" before such a
+// cell, which spreadsheets read as "this is text" (all these are ASCII, so the first byte
+// decides in either encoding of a disc file).
+bool startsLikeFormula(QByteArrayView raw);
+
+// Spaces, an optional sign, digits, optionally a point or comma and more digits, spaces:
+// a size as disc files hold it, never a formula whatever its sign.
+bool isPlainNumber(QByteArrayView raw);
+
 // Sizes in the "0.00" form: two decimals, the locale's decimal separator, no group
 // separators. The stored text is read as a number in the locale (then in the C locale);
 // a text that is no number at all is written unchanged.
@@ -71,8 +81,10 @@ class SizeFormat
 public:
     explicit SizeFormat(const QLocale &locale);
 
-    // Appends the size in the "0.00" form to the line.
-    void append(LineEncoder &line, QByteArrayView raw, Escape escape) const;
+    // Appends the size in the "0.00" form to the line. A text that is no number is written
+    // as it stands, with a "'" before it when `guardFormula` and it startsLikeFormula.
+    void append(LineEncoder &line, QByteArrayView raw, Escape escape,
+                bool guardFormula = false) const;
     QString format(QByteArrayView raw) const;
 
 private:

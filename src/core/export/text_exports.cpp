@@ -72,7 +72,8 @@ private:
     bool m_writeFailed = false;
 };
 
-// Semicolons between fields, every field in double quotes; a quote inside is doubled.
+// Semicolons between fields, every field in double quotes; a quote inside is doubled. A text
+// cell that a spreadsheet would run as a formula gets a "'" before it (startsLikeFormula).
 class CsvWriter final : public TextExportWriter
 {
 public:
@@ -93,25 +94,35 @@ public:
     void row(const ExportRow &row) override
     {
         m_line.ascii(QLatin1StringView("\""));
-        m_line.value(row.name, Escape::DoubleQuote);
+        cell(row.name);
         m_line.ascii(QLatin1StringView("\";\""));
-        m_line.value(row.path, Escape::DoubleQuote);
+        cell(row.path);
         m_line.ascii(QLatin1StringView("\";\""));
-        m_size.append(m_line, row.size, Escape::DoubleQuote);
+        // A size that reads as a number is written as one, "-5.00" too, so spreadsheets
+        // can still add sizes up; only a size field holding other text is guarded.
+        m_size.append(m_line, row.size, Escape::DoubleQuote, /*guardFormula=*/true);
         m_line.ascii(QLatin1StringView("\";\""));
-        m_line.value(row.date, Escape::DoubleQuote);
+        cell(row.date);
         m_line.ascii(QLatin1StringView("\";\""));
-        m_line.value(row.disc, Escape::DoubleQuote);
+        cell(row.disc);
         m_line.ascii(QLatin1StringView("\""));
         endLine();
     }
 
 private:
+    void cell(QByteArrayView value)
+    {
+        if (startsLikeFormula(value))
+            m_line.ascii(QLatin1StringView("'"));
+        m_line.value(value, Escape::DoubleQuote);
+    }
+
     bool m_title;
     SizeFormat m_size;
 };
 
-// The user's separator and optional qualifier; values as stored, nothing escaped.
+// The user's separator and optional qualifier; values as stored, nothing escaped, but a "'"
+// before a cell that a spreadsheet would run as a formula (startsLikeFormula).
 class DelimitedTextWriter final : public TextExportWriter
 {
 public:
@@ -143,7 +154,9 @@ public:
         m_line.text(m_separator);
         field(row.path);
         m_line.text(m_separator);
-        field(row.size);
+        // Sizes stay numbers, a negative one too; only a size field holding other text
+        // is guarded.
+        field(row.size, !isPlainNumber(row.size));
         m_line.text(m_separator);
         field(row.date);
         m_line.text(m_separator);
@@ -152,9 +165,11 @@ public:
     }
 
 private:
-    void field(QByteArrayView value)
+    void field(QByteArrayView value, bool guardFormula = true)
     {
         m_line.text(m_qualifier);
+        if (guardFormula && startsLikeFormula(value))
+            m_line.ascii(QLatin1StringView("'"));
         m_line.value(value);
         m_line.text(m_qualifier);
     }

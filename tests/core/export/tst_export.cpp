@@ -3,6 +3,7 @@
 #include "core/export/export_job.h"
 #include "core/export/export_walk.h"
 #include "core/export/line_encoder.h"
+#include "core/export/text_exports.h"
 #include "export_fixtures.h"
 
 #include <QJsonArray>
@@ -187,6 +188,47 @@ private slots:
         QVERIFY(csv.contains("\"" + QString("Дом; «сад».txt").toUtf8() + "\";"));
         QVERIFY(csv.endsWith(QString::fromLatin1(latinRow).toUtf8()));
         QVERIFY(exportBytes(ExportFormat::Csv, store("two"), {"cd2.xml"}).endsWith(latinRow));
+    }
+
+    // A spreadsheet runs no cell of CSV or text as a formula; sizes that are numbers stay so.
+    void formulaCellsQuoted_data()
+    {
+        QTest::addColumn<QByteArray>("cell");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QByteArray>("csvSize");
+        QTest::addColumn<QByteArray>("textSize");
+        const auto row = [](const char *tag, const QByteArray &cell, const QByteArray &csvSize,
+                            const QByteArray &textSize, bool quoted = true) {
+            QTest::newRow(tag) << cell << (quoted ? "'" + cell : cell) << csvSize << textSize;
+        };
+        row("=", "=1+1", "'=1+1", "'=1+1");
+        row("+", "+1", "1.00", "+1");
+        row("-", "-5", "-5.00", "-5");
+        row("@", "@SUM(A1)", "'@SUM(A1)", "'@SUM(A1)");
+        row("tab", "\t=1", "'\t=1", "'\t=1");
+        row("CR", "\r=1", "'\r=1", "'\r=1");
+        row("later in the cell", "a=b", "a=b", "a=b", false);
+    }
+
+    void formulaCellsQuoted()
+    {
+        QFETCH(QByteArray, cell);
+        QFETCH(QByteArray, written);
+        QFETCH(QByteArray, csvSize);
+        QFETCH(QByteArray, textSize);
+        const ExportOptions options{.titleRow = false};
+        const QString out = m_dir.filePath("formula.out");
+        for (auto make : {makeCsvWriter, makeTextWriter}) {
+            const auto writer = make(options, ExportEncoding::Latin1);
+            QVERIFY(writer->open(out));
+            writer->row({cell, cell, cell, cell, cell});
+            QVERIFY(writer->close());
+            const bool csv = make == makeCsvWriter;
+            const QByteArray w = csv ? '"' + written + '"' : written;
+            const QByteArray size = csv ? '"' + csvSize + '"' : textSize;
+            const char sep = csv ? ';' : ',';
+            QCOMPARE(readAll(out), w + sep + w + sep + size + sep + w + sep + w + "\r\n");
+        }
     }
 
     // A missing disc file fails naming it, keeping the old output; SQL names are checked in order.
