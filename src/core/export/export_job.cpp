@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <memory>
 
 namespace orlith {
@@ -34,6 +35,17 @@ QString exportOutputPath(const QString &folder, const QString &name, ExportForma
     return folder + QLatin1Char('/') + name + exportExtension(format);
 }
 
+bool isSqlIdentifier(QStringView name)
+{
+    if (name.isEmpty() || (name.front() >= QLatin1Char('0') && name.front() <= QLatin1Char('9')))
+        return false;
+    return std::all_of(name.begin(), name.end(), [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+               (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+               (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_');
+    });
+}
+
 QString sqlNamesProblem(const QString &databaseName, const QString &tableName)
 {
     if (databaseName.isEmpty())
@@ -44,6 +56,12 @@ QString sqlNamesProblem(const QString &databaseName, const QString &tableName)
         return QStringLiteral("You must enter table name.");
     if (tableName.contains(QLatin1Char(' ')))
         return QStringLiteral("Table name must not have blank spaces.");
+    // The names go into the script as they stand, so anything else could end a statement
+    // and run the rest as SQL of its own.
+    if (!isSqlIdentifier(databaseName))
+        return QString::fromLatin1(kDatabaseNameCharactersMessage);
+    if (!isSqlIdentifier(tableName))
+        return QString::fromLatin1(kTableNameCharactersMessage);
     return {};
 }
 

@@ -42,7 +42,17 @@ QString exportExtension(ExportFormat format);
 QString exportOutputPath(const QString &folder, const QString &name, ExportFormat format);
 
 // The checks of the SQL names, in order; the message of the first that fails, or empty.
+// After the checks for empty names and blanks, each name must be a plain identifier that
+// every dialect takes unquoted (isSqlIdentifier).
 QString sqlNamesProblem(const QString &databaseName, const QString &tableName);
+inline constexpr char kDatabaseNameCharactersMessage[] =
+    "Database name may hold only letters A-Z, digits and _, and must not begin with a digit.";
+inline constexpr char kTableNameCharactersMessage[] =
+    "Table name may hold only letters A-Z, digits and _, and must not begin with a digit.";
+
+// ASCII letters, digits and "_", not beginning with a digit: a name that MySQL and MS SQL
+// both read as one identifier without quotes (MS SQL refuses a leading digit there).
+bool isSqlIdentifier(QStringView name);
 
 // The checks of the delimited-text format choice: an empty separator (when one is to be
 // typed) or an empty qualifier (when one is wanted). The message, or empty.

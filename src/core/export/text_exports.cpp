@@ -258,14 +258,18 @@ private:
 // one, or holding \', would end its string early and run the rest as SQL); the size stands
 // unquoted, as stored when it is a whole number, else as NULL. The columns take whatever a
 // store holds, so that strict servers load every row: names as long as file systems allow,
-// paths up to PATH_MAX, sizes of 2 GiB and more.
+// paths up to PATH_MAX, sizes of 2 GiB and more. Database and table names that pass
+// sqlNamesProblem stand as typed; any other (only a direct call can hand one over) is quoted
+// by the dialect's rules, so that no name can end a statement either.
 class SqlWriter final : public TextExportWriter
 {
 public:
     SqlWriter(const ExportOptions &options, ExportEncoding encoding)
         : TextExportWriter(encoding), m_options(options),
           m_escape(options.dialect == SqlDialect::MySql ? Escape::SingleQuoteAndBackslash
-                                                        : Escape::SingleQuote)
+                                                        : Escape::SingleQuote),
+          m_database(identifier(options.databaseName, options.dialect)),
+          m_table(identifier(options.tableName, options.dialect))
     {
     }
 
@@ -273,12 +277,12 @@ public:
     {
         const ExportOptions &o = m_options;
         if (o.createDatabase) {
-            line({QStringLiteral("Create database "), o.databaseName, QStringLiteral(";")});
-            line({QStringLiteral("Use "), o.databaseName, QStringLiteral(";")});
+            line({QStringLiteral("Create database "), m_database, QStringLiteral(";")});
+            line({QStringLiteral("Use "), m_database, QStringLiteral(";")});
             line({});
         }
         if (o.createTable) {
-            line({QStringLiteral("Create table "), o.tableName, QStringLiteral(" (")});
+            line({QStringLiteral("Create table "), m_table, QStringLiteral(" (")});
             line({o.dialect == SqlDialect::MySql
                       ? QStringLiteral("file_ID int(20) auto_increment primary key,")
                       : QStringLiteral("ID_Auto int IDENTITY(1,1),")});
@@ -292,7 +296,7 @@ public:
     void row(const ExportRow &row) override
     {
         m_line.ascii(QLatin1StringView(" insert into "));
-        m_line.text(m_options.tableName);
+        m_line.text(m_table);
         m_line.ascii(
             QLatin1StringView(" (file_name, file_path, file_size, file_date, cd_name) values"));
         endLine();
@@ -315,6 +319,18 @@ public:
     }
 
 private:
+    // MySQL quotes with backticks, MS SQL with brackets; the closing mark is doubled inside.
+    static QString identifier(const QString &name, SqlDialect dialect)
+    {
+        if (isSqlIdentifier(name))
+            return name;
+        if (dialect == SqlDialect::MySql)
+            return QLatin1Char('`') + QString(name).replace(QLatin1Char('`'), QLatin1String("``")) +
+                   QLatin1Char('`');
+        return QLatin1Char('[') + QString(name).replace(QLatin1Char(']'), QLatin1String("]]")) +
+               QLatin1Char(']');
+    }
+
     // Digits with spaces around them, at most 2^63 - 1: nothing else can reach the script
     // from a size field, whatever a disc file holds there.
     static bool isBigint(QByteArrayView raw)
@@ -343,6 +359,8 @@ private:
 
     ExportOptions m_options;
     Escape m_escape;
+    QString m_database;
+    QString m_table;
 };
 
 } // namespace

@@ -123,6 +123,14 @@ private slots:
             kInsert);
         add("sql mssql", ExportFormat::Sql, {.dialect = SqlDialect::MsSql, .createTable = true},
             "Create table CDFiles (\r\nID_Auto int IDENTITY(1,1),\r\n" + kSqlTable, kInsert);
+        // Names that only a direct call can hand over are quoted by the dialect's rules.
+        add("sql mysql, names quoted", ExportFormat::Sql,
+            {.createDatabase = true, .databaseName = "d;#", .tableName = "t`x"},
+            "Create database `d;#`;\r\nUse `d;#`;\r\n\r\n",
+            QByteArray(kInsert).replace("CDFiles", "`t``x`"));
+        add("sql mssql, names quoted", ExportFormat::Sql,
+            {.dialect = SqlDialect::MsSql, .tableName = "t]x;"}, {},
+            QByteArray(kInsert).replace("CDFiles", "[t]]x;]"));
     }
 
     void exactBytes()
@@ -231,12 +239,45 @@ private slots:
         }
     }
 
-    // A missing disc file fails naming it, keeping the old output; SQL names are checked in order.
+    // After the described checks, both names must be plain identifiers, for the wizard and the
+    // command line alike.
+    void sqlNames_data()
+    {
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("problem");
+        const QString db = kDatabaseNameCharactersMessage, table = kTableNameCharactersMessage;
+        const auto row = [](const char *tag, const char *database, const char *table,
+                            const QString &problem) {
+            QTest::newRow(tag) << QString(database) << QString(table) << problem;
+        };
+        row("empty first", "", "a b", "You must enter database name.");
+        row("blanks first", "a;b c", "t", "Database name must not have blank spaces.");
+        row("empty table first", "a;b", "", "You must enter table name.");
+        row("statement", "db;DROP/**/DATABASE/**/mysql;--", "t", db);
+        row("quote", "db", "t`x", table);
+        row("leading digit", "db", "1t", table);
+        row("non-ASCII letter", "Café", "t", db);
+        row("plain", "My_Files2", "_t", "");
+    }
+
+    void sqlNames()
+    {
+        QFETCH(QString, database);
+        QFETCH(QString, table);
+        QFETCH(QString, problem);
+        QCOMPARE(sqlNamesProblem(database, table), problem);
+        const test::CliRun run =
+            test::cli(store("two"), {"export", "sql", "--create-database", database, "--table",
+                                     table, "--out", m_dir.filePath("names.sql"), "cd1"});
+        QCOMPARE(run.code, problem.isEmpty() ? 0 : 2);
+        QVERIFY2(database.isEmpty() || table.isEmpty() || run.err.contains(problem),
+                 qPrintable(run.err));
+    }
+
+    // A missing disc file fails naming it, keeping the old output.
     void failures()
     {
-        QCOMPARE(sqlNamesProblem("", "a b"), "You must enter database name.");
-        QCOMPARE(sqlNamesProblem("db", ""), "You must enter table name.");
-        QCOMPARE(sqlNamesProblem("db", "t"), QString());
         const QString out = m_dir.filePath("keep.csv"), cds = store("two/cds");
         QVERIFY(writeAll(out, QByteArray(5000, 'x')));
         const StoreResult r = exportDiscs(ExportFormat::Csv, out, cds, {"CD1.xml", "gone.xml"}, {});

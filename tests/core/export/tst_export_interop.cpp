@@ -120,6 +120,12 @@ private slots:
                          readAll(exported(ExportFormat::Sql, ms)) +
                              "\nselect count(*), sum(file_size) from Files;\n");
         QCOMPARE(run.out + run.err, "9|3000003127\n");
+        // A name handed past the checks is bracketed: the user's own table survives it.
+        ms.tableName = "F;DROP TABLE Keepme;--";
+        run = runProgram("sqlite3", {},
+                         "create table Keepme (k);\n" + readAll(exported(ExportFormat::Sql, ms)) +
+                             "\nselect count(*) from [F;DROP TABLE Keepme;--], Keepme;\n");
+        QCOMPARE(run.out + run.err, "0\n");
     }
 
     // A MariaDB server of our own: data and socket in a temporary folder, no network.
@@ -177,6 +183,15 @@ private slots:
         for (int i = 0; i < expected.size(); ++i)
             expected[i].prepend(QString::number(i + 1));
         QCOMPARE(splitRows(run.out, '\n', '\t'), expected);
+        // Names handed past the checks are quoted: they run no statement of their own.
+        o.databaseName = "x;DROP DATABASE MyFiles;#";
+        o.tableName = "t`;DROP DATABASE MyFiles;#";
+        run = client({}, readAll(exported(ExportFormat::Sql, o)));
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        run = client({"-N", "-B", "-e",
+                      "select count(*) from `x;DROP DATABASE MyFiles;#`.`t``;DROP DATABASE "
+                      "MyFiles;#`, MyFiles.Keepme"});
+        QCOMPARE(run.out + run.err, "0\n");
     }
 
 private:

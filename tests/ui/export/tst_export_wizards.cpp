@@ -160,6 +160,9 @@ private slots:
         database->setText("My Files");
         click(w, "cmdFinish");
         QCOMPARE(lastBox("error", "Error"), "Database name must not have blank spaces.");
+        database->setText("Db;DROP/**/DATABASE/**/mysql;--");
+        click(w, "cmdFinish");
+        QCOMPARE(lastBox("error", "Error"), kDatabaseNameCharactersMessage);
         database->setText("Db");
         child<QCheckBox>(w, "chkCreateTable")->click();
         click(w, "cmdFinish");
