@@ -95,14 +95,15 @@ int main(int argc, char *argv[])
     const QString updated = QStringLiteral("run0");
     auto update = [&] {
         QList<FileEntry> stored;
+        DiscIdentity readAs;
         CaptureRequest request{data, updated, QStringLiteral("Bench"), tree};
         request.walkOnly = true;
         CaptureJob job(request);
-        const DiscUpdate u = readDiscEntries(discFilePath(data, updated), stored).ok() &&
+        const DiscUpdate u = readDiscForUpdate(data, updated, stored, readAs).ok() &&
                                      job.run().ok()
                                  ? compareDisc(stored, job.entries(), job.unreadableFolders())
                                  : DiscUpdate();
-        if (u.entries.isEmpty() || !applyDiscUpdate(data, updated, u.entries).ok()) {
+        if (u.entries.isEmpty() || !applyDiscUpdate(data, updated, u.entries, readAs).ok()) {
             std::printf("update failed\n");
             std::exit(1);
         }

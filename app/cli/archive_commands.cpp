@@ -77,7 +77,8 @@ int cmdArchive(CliContext &ctx)
     }
 
     cZip zip;
-    archiveStoreFiles(zip, ctx.programFolder(), target, files);
+    if (StoreResult refused = archiveStoreFiles(zip, ctx.programFolder(), target, files); !refused)
+        return failure(refused.error);
     if (!zip.Success())
         return failure(QString::fromLatin1(kArchivingFailed) + QLatin1Char(' ') +
                        oneLine(zip.lastError()));

@@ -157,6 +157,7 @@ int cmdRescan(CliContext &ctx)
 {
     const bool dryRun = ctx.takeFlag(QStringLiteral("--dry-run"));
     const bool archives = ctx.takeFlag(QStringLiteral("--archives"));
+    const bool allowEmpty = ctx.takeFlag(QStringLiteral("--allow-empty"));
     if (ctx.args().size() != 2)
         return usageError(QStringLiteral("rescan takes a disc and the folder to walk"));
     const QString folder = QDir::cleanPath(QFileInfo(ctx.args().at(1)).absoluteFilePath());
@@ -167,7 +168,8 @@ int cmdRescan(CliContext &ctx)
         return failure(r.error);
     const QString disc = one.first();
     QList<FileEntry> stored;
-    if (StoreResult r = readDiscEntries(discFilePath(ctx.programFolder(), disc), stored); !r)
+    DiscIdentity readAs;
+    if (StoreResult r = readDiscForUpdate(ctx.programFolder(), disc, stored, readAs); !r)
         return failure(QString(r.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
 
     CaptureRequest request;
@@ -207,7 +209,12 @@ int cmdRescan(CliContext &ctx)
     std::fwrite(summary.constData(), 1, size_t(summary.size()), stderr);
     if (dryRun || update.isEmpty())
         return kExitOk;
-    if (StoreResult r = applyDiscUpdate(ctx.programFolder(), disc, update.entries); !r)
+    if (updateEmptiesDisc(update) && !allowEmpty)
+        return failure(QStringLiteral("no file was found in %1, so every file of the disc \"%2\" "
+                                      "would be removed; nothing was changed (--allow-empty "
+                                      "updates it all the same)")
+                           .arg(folder, disc));
+    if (StoreResult r = applyDiscUpdate(ctx.programFolder(), disc, update.entries, readAs); !r)
         return failure(QString(r.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     return kExitOk;
 }

@@ -49,7 +49,10 @@ void out(const QString &line)
 void err(const QString &message)
 {
     std::fflush(stdout);
-    const QByteArray bytes = "orlith-cli: " + message.toUtf8() + '\n';
+    // One line per error, whatever the engine's message holds: scripts read them line by line.
+    const QByteArray bytes =
+        "orlith-cli: " + QString(message).replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8() +
+        '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 

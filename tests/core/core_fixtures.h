@@ -72,6 +72,16 @@ inline QMap<QString, QByteArray> folderFiles(const QString &folder)
     return files;
 }
 
+// What a store holds for the user: every file of the data folder but the caches and work
+// files in temp/, which any run may write (the index cache, once disc files are two seconds
+// old).
+inline QMap<QString, QByteArray> userFiles(const QString &dataFolder)
+{
+    QMap<QString, QByteArray> files = folderFiles(dataFolder);
+    files.removeIf([](const auto &file) { return file.key().startsWith(u"temp/"_s); });
+    return files;
+}
+
 // While it lives, writes past `bytes` fail as on a full disk (EFBIG), for root too.
 class FileSizeLimit
 {

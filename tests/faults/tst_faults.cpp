@@ -396,7 +396,7 @@ private slots:
         if (store.cannotMount())
             QSKIP("no tmpfs can be mounted here; the shim's full disk stands in for it");
         QVERIFY(!QTest::currentTestFailed());
-        const QMap<QString, QByteArray> before = test::folderFiles(store.data());
+        const QMap<QString, QByteArray> before = test::userFiles(store.data());
         const Outcome o =
             op != "cli-capture"
                 ? store.runChild(op)
@@ -404,7 +404,7 @@ private slots:
                                          "Music", "--name", "New", store.media()});
         const QString told = o.out + '\n' + o.err;
         QVERIFY2(o.injected, qPrintable("no write was failed: " + told));
-        QMap<QString, QByteArray> after = test::folderFiles(store.data());
+        QMap<QString, QByteArray> after = test::userFiles(store.data());
         if (!gone.isEmpty()) {
             QVERIFY2(!after.contains(gone), qPrintable(gone + " is still there"));
             after.insert(gone, before.value(gone));

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/archive/archive_job.h"
 
+#include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
 
@@ -19,9 +20,13 @@ QString archivePathIn(const QString &folder)
     return folder + QLatin1Char('/') + QLatin1String(kArchiveFileName);
 }
 
-void archiveStoreFiles(cZip &zip, const QString &programFolder, const QString &targetFolder,
-                       const QStringList &fileNames)
+StoreResult archiveStoreFiles(cZip &zip, const QString &programFolder, const QString &targetFolder,
+                              const QStringList &fileNames)
 {
+    if (isStoreFolder(targetFolder, programFolder))
+        return StoreResult::failure(
+            QStringLiteral("Cannot archive into %1: it is one of Orlith's own store folders")
+                .arg(targetFolder));
     zip.setZipFile(archivePathIn(targetFolder));
     zip.setBasePath(cdsFolder(programFolder) + QLatin1Char('/'));
     zip.ClearFileSpecs();
@@ -31,6 +36,7 @@ void archiveStoreFiles(cZip &zip, const QString &programFolder, const QString &t
     zip.setStoreFolderNames(true);
     zip.setRecurseSubDirs(true);
     zip.Zip();
+    return StoreResult::success();
 }
 
 QString archivedMessage(const QString &folder)
@@ -148,6 +154,14 @@ RestoreOutcome restoreFromArchive(const QString &programFolder, const QString &z
                            QStringLiteral("not restored: it is not a disc file (it does not "
                                           "start with the XML declaration)"));
     unzip.setFreeSpaceReserve(spaceReserve);
+    // A disc enters the store under the same name rules as one typed in a dialog.
+    unzip.setTargetCheck([](const QString &target) {
+        const bool xml = target.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
+        const QString disc = target.chopped(xml ? 4 : 0);
+        if (xml && isUsableFileName(disc) && !isReservedKey(disc))
+            return QString();
+        return QStringLiteral("not a disc file name the store can hold");
+    });
     unzip.setZipFile(zipPath);
     unzip.Directory();
     for (int i = 1; i <= unzip.FileCount(); ++i)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/archive/zip_archive.h"
+#include "core/store/store_result.h"
 
 #include <QList>
 #include <QSet>
@@ -32,9 +33,12 @@ QString archivePathIn(const QString &folder);
 
 // Archives the named store files (bare names, no folder part) into folder/cds.zip with
 // bare entry names, through `zip` so its events reach the caller. An existing cds.zip is
-// updated: entries of the same name are replaced, others kept. Check zip.Success().
-void archiveStoreFiles(cZip &zip, const QString &programFolder, const QString &targetFolder,
-                       const QStringList &fileNames);
+// updated: entries of the same name are replaced, others kept. Check zip.Success(). A
+// folder of the store itself (cds/, pic/, temp/ or the data folder, by device and inode) is
+// refused before anything is written: the archive would become part of what it archives.
+[[nodiscard]] StoreResult archiveStoreFiles(cZip &zip, const QString &programFolder,
+                                            const QString &targetFolder,
+                                            const QStringList &fileNames);
 
 // "Files are archived successfuly to " + line break + folder.
 QString archivedMessage(const QString &folder);

@@ -1,13 +1,14 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/archive/zip_archive.h"
 
+#include "core/store/safe_write.h"
+
 #include "core/archive/zip_glue.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -317,6 +318,14 @@ int cUnzip::extract(const QStringList &include)
         if (!include.isEmpty() && !include.contains(normal, cs))
             continue;
         QString target = safeEntryTarget(name, UseFolderNames());
+        if (!target.isEmpty() && m_targetCheck) {
+            if (const QString refusal = m_targetCheck(target); !refusal.isEmpty()) {
+                m_report.skipped << name;
+                emit Progress(QStringLiteral("skipping: %1: %2").arg(name, refusal));
+                worst = qMax(worst, int(kZipWarning));
+                continue;
+            }
+        }
         if (target.isEmpty()) {
             m_report.skipped << name;
             // Folder entries are made by most zip programs and need no word; a name that
@@ -407,14 +416,14 @@ int cUnzip::extract(const QStringList &include)
 
         // The entry streams into the temporary file, which is committed only at its end:
         // libzip checks the CRC there, and only then is the old file replaced. Dropping the
-        // QSaveFile uncommitted removes the temporary file.
-        QSaveFile out(path);
+        // An AtomicFile dropped uncommitted removes its temporary file.
+        AtomicFile out(path);
         if (!testing) {
             if (UseFolderNames())
                 QDir().mkpath(QFileInfo(path).path());
-            if (!out.open(QIODevice::WriteOnly)) {
+            if (StoreResult opened = out.open(); !opened) {
                 zip_fclose(zf);
-                failure(target, out.errorString(), kZipWriteError);
+                failure(target, opened.error.section(QLatin1Char('\n'), 1), kZipWriteError);
                 continue;
             }
         }
@@ -444,7 +453,7 @@ int cUnzip::extract(const QStringList &include)
             written += bytes.size();
             if (written > room)
                 refusal = noRoom;
-            else if (out.write(bytes.data(), bytes.size()) != bytes.size())
+            else if (!out.write(bytes))
                 writeFailed = true;
         };
         for (;;) {
@@ -491,10 +500,8 @@ int cUnzip::extract(const QStringList &include)
             emit Progress(QStringLiteral("testing: %1 OK").arg(name));
             continue;
         }
-        // The explicit flush matters: commit() alone may rename a file whose last block
-        // was never written (full disk).
-        if (writeFailed || !out.flush() || !out.commit()) {
-            failure(target, out.errorString(), kZipWriteError);
+        if (StoreResult committed = out.commit(); !committed) {
+            failure(target, committed.error.section(QLatin1Char('\n'), 1), kZipWriteError);
             continue;
         }
         if (listed)

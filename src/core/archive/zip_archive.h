@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 namespace orlith {
 
@@ -250,6 +251,11 @@ public:
     // free on the folder's file system is stopped and its temporary file removed. Either
     // is a failure "<entry>: not restored: <why>".
     void setRequiredStart(const QByteArray &prefix, const QString &refusal);
+    // An entry whose target name the check refuses (returns a reason for) is skipped.
+    void setTargetCheck(std::function<QString(const QString &target)> check)
+    {
+        m_targetCheck = std::move(check);
+    }
     void setFreeSpaceReserve(qint64 reserve) { m_spaceReserve = reserve; }
 
     // Appends every entry with a file name to the list (which is not emptied first), each
@@ -304,6 +310,7 @@ private:
     UnzipReport m_report;
     QByteArray m_requiredStart;
     QString m_startRefusal;
+    std::function<QString(const QString &target)> m_targetCheck;
     qint64 m_spaceReserve = -1;
 };
 

@@ -248,8 +248,9 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
     }
 
     // Another window or orlith-cli may have taken the name during the walk.
-    const StoreResult written = writeNewDiscFile(m_request.programFolder, m_request.discName,
-                                                 m_request.catalog, entries());
+    const StoreResult written =
+        writeNewDiscFile(m_request.programFolder, m_request.discName, m_request.catalog, entries(),
+                         m_request.catalogDiscs, &m_request.catalog);
     if (!written)
         return fail(written.error);
     m_progressText = QString::fromLatin1(kDoneText);
@@ -266,7 +267,8 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
 }
 
 StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
-                             const QString &catalog, QString &storedCatalog)
+                             const QString &catalog, QString &storedCatalog,
+                             QStringList *catalogDiscs)
 {
     const qsizetype c = index.findCatalog(catalog);
     if (c < 0)
@@ -276,6 +278,8 @@ StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
         return {QStringLiteral("Cannot add the disc \"%1\": the name is already in use").arg(disc)};
     // The catalog as the index spells it, so a reload files the disc under the same node.
     storedCatalog = index.catalogs().at(c).name;
+    if (catalogDiscs)
+        *catalogDiscs = index.catalogs().at(c).discs;
     return {};
 }
 
@@ -283,9 +287,11 @@ StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const Q
                     const QString &catalog, const QList<FileEntry> &entries)
 {
     QString stored;
-    if (StoreResult r = checkNewDiscFile(index, disc, catalog, stored); !r)
+    QStringList discs;
+    if (StoreResult r = checkNewDiscFile(index, disc, catalog, stored, &discs); !r)
         return r;
-    const StoreResult written = writeNewDiscFile(programFolder, disc, stored, entries);
+    const StoreResult written =
+        writeNewDiscFile(programFolder, disc, stored, entries, discs, &stored);
     if (!written)
         return written;
     index.addDisc(stored, disc);
@@ -295,8 +301,8 @@ StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const Q
 StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index)
 {
     CaptureRequest &request = job.m_request;
-    if (StoreResult r = checkNewDiscFile(index, request.discName, request.catalog,
-                                         request.catalog);
+    if (StoreResult r = checkNewDiscFile(index, request.discName, request.catalog, request.catalog,
+                                         &request.catalogDiscs);
         !r) {
         job.m_phase = CaptureJob::Phase::Failed;
         job.m_error = r.error;

@@ -26,8 +26,8 @@ struct CaptureRequest
 {
     QString programFolder;
     QString discName;
-    QString catalog;
-    QString drive; // the folder walked: a mount point or any folder
+    QString catalog; // once written, the catalog the disc was filed under
+    QString drive;   // the folder walked: a mount point or any folder
     // The eject setting is "1": open the drive's tray once the disc file is written.
     bool ejectAfter = false;
     DriveProvider *drives = nullptr; // opens the tray; none means no eject
@@ -35,6 +35,9 @@ struct CaptureRequest
     bool walkOnly = false;
     // "Look inside archives": each archive's members follow its own entry (ArchiveLister).
     bool archives = false;
+    // The catalog's discs when the capture began: should another process rename the
+    // catalog meanwhile, they find it under its new name (see writeNewDiscFile).
+    QStringList catalogDiscs = {};
 };
 
 // Texts the capture shows, exactly.
@@ -157,10 +160,12 @@ QString vanishedFilesMessage(qsizetype count);
 // "N archives could not be read whole; their readable members are listed."
 QString unreadableArchivesMessage(qsizetype count);
 
-// The catalog as `index` spells it, when a disc named `disc` can be filed under `catalog`;
-// fails with a message when the catalog is missing or the name is taken.
+// The catalog as `index` spells it (and its discs, when asked), when a disc named `disc` can
+// be filed under `catalog`; fails with a message when the catalog is missing or the name is
+// taken.
 StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
-                             const QString &catalog, QString &storedCatalog);
+                             const QString &catalog, QString &storedCatalog,
+                             QStringList *catalogDiscs = nullptr);
 
 // The whole capture without a window: checkNewDiscFile, run(), and the disc filed in the
 // index. Returns the job's error when it failed.

@@ -4,7 +4,6 @@
 #include "core/store/store_lock.h"
 #include "core/store/text_codec.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -102,21 +101,33 @@ QString commonFolder(const QList<FileEntry> &entries)
     return folder;
 }
 
+StoreResult readDiscForUpdate(const QString &programFolder, const QString &disc,
+                              QList<FileEntry> &entries, DiscIdentity &readAs)
+{
+    // Taken before the read: a change made during it then shows as a change.
+    const QString path = discFilePath(programFolder, disc);
+    readAs = discIdentity(path);
+    return readDiscEntries(path, entries);
+}
+
+bool updateEmptiesDisc(const DiscUpdate &update)
+{
+    return update.entries.isEmpty() && !update.removed.isEmpty();
+}
+
 StoreResult applyDiscUpdate(const QString &programFolder, const QString &disc,
-                            const QList<FileEntry> &entries)
+                            const QList<FileEntry> &entries, const DiscIdentity &readAs)
 {
     StoreLock lock(programFolder);
     if (!lock.locked())
         return StoreResult::failure(lock.error());
-    // The catalog as the file names it now: another process may have renamed it since the
-    // walk began.
+    if (StoreResult r = checkDiscUnchanged(programFolder, disc, readAs); !r)
+        return r;
+    // The catalog as the file names it now (a catalog renamed since would have rewritten the
+    // file, which the check above refuses; this reads what was compared).
     const QString path = discFilePath(programFolder, disc);
     bool readable = false;
     const QString catalog = readCatalogNameFromFile(path, &readable);
-    if (!QFileInfo::exists(path))
-        return StoreResult::failure(
-            QStringLiteral("The disc \"%1\" is no longer in the store; nothing was changed.")
-                .arg(disc));
     if (!readable || catalog.isEmpty())
         return StoreResult::failure(
             QStringLiteral("Cannot read %1; nothing was changed.").arg(path));

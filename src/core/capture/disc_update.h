@@ -5,6 +5,7 @@
 
 #include "core/capture/dir_walk.h"
 #include "core/store/disc_file.h"
+#include "core/store/disc_identity.h"
 #include "core/store/store_result.h"
 
 #include <QList>
@@ -43,8 +44,20 @@ QString commonFolder(const QList<FileEntry> &entries);
 // Rewrites the disc file with `entries`, under the store lock, through a temporary file and
 // a rename. The disc keeps its name and the catalog its file names at that moment; its
 // notes and picture are keyed by the name and stay as they are. Fails, changing nothing,
-// when the disc file has gone or cannot be read or written.
+// when the disc file is no longer the one read for the comparison (`readAs`: renamed away,
+// replaced by another disc, rewritten), or cannot be read or written.
 StoreResult applyDiscUpdate(const QString &programFolder, const QString &disc,
-                            const QList<FileEntry> &entries);
+                            const QList<FileEntry> &entries, const DiscIdentity &readAs);
+
+// The stored entries of a disc and what its file was when they were read, for an update.
+StoreResult readDiscForUpdate(const QString &programFolder, const QString &disc,
+                              QList<FileEntry> &entries, DiscIdentity &readAs);
+
+// A walk that found no file at all, of a disc that holds entries: most likely a mount point
+// with nothing mounted. Such an update is applied only when the user confirms it.
+bool updateEmptiesDisc(const DiscUpdate &update);
+inline constexpr char kEmptyWalkQuestion[] =
+    "No file was found in %1, so every file of the disc \"%2\" would be removed. "
+    "Is the disc in the drive? Update it all the same?";
 
 } // namespace orlith

@@ -6,6 +6,7 @@
 #include "core/capture/drives.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
+#include "core/store/disc_identity.h"
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
 #include "core/store/store_lock.h"
@@ -27,11 +28,6 @@ bool isBlank(const QString &name)
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-StoreResult writeWhole(const QString &path, const QByteArray &bytes)
-{
-    return writeFileAtomically(path, bytes);
 }
 
 EditResult failed(const QString &message)
@@ -131,10 +127,12 @@ bool StoreEdits::discFileExists(const QString &name) const
 bool discFileExists(const QString &programFolder, const QString &name)
 {
     const QString fileName = name + QLatin1String(".xml");
-    if (QFileInfo::exists(discFilePath(programFolder, name)))
+    // A dangling link holds the name too: a new file must not be written through it.
+    if (discIdentity(discFilePath(programFolder, name)).exists())
         return true;
-    const QStringList files = QDir(cdsFolder(programFolder))
-                                  .entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden);
+    const QStringList files =
+        QDir(cdsFolder(programFolder))
+            .entryList({QStringLiteral("*.xml")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &f : files) {
         if (f.compare(fileName, Qt::CaseInsensitive) == 0)
             return true;
@@ -143,7 +141,8 @@ bool discFileExists(const QString &programFolder, const QString &name)
 }
 
 StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
-                             const QString &catalog, const QList<FileEntry> &entries)
+                             const QString &catalog, const QList<FileEntry> &entries,
+                             const QStringList &catalogDiscs, QString *filedCatalog)
 {
     StoreLock lock(programFolder);
     if (!lock.locked())
@@ -153,7 +152,30 @@ StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
     if (now.isKeyTaken(disc) || discFileExists(programFolder, disc))
         return StoreResult::failure(
             QStringLiteral("Cannot add the disc \"%1\": the name is already in use").arg(disc));
-    return writeDiscFile(discFilePath(programFolder, disc), catalog, entries);
+    QString filed;
+    if (const qsizetype c = now.findCatalog(catalog); c >= 0) {
+        filed = now.catalogs().at(c).name;
+    } else {
+        // Renamed meanwhile: its discs are all in one catalog of another name now.
+        for (const QString &d : catalogDiscs) {
+            const qsizetype held = now.catalogOfDisc(d);
+            const QString name = held >= 0 ? now.catalogs().at(held).name : QString();
+            if (name.isEmpty() || (!filed.isEmpty() && name != filed)) {
+                filed.clear();
+                break;
+            }
+            filed = name;
+        }
+    }
+    if (filed.isEmpty())
+        return StoreResult::failure(
+            QStringLiteral("Cannot add the disc \"%1\": the catalog \"%2\" was renamed or "
+                           "deleted by another program; nothing was written.")
+                .arg(disc, catalog));
+    if (filedCatalog)
+        *filedCatalog = filed;
+    return writeDiscFile(discFilePath(programFolder, disc), filed, entries,
+                         AtomicFile::Kind::NewStoreFile);
 }
 
 StoreResult syncCatalogOrder(const QString &programFolder)
@@ -237,7 +259,7 @@ EditResult StoreEdits::newCatalog(const QString &name)
 }
 
 EditResult StoreEdits::rename(const QString &selected, const QString &newName,
-                              std::optional<QString> notesText)
+                              std::optional<QString> notesText, const DiscIdentity *expected)
 {
     StoreLock lock(m_programFolder);
     if (EditResult refused; !beginEdit(lock, refused))
@@ -248,6 +270,9 @@ EditResult StoreEdits::rename(const QString &selected, const QString &newName,
     const QString current = kind == NodeKind::Disc
                                 ? m_index.discKey(selected)
                                 : m_index.catalogs().at(m_index.findCatalog(selected)).name;
+    if (kind == NodeKind::Disc && expected &&
+        !(discIdentity(discFilePath(m_programFolder, current)) == *expected))
+        return failed(discChangedMessage(current));
 
     if (isBlank(newName))
         return failed(kEnterNewName);
@@ -268,34 +293,21 @@ EditResult StoreEdits::rename(const QString &selected, const QString &newName,
 EditResult StoreEdits::renameDisc(const QString &from, const QString &to,
                                   const std::optional<QString> &notesText)
 {
-    const QString oldPath = discFilePath(m_programFolder, from);
-    QByteArray bytes;
-    if (StoreResult r = readDiscFileBytes(oldPath, bytes); !r)
-        return failed(r.error);
-    // The copy is complete on disk before the old file goes.
-    if (StoreResult r = writeWhole(discFilePath(m_programFolder, to), bytes); !r)
+    // Directory entries only: the file keeps its inode, so a hard-linked backup copy or a
+    // link's target is never touched, and a crash leaves the disc under one name or the other.
+    if (StoreResult r =
+            renameStoreFile(discFilePath(m_programFolder, from), discFilePath(m_programFolder, to));
+        !r)
         return failed(r.error);
     m_index.renameDisc(from, to);
 
     EditResult result = made();
-    if (StoreResult r = DestroyFile(oldPath); !r)
-        result.warnings.append(r.error);
-
     const QString oldPicture = picturePath(m_programFolder, from);
     if (QFileInfo(oldPicture).size() > 0) {
-        QByteArray picture;
-        QFile in(oldPicture);
-        if (!in.open(QIODevice::ReadOnly)) {
-            result.warnings.append(
-                QStringLiteral("Cannot read %1:\n%2").arg(oldPicture, in.errorString()));
-        } else {
-            picture = in.readAll();
-            in.close();
-            if (StoreResult w = writeWhole(picturePath(m_programFolder, to), picture); !w)
-                result.warnings.append(w.error);
-            else if (StoreResult d = DestroyFile(oldPicture); !d)
-                result.warnings.append(d.error);
-        }
+        if (StoreResult r =
+                renameStoreFile(oldPicture, picturePath(m_programFolder, to), /*replace=*/true);
+            !r)
+            result.warnings.append(r.error);
     }
 
     QString notesError;
@@ -328,7 +340,7 @@ EditResult StoreEdits::renameCatalog(const QString &from, const QString &to)
         QByteArray bytes;
         StoreResult r = readDiscFileBytes(path, bytes);
         if (r)
-            r = writeWhole(path, rewriteCatalogLine(bytes, to));
+            r = writeFileAtomically(path, rewriteCatalogLine(bytes, to));
         if (!r) {
             error = r.error;
             break;
@@ -406,7 +418,7 @@ DeleteAction StoreEdits::deleteActionFor(const QString &name) const
     return DeleteAction::Nothing;
 }
 
-EditResult StoreEdits::deleteDisc(const QString &name)
+EditResult StoreEdits::deleteDisc(const QString &name, const DiscIdentity *expected)
 {
     StoreLock lock(m_programFolder);
     if (EditResult refused; !beginEdit(lock, refused))
@@ -414,7 +426,12 @@ EditResult StoreEdits::deleteDisc(const QString &name)
     const QString disc = m_index.discKey(name);
     if (disc.isEmpty())
         return failed(QStringLiteral("There is no disc named \"%1\".").arg(name));
-    if (StoreResult r = DestroyFile(discFilePath(m_programFolder, disc)); !r)
+    if (expected) {
+        if (const DiscIdentity now = discIdentity(discFilePath(m_programFolder, disc));
+            !(now == *expected))
+            return failed(discChangedMessage(disc));
+    }
+    if (StoreResult r = removeStoreFile(discFilePath(m_programFolder, disc)); !r)
         return failed(r.error);
     m_index.removeDisc(disc);
 

@@ -14,6 +14,7 @@ class CatalogueIndex;
 class DriveProvider;
 class NotesStore;
 class StoreLock;
+struct DiscIdentity;
 struct FileEntry;
 
 // Message texts of the new-disc, new-catalog, rename and delete commands, exactly. Each
@@ -76,8 +77,8 @@ enum class DeleteAction {
 // Checks and edits of the store's names: new disc (the check only; CaptureJob captures),
 // new catalog, rename and delete. Each edit takes the store lock, re-reads the index (the
 // caller's, which thus follows the store) and the notes, changes the files and the index
-// together and returns the message to show; the engine never shows a box. The tree is the caller's to
-// rebuild or patch from the index afterwards, and the file list is the caller's to clear.
+// together and returns the message to show; the engine never shows a box. The tree is the caller's
+// to rebuild or patch from the index afterwards, and the file list is the caller's to clear.
 //
 // Name rules, in every dialog: empty (or spaces only) and numeric names are refused with
 // the dialog's own message; names a file could not carry (see isUsableFileName) get
@@ -106,22 +107,25 @@ public:
     EditResult newCatalog(const QString &name);
 
     // frmRename's OK for the selected disc or catalog `selected`.
-    // Disc: the disc file is copied to the new name and the old one destroyed; the
+    // Disc: the disc file is renamed (a directory entry: its content is not rewritten); the
     // picture pic/<old>.jpg, when there is a non-empty one, follows; the notes record
     // follows, keeping its notes (or taking `notesText` when given, the text the details
-    // pane shows).
+    // pane shows). With `expected` (the disc file as it was when the user chose it), a
+    // disc whose file is no longer that file is left alone: discChangedMessage.
     // Catalog: every disc file of the catalog is rewritten with each line trimmed of
     // spaces and the catalog line "<catalog>" + new name + "</catalog>", one file at a
     // time, each atomically. Should one fail, the rewrite stops there: the discs already
     // rewritten move to a catalog of the new name, the others stay, and the message says
     // so. katalog.ini is rewritten.
     EditResult rename(const QString &selected, const QString &newName,
-                      std::optional<QString> notesText = std::nullopt);
+                      std::optional<QString> notesText = std::nullopt,
+                      const DiscIdentity *expected = nullptr);
 
     DeleteAction deleteActionFor(const QString &name) const;
-    // Destroys the disc file (DestroyFile) and removes the disc's notes record and node.
-    // The picture stays. A disc file that cannot be destroyed changes nothing.
-    EditResult deleteDisc(const QString &name);
+    // Removes the disc file (as a directory entry, see removeStoreFile) and the disc's notes
+    // record and node. The picture stays. A disc file that cannot be removed changes
+    // nothing; with `expected`, neither does one that is no longer that file.
+    EditResult deleteDisc(const QString &name, const DiscIdentity *expected = nullptr);
     // Removes a catalog without discs and rewrites katalog.ini.
     EditResult deleteCatalog(const QString &name);
 
@@ -149,10 +153,14 @@ private:
 bool discFileExists(const QString &programFolder, const QString &name);
 
 // Writes a new disc file under the store lock, after checking that no catalog, disc or disc
-// file took the name meanwhile (another window or orlith-cli may have). `catalog` as the
-// index spells it. The index is the caller's to update.
+// file (a dangling link included) took the name meanwhile (another window or orlith-cli may
+// have); the file is created exclusively. The disc goes into the catalog as it is under the
+// lock: `catalog` (as the index spelled it) when it still exists, else the one that now
+// holds `catalogDiscs` (the catalog was renamed meanwhile); failing both, nothing is
+// written. `filedCatalog` receives the catalog used. The index is the caller's to update.
 StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
-                             const QString &catalog, const QList<FileEntry> &entries);
+                             const QString &catalog, const QList<FileEntry> &entries,
+                             const QStringList &catalogDiscs = {}, QString *filedCatalog = nullptr);
 
 // At shut-down: katalog.ini gains, under the lock, the catalogs that only disc files name;
 // what another process wrote there is kept, and an existing file that misses nothing is

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -142,7 +141,7 @@ ExcelFile::ExcelFile() = default;
 ExcelFile::~ExcelFile()
 {
     if (m_file)
-        m_file->cancelWriting();
+        m_file->discard();
 }
 
 bool ExcelFile::isOpen() const
@@ -199,30 +198,28 @@ ExcelFile::Status ExcelFile::writeRecord(quint16 number, const QByteArray &body)
         return fail(kFileNotOpen, QStringLiteral("No spreadsheet file is open."));
     if (body.size() > 0xFFFF)
         return fail(kOverflow, QStringLiteral("A record is too long for %1.")
-                                   .arg(QDir::toNativeSeparators(m_file->fileName())));
+                                   .arg(QDir::toNativeSeparators(m_file->path())));
     appendWord(m_pending, number);
     appendWord(m_pending, quint16(body.size()));
     m_pending.append(body);
     return m_pending.size() >= kWriteBlockBytes ? writePending() : kOk;
 }
 
-// Once QSaveFile has met an error every later write fails too, so nothing after a failed
+// Once the file has met an error every later write fails too, so nothing after a failed
 // block can reach the file.
 ExcelFile::Status ExcelFile::writePending()
 {
-    const bool written = writeAll(*m_file, m_pending);
+    const bool written = m_file->write(m_pending);
     m_pending.clear();
     if (!written)
-        return fail(kDeviceIoError,
-                    QStringLiteral("Cannot write %1:\n%2")
-                        .arg(QDir::toNativeSeparators(m_file->fileName()), m_file->errorString()));
+        return fail(kDeviceIoError, m_file->error());
     return kOk;
 }
 
 ExcelFile::Status ExcelFile::CreateFile(const QString &filename, quint16 codePage)
 {
     if (m_file) {
-        m_file->cancelWriting();
+        m_file->discard();
         m_file.reset();
     }
     m_pageBreaks.clear();
@@ -231,24 +228,23 @@ ExcelFile::Status ExcelFile::CreateFile(const QString &filename, quint16 codePag
                     QStringLiteral("A sheet cannot be written in code page %1.").arg(codePage));
     m_codePage = codePage;
 
+    // No name writes nowhere: a run that only learns whether the texts fit the code page.
     const QFileInfo info(filename);
     const QString shown = QDir::toNativeSeparators(filename);
-    if (filename.isEmpty() || info.isDir())
+    if (info.isDir())
         return fail(kPathFileAccessError, QStringLiteral("Cannot create %1.").arg(shown));
-    if (!info.absoluteDir().exists())
+    if (!filename.isEmpty() && !info.absoluteDir().exists())
         return fail(kPathNotFound,
                     QStringLiteral("Cannot create %1:\nThe folder does not exist.").arg(shown));
 
     m_pending.clear();
-    auto file = std::make_unique<QSaveFile>(filename);
-    // A writable file in a folder we may not add to is still replaced, in place.
-    file->setDirectWriteFallback(true);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const Status status = file->error() == QFileDevice::PermissionsError
-                                  ? kPermissionDenied
-                                  : kPathFileAccessError;
-        return fail(status,
-                    QStringLiteral("Cannot create %1:\n%2").arg(shown, file->errorString()));
+    auto file = std::make_unique<AtomicFile>(
+        filename, filename.isEmpty() ? AtomicFile::Kind::Nowhere : AtomicFile::Kind::Output);
+    if (StoreResult opened = file->open(); !opened) {
+        const Status status =
+            QFileInfo(info.absolutePath()).isWritable() ? kPathFileAccessError : kPermissionDenied;
+        return fail(status, QStringLiteral("Cannot create %1:\n%2")
+                                .arg(shown, opened.error.section(QLatin1Char('\n'), 1)));
     }
     m_file = std::move(file);
 
@@ -285,18 +281,13 @@ ExcelFile::Status ExcelFile::CloseFile()
     m_pageBreaks.clear();
     m_pending.clear();
 
-    std::unique_ptr<QSaveFile> closing = std::move(m_file);
+    std::unique_ptr<AtomicFile> closing = std::move(m_file);
     if (status != kOk) {
-        closing->cancelWriting();
+        closing->discard();
         return status;
     }
-    if (!closing->commit()) {
-        const QString message = QStringLiteral("Cannot write %1:\n%2")
-                                    .arg(QDir::toNativeSeparators(closing->fileName()),
-                                         closing->errorString());
-        closing->cancelWriting();
-        return fail(kDeviceIoError, message);
-    }
+    if (StoreResult committed = closing->commit(); !committed)
+        return fail(kDeviceIoError, committed.error);
     return kOk;
 }
 
@@ -332,19 +323,20 @@ ExcelFile::Status ExcelFile::WriteValue(qint32 valueType, qint32 cellFontUsed, q
     case kValueInteger: {
         double number;
         if (!toNumber(value, number))
-            return fail(kTypeMismatch, QStringLiteral("\"%1\" is not a number.").arg(value.toString()));
+            return fail(kTypeMismatch,
+                        QStringLiteral("\"%1\" is not a number.").arg(value.toString()));
         // Round half to even, as the 16-bit conversion does.
         const double rounded = std::nearbyint(number);
         if (!(rounded >= -32768 && rounded <= 32767))
-            return fail(kOverflow,
-                        QStringLiteral("%1 does not fit a 16-bit integer.").arg(number));
+            return fail(kOverflow, QStringLiteral("%1 does not fit a 16-bit integer.").arg(number));
         appendWord(body, quint16(qint16(rounded)));
         return writeRecord(kInteger, body);
     }
     case kValueNumber: {
         double number;
         if (!toNumber(value, number))
-            return fail(kTypeMismatch, QStringLiteral("\"%1\" is not a number.").arg(value.toString()));
+            return fail(kTypeMismatch,
+                        QStringLiteral("\"%1\" is not a number.").arg(value.toString()));
         appendDouble(body, number);
         return writeRecord(kNumber, body);
     }
@@ -371,9 +363,9 @@ ExcelFile::Status ExcelFile::SetColumnWidth(qint32 firstColumn, qint32 lastColum
 {
     quint16 first, last, width;
     if (!toStoredIndex(firstColumn, 256, first) || !toStoredIndex(lastColumn, 256, last))
-        return fail(kOverflow, QStringLiteral("Columns %1 to %2 are out of range.")
-                                   .arg(firstColumn)
-                                   .arg(lastColumn));
+        return fail(
+            kOverflow,
+            QStringLiteral("Columns %1 to %2 are out of range.").arg(firstColumn).arg(lastColumn));
     if (!scaledWord(widthValue, 256, width))
         return fail(kOverflow, QStringLiteral("Column width %1 is too large.").arg(widthValue));
     QByteArray body;
@@ -382,14 +374,14 @@ ExcelFile::Status ExcelFile::SetColumnWidth(qint32 firstColumn, qint32 lastColum
     return writeRecord(kColWidth, body);
 }
 
-ExcelFile::Status ExcelFile::SetFont(const QString &fontName, qint16 fontHeight,
-                                     qint32 fontFormat)
+ExcelFile::Status ExcelFile::SetFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat)
 {
     quint16 height;
     if (!scaledWord(fontHeight, 20, height))
         return fail(kOverflow, QStringLiteral("Font height %1 is too large.").arg(fontHeight));
     if (!fitsByte(fontFormat))
-        return fail(kOverflow, QStringLiteral("Font format %1 does not fit a byte.").arg(fontFormat));
+        return fail(kOverflow,
+                    QStringLiteral("Font format %1 does not fit a byte.").arg(fontFormat));
     QByteArray body;
     appendWord(body, height);
     body.append(char(fontFormat)).append('\0');

@@ -9,9 +9,9 @@
 
 #include <memory>
 
-class QSaveFile;
-
 namespace orlith {
+
+class AtomicFile;
 
 // A BIFF2 worksheet writer. The caller creates the file, sets fonts, column widths and
 // options, writes cells one by one and closes the file. Each operation appends its record
@@ -47,10 +47,10 @@ public:
     // Status results (the run-time error numbers of the operations).
     static constexpr Status kOk = 0;
     static constexpr Status kInvalidArgument = 5; // a text outside the sheet's code page
-    static constexpr Status kOverflow = 6;     // a value does not fit its field
-    static constexpr Status kTypeMismatch = 13; // a value is not a number
-    static constexpr Status kFileNotOpen = 52;  // no CreateFile, or after CloseFile
-    static constexpr Status kDeviceIoError = 57; // writing the file failed
+    static constexpr Status kOverflow = 6;        // a value does not fit its field
+    static constexpr Status kTypeMismatch = 13;   // a value is not a number
+    static constexpr Status kFileNotOpen = 52;    // no CreateFile, or after CloseFile
+    static constexpr Status kDeviceIoError = 57;  // writing the file failed
     static constexpr Status kPermissionDenied = 70;
     static constexpr Status kPathFileAccessError = 75; // the file cannot be created
     static constexpr Status kPathNotFound = 76;
@@ -119,9 +119,10 @@ public:
     // writes nothing and answers kOk). Integers round half to even like a 16-bit
     // conversion does and overflow outside -32768..32767; a value that is not a number
     // gives kTypeMismatch. Readers take the INTEGER word as unsigned, so a negative
-    // integer reads back as 65536 less its size: write negatives as kValueNumber. A text of more than 255 bytes is not written: kOverflow.
-    // The attribute bytes are hiddenLocked, cellFormat + cellFontUsed and alignment; each
-    // must fit a byte (else kOverflow) and is otherwise written as given.
+    // integer reads back as 65536 less its size: write negatives as kValueNumber. A text of more
+    // than 255 bytes is not written: kOverflow. The attribute bytes are hiddenLocked, cellFormat +
+    // cellFontUsed and alignment; each must fit a byte (else kOverflow) and is otherwise written as
+    // given.
     [[nodiscard]] Status WriteValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
                                     qint32 hiddenLocked, qint32 lrow, qint32 lcol,
                                     const QVariant &value, qint32 cellFormat = 0);
@@ -131,8 +132,7 @@ public:
 
     // One COLWIDTH record for 1-based columns firstColumn..lastColumn (1 to 256), width in
     // characters; 128 characters or more overflow.
-    [[nodiscard]] Status SetColumnWidth(qint32 firstColumn, qint32 lastColumn,
-                                        qint16 widthValue);
+    [[nodiscard]] Status SetColumnWidth(qint32 firstColumn, qint32 lastColumn, qint16 widthValue);
 
     // One FONT record: height in points (1639 or more overflow), attributes kFontBold ...
     [[nodiscard]] Status SetFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat);
@@ -168,7 +168,7 @@ private:
     Status encode(const QString &text, QByteArray &bytes);
     Status appendCountedText(QByteArray &out, const QString &text, const char *what);
 
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<AtomicFile> m_file;
     QByteArray m_pending; // whole records not yet written
     QList<quint16> m_pageBreaks;
     quint16 m_codePage = kCodePageLatin1;

@@ -5,6 +5,7 @@
 #include "core/export/text_exports.h"
 #include "core/export/xls_export.h"
 #include "core/store/program_folder.h"
+#include "core/store/safe_write.h"
 
 #include <QFileInfo>
 
@@ -76,15 +77,16 @@ QString textFormatProblem(const QString &separator, bool useQualifier, const QSt
 
 namespace {
 
-// Where a write to `path` lands: the path's own symbolic links followed (as QSaveFile
-// does), then its folder's real path. Empty when that folder does not exist.
-QString landingPath(const QString &path)
+constexpr const char *kRootStoreFiles[] = {"katalog.ini", "usrdisc.usr", "Data.ini"};
+
+// The folder a write to `path` lands in, the path's own symbolic links followed (as the
+// write follows them).
+QString landingFolder(const QString &path)
 {
     QFileInfo info(path);
-    for (int hops = 0; hops < 128 && info.isSymLink(); ++hops)
+    for (int hops = 0; hops < 40 && info.isSymLink(); ++hops)
         info.setFile(info.symLinkTarget());
-    const QString folder = QFileInfo(info.path()).canonicalFilePath();
-    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + info.fileName();
+    return info.absolutePath();
 }
 
 std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOptions &options,
@@ -146,21 +148,21 @@ StoreResult writeExport(ExportFormat format, const QString &outPath, const QStri
 
 QString storeFileProblem(const QString &outPath, const QString &programFolder)
 {
-    const QString target = landingPath(outPath);
-    if (target.isEmpty())
+    QFileInfo target(outPath);
+    for (int hops = 0; hops < 40 && target.isSymLink(); ++hops)
+        target.setFile(target.symLinkTarget());
+    bool root = false;
+    if (!isStoreFolder(landingFolder(outPath), programFolder, &root))
         return {};
-    bool own = false;
-    for (const QString &folder :
-         {cdsFolder(programFolder), picFolder(programFolder), tempFolder(programFolder)}) {
-        const QString real = landingPath(folder);
-        own = own ||
-              (!real.isEmpty() && target.startsWith(real + QLatin1Char('/'), Qt::CaseInsensitive));
+    // In the data folder itself only the store's own files are the store's.
+    if (root) {
+        const QString name = target.fileName();
+        const bool own = std::any_of(
+            std::begin(kRootStoreFiles), std::end(kRootStoreFiles),
+            [&](const char *f) { return name.compare(QLatin1String(f), Qt::CaseInsensitive) == 0; });
+        if (!own)
+            return {};
     }
-    for (const QString &file : {catalogOrderPath(programFolder), notesStorePath(programFolder),
-                                settingsPath(programFolder)})
-        own = own || target.compare(landingPath(file), Qt::CaseInsensitive) == 0;
-    if (!own)
-        return {};
     return QStringLiteral("Cannot write %1: it is one of Orlith's own store files").arg(outPath);
 }
 
@@ -178,9 +180,19 @@ StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QStri
     // again in UTF-8 from the start, having read its discs up to the first disc with a text
     // that does not fit; deciding first instead would read every disc file twice, always.
     bool fits = true;
-    StoreResult r = writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Latin1,
-                                fits, rowCount, longLines);
-    if (!r || fits)
+    // A stream cannot take back what it was sent, so its encoding is learnt first, by a run
+    // that writes nowhere.
+    const bool stream = isStreamOutput(outPath);
+    StoreResult r = writeExport(format, stream ? QString() : outPath, cdsFolder, items, options,
+                                ExportEncoding::Latin1, fits, rowCount, longLines);
+    if (!r)
+        return r;
+    if (stream) {
+        return writeExport(format, outPath, cdsFolder, items, options,
+                           fits ? ExportEncoding::Latin1 : ExportEncoding::Utf8, fits, rowCount,
+                           longLines);
+    }
+    if (fits)
         return r;
     return writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Utf8, fits,
                        rowCount, longLines);

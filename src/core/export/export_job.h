@@ -62,9 +62,10 @@ inline constexpr char kChoseQualifierMessage[] = "Please chose qualifier";
 
 // Why an export must not be written to outPath: a write there would replace or add a file
 // of the store in programFolder (anything in cds/, pic/ or temp/, katalog.ini, usrdisc.usr,
-// Data.ini). Symbolic links, the file's own included (a save follows it), and ".." are
-// resolved first; letter case is ignored, as the store may sit on a file system that
-// ignores it. The message, or empty.
+// Data.ini). The folder is compared by device and inode (isStoreFolder), so neither a
+// symbolic link, the file's own included (a save follows it), nor a second mount of the
+// data folder gets through; the three root files' names ignore letter case, as the store
+// may sit on a file system that ignores it. The message, or empty.
 QString storeFileProblem(const QString &outPath, const QString &programFolder);
 
 // Writes the export of the disc file items (file names in cdsFolder, such as "Music.xml",

@@ -4,7 +4,7 @@
 #include "core/export/line_encoder.h"
 #include "core/store/safe_write.h"
 
-#include <QSaveFile>
+#include <memory>
 
 namespace orlith {
 
@@ -12,9 +12,9 @@ namespace {
 
 constexpr qsizetype kFlushBytes = 1 << 20;
 
-// Output through a temporary file renamed over the destination at the end, written in
-// 1 MB blocks; the first failed write is remembered and reported by close(). The file is
-// unbuffered so that a full disk is reported as such (see writeAll), not as "Unknown error".
+// Output through AtomicFile (a temporary file renamed over the destination at the end, or a
+// stream written straight to), in 1 MB blocks; the first failed write is remembered and
+// reported by close(). An empty path writes nowhere (a run that only learns the encoding).
 class TextExportWriter : public ExportWriter
 {
 public:
@@ -22,9 +22,10 @@ public:
 
     StoreResult open(const QString &path) override
     {
-        m_file.setFileName(path);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return failed();
+        m_file = std::make_unique<AtomicFile>(
+            path, path.isEmpty() ? AtomicFile::Kind::Nowhere : AtomicFile::Kind::Output);
+        if (StoreResult r = m_file->open(); !r)
+            return r;
         m_buffer.reserve(kFlushBytes + 64 * 1024);
         return StoreResult::success();
     }
@@ -32,15 +33,10 @@ public:
     StoreResult close() override
     {
         flush();
-        if (m_writeFailed || !m_file.commit()) {
-            StoreResult r = failed();
-            m_file.cancelWriting();
-            return r;
-        }
-        return StoreResult::success();
+        return m_file->commit();
     }
 
-    void discard() override { m_file.cancelWriting(); }
+    void discard() override { m_file->discard(); }
     bool needsUtf8() const override { return m_line.needsUtf8(); }
 
 protected:
@@ -55,21 +51,14 @@ protected:
     LineEncoder m_line;
 
 private:
+    // The first failed write is kept by the file and reported by commit().
     void flush()
     {
-        if (!m_writeFailed && !writeAll(m_file, m_buffer))
-            m_writeFailed = true;
+        m_file->write(m_buffer);
         m_buffer.resize(0);
     }
 
-    StoreResult failed() const
-    {
-        return StoreResult::failure(
-            QStringLiteral("Cannot write %1:\n%2").arg(m_file.fileName(), m_file.errorString()));
-    }
-
-    QSaveFile m_file;
-    bool m_writeFailed = false;
+    std::unique_ptr<AtomicFile> m_file;
 };
 
 // Semicolons between fields, every field in double quotes; a quote inside is doubled. A text

@@ -26,12 +26,6 @@ QString fold(const QString &s)
     return s.toCaseFolded();
 }
 
-bool isReservedKey(const QString &name)
-{
-    return name.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0
-        || name.compare(QLatin1String(kRootText), Qt::CaseInsensitive) == 0;
-}
-
 // A disc file of the store folder and what its first lines say.
 struct DiscFileHead
 {
@@ -115,9 +109,10 @@ void CatalogueIndex::loadCatalogOrder(const QString &orderFilePath)
     for (QByteArray line : bytes.split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
-        // An empty or duplicate line cannot become a node; skip it.
+        // An empty or duplicate line cannot become a node, nor a name the dialogs would
+        // refuse (a hand-edited file); skip it.
         const QString name = decodeSingleByte(line);
-        if (!name.isEmpty())
+        if (isUsableFileName(name))
             addCatalog(name);
     }
 }
@@ -317,6 +312,12 @@ StoreResult CatalogueIndex::writeCatalogOrder(const QString &orderFilePath) cons
         bytes.append("\r\n");
     }
     return writeFileAtomically(orderFilePath, bytes);
+}
+
+bool isReservedKey(const QString &name)
+{
+    return name.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String(kRootText), Qt::CaseInsensitive) == 0;
 }
 
 bool isUsableFileName(const QString &name)

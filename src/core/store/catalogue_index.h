@@ -94,5 +94,7 @@ private:
 inline constexpr char kBadFileNameMessage[] =
     "Name contains characters that can not be used in file names.";
 bool isUsableFileName(const QString &name);
+// "katalog" and "Catalogs", any letter case: the root's key and caption.
+bool isReservedKey(const QString &name);
 
 } // namespace orlith

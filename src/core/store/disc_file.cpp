@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,7 +22,6 @@ namespace {
 constexpr qsizetype kTagLength = 11;
 constexpr qsizetype kClosingTagLength = 12;
 constexpr qsizetype kFlushBytes = 1 << 20;
-constexpr qsizetype kDestroyBlock = 4096;
 
 void appendLine(QByteArray &out, const char *open, QStringView value, const char *close)
 {
@@ -139,32 +137,25 @@ QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries
 }
 
 StoreResult writeDiscFile(const QString &path, const QString &catalog,
-                          const QList<FileEntry> &entries)
+                          const QList<FileEntry> &entries, AtomicFile::Kind kind)
 {
-    QSaveFile file(path);
-    // Unbuffered: the chunks below are the buffer, and each write is checked (see writeAll).
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return StoreResult::failure(
-            QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
+    AtomicFile file(path, kind);
+    if (StoreResult r = file.open(); !r)
+        return r;
     QByteArray buffer;
     buffer.reserve(kFlushBytes + 4096);
     appendHead(buffer, catalog);
-    auto flush = [&]() {
-        const bool ok = writeAll(file, buffer);
-        buffer.clear();
-        return ok;
-    };
     for (const FileEntry &e : entries) {
         appendEntry(buffer, e);
-        if (buffer.size() >= kFlushBytes && !flush())
-            return StoreResult::failure(
-                QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
+        if (buffer.size() >= kFlushBytes) {
+            if (!file.write(buffer))
+                return StoreResult::failure(file.error());
+            buffer.clear();
+        }
     }
     buffer.append(kTail);
-    if (!flush() || !file.commit())
-        return StoreResult::failure(
-            QStringLiteral("Cannot write %1:\n%2").arg(path, file.errorString()));
-    return StoreResult::success();
+    file.write(buffer);
+    return file.commit();
 }
 
 QString DiscLine::text() const
@@ -559,44 +550,6 @@ QString readCatalogNameFromFile(const QString &path, bool *readable)
     QString name = readCatalogNameFromFd(fd, readable);
     ::close(fd);
     return name;
-}
-
-StoreResult DestroyFile(const QString &path)
-{
-    if (!QFileInfo::exists(path)) {
-        QFile created(path);
-        if (!created.open(QIODevice::WriteOnly))
-            return StoreResult::failure(
-                QStringLiteral("Cannot open %1:\n%2").arg(path, created.errorString()));
-    }
-    // The file leaves the store under a work name before a byte is overwritten: a folder
-    // that does not allow deleting refuses the rename, and the file stays whole.
-    const QString doomed = path + QStringLiteral(".destroyed");
-    if (std::rename(QFile::encodeName(path).constData(), QFile::encodeName(doomed).constData()))
-        return StoreResult::failure(QStringLiteral("Cannot delete %1:\n%2")
-                                        .arg(path, QString::fromLocal8Bit(strerror(errno))));
-    QFile file(doomed);
-    if (!file.open(QIODevice::ReadWrite)) {
-        const QString reason = file.errorString();
-        std::rename(QFile::encodeName(doomed).constData(), QFile::encodeName(path).constData());
-        return StoreResult::failure(QStringLiteral("Cannot open %1:\n%2").arg(path, reason));
-    }
-    const qint64 length = file.size();
-    const QByteArray xs(kDestroyBlock, 'X');
-    const QByteArray spaces(kDestroyBlock, ' ');
-    const qint64 passes = length / kDestroyBlock + 1;
-    // A full disk may refuse the block past the end; the file goes all the same, as it is
-    // already out of the store.
-    for (qint64 i = 0; i < passes; ++i) {
-        const qint64 at = i * kDestroyBlock;
-        if (!file.seek(at) || file.write(xs) != kDestroyBlock || !file.seek(at)
-            || file.write(spaces) != kDestroyBlock)
-            break;
-    }
-    file.close();
-    if (!QFile::remove(doomed))
-        return StoreResult::failure(QStringLiteral("Cannot delete %1").arg(doomed));
-    return StoreResult::success();
 }
 
 } // namespace orlith

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/store/safe_write.h"
 #include "core/store/store_result.h"
 
 #include <QByteArray>
@@ -36,9 +37,10 @@ QString kilobytesText(qint64 bytes);
 QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries);
 
 // Writes a disc file through a temporary file and a rename, so the path holds either the
-// old file or the complete new one.
+// old file or the complete new one. A NewStoreFile fails when the name was taken meanwhile.
 StoreResult writeDiscFile(const QString &path, const QString &catalog,
-                          const QList<FileEntry> &entries);
+                          const QList<FileEntry> &entries,
+                          AtomicFile::Kind kind = AtomicFile::Kind::StoreFile);
 
 // Tags a disc file line can carry.
 enum class DiscTag { Name, Path, Size, Date };
@@ -156,11 +158,5 @@ QString readCatalogName(QByteArrayView bytes);
 QString readCatalogNameFromFile(const QString &path, bool *readable = nullptr);
 // Same, from a file open for reading at its start (the caller closes it).
 QString readCatalogNameFromFd(int fd, bool *readable = nullptr);
-
-// Overwrites a file with blocks of "X" and then spaces, one 4096-byte block more than its
-// length holds, then deletes it. A missing file is created first. The file is renamed out
-// of the way first, so a folder that does not allow deleting leaves it whole; once renamed,
-// it is deleted even when a full disk refuses part of the overwrite.
-StoreResult DestroyFile(const QString &path);
 
 } // namespace orlith

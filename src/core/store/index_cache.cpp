@@ -1,10 +1,11 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/store/index_cache.h"
 
+#include "core/store/safe_write.h"
+
 #include <QFile>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -29,9 +30,9 @@ qint64 nanoseconds(const struct timespec &t)
 
 bool describes(const IndexCache::Entry &e, const struct stat &st)
 {
-    return e.device == quint64(st.st_dev) && e.inode == quint64(st.st_ino)
-        && e.size == qint64(st.st_size) && e.modifiedNs == nanoseconds(st.st_mtim)
-        && e.changedNs == nanoseconds(st.st_ctim);
+    return e.device == quint64(st.st_dev) && e.inode == quint64(st.st_ino) &&
+           e.size == qint64(st.st_size) && e.modifiedNs == nanoseconds(st.st_mtim) &&
+           e.changedNs == nanoseconds(st.st_ctim);
 }
 
 // Reads fixed-size numbers and byte runs from the cache, refusing to run past its end.
@@ -40,11 +41,7 @@ class Reader
 public:
     explicit Reader(QByteArrayView bytes) : m_bytes(bytes) {}
 
-    template <typename T>
-    bool number(T &value)
-    {
-        return take(&value, sizeof value);
-    }
+    template <typename T> bool number(T &value) { return take(&value, sizeof value); }
     bool take(void *to, qsizetype length)
     {
         if (length < 0 || m_bytes.size() - m_at < length)
@@ -68,8 +65,7 @@ private:
     qsizetype m_at = 0;
 };
 
-template <typename T>
-void append(QByteArray &out, T value)
+template <typename T> void append(QByteArray &out, T value)
 {
     out.append(reinterpret_cast<const char *>(&value), sizeof value);
 }
@@ -81,8 +77,7 @@ QByteArray readWhole(const QString &path)
     if (fd < 0)
         return bytes;
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0
-        && st.st_size <= kMaxBytes) {
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size <= kMaxBytes) {
         bytes.resize(qsizetype(st.st_size));
         qsizetype got = 0;
         while (got < bytes.size()) {
@@ -109,8 +104,8 @@ IndexCache IndexCache::read(const QString &path)
     char magic[sizeof kMagic - 1];
     quint32 order = 0;
     quint32 count = 0;
-    if (!in.take(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof magic) != 0
-        || !in.number(order) || order != kByteOrder || !in.number(count))
+    if (!in.take(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof magic) != 0 ||
+        !in.number(order) || order != kByteOrder || !in.number(count))
         return {};
     // Every entry takes at least its fixed part, so a count the file cannot hold is false.
     constexpr qsizetype kFixed = 5 * 8 + 2 * 4;
@@ -122,8 +117,8 @@ IndexCache IndexCache::read(const QString &path)
     auto shared = [&catalogs](QByteArrayView utf16) {
         for (qsizetype c = catalogs.size() - 1; c >= 0; --c) {
             const QString &known = catalogs[c];
-            if (known.size() * 2 == utf16.size()
-                && std::memcmp(known.constData(), utf16.data(), size_t(utf16.size())) == 0)
+            if (known.size() * 2 == utf16.size() &&
+                std::memcmp(known.constData(), utf16.data(), size_t(utf16.size())) == 0)
                 return known;
         }
         QString text(utf16.size() / 2, Qt::Uninitialized);
@@ -137,10 +132,10 @@ IndexCache IndexCache::read(const QString &path)
         quint32 catalogLength = 0;
         QByteArrayView name;
         QByteArrayView catalog;
-        if (!in.number(e.device) || !in.number(e.inode) || !in.number(e.size)
-            || !in.number(e.modifiedNs) || !in.number(e.changedNs) || !in.number(nameLength)
-            || !in.number(catalogLength) || nameLength == 0 || !in.bytes(name, nameLength)
-            || !in.bytes(catalog, qsizetype(catalogLength) * 2))
+        if (!in.number(e.device) || !in.number(e.inode) || !in.number(e.size) ||
+            !in.number(e.modifiedNs) || !in.number(e.changedNs) || !in.number(nameLength) ||
+            !in.number(catalogLength) || nameLength == 0 || !in.bytes(name, nameLength) ||
+            !in.bytes(catalog, qsizetype(catalogLength) * 2))
             return {};
         e.fileName = name.toByteArray();
         e.catalog = shared(catalog);
@@ -170,29 +165,10 @@ bool IndexCache::write(const QString &path) const
     }
     out.append(kEnd, sizeof kEnd - 1);
 
-    // A name of this process's own, so that two programs writing at once cannot mix their
-    // bytes; no sync, since a cache lost in a crash is only read again from the disc files.
-    static std::atomic<int> serial{0};
-    const QByteArray target = QFile::encodeName(path);
-    const QByteArray temporary =
-        target + '.' + QByteArray::number(::getpid()) + '.' + QByteArray::number(++serial);
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    qsizetype written = 0;
-    while (written < out.size()) {
-        const ssize_t n = ::write(fd, out.constData() + written, size_t(out.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    const bool ok = ::close(fd) == 0 && written == out.size()
-                 && ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok)
-        ::unlink(temporary.constData());
-    return ok;
+    // No sync: a cache lost in a crash is only read again from the disc files.
+    AtomicFile file(path);
+    file.setSync(false);
+    return file.open() && file.write(out) && file.commit();
 }
 
 const IndexCache::Entry *IndexCache::find(const char *fileName, const struct stat &st) const
@@ -232,10 +208,10 @@ bool IndexCache::operator==(const IndexCache &other) const
 {
     return std::equal(m_entries.cbegin(), m_entries.cend(), other.m_entries.cbegin(),
                       other.m_entries.cend(), [](const Entry &a, const Entry &b) {
-                          return a.fileName == b.fileName && a.device == b.device
-                              && a.inode == b.inode && a.size == b.size
-                              && a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs
-                              && a.catalog == b.catalog;
+                          return a.fileName == b.fileName && a.device == b.device &&
+                                 a.inode == b.inode && a.size == b.size &&
+                                 a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs &&
+                                 a.catalog == b.catalog;
                       });
 }
 

@@ -1,12 +1,13 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/store/notes_store.h"
 
+#include "core/store/disc_file.h"
+#include "core/store/disc_identity.h"
 #include "core/store/program_folder.h"
 #include "core/store/safe_write.h"
 #include "core/store/store_lock.h"
 #include "core/store/text_codec.h"
 
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cstring>
@@ -200,12 +201,10 @@ bool NotesStore::DeleteNotesRecord(qint32 n)
                         .arg(m_path));
 
     // The compacted copy replaces the store by a rename, so a crash or a full disk leaves
-    // either the old store or the new one. The old file is not destroyed first, as deleted
-    // store files are: that would leave a moment with no store at all, and the rename
-    // already takes it out of the store.
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
+    // either the old store or the new one.
+    AtomicFile out(m_path);
+    if (StoreResult r = out.open(); !r)
+        return fail(r.error);
     for (qint32 r = 1; r < m_next; ++r) {
         if (r == n)
             continue;
@@ -216,13 +215,11 @@ bool NotesStore::DeleteNotesRecord(qint32 n)
             const SlotFields f = parseSlot(slot);
             slot = makeSlot(f.name, f.notes);
         }
-        if (!writeAll(out, slot))
-            return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
+        if (!out.write(slot))
+            return fail(out.error());
     }
-    // Unbuffered, every write is checked above: Qt 6.4's commit() renames the file into
-    // place even when flushing a buffer fails (full disk).
-    if (!out.commit())
-        return fail(QStringLiteral("Cannot write %1:\n%2").arg(m_path, out.errorString()));
+    if (StoreResult r = out.commit(); !r)
+        return fail(r.error);
 
     if (!OpenNotesStore(m_path))
         return false;
@@ -318,13 +315,24 @@ bool NotesStore::encodeBuffer(QByteArray &slot)
 }
 
 bool saveDiscNotes(NotesStore &notes, const QString &programFolder, const QString &disc,
-                   const QString &text, QString &error)
+                   const QString &text, QString &error, const DiscIdentity *typedFor,
+                   QString *savedTo)
 {
     StoreLock lock(programFolder);
     if (!lock.locked()) {
         error = lock.error();
         return false;
     }
+    QString target = disc;
+    if (typedFor && !(discIdentity(discFilePath(programFolder, disc)) == *typedFor)) {
+        target = findDiscByFile(programFolder, *typedFor);
+        if (target.isEmpty()) {
+            error = discChangedMessage(disc);
+            return false;
+        }
+    }
+    if (savedTo)
+        *savedTo = target;
     notes.close();
     const bool writable = notes.OpenNotesStore(notesStorePath(programFolder));
     if (!notes.isOpen() || !writable) {
@@ -332,8 +340,8 @@ bool saveDiscNotes(NotesStore &notes, const QString &programFolder, const QStrin
         return false;
     }
     notes.ResetNotesSearch();
-    const bool found = notes.FindNotesRecord(disc) == NotesStore::kFound;
-    notes.setRecord(disc, text);
+    const bool found = notes.FindNotesRecord(target) == NotesStore::kFound;
+    notes.setRecord(target, text);
     if (!(found ? notes.UpdateNotesRecord() : notes.AppendNotesRecord())) {
         error = notes.lastError();
         return false;

@@ -8,6 +8,8 @@
 
 namespace orlith {
 
+struct DiscIdentity;
+
 // The notes store "usrdisc.usr": the user's personal notes, one record per disc.
 //
 // Layout: record r (numbered from 1) fills the 2100-byte slot at offset (r - 1) * 2100. It
@@ -127,7 +129,12 @@ private:
 // Sets the notes of `disc` (its record updated, or appended when it has none) under the
 // store lock, reopening `notes` from `path` first: another process may have added, moved or
 // compacted records since it was opened. The error names the file and what failed.
+// With `typedFor` (the disc file when the notes were typed), the notes go to that disc
+// wherever it is now: renamed by another process, it is found by its file and `savedTo`
+// names it; gone or rewritten, nothing is written and the error says the disc changed.
 [[nodiscard]] bool saveDiscNotes(NotesStore &notes, const QString &programFolder,
-                                 const QString &disc, const QString &text, QString &error);
+                                 const QString &disc, const QString &text, QString &error,
+                                 const DiscIdentity *typedFor = nullptr,
+                                 QString *savedTo = nullptr);
 
 } // namespace orlith

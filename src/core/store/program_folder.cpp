@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/store/program_folder.h"
 
+#include "core/store/safe_write.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -74,32 +76,6 @@ QString picturePath(const QString &programFolder, const QString &discName)
 
 namespace {
 
-bool endsWith(const char *name, size_t length, const char *end)
-{
-    const size_t n = std::strlen(end);
-    return length > n && qstrnicmp(name + length - n, end, n) == 0;
-}
-
-// Whether `name` is `target` + "." + the six letters QSaveFile adds; a target "*.xml" is any
-// name so ending. All lowercase letters are left alone: that is how a name someone chose
-// looks ("Docs.xml.backup"), and only one temporary file in 64 is spelt so.
-bool isTempOf(const char *name, size_t length, const char *target)
-{
-    if (length < 8 || name[length - 7] != '.')
-        return false;
-    bool upper = false;
-    for (const char *c = name + length - 6; *c; ++c) {
-        if (*c >= 'A' && *c <= 'Z')
-            upper = true;
-        else if (*c < 'a' || *c > 'z')
-            return false;
-    }
-    const size_t base = length - 7;
-    if (target[0] == '*')
-        return upper && endsWith(name, base, target + 1);
-    return upper && base == std::strlen(target) && std::memcmp(name, target, base) == 0;
-}
-
 // A younger one may be another program's write in progress.
 void removeIfOld(int dirFd, const char *name)
 {
@@ -109,13 +85,13 @@ void removeIfOld(int dirFd, const char *name)
         ::unlinkat(dirFd, name, 0);
 }
 
-template <typename Match> void removeStale(const QString &folder, Match match)
+void removeStale(const QString &folder)
 {
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
         return;
     while (const dirent *entry = ::readdir(dir)) {
-        if (match(entry->d_name, std::strlen(entry->d_name)))
+        if (isTempFileName(entry->d_name))
             removeIfOld(::dirfd(dir), entry->d_name);
     }
     ::closedir(dir);
@@ -123,23 +99,37 @@ template <typename Match> void removeStale(const QString &folder, Match match)
 
 } // namespace
 
-void removeStaleTempFiles(const QString &programFolder)
+bool isStoreFolder(const QString &folder, const QString &programFolder, bool *rootOnly)
 {
-    removeStale(programFolder, [](const char *name, size_t length) {
-        return isTempOf(name, length, "katalog.ini") || isTempOf(name, length, "usrdisc.usr") ||
-               isTempOf(name, length, "Data.ini");
-    });
-    removeStale(tempFolder(programFolder), [](const char *name, size_t length) {
-        // The index cache's own: "index.cache.<process>.<number>".
-        constexpr size_t n = sizeof "index.cache." - 1;
-        return length > n && std::memcmp(name, "index.cache.", n) == 0 &&
-               std::strspn(name + n, "0123456789.") == length - n;
-    });
+    struct stat target;
+    if (rootOnly)
+        *rootOnly = false;
+    if (::stat(QFile::encodeName(folder).constData(), &target) != 0)
+        return false;
+    const QString places[] = {programFolder, cdsFolder(programFolder), picFolder(programFolder),
+                              tempFolder(programFolder)};
+    for (const QString &place : places) {
+        struct stat st;
+        if (::stat(QFile::encodeName(place).constData(), &st) == 0 && st.st_dev == target.st_dev &&
+            st.st_ino == target.st_ino) {
+            if (rootOnly)
+                *rootOnly = &place == &places[0];
+            return true;
+        }
+    }
+    return false;
 }
 
-void removeIfStaleDiscTemp(int cdsFd, const char *name, size_t length)
+void removeStaleTempFiles(const QString &programFolder)
 {
-    if (isTempOf(name, length, "*.xml") || endsWith(name, length, ".xml.destroyed"))
+    removeStale(programFolder);
+    removeStale(picFolder(programFolder));
+    removeStale(tempFolder(programFolder));
+}
+
+void removeIfStaleDiscTemp(int cdsFd, const char *name, size_t)
+{
+    if (isTempFileName(name))
         removeIfOld(cdsFd, name);
 }
 

@@ -15,19 +15,23 @@ QString resolveProgramFolder(const QString &dataDirOption, const QString &execut
 // removes stale temporary files there (removeStaleTempFiles). Both programs call it at start.
 StoreResult ensureStoreFolders(const QString &programFolder);
 
-// Writes killed half-way leave temporary files behind; once untouched for a minute (a
-// younger one may be another program's write in progress) they are removed. Their names:
-// the file they were to replace plus "." and six letters ("katalog.ini.QwErTy",
-// "cds/Docs.xml.AbCdEf"), the index cache's "temp/index.cache.<process>.<number>", and
-// "cds/Docs.xml.destroyed" for a disc file renamed out of the store to be destroyed. None of
-// them is ever taken for a disc file. Failures are quiet: such a file merely stays.
+// Writes killed half-way leave temporary files behind (kTempPrefix + random letters, in the
+// folder of the file they were to replace); once untouched for a minute (a younger one may
+// be another program's write in progress) they are removed. Nothing else is: a user's
+// "Music.xml.Backup" beside the store files stays. Failures are quiet: such a file merely
+// stays.
 //
-// This one looks in the root and in temp/, which hold a few files.
+// This one looks in the root, pic/ and temp/.
 void removeStaleTempFiles(const QString &programFolder);
 // This one serves cds/, which may hold thousands of files: the listing of disc files at
 // start (CatalogueIndex::loadDiscs) hands it each name that is not a disc file, in the
-// folder open as `cdsFd`; other names cost a few byte compares.
+// folder open as `cdsFd`.
 void removeIfStaleDiscTemp(int cdsFd, const char *name, size_t length);
+
+// Whether `folder` is the data root or one of its cds/, pic/ and temp/ folders, decided by
+// device and inode, so that neither a symbolic link nor a second mount of the same folder
+// passes for another place. `rootOnly` says it is the root itself.
+bool isStoreFolder(const QString &folder, const QString &programFolder, bool *rootOnly = nullptr);
 
 // Fixed places inside the data root. Paths use "/".
 QString cdsFolder(const QString &programFolder);

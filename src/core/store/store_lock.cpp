@@ -5,8 +5,20 @@
 
 #include <QDir>
 #include <QLockFile>
+#include <QThread>
 
 namespace orlith {
+
+namespace {
+
+bool namesOwner(const QLockFile &lock)
+{
+    qint64 pid = 0;
+    QString host, application;
+    return lock.getLockInfo(&pid, &host, &application) && pid > 0;
+}
+
+} // namespace
 
 StoreLock::StoreLock(const QString &programFolder, int waitMs)
 {
@@ -17,7 +29,18 @@ StoreLock::StoreLock(const QString &programFolder, int waitMs)
     // No change holds the lock for long; one held for a minute belongs to a process that
     // hangs, and a dead process's lock is taken over whatever its age.
     m_lock->setStaleLockTime(60000);
-    m_locked = m_lock->tryLock(waitMs);
+    m_locked = m_lock->tryLock(0);
+    // A lock file that names no owner (a process killed between making it and writing its
+    // name in it, or a file that is not a lock at all) would hold every change for the
+    // stale time. A live owner writes its name at once, so one that still names nobody a
+    // moment later belongs to no one.
+    if (!m_locked && m_lock->error() == QLockFile::LockFailedError && !namesOwner(*m_lock)) {
+        QThread::msleep(100);
+        if (!namesOwner(*m_lock))
+            m_lock->removeStaleLockFile();
+    }
+    if (!m_locked)
+        m_locked = m_lock->tryLock(waitMs);
     if (m_locked)
         return;
     if (m_lock->error() == QLockFile::LockFailedError) {

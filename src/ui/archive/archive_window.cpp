@@ -117,8 +117,10 @@ void frmArchive::cmdFinishClick()
 {
     m_finish->setEnabled(false);
     const QString folder = m_folders->folder();
-    archiveStoreFiles(m_zip, m_programFolder, folder, selectedFiles());
-    if (m_zip.Success())
+    if (StoreResult refused = archiveStoreFiles(m_zip, m_programFolder, folder, selectedFiles());
+        !refused)
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), refused.error);
+    else if (m_zip.Success())
         m_services.messages->information(this, QString::fromLatin1(kInformationTitle),
                                          archivedMessage(folder));
     else

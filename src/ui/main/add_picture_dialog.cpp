@@ -14,7 +14,6 @@
 #include <QImageReader>
 #include <QListView>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
 #include <array>
@@ -105,11 +104,9 @@ bool frmAddPicture::KopirajSliku(const QString &source, const QString &target, Q
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return fail(tr("Cannot read %1:\n%2").arg(source, in.errorString()));
-    QSaveFile out(target);
-    // Unbuffered, so that every write is checked here: Qt 6.4's commit() renames the file
-    // into place even when flushing a buffer fails (full disk).
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(tr("Cannot write %1:\n%2").arg(target, out.errorString()));
+    AtomicFile out(target);
+    if (StoreResult opened = out.open(); !opened)
+        return fail(opened.error);
     std::array<char, 64 * 1024> block;
     for (;;) {
         const qint64 n = in.read(block.data(), block.size());
@@ -117,11 +114,11 @@ bool frmAddPicture::KopirajSliku(const QString &source, const QString &target, Q
             return fail(tr("Cannot read %1:\n%2").arg(source, in.errorString()));
         if (n == 0)
             break;
-        if (!writeAll(out, QByteArrayView(block.data(), n)))
-            return fail(tr("Cannot write %1:\n%2").arg(target, out.errorString()));
+        if (!out.write(QByteArrayView(block.data(), n)))
+            return fail(out.error());
     }
-    if (!out.commit())
-        return fail(tr("Cannot write %1:\n%2").arg(target, out.errorString()));
+    if (StoreResult committed = out.commit(); !committed)
+        return fail(committed.error);
     return true;
 }
 
@@ -188,12 +185,9 @@ void frmAddPicture::cmdOK_Click()
 void frmAddPicture::removePicture()
 {
     const QString target = picturePath(m_programFolder, m_disc);
-    // DestroyFile creates a missing file before deleting it; there is nothing to do then.
-    if (QFileInfo::exists(target)) {
-        if (const StoreResult result = DestroyFile(target); !result) {
-            m_services.messages->error(this, QStringLiteral("Error"), result.error);
-            return;
-        }
+    if (const StoreResult result = removeStoreFile(target); !result) {
+        m_services.messages->error(this, QStringLiteral("Error"), result.error);
+        return;
     }
     accept();
 }

@@ -1,11 +1,11 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/main/details_pane_widget.h"
 
-#include "ui/common/style_icon.h"
 #include "core/store/date_text.h"
 #include "core/store/disc_file.h"
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
+#include "ui/common/style_icon.h"
 
 #include <QEvent>
 #include <QFileIconProvider>
@@ -226,6 +226,7 @@ void DetailsPane::ClearDiscDetails()
     saveNotes();
     for (QLabel *value : {m_cdName, m_numOfFiles, m_importDate})
         setValue(value, {});
+    m_shownFile = {};
     showFileFacts({}, {}, {});
     setNotesText({});
     m_notesBox->setReadOnly(true);
@@ -246,6 +247,8 @@ void DetailsPane::showDiscFacts(const QString &disc)
 {
     UcitajSliku(disc);
     setValue(m_cdName, disc);
+    m_shownFile =
+        disc.isEmpty() ? DiscIdentity() : discIdentity(discFilePath(m_programFolder, disc));
     setValue(m_numOfFiles, CountFileEntries(m_programFolder, disc));
     const QFileInfo discFile(discFilePath(m_programFolder, disc));
     setValue(m_importDate, discFile.exists() ? formatDateText(discFile.lastModified()) : QString());
@@ -311,7 +314,8 @@ void DetailsPane::saveNotes()
         failure = tr("The notes on \"%1\" are too long to be saved. Shorten them, then leave "
                      "the notes box again.")
                       .arg(disc);
-    } else if (QString error; !saveDiscNotes(m_notes, m_programFolder, disc, text, error)) {
+    } else if (QString error;
+               !saveDiscNotes(m_notes, m_programFolder, disc, text, error, &m_shownFile)) {
         failure = tr("Cannot save the notes on \"%1\":\n%2").arg(disc, error);
     }
     if (failure.isEmpty()) {

@@ -1,8 +1,9 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
-#include "ui/common/ui_services.h"
+#include "core/store/disc_identity.h"
 #include "core/store/disc_listing.h"
+#include "ui/common/ui_services.h"
 
 #include <QImage>
 #include <QWidget>
@@ -79,6 +80,9 @@ private:
     UiServices m_services;
     // picThumb: the disc's picture, decoded no larger than the thumbnail needs.
     QImage m_picture;
+    // The shown disc's file when its facts were shown: typed notes belong to that disc, even
+    // should another process rename it meanwhile.
+    DiscIdentity m_shownFile;
     // Notes that could not be saved and were reported; not reported again.
     QString m_unsavedNotes;
     // Where the last edit of the notes ended and how much it added; an edit past the

@@ -4,15 +4,15 @@
 
 #include "core/capture/capture_job.h"
 #include "core/capture/disc_update.h"
+#include "core/capture/store_edits.h"
+#include "core/store/background_job.h"
+#include "core/store/program_folder.h"
 #include "ui/capture/import_progress_dialog.h"
 #include "ui/capture/name_entry_dialog.h"
 #include "ui/capture/new_disc_dialog.h"
-#include "core/capture/store_edits.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/details_pane_widget.h"
 #include "ui/main/file_list_model.h"
-#include "core/store/background_job.h"
-#include "core/store/program_folder.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -107,12 +107,12 @@ void Form1::captureDisc()
     request.discName = dialog.discName();
     request.drive = dialog.drive();
     // A folder has no tray.
-    request.ejectAfter = m_settings.ejectAfterImportSetting == QLatin1String("1") &&
-                         !dialog.driveIsFolder();
+    request.ejectAfter =
+        m_settings.ejectAfterImportSetting == QLatin1String("1") && !dialog.driveIsFolder();
     request.drives = &drives;
     request.archives = dialog.lookInsideArchives();
     if (StoreResult r = checkNewDiscFile(m_index, request.discName, dialog.catalog(),
-                                         request.catalog);
+                                         request.catalog, &request.catalogDiscs);
         !r) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
@@ -139,25 +139,26 @@ void Form1::startCaptureJob(const CaptureRequest &request, QList<FileEntry> stor
     // On the worker: the job reports every few dozen milliseconds; each report hands the
     // rows filled since the last one to the list with the texts of the moment.
     BackgroundJob *run = m_captureRun;
-    m_capture->setProgressCallback([this, run, shown = qsizetype(0)](const CaptureJob &job) mutable {
-        QList<FileRow> rows;
-        const bool walked = job.phase() != CaptureJob::Phase::Walking;
-        if (walked && job.filledCount() > shown) {
-            rows = job.rows(shown, job.filledCount() - shown);
-            shown = job.filledCount();
-        }
-        run->post([this, walked, rows = std::move(rows), text = job.progressText(),
-                   percent = job.percent(), status = job.statusText()] {
-            // The walk's end empties the list; the rows with sizes and dates follow.
-            if (walked && !m_captureListCleared) {
-                m_listModel->clear();
-                m_captureListCleared = true;
+    m_capture->setProgressCallback(
+        [this, run, shown = qsizetype(0)](const CaptureJob &job) mutable {
+            QList<FileRow> rows;
+            const bool walked = job.phase() != CaptureJob::Phase::Walking;
+            if (walked && job.filledCount() > shown) {
+                rows = job.rows(shown, job.filledCount() - shown);
+                shown = job.filledCount();
             }
-            if (!rows.isEmpty())
-                m_listModel->appendRows(rows);
-            showCaptureProgress(text, percent, status);
+            run->post([this, walked, rows = std::move(rows), text = job.progressText(),
+                       percent = job.percent(), status = job.statusText()] {
+                // The walk's end empties the list; the rows with sizes and dates follow.
+                if (walked && !m_captureListCleared) {
+                    m_listModel->clear();
+                    m_captureListCleared = true;
+                }
+                if (!rows.isEmpty())
+                    m_listModel->appendRows(rows);
+                showCaptureProgress(text, percent, status);
+            });
         });
-    });
     CaptureJob *job = m_capture.get();
     run->start([this, job, stored = std::move(stored)](BackgroundJob &worker) {
         (void)job->run(&worker.cancelFlag());
@@ -226,8 +227,8 @@ void Form1::finishCapture()
             paths << f.path;
         m_services.messages->error(
             this, QString::fromLatin1(kErrorTitle),
-            QStringLiteral("These folders could not be read and are missing from the disc:\n")
-                + paths.join(QLatin1Char('\n')));
+            QStringLiteral("These folders could not be read and are missing from the disc:\n") +
+                paths.join(QLatin1Char('\n')));
     }
     if (job->changedNames() > 0)
         m_services.messages->information(this, QStringLiteral("Information"),
@@ -265,13 +266,18 @@ void Form1::renameSelected()
     const QString selected = m_tree->selectedKey();
     // The notes box may hold edits not yet saved; they go with the disc.
     m_details->saveNotes();
+    // The disc chosen now is the one renamed, whatever name it has when the dialog closes.
+    const DiscIdentity chosen = kind == CatalogTree::NodeKind::Disc
+                                    ? discIdentity(discFilePath(m_programFolder, selected))
+                                    : DiscIdentity();
     QStringList warnings;
     QString renamed;
     bool changed = false;
     NameEntryDialog dialog(
         renameTexts(), selected,
         [&](const QString &name) {
-            EditResult r = m_edits->rename(selected, name);
+            EditResult r =
+                m_edits->rename(selected, name, std::nullopt, chosen.exists() ? &chosen : nullptr);
             if (r)
                 renamed = name;
             // A catalog rename that stopped part-way has still moved some discs.
@@ -301,18 +307,19 @@ void Form1::deleteSelected()
     switch (m_edits->deleteActionFor(key)) {
     case DeleteAction::Nothing:
         return;
-    case DeleteAction::AskThenDeleteDisc:
-        if (m_services.messages->question(this, QString::fromLatin1(kDeleteTitle),
-                                          QString::fromLatin1(kDeleteQuestion),
-                                          MessageSink::Buttons::OkCancel)
-            != MessageSink::Answer::Yes)
+    case DeleteAction::AskThenDeleteDisc: {
+        const DiscIdentity chosen = discIdentity(discFilePath(m_programFolder, key));
+        if (m_services.messages->question(
+                this, QString::fromLatin1(kDeleteTitle), QString::fromLatin1(kDeleteQuestion),
+                MessageSink::Buttons::OkCancel) != MessageSink::Answer::Yes)
             return;
-        r = m_edits->deleteDisc(key);
+        r = m_edits->deleteDisc(key, &chosen);
         if (r) {
             m_listModel->clear();
             m_details->ClearDiscDetails();
         }
         break;
+    }
     case DeleteAction::DeleteCatalog:
         r = m_edits->deleteCatalog(key);
         break;

@@ -32,7 +32,7 @@ void Form1::updateSelectedDisc()
     }
     const QString disc = m_tree->selectedKey();
     QList<FileEntry> stored;
-    if (StoreResult r = readDiscEntries(discFilePath(m_programFolder, disc), stored); !r) {
+    if (StoreResult r = readDiscForUpdate(m_programFolder, disc, stored, m_updateReadAs); !r) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
     }
@@ -64,10 +64,18 @@ void Form1::finishUpdate(const CaptureJob &job)
         m_updateWindow = &window;
         apply = window.exec() == QDialog::Accepted;
         m_updateWindow = nullptr;
+        // Nothing found at all is more likely an empty mount point than an empty disc.
+        if (apply && updateEmptiesDisc(*update))
+            apply = m_services.messages->question(
+                        this, QStringLiteral("Update CD/DVD"),
+                        QString::fromLatin1(kEmptyWalkQuestion).arg(job.request().drive, disc)) ==
+                    MessageSink::Answer::Yes;
     }
     if (!apply) {
         setStatusText(QStringLiteral("Update cancelled; nothing was changed."));
-    } else if (StoreResult r = applyDiscUpdate(m_programFolder, disc, update->entries); !r) {
+    } else if (StoreResult r =
+                   applyDiscUpdate(m_programFolder, disc, update->entries, m_updateReadAs);
+               !r) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
     } else {
         setStatusText(QStringLiteral("Ready. ") + updateSummary(*update));

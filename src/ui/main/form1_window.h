@@ -4,6 +4,7 @@
 #include "ui/capture/import_progress_dialog.h"
 #include "core/settings/settings_record.h"
 #include "ui/common/search_host.h"
+#include "core/store/disc_identity.h"
 #include "ui/common/ui_services.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
@@ -270,6 +271,7 @@ private:
     BackgroundJob *m_captureRun = nullptr;
     bool m_captureListCleared = false;
     std::unique_ptr<DiscUpdate> m_update; // an update's comparison, made on the worker
+    DiscIdentity m_updateReadAs;          // the disc file the comparison was made against
     QPointer<QWidget> m_updateWindow;
     QString m_listDoneStatus; // a report's closing status text, when not "Found  N files."
 

@@ -26,6 +26,13 @@ QList<FileEntry> entries(const QStringList &lines)
     return out;
 }
 
+QList<FileEntry> stored(const QString &discFile)
+{
+    QList<FileEntry> out;
+    (void)readDiscEntries(discFile, out);
+    return out;
+}
+
 QString paths(const QList<FileEntry> &list)
 {
     QStringList out;
@@ -142,14 +149,67 @@ private slots:
         QCOMPARE(readAll(discFile), after);
     }
 
-    // A disc file that went away during the walk is not written again.
-    void vanishedDiscIsNotWritten()
+    // An update writes only to the disc file it compared against: one that went away, or
+    // whose name now belongs to another disc (a rename swap during the walk), or that was
+    // rewritten meanwhile, is left exactly as it is.
+    void applyOnlyToWhatWasRead_data()
     {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("nothing") << ""
+                                 << "";
+        QTest::newRow("removed") << "rm D"
+                                 << "no longer in the store";
+        QTest::newRow("renamed away, another renamed in") << "swap"
+                                                          << "changed by another";
+        QTest::newRow("rewritten") << "rewrite"
+                                   << "changed by another";
+    }
+    void applyOnlyToWhatWasRead()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, refusal);
         QTemporaryDir store;
         QVERIFY(ensureStoreFolders(store.path()).ok());
-        const StoreResult r = applyDiscUpdate(store.path(), u"D"_s, entries({"a 1 d"}));
-        QVERIFY(r.error.contains("no longer in the store"_L1));
-        QVERIFY(!QFile::exists(discFilePath(store.path(), u"D"_s)));
+        const QString d = discFilePath(store.path(), u"D"_s);
+        const QString e = discFilePath(store.path(), u"E"_s);
+        QVERIFY(writeDiscFile(d, u"Cat"_s, entries({"a 1 d"})).ok());
+        QVERIFY(writeDiscFile(e, u"Cat"_s, entries({"e 5 d", "f 6 d"})).ok());
+        QList<FileEntry> before;
+        DiscIdentity readAs;
+        QVERIFY(readDiscForUpdate(store.path(), u"D"_s, before, readAs).ok());
+        if (meanwhile == "rm D"_L1)
+            QVERIFY(QFile::remove(d));
+        if (meanwhile == "swap"_L1)
+            QVERIFY(QFile::rename(d, d + "x.xml"_L1) && QFile::rename(e, d));
+        if (meanwhile == "rewrite"_L1)
+            QVERIFY(writeDiscFile(d, u"Cat2"_s, entries({"a 1 d"})).ok());
+        const QByteArray bytes = QFile::exists(d) ? readAll(d) : QByteArray();
+
+        const StoreResult r = applyDiscUpdate(store.path(), u"D"_s, entries({"b 2 d"}), readAs);
+        QVERIFY2(refusal.isEmpty() ? r.ok() : r.error.contains(refusal), qPrintable(r.error));
+        if (refusal.isEmpty())
+            QCOMPARE(paths(stored(d)), "b"_L1);
+        else
+            QCOMPARE(QFile::exists(d) ? readAll(d) : QByteArray(), bytes);
+    }
+
+    // A walk that finds nothing at all (a mount point with nothing mounted) empties a disc
+    // only when asked to.
+    void emptyWalkNeedsAllowEmpty()
+    {
+        QTemporaryDir store, media;
+        QVERIFY(ensureStoreFolders(store.path()).ok());
+        const QString d = discFilePath(store.path(), u"D"_s);
+        QVERIFY(writeDiscFile(d, u"Cat"_s, entries({"a 1 d", "b 2 d"})).ok());
+        const QByteArray before = readAll(d);
+        const auto rescan = [&](QStringList extra) {
+            return cli(store.path(), QStringList{u"rescan"_s, u"D"_s, media.path()} + extra);
+        };
+        QVERIFY(rescan({}).says(1, u"--allow-empty"_s));
+        QCOMPARE(readAll(d), before);
+        QVERIFY(rescan({u"--allow-empty"_s}).says(0));
+        QVERIFY(stored(d).isEmpty());
     }
 };
 

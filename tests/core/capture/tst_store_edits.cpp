@@ -208,7 +208,7 @@ private slots:
 private:
     QByteArray bytes(const QString &relative) const { return readAll(m_root + relative); }
     // Every file of the data folder with its bytes, to prove an edit changed nothing.
-    QMap<QString, QByteArray> snapshot() const { return folderFiles(m_root); }
+    QMap<QString, QByteArray> snapshot() const { return userFiles(m_root); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root;

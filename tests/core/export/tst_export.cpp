@@ -338,7 +338,7 @@ private slots:
         QVERIFY(writeAll(two + "/katalog.ini", "Films\r\n"));
         QVERIFY(QFile::link(two + "/cds", m_dir.filePath("cds link")));
         QVERIFY(QFile::link(two + "/cds/New.xml", m_dir.filePath("new.csv")));
-        const QMap<QString, QByteArray> before = test::folderFiles(two);
+        const QMap<QString, QByteArray> before = test::userFiles(two);
         for (const QString &target :
              {two + "/cds/CD1.xml", two + "/katalog.ini",
               store("one") + "/../two/cds/../cds/cd2.xml", m_dir.filePath("cds link/CD1.xml"),
@@ -346,7 +346,7 @@ private slots:
             QVERIFY2(test::cli(two, {"export", "csv", "--out", target, "cd1"})
                          .says(1, target + ": it is one of Orlith's own store files"),
                      qPrintable(target));
-        QCOMPARE(test::folderFiles(two), before);
+        QCOMPARE(test::userFiles(two), before);
     }
 
     void emptySheetAndCells()

@@ -116,10 +116,15 @@ private slots:
         QVERIFY(QFile::link(cds + "plain.xml"_L1, cds + "linked.xml"_L1));
         QVERIFY(QFile::link(cds + "gone"_L1, cds + "broken.xml"_L1));
         QVERIFY(QDir(cds).mkdir(u"folder.xml"_s));
-        // Killed writes' leftovers go at start once a minute old; fresh ones and ".backup" stay.
-        const QStringList stale{cds + "plain.xml.QkWzpR", cds + "Gone.XML.destroyed",
-                                store.root() + "/katalog.ini.XyZabc"};
-        const QStringList kept{cds + "plain.xml.HbTrnE", cds + "plain.xml.backup"};
+        // Killed writes' leftovers (our own prefix) go at start once a minute old; fresh ones
+        // stay, and so does every user file that merely looks like a temporary one.
+        const QString root = store.root();
+        const QStringList stale{cds + ".orlith-tmp-QkWzpR1234", root + "/.orlith-tmp-a",
+                                root + "/pic/.orlith-tmp-b", root + "/temp/.orlith-tmp-c"};
+        const QStringList kept{cds + ".orlith-tmp-fresh",    cds + "Music.xml.Backup",
+                               cds + "plain.xml.QkWzpR",     cds + "Gone.XML.destroyed",
+                               root + "/katalog.ini.Backup", root + "/usrdisc.usr.AbCdEf"};
+        QVERIFY(QDir(root).mkpath(u"pic"_s) && QDir(root).mkpath(u"temp"_s));
         for (const QString &path : stale + kept)
             QVERIFY(makeFile(path, {}, ::time(nullptr) - (path == kept.first() ? 0 : 120)));
         // Hidden files and links to files count; other endings, dangling links, folders do not.

@@ -115,6 +115,49 @@ private slots:
         QCOMPARE(form->listModel().rowCount(), listed.count(u'\n'));
     }
 
+    // Apply changes nothing when the walk found nothing and the user says No (a mount point
+    // with nothing mounted), or when another process rewrote the disc during the comparison.
+    void updateKeepsWhatItCannotTrust_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("nothing found") << u"empty"_s << u"No file was found"_s;
+        QTest::newRow("rewritten") << u"rename Cat Cat2"_s << u"changed by another program"_s;
+    }
+    void updateKeepsWhatItCannotTrust()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, box);
+        QTemporaryDir media;
+        QVERIFY(makeFile(media.path() + "/a.txt"_L1, "a"));
+        QCOMPARE(fx.cli({u"new-catalog"_s, u"Cat"_s}), 0);
+        QCOMPARE(
+            fx.cli({u"capture"_s, u"--catalog"_s, u"Cat"_s, u"--name"_s, u"D"_s, media.path()}), 0);
+        if (meanwhile == "empty"_L1)
+            QVERIFY(QFile::remove(media.path() + "/a.txt"_L1));
+        else
+            QVERIFY(makeFile(media.path() + "/b.txt"_L1, "b"));
+        fx.drives.addDrive(media.path(), u"STICK"_s);
+        fx.messages.answers = {MessageSink::Answer::No};
+        auto form = fx.open();
+        form->tree().selectNode(u"D"_s);
+        onNextDialog<frmNewCD>([](frmNewCD *dialog) { click(*dialog, "Command1"); });
+        whenShown<frmUpdateDisc>([&](frmUpdateDisc *window) {
+            if (meanwhile != "empty"_L1)
+                QCOMPARE(fx.cli(meanwhile.split(u' ')), 0);
+            click(*window, "cmdApply");
+        });
+        QSignalSpy finished(form.get(), &Form1::captureFinished);
+        action(*form, "mnuUpdate")->trigger();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(fx.messages.boxes.size(), 1);
+        QVERIFY2(fx.messages.boxes.first().text.contains(box),
+                 qPrintable(fx.messages.boxes.first().text));
+        QString listed;
+        QCOMPARE(fx.cli({u"list"_s, u"D"_s}, &listed), 0);
+        QCOMPARE(listed.count(u'\n'), 1);
+    }
+
     // "Look inside archives" is off on a first start, lists members when ticked, and is
     // still ticked after a restart.
     void archivesChoiceIsRemembered()
