@@ -72,17 +72,28 @@ archive *newReader()
     return a;
 }
 
+// No file system takes a path this long; a member's may be (zip allows 64 KiB, tar any
+// length), and a disc file line past the readers' limit would be skipped.
+constexpr qsizetype kMaxMemberPath = 4096;
+
 QString memberPath(archive_entry *entry, bool &changed)
 {
+    QString path;
     if (const char *utf8 = archive_entry_pathname_utf8(entry)) {
         const qsizetype size = qsizetype(std::strlen(utf8));
         changed = hasControlBytes(utf8, size);
-        return QString::fromUtf8(utf8, size);
+        path = QString::fromUtf8(utf8, size);
+    } else {
+        const char *raw = archive_entry_pathname(entry);
+        const qsizetype size = raw ? qsizetype(std::strlen(raw)) : 0;
+        changed = hasControlBytes(raw, size);
+        path = raw ? decodeSingleByte(raw, size) : QString();
     }
-    const char *raw = archive_entry_pathname(entry);
-    const qsizetype size = raw ? qsizetype(std::strlen(raw)) : 0;
-    changed = hasControlBytes(raw, size);
-    return raw ? decodeSingleByte(raw, size) : QString();
+    if (path.size() > kMaxMemberPath) {
+        path.truncate(kMaxMemberPath);
+        changed = true;
+    }
+    return path;
 }
 
 bool hasControlCharacter(QStringView text)

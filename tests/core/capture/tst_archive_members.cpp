@@ -199,6 +199,17 @@ import sys, zipfile
 with zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr('a\nb.txt', 'x')
 )"_s << u"names.zip"_s << u"1 names held characters that cannot be stored and were changed."_s
                                                      << u"names.zip/a\uFFFDb.txt 1"_s;
+        // Longer than any disc file line a reader keeps: cut, and counted.
+        QTest::newRow("member name of 70,000 characters")
+            << uR"(
+import io, sys, tarfile
+with tarfile.open(sys.argv[1], 'w', format=tarfile.PAX_FORMAT) as t:
+    info = tarfile.TarInfo('a' * 70000)
+    info.size = 1
+    t.addfile(info, io.BytesIO(b'x'))
+)"_s << u"long.tar"_s
+            << u"1 names held characters that cannot be stored and were changed."_s
+            << "long.tar/"_L1 + QString(4096, u'a') + " 1"_L1;
     }
     void hostileArchives()
     {
