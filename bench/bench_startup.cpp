@@ -5,7 +5,7 @@
 // Usage: orlith-bench-startup DATA_DIR
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 #include "ui/common/ui_services.h"
 #include "core/store/program_folder.h"
 
@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
     PrintedMessages messages;
     UiServices services;
     services.messages = &messages;
-    Form1 window(folder, services);
+    MainWindow window(folder, services);
     window.show();
     settle(window);
     const double shownMs = double(sinceStart.nsecsElapsed()) / 1e6;
@@ -100,7 +100,7 @@ int main(int argc, char *argv[])
     QElapsedTimer listing;
     listing.start();
     window.tree().selectNode(disc);
-    window.ListDiscFiles();
+    window.listSelectedDisc();
     settle(window);
     const double listMs = double(listing.nsecsElapsed()) / 1e6;
 

@@ -14,7 +14,7 @@
 #include "ui/capture/new_disc_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 #include "ui/common/ui_services.h"
 #include "ui/search/search_window.h"
 
@@ -140,7 +140,7 @@ void answerNewDisc(const QString &name, bool chooseFolder)
 {
     QTimer::singleShot(0, [name, chooseFolder] {
         for (QWidget *w : QApplication::topLevelWidgets()) {
-            auto *d = qobject_cast<frmNewCD *>(w);
+            auto *d = qobject_cast<NewDiscDialog *>(w);
             if (!d || !d->isVisible())
                 continue;
             d->findChild<QLineEdit *>(QStringLiteral("txtNewCDName"))->setText(name);
@@ -150,7 +150,7 @@ void answerNewDisc(const QString &name, bool chooseFolder)
                 drives->setCurrentIndex(drives->count() - 1);
                 emit drives->activated(drives->count() - 1);
             }
-            d->Command1Click();
+            d->checkAndAccept();
         }
     });
 }
@@ -189,7 +189,7 @@ int main(int argc, char *argv[])
     ChosenFolder desktop;
     desktop.folder = tree;
     FakeDriveProvider drives;
-    Form1 form(data, UiServices{&messages, &desktop, &drives});
+    MainWindow form(data, UiServices{&messages, &desktop, &drives});
     form.show();
     StallMeter stalls;
     double stall = 0;
@@ -207,7 +207,7 @@ int main(int argc, char *argv[])
         double window = 1e300, worst = 0, cliMs = 1e300;
         for (int i = 0; i < 3; ++i) {
             double s = 0;
-            window = std::min(window, runUntil(&form, &Form1::listSearchFinished,
+            window = std::min(window, runUntil(&form, &MainWindow::listSearchFinished,
                                                [&] { form.findFiles(); }, stalls, s));
             worst = std::max(worst, s);
             cliMs = std::min(cliMs, cli(data, {QStringLiteral("find"), find->text()}, out));
@@ -217,10 +217,10 @@ int main(int argc, char *argv[])
     }
 
     form.showSearch();
-    auto *search = qobject_cast<frmSearch *>(form.searchWindow());
+    auto *search = qobject_cast<SearchWindow *>(form.searchWindow());
     search->findChild<QLineEdit *>(QStringLiteral("txtSearchString"))
         ->setText(QStringLiteral("photos"));
-    double window = runUntil(search, &frmSearch::searchFinished, [&] { search->startSearch(); },
+    double window = runUntil(search, &SearchWindow::searchFinished, [&] { search->startSearch(); },
                              stalls, stall);
     double cliMs = cli(data, {QStringLiteral("search"), QStringLiteral("--text"),
                               QStringLiteral("photos")},
@@ -235,7 +235,7 @@ int main(int argc, char *argv[])
     stall = 0;
     for (int i = 0; i < 3; ++i) {
         double s = 0;
-        window = std::min(window, runUntil(&form, &Form1::captureFinished, [&] {
+        window = std::min(window, runUntil(&form, &MainWindow::captureFinished, [&] {
             answerNewDisc(QStringLiteral("Window capture %1").arg(i), /*chooseFolder=*/true);
             form.captureDisc();
         }, stalls, s));
@@ -255,8 +255,8 @@ int main(int argc, char *argv[])
     QElapsedTimer both;
     both.start();
     double findStall = 0;
-    runUntil(&form, &Form1::listSearchFinished, [&] { form.findFiles(); }, stalls, findStall);
-    runUntil(&form, &Form1::saveFinished, [&] {
+    runUntil(&form, &MainWindow::listSearchFinished, [&] { form.findFiles(); }, stalls, findStall);
+    runUntil(&form, &MainWindow::saveFinished, [&] {
         answerNewDisc(QStringLiteral("Window save"), /*chooseFolder=*/false);
         form.saveList();
     }, stalls, stall);

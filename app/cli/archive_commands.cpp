@@ -76,7 +76,7 @@ int cmdArchive(CliContext &ctx)
         files << name;
     }
 
-    cZip zip;
+    ZipWriter zip;
     if (StoreResult refused = archiveStoreFiles(zip, ctx.programFolder(), target, files); !refused)
         return failure(refused.error);
     if (!zip.Success())

@@ -4,7 +4,7 @@
 
 #include "core/capture/capture_job.h"
 #include "core/capture/disc_update.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "core/search/disc_search.h"
 #include "core/store/notes_store.h"
 

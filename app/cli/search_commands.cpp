@@ -3,7 +3,7 @@
 #include "cli_context.h"
 
 #include "core/capture/capture_job.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "core/search/disc_search.h"
 #include "core/search/duplicates.h"
 #include "core/store/date_text.h"
@@ -39,7 +39,7 @@ int saveHits(CliContext &ctx, const QString &name, const QString &catalog,
     entries.reserve(hits.size());
     for (const FileRow &row : hits)
         entries.append(row.entry());
-    if (StoreResult made = MakeXML(index, ctx.programFolder(), name, catalog, entries); !made)
+    if (StoreResult made = fileNewDisc(index, ctx.programFolder(), name, catalog, entries); !made)
         return failure(made.error);
     status(QStringLiteral("Ready. ") + signPadded(entries.size()) +
            QStringLiteral(" files save into xml."));

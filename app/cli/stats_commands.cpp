@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "cli_context.h"
 
-#include "core/settings/statistics.h"
+#include "core/search/statistics.h"
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
 
@@ -17,7 +17,7 @@ int cmdStats(CliContext &ctx)
     NotesStore notes;
     const QString notesPath = notesStorePath(ctx.programFolder());
     if (QFileInfo::exists(notesPath))
-        (void)notes.OpenNotesStore(notesPath);
+        (void)notes.open(notesPath);
     const StoreStatistics stats = computeStatistics(ctx.programFolder(), ctx.index(), notes);
     for (const StatisticsField &f : statisticsFields(stats))
         out(f.caption + QLatin1Char(' ') + f.value);

@@ -68,12 +68,12 @@ int cmdNotes(CliContext &ctx)
         return kExitFailed;
 
     NotesStore store;
-    const bool writable = store.OpenNotesStore(notesStorePath(ctx.programFolder()));
+    const bool writable = store.open(notesStorePath(ctx.programFolder()));
     if (!store.isOpen() || (set && !writable))
         return failure(store.lastError());
     if (!set) {
-        store.ResetNotesSearch();
-        if (store.FindNotesRecord(disc) == NotesStore::kFound)
+        store.resetSearch();
+        if (store.findRecord(disc) == NotesStore::kFound)
             out(store.notes());
         return kExitOk;
     }
@@ -91,7 +91,7 @@ int cmdSettings(CliContext &ctx)
     if (!ctx.args().isEmpty())
         return usageError(QStringLiteral("settings takes no arguments"));
     SettingsRecord record;
-    if (StoreResult r = LoadSettings(settingsPath(ctx.programFolder()), record); !r)
+    if (StoreResult r = loadSettings(settingsPath(ctx.programFolder()), record); !r)
         return failure(r.error);
     for (const auto &[name, value] : describeSettings(record))
         out(name + QLatin1Char('=') + value);

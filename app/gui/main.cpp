@@ -1,6 +1,6 @@
 // Orlith — desktop catalogue of removable media.
 // The desktop program: resolves the data folder and opens the main window.
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 #include "core/store/program_folder.h"
 
 #include <QApplication>
@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     // The window reads the store on a second thread while it builds its widgets.
-    orlith::Form1 window(folder);
+    orlith::MainWindow window(folder);
     window.show();
     return app.exec();
 }

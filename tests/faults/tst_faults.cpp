@@ -3,7 +3,7 @@
 // (`tst_faults --child OP DATA MEDIA`) with the failing-write shim preloaded: the data folder
 // must keep its bytes, and the user must be told which file was not written and why.
 #include "core/capture/capture_job.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
 #include "core/export/export_job.h"
 #include "core/settings/settings_record.h"
@@ -18,7 +18,7 @@
 #include "ui/main/add_picture_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/details_pane_widget.h"
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -73,26 +73,26 @@ Op notesOp(const std::function<bool(NotesStore &)> &op)
 {
     return [op](const QString &data, const QString &) {
         NotesStore notes;
-        (void)notes.OpenNotesStore(notesStorePath(data));
+        (void)notes.open(notesStorePath(data));
         return report(!notes.isOpen() || !op(notes) ? notes.lastError() : QString());
     };
 }
 
 bool findRecord(NotesStore &notes, const QString &disc)
 {
-    notes.ResetNotesSearch();
-    return notes.FindNotesRecord(disc) == NotesStore::kFound;
+    notes.resetSearch();
+    return notes.findRecord(disc) == NotesStore::kFound;
 }
 
-// Form1 over the data folder with recorded boxes and one fake drive: the media folder.
-Op windowOp(const std::function<void(Form1 &)> &op)
+// MainWindow over the data folder with recorded boxes and one fake drive: the media folder.
+Op windowOp(const std::function<void(MainWindow &)> &op)
 {
     return [op](const QString &data, const QString &media) {
         test::RecordingMessages messages;
         test::FakeDesktop desktop;
         FakeDriveProvider drives;
         drives.addDrive(media, "MEDIA");
-        Form1 form(data, UiServices{&messages, &desktop, &drives});
+        MainWindow form(data, UiServices{&messages, &desktop, &drives});
         form.show();
         op(form);
         return report(messages);
@@ -148,18 +148,18 @@ const std::map<QString, Op> ops = {
     {"notes-update", notesOp([](NotesStore &n) {
          const bool found = findRecord(n, "Third");
          n.setNotes("Third, edited");
-         return found && n.UpdateNotesRecord();
+         return found && n.updateRecord();
      })},
     {"notes-append", notesOp([](NotesStore &n) {
          n.setRecord("Other", "Notes on the other disc");
-         return n.AppendNotesRecord();
+         return n.appendRecord();
      })},
     {"notes-delete",
-     notesOp([](NotesStore &n) { return findRecord(n, "Old") && n.DeleteNotesRecord(0); })},
+     notesOp([](NotesStore &n) { return findRecord(n, "Old") && n.deleteRecord(0); })},
     {"picture",
      [](const QString &data, const QString &media) {
          QString error;
-         (void)frmAddPicture::KopirajSliku(media + "/photo.jpg", picturePath(data, "Old"), &error);
+         (void)AddPictureDialog::copyPictureFile(media + "/photo.jpg", picturePath(data, "Old"), &error);
          return report(error);
      }},
     // Not store files, but writes in the same folder meet the same disk.
@@ -168,25 +168,25 @@ const std::map<QString, Op> ops = {
     {"settings",
      [](const QString &data, const QString &) {
          SettingsRecord record;
-         if (StoreResult r = LoadSettings(settingsPath(data), record); !r)
+         if (StoreResult r = loadSettings(settingsPath(data), record); !r)
              return report(r.error);
          record.archiveDaysSetting = "30";
-         return report(SaveSettings(settingsPath(data), record).error);
+         return report(saveSettings(settingsPath(data), record).error);
      }},
-    {"capture-window", windowOp([](Form1 &form) {
-         test::onNextDialog<frmNewCD>([](frmNewCD *d) {
+    {"capture-window", windowOp([](MainWindow &form) {
+         test::onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
              d->findChild<QLineEdit *>("txtNewCDName")->setText("New");
              d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
-             d->Command1Click();
+             d->checkAndAccept();
          });
-         QSignalSpy finished(&form, &Form1::captureFinished);
+         QSignalSpy finished(&form, &MainWindow::captureFinished);
          form.captureDisc();
          if (form.captureRunning() && !finished.wait(60000))
              print("error", "the capture did not finish");
          if (form.tree().findNode("New"))
              print("error", "the tree shows the disc that was not written");
      })},
-    {"notes-window", windowOp([](Form1 &form) {
+    {"notes-window", windowOp([](MainWindow &form) {
          form.detailsPane().showDisc("Other");
          auto *box = form.findChild<QPlainTextEdit *>("txtPersonalDiscription");
          box->selectAll();
@@ -196,7 +196,7 @@ const std::map<QString, Op> ops = {
              print("error", "the notes box lost the notes that were not saved");
      })},
     // Shut-down writes katalog.ini and Data.ini.
-    {"close-window", windowOp([](Form1 &form) { form.close(); })},
+    {"close-window", windowOp([](MainWindow &form) { form.close(); })},
 };
 
 int run(int argc, char **argv)
@@ -260,16 +260,16 @@ public:
         QVERIFY(writeDiscFile(discFilePath(data(), "Old"), "Music", {entry, entry}).ok());
         QVERIFY(writeDiscFile(discFilePath(data(), "Other"), "Music", {entry}).ok());
         NotesStore notes;
-        QVERIFY(notes.OpenNotesStore(notesStorePath(data())));
+        QVERIFY(notes.open(notesStorePath(data())));
         notes.setRecord("Old", "Notes on Old");
-        QVERIFY(notes.AppendNotesRecord());
+        QVERIFY(notes.appendRecord());
         notes.setRecord("Third", "Notes on the third disc");
-        QVERIFY(notes.AppendNotesRecord());
+        QVERIFY(notes.appendRecord());
         notes.close();
         QVERIFY(QFile::resize(notesStorePath(data()), NotesStore::kSlotSize + 40));
         SettingsRecord settings;
         settings.archiveDaysSetting = "7";
-        QVERIFY(SaveSettings(settingsPath(data()), settings).ok());
+        QVERIFY(saveSettings(settingsPath(data()), settings).ok());
         QVERIFY(QDir().mkpath(media()));
         for (int i = 0; i < 20; ++i)
             QVERIFY(test::writeAll(media() + QString("/f%1.txt").arg(i), "media"));

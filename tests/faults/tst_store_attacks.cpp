@@ -6,7 +6,7 @@
 #include "core/archive/archive_job.h"
 #include "core/capture/capture_fixtures.h"
 #include "core/capture/capture_job.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_identity.h"
@@ -38,9 +38,9 @@ const QList<FileEntry> kEntries{{u"a.txt"_s, u"/m/a.txt"_s, 10, u"1.2.2004 10:00
 QString notesOf(const QString &root, const QString &disc)
 {
     NotesStore store;
-    (void)store.OpenNotesStore(notesStorePath(root));
-    store.ResetNotesSearch();
-    return store.FindNotesRecord(disc) == NotesStore::kFound ? store.notes() : u"(none)"_s;
+    (void)store.open(notesStorePath(root));
+    store.resetSearch();
+    return store.findRecord(disc) == NotesStore::kFound ? store.notes() : u"(none)"_s;
 }
 
 bool isFifo(const QString &path)

@@ -13,7 +13,7 @@
 #include "support/window_fixture.h"
 #include "ui/capture/name_entry_dialog.h"
 #include "ui/capture/new_disc_dialog.h"
-#include "ui/main/update_disc_dialog.h"
+#include "ui/capture/update_disc_dialog.h"
 
 #include <deque>
 
@@ -301,7 +301,7 @@ private:
     QString context() const { return QString("seed %1, %2 rounds: ").arg(m_seed).arg(m_rounds); }
 
     // Runs the command's step as a user of the window would; what went wrong, or empty.
-    QString windowStep(Form1 &form, const QStringList &args)
+    QString windowStep(MainWindow &form, const QStringList &args)
     {
         m_f.messages.boxes.clear();
         m_f.desktop.folderToChoose = args.last();
@@ -326,7 +326,7 @@ private:
             form.tree().selectNode(args.at(1)); // the question is answered Yes
             form.deleteSelected();
         } else if (command == "capture" || command == "rescan") {
-            test::onNextDialog<frmNewCD>([args](frmNewCD *d) {
+            test::onNextDialog<NewDiscDialog>([args](NewDiscDialog *d) {
                 if (args.first() == "capture") {
                     d->findChild<QLineEdit *>("txtNewCDName")->setText(args.at(4));
                     d->findChild<QComboBox *>("comCDCat")->setCurrentText(args.at(2));
@@ -335,7 +335,7 @@ private:
                 const int other = drives->findText("Other folder...");
                 drives->setCurrentIndex(other);
                 emit drives->activated(other);
-                d->Command1Click();
+                d->checkAndAccept();
                 if (d->isVisible())
                     d->reject();
             });
@@ -343,7 +343,7 @@ private:
             QTimer apply;
             connect(&apply, &QTimer::timeout, this, [&apply] {
                 for (QWidget *w : QApplication::topLevelWidgets()) {
-                    if (auto *d = qobject_cast<frmUpdateDisc *>(w); d && d->isVisible()) {
+                    if (auto *d = qobject_cast<UpdateDiscDialog *>(w); d && d->isVisible()) {
                         apply.stop();
                         d->accept();
                     }
@@ -390,10 +390,10 @@ private:
         order.loadCatalogOrder(catalogOrderPath(root));
         QCOMPARE(catalogNames(order), catalogNames(index));
         NotesStore notes;
-        QVERIFY(notes.OpenNotesStore(notesStorePath(root)));
+        QVERIFY(notes.open(notesStorePath(root)));
         const auto notesOf = [&](const QString &disc) {
-            notes.ResetNotesSearch();
-            return notes.FindNotesRecord(disc) == NotesStore::kFound ? notes.notes() : QString();
+            notes.resetSearch();
+            return notes.findRecord(disc) == NotesStore::kFound ? notes.notes() : QString();
         };
         QStringList discFiles;
         int withNotes = 0;

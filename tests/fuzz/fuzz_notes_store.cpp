@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The texts of the steps come from the step bytes themselves.
     FuzzedDataProvider args(steps.data(), steps.size());
     NotesStore store;
-    check(store.OpenNotesStore(path));
+    check(store.open(path));
     check(store.recordCount() ==
           (qint64(file.size()) + NotesStore::kSlotSize - 1) / NotesStore::kSlotSize);
 
@@ -52,29 +52,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const qint32 before = store.recordCount();
         switch (Step(s % kStepCount)) {
         case Find:
-            store.ResetNotesSearch();
-            check(store.FindNotesRecord(someText(args)) != NotesStore::kFound ||
+            store.resetSearch();
+            check(store.findRecord(someText(args)) != NotesStore::kFound ||
                   store.currentRecordNumber() >= 1);
             break;
         case Update:
             store.setRecord(someText(args), someText(args));
-            (void)store.UpdateNotesRecord();
+            (void)store.updateRecord();
             break;
         case Append: {
             store.setRecord(someText(args), someText(args));
             const bool fits = NotesStore::recordFits(store.discName(), store.notes());
-            check(store.AppendNotesRecord() == fits && store.recordCount() == before + fits);
+            check(store.appendRecord() == fits && store.recordCount() == before + fits);
             break;
         }
         case Delete: {
             const qint32 n = args.ConsumeIntegralInRange<qint32>(0, before + 1);
             const bool exists = n == 0 ? store.currentRecordNumber() > 0 : n <= before;
-            check(store.DeleteNotesRecord(n) == exists && store.recordCount() == before - exists);
+            check(store.deleteRecord(n) == exists && store.recordCount() == before - exists);
             break;
         }
         case Reopen:
         case kStepCount:
-            check(store.OpenNotesStore(path) && store.recordCount() == before);
+            check(store.open(path) && store.recordCount() == before);
             break;
         }
     }

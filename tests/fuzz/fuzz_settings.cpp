@@ -18,11 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return file.readAll();
     };
     SettingsRecord first, second;
-    check(LoadSettings(input, first));
+    check(loadSettings(input, first));
     (void)describeSettings(first);
-    check(SaveSettings(copy, first)); // a text read from the file always fits its byte count
+    check(saveSettings(copy, first)); // a text read from the file always fits its byte count
     const QByteArray bytes = written();
-    check(LoadSettings(copy, second) && second == first); // no character changed on the way
-    check(SaveSettings(copy, second) && written() == bytes);
+    check(loadSettings(copy, second) && second == first); // no character changed on the way
+    check(saveSettings(copy, second) && written() == bytes);
     return 0;
 }

@@ -10,7 +10,7 @@
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/details_pane_widget.h"
 #include "ui/main/file_list_model.h"
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -38,9 +38,9 @@ struct WindowFixture
     }
     QString root() const { return dir->path(); }
     UiServices services() { return {&messages, &desktop, &drives}; }
-    std::unique_ptr<Form1> open()
+    std::unique_ptr<MainWindow> open()
     {
-        auto form = std::make_unique<Form1>(root(), services());
+        auto form = std::make_unique<MainWindow>(root(), services());
         form->resize(900, 600);
         form->show();
         return form;

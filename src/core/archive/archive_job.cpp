@@ -20,7 +20,7 @@ QString archivePathIn(const QString &folder)
     return folder + QLatin1Char('/') + QLatin1String(kArchiveFileName);
 }
 
-StoreResult archiveStoreFiles(cZip &zip, const QString &programFolder, const QString &targetFolder,
+StoreResult archiveStoreFiles(ZipWriter &zip, const QString &programFolder, const QString &targetFolder,
                               const QStringList &fileNames)
 {
     if (isStoreFolder(targetFolder, programFolder))
@@ -105,7 +105,7 @@ bool storeFileExists(const QString &programFolder, const QString &fileName)
 
 QStringList archiveRowNames(const QString &zipPath, QString *error)
 {
-    cUnzip unzip;
+    ZipReader unzip;
     unzip.setZipFile(zipPath);
     unzip.Directory();
     if (error)
@@ -149,7 +149,7 @@ RestoreChoice decideRestore(const QString &programFolder, const QStringList &row
 RestoreOutcome restoreFromArchive(const QString &programFolder, const QString &zipPath,
                                   const RestoreChoice &choice, qint64 spaceReserve)
 {
-    cUnzip unzip;
+    ZipReader unzip;
     unzip.setRequiredStart(kXmlDeclaration,
                            QStringLiteral("not restored: it is not a disc file (it does not "
                                           "start with the XML declaration)"));
@@ -173,7 +173,7 @@ RestoreOutcome restoreFromArchive(const QString &programFolder, const QString &z
     QSet<QString> replace;
     for (const QString &name : choice.replace)
         replace.insert(name.toCaseFolded());
-    QObject::connect(&unzip, &cUnzip::OverwritePrompt, &unzip,
+    QObject::connect(&unzip, &ZipReader::OverwritePrompt, &unzip,
                      [&replace](const QString &fileName, int &reply) {
                          if (replace.contains(fileName.toCaseFolded()))
                              reply = kReplyYes;

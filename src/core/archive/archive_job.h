@@ -36,7 +36,7 @@ QString archivePathIn(const QString &folder);
 // updated: entries of the same name are replaced, others kept. Check zip.Success(). A
 // folder of the store itself (cds/, pic/, temp/ or the data folder, by device and inode) is
 // refused before anything is written: the archive would become part of what it archives.
-[[nodiscard]] StoreResult archiveStoreFiles(cZip &zip, const QString &programFolder,
+[[nodiscard]] StoreResult archiveStoreFiles(ZipWriter &zip, const QString &programFolder,
                                             const QString &targetFolder,
                                             const QStringList &fileNames);
 

@@ -55,95 +55,95 @@ int compressionRatio(qint64 size, qint64 packed)
 
 using UF = UnzipOptionRecord::Field;
 
-cUnzip::cUnzip(QObject *parent) : QObject(parent) {}
+ZipReader::ZipReader(QObject *parent) : QObject(parent) {}
 
-void cUnzip::setZipFile(const QString &path)
+void ZipReader::setZipFile(const QString &path)
 {
     m_options.zipFile = path;
     m_entries.clear();
 }
 
-bool cUnzip::ExtractOnlyNewer() const
+bool ZipReader::ExtractOnlyNewer() const
 {
     return m_options.field(UF::ExtractOnlyNewer) != 0;
 }
-void cUnzip::setExtractOnlyNewer(bool on)
+void ZipReader::setExtractOnlyNewer(bool on)
 {
     m_options.setField(UF::ExtractOnlyNewer, on);
 }
-bool cUnzip::SpaceToUnderScore() const
+bool ZipReader::SpaceToUnderScore() const
 {
     return m_options.field(UF::SpaceToUnderScore) != 0;
 }
-void cUnzip::setSpaceToUnderScore(bool on)
+void ZipReader::setSpaceToUnderScore(bool on)
 {
     m_options.setField(UF::SpaceToUnderScore, on);
 }
-bool cUnzip::PromptToOverwrite() const
+bool ZipReader::PromptToOverwrite() const
 {
     return m_options.field(UF::PromptToOverwrite) != 0;
 }
-void cUnzip::setPromptToOverwrite(bool on)
+void ZipReader::setPromptToOverwrite(bool on)
 {
     m_options.setField(UF::PromptToOverwrite, on);
 }
-qint32 cUnzip::MessageLevel() const
+qint32 ZipReader::MessageLevel() const
 {
     return m_options.field(UF::MessageLevel);
 }
-void cUnzip::setMessageLevel(qint32 level)
+void ZipReader::setMessageLevel(qint32 level)
 {
     m_options.setField(UF::MessageLevel, level);
 }
-bool cUnzip::TestZip() const
+bool ZipReader::TestZip() const
 {
     return m_options.field(UF::TestZip) != 0;
 }
-void cUnzip::setTestZip(bool on)
+void ZipReader::setTestZip(bool on)
 {
     m_options.setField(UF::TestZip, on);
 }
-bool cUnzip::UseFolderNames() const
+bool ZipReader::UseFolderNames() const
 {
     return m_options.field(UF::UseFolderNames) != 0;
 }
-void cUnzip::setUseFolderNames(bool on)
+void ZipReader::setUseFolderNames(bool on)
 {
     m_options.setField(UF::UseFolderNames, on);
 }
-bool cUnzip::OverwriteExisting() const
+bool ZipReader::OverwriteExisting() const
 {
     return m_options.field(UF::OverwriteExisting) != 0;
 }
-void cUnzip::setOverwriteExisting(bool on)
+void ZipReader::setOverwriteExisting(bool on)
 {
     m_options.setField(UF::OverwriteExisting, on);
 }
-bool cUnzip::ConvertCRToCRLF() const
+bool ZipReader::ConvertCRToCRLF() const
 {
     return m_options.field(UF::ConvertCRToCRLF) != 0;
 }
-void cUnzip::setConvertCRToCRLF(bool on)
+void ZipReader::setConvertCRToCRLF(bool on)
 {
     m_options.setField(UF::ConvertCRToCRLF, on);
 }
-bool cUnzip::CaseSensitiveFileNames() const
+bool ZipReader::CaseSensitiveFileNames() const
 {
     return m_options.field(UF::CaseSensitiveFileNames) != 0;
 }
-void cUnzip::setCaseSensitiveFileNames(bool on)
+void ZipReader::setCaseSensitiveFileNames(bool on)
 {
     m_options.setField(UF::CaseSensitiveFileNames, on);
 }
 
-int cUnzip::fail(int code, const QString &message)
+int ZipReader::fail(int code, const QString &message)
 {
     m_lastError = message;
     m_result = code;
     return code;
 }
 
-void cUnzip::Directory()
+void ZipReader::Directory()
 {
     m_options.setField(UF::Listing, 1);
     m_lastError.clear();
@@ -181,59 +181,59 @@ void cUnzip::Directory()
     }
 }
 
-const UnzipEntry *cUnzip::entry(int index) const
+const UnzipEntry *ZipReader::entry(int index) const
 {
     return index >= 1 && index <= m_entries.size() ? &m_entries[index - 1] : nullptr;
 }
 
-QString cUnzip::Filename(int i) const
+QString ZipReader::Filename(int i) const
 {
     return entry(i) ? entry(i)->fileName : QString();
 }
-QString cUnzip::FileDirectory(int i) const
+QString ZipReader::FileDirectory(int i) const
 {
     return entry(i) ? entry(i)->folder : QString();
 }
-qint64 cUnzip::FileSize(int i) const
+qint64 ZipReader::FileSize(int i) const
 {
     return entry(i) ? entry(i)->size : 0;
 }
-qint64 cUnzip::FilePackedSize(int i) const
+qint64 ZipReader::FilePackedSize(int i) const
 {
     return entry(i) ? entry(i)->packedSize : 0;
 }
-int cUnzip::FileCompressionRatio(int i) const
+int ZipReader::FileCompressionRatio(int i) const
 {
     return entry(i) ? entry(i)->compressionRatio : 0;
 }
-QDateTime cUnzip::FileDate(int i) const
+QDateTime ZipReader::FileDate(int i) const
 {
     return entry(i) ? entry(i)->date : QDateTime();
 }
-quint32 cUnzip::FileCRC(int i) const
+quint32 ZipReader::FileCRC(int i) const
 {
     return entry(i) ? entry(i)->crc : 0;
 }
-QString cUnzip::FileCompressionMethod(int i) const
+QString ZipReader::FileCompressionMethod(int i) const
 {
     return entry(i) ? entry(i)->method : QString();
 }
-bool cUnzip::FileEncrypted(int i) const
+bool ZipReader::FileEncrypted(int i) const
 {
     return entry(i) && entry(i)->encrypted != 0;
 }
-bool cUnzip::FileSelected(int i) const
+bool ZipReader::FileSelected(int i) const
 {
     return entry(i) && entry(i)->selected != 0;
 }
 
-void cUnzip::setFileSelected(int index, bool selected)
+void ZipReader::setFileSelected(int index, bool selected)
 {
     if (index >= 1 && index <= m_entries.size())
         m_entries[index - 1].selected = selected;
 }
 
-bool cUnzip::Unzip()
+bool ZipReader::Unzip()
 {
     if (m_options.zipFile.isEmpty())
         return false;
@@ -253,7 +253,7 @@ bool cUnzip::Unzip()
     return extract(include) != kZipOk;
 }
 
-int cUnzip::extract(const QStringList &include)
+int ZipReader::extract(const QStringList &include)
 {
     m_options.setField(UF::Listing, 0);
     m_report = {};
@@ -516,13 +516,13 @@ int cUnzip::extract(const QStringList &include)
     return worst;
 }
 
-void cUnzip::setRequiredStart(const QByteArray &prefix, const QString &refusal)
+void ZipReader::setRequiredStart(const QByteArray &prefix, const QString &refusal)
 {
     m_requiredStart = prefix;
     m_startRefusal = refusal;
 }
 
-QString cUnzip::GetVersion()
+QString ZipReader::GetVersion()
 {
     return QString::fromLatin1(zip_libzip_version());
 }

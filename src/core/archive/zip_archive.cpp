@@ -37,7 +37,7 @@ struct ZipItem
     bool folder = false;
 };
 
-// Turns wanted names into items, as the header of cZip describes.
+// Turns wanted names into items, as the header of ZipWriter describes.
 class SpecExpander
 {
 public:
@@ -133,118 +133,118 @@ private:
 
 using ZF = ZipOptionRecord::Field;
 
-cZip::cZip(QObject *parent) : QObject(parent)
+ZipWriter::ZipWriter(QObject *parent) : QObject(parent)
 {
     setStoreDirectories(false);
     setStoreFolderNames(false);
     setRecurseSubDirs(false);
 }
 
-bool cZip::Encrypt() const
+bool ZipWriter::Encrypt() const
 {
     return m_options.field(ZF::Encrypt) == 1;
 }
-void cZip::setEncrypt(bool on)
+void ZipWriter::setEncrypt(bool on)
 {
     m_options.setField(ZF::Encrypt, on);
 }
-bool cZip::AddComment() const
+bool ZipWriter::AddComment() const
 {
     return m_options.field(ZF::Comment) == 1;
 }
-void cZip::setAddComment(bool on)
+void ZipWriter::setAddComment(bool on)
 {
     m_options.setField(ZF::Comment, on);
 }
-bool cZip::IncludeSystemAndHiddenFiles() const
+bool ZipWriter::IncludeSystemAndHiddenFiles() const
 {
     return m_options.field(ZF::SystemAndHidden) == 1;
 }
-void cZip::setIncludeSystemAndHiddenFiles(bool on)
+void ZipWriter::setIncludeSystemAndHiddenFiles(bool on)
 {
     m_options.setField(ZF::SystemAndHidden, on);
 }
-bool cZip::StoreVolumeLabel() const
+bool ZipWriter::StoreVolumeLabel() const
 {
     return m_options.field(ZF::VolumeLabel) == 1;
 }
-void cZip::setStoreVolumeLabel(bool on)
+void ZipWriter::setStoreVolumeLabel(bool on)
 {
     m_options.setField(ZF::VolumeLabel, on);
 }
-bool cZip::StoreDirectories() const
+bool ZipWriter::StoreDirectories() const
 {
     return m_options.field(ZF::NoDirectoryEntries) == 0;
 }
-void cZip::setStoreDirectories(bool on)
+void ZipWriter::setStoreDirectories(bool on)
 {
     m_options.setField(ZF::NoDirectoryEntries, !on);
 }
-bool cZip::StoreFolderNames() const
+bool ZipWriter::StoreFolderNames() const
 {
     return m_options.field(ZF::JunkFolderNames) == 0;
 }
-void cZip::setStoreFolderNames(bool on)
+void ZipWriter::setStoreFolderNames(bool on)
 {
     m_options.setField(ZF::JunkFolderNames, !on);
 }
-bool cZip::RecurseSubDirs() const
+bool ZipWriter::RecurseSubDirs() const
 {
     return m_options.field(ZF::Recurse) == 2;
 }
-void cZip::setRecurseSubDirs(bool on)
+void ZipWriter::setRecurseSubDirs(bool on)
 {
     m_options.setField(ZF::Recurse, on ? 2 : 0);
 }
-bool cZip::UpdateOnlyIfNewer() const
+bool ZipWriter::UpdateOnlyIfNewer() const
 {
     return m_options.field(ZF::Update) == 1;
 }
-void cZip::setUpdateOnlyIfNewer(bool on)
+void ZipWriter::setUpdateOnlyIfNewer(bool on)
 {
     m_options.setField(ZF::Update, on);
 }
-bool cZip::FreshenFiles() const
+bool ZipWriter::FreshenFiles() const
 {
     return m_options.field(ZF::Freshen) == 1;
 }
-void cZip::setFreshenFiles(bool on)
+void ZipWriter::setFreshenFiles(bool on)
 {
     m_options.setField(ZF::Freshen, on);
 }
-bool cZip::ConvertCRLFToLF() const
+bool ZipWriter::ConvertCRLFToLF() const
 {
     return m_options.field(ZF::CrLfToLf) == 1;
 }
-void cZip::setConvertCRLFToLF(bool on)
+void ZipWriter::setConvertCRLFToLF(bool on)
 {
     m_options.setField(ZF::CrLfToLf, on);
 }
-bool cZip::ConvertLFToCRLF() const
+bool ZipWriter::ConvertLFToCRLF() const
 {
     return m_options.field(ZF::LfToCrLf) == 1;
 }
-void cZip::setConvertLFToCRLF(bool on)
+void ZipWriter::setConvertLFToCRLF(bool on)
 {
     m_options.setField(ZF::LfToCrLf, on);
 }
-bool cZip::AllowAppend() const
+bool ZipWriter::AllowAppend() const
 {
     return m_options.field(ZF::Grow) == 1;
 }
-void cZip::setAllowAppend(bool on)
+void ZipWriter::setAllowAppend(bool on)
 {
     m_options.setField(ZF::Grow, on);
 }
 
-int cZip::MessageLevel() const
+int ZipWriter::MessageLevel() const
 {
     if (m_options.field(ZF::Verbose) != 0)
         return 0;
     return m_options.field(ZF::Quiet) > 0 ? 1 : 2;
 }
 
-void cZip::setMessageLevel(int level)
+void ZipWriter::setMessageLevel(int level)
 {
     if (level < 0 || level > 2)
         return;
@@ -252,17 +252,17 @@ void cZip::setMessageLevel(int level)
     m_options.setField(ZF::Quiet, level == 1);
 }
 
-QString cZip::FileSpec(int index) const
+QString ZipWriter::FileSpec(int index) const
 {
     return index >= 1 && index <= m_wanted.size() ? m_wanted.at(index - 1) : QString();
 }
 
-void cZip::Zip()
+void ZipWriter::Zip()
 {
     m_result = run();
 }
 
-int cZip::Delete()
+int ZipWriter::Delete()
 {
     const int kept = m_result;
     m_options.setField(ZF::DeleteEntries, 1);
@@ -272,13 +272,13 @@ int cZip::Delete()
     return result;
 }
 
-int cZip::fail(int code, const QString &message)
+int ZipWriter::fail(int code, const QString &message)
 {
     m_lastError = message;
     return code;
 }
 
-int cZip::run()
+int ZipWriter::run()
 {
     m_lastError.clear();
     if (m_zipFile.trimmed().isEmpty())

@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// The zip class cZip and the unzip class cUnzip: standard zip archives written and read
+// The zip class ZipWriter and the unzip class ZipReader: standard zip archives written and read
 // through libzip, with the option records and events the archive and restore windows use.
 #pragma once
 
@@ -26,7 +26,7 @@ enum ZipRunResult : int {
     kZipOpenError = 18,   // the archive could not be opened
 };
 
-// Replies to cUnzip::OverwritePrompt. The reply starts at kReplyNo: an existing file is
+// Replies to ZipReader::OverwritePrompt. The reply starts at kReplyNo: an existing file is
 // kept unless a handler says otherwise.
 inline constexpr int kReplyNo = 100;
 inline constexpr int kReplyYes = 102;
@@ -74,13 +74,13 @@ struct ZipOptionRecord
 // unless IncludeSystemAndHiddenFiles is set. With StoreFolderNames false entries get bare
 // file names; otherwise their path relative to BasePath. StoreVolumeLabel has no meaning
 // for these archives and is only kept in the record.
-class cZip : public QObject
+class ZipWriter : public QObject
 {
     Q_OBJECT
 
 public:
     // StoreDirectories, StoreFolderNames and RecurseSubDirs start false.
-    explicit cZip(QObject *parent = nullptr);
+    explicit ZipWriter(QObject *parent = nullptr);
 
     QString ZipFile() const { return m_zipFile; }
     void setZipFile(const QString &path) { m_zipFile = path; }
@@ -212,12 +212,12 @@ struct UnzipReport
 // Without CaseSensitiveFileNames, a file whose name differs from the entry's only in
 // letter case is that entry's existing file: it is asked about and replaced under its own
 // name, so the folder never gets two names for one file.
-class cUnzip : public QObject
+class ZipReader : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit cUnzip(QObject *parent = nullptr);
+    explicit ZipReader(QObject *parent = nullptr);
 
     QString ZipFile() const { return m_options.zipFile; }
     // Also empties the entry list.

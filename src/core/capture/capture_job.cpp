@@ -2,7 +2,7 @@
 #include "core/capture/capture_job.h"
 
 #include "core/capture/drives.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/text_codec.h"
 
@@ -283,7 +283,7 @@ StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
     return {};
 }
 
-StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const QString &disc,
+StoreResult fileNewDisc(CatalogueIndex &index, const QString &programFolder, const QString &disc,
                     const QString &catalog, const QList<FileEntry> &entries)
 {
     QString stored;

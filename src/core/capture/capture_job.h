@@ -174,7 +174,7 @@ StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index);
 // Writes a new disc file of `entries` under `catalog` and files the disc in the index. Fails,
 // writing nothing, when the catalog is missing or the name is taken. The tree follows the
 // index; the caller adds the node.
-StoreResult MakeXML(CatalogueIndex &index, const QString &programFolder, const QString &disc,
+StoreResult fileNewDisc(CatalogueIndex &index, const QString &programFolder, const QString &disc,
                     const QString &catalog, const QList<FileEntry> &entries);
 
 } // namespace orlith

@@ -160,12 +160,12 @@ bool LinuxDriveProvider::isRemovableDevice(const QString &device)
     return flag.open(QIODevice::ReadOnly) && flag.readAll().trimmed() == "1";
 }
 
-QStringList LinuxDriveProvider::ListDiscDrives() const
+QStringList LinuxDriveProvider::discDrives() const
 {
     return discDrivesOf(currentMounts(), &LinuxDriveProvider::isRemovableDevice);
 }
 
-bool LinuxDriveProvider::HasMedia(const QString &drive) const
+bool LinuxDriveProvider::hasMedia(const QString &drive) const
 {
     if (drive.isEmpty())
         return false;
@@ -179,7 +179,7 @@ bool LinuxDriveProvider::HasMedia(const QString &drive) const
 
 QString LinuxDriveProvider::volumeLabel(const QString &drive) const
 {
-    if (!HasMedia(drive))
+    if (!hasMedia(drive))
         return {};
     const QString label = QStorageInfo(QDir::cleanPath(drive)).name().trimmed();
     return label.isEmpty() ? QString::fromLatin1(kNoLabel) : label;
@@ -224,7 +224,7 @@ const FakeDriveProvider::Drive *FakeDriveProvider::find(const QString &drive) co
     return nullptr;
 }
 
-QStringList FakeDriveProvider::ListDiscDrives() const
+QStringList FakeDriveProvider::discDrives() const
 {
     QStringList out;
     for (const Drive &d : m_drives)
@@ -232,7 +232,7 @@ QStringList FakeDriveProvider::ListDiscDrives() const
     return out;
 }
 
-bool FakeDriveProvider::HasMedia(const QString &drive) const
+bool FakeDriveProvider::hasMedia(const QString &drive) const
 {
     const Drive *d = find(drive);
     if (!d || !d->media)
@@ -243,7 +243,7 @@ bool FakeDriveProvider::HasMedia(const QString &drive) const
 
 QString FakeDriveProvider::volumeLabel(const QString &drive) const
 {
-    if (!HasMedia(drive))
+    if (!hasMedia(drive))
         return {};
     const Drive *d = find(drive);
     return d->label.trimmed().isEmpty() ? QString::fromLatin1(kNoLabel) : d->label;
@@ -253,50 +253,6 @@ DriveProvider &systemDriveProvider()
 {
     static LinuxDriveProvider provider;
     return provider;
-}
-
-cCD::cCD(DriveProvider &drives) : m_drives(drives)
-{
-    detect();
-}
-
-void cCD::detect()
-{
-    const QStringList drives = m_drives.ListDiscDrives();
-    m_drive = drives.isEmpty() ? QString() : drives.first();
-    m_label = m_drive.isEmpty() ? QString() : m_drives.volumeLabel(m_drive);
-}
-
-QString cCD::CDDriveLetter()
-{
-    detect();
-    return m_drive;
-}
-
-QString cCD::CDVolumeLabel()
-{
-    detect();
-    return m_label;
-}
-
-bool cCD::CDExists()
-{
-    detect();
-    return !m_drive.isEmpty();
-}
-
-void cCD::EjectCD()
-{
-    detect();
-    if (!m_drive.isEmpty())
-        m_drives.eject(m_drive);
-}
-
-void cCD::CloseCD()
-{
-    detect();
-    if (!m_drive.isEmpty())
-        m_drives.closeTray(m_drive);
 }
 
 } // namespace orlith

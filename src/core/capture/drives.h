@@ -16,9 +16,9 @@ public:
     virtual ~DriveProvider() = default;
 
     // The disc drives, in the order a drive list shows them; empty when there is none.
-    virtual QStringList ListDiscDrives() const = 0;
+    virtual QStringList discDrives() const = 0;
     // True when the drive (its whole drive text) is mounted and can be read.
-    virtual bool HasMedia(const QString &drive) const = 0;
+    virtual bool hasMedia(const QString &drive) const = 0;
     // The drive's volume label, "(no label)" when blank, empty when it cannot be read.
     virtual QString volumeLabel(const QString &drive) const = 0;
     // Open and close the drive's tray. Failures are ignored: a drive without a tray, a
@@ -38,8 +38,8 @@ inline constexpr char kNoLabel[] = "(no label)";
 class LinuxDriveProvider final : public DriveProvider
 {
 public:
-    QStringList ListDiscDrives() const override;
-    bool HasMedia(const QString &drive) const override;
+    QStringList discDrives() const override;
+    bool hasMedia(const QString &drive) const override;
     QString volumeLabel(const QString &drive) const override;
     // CDROMEJECT / CDROMCLOSETRAY on the drive's device, falling back to the "eject"
     // program (which also unmounts). Blocks until the tray has moved, at most ~15 s.
@@ -75,8 +75,8 @@ public:
     void setMedia(const QString &folder, bool present);
     void clear() { m_drives.clear(); }
 
-    QStringList ListDiscDrives() const override;
-    bool HasMedia(const QString &drive) const override;
+    QStringList discDrives() const override;
+    bool hasMedia(const QString &drive) const override;
     QString volumeLabel(const QString &drive) const override;
     void eject(const QString &drive) override { m_ejected.append(drive); }
     void closeTray(const QString &drive) override { m_closed.append(drive); }
@@ -100,30 +100,5 @@ private:
 
 // The provider of the real machine, shared by the program.
 DriveProvider &systemDriveProvider();
-
-// The first disc drive and its volume, found afresh on creation and before every read.
-// Created for one use and discarded. Drive texts keep their letter case (paths are
-// case-sensitive here).
-class cCD
-{
-public:
-    explicit cCD(DriveProvider &drives = systemDriveProvider());
-
-    // The first disc drive's text, or empty when there is none.
-    QString CDDriveLetter();
-    // Its label, "(no label)" when blank, empty when unreadable or no drive was found.
-    QString CDVolumeLabel();
-    bool CDExists();
-    // Open / close the first disc drive's tray; nothing happens without a drive.
-    void EjectCD();
-    void CloseCD();
-
-private:
-    void detect();
-
-    DriveProvider &m_drives;
-    QString m_drive;
-    QString m_label;
-};
 
 } // namespace orlith

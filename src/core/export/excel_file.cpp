@@ -149,7 +149,7 @@ bool ExcelFile::isOpen() const
     return m_file != nullptr;
 }
 
-QByteArray ExcelFile::MKI(qint16 value)
+QByteArray ExcelFile::le16(qint16 value)
 {
     QByteArray out;
     appendWord(out, quint16(value));
@@ -216,7 +216,7 @@ ExcelFile::Status ExcelFile::writePending()
     return kOk;
 }
 
-ExcelFile::Status ExcelFile::CreateFile(const QString &filename, quint16 codePage)
+ExcelFile::Status ExcelFile::create(const QString &filename, quint16 codePage)
 {
     if (m_file) {
         m_file->discard();
@@ -257,10 +257,10 @@ ExcelFile::Status ExcelFile::CreateFile(const QString &filename, quint16 codePag
     appendWord(codePageBody, codePage);
     if (const Status status = writeRecord(kCodePage, codePageBody))
         return status;
-    return WriteDefaultFormats();
+    return writeDefaultFormats();
 }
 
-ExcelFile::Status ExcelFile::CloseFile()
+ExcelFile::Status ExcelFile::close()
 {
     if (!m_file)
         return kOk;
@@ -291,7 +291,7 @@ ExcelFile::Status ExcelFile::CloseFile()
     return kOk;
 }
 
-ExcelFile::Status ExcelFile::InsertHorizPageBreak(qint32 lrow)
+ExcelFile::Status ExcelFile::insertPageBreak(qint32 lrow)
 {
     quint16 row;
     if (!toStoredIndex(lrow, 65536, row))
@@ -302,7 +302,7 @@ ExcelFile::Status ExcelFile::InsertHorizPageBreak(qint32 lrow)
     return kOk;
 }
 
-ExcelFile::Status ExcelFile::WriteValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
+ExcelFile::Status ExcelFile::writeValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
                                         qint32 hiddenLocked, qint32 lrow, qint32 lcol,
                                         const QVariant &value, qint32 cellFormat)
 {
@@ -349,7 +349,7 @@ ExcelFile::Status ExcelFile::WriteValue(qint32 valueType, qint32 cellFontUsed, q
     }
 }
 
-ExcelFile::Status ExcelFile::SetMargin(qint32 margin, double marginValue)
+ExcelFile::Status ExcelFile::setMargin(qint32 margin, double marginValue)
 {
     if (margin < 0 || margin > 0xFFFF)
         return fail(kOverflow, QStringLiteral("Margin record %1 is out of range.").arg(margin));
@@ -358,7 +358,7 @@ ExcelFile::Status ExcelFile::SetMargin(qint32 margin, double marginValue)
     return writeRecord(quint16(margin), body);
 }
 
-ExcelFile::Status ExcelFile::SetColumnWidth(qint32 firstColumn, qint32 lastColumn,
+ExcelFile::Status ExcelFile::setColumnWidth(qint32 firstColumn, qint32 lastColumn,
                                             qint16 widthValue)
 {
     quint16 first, last, width;
@@ -374,7 +374,7 @@ ExcelFile::Status ExcelFile::SetColumnWidth(qint32 firstColumn, qint32 lastColum
     return writeRecord(kColWidth, body);
 }
 
-ExcelFile::Status ExcelFile::SetFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat)
+ExcelFile::Status ExcelFile::setFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat)
 {
     quint16 height;
     if (!scaledWord(fontHeight, 20, height))
@@ -390,7 +390,7 @@ ExcelFile::Status ExcelFile::SetFont(const QString &fontName, qint16 fontHeight,
     return writeRecord(kFont, body);
 }
 
-ExcelFile::Status ExcelFile::SetHeader(const QString &headerText)
+ExcelFile::Status ExcelFile::setHeader(const QString &headerText)
 {
     QByteArray body;
     if (const Status status = appendCountedText(body, headerText, "The header"))
@@ -398,7 +398,7 @@ ExcelFile::Status ExcelFile::SetHeader(const QString &headerText)
     return writeRecord(kHeader, body);
 }
 
-ExcelFile::Status ExcelFile::SetFooter(const QString &footerText)
+ExcelFile::Status ExcelFile::setFooter(const QString &footerText)
 {
     QByteArray body;
     if (const Status status = appendCountedText(body, footerText, "The footer"))
@@ -406,7 +406,7 @@ ExcelFile::Status ExcelFile::SetFooter(const QString &footerText)
     return writeRecord(kFooter, body);
 }
 
-ExcelFile::Status ExcelFile::SetFilePassword(const QString &passwordText)
+ExcelFile::Status ExcelFile::setFilePassword(const QString &passwordText)
 {
     QByteArray bytes;
     if (const Status status = encode(passwordText, bytes))
@@ -414,19 +414,19 @@ ExcelFile::Status ExcelFile::SetFilePassword(const QString &passwordText)
     return writeRecord(kPassword, bytes);
 }
 
-void ExcelFile::PrintGridLines(bool newValue)
+void ExcelFile::setPrintGridLines(bool newValue)
 {
-    (void)writeRecord(kPrintGridLines, MKI(newValue ? 1 : 0));
+    (void)writeRecord(kPrintGridLines, le16(newValue ? 1 : 0));
 }
 
-void ExcelFile::ProtectSpreadsheet(bool newValue)
+void ExcelFile::setProtected(bool newValue)
 {
-    (void)writeRecord(kProtect, MKI(newValue ? 1 : 0));
+    (void)writeRecord(kProtect, le16(newValue ? 1 : 0));
 }
 
-ExcelFile::Status ExcelFile::WriteDefaultFormats()
+ExcelFile::Status ExcelFile::writeDefaultFormats()
 {
-    if (const Status status = writeRecord(kFormatCount, MKI(kFormatTableSize - 1)))
+    if (const Status status = writeRecord(kFormatCount, le16(kFormatTableSize - 1)))
         return status;
     for (const char *format : kDefaultFormats) {
         QByteArray body;
@@ -437,15 +437,15 @@ ExcelFile::Status ExcelFile::WriteDefaultFormats()
     return kOk;
 }
 
-ExcelFile::Status ExcelFile::SetDefaultRowHeight(qint16 heightValue)
+ExcelFile::Status ExcelFile::setDefaultRowHeight(qint16 heightValue)
 {
     quint16 height;
     if (!scaledWord(heightValue, 20, height))
         return fail(kOverflow, QStringLiteral("Row height %1 is too large.").arg(heightValue));
-    return writeRecord(kDefaultRowHeight, MKI(qint16(height)));
+    return writeRecord(kDefaultRowHeight, le16(qint16(height)));
 }
 
-ExcelFile::Status ExcelFile::SetRowHeight(qint32 lrow, qint16 heightValue)
+ExcelFile::Status ExcelFile::setRowHeight(qint32 lrow, qint16 heightValue)
 {
     quint16 row, height;
     if (!toStoredIndex(lrow, 65536, row))

@@ -17,7 +17,7 @@ class AtomicFile;
 // options, writes cells one by one and closes the file. Each operation appends its record
 // at once, so records stand in the file in call order; readers want fonts and column widths
 // before the cells that use them. Nothing of the sheet is kept in memory except the
-// horizontal page breaks, which go out at CloseFile.
+// horizontal page breaks, which go out at close.
 //
 // Every status-returning operation answers kOk (0) or the number of the error that stopped
 // it; a record that fails is not written at all (records are built whole before writing).
@@ -28,17 +28,17 @@ class AtomicFile;
 // whole sheet: callers that want the file to open everywhere stay within 16384 rows.
 //
 // Text (labels, font names, header, footer, password, formats) is written in the sheet's
-// code page, chosen at CreateFile and named by a CODEPAGE record after the BOF: code page
+// code page, chosen at create and named by a CODEPAGE record after the BOF: code page
 // 1252 takes the characters of ISO-8859-1 but U+0080-U+009F (fitsLatin1), one byte each,
 // which windows-1252 decodes as the same characters; code page 65001 takes any text, as
 // UTF-8. A text the code page cannot hold is refused (kInvalidArgument), never altered.
 // Length limits count bytes, so a UTF-8 text reaches the 255 limit sooner.
 //
 // The file is written to a temporary file beside the target and moved over it at
-// CloseFile, so a failed or abandoned sheet never leaves a half file or destroys an
+// close, so a failed or abandoned sheet never leaves a half file or destroys an
 // existing one. Writes are buffered here, in whole records, and go to the unbuffered file
 // in blocks, so that a full disk is reported as such (see writeAll); a write error shows at
-// the latest in CloseFile's status, and the old file then stays as it was.
+// the latest in close's status, and the old file then stays as it was.
 class ExcelFile
 {
 public:
@@ -49,17 +49,17 @@ public:
     static constexpr Status kInvalidArgument = 5; // a text outside the sheet's code page
     static constexpr Status kOverflow = 6;        // a value does not fit its field
     static constexpr Status kTypeMismatch = 13;   // a value is not a number
-    static constexpr Status kFileNotOpen = 52;    // no CreateFile, or after CloseFile
+    static constexpr Status kFileNotOpen = 52;    // no create, or after close
     static constexpr Status kDeviceIoError = 57;  // writing the file failed
     static constexpr Status kPermissionDenied = 70;
     static constexpr Status kPathFileAccessError = 75; // the file cannot be created
     static constexpr Status kPathNotFound = 76;
 
-    // CreateFile code pages.
+    // create code pages.
     static constexpr quint16 kCodePageLatin1 = 1252;
     static constexpr quint16 kCodePageUtf8 = 65001;
 
-    // WriteValue value types.
+    // writeValue value types.
     static constexpr qint32 kValueInteger = 0; // INTEGER record, 16-bit signed
     static constexpr qint32 kValueNumber = 1;  // NUMBER record, double
     static constexpr qint32 kValueText = 2;    // LABEL record
@@ -82,13 +82,13 @@ public:
     static constexpr qint32 kBorderBottom = 64;
     static constexpr qint32 kShaded = 128;
 
-    // SetFont attributes.
+    // setFont attributes.
     static constexpr qint32 kFontBold = 1;
     static constexpr qint32 kFontItalic = 2;
     static constexpr qint32 kFontUnderline = 4;
     static constexpr qint32 kFontStrikeout = 8;
 
-    // SetMargin record numbers.
+    // setMargin record numbers.
     static constexpr qint32 kLeftMargin = 0x26;
     static constexpr qint32 kRightMargin = 0x27;
     static constexpr qint32 kTopMargin = 0x28;
@@ -106,14 +106,14 @@ public:
     // closed) and writes the BOF record, the CODEPAGE record and the default formats.
     // Empties the page breaks. A sheet still open is discarded first. A code page other than
     // kCodePageLatin1 and kCodePageUtf8 gives kInvalidArgument.
-    [[nodiscard]] Status CreateFile(const QString &filename, quint16 codePage = kCodePageLatin1);
+    [[nodiscard]] Status create(const QString &filename, quint16 codePage = kCodePageLatin1);
 
     // Writes the page breaks (sorted, when there are any) and the EOF record, and puts the
     // file in place. kOk and nothing written when no sheet is open.
-    [[nodiscard]] Status CloseFile();
+    [[nodiscard]] Status close();
 
-    // Adds 1-based row `lrow` to the page breaks written at CloseFile.
-    [[nodiscard]] Status InsertHorizPageBreak(qint32 lrow);
+    // Adds 1-based row `lrow` to the page breaks written at close.
+    [[nodiscard]] Status insertPageBreak(qint32 lrow);
 
     // Writes one cell: an INTEGER, NUMBER or LABEL record by `valueType` (another type
     // writes nothing and answers kOk). Integers round half to even like a 16-bit
@@ -123,39 +123,39 @@ public:
     // than 255 bytes is not written: kOverflow. The attribute bytes are hiddenLocked, cellFormat +
     // cellFontUsed and alignment; each must fit a byte (else kOverflow) and is otherwise written as
     // given.
-    [[nodiscard]] Status WriteValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
+    [[nodiscard]] Status writeValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
                                     qint32 hiddenLocked, qint32 lrow, qint32 lcol,
                                     const QVariant &value, qint32 cellFormat = 0);
 
     // One margin record numbered `margin` (kLeftMargin ... kBottomMargin), value in inches.
-    [[nodiscard]] Status SetMargin(qint32 margin, double marginValue);
+    [[nodiscard]] Status setMargin(qint32 margin, double marginValue);
 
     // One COLWIDTH record for 1-based columns firstColumn..lastColumn (1 to 256), width in
     // characters; 128 characters or more overflow.
-    [[nodiscard]] Status SetColumnWidth(qint32 firstColumn, qint32 lastColumn, qint16 widthValue);
+    [[nodiscard]] Status setColumnWidth(qint32 firstColumn, qint32 lastColumn, qint16 widthValue);
 
     // One FONT record: height in points (1639 or more overflow), attributes kFontBold ...
-    [[nodiscard]] Status SetFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat);
+    [[nodiscard]] Status setFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat);
 
-    [[nodiscard]] Status SetHeader(const QString &headerText);
-    [[nodiscard]] Status SetFooter(const QString &footerText);
-    [[nodiscard]] Status SetFilePassword(const QString &passwordText);
+    [[nodiscard]] Status setHeader(const QString &headerText);
+    [[nodiscard]] Status setFooter(const QString &footerText);
+    [[nodiscard]] Status setFilePassword(const QString &passwordText);
 
     // Settable options: each call writes one record and reports nothing.
-    void PrintGridLines(bool newValue);
-    void ProtectSpreadsheet(bool newValue);
+    void setPrintGridLines(bool newValue);
+    void setProtected(bool newValue);
 
-    // FORMATCOUNT and the 24 built-in FORMAT records (CreateFile writes them already).
-    [[nodiscard]] Status WriteDefaultFormats();
+    // FORMATCOUNT and the 24 built-in FORMAT records (create writes them already).
+    [[nodiscard]] Status writeDefaultFormats();
 
     // One DEFAULTROWHEIGHT record, height in points (1639 or more overflow).
-    [[nodiscard]] Status SetDefaultRowHeight(qint16 heightValue);
+    [[nodiscard]] Status setDefaultRowHeight(qint16 heightValue);
 
     // One ROW record giving 1-based row `lrow` a height in points (1639 or more overflow).
-    [[nodiscard]] Status SetRowHeight(qint32 lrow, qint16 heightValue);
+    [[nodiscard]] Status setRowHeight(qint32 lrow, qint16 heightValue);
 
     // The two bytes of `value`, low byte first.
-    static QByteArray MKI(qint16 value);
+    static QByteArray le16(qint16 value);
 
     bool isOpen() const;
     // What the last failure met, in words naming the file (kept until the next failure).

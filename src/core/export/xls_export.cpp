@@ -34,22 +34,22 @@ public:
 
     StoreResult open(const QString &path) override
     {
-        if (m_sheet.CreateFile(path, m_encoding == ExportEncoding::Utf8
+        if (m_sheet.create(path, m_encoding == ExportEncoding::Utf8
                                          ? ExcelFile::kCodePageUtf8
                                          : ExcelFile::kCodePageLatin1) != ExcelFile::kOk)
             return StoreResult::failure(m_sheet.errorString());
-        m_sheet.PrintGridLines(false);
-        (void)m_sheet.SetFont(QStringLiteral("Arial"), 10, 0);
-        (void)m_sheet.SetFont(QStringLiteral("Arial"), 10, ExcelFile::kFontBold);
+        m_sheet.setPrintGridLines(false);
+        (void)m_sheet.setFont(QStringLiteral("Arial"), 10, 0);
+        (void)m_sheet.setFont(QStringLiteral("Arial"), 10, ExcelFile::kFontBold);
         for (int c = 0; c < 5; ++c)
-            (void)m_sheet.SetColumnWidth(c + 1, c + 1, kColumns[c].width);
+            (void)m_sheet.setColumnWidth(c + 1, c + 1, kColumns[c].width);
         return StoreResult::success();
     }
 
     void head() override
     {
         for (int c = 0; c < 5; ++c)
-            (void)m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont1,
+            (void)m_sheet.writeValue(ExcelFile::kValueText, ExcelFile::kFont1,
                                      ExcelFile::kAlignCentre | ExcelFile::kShaded, 0, m_row, c + 1,
                                      QString::fromLatin1(kColumns[c].title));
         ++m_row;
@@ -60,7 +60,7 @@ public:
         const QString values[] = {text(row.name), text(row.path), m_size.format(row.size),
                                   text(row.date), text(row.disc)};
         for (int c = 0; c < 5; ++c) {
-            if (m_sheet.WriteValue(ExcelFile::kValueText, ExcelFile::kFont0, ExcelFile::kAlignLeft,
+            if (m_sheet.writeValue(ExcelFile::kValueText, ExcelFile::kFont0, ExcelFile::kAlignLeft,
                                    0, m_row, c + 1, values[c]) == ExcelFile::kInvalidArgument)
                 m_needsUtf8 = true;
         }
@@ -69,7 +69,7 @@ public:
 
     StoreResult close() override
     {
-        if (m_sheet.CloseFile() != ExcelFile::kOk)
+        if (m_sheet.close() != ExcelFile::kOk)
             return StoreResult::failure(m_sheet.errorString());
         return StoreResult::success();
     }

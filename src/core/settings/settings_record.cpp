@@ -117,7 +117,7 @@ SettingsRecord decodeSettings(QByteArrayView bytes)
 
 } // namespace
 
-StoreResult LoadSettings(const QString &path, SettingsRecord &record)
+StoreResult loadSettings(const QString &path, SettingsRecord &record)
 {
     record = SettingsRecord();
     QFile file(path);
@@ -143,7 +143,7 @@ StoreResult LoadSettings(const QString &path, SettingsRecord &record)
     return StoreResult::success();
 }
 
-StoreResult SaveSettings(const QString &path, const SettingsRecord &record)
+StoreResult saveSettings(const QString &path, const SettingsRecord &record)
 {
     QByteArray bytes;
     QString reason;

@@ -45,12 +45,12 @@ struct SettingsRecord
 // Fields are read in order while they are complete: the first one cut short (a length
 // word larger than the bytes left) and every one after it stay empty or 0. Fails only when
 // the file can be neither read nor created; `record` is then empty.
-[[nodiscard]] StoreResult LoadSettings(const QString &path, SettingsRecord &record);
+[[nodiscard]] StoreResult loadSettings(const QString &path, SettingsRecord &record);
 
 // Writes the whole record through a temporary file and a rename, so `path` holds either
 // the old record or the new one. Fails ("Cannot write <path>:\n<reason>") without touching
 // the old file, also when a text is too long for its 16-bit byte count.
-[[nodiscard]] StoreResult SaveSettings(const QString &path, const SettingsRecord &record);
+[[nodiscard]] StoreResult saveSettings(const QString &path, const SettingsRecord &record);
 
 // Every field as (name, value text), in record order; the colours are named
 // "categoryColorSettings[Arhive]" and so on.

@@ -462,7 +462,7 @@ qsizetype countFileEntries(QByteArrayView bytes)
     return countFileEntries(reader);
 }
 
-QString CountFileEntries(const QString &programFolder, const QString &discName)
+QString fileCountText(const QString &programFolder, const QString &discName)
 {
     DiscReader reader;
     if (!reader.open(discFilePath(programFolder, discName)))

@@ -145,7 +145,7 @@ StoreResult readDiscEntries(const QString &path, QList<FileEntry> &entries);
 
 // Number of entries of a disc as decimal text: the lines holding "<file_name>" (any
 // letter case), each counted once. "0" for a missing file.
-QString CountFileEntries(const QString &programFolder, const QString &discName);
+QString fileCountText(const QString &programFolder, const QString &discName);
 qsizetype countFileEntries(QByteArrayView bytes);
 
 // The catalog a disc file names, read as the tree loader reads it: from the 10th character

@@ -149,17 +149,17 @@ QStringList categoryExtensions(int category)
     return list;
 }
 
-QString ExtensionOf(const QString &path)
+QString extensionOf(const QString &path)
 {
     return extensionView(path).toString();
 }
 
-void ExtensionTable::BuildExtensionTable(const QStringList &categoryColors)
+void ExtensionTable::buildExtensionTable(const QStringList &categoryColors)
 {
     build(categoryColors.constData(), categoryColors.size());
 }
 
-void ExtensionTable::BuildExtensionTable(
+void ExtensionTable::buildExtensionTable(
     const std::array<QString, kCategoryCount> &categoryColors)
 {
     build(categoryColors.data(), qsizetype(categoryColors.size()));
@@ -181,7 +181,7 @@ void ExtensionTable::build(const QString *colors, qsizetype count)
     }
 }
 
-QString ExtensionTable::ColorForPath(const QString &path) const
+QString ExtensionTable::colorForPath(const QString &path) const
 {
     const QStringView ext = extensionView(path);
     quint64 key = 0;

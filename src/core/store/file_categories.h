@@ -27,7 +27,7 @@ QStringList categoryExtensions(int category);
 // The text after the last "." of the whole path; empty when the path has no "." or ends in
 // one. The dot may sit in a folder name, so the result can hold "/" or "\"
 // ("D:\Setup.old\readme" gives "old\readme").
-QString ExtensionOf(const QString &path);
+QString extensionOf(const QString &path);
 
 // Extensions mapped to the colour text of their category. Each row holds a copy of the
 // colour setting taken when the table is built, so after a colour changes the table must
@@ -43,13 +43,13 @@ public:
 
     // Fills the table from the category lists and the seven colour texts, in category
     // order. A missing colour (fewer than seven texts) counts as an empty text.
-    void BuildExtensionTable(const QStringList &categoryColors);
-    void BuildExtensionTable(const std::array<QString, kCategoryCount> &categoryColors);
+    void buildExtensionTable(const QStringList &categoryColors);
+    void buildExtensionTable(const std::array<QString, kCategoryCount> &categoryColors);
 
     // The colour text of the path's category, or "0". Extensions compare after both sides
     // are upper-cased; the first row in table order wins. One hash look-up and no allocation
     // for ASCII extensions: 150,000 rows take about 8 ms (a row-by-row scan, over 100 ms).
-    QString ColorForPath(const QString &path) const;
+    QString colorForPath(const QString &path) const;
 
     // The rows in table order: categories in order, each category's extensions in order.
     const QList<Row> &rows() const { return m_rows; }

@@ -80,7 +80,7 @@ void NotesStore::close()
     m_lastFound = 0;
 }
 
-bool NotesStore::OpenNotesStore(const QString &path)
+bool NotesStore::open(const QString &path)
 {
     close();
     m_path = path;
@@ -120,7 +120,7 @@ bool NotesStore::OpenNotesStore(const QString &path)
     return true;
 }
 
-int NotesStore::FindNotesRecord(const QString &name)
+int NotesStore::findRecord(const QString &name)
 {
     const QByteArray bytes = encodeSingleByte(name);
     for (qint32 r = m_lastFound + 1; r < m_next; ++r) {
@@ -143,7 +143,7 @@ int NotesStore::FindNotesRecord(const QString &name)
     return kNotFound;
 }
 
-bool NotesStore::UpdateNotesRecord()
+bool NotesStore::updateRecord()
 {
     if (!checkWritable())
         return false;
@@ -159,7 +159,7 @@ bool NotesStore::UpdateNotesRecord()
     return true;
 }
 
-bool NotesStore::AppendNotesRecord()
+bool NotesStore::appendRecord()
 {
     if (!checkWritable())
         return false;
@@ -189,7 +189,7 @@ bool NotesStore::AppendNotesRecord()
     return true;
 }
 
-bool NotesStore::DeleteNotesRecord(qint32 n)
+bool NotesStore::deleteRecord(qint32 n)
 {
     if (n == 0)
         n = m_current;
@@ -221,7 +221,7 @@ bool NotesStore::DeleteNotesRecord(qint32 n)
     if (StoreResult r = out.commit(); !r)
         return fail(r.error);
 
-    if (!OpenNotesStore(m_path))
+    if (!open(m_path))
         return false;
     if (n < m_next) {
         const QByteArray slot = readSlot(n);
@@ -334,15 +334,15 @@ bool saveDiscNotes(NotesStore &notes, const QString &programFolder, const QStrin
     if (savedTo)
         *savedTo = target;
     notes.close();
-    const bool writable = notes.OpenNotesStore(notesStorePath(programFolder));
+    const bool writable = notes.open(notesStorePath(programFolder));
     if (!notes.isOpen() || !writable) {
         error = notes.lastError();
         return false;
     }
-    notes.ResetNotesSearch();
-    const bool found = notes.FindNotesRecord(target) == NotesStore::kFound;
+    notes.resetSearch();
+    const bool found = notes.findRecord(target) == NotesStore::kFound;
     notes.setRecord(target, text);
-    if (!(found ? notes.UpdateNotesRecord() : notes.AppendNotesRecord())) {
+    if (!(found ? notes.updateRecord() : notes.appendRecord())) {
         error = notes.lastError();
         return false;
     }

@@ -49,31 +49,31 @@ public:
     // to one past the last record. Resets the search; the current record number becomes 0.
     // When the file can be read but not written, returns false, yet searches still work
     // (isOpen() is true) and every write fails.
-    [[nodiscard]] bool OpenNotesStore(const QString &path);
+    [[nodiscard]] bool open(const QString &path);
     void close();
 
     // Callers reset before every search.
-    void ResetNotesSearch() { m_lastFound = 0; }
+    void resetSearch() { m_lastFound = 0; }
 
     // Searches from the record after the last one found for a record whose disc name is
     // exactly `name`. kFound: the record is in the buffer and is the current record.
     // kNotFound: the search starts from the first record again; the buffer is unchanged.
-    int FindNotesRecord(const QString &name);
+    int findRecord(const QString &name);
 
     // Writes the buffer over the current record. Fails, leaving the store unchanged, when
     // there is no current record or the buffer does not fit a slot.
-    [[nodiscard]] bool UpdateNotesRecord();
+    [[nodiscard]] bool updateRecord();
 
     // Writes the buffer as a new record after the last one, which becomes the current
     // record. Fails, leaving the store unchanged, when the buffer does not fit a slot.
-    [[nodiscard]] bool AppendNotesRecord();
+    [[nodiscard]] bool appendRecord();
 
     // Removes record n (0 = the current record) and closes the gap: later records move up
     // by one. The store file is replaced in one step (a crash leaves the old or the new
     // store), then opened again, and the buffer holds the record that now fills slot n;
     // the current record number is n when there is one, else 0 with an empty buffer.
     // Fails, leaving the file untouched, when record n does not exist.
-    [[nodiscard]] bool DeleteNotesRecord(qint32 n);
+    [[nodiscard]] bool deleteRecord(qint32 n);
 
     // The record buffer.
     const QString &discName() const { return m_discName; }

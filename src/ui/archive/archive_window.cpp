@@ -14,7 +14,7 @@
 
 namespace orlith {
 
-frmArchive::frmArchive(const QString &programFolder, UiServices services, QWidget *parent)
+ArchiveWindow::ArchiveWindow(const QString &programFolder, UiServices services, QWidget *parent)
     : QDialog(parent), m_programFolder(programFolder), m_services(services)
 {
     setObjectName(QStringLiteral("frmArchive"));
@@ -73,24 +73,24 @@ frmArchive::frmArchive(const QString &programFolder, UiServices services, QWidge
     m_finish->hide();
     resize(460, 380);
 
-    connect(m_selectAll, &QPushButton::clicked, this, &frmArchive::cmdSelectAllClick);
-    connect(m_unselectAll, &QPushButton::clicked, this, &frmArchive::cmdUnselectAllClick);
-    connect(m_next, &QPushButton::clicked, this, &frmArchive::cmdNextClick);
-    connect(m_finish, &QPushButton::clicked, this, &frmArchive::cmdFinishClick);
+    connect(m_selectAll, &QPushButton::clicked, this, &ArchiveWindow::cmdSelectAllClick);
+    connect(m_unselectAll, &QPushButton::clicked, this, &ArchiveWindow::cmdUnselectAllClick);
+    connect(m_next, &QPushButton::clicked, this, &ArchiveWindow::cmdNextClick);
+    connect(m_finish, &QPushButton::clicked, this, &ArchiveWindow::cmdFinishClick);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void frmArchive::cmdSelectAllClick()
+void ArchiveWindow::cmdSelectAllClick()
 {
     m_files->selectAll();
 }
 
-void frmArchive::cmdUnselectAllClick()
+void ArchiveWindow::cmdUnselectAllClick()
 {
     m_files->clearSelection();
 }
 
-void frmArchive::cmdNextClick()
+void ArchiveWindow::cmdNextClick()
 {
     for (QWidget *w : {static_cast<QWidget *>(m_files), static_cast<QWidget *>(m_selectAll),
                        static_cast<QWidget *>(m_unselectAll), static_cast<QWidget *>(m_label1),
@@ -103,7 +103,7 @@ void frmArchive::cmdNextClick()
     m_folders->folderList().setFocus();
 }
 
-QStringList frmArchive::selectedFiles() const
+QStringList ArchiveWindow::selectedFiles() const
 {
     QStringList names;
     for (int i = 0; i < m_files->count(); ++i) {
@@ -113,7 +113,7 @@ QStringList frmArchive::selectedFiles() const
     return names;
 }
 
-void frmArchive::cmdFinishClick()
+void ArchiveWindow::cmdFinishClick()
 {
     m_finish->setEnabled(false);
     const QString folder = m_folders->folder();

@@ -15,14 +15,14 @@ namespace orlith {
 
 class FolderChooser;
 
-// frmArchive: step 1 picks files of the store folder (FileXML), step 2 the folder that
+// ArchiveWindow: step 1 picks files of the store folder (FileXML), step 2 the folder that
 // gets cds.zip (Drive1, Dir1). Finish archives, says how it went and closes.
-class frmArchive : public QDialog
+class ArchiveWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmArchive(const QString &programFolder, UiServices services, QWidget *parent = nullptr);
+    ArchiveWindow(const QString &programFolder, UiServices services, QWidget *parent = nullptr);
 
     void cmdSelectAllClick();
     void cmdUnselectAllClick();
@@ -32,13 +32,13 @@ public:
 
     // The target folder is the folder open in Dir1.
     FolderChooser &folders() { return *m_folders; }
-    cZip &zip() { return m_zip; }
+    ZipWriter &zip() { return m_zip; }
     QStringList selectedFiles() const;
 
 private:
     QString m_programFolder;
     UiServices m_services;
-    cZip m_zip;
+    ZipWriter m_zip;
     QLabel *m_label1 = nullptr;
     QListWidget *m_files = nullptr;
     QPushButton *m_selectAll = nullptr;

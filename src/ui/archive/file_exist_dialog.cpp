@@ -10,7 +10,7 @@
 
 namespace orlith {
 
-frmFileExist::frmFileExist(QLineEdit *answerBox, QWidget *parent)
+FileExistDialog::FileExistDialog(QLineEdit *answerBox, QWidget *parent)
     : QDialog(parent), m_answerBox(answerBox)
 {
     setObjectName(QStringLiteral("frmFileExist"));
@@ -48,12 +48,12 @@ frmFileExist::frmFileExist(QLineEdit *answerBox, QWidget *parent)
     layout->addLayout(buttons);
 }
 
-void frmFileExist::setInformation(const QString &text)
+void FileExistDialog::setInformation(const QString &text)
 {
     m_information->setText(text);
 }
 
-void frmFileExist::answer(const QString &text)
+void FileExistDialog::answer(const QString &text)
 {
     if (m_answerBox)
         m_answerBox->setText(text);

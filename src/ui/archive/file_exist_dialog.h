@@ -9,15 +9,15 @@ class QLineEdit;
 
 namespace orlith {
 
-// frmFileExist: "Yes", "Yes to all", "No", "No to all". A button writes "Yes", "YesAll",
+// FileExistDialog: "Yes", "Yes to all", "No", "No to all". A button writes "Yes", "YesAll",
 // "No" or "NoAll" into the answer box it was given and closes; closing the window
 // otherwise leaves the box as it was.
-class frmFileExist : public QDialog
+class FileExistDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit frmFileExist(QLineEdit *answerBox, QWidget *parent = nullptr);
+    explicit FileExistDialog(QLineEdit *answerBox, QWidget *parent = nullptr);
 
     void setInformation(const QString &text);
 

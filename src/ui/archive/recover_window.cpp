@@ -16,7 +16,7 @@
 
 namespace orlith {
 
-frmRecover::frmRecover(const QString &programFolder, UiServices services, QWidget *parent)
+RecoverWindow::RecoverWindow(const QString &programFolder, UiServices services, QWidget *parent)
     : QDialog(parent), m_programFolder(programFolder), m_services(services)
 {
     setObjectName(QStringLiteral("frmRecover"));
@@ -67,21 +67,21 @@ frmRecover::frmRecover(const QString &programFolder, UiServices services, QWidge
     m_finish->hide();
     resize(520, 360);
 
-    connect(m_folders, &FolderChooser::folderChanged, this, &frmRecover::refreshFiles);
-    connect(m_next, &QPushButton::clicked, this, &frmRecover::cmdNextClick);
-    connect(m_finish, &QPushButton::clicked, this, &frmRecover::cmdFinishClick);
+    connect(m_folders, &FolderChooser::folderChanged, this, &RecoverWindow::refreshFiles);
+    connect(m_next, &QPushButton::clicked, this, &RecoverWindow::cmdNextClick);
+    connect(m_finish, &QPushButton::clicked, this, &RecoverWindow::cmdFinishClick);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     refreshFiles();
 }
 
-void frmRecover::refreshFiles()
+void RecoverWindow::refreshFiles()
 {
     m_file1->clear();
     m_file1->addItems(
         QDir(m_folders->folder()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name));
 }
 
-bool frmRecover::selectArchive(const QString &fileName)
+bool RecoverWindow::selectArchive(const QString &fileName)
 {
     const QList<QListWidgetItem *> found = m_file1->findItems(fileName, Qt::MatchExactly);
     if (found.isEmpty())
@@ -90,7 +90,7 @@ bool frmRecover::selectArchive(const QString &fileName)
     return true;
 }
 
-QString frmRecover::zipPath() const
+QString RecoverWindow::zipPath() const
 {
     const QListWidgetItem *item = m_file1->currentItem();
     if (!item || !item->isSelected())
@@ -98,7 +98,7 @@ QString frmRecover::zipPath() const
     return m_folders->folder() + QLatin1Char('/') + item->text();
 }
 
-void frmRecover::cmdNextClick()
+void RecoverWindow::cmdNextClick()
 {
     const QString zip = zipPath();
     if (zip.isEmpty()) {
@@ -116,7 +116,7 @@ void frmRecover::cmdNextClick()
     m_next->hide();
 }
 
-void frmRecover::cmdFinishClick()
+void RecoverWindow::cmdFinishClick()
 {
     const QString zip = zipPath();
     QStringList rows;
@@ -128,7 +128,7 @@ void frmRecover::cmdFinishClick()
     OverwriteAnswer answer = answerFromText(m_answer->text());
     const RestoreChoice choice = decideRestore(
         m_programFolder, rows, selected, answer, [this](const QString &fileName, OverwriteAnswer) {
-            frmFileExist question(m_answer, this);
+            FileExistDialog question(m_answer, this);
             question.setInformation(overwriteQuestion(fileName));
             question.exec();
             return answerFromText(m_answer->text());

@@ -17,15 +17,15 @@ namespace orlith {
 
 class FolderChooser;
 
-// frmRecover: step 1 picks a zip file (Drive1, Dir1, File1), step 2 the entries (List1).
-// Finish asks frmFileExist about each chosen entry whose disc file exists, extracts, and
+// RecoverWindow: step 1 picks a zip file (Drive1, Dir1, File1), step 2 the entries (List1).
+// Finish asks FileExistDialog about each chosen entry whose disc file exists, extracts, and
 // closes accepted; the caller then rebuilds the tree from the store.
-class frmRecover : public QDialog
+class RecoverWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmRecover(const QString &programFolder, UiServices services, QWidget *parent = nullptr);
+    RecoverWindow(const QString &programFolder, UiServices services, QWidget *parent = nullptr);
 
     // To step 2 when a zip file is selected in File1.
     void cmdNextClick();

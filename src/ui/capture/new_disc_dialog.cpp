@@ -2,7 +2,7 @@
 #include "ui/capture/new_disc_dialog.h"
 
 #include "core/capture/drives.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,7 +27,7 @@ QString itemText(const QString &path, const QString &label)
 
 } // namespace
 
-frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
+NewDiscDialog::NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
                    UiServices services, bool virtualMode, QWidget *parent)
     : QDialog(parent), m_edits(edits), m_drives(drives), m_services(services),
       m_virtual(virtualMode)
@@ -52,7 +52,7 @@ frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider
     m_drive = new QComboBox(this);
     m_drive->setObjectName(QStringLiteral("comCDROMs"));
     if (!m_virtual) {
-        for (const QString &d : m_drives.ListDiscDrives())
+        for (const QString &d : m_drives.discDrives())
             m_drive->addItem(itemText(d, m_drives.volumeLabel(d)), d);
         m_drive->addItem(QStringLiteral("Other folder..."));
         m_previousDrive = m_drive->count() > 1 ? 0 : -1;
@@ -62,7 +62,7 @@ frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider
         });
         // activated, not currentIndexChanged: picking "Other folder..." again when it is
         // already current (no drive at all) must still ask.
-        connect(m_drive, &QComboBox::activated, this, &frmNewCD::driveActivated);
+        connect(m_drive, &QComboBox::activated, this, &NewDiscDialog::driveActivated);
     }
     label3->setVisible(!m_virtual);
     m_drive->setVisible(!m_virtual);
@@ -77,7 +77,7 @@ frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider
     ok->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(ok, &QPushButton::clicked, this, &frmNewCD::Command1Click);
+    connect(ok, &QPushButton::clicked, this, &NewDiscDialog::checkAndAccept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     grid->addWidget(label1, 0, 0);
@@ -95,42 +95,42 @@ frmNewCD::frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider
     setMinimumWidth(340);
 }
 
-QString frmNewCD::discName() const
+QString NewDiscDialog::discName() const
 {
     return m_name->text();
 }
 
-QString frmNewCD::catalog() const
+QString NewDiscDialog::catalog() const
 {
     return m_catalog->currentText();
 }
 
-QString frmNewCD::drive() const
+QString NewDiscDialog::drive() const
 {
     return m_virtual ? QString() : m_drive->currentData().toString();
 }
 
-bool frmNewCD::driveIsFolder() const
+bool NewDiscDialog::driveIsFolder() const
 {
     return !m_virtual && m_drive->currentData(kFolderRole).toBool();
 }
 
-bool frmNewCD::lookInsideArchives() const
+bool NewDiscDialog::lookInsideArchives() const
 {
     return !m_virtual && m_archives->isChecked();
 }
 
-void frmNewCD::setLookInsideArchives(bool on)
+void NewDiscDialog::setLookInsideArchives(bool on)
 {
     m_archives->setChecked(on);
 }
 
-bool frmNewCD::isOtherFolderItem(int index) const
+bool NewDiscDialog::isOtherFolderItem(int index) const
 {
     return !m_virtual && index == m_drive->count() - 1;
 }
 
-void frmNewCD::driveActivated(int index)
+void NewDiscDialog::driveActivated(int index)
 {
     if (!isOtherFolderItem(index))
         return;
@@ -144,7 +144,7 @@ void frmNewCD::driveActivated(int index)
     m_drive->setCurrentIndex(addFolderItem(QDir::cleanPath(chosen)));
 }
 
-int frmNewCD::addFolderItem(const QString &path)
+int NewDiscDialog::addFolderItem(const QString &path)
 {
     // The same folder chosen twice, or a drive's own mount point, is not listed again.
     int at = m_drive->findData(path);
@@ -157,7 +157,7 @@ int frmNewCD::addFolderItem(const QString &path)
     return at;
 }
 
-void frmNewCD::setUpdateOf(const QString &disc, const QString &catalog, const QString &folder)
+void NewDiscDialog::setUpdateOf(const QString &disc, const QString &catalog, const QString &folder)
 {
     m_update = true;
     setWindowTitle(QStringLiteral("Update CD/DVD"));
@@ -186,12 +186,12 @@ void frmNewCD::setUpdateOf(const QString &disc, const QString &catalog, const QS
         m_drive->setCurrentIndex(best);
 }
 
-void frmNewCD::Command1Click()
+void NewDiscDialog::checkAndAccept()
 {
     if (m_update) {
         // The disc exists: only the drive is checked.
         const char *problem = drive().isEmpty() ? kNoValidDrive
-                              : !driveIsFolder() && !m_drives.HasMedia(drive()) ? kNoMedia
+                              : !driveIsFolder() && !m_drives.hasMedia(drive()) ? kNoMedia
                                                                                 : nullptr;
         if (problem)
             m_services.messages->error(this, QString::fromLatin1(kErrorTitle),

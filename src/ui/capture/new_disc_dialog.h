@@ -15,7 +15,7 @@ namespace orlith {
 class DriveProvider;
 class StoreEdits;
 
-// The new-disc dialog (frmNewCD): a name, a catalog and a drive. In "Virtual" mode (saving
+// The new-disc dialog (NewDiscDialog): a name, a catalog and a drive. In "Virtual" mode (saving
 // a list as a disc) the drive is neither shown nor checked. Accepts only when every check
 // of StoreEdits::checkNewDisc passes; otherwise shows its message and stays open.
 //
@@ -23,12 +23,12 @@ class StoreEdits;
 // something to offer. Choosing it asks for a folder (DesktopServices::chooseFolder); a
 // chosen folder is added just before it and selected, a cancelled choice goes back to the
 // previous item. A folder is always ready: OK runs no media test on it.
-class frmNewCD : public QDialog
+class NewDiscDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmNewCD(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
+    NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
              UiServices services, bool virtualMode, QWidget *parent = nullptr);
 
     QString discName() const;
@@ -49,7 +49,7 @@ public:
     void setUpdateOf(const QString &disc, const QString &catalog, const QString &folder);
 
     // Command1 (OK): checks, then accepts or shows the message.
-    void Command1Click();
+    void checkAndAccept();
 
 private:
     bool isOtherFolderItem(int index) const;

@@ -298,33 +298,33 @@ void DateControl::leaveYear()
     }
 }
 
-void DateControl::setDayVal(int day)
+void DateControl::setDay(int day)
 {
     m_day = day;
     showValue(m_dayBox, day);
     leaveDay();
 }
 
-void DateControl::setMonthVal(int month)
+void DateControl::setMonth(int month)
 {
     m_month = month;
     showValue(m_monthBox, month);
     leaveMonth();
 }
 
-void DateControl::setYearVal(int year)
+void DateControl::setYear(int year)
 {
     m_year = year;
     showValue(m_yearBox, year);
     leaveYear();
 }
 
-QDate DateControl::DateVal() const
+QDate DateControl::date() const
 {
     return QDate(m_year, m_month, m_day);
 }
 
-void DateControl::setDateVal(QDate date)
+void DateControl::setDate(QDate date)
 {
     m_day = date.day();
     m_month = date.month();

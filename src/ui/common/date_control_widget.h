@@ -49,24 +49,24 @@ class DateControl : public QWidget
 public:
     explicit DateControl(QWidget *parent = nullptr, QDate today = QDate::currentDate());
 
-    int DayVal() const { return m_day; }
-    int MonthVal() const { return m_month; }
-    int YearVal() const { return m_year; }
-    void setDayVal(int day);
-    void setMonthVal(int month);
-    void setYearVal(int year);
+    int day() const { return m_day; }
+    int month() const { return m_month; }
+    int year() const { return m_year; }
+    void setDay(int day);
+    void setMonth(int month);
+    void setYear(int year);
     // Day, month and year as a date; invalid when they form none (31 April).
-    QDate DateVal() const;
-    void setDateVal(QDate date);
+    QDate date() const;
+    void setDate(QDate date);
 
     bool Enable() const { return m_enabled; }
     void setEnable(bool on);
-    int BorderStyle() const { return m_borderStyle; }
+    int borderStyle() const { return m_borderStyle; }
     void setBorderStyle(int style);
     // 32-bit colour values: red in the low byte; a set top bit names a system colour.
-    quint32 BackColor() const { return m_backColor; }
+    quint32 backColor() const { return m_backColor; }
     void setBackColor(quint32 color);
-    quint32 ForeColor() const { return m_foreColor; }
+    quint32 foreColor() const { return m_foreColor; }
     void setForeColor(quint32 color);
 
     // The stored property set, in its order; "Enable" only when false.

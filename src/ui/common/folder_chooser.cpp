@@ -51,7 +51,7 @@ FolderChooser::FolderChooser(const QString &startFolder, UiServices services, Se
     if (m_setup.highlightChooses)
         connect(m_dir, &QListWidget::currentItemChanged, this, &FolderChooser::reportFolder);
     connect(m_drive, &QComboBox::currentIndexChanged, this,
-            [this](int index) { Drive1Change(m_drive->itemData(index).toString()); });
+            [this](int index) { changeDrive(m_drive->itemData(index).toString()); });
 }
 
 void FolderChooser::addDrives()
@@ -69,7 +69,7 @@ void FolderChooser::addDrives()
             if (volume.isValid() && volume.isReady() && !volume.isReadOnly())
                 add(volume.rootPath(), volume.rootPath());
         }
-        for (const QString &drive : m_services.drives->ListDiscDrives())
+        for (const QString &drive : m_services.drives->discDrives())
             add(drive, drive);
         break;
     case Drives::Mounted:
@@ -146,11 +146,11 @@ bool FolderChooser::isDriveReady(const QString &drive) const
     const QFileInfo info(drive);
     if (!info.isDir() || !info.isReadable() || !info.isExecutable())
         return false;
-    return !m_services.drives->ListDiscDrives().contains(drive) ||
-           m_services.drives->HasMedia(drive);
+    return !m_services.drives->discDrives().contains(drive) ||
+           m_services.drives->hasMedia(drive);
 }
 
-void FolderChooser::Drive1Change(const QString &drive)
+void FolderChooser::changeDrive(const QString &drive)
 {
     if (isDriveReady(drive) && m_dir->setPath(drive)) {
         m_shown = m_drive->currentIndex();

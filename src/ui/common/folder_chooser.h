@@ -46,7 +46,7 @@ public:
     // Replaces the drives offered (tests give folders of their own).
     void setDrives(const QStringList &drives);
     // What choosing a drive in Drive1 does.
-    void Drive1Change(const QString &drive);
+    void changeDrive(const QString &drive);
 
     QComboBox &driveList() { return *m_drive; }
     FolderListBox &folderList() { return *m_dir; }

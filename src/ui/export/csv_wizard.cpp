@@ -22,7 +22,7 @@ ExportWizardSetup csvSetup()
 
 } // namespace
 
-frmCSV::frmCSV(const QString &programFolder, UiServices services, QWidget *parent)
+CsvWizard::CsvWizard(const QString &programFolder, UiServices services, QWidget *parent)
     : ExportWizard(programFolder, services, csvSetup(), parent)
 {
     addDiscPage("frameChoseXML", "Select CD/DVD",
@@ -41,7 +41,7 @@ frmCSV::frmCSV(const QString &programFolder, UiServices services, QWidget *paren
     finishPages();
 }
 
-ExportOptions frmCSV::options() const
+ExportOptions CsvWizard::options() const
 {
     ExportOptions o;
     o.titleRow = m_title->isChecked();

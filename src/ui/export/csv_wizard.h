@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// The CSV wizard (frmCSV): discs to semicolon-separated, quoted fields.
+// The CSV wizard (CsvWizard): discs to semicolon-separated, quoted fields.
 #pragma once
 
 #include "ui/export/export_wizard.h"
@@ -8,12 +8,12 @@ class QCheckBox;
 
 namespace orlith {
 
-class frmCSV final : public ExportWizard
+class CsvWizard final : public ExportWizard
 {
     Q_OBJECT
 
 public:
-    explicit frmCSV(const QString &programFolder, UiServices services = {},
+    explicit CsvWizard(const QString &programFolder, UiServices services = {},
                     QWidget *parent = nullptr);
 
 protected:

@@ -19,7 +19,7 @@ ExportWizardSetup htmlSetup()
 
 } // namespace
 
-frmHTML::frmHTML(const QString &programFolder, UiServices services, QWidget *parent)
+HtmlWizard::HtmlWizard(const QString &programFolder, UiServices services, QWidget *parent)
     : ExportWizard(programFolder, services, htmlSetup(), parent)
 {
     addDiscPage("frameChoseXML", "Select CD/DVD",

@@ -56,7 +56,7 @@ QGroupBox *nameFrame(const char *frameName, QCheckBox *check, QLabel *caption, Q
 
 } // namespace
 
-frmSQL::frmSQL(const QString &programFolder, UiServices services, QWidget *parent)
+SqlWizard::SqlWizard(const QString &programFolder, UiServices services, QWidget *parent)
     : ExportWizard(programFolder, services, sqlSetup(), parent)
 {
     QGroupBox *dialect = addPage("frameChoseSQL", "Chose SQL statements tipe");
@@ -111,7 +111,7 @@ frmSQL::frmSQL(const QString &programFolder, UiServices services, QWidget *paren
     finishPages();
 }
 
-bool frmSQL::canLeave(QGroupBox *page)
+bool SqlWizard::canLeave(QGroupBox *page)
 {
     if (page == locationPage() && fileName().isEmpty()) {
         showError(QStringLiteral("You must enter file name"));
@@ -122,7 +122,7 @@ bool frmSQL::canLeave(QGroupBox *page)
 
 // The name was checked on the location page; here the database and table names are,
 // whether or not their statements are wanted.
-bool frmSQL::canFinish()
+bool SqlWizard::canFinish()
 {
     const QString problem = sqlNamesProblem(m_databaseName->text(), m_tableName->text());
     if (!problem.isEmpty()) {
@@ -132,7 +132,7 @@ bool frmSQL::canFinish()
     return true;
 }
 
-ExportOptions frmSQL::options() const
+ExportOptions SqlWizard::options() const
 {
     ExportOptions o;
     o.dialect = m_mySql->isChecked() ? SqlDialect::MySql : SqlDialect::MsSql;

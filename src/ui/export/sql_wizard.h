@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// The SQL wizard (frmSQL): a dialect, the discs, the file, and the database and table
+// The SQL wizard (SqlWizard): a dialect, the discs, the file, and the database and table
 // statements to include.
 #pragma once
 
@@ -12,12 +12,12 @@ class QRadioButton;
 
 namespace orlith {
 
-class frmSQL final : public ExportWizard
+class SqlWizard final : public ExportWizard
 {
     Q_OBJECT
 
 public:
-    explicit frmSQL(const QString &programFolder, UiServices services = {},
+    explicit SqlWizard(const QString &programFolder, UiServices services = {},
                     QWidget *parent = nullptr);
 
 protected:

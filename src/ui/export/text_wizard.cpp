@@ -37,7 +37,7 @@ ExportWizardSetup textSetup()
 
 } // namespace
 
-frmText::frmText(const QString &programFolder, UiServices services, QWidget *parent)
+TextWizard::TextWizard(const QString &programFolder, UiServices services, QWidget *parent)
     : ExportWizard(programFolder, services, textSetup(), parent)
 {
     addDiscPage("frameChoseXML", "Select CD/DVD",
@@ -111,7 +111,7 @@ frmText::frmText(const QString &programFolder, UiServices services, QWidget *par
     finishPages();
 }
 
-bool frmText::canLeave(QGroupBox *page)
+bool TextWizard::canLeave(QGroupBox *page)
 {
     if (page != m_formatPage)
         return ExportWizard::canLeave(page);
@@ -132,7 +132,7 @@ bool frmText::canLeave(QGroupBox *page)
     return true;
 }
 
-ExportOptions frmText::options() const
+ExportOptions TextWizard::options() const
 {
     ExportOptions o;
     o.titleRow = m_title->isChecked();

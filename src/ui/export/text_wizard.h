@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// The delimited-text wizard (frmText): a separator and an optional qualifier of the
+// The delimited-text wizard (TextWizard): a separator and an optional qualifier of the
 // user's choice.
 #pragma once
 
@@ -12,12 +12,12 @@ class QRadioButton;
 
 namespace orlith {
 
-class frmText final : public ExportWizard
+class TextWizard final : public ExportWizard
 {
     Q_OBJECT
 
 public:
-    explicit frmText(const QString &programFolder, UiServices services = {},
+    explicit TextWizard(const QString &programFolder, UiServices services = {},
                      QWidget *parent = nullptr);
 
 protected:

@@ -21,7 +21,7 @@ ExportWizardSetup xlsSetup()
 
 } // namespace
 
-frmExportXLS::frmExportXLS(const QString &programFolder, UiServices services, QWidget *parent)
+XlsWizard::XlsWizard(const QString &programFolder, UiServices services, QWidget *parent)
     : ExportWizard(programFolder, services, xlsSetup(), parent)
 {
     addDiscPage("formChoseXML", "Select XML file for export",

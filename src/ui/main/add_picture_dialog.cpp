@@ -32,7 +32,7 @@ QStringList picturePatterns()
 
 } // namespace
 
-frmAddPicture::frmAddPicture(const QString &programFolder, const QString &discName,
+AddPictureDialog::AddPictureDialog(const QString &programFolder, const QString &discName,
                              UiServices services, QWidget *parent)
     : QDialog(parent), m_programFolder(programFolder), m_disc(discName), m_services(services)
 {
@@ -76,25 +76,25 @@ frmAddPicture::frmAddPicture(const QString &programFolder, const QString &discNa
     layout->addLayout(buttons);
     resize(600, 400);
 
-    connect(m_folders, &FolderChooser::folderChanged, this, &frmAddPicture::showFiles);
+    connect(m_folders, &FolderChooser::folderChanged, this, &AddPictureDialog::showFiles);
     // The chosen file is the selected one: a view may make a row current without the
     // user picking it.
     connect(m_files->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList selected = m_files->selectionModel()->selectedIndexes();
         m_chosen = selected.isEmpty() ? QString() : m_fileModel->filePath(selected.first());
     });
-    connect(m_files, &QListView::doubleClicked, this, &frmAddPicture::cmdOK_Click);
+    connect(m_files, &QListView::doubleClicked, this, &AddPictureDialog::cmdOK_Click);
     connect(m_remove, &QCheckBox::toggled, this, [this](bool remove) {
         m_folders->setEnabled(!remove);
         m_files->setEnabled(!remove);
     });
-    connect(ok, &QPushButton::clicked, this, &frmAddPicture::cmdOK_Click);
+    connect(ok, &QPushButton::clicked, this, &AddPictureDialog::cmdOK_Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     selectFolder(programFolder);
 }
 
-bool frmAddPicture::KopirajSliku(const QString &source, const QString &target, QString *error)
+bool AddPictureDialog::copyPictureFile(const QString &source, const QString &target, QString *error)
 {
     const auto fail = [error](const QString &message) {
         if (error)
@@ -122,13 +122,13 @@ bool frmAddPicture::KopirajSliku(const QString &source, const QString &target, Q
     return true;
 }
 
-void frmAddPicture::selectFolder(const QString &folder)
+void AddPictureDialog::selectFolder(const QString &folder)
 {
     m_folders->setFolder(folder);
     showFiles(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
 }
 
-void frmAddPicture::selectFile(const QString &path)
+void AddPictureDialog::selectFile(const QString &path)
 {
     const QFileInfo info(path);
     selectFolder(info.absolutePath());
@@ -138,7 +138,7 @@ void frmAddPicture::selectFile(const QString &path)
     m_chosen = info.absoluteFilePath();
 }
 
-void frmAddPicture::showFiles(const QString &folder)
+void AddPictureDialog::showFiles(const QString &folder)
 {
     if (folder == m_folder)
         return;
@@ -149,7 +149,7 @@ void frmAddPicture::showFiles(const QString &folder)
     m_files->setRootIndex(m_fileModel->index(folder));
 }
 
-void frmAddPicture::cmdOK_Click()
+void AddPictureDialog::cmdOK_Click()
 {
     if (m_remove->isChecked()) {
         removePicture();
@@ -175,14 +175,14 @@ void frmAddPicture::cmdOK_Click()
         return;
     }
     QString error;
-    if (!KopirajSliku(m_chosen, picturePath(m_programFolder, m_disc), &error)) {
+    if (!copyPictureFile(m_chosen, picturePath(m_programFolder, m_disc), &error)) {
         m_services.messages->error(this, QStringLiteral("Error"), error);
         return;
     }
     accept();
 }
 
-void frmAddPicture::removePicture()
+void AddPictureDialog::removePicture()
 {
     const QString target = picturePath(m_programFolder, m_disc);
     if (const StoreResult result = removeStoreFile(target); !result) {

@@ -13,26 +13,26 @@ namespace orlith {
 
 class FolderChooser;
 
-// The picture window (frmAddPicture): attaches a picture to a disc, stored as
+// The picture window (AddPictureDialog): attaches a picture to a disc, stored as
 // pic/<disc>.jpg in the program folder whatever its real type, or removes it. A drive list
 // (Drive1: the file system root, the home folder and mounted devices), a folder list (Dir1)
 // and a list of the highlighted folder's picture files (File1) choose the picture.
 //
 // The dialog is accepted when the disc's picture was replaced or removed; the caller then
 // loads the thumbnail again. Cancel, the close box and Escape change nothing.
-class frmAddPicture : public QDialog
+class AddPictureDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmAddPicture(const QString &programFolder, const QString &discName, UiServices services,
+    AddPictureDialog(const QString &programFolder, const QString &discName, UiServices services,
                   QWidget *parent = nullptr);
 
     // Makes `target` an exact copy of `source`. The copy is written beside the target and
     // renamed over it, so the target holds either its old bytes or all of the new ones; a
     // longer earlier file is replaced, never overwritten in part. On failure `error` (when
     // given) says what failed, naming the path.
-    [[nodiscard]] static bool KopirajSliku(const QString &source, const QString &target,
+    [[nodiscard]] static bool copyPictureFile(const QString &source, const QString &target,
                                            QString *error = nullptr);
 
     // Shows `folder` in Dir1 and its pictures in File1; no file is chosen then.

@@ -191,7 +191,7 @@ DetailsPane::DetailsPane(const QString &programFolder, NotesStore &notes, UiServ
     m_notesBox->installEventFilter(this);
 
     setExpandedLook(true);
-    ClearDiscDetails();
+    clearDiscDetails();
 }
 
 int DetailsPane::twipsToPixels(int twips) const
@@ -221,7 +221,7 @@ void DetailsPane::showFile(const FileRow &row)
     showNotes(row.disc());
 }
 
-void DetailsPane::ClearDiscDetails()
+void DetailsPane::clearDiscDetails()
 {
     saveNotes();
     for (QLabel *value : {m_cdName, m_numOfFiles, m_importDate})
@@ -245,11 +245,11 @@ bool DetailsPane::isEditingNotes() const
 
 void DetailsPane::showDiscFacts(const QString &disc)
 {
-    UcitajSliku(disc);
+    reloadPicture(disc);
     setValue(m_cdName, disc);
     m_shownFile =
         disc.isEmpty() ? DiscIdentity() : discIdentity(discFilePath(m_programFolder, disc));
-    setValue(m_numOfFiles, CountFileEntries(m_programFolder, disc));
+    setValue(m_numOfFiles, fileCountText(m_programFolder, disc));
     const QFileInfo discFile(discFilePath(m_programFolder, disc));
     setValue(m_importDate, discFile.exists() ? formatDateText(discFile.lastModified()) : QString());
 }
@@ -259,13 +259,13 @@ void DetailsPane::showFileFacts(const QString &name, const QString &size, const 
     setValue(m_fileName, name);
     setValue(m_fileSize, size);
     setValue(m_fileTime, date);
-    ShowFileIcon(name);
+    showFileIcon(name);
 }
 
 void DetailsPane::showNotes(const QString &disc)
 {
-    m_notes.ResetNotesSearch();
-    const bool found = m_notes.FindNotesRecord(disc) == NotesStore::kFound;
+    m_notes.resetSearch();
+    const bool found = m_notes.findRecord(disc) == NotesStore::kFound;
     setNotesText(found ? m_notes.notes() : QString::fromLatin1(kNoNotesText));
     // With no disc shown, typed notes would have nowhere to go.
     m_notesBox->setReadOnly(disc.isEmpty());
@@ -327,7 +327,7 @@ void DetailsPane::saveNotes()
     }
 }
 
-void DetailsPane::UcitajSliku(const QString &disc)
+void DetailsPane::reloadPicture(const QString &disc)
 {
     QImageReader reader(picturePath(m_programFolder, disc));
     // The picture keeps its own type under the ".jpg" name.
@@ -343,12 +343,12 @@ void DetailsPane::UcitajSliku(const QString &disc)
         showNoPicture();
         return;
     }
-    rasiri();
+    fitThumbnail();
     m_noPicture->hide();
     m_doubleClick->hide();
 }
 
-void DetailsPane::rasiri()
+void DetailsPane::fitThumbnail()
 {
     // The picture fits inside the thumbnail box with its proportions kept. Small pictures
     // keep their own size: stretched up they would only turn blurred.
@@ -373,7 +373,7 @@ void DetailsPane::showNoPicture()
     m_doubleClick->show();
 }
 
-void DetailsPane::ShowFileIcon(const QString &fileName)
+void DetailsPane::showFileIcon(const QString &fileName)
 {
     // The type comes from the name alone, so no file is needed on disk.
     QIcon icon;

@@ -37,9 +37,9 @@ public:
     void showDisc(const QString &disc);
     // Mode 1: a list row's file and its disc.
     void showFile(const FileRow &row);
-    void ClearDiscDetails();
+    void clearDiscDetails();
     // Loads the disc's picture again (after it was attached or removed).
-    void UcitajSliku(const QString &disc);
+    void reloadPicture(const QString &disc);
 
     // The disc whose facts are shown, or empty.
     QString shownDisc() const;
@@ -71,8 +71,8 @@ private:
     void showNotes(const QString &disc);
     void setNotesText(const QString &text);
     void limitNotes();
-    void ShowFileIcon(const QString &fileName);
-    void rasiri();
+    void showFileIcon(const QString &fileName);
+    void fitThumbnail();
     void showNoPicture();
 
     QString m_programFolder;

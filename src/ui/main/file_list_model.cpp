@@ -144,7 +144,7 @@ void FileListModel::removeRowsAt(QList<int> rows)
     endResetModel();
 }
 
-void FileListModel::ColorList(const ExtensionTable &table, const QPalette &palette,
+void FileListModel::colorRows(const ExtensionTable &table, const QPalette &palette,
                               qsizetype from)
 {
     from = std::max<qsizetype>(from, 0);
@@ -153,7 +153,7 @@ void FileListModel::ColorList(const ExtensionTable &table, const QPalette &palet
     // Only eight colour texts exist, so parse each once instead of once per row.
     QHash<QString, QRgb> parsed;
     for (qsizetype i = from; i < m_rows.size(); ++i) {
-        const QString text = table.ColorForPath(m_rows.at(i).path());
+        const QString text = table.colorForPath(m_rows.at(i).path());
         auto it = parsed.constFind(text);
         if (it == parsed.cend())
             it = parsed.insert(text, colorFromText(text, palette).rgb());

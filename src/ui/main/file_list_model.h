@@ -13,7 +13,7 @@ namespace orlith {
 class ExtensionTable;
 
 // The rows of the main window's file list (ListFiles): plain FileRow structs, each with
-// the colour it was last given by ColorList. Views show five columns: "File name",
+// the colour it was last given by colorRows. Views show five columns: "File name",
 // "Full path", "Size (Kb)", "Creation time", "CD name". Filling, colouring and sorting
 // 150,000 rows must not freeze the window, so nothing is computed per cell beyond the
 // size text.
@@ -37,7 +37,7 @@ public:
     // The colour a row was last given (black until coloured).
     QColor rowColor(int i) const;
 
-    // Replaces every row, or appends after the last; new rows are black until ColorList.
+    // Replaces every row, or appends after the last; new rows are black until colorRows.
     void setRows(QList<FileRow> rows);
     void appendRows(const QList<FileRow> &rows);
     void clear();
@@ -47,7 +47,7 @@ public:
     // Colours every row by the category of its full path, from the extension table as it
     // stands now; rows keep that colour until coloured again.
     // Rows before `from` keep their colour: a search that appends rows colours only those.
-    void ColorList(const ExtensionTable &table, const QPalette &palette, qsizetype from = 0);
+    void colorRows(const ExtensionTable &table, const QPalette &palette, qsizetype from = 0);
 
     // A header click: a column other than the sorted one sorts ascending, the sorted one
     // flips its order. Sorts by the column's cell text without regard to case (sizes and

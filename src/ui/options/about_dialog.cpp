@@ -25,7 +25,7 @@ QString versionLine(const QString &applicationVersion)
     return QStringLiteral("version %1.%2").arg(major).arg(minor);
 }
 
-QPixmap frmAbout::programIcon(int size)
+QPixmap AboutDialog::programIcon(int size)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -50,7 +50,7 @@ QPixmap frmAbout::programIcon(int size)
     return pixmap;
 }
 
-frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
+AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Orlith"));

@@ -14,13 +14,13 @@ inline constexpr int kVersionMinor = 0;
 // the built-in 1.0 when it is empty or not a version.
 QString versionLine(const QString &applicationVersion);
 
-// The about window (frmAbout): the program's icon, name, version and terms.
-class frmAbout : public QDialog
+// The about window (AboutDialog): the program's icon, name, version and terms.
+class AboutDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit frmAbout(QWidget *parent = nullptr);
+    explicit AboutDialog(QWidget *parent = nullptr);
 
     // The program's icon, a disc drawn in code, `size` pixels square.
     static QPixmap programIcon(int size);

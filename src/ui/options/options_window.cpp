@@ -68,7 +68,7 @@ W *named(W *widget, const char *name)
 
 } // namespace
 
-frmOptions::frmOptions(SettingsRecord &record, QDate today, QWidget *parent)
+OptionsWindow::OptionsWindow(SettingsRecord &record, QDate today, QWidget *parent)
     : QDialog(parent), m_record(record), m_today(today)
 {
     setObjectName(QStringLiteral("frmOptions"));
@@ -85,7 +85,7 @@ frmOptions::frmOptions(SettingsRecord &record, QDate today, QWidget *parent)
     m_ok = named(new QPushButton(QStringLiteral("Apply"), this), "cmdOK");
     m_ok->setDefault(true);
     auto *cancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
-    connect(m_ok, &QPushButton::clicked, this, &frmOptions::apply);
+    connect(m_ok, &QPushButton::clicked, this, &OptionsWindow::apply);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // Hidden frames take no room, so each tab shows only its own.
@@ -107,12 +107,12 @@ frmOptions::frmOptions(SettingsRecord &record, QDate today, QWidget *parent)
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    connect(m_tabs, &QTabBar::currentChanged, this, &frmOptions::showTab);
+    connect(m_tabs, &QTabBar::currentChanged, this, &OptionsWindow::showTab);
     showTab(General);
     fillFromRecord();
 }
 
-void frmOptions::buildGeneralFrames()
+void OptionsWindow::buildGeneralFrames()
 {
     m_frames[0] = frame("Frame1", "Double click", this);
     auto *label1 =
@@ -178,12 +178,12 @@ void frmOptions::buildGeneralFrames()
     f3->addLayout(futureRow);
     f3->addStretch(1);
 
-    connect(m_update, &QCheckBox::clicked, this, &frmOptions::chkUpdateClicked);
+    connect(m_update, &QCheckBox::clicked, this, &OptionsWindow::chkUpdateClicked);
     connect(m_up, &QPushButton::clicked, this, [this] { stepDays(/*up=*/true); });
     connect(m_down, &QPushButton::clicked, this, [this] { stepDays(/*up=*/false); });
 }
 
-void frmOptions::buildColorFrame()
+void OptionsWindow::buildColorFrame()
 {
     m_frames[4] = frame("Frame5", "Edit colors", this);
     m_colors = named(new QListWidget(m_frames[4]), "lstColors");
@@ -237,7 +237,7 @@ void frmOptions::buildColorFrame()
     f5->addLayout(right, 1);
 }
 
-void frmOptions::fillFromRecord()
+void OptionsWindow::fillFromRecord()
 {
     m_datum->setText(formatDate(m_today));
     m_openFile->setChecked(m_record.openFileSetting == QLatin1String("True"));
@@ -256,27 +256,27 @@ void frmOptions::fillFromRecord()
     }
 }
 
-void frmOptions::showTab(int tab)
+void OptionsWindow::showTab(int tab)
 {
     for (int i = 0; i < 4; ++i)
         m_frames[i]->setVisible(tab == General);
     m_frames[4]->setVisible(tab == Colors);
 }
 
-void frmOptions::setArchiveControlsEnabled(bool enabled)
+void OptionsWindow::setArchiveControlsEnabled(bool enabled)
 {
     for (QWidget *w : std::initializer_list<QWidget *>{m_daysUnit, m_today1, m_future, m_datum,
                                                        m_archiveDate, m_days, m_up, m_down})
         w->setEnabled(enabled);
 }
 
-void frmOptions::chkUpdateClicked()
+void OptionsWindow::chkUpdateClicked()
 {
     setArchiveControlsEnabled(m_update->isChecked());
     m_archiveDate->setText(nextArchiveDateText(m_days->text(), m_today));
 }
 
-void frmOptions::stepDays(bool up)
+void OptionsWindow::stepDays(bool up)
 {
     if (const std::optional<int> days = steppedArchiveDays(m_days->text(), up)) {
         m_days->setText(QString::number(*days));
@@ -285,7 +285,7 @@ void frmOptions::stepDays(bool up)
     m_archiveDate->setText(nextArchiveDateText(m_days->text(), m_today));
 }
 
-bool frmOptions::eventFilter(QObject *watched, QEvent *event)
+bool OptionsWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // The day count changes only through the buttons.
     if (watched == m_days && event->type() == QEvent::FocusIn)
@@ -293,32 +293,32 @@ bool frmOptions::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void frmOptions::setRowColor(int row, const QString &colorText)
+void OptionsWindow::setRowColor(int row, const QString &colorText)
 {
     QListWidgetItem *item = m_colors->item(row);
     item->setData(kColorTextRole, colorText);
     item->setForeground(colorFromText(colorText, palette()));
 }
 
-void frmOptions::setAllRowColors(const std::array<QString, kCategoryCount> &colors)
+void OptionsWindow::setAllRowColors(const std::array<QString, kCategoryCount> &colors)
 {
     for (int i = 0; i < kCategoryCount; ++i)
         setRowColor(i, colors[size_t(i)]);
 }
 
-QString frmOptions::rowColorText(int row) const
+QString OptionsWindow::rowColorText(int row) const
 {
     return m_colors->item(row)->data(kColorTextRole).toString();
 }
 
-void frmOptions::swatchClicked(int index)
+void OptionsWindow::swatchClicked(int index)
 {
     const QList<QListWidgetItem *> selected = m_colors->selectedItems();
     if (!selected.isEmpty())
         setRowColor(m_colors->row(selected.first()), swatchColorText(index));
 }
 
-void frmOptions::apply()
+void OptionsWindow::apply()
 {
     auto trueFalse = [](bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); };
     auto oneZero = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };

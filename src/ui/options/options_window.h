@@ -21,16 +21,16 @@ class QTabBar;
 
 namespace orlith {
 
-// The options window (frmOptions). It shows the settings record when it opens; Apply
+// The options window (OptionsWindow). It shows the settings record when it opens; Apply
 // (cmdOK) writes the controls back into the record and accepts, Cancel leaves the record as
 // it was. Writing Data.ini and rebuilding the extension table are the caller's. `today`
 // is the day the archive dates are counted from.
-class frmOptions : public QDialog
+class OptionsWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit frmOptions(SettingsRecord &record, QDate today = QDate::currentDate(),
+    explicit OptionsWindow(SettingsRecord &record, QDate today = QDate::currentDate(),
                         QWidget *parent = nullptr);
 
     // Swatch Picture1(index), 0 to 19.

@@ -37,7 +37,7 @@ QGroupBox *fieldFrame(const char *name, const QString &title,
 
 } // namespace
 
-frmStats::frmStats(const StoreStatistics &stats, QWidget *parent) : QDialog(parent)
+StatsWindow::StatsWindow(const StoreStatistics &stats, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmStats"));
     setWindowTitle(QStringLiteral("Orlith stats"));
@@ -50,7 +50,7 @@ frmStats::frmStats(const StoreStatistics &stats, QWidget *parent) : QDialog(pare
 
     auto *image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
-    image->setPixmap(frmAbout::programIcon(64));
+    image->setPixmap(AboutDialog::programIcon(64));
     image->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);

@@ -13,7 +13,7 @@
 
 namespace orlith {
 
-frmTip::frmTip(SettingsRecord &settings, QWidget *parent, TipPicker::RandomSource random)
+TipDialog::TipDialog(SettingsRecord &settings, QWidget *parent, TipPicker::RandomSource random)
     : QDialog(parent), m_settings(settings), m_picker(std::move(random))
 {
     setObjectName(QStringLiteral("frmTip"));
@@ -61,7 +61,7 @@ frmTip::frmTip(SettingsRecord &settings, QWidget *parent, TipPicker::RandomSourc
     auto *close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("cmdClose"));
     close->setDefault(true);
-    connect(next, &QPushButton::clicked, this, &frmTip::showNextTip);
+    connect(next, &QPushButton::clicked, this, &TipDialog::showNextTip);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *buttons = new QHBoxLayout;
@@ -77,14 +77,14 @@ frmTip::frmTip(SettingsRecord &settings, QWidget *parent, TipPicker::RandomSourc
     showNextTip();
 }
 
-void frmTip::showNextTip()
+void TipDialog::showNextTip()
 {
     const int k = m_picker.next();
     setWindowTitle(tipCaption(k));
     m_tip->setText(tipText(k));
 }
 
-void frmTip::done(int result)
+void TipDialog::done(int result)
 {
     // The close box and Escape both end in reject(), so every way out passes here.
     m_settings.tipsAtStartSetting =

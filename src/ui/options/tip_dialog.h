@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
-#include "core/settings/tips.h"
+#include "ui/options/tips.h"
 
 #include <QDialog>
 
@@ -12,16 +12,16 @@ namespace orlith {
 
 struct SettingsRecord;
 
-// The tip of the day window (frmTip). It opens showing a random tip, with "Show tips at
+// The tip of the day window (TipDialog). It opens showing a random tip, with "Show tips at
 // startup" ticked when tipsAtStartSetting is "1". However it closes (Close, the close box,
 // Escape), it stores the box into tipsAtStartSetting as "1" or "0"; the record is written
 // to its file with the other settings at shut-down.
-class frmTip : public QDialog
+class TipDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit frmTip(SettingsRecord &settings, QWidget *parent = nullptr,
+    explicit TipDialog(SettingsRecord &settings, QWidget *parent = nullptr,
                     TipPicker::RandomSource random = {});
 
     // The tip shown now (0 to 15).

@@ -81,7 +81,7 @@ Qt::DropActions DiscDropList::supportedDropActions() const
 
 // --- the window ----------------------------------------------------------------------
 
-frmSearch::frmSearch(SearchHost &host)
+SearchWindow::SearchWindow(SearchHost &host)
     : QWidget(host.searchHostWindow(), Qt::Window | Qt::WindowStaysOnTopHint), m_host(host)
 {
     setObjectName(QStringLiteral("frmSearch"));
@@ -97,9 +97,9 @@ frmSearch::frmSearch(SearchHost &host)
     m_date->setEnable(false);
 }
 
-frmSearch::~frmSearch() = default;
+SearchWindow::~SearchWindow() = default;
 
-void frmSearch::buildControls()
+void SearchWindow::buildControls()
 {
     auto *options = new QGroupBox(QStringLiteral("Search options"), this);
     options->setObjectName(QStringLiteral("frameSearch"));
@@ -177,8 +177,8 @@ void frmSearch::buildControls()
     layout->addLayout(bottom);
     setMinimumWidth(440);
 
-    connect(m_sizeOption, &QComboBox::activated, this, &frmSearch::onSizeOptionChosen);
-    connect(m_dateOption, &QComboBox::activated, this, &frmSearch::onDateOptionChosen);
+    connect(m_sizeOption, &QComboBox::activated, this, &SearchWindow::onSizeOptionChosen);
+    connect(m_dateOption, &QComboBox::activated, this, &SearchWindow::onDateOptionChosen);
     connect(m_sizeOption, &QComboBox::editTextChanged, this,
             [this] { onOptionTyped(m_sizeOption, false); });
     connect(m_dateOption, &QComboBox::editTextChanged, this,
@@ -187,13 +187,13 @@ void frmSearch::buildControls()
             [this] { onOptionTyped(m_sizeOption, true); });
     connect(m_dateOption->lineEdit(), &QLineEdit::editingFinished, this,
             [this] { onOptionTyped(m_dateOption, true); });
-    connect(m_sizeBox, &QLineEdit::textChanged, this, &frmSearch::onSizeTextChanged);
-    connect(m_discs, &DiscDropList::textDropped, this, &frmSearch::dropText);
-    connect(m_clear, &QToolButton::clicked, this, &frmSearch::removeSelected);
-    connect(m_search, &QPushButton::clicked, this, &frmSearch::startSearch);
+    connect(m_sizeBox, &QLineEdit::textChanged, this, &SearchWindow::onSizeTextChanged);
+    connect(m_discs, &DiscDropList::textDropped, this, &SearchWindow::dropText);
+    connect(m_clear, &QToolButton::clicked, this, &SearchWindow::removeSelected);
+    connect(m_search, &QPushButton::clicked, this, &SearchWindow::startSearch);
 }
 
-void frmSearch::closeEvent(QCloseEvent *event)
+void SearchWindow::closeEvent(QCloseEvent *event)
 {
     m_host.stopListSearch(this);
     m_searching = false;
@@ -203,17 +203,17 @@ void frmSearch::closeEvent(QCloseEvent *event)
 
 // --- options -------------------------------------------------------------------------
 
-void frmSearch::onSizeOptionChosen()
+void SearchWindow::onSizeOptionChosen()
 {
     m_sizeBox->setEnabled(m_sizeOption->currentText() != QLatin1String(kNotSure));
 }
 
-void frmSearch::onDateOptionChosen()
+void SearchWindow::onDateOptionChosen()
 {
     m_date->setEnable(m_dateOption->currentText() != QLatin1String(kNotSure));
 }
 
-void frmSearch::onOptionTyped(QComboBox *box, bool finished)
+void SearchWindow::onOptionTyped(QComboBox *box, bool finished)
 {
     const QString text = box->currentText();
     bool valid = false;
@@ -238,7 +238,7 @@ void frmSearch::onOptionTyped(QComboBox *box, bool finished)
         m_date->setEnable(false);
 }
 
-bool frmSearch::eventFilter(QObject *watched, QEvent *event)
+bool SearchWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_sizeBox && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
@@ -254,14 +254,14 @@ bool frmSearch::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void frmSearch::onSizeTextChanged()
+void SearchWindow::onSizeTextChanged()
 {
     const QString text = m_sizeBox->text();
     if (!text.isEmpty() && !isNumber(text))
         m_sizeBox->clear();
 }
 
-SearchCriteria frmSearch::criteria() const
+SearchCriteria SearchWindow::criteria() const
 {
     SearchCriteria c;
     c.text = m_text->text();
@@ -276,13 +276,13 @@ SearchCriteria frmSearch::criteria() const
         c.dateOption = DateOption::Before;
     else if (date == QLatin1String(kAfter))
         c.dateOption = DateOption::After;
-    c.date = m_date->DateVal();
+    c.date = m_date->date();
     return c;
 }
 
 // --- the disc list -------------------------------------------------------------------
 
-void frmSearch::fillPlaceholder()
+void SearchWindow::fillPlaceholder()
 {
     m_discs->clear();
     for (int i = 0; i < kPlaceholderBlankItems; ++i)
@@ -292,7 +292,7 @@ void frmSearch::fillPlaceholder()
     setListColor(true);
 }
 
-void frmSearch::setListColor(bool placeholder)
+void SearchWindow::setListColor(bool placeholder)
 {
     QPalette p = m_discs->palette();
     const QColor text = placeholder ? p.color(QPalette::Active, QPalette::PlaceholderText)
@@ -302,13 +302,13 @@ void frmSearch::setListColor(bool placeholder)
     m_discs->setPalette(p);
 }
 
-void frmSearch::addDisc(const QString &disc)
+void SearchWindow::addDisc(const QString &disc)
 {
     if (m_discs->findItems(disc, Qt::MatchExactly).isEmpty())
         m_discs->addItem(disc);
 }
 
-void frmSearch::dropText(const QString &text)
+void SearchWindow::dropText(const QString &text)
 {
     if (m_showsAllPlaceholder) {
         m_showsAllPlaceholder = false;
@@ -329,7 +329,7 @@ void frmSearch::dropText(const QString &text)
     }
 }
 
-void frmSearch::removeSelected()
+void SearchWindow::removeSelected()
 {
     for (int i = 0; i < m_discs->count();) {
         if (m_discs->item(i)->isSelected())
@@ -341,7 +341,7 @@ void frmSearch::removeSelected()
         fillPlaceholder();
 }
 
-QStringList frmSearch::chosenDiscs() const
+QStringList SearchWindow::chosenDiscs() const
 {
     QStringList out;
     if (m_showsAllPlaceholder)
@@ -353,15 +353,15 @@ QStringList frmSearch::chosenDiscs() const
 
 // --- searching -----------------------------------------------------------------------
 
-void frmSearch::startSearch()
+void SearchWindow::startSearch()
 {
     if (m_showsAllPlaceholder)
         m_allDiscs = m_host.discsInOrder();
-    DescribeSearch();
+    updateSentence();
     m_searching = true;
     // The host may outlive this window (closed and deleted while a search runs).
     m_host.searchIntoList(m_showsAllPlaceholder ? m_allDiscs : chosenDiscs(), criteria(), this,
-                          [window = QPointer<frmSearch>(this)] {
+                          [window = QPointer<SearchWindow>(this)] {
                               if (window && window->m_searching) {
                                   window->m_searching = false;
                                   emit window->searchFinished();
@@ -369,12 +369,12 @@ void frmSearch::startSearch()
                           });
 }
 
-bool frmSearch::searching() const
+bool SearchWindow::searching() const
 {
     return m_searching && m_host.listSearchRunning();
 }
 
-void frmSearch::DescribeSearch()
+void SearchWindow::updateSentence()
 {
     m_sentence->setText(describeSearch(criteria()));
 }

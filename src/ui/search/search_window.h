@@ -39,13 +39,13 @@ protected:
 // dragged onto its list (all discs while the list shows its placeholder). Modeless and on
 // top; results go into the host's list through SearchHost::searchIntoList, and
 // searchFinished() follows the end of a search this window started.
-class frmSearch : public QWidget
+class SearchWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit frmSearch(SearchHost &host);
-    ~frmSearch() override;
+    explicit SearchWindow(SearchHost &host);
+    ~SearchWindow() override;
 
     // The criteria as the controls hold them now.
     SearchCriteria criteria() const;
@@ -57,7 +57,7 @@ public:
     // cmdSearch: a new search replaces one still running.
     void startSearch();
     bool searching() const;
-    void DescribeSearch();
+    void updateSentence();
 
     bool showsAllPlaceholder() const { return m_showsAllPlaceholder; }
     // The discs chosen (empty while the placeholder stands for all).

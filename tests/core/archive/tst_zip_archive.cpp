@@ -21,9 +21,9 @@ private slots:
         makeDisc(store.path(), "Music", "Čaj 1");
         makeDisc(store.path(), "Music", "Jazz");
         makeDisc(store.path(), "Work", "Backup");
-        cZip zip;
+        ZipWriter zip;
         QStringList progress;
-        connect(&zip, &cZip::Progress, this, [&](const QString &t) { progress << t; });
+        connect(&zip, &ZipWriter::Progress, this, [&](const QString &t) { progress << t; });
         (void)archiveStoreFiles(zip, store.path(), target.path(), {"Jazz.xml", "Čaj 1.xml"});
         QVERIFY2(zip.Success(), qPrintable(zip.lastError()));
         QCOMPARE(progress.size(), 2);
@@ -99,7 +99,7 @@ private slots:
         QTemporaryDir source, store, work;
         makeDisc(source.path(), "C", "Big", 1, 3000);
         makeDisc(source.path(), "C", "Small", 1);
-        cZip zip;
+        ZipWriter zip;
         (void)archiveStoreFiles(zip, source.path(), work.path(), {"Big.xml", "Small.xml"});
         QVERIFY(zip.Success());
         const QByteArray whole = readAll(archivePathIn(work.path()));
@@ -196,7 +196,7 @@ private slots:
             makeDisc(source.path(), "New", d, 1);
         for (const char *d : {"A", "B", "d"})
             makeDisc(store.path(), "Old", d, 0);
-        cZip zip;
+        ZipWriter zip;
         (void)archiveStoreFiles(zip, source.path(), work.path(), storeFileNames(source.path()));
         QVERIFY(zip.Success());
         const QString zipPath = archivePathIn(work.path());

@@ -4,7 +4,7 @@
 #include "core/capture/dir_walk.h"
 #include "core/capture/drives.h"
 #include "core/capture/file_date_text.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/date_text.h"
@@ -229,7 +229,7 @@ private slots:
             QVERIFY2(t.contains(percent), qPrintable(t));
         QCOMPARE(job.statusText(), u"Ready.  %1 files inserted from CD/DVD."_s.arg(files));
         QCOMPARE(job.filledCount(), files);
-        QCOMPARE(CountFileEntries(m_data, u"Big"_s), QString::number(files));
+        QCOMPARE(fileCountText(m_data, u"Big"_s), QString::number(files));
         QCOMPARE(drives.ejected(), QStringList{m_tree});
     }
 

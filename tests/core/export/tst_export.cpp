@@ -352,9 +352,9 @@ private slots:
     void emptySheetAndCells()
     {
         ExcelFile empty;
-        QCOMPARE(empty.CloseFile(), S::kOk); // never created: nothing happens
-        QCOMPARE(empty.CreateFile(store("empty.xls")), S::kOk);
-        QCOMPARE(empty.CloseFile(), S::kOk);
+        QCOMPARE(empty.close(), S::kOk); // never created: nothing happens
+        QCOMPARE(empty.create(store("empty.xls")), S::kOk);
+        QCOMPARE(empty.close(), S::kOk);
         const QByteArray bytes = readAll(store("empty.xls"));
         // A worksheet (0x0010) whose texts are in code page 1252 (0x04E4).
         QVERIFY(bytes.startsWith(
@@ -365,16 +365,16 @@ private slots:
         QCOMPARE(head[26], std::pair(0x1E, QByteArray("\x01@")));
         QCOMPARE(afterFormats(store("empty.xls")), hex("0A000000"));
         ExcelFile xls;
-        QCOMPARE(xls.CreateFile(store("cells.xls"), S::kCodePageUtf8), S::kOk);
-        QCOMPARE(xls.WriteValue(S::kValueText, 0, 0, 0, 1, 1, "General"), S::kOk);
-        QCOMPARE(xls.WriteValue(S::kValueInteger, 64, 3, 64, 2, 3, -2.5, 2), S::kOk);
-        QCOMPARE(xls.WriteValue(S::kValueNumber, 0, 0, 0, 3, 1, "1234.5"), S::kOk);
-        QCOMPARE(xls.WriteValue(S::kValueText, 0, 0, 0, 4, 1, QString(127, QChar(0x10D))), S::kOk);
-        QCOMPARE(xls.WriteValue(7, 0, 0, 0, 1, 1, "ignored"), S::kOk);
-        QCOMPARE(xls.WriteValue(S::kValueNumber, 0, 0, 0, 1, 1, "abc"), S::kTypeMismatch);
-        QCOMPARE(xls.WriteValue(S::kValueText, 0, 0, 0, 1, 1, QString(128, QChar(0x10D))),
+        QCOMPARE(xls.create(store("cells.xls"), S::kCodePageUtf8), S::kOk);
+        QCOMPARE(xls.writeValue(S::kValueText, 0, 0, 0, 1, 1, "General"), S::kOk);
+        QCOMPARE(xls.writeValue(S::kValueInteger, 64, 3, 64, 2, 3, -2.5, 2), S::kOk);
+        QCOMPARE(xls.writeValue(S::kValueNumber, 0, 0, 0, 3, 1, "1234.5"), S::kOk);
+        QCOMPARE(xls.writeValue(S::kValueText, 0, 0, 0, 4, 1, QString(127, QChar(0x10D))), S::kOk);
+        QCOMPARE(xls.writeValue(7, 0, 0, 0, 1, 1, "ignored"), S::kOk);
+        QCOMPARE(xls.writeValue(S::kValueNumber, 0, 0, 0, 1, 1, "abc"), S::kTypeMismatch);
+        QCOMPARE(xls.writeValue(S::kValueText, 0, 0, 0, 1, 1, QString(128, QChar(0x10D))),
                  S::kOverflow); // 256 bytes of UTF-8
-        QCOMPARE(xls.CloseFile(), S::kOk);
+        QCOMPARE(xls.close(), S::kOk);
         QCOMPARE(records(readAll(store("cells.xls")))[1], std::pair(0x42, hex("E9FD"))); // 65001
         const auto recs = sheetRecords(store("cells.xls"));
         QCOMPARE(recs.size(), 4);
@@ -389,9 +389,9 @@ private slots:
     void limits()
     {
         ExcelFile xls;
-        QCOMPARE(xls.CreateFile(store("limits.xls")), S::kOk);
+        QCOMPARE(xls.create(store("limits.xls")), S::kOk);
         const auto label = [&](qint32 row, const QString &text) {
-            return xls.WriteValue(S::kValueText, 0, 0, 0, row, 1, text);
+            return xls.writeValue(S::kValueText, 0, 0, 0, row, 1, text);
         };
         QCOMPARE(label(65536, "a"), S::kOk);
         QCOMPARE(label(32768, "b"), S::kOk);
@@ -403,7 +403,7 @@ private slots:
         // Code page 1252 holds ISO-8859-1 but for U+0080-U+009F, where windows-1252 differs.
         for (const QString &text : {QString("Привет"), QString(QChar(0x80))})
             QCOMPARE(label(1, text), S::kInvalidArgument);
-        QCOMPARE(xls.CloseFile(), S::kOk);
+        QCOMPARE(xls.close(), S::kOk);
         const auto recs = sheetRecords(store("limits.xls"));
         QCOMPARE(recs.size(), 3);
         QCOMPARE(recs[0].second, hex("FFFF 0000 000000 01") + "a");
@@ -414,19 +414,19 @@ private slots:
     void pageBreaksAndOptions()
     {
         ExcelFile xls;
-        QCOMPARE(xls.CreateFile(store("options.xls")), S::kOk);
+        QCOMPARE(xls.create(store("options.xls")), S::kOk);
         for (int row : {10, 3, 7})
-            QCOMPARE(xls.InsertHorizPageBreak(row), S::kOk);
-        xls.PrintGridLines(false);
-        xls.ProtectSpreadsheet(true);
-        QCOMPARE(xls.SetMargin(S::kLeftMargin, 0.75), S::kOk);
-        QCOMPARE(xls.SetHeader("Héader"), S::kOk);
-        QCOMPARE(xls.SetFooter("&P"), S::kOk);
-        QCOMPARE(xls.SetFilePassword("pw"), S::kOk);
-        QCOMPARE(xls.SetDefaultRowHeight(12), S::kOk);
-        QCOMPARE(xls.SetRowHeight(2, 15), S::kOk);
-        QCOMPARE(xls.SetColumnWidth(1, 1, 128), S::kOverflow); // 128 x 256 passes 32767
-        QCOMPARE(xls.CloseFile(), S::kOk);
+            QCOMPARE(xls.insertPageBreak(row), S::kOk);
+        xls.setPrintGridLines(false);
+        xls.setProtected(true);
+        QCOMPARE(xls.setMargin(S::kLeftMargin, 0.75), S::kOk);
+        QCOMPARE(xls.setHeader("Héader"), S::kOk);
+        QCOMPARE(xls.setFooter("&P"), S::kOk);
+        QCOMPARE(xls.setFilePassword("pw"), S::kOk);
+        QCOMPARE(xls.setDefaultRowHeight(12), S::kOk);
+        QCOMPARE(xls.setRowHeight(2, 15), S::kOk);
+        QCOMPARE(xls.setColumnWidth(1, 1, 128), S::kOverflow); // 128 x 256 passes 32767
+        QCOMPARE(xls.close(), S::kOk);
         QCOMPARE(afterFormats(store("options.xls")),
                  hex("2B00 0200 0000 1200 0200 0100 2600 0800 000000000000E83F 1400 0700 06") +
                      "H\xE9" + "ader" + hex("1500 0300 02") + "&P" + hex("2F00 0200") + "pw" +
@@ -454,24 +454,24 @@ private slots:
     void sheetFailures()
     {
         ExcelFile xls;
-        QCOMPARE(xls.SetHeader("x"), S::kFileNotOpen);
-        QCOMPARE(xls.CreateFile(store("missing/a.xls")), S::kPathNotFound);
+        QCOMPARE(xls.setHeader("x"), S::kFileNotOpen);
+        QCOMPARE(xls.create(store("missing/a.xls")), S::kPathNotFound);
         QVERIFY(xls.errorString().contains("missing"));
-        QCOMPARE(xls.CreateFile(m_dir.path()), S::kPathFileAccessError);
+        QCOMPARE(xls.create(m_dir.path()), S::kPathFileAccessError);
         // Only a sheet closed whole replaces the old file: not on a full disk, nor one unclosed.
         QVERIFY(test::writeAll(store("old.xls"), "old"));
-        QCOMPARE(xls.CreateFile(store("old.xls")), S::kOk);
+        QCOMPARE(xls.create(store("old.xls")), S::kOk);
         S::Status status;
         {
             test::FileSizeLimit full(2000);
             QVERIFY(full.active());
             for (int row = 1; row <= 100; ++row)
-                (void)xls.WriteValue(S::kValueText, 0, 0, 0, row, 1, QString(40, 'x'));
-            status = xls.CloseFile();
+                (void)xls.writeValue(S::kValueText, 0, 0, 0, row, 1, QString(40, 'x'));
+            status = xls.close();
         }
         QCOMPARE(status, S::kDeviceIoError);
         QVERIFY(!xls.isOpen());
-        QCOMPARE(ExcelFile().CreateFile(store("old.xls")), S::kOk); // and abandoned
+        QCOMPARE(ExcelFile().create(store("old.xls")), S::kOk); // and abandoned
         QCOMPARE(readAll(store("old.xls")), QByteArray("old"));
     }
 
@@ -481,13 +481,13 @@ private slots:
         const QStringList texts{"Tom & Jerry <1>.avi", "/m/\"quoted\";semi;colon", "1,50",
                                 "Ångström? déjà vu: ÿ", "CD 1"};
         ExcelFile xls;
-        QCOMPARE(xls.CreateFile(store("xlrd.xls")), S::kOk);
-        QCOMPARE(xls.SetFont("Arial", 10, S::kFontBold), S::kOk);
+        QCOMPARE(xls.create(store("xlrd.xls")), S::kOk);
+        QCOMPARE(xls.setFont("Arial", 10, S::kFontBold), S::kOk);
         for (int c = 1; c <= 5; ++c)
-            QCOMPARE(xls.WriteValue(S::kValueText, S::kFont1, 130, 0, 1, c, texts[c - 1]), S::kOk);
-        QCOMPARE(xls.WriteValue(S::kValueNumber, 0, 0, 0, 2, 1, 1234.5), S::kOk);
-        QCOMPARE(xls.WriteValue(S::kValueInteger, 0, 0, 0, 2, 2, 32767), S::kOk);
-        QCOMPARE(xls.CloseFile(), S::kOk);
+            QCOMPARE(xls.writeValue(S::kValueText, S::kFont1, 130, 0, 1, c, texts[c - 1]), S::kOk);
+        QCOMPARE(xls.writeValue(S::kValueNumber, 0, 0, 0, 2, 1, 1234.5), S::kOk);
+        QCOMPARE(xls.writeValue(S::kValueInteger, 0, 0, 0, 2, 2, 32767), S::kOk);
+        QCOMPARE(xls.close(), S::kOk);
         const test::CliRun run = test::readByPython(store("xlrd.xls"), "xls");
         QVERIFY2(run.code == 0, qPrintable(run.err));
         const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();

@@ -50,10 +50,10 @@ private slots:
 
     void roundTripAndLayout()
     {
-        QVERIFY(SaveSettings(dataIni(), kFull).ok());
+        QVERIFY(saveSettings(dataIni(), kFull).ok());
         SettingsRecord loaded;
         loaded.openFileSetting = "stale"; // must be replaced, not merged
-        QVERIFY(LoadSettings(dataIni(), loaded).ok());
+        QVERIFY(loadSettings(dataIni(), loaded).ok());
         QCOMPARE(describeSettings(loaded), describeSettings(kFull));
         SettingsRecord small;
         small.openFileSetting = "True";
@@ -62,7 +62,7 @@ private slots:
         small.Width = 0x01020304;
         small.categoryColorSettings[0] = u"é"_s;
         small.categoryColorSettings[6] = "-2147483627";
-        QVERIFY(SaveSettings(dataIni(), small).ok());
+        QVERIFY(saveSettings(dataIni(), small).ok());
         const QByteArray want = QByteArray("\x04\x00True", 6) + QByteArray(12, '\0') +
                                 QByteArray("\x02\x01\xfe\xff\xff\xff", 6) + QByteArray(8, '\0') +
                                 QByteArray("\x04\x03\x02\x01\x01\x00\xe9", 7) +
@@ -73,23 +73,23 @@ private slots:
     void missingFileIsCreatedEmpty()
     {
         SettingsRecord r = kFull;
-        QVERIFY(LoadSettings(dataIni(), r).ok());
+        QVERIFY(loadSettings(dataIni(), r).ok());
         QCOMPARE(readAll(dataIni()), QByteArray(""));
         QVERIFY(QFile::exists(dataIni()));
         QVERIFY(r == SettingsRecord());
-        QVERIFY(SaveSettings(dataIni(), r).ok()); // shut-down writes a complete record
+        QVERIFY(saveSettings(dataIni(), r).ok()); // shut-down writes a complete record
         QCOMPARE(readAll(dataIni()), QByteArray(14 * 2 + 2 + 4 * 4, '\0'));
         // A folder where the file should be can be neither read nor created.
         QVERIFY(QFile::remove(dataIni()) && QDir(m_dir->path()).mkdir("Data.ini"));
         r = kFull;
-        const StoreResult failed = LoadSettings(dataIni(), r);
+        const StoreResult failed = loadSettings(dataIni(), r);
         QVERIFY(!failed.ok() && failed.error.contains(dataIni()));
         QVERIFY(r == SettingsRecord());
     }
 
     void everyTruncationKeepsCompleteFields()
     {
-        QVERIFY(SaveSettings(dataIni(), kFull).ok());
+        QVERIFY(saveSettings(dataIni(), kFull).ok());
         const QByteArray bytes = readAll(dataIni()) + "trailing junk";
         const QList<qsizetype> ends = fieldEnds(kFull);
         const auto fullFields = describeSettings(kFull);
@@ -97,7 +97,7 @@ private slots:
         for (qsizetype len = 0; len <= bytes.size(); ++len) {
             QVERIFY(writeAll(dataIni(), bytes.left(len)));
             SettingsRecord loaded = kFull;
-            QVERIFY(LoadSettings(dataIni(), loaded).ok());
+            QVERIFY(loadSettings(dataIni(), loaded).ok());
             const auto fields = describeSettings(loaded);
             for (qsizetype i = 0; i < fields.size(); ++i)
                 QVERIFY2(fields.at(i) == (ends.at(i) <= len ? fullFields : emptyFields).at(i),
@@ -108,24 +108,24 @@ private slots:
     void failedSaveKeepsOldFile()
     {
         SettingsRecord record = kFull;
-        QVERIFY(SaveSettings(dataIni(), record).ok());
+        QVERIFY(saveSettings(dataIni(), record).ok());
         const QByteArray before = readAll(dataIni());
         const QString prefix = u"Cannot write %1:\n"_s.arg(dataIni());
         record.archiveDateSetting = QString(65536, 'x'); // one byte too long for its count
-        StoreResult r = SaveSettings(dataIni(), record);
+        StoreResult r = saveSettings(dataIni(), record);
         QVERIFY(r.error.startsWith(prefix) && r.error.contains("archiveDateSetting"));
         QCOMPARE(readAll(dataIni()), before);
         {
             FileSizeLimit full(40); // a full disk
             QVERIFY(full.active());
-            r = SaveSettings(dataIni(), kFull);
+            r = saveSettings(dataIni(), kFull);
         }
         QVERIFY2(r.error.startsWith(prefix), qPrintable(r.error));
         QCOMPARE(readAll(dataIni()), before);
         record.archiveDateSetting = QString(65535, 'x'); // the longest text that fits
-        QVERIFY(SaveSettings(dataIni(), record).ok());
+        QVERIFY(saveSettings(dataIni(), record).ok());
         SettingsRecord loaded;
-        QVERIFY(LoadSettings(dataIni(), loaded).ok());
+        QVERIFY(loadSettings(dataIni(), loaded).ok());
         QVERIFY(loaded == record);
     }
 

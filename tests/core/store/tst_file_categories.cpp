@@ -15,14 +15,14 @@ const QStringList kColors = {"1", "2", "3", "4", "5", "6", "7"};
 ExtensionTable table(const QStringList &colors = kColors)
 {
     ExtensionTable t;
-    t.BuildExtensionTable(colors);
+    t.buildExtensionTable(colors);
     return t;
 }
 
 // The rows' own rule: the first row whose extension matches, both upper-cased.
 QString scanColor(const ExtensionTable &table, const QString &path)
 {
-    const QString ext = ExtensionOf(path).toUpper();
+    const QString ext = extensionOf(path).toUpper();
     for (const ExtensionTable::Row &row : table.rows()) {
         if (row.extension.toUpper() == ext)
             return row.color;
@@ -51,11 +51,11 @@ private slots:
             for (const QString &e : categoryExtensions(c)) {
                 QVERIFY2(!seen.contains(e) && e == e.toUpper(), qPrintable(e));
                 seen.insert(e);
-                QCOMPARE(t.ColorForPath("/m/f." + e.toLower()), QString::number(c + 1));
+                QCOMPARE(t.colorForPath("/m/f." + e.toLower()), QString::number(c + 1));
                 for (const QString &path :
                      {"D:\\dir.x\\F." + e, "/m/f." + e + "X", "/m/f." + e.chopped(1), "/m/f.x" + e,
                       "/m/" + e, "/m/f." + e + QString::fromUtf8("\xc3\xa9")})
-                    QVERIFY2(t.ColorForPath(path) == scanColor(t, path), qPrintable(path));
+                    QVERIFY2(t.colorForPath(path) == scanColor(t, path), qPrintable(path));
             }
         }
     }
@@ -82,8 +82,8 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, extension);
         QFETCH(QString, color);
-        QCOMPARE(ExtensionOf(path), extension);
-        QCOMPARE(table().ColorForPath(path), color);
+        QCOMPARE(extensionOf(path), extension);
+        QCOMPARE(table().colorForPath(path), color);
     }
 
     void colourTexts()

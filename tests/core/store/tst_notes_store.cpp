@@ -33,23 +33,23 @@ struct Opened : NotesStore
 {
     explicit Opened(const QString &path)
     {
-        QVERIFY2(OpenNotesStore(path), qPrintable(lastError()));
+        QVERIFY2(open(path), qPrintable(lastError()));
     }
 };
 
 // What leaving the notes box does.
 bool put(NotesStore &store, const QString &name, const QString &notes)
 {
-    store.ResetNotesSearch();
-    const int found = store.FindNotesRecord(name);
+    store.resetSearch();
+    const int found = store.findRecord(name);
     store.setRecord(name, notes);
-    return found == NotesStore::kFound ? store.UpdateNotesRecord() : store.AppendNotesRecord();
+    return found == NotesStore::kFound ? store.updateRecord() : store.appendRecord();
 }
 
 QString notesOf(NotesStore &store, const QString &name)
 {
-    store.ResetNotesSearch();
-    return store.FindNotesRecord(name) == NotesStore::kFound ? store.notes() : "<none>";
+    store.resetSearch();
+    return store.findRecord(name) == NotesStore::kFound ? store.notes() : "<none>";
 }
 
 } // namespace
@@ -90,21 +90,21 @@ private slots:
         Opened store(storePath());
         QCOMPARE(store.nextRecordNumber(), 7);
         // The search goes on after the last record found and starts over once it fails.
-        store.ResetNotesSearch();
-        QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
+        store.resetSearch();
+        QCOMPARE(store.findRecord("X"), NotesStore::kFound);
         QCOMPARE(store.notes(), "one");
-        QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
+        QCOMPARE(store.findRecord("X"), NotesStore::kFound);
         QCOMPARE(store.notes(), "two");
         QCOMPARE(store.currentRecordNumber(), 6);
-        QCOMPARE(store.FindNotesRecord("X"), NotesStore::kNotFound);
-        QCOMPARE(store.FindNotesRecord("X"), NotesStore::kFound);
+        QCOMPARE(store.findRecord("X"), NotesStore::kNotFound);
+        QCOMPARE(store.findRecord("X"), NotesStore::kFound);
         QCOMPARE(store.currentRecordNumber(), 1);
         // Exact names only; empty and garbage slots match nothing; Latin-1 bytes read.
         for (const char *name : {"x", "", "G", "H"})
             QCOMPARE(notesOf(store, name), "<none>");
         QCOMPARE(notesOf(store, QString::fromUtf8("Café")), QString::fromUtf8("naïve"));
         // A delete carries garbage slots over byte for byte.
-        QVERIFY(store.DeleteNotesRecord(6));
+        QVERIFY(store.deleteRecord(6));
         QCOMPARE(readAll(storePath()), before.left(5 * kSlot));
     }
 
@@ -114,9 +114,9 @@ private slots:
             Opened store(storePath());
             QVERIFY(put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3"));
             const QByteArray before = readAll(storePath());
-            store.ResetNotesSearch();
-            QCOMPARE(store.FindNotesRecord("Two"), NotesStore::kFound);
-            QVERIFY2(store.DeleteNotesRecord(0), qPrintable(store.lastError()));
+            store.resetSearch();
+            QCOMPARE(store.findRecord("Two"), NotesStore::kFound);
+            QVERIFY2(store.deleteRecord(0), qPrintable(store.lastError()));
             QCOMPARE(readAll(storePath()), before.left(kSlot) + before.mid(2 * kSlot));
             QCOMPARE(store.nextRecordNumber(), 3);
             // The buffer holds the record that moved into slot 2.
@@ -124,10 +124,10 @@ private slots:
             QCOMPARE(store.discName(), "Three");
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
             // Deleting the last record leaves none current: no update may write past the end.
-            QVERIFY(store.DeleteNotesRecord(2));
+            QVERIFY(store.deleteRecord(2));
             QCOMPARE(store.currentRecordNumber(), 0);
             QVERIFY(store.discName().isEmpty());
-            QVERIFY(!store.UpdateNotesRecord());
+            QVERIFY(!store.updateRecord());
             QVERIFY(put(store, "Four", "4"));
         }
         Opened store(storePath());
@@ -146,13 +146,13 @@ private slots:
             // The compacted copy cannot be written whole; the old store must survive.
             FileSizeLimit full(kSlot + 100);
             QVERIFY(full.active());
-            QVERIFY(!store.DeleteNotesRecord(1));
+            QVERIFY(!store.deleteRecord(1));
         }
         {
             // An append cut short leaves no half slot that would count as a record.
             FileSizeLimit full(3 * kSlot + 100);
             store.setRecord("Four", "4");
-            QVERIFY(!store.AppendNotesRecord());
+            QVERIFY(!store.appendRecord());
         }
         QVERIFY(store.lastError().startsWith("Cannot write " + storePath()));
         QCOMPARE(readAll(storePath()), before);
@@ -161,21 +161,21 @@ private slots:
         QCOMPARE(notesOf(store, "One"), "1");
         const QString nowhere = m_dir->filePath(u"no/such/usrdisc.usr"_s);
         NotesStore missing;
-        QVERIFY(!missing.OpenNotesStore(nowhere));
+        QVERIFY(!missing.open(nowhere));
         QVERIFY(missing.lastError().contains(nowhere));
-        QCOMPARE(missing.FindNotesRecord("One"), NotesStore::kNotFound);
-        QVERIFY(!missing.AppendNotesRecord());
+        QCOMPARE(missing.findRecord("One"), NotesStore::kNotFound);
+        QVERIFY(!missing.appendRecord());
         // A read-only store still shows its notes, and refuses every write.
         store.close();
         QVERIFY(QFile::setPermissions(storePath(), QFile::ReadOwner));
         if (QFile(storePath()).open(QIODevice::ReadWrite))
             QSKIP("running with privileges that ignore file permissions");
         NotesStore readOnly;
-        QVERIFY(!readOnly.OpenNotesStore(storePath()));
+        QVERIFY(!readOnly.open(storePath()));
         QVERIFY(readOnly.isOpen() && !readOnly.isWritable());
         QCOMPARE(notesOf(readOnly, "Two"), "2");
         QVERIFY(!put(readOnly, "Two", "changed"));
-        QVERIFY(!readOnly.DeleteNotesRecord(1));
+        QVERIFY(!readOnly.deleteRecord(1));
         QCOMPARE(readAll(storePath()), before);
     }
 
@@ -206,11 +206,11 @@ private slots:
             QVERIFY(put(store, "Other", "kept"));
             const QByteArray before = readAll(storePath());
             store.setRecord(name, notes);
-            QCOMPARE(store.AppendNotesRecord(), saves);
-            store.ResetNotesSearch();
-            QCOMPARE(store.FindNotesRecord("Other"), NotesStore::kFound);
+            QCOMPARE(store.appendRecord(), saves);
+            store.resetSearch();
+            QCOMPARE(store.findRecord("Other"), NotesStore::kFound);
             store.setRecord(name, notes);
-            QCOMPARE(store.UpdateNotesRecord(), saves);
+            QCOMPARE(store.updateRecord(), saves);
             if (!saves) {
                 QVERIFY(store.lastError().contains(storePath()));
                 QCOMPARE(readAll(storePath()), before);
@@ -221,7 +221,7 @@ private slots:
         QCOMPARE(notesOf(store, name), notes); // the updated record 1
         // Names read back as the codec reads them ("Ã©" as "é"), yet are found by their bytes.
         QCOMPARE(store.discName(), decodeSingleByte(encodeSingleByte(name)));
-        QCOMPARE(store.FindNotesRecord(name), NotesStore::kFound);
+        QCOMPARE(store.findRecord(name), NotesStore::kFound);
         QCOMPARE(store.currentRecordNumber(), 2);
         QCOMPARE(store.notes(), notes);
     }
@@ -254,7 +254,7 @@ private slots:
             // An append first makes a partial slot whole, holding just what was read.
             QVERIFY(put(store, "New", "n"));
             QCOMPARE(readAll(cut).size(), ((len + kSlot - 1) / kSlot + 1) * kSlot);
-            QVERIFY(store.OpenNotesStore(cut));
+            QVERIFY(store.open(cut));
             for (qsizetype i = 0; i < 3; ++i)
                 QVERIFY2(notesOf(store, records[i].first) == want[i],
                          qPrintable(QString::number(len)));

@@ -39,7 +39,7 @@ private slots:
 
     void archiveSteps()
     {
-        frmArchive window(store(), services());
+        ArchiveWindow window(store(), services());
         window.show();
         auto *files = window.findChild<QListWidget *>(u"FileXML"_s);
         click(window, "cmdSelectAll");
@@ -56,7 +56,7 @@ private slots:
                  QStringList({u"Jazz.xml"_s, u"Rock.xml"_s}));
         QVERIFY(!window.isVisible());
         // Nothing selected: the run fails and says so.
-        frmArchive empty(store(), services());
+        ArchiveWindow empty(store(), services());
         empty.show();
         click(empty, "cmdNext");
         QVERIFY(empty.folders().setFolder(target()));
@@ -73,7 +73,7 @@ private slots:
         auto form = m_f.open();
         const QStringList shapeBefore = treeShape(form->tree());
         const QMap<QString, QByteArray> archived = storeFiles(store());
-        onNextDialog<frmArchive>([&](frmArchive *w) {
+        onNextDialog<ArchiveWindow>([&](ArchiveWindow *w) {
             click(*w, "cmdSelectAll");
             click(*w, "cmdNext");
             QVERIFY(w->folders().setFolder(target()));
@@ -90,15 +90,15 @@ private slots:
             makeDisc(store(), disc == u"Noir"_s ? u"Films"_s : u"Music"_s, disc, 5);
         const QByteArray changedBlues = storeFiles(store()).value(u"Blues.xml"_s);
         QStringList questions, replies{u"cmdNO"_s, u"cmdYes"_s, u"cmdYesAll"_s};
-        std::function<void(frmFileExist *)> answer = [&](frmFileExist *q) {
+        std::function<void(FileExistDialog *)> answer = [&](FileExistDialog *q) {
             questions << q->findChild<QLabel *>(u"lblInformation"_s)->text();
             const QString reply = replies.takeFirst();
             if (!replies.isEmpty())
-                onNextDialog<frmFileExist>(answer);
+                onNextDialog<FileExistDialog>(answer);
             click(*q, reply.toLatin1().constData());
         };
         QString lastAnswer;
-        onNextDialog<frmRecover>([&](frmRecover *w) {
+        onNextDialog<RecoverWindow>([&](RecoverWindow *w) {
             click(*w, "cmdNext"); // no archive chosen yet
             QVERIFY(w->folders().setFolder(target()) && w->selectArchive(u"cds.zip"_s));
             click(*w, "cmdNext");
@@ -106,7 +106,7 @@ private slots:
             QVERIFY(list->count() == 4 && list->item(0)->text() == u"Blues.xml"_s);
             QVERIFY(list->selectedItems().isEmpty());
             list->selectAll();
-            onNextDialog<frmFileExist>(answer);
+            onNextDialog<FileExistDialog>(answer);
             click(*w, "cmdFinish");
             lastAnswer = w->findChild<QLineEdit *>(u"txtFileExist"_s)->text();
         });

@@ -7,7 +7,7 @@
 #include "ui/export/sql_wizard.h"
 #include "ui/export/text_wizard.h"
 #include "ui/export/xls_wizard.h"
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -36,7 +36,7 @@ private slots:
         m_drives.addDrive(cdrom);
         m_drives.setMedia(cdrom, false);
         m_drives.addDrive(usb);
-        frmCSV w(root(), services());
+        CsvWizard w(root(), services());
         w.show();
         // Enter is Next and Escape closes (not so in the SQL and Excel wizards); Finish comes last.
         QCOMPARE(child<QListWidget>(w, "File1")->selectionMode(),
@@ -97,17 +97,17 @@ private slots:
             click(*w, "cmdNext");
             return finish(*w, "x");
         };
-        QCOMPARE(run(std::make_unique<frmHTML>(root(), services()), Qt::ControlModifier, {1, 1}),
+        QCOMPARE(run(std::make_unique<HtmlWizard>(root(), services()), Qt::ControlModifier, {1, 1}),
                  "HTML file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.html"), engine(ExportFormat::Html, {}, {}));
-        QCOMPARE(run(std::make_unique<frmExportXLS>(root(), services()), Qt::NoModifier, {0, 1, 0}),
+        QCOMPARE(run(std::make_unique<XlsWizard>(root(), services()), Qt::NoModifier, {0, 1, 0}),
                  "XLS file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.xls"), engine(ExportFormat::Xls, {"cd2.xml"}, {}));
     }
 
     void textFormatChecks()
     {
-        frmText w(root(), services());
+        TextWizard w(root(), services());
         w.show();
         child<QListWidget>(w, "File1")->setCurrentRow(1);
         click(w, "cmdNext");
@@ -138,7 +138,7 @@ private slots:
 
     void sqlFlow()
     {
-        frmSQL w(root(), services());
+        SqlWizard w(root(), services());
         w.show();
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(w.isVisible() && !child<QPushButton>(w, "cmdNext")->isDefault());
@@ -176,7 +176,7 @@ private slots:
 
     void menuOpensModalWizard()
     {
-        Form1 form(root(), services());
+        MainWindow form(root(), services());
         form.show();
         QString opened;
         QTimer::singleShot(0, [&] {

@@ -5,7 +5,7 @@
 #include "core/search/search_fixtures.h"
 #include "support/window_fixture.h"
 #include "ui/capture/new_disc_dialog.h"
-#include "ui/main/update_disc_dialog.h"
+#include "ui/capture/update_disc_dialog.h"
 
 using namespace orlith;
 using namespace orlith::test;
@@ -75,7 +75,7 @@ private slots:
         form->tree().selectNode(u"D"_s);
         QVERIFY(action(*form, "mnuUpdate")->isEnabled());
         QString offered;
-        onNextDialog<frmNewCD>([&](frmNewCD *dialog) {
+        onNextDialog<NewDiscDialog>([&](NewDiscDialog *dialog) {
             offered = dialog->drive();
             QCOMPARE(dialog->discName(), "D"_L1);
             if (answer == "vanish"_L1)
@@ -85,14 +85,14 @@ private slots:
         QString summary;
         QList<int> counts;
         if (answer != "vanish"_L1) {
-            whenShown<frmUpdateDisc>([&](frmUpdateDisc *window) {
+            whenShown<UpdateDiscDialog>([&](UpdateDiscDialog *window) {
                 summary = window->findChild<QLabel *>(u"lblSummary"_s)->text();
                 for (int i = 0; i < 3; ++i)
                     counts << window->list(i).rowCount();
                 click(*window, answer.toLatin1().constData());
             });
         }
-        QSignalSpy finished(form.get(), &Form1::captureFinished);
+        QSignalSpy finished(form.get(), &MainWindow::captureFinished);
         action(*form, "mnuUpdate")->trigger();
         QVERIFY(finished.wait(20000));
         QCOMPARE(offered, d);
@@ -141,13 +141,13 @@ private slots:
         fx.messages.answers = {MessageSink::Answer::No};
         auto form = fx.open();
         form->tree().selectNode(u"D"_s);
-        onNextDialog<frmNewCD>([](frmNewCD *dialog) { click(*dialog, "Command1"); });
-        whenShown<frmUpdateDisc>([&](frmUpdateDisc *window) {
+        onNextDialog<NewDiscDialog>([](NewDiscDialog *dialog) { click(*dialog, "Command1"); });
+        whenShown<UpdateDiscDialog>([&](UpdateDiscDialog *window) {
             if (meanwhile != "empty"_L1)
                 QCOMPARE(fx.cli(meanwhile.split(u' ')), 0);
             click(*window, "cmdApply");
         });
-        QSignalSpy finished(form.get(), &Form1::captureFinished);
+        QSignalSpy finished(form.get(), &MainWindow::captureFinished);
         action(*form, "mnuUpdate")->trigger();
         QVERIFY(finished.wait(20000));
         QCOMPARE(fx.messages.boxes.size(), 1);
@@ -174,7 +174,7 @@ private slots:
         for (const bool first : {true, false}) {
             auto form = fx.open();
             bool ticked = !first;
-            onNextDialog<frmNewCD>([&](frmNewCD *d) {
+            onNextDialog<NewDiscDialog>([&](NewDiscDialog *d) {
                 auto *box = d->findChild<QCheckBox *>(u"chkArchives"_s);
                 ticked = box->isChecked();
                 box->setChecked(true);
@@ -182,7 +182,7 @@ private slots:
                 d->findChild<QComboBox *>(u"comCDCat"_s)->setCurrentText(u"Cat"_s);
                 click(*d, "Command1");
             });
-            QSignalSpy finished(form.get(), &Form1::captureFinished);
+            QSignalSpy finished(form.get(), &MainWindow::captureFinished);
             action(*form, "mnuCD")->trigger();
             QVERIFY(finished.wait(10000));
             QCOMPARE(ticked, !first);
@@ -220,7 +220,7 @@ private slots:
         makeDuplicatesStore(fx.root());
         auto form = fx.open();
         form->tree().selectNode(node);
-        QSignalSpy done(form.get(), &Form1::listSearchFinished);
+        QSignalSpy done(form.get(), &MainWindow::listSearchFinished);
         action(*form, command.toLatin1().constData())->trigger();
         QVERIFY(done.wait(10000));
         QStringList shown;

@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/settings/archive_reminder.h"
-#include "core/settings/statistics.h"
-#include "core/settings/tips.h"
+#include "core/search/statistics.h"
+#include "ui/options/tips.h"
 #include "core/store/date_text.h"
 #include "support/window_fixture.h"
 #include "ui/options/about_dialog.h"
@@ -61,7 +61,7 @@ class TestOptions : public QObject
         CatalogueIndex index;
         index.load(m_f.root());
         NotesStore notes;
-        (void)notes.OpenNotesStore(notesStorePath(m_f.root()));
+        (void)notes.open(notesStorePath(m_f.root()));
         return computeStatistics(m_f.root(), index, notes);
     }
 
@@ -84,7 +84,7 @@ private slots:
         r.archiveReminderSetting = "1";
         r.archiveDateSetting = formatDate(today.addDays(-5));
         r.archiveDaysSetting = "7";
-        QVERIFY(SaveSettings(settingsPath(m_f.root()), r).ok());
+        QVERIFY(saveSettings(settingsPath(m_f.root()), r).ok());
         auto form = m_f.open();
         QVERIFY(m_f.messages.boxes.isEmpty()); // not before Timer4
         m_f.messages.answers = {MessageSink::Answer::No};
@@ -113,12 +113,12 @@ private slots:
         r.categoryColorSettings = blackCategoryColors();
         const SettingsRecord before = r;
         {
-            frmOptions w(r, m_today);
+            OptionsWindow w(r, m_today);
             click(w, "cmdDefault");
             click(w, "cmdCancel");
         }
         QCOMPARE(r, before);
-        frmOptions w(r, m_today);
+        OptionsWindow w(r, m_today);
         w.show();
         auto *days = child<QLineEdit>(w, "txtDays");
         auto *date = child<QLabel>(w, "lblArchiveDate");
@@ -151,7 +151,7 @@ private slots:
                  (std::array<QString, kCategoryCount>{"32896", "16711680", "32768", "192",
                                                       "8388736", "255", "-2147483627"}));
         SettingsRecord fresh;
-        frmOptions empty(fresh, m_today);
+        OptionsWindow empty(fresh, m_today);
         QCOMPARE(child<QLineEdit>(empty, "txtDays")->text(), QString::number(kDefaultArchiveDays));
     }
 
@@ -163,17 +163,17 @@ private slots:
         // A first start has no colours: it takes the default set.
         QCOMPARE(form->settings().categoryColorSettings, defaultCategoryColors());
         form->tree().selectNode("Rock");
-        form->ListDiscFiles();
+        form->listSelectedDisc();
         QCOMPARE(form->listModel().rowColor(0), QColor(192, 192, 0));
-        test::onNextDialog<frmOptions>([](frmOptions *o) {
+        test::onNextDialog<OptionsWindow>([](OptionsWindow *o) {
             click(*o, "cmdAllBlack");
             click(*o, "cmdOK");
         });
         test::action(*form, "mnuOptions")->trigger();
         QCOMPARE(form->settings().categoryColorSettings, blackCategoryColors());
-        QCOMPARE(form->extensionTable().ColorForPath("/m/a.mp3"), "0");
+        QCOMPARE(form->extensionTable().colorForPath("/m/a.mp3"), "0");
         QCOMPARE(form->listModel().rowColor(0), QColor(192, 192, 0));
-        form->ColorList();
+        form->colorRows();
         QCOMPARE(form->listModel().rowColor(0), QColor(Qt::black));
         QVERIFY(m_f.messages.boxes.isEmpty());
     }
@@ -195,11 +195,11 @@ private slots:
         QVERIFY(test::writeAll(picturePath(m_f.root(), "Odd"), "jpeg"));
         {
             NotesStore notes;
-            QVERIFY(notes.OpenNotesStore(notesStorePath(m_f.root())));
+            QVERIFY(notes.open(notesStorePath(m_f.root())));
             notes.setRecord("Jazz", "lent to Ana");
-            QVERIFY(notes.AppendNotesRecord());
+            QVERIFY(notes.appendRecord());
             notes.setRecord("Gone", "no such disc");
-            QVERIFY(notes.AppendNotesRecord());
+            QVERIFY(notes.appendRecord());
         }
         const StoreStatistics s = compute();
         QCOMPARE(shown(s),
@@ -211,7 +211,7 @@ private slots:
         auto form = m_f.open();
         QStringList lines;
         QString statusWhileOpen;
-        test::onNextDialog<frmStats>([&](frmStats *stats) {
+        test::onNextDialog<StatsWindow>([&](StatsWindow *stats) {
             for (const StatisticsField &f : statisticsFields(StoreStatistics()))
                 lines << stats->findChild<QLabel *>(f.captionName)->text() + ' ' +
                              stats->findChild<QLabel *>(f.valueName)->text();
@@ -271,7 +271,7 @@ private slots:
         SettingsRecord settings;
         settings.tipsAtStartSetting = stored;
         int draws = 0;
-        frmTip tip(settings, nullptr, script({8, 8, 2}, draws));
+        TipDialog tip(settings, nullptr, script({8, 8, 2}, draws));
         tip.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tip));
         QCOMPARE(tip.windowTitle() + tip.findChild<QLabel *>("lblTip")->text(),
@@ -295,7 +295,7 @@ private slots:
 
     void aboutWindow()
     {
-        frmAbout about;
+        AboutDialog about;
         QCOMPARE(about.windowTitle() + '|' + about.findChild<QLabel *>("lblTitle")->text(),
                  "About Orlith|Orlith");
         QCOMPARE(about.findChild<QLabel *>("lblVersion")->text(), "version 1.0");

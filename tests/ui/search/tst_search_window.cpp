@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList listedLines(Form1 &form)
+QStringList listedLines(MainWindow &form)
 {
     QStringList out;
     for (const FileRow &row : form.listModel().rows())
@@ -37,7 +37,7 @@ private slots:
 
     void quickFindFollowsTheTreeAndMatchesTheCommandLine()
     {
-        Form1 &form = *m_form;
+        MainWindow &form = *m_form;
         auto *find = form.findChild<QLineEdit *>(u"txtFind"_s);
         find->setText(u"rock"_s);
         // No node selected: the two-line message, the list untouched.
@@ -48,7 +48,7 @@ private slots:
             QStringList{u"You must select catalogs or\ncatalog or a single CD/DVD for search"_s});
         QVERIFY(!form.listSearchRunning());
         // The root: every disc in tree order. A find started while one runs starts over.
-        QSignalSpy finished(&form, &Form1::listSearchFinished);
+        QSignalSpy finished(&form, &MainWindow::listSearchFinished);
         form.tree().selectNode(u"katalog"_s);
         form.findFiles();
         form.findFiles();
@@ -71,9 +71,9 @@ private slots:
 
     void searchWindowDiscList()
     {
-        Form1 &form = *m_form;
+        MainWindow &form = *m_form;
         form.showSearch();
-        auto *window = qobject_cast<frmSearch *>(form.searchWindow());
+        auto *window = qobject_cast<SearchWindow *>(form.searchWindow());
         QVERIFY(window && window->windowFlags() & Qt::WindowStaysOnTopHint &&
                 form.tree().dragEnabled());
         auto *list = window->findChild<QListWidget *>(u"lstCDtoSearch"_s);
@@ -96,7 +96,7 @@ private slots:
         form.tree().selectNode(u"katalog"_s);
         window->dropText(u"Catalogs"_s);
         QVERIFY(list->count() == 0 && !window->showsAllPlaceholder());
-        QSignalSpy finished(window, &frmSearch::searchFinished);
+        QSignalSpy finished(window, &SearchWindow::searchFinished);
         window->startSearch();
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(form.statusText(), u"Found  0 files."_s);
@@ -109,9 +109,9 @@ private slots:
 
     void searchWindowOptionsAndResults()
     {
-        Form1 &form = *m_form;
+        MainWindow &form = *m_form;
         form.showSearch();
-        auto *window = qobject_cast<frmSearch *>(form.searchWindow());
+        auto *window = qobject_cast<SearchWindow *>(form.searchWindow());
         auto *sizeOption = window->findChild<QComboBox *>(u"cmbOptVelicina"_s);
         auto *sizeBox = window->findChild<QLineEdit *>(u"txtVelicinaFile"_s);
         auto *dateOption = window->findChild<QComboBox *>(u"cmbOptDatum"_s);
@@ -136,10 +136,10 @@ private slots:
         QCOMPARE(dateOption->currentText(), u"not sure"_s);
         QVERIFY(!date->Enable());
         dateOption->setCurrentText(u"after"_s);
-        date->setDateVal(QDate(2004, 3, 15));
+        date->setDate(QDate(2004, 3, 15));
         auto *text = window->findChild<QLineEdit *>(u"txtSearchString"_s);
         text->setText(u"cd"_s);
-        QSignalSpy finished(window, &frmSearch::searchFinished);
+        QSignalSpy finished(window, &SearchWindow::searchFinished);
         window->findChild<QPushButton *>(u"cmdSearch"_s)->click();
         QCOMPARE(window->findChild<QLabel *>(u"lblText"_s)->text(),
                  describeSearch(window->criteria()));
@@ -157,7 +157,7 @@ private slots:
 
     void saveListAsDisc()
     {
-        Form1 &form = *m_form;
+        MainWindow &form = *m_form;
         form.saveList();
         QCOMPARE(m_f.messages.texts(), QStringList{u"List is empty.There is no files to save."_s});
         QList<FileRow> rows;
@@ -165,13 +165,13 @@ private slots:
             rows.append(
                 {u"f%1"_s.arg(i), u"/m/f%1"_s.arg(i), 1000 + i, test::day(2005, 1, 1), u"Other"_s});
         form.listModel().setRows(rows);
-        test::onNextDialog<frmNewCD>([](frmNewCD *d) {
+        test::onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
             QVERIFY(!d->findChild<QComboBox *>(u"comCDROMs"_s)->isVisible());
             d->findChild<QLineEdit *>(u"txtNewCDName"_s)->setText(u"Saved"_s);
             d->findChild<QComboBox *>(u"comCDCat"_s)->setCurrentText(u"Photos"_s);
-            d->Command1Click();
+            d->checkAndAccept();
         });
-        QSignalSpy saved(&form, &Form1::saveFinished);
+        QSignalSpy saved(&form, &MainWindow::saveFinished);
         form.saveList();
         QVERIFY(form.saveRunning());
         QCOMPARE(form.statusText(), u"Saving files from the list as new xml... "_s);
@@ -185,7 +185,7 @@ private slots:
         QCOMPARE(listed.size(), 501);
         QCOMPARE(listed[0].disc() + ' ' + QString::number(listed[500].size()), u"Saved 1500"_s);
         // Cancelling the dialog saves nothing.
-        test::onNextDialog<frmNewCD>([](frmNewCD *d) { d->reject(); });
+        test::onNextDialog<NewDiscDialog>([](NewDiscDialog *d) { d->reject(); });
         form.saveList();
         QVERIFY(!form.saveRunning());
     }
@@ -223,21 +223,21 @@ private slots:
             QTest::keyClick(edit, k.toLatin1());
         QCOMPARE(edit->text(), text);
         if (date.isValid())
-            QCOMPARE(c.DateVal(), date);
-        QCOMPARE(c.dayBox()->text(), QString::number(c.DayVal()));
+            QCOMPARE(c.date(), date);
+        QCOMPARE(c.dayBox()->text(), QString::number(c.day()));
     }
 
     // A day that no longer fits, or is left invalid, is repaired (dateTyping has the limits).
     void dateSetting()
     {
         DateControl c(nullptr, QDate(2023, 6, 15)); // an invalid day returns to this one
-        c.setDateVal(QDate(2024, 2, 29));
-        c.setYearVal(2025);
-        QCOMPARE(c.DateVal(), QDate(2025, 2, 28));
-        c.setDateVal(QDate(2023, 6, 15));
+        c.setDate(QDate(2024, 2, 29));
+        c.setYear(2025);
+        QCOMPARE(c.date(), QDate(2025, 2, 28));
+        c.setDate(QDate(2023, 6, 15));
         c.dayBox()->setText("0");
         c.leaveDay();
-        QCOMPARE(c.DayVal(), 15);
+        QCOMPARE(c.day(), 15);
         c.setEnable(false);
         QVERIFY(!c.dayBox()->isEnabled() && !c.yearBox()->isEnabled());
     }
@@ -251,7 +251,7 @@ private:
     }
 
     test::WindowFixture m_f;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 QTEST_MAIN(TestSearchWindow)

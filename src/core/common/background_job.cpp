@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-#include "core/store/background_job.h"
+#include "core/common/background_job.h"
 
 #include <QThread>
 

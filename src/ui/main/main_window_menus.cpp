@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 // The main window's menu bar, context menus, tool buttons and the small commands behind
 // them.
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include "ui/options/about_dialog.h"
 #include "ui/options/tip_dialog.h"
@@ -52,7 +52,7 @@ void separator(QMenu *menu, const char *name)
 
 } // namespace
 
-void Form1::buildMenus()
+void MainWindow::buildMenus()
 {
     auto top = [this](const char *name, const QString &caption) {
         QMenu *m = menuBar()->addMenu(caption);
@@ -66,18 +66,18 @@ void Form1::buildMenus()
     QMenu *file = top("mnuFile", QStringLiteral("File"));
     QMenu *newMenu = submenu(file, "mnuNew", QStringLiteral("&New"));
     connect(item(newMenu, "mnuCatalog", QStringLiteral("Catalog...")), &QAction::triggered, this,
-            &Form1::newCatalog);
+            &MainWindow::newCatalog);
     connect(item(newMenu, "mnuCD", QStringLiteral("CD/DVD...")), &QAction::triggered, this,
-            &Form1::captureDisc);
+            &MainWindow::captureDisc);
     separator(file, "mnuRazmak5");
     connect(item(file, "mnuCopy", QStringLiteral("Copy file(s)")), &QAction::triggered, this,
-            &Form1::copySelectedFiles);
+            &MainWindow::copySelectedFiles);
     connect(item(file, "FilemnuOpenFile", QStringLiteral("Open file")), &QAction::triggered,
-            this, &Form1::openSelectedFile);
+            this, &MainWindow::openSelectedFile);
     connect(item(file, "FilemnuOpenLocation", QStringLiteral("Open location")),
-            &QAction::triggered, this, &Form1::openSelectedLocation);
+            &QAction::triggered, this, &MainWindow::openSelectedLocation);
     connect(item(file, "mnuRemoveItems", QStringLiteral("Remove item(s)")), &QAction::triggered,
-            this, &Form1::removeSelectedItems);
+            this, &MainWindow::removeSelectedItems);
     separator(file, "mnuRazmak6");
     connect(item(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
             &QWidget::close);
@@ -85,13 +85,13 @@ void Form1::buildMenus()
     QMenu *edit = top("mnuEdit", QStringLiteral("&Edit"));
     QAction *del = item(edit, "mnuDelete", QStringLiteral("&Delete"));
     del->setEnabled(false);
-    connect(del, &QAction::triggered, this, &Form1::deleteSelected);
+    connect(del, &QAction::triggered, this, &MainWindow::deleteSelected);
     QAction *ren = item(edit, "mnuRename", QStringLiteral("&Rename..."));
     ren->setEnabled(false);
-    connect(ren, &QAction::triggered, this, &Form1::renameSelected);
+    connect(ren, &QAction::triggered, this, &MainWindow::renameSelected);
     QAction *update = item(edit, "mnuUpdate", QStringLiteral("Update CD/DVD..."));
     update->setEnabled(false);
-    connect(update, &QAction::triggered, this, &Form1::updateSelectedDisc);
+    connect(update, &QAction::triggered, this, &MainWindow::updateSelectedDisc);
     separator(edit, "mnuRaznak2");
     connect(item(edit, "mnuExpand", QStringLiteral("Expand tree")), &QAction::triggered, this,
             expand);
@@ -100,53 +100,53 @@ void Form1::buildMenus()
 
     QMenu *tools = top("mnuTools", QStringLiteral("&Tools"));
     connect(item(tools, "mnuArchive", QStringLiteral("Archive...")), &QAction::triggered, this,
-            &Form1::archiveDiscs);
+            &MainWindow::archiveDiscs);
     connect(item(tools, "mnuRestore", QStringLiteral("Restore...")), &QAction::triggered, this,
-            &Form1::restoreDiscs);
+            &MainWindow::restoreDiscs);
     separator(tools, "mnuRazmak4");
     QMenu *exportMenu = submenu(tools, "mnuExport", QStringLiteral("Export to"));
     connect(item(exportMenu, "mnuSQL", QStringLiteral("SQL statements...")), &QAction::triggered,
-            this, &Form1::exportSql);
+            this, &MainWindow::exportSql);
     connect(item(exportMenu, "mnuExcel", QStringLiteral("Excel document...")),
-            &QAction::triggered, this, &Form1::exportExcel);
+            &QAction::triggered, this, &MainWindow::exportExcel);
     connect(item(exportMenu, "mnuHTML", QStringLiteral("HTML document...")), &QAction::triggered,
-            this, &Form1::exportHtml);
+            this, &MainWindow::exportHtml);
     connect(item(exportMenu, "mnuCSV", QStringLiteral("CSV document...")), &QAction::triggered,
-            this, &Form1::exportCsv);
+            this, &MainWindow::exportCsv);
     connect(item(exportMenu, "mnuText", QStringLiteral("Text document")), &QAction::triggered,
-            this, &Form1::exportText);
+            this, &MainWindow::exportText);
     separator(tools, "mnuRazmak");
     connect(item(tools, "mnuClearList", QStringLiteral("Clear list")), &QAction::triggered, this,
-            &Form1::clearList);
+            &MainWindow::clearList);
     connect(item(tools, "mnuAutoSize", QStringLiteral("Auto size")), &QAction::triggered, this,
-            &Form1::autoSizeColumns);
+            &MainWindow::autoSizeColumns);
     connect(item(tools, "mnuSaveList", QStringLiteral("Save list...")), &QAction::triggered, this,
-            &Form1::saveList);
+            &MainWindow::saveList);
     separator(tools, "mnuRazmak8");
     connect(item(tools, "mnuDuplicates", QStringLiteral("Find duplicates")), &QAction::triggered,
-            this, &Form1::findDuplicateFiles);
+            this, &MainWindow::findDuplicateFiles);
     connect(item(tools, "mnuSingleCopies", QStringLiteral("Files on one disc only")),
-            &QAction::triggered, this, &Form1::findSingleCopyFiles);
+            &QAction::triggered, this, &MainWindow::findSingleCopyFiles);
     separator(tools, "mnuRazmak7");
     connect(item(tools, "mnuOptions", QStringLiteral("Options...")), &QAction::triggered, this,
-            &Form1::showOptions);
+            &MainWindow::showOptions);
 
     QMenu *advanced = top("mnuAdvanced", QStringLiteral("Advanced"));
     connect(item(advanced, "mnuSearch", QStringLiteral("Search...")), &QAction::triggered, this,
-            &Form1::showSearch);
+            &MainWindow::showSearch);
     connect(item(advanced, "mnuStatistics", QStringLiteral("Statistics...")), &QAction::triggered,
-            this, &Form1::showStatistics);
+            this, &MainWindow::showStatistics);
 
     QMenu *help = top("mnuHelp", QStringLiteral("Help"));
     connect(item(help, "mnuHelpFile", QStringLiteral("Help...")), &QAction::triggered, this,
-            &Form1::openHelp);
+            &MainWindow::openHelp);
     connect(item(help, "mnuTip", QStringLiteral("Tip of the day...")), &QAction::triggered, this,
-            &Form1::showTip);
+            &MainWindow::showTip);
     connect(item(help, "mnuVisitWebSite", QStringLiteral("Orlith home page")), &QAction::triggered,
-            this, &Form1::openHomePage);
+            this, &MainWindow::openHomePage);
     separator(help, "mnuRazmak3");
     connect(item(help, "mnuAbout", QStringLiteral("About...")), &QAction::triggered, this,
-            &Form1::showAbout);
+            &MainWindow::showAbout);
 
     // Context menus: the tree's mirrors "New" and the edit commands; the list's the file
     // commands.
@@ -154,31 +154,31 @@ void Form1::buildMenus()
     m_treePopup->setObjectName(QStringLiteral("mnuPopUp"));
     QMenu *newPopup = submenu(m_treePopup, "mnuNewPopUp", QStringLiteral("New"));
     connect(item(newPopup, "mnuCatalogPopUp", QStringLiteral("Catalog...")), &QAction::triggered,
-            this, &Form1::newCatalog);
+            this, &MainWindow::newCatalog);
     connect(item(newPopup, "mnuCDPopUp", QStringLiteral("CD/DVD...")), &QAction::triggered, this,
-            &Form1::captureDisc);
+            &MainWindow::captureDisc);
     separator(m_treePopup, "mnuRazmak1");
     QAction *delPopup = item(m_treePopup, "mnuDeletePopUP", QStringLiteral("Delete"));
     delPopup->setEnabled(false);
-    connect(delPopup, &QAction::triggered, this, &Form1::deleteSelected);
+    connect(delPopup, &QAction::triggered, this, &MainWindow::deleteSelected);
     QAction *renPopup = item(m_treePopup, "mnuRenamePopUp", QStringLiteral("Rename..."));
     renPopup->setEnabled(false);
-    connect(renPopup, &QAction::triggered, this, &Form1::renameSelected);
+    connect(renPopup, &QAction::triggered, this, &MainWindow::renameSelected);
     QAction *updatePopup = item(m_treePopup, "mnuUpdatePopUp", QStringLiteral("Update CD/DVD..."));
     updatePopup->setEnabled(false);
-    connect(updatePopup, &QAction::triggered, this, &Form1::updateSelectedDisc);
+    connect(updatePopup, &QAction::triggered, this, &MainWindow::updateSelectedDisc);
 
     m_listPopup = new QMenu(QStringLiteral("ListPopUp"), this);
     m_listPopup->setObjectName(QStringLiteral("mnuListPopUp"));
     connect(item(m_listPopup, "mnuCopyFile", QStringLiteral("Copy")), &QAction::triggered, this,
-            &Form1::copySelectedFiles);
+            &MainWindow::copySelectedFiles);
     connect(item(m_listPopup, "mnuOpenFile", QStringLiteral("Open file")), &QAction::triggered,
-            this, &Form1::openSelectedFile);
+            this, &MainWindow::openSelectedFile);
     connect(item(m_listPopup, "mnuOpenLocation", QStringLiteral("Open location")),
-            &QAction::triggered, this, &Form1::openSelectedLocation);
+            &QAction::triggered, this, &MainWindow::openSelectedLocation);
 }
 
-void Form1::buildToolBar()
+void MainWindow::buildToolBar()
 {
     QToolBar *bar = addToolBar(QStringLiteral("Tools"));
     bar->setObjectName(QStringLiteral("toolBar"));
@@ -236,8 +236,8 @@ void Form1::buildToolBar()
     m_find->setClearButtonEnabled(true);
     bar->addWidget(m_find);
     connect(button("cmdFind", QStyle::SP_FileDialogContentsView, QStringLiteral("Search")),
-            &QAction::triggered, this, &Form1::findFiles);
-    connect(m_find, &QLineEdit::returnPressed, this, &Form1::findFiles);
+            &QAction::triggered, this, &MainWindow::findFiles);
+    connect(m_find, &QLineEdit::returnPressed, this, &MainWindow::findFiles);
 
     auto *spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -255,15 +255,15 @@ void Form1::buildToolBar()
     bar->addWidget(m_numCD);
 }
 
-void Form1::showTip()
+void MainWindow::showTip()
 {
-    frmTip tip(m_settings, this);
+    TipDialog tip(m_settings, this);
     tip.exec();
 }
 
-void Form1::showAbout()
+void MainWindow::showAbout()
 {
-    frmAbout about(this);
+    AboutDialog about(this);
     about.exec();
 }
 
@@ -278,7 +278,7 @@ QString findManual(const QString &programDir, const QString &dataFolder)
     return {};
 }
 
-void Form1::openHelp()
+void MainWindow::openHelp()
 {
     // None found, nothing opens.
     const QString path = findManual(QCoreApplication::applicationDirPath(), m_programFolder);
@@ -286,7 +286,7 @@ void Form1::openHelp()
         m_services.desktop->openDocument(path);
 }
 
-void Form1::openHomePage()
+void MainWindow::openHomePage()
 {
     const QString path = findManual(QCoreApplication::applicationDirPath(), m_programFolder);
     if (path.isEmpty())
@@ -296,7 +296,7 @@ void Form1::openHomePage()
     m_services.desktop->openUrl(url.toString());
 }
 
-void Form1::addPicture()
+void MainWindow::addPicture()
 {
     if (m_tree->selectedKind() != CatalogTree::NodeKind::Disc) {
         m_services.messages->information(this, QStringLiteral("Error"),
@@ -304,10 +304,10 @@ void Form1::addPicture()
         return;
     }
     const QString disc = m_tree->selectedKey();
-    frmAddPicture dialog(m_programFolder, disc, m_services, this);
+    AddPictureDialog dialog(m_programFolder, disc, m_services, this);
     // The pane may show another disc (a list row); only its own picture is reloaded.
     if (dialog.exec() == QDialog::Accepted && m_details->shownDisc() == disc)
-        m_details->UcitajSliku(disc);
+        m_details->reloadPicture(disc);
 }
 
 } // namespace orlith

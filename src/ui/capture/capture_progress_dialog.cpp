@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-#include "ui/capture/import_progress_dialog.h"
+#include "ui/capture/capture_progress_dialog.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -9,7 +9,7 @@
 
 namespace orlith {
 
-frmInportProgres::frmInportProgres(QWidget *parent) : QDialog(parent)
+CaptureProgressDialog::CaptureProgressDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmInportProgres"));
     setWindowTitle(QStringLiteral("Orlith"));
@@ -36,36 +36,36 @@ frmInportProgres::frmInportProgres(QWidget *parent) : QDialog(parent)
     connect(m_timer, &QTimer::timeout, this, &QDialog::close);
 }
 
-void frmInportProgres::setProgress(const QString &text, int percent)
+void CaptureProgressDialog::setProgress(const QString &text, int percent)
 {
     m_label->setText(text);
     m_bar->setValue(std::clamp(percent, 0, 100));
 }
 
-QString frmInportProgres::text() const
+QString CaptureProgressDialog::text() const
 {
     return m_label->text();
 }
 
-int frmInportProgres::value() const
+int CaptureProgressDialog::value() const
 {
     return m_bar->value();
 }
 
-void frmInportProgres::finishSoon()
+void CaptureProgressDialog::finishSoon()
 {
     m_finished = true;
     m_timer->start();
 }
 
-void frmInportProgres::closeEvent(QCloseEvent *event)
+void CaptureProgressDialog::closeEvent(QCloseEvent *event)
 {
     if (!m_finished)
         emit cancelRequested();
     QDialog::closeEvent(event);
 }
 
-void frmInportProgres::reject()
+void CaptureProgressDialog::reject()
 {
     if (!m_finished)
         emit cancelRequested();

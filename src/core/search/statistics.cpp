@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-#include "core/settings/statistics.h"
+#include "core/search/statistics.h"
 
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
@@ -38,8 +38,8 @@ StoreStatistics computeStatistics(const QString &programFolder, const CatalogueI
     static const QByteArrayMatcher sizeTag(QByteArrayLiteral("<file_size>"));
     for (const QString &disc : discs) {
         if (notes.isOpen()) {
-            notes.ResetNotesSearch();
-            if (notes.FindNotesRecord(disc) == NotesStore::kFound)
+            notes.resetSearch();
+            if (notes.findRecord(disc) == NotesStore::kFound)
                 ++stats.notes;
         }
         if (pictureReadable(picturePath(programFolder, disc)))

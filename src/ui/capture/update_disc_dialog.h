@@ -16,12 +16,12 @@ class FileListModel;
 // removed and changed, each in a list of its own (sortable by a header click, coloured by
 // category like the main list), with their counts. "Apply" accepts; "Cancel" and closing
 // the window reject, and nothing is changed. With no difference, only "Close" is offered.
-class frmUpdateDisc : public QDialog
+class UpdateDiscDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmUpdateDisc(const QString &disc, const DiscUpdate &update, const ExtensionTable &extensions,
+    UpdateDiscDialog(const QString &disc, const DiscUpdate &update, const ExtensionTable &extensions,
                   QWidget *parent = nullptr);
 
     // The lists: 0 added, 1 removed, 2 changed.

@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "capture_fixtures.h"
 #include "core/capture/drives.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
@@ -24,9 +24,9 @@ const QList<FileEntry> kRockEntries{
 QString notesOf(const QString &root, const QString &disc)
 {
     NotesStore store;
-    (void)store.OpenNotesStore(notesStorePath(root));
-    store.ResetNotesSearch();
-    return store.FindNotesRecord(disc) == NotesStore::kFound ? store.notes() : u"(none)"_s;
+    (void)store.open(notesStorePath(root));
+    store.resetSearch();
+    return store.findRecord(disc) == NotesStore::kFound ? store.notes() : u"(none)"_s;
 }
 
 } // namespace
@@ -48,10 +48,10 @@ private slots:
         QVERIFY(makeFile(picturePath(m_root, u"Backup"_s), "JPEGDATA"));
         QVERIFY(makeFile(catalogOrderPath(m_root), "Music\r\nFilms\r\nEmpty\r\n"));
         m_notes.close();
-        QVERIFY(m_notes.OpenNotesStore(notesStorePath(m_root)));
+        QVERIFY(m_notes.open(notesStorePath(m_root)));
         for (const char *disc : {"Backup", "Alien"}) {
             m_notes.setRecord(QString::fromLatin1(disc), u"notes of "_s + QLatin1String(disc));
-            QVERIFY(m_notes.AppendNotesRecord());
+            QVERIFY(m_notes.appendRecord());
         }
         m_index.load(m_root);
         m_edits = std::make_unique<StoreEdits>(m_root, m_index, m_notes);

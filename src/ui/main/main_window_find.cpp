@@ -1,15 +1,15 @@
 // Orlith — desktop catalogue of removable media.
 // Quick find over the selected scope, the search window, and saving the list as a disc.
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include "core/capture/capture_job.h"
 #include "ui/capture/new_disc_dialog.h"
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
 #include "core/search/disc_search.h"
 #include "ui/search/search_window.h"
-#include "core/store/background_job.h"
+#include "core/common/background_job.h"
 
 #include <QLineEdit>
 #include <QTableView>
@@ -25,7 +25,7 @@ constexpr char kDiscFileExtension[] = ".xml";
 
 } // namespace
 
-void Form1::findFiles()
+void MainWindow::findFiles()
 {
     m_findDiscs.clear();
     if (!scopeOfSelection(m_findDiscs))
@@ -35,7 +35,7 @@ void Form1::findFiles()
     searchIntoList(m_findDiscs, criteria);
 }
 
-bool Form1::scopeOfSelection(QStringList &discs)
+bool MainWindow::scopeOfSelection(QStringList &discs)
 {
     switch (m_tree->selectedKind()) {
     case CatalogTree::NodeKind::Root:
@@ -55,7 +55,7 @@ bool Form1::scopeOfSelection(QStringList &discs)
     return false;
 }
 
-void Form1::searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
+void MainWindow::searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
                            const QObject *owner, std::function<void()> finished)
 {
     stopListSearch();
@@ -63,7 +63,7 @@ void Form1::searchIntoList(const QStringList &discs, const SearchCriteria &crite
     m_searchOwner = owner;
     m_searchFinished = std::move(finished);
     m_searchRun = new BackgroundJob(this);
-    connect(m_searchRun, &BackgroundJob::finished, this, &Form1::finishListSearch);
+    connect(m_searchRun, &BackgroundJob::finished, this, &MainWindow::finishListSearch);
     const QString folder = m_programFolder;
     m_searchRun->start([this, folder, discs, criteria](BackgroundJob &job) {
         QList<FileRow> batch;
@@ -78,7 +78,7 @@ void Form1::searchIntoList(const QStringList &discs, const SearchCriteria &crite
                     return;
                 const qsizetype colourFrom = m_listModel->rowCount();
                 m_listModel->appendRows(rows);
-                m_listModel->ColorList(m_extensions, palette(), colourFrom);
+                m_listModel->colorRows(m_extensions, palette(), colourFrom);
             });
             batch.clear();
         };
@@ -102,7 +102,7 @@ void Form1::searchIntoList(const QStringList &discs, const SearchCriteria &crite
     });
 }
 
-void Form1::stopListSearch(const QObject *owner)
+void MainWindow::stopListSearch(const QObject *owner)
 {
     if (!m_searchRun || (owner && owner != m_searchOwner))
         return;
@@ -113,7 +113,7 @@ void Form1::stopListSearch(const QObject *owner)
     m_searchFinished = nullptr;
 }
 
-void Form1::finishListSearch()
+void MainWindow::finishListSearch()
 {
     m_searchRun->deleteLater();
     m_searchRun = nullptr;
@@ -126,17 +126,17 @@ void Form1::finishListSearch()
         finished();
 }
 
-QStringList Form1::discsInOrder() const
+QStringList MainWindow::discsInOrder() const
 {
     return m_tree->discsInOrder();
 }
 
-QStringList Form1::discsOf(const QString &catalog) const
+QStringList MainWindow::discsOf(const QString &catalog) const
 {
     return m_tree->discsOf(catalog);
 }
 
-SearchHost::NodeKind Form1::selectedNodeKind() const
+SearchHost::NodeKind MainWindow::selectedNodeKind() const
 {
     switch (m_tree->selectedKind()) {
     case CatalogTree::NodeKind::Root:
@@ -151,12 +151,12 @@ SearchHost::NodeKind Form1::selectedNodeKind() const
     return NodeKind::None;
 }
 
-void Form1::setNodeDragging(bool on)
+void MainWindow::setNodeDragging(bool on)
 {
     m_tree->setNodeDragging(on);
 }
 
-void Form1::saveList()
+void MainWindow::saveList()
 {
     if (m_listModel->rowCount() == 0) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
@@ -167,7 +167,7 @@ void Form1::saveList()
     // waits for the other.
     if (m_capture || saveRunning())
         return;
-    frmNewCD dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
+    NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
                     /*virtualMode=*/true, this);
     if (dialog.exec() != QDialog::Accepted || dialog.discName().isEmpty() ||
         dialog.catalog().isEmpty())
@@ -185,7 +185,7 @@ void Form1::saveList()
     const QList<FileRow> rows = m_listModel->rows();
     m_saveCount = rows.size();
     m_saveRun = new BackgroundJob(this);
-    connect(m_saveRun, &BackgroundJob::finished, this, &Form1::finishSave);
+    connect(m_saveRun, &BackgroundJob::finished, this, &MainWindow::finishSave);
     m_saveRun->start([this, rows, folder = m_programFolder, disc = m_saveDisc,
                       stored](BackgroundJob &job) {
         QList<FileEntry> entries;
@@ -198,7 +198,7 @@ void Form1::saveList()
     });
 }
 
-void Form1::finishSave()
+void MainWindow::finishSave()
 {
     m_saveRun->deleteLater();
     m_saveRun = nullptr;
@@ -215,20 +215,20 @@ void Form1::finishSave()
     emit saveFinished();
 }
 
-void Form1::showSearch()
+void MainWindow::showSearch()
 {
     if (m_searchWindow) {
         m_searchWindow->raise();
         m_searchWindow->activateWindow();
         return;
     }
-    auto *window = new frmSearch(*this);
+    auto *window = new SearchWindow(*this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_searchWindow = window;
     window->show();
 }
 
-QWidget *Form1::searchWindow() const
+QWidget *MainWindow::searchWindow() const
 {
     return m_searchWindow;
 }

@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-#include "ui/main/update_disc_dialog.h"
+#include "ui/capture/update_disc_dialog.h"
 
 #include "ui/common/style_icon.h"
 #include "ui/main/file_list_model.h"
@@ -14,7 +14,7 @@
 
 namespace orlith {
 
-frmUpdateDisc::frmUpdateDisc(const QString &disc, const DiscUpdate &update,
+UpdateDiscDialog::UpdateDiscDialog(const QString &disc, const DiscUpdate &update,
                              const ExtensionTable &extensions, QWidget *parent)
     : QDialog(parent)
 {
@@ -51,7 +51,7 @@ frmUpdateDisc::frmUpdateDisc(const QString &disc, const DiscUpdate &update,
         auto *model = new FileListModel(this);
         model->setSortIcons(styleIcon(QStyle::SP_ArrowDown), styleIcon(QStyle::SP_ArrowUp));
         model->setRows(std::move(rows));
-        model->ColorList(extensions, palette());
+        model->colorRows(extensions, palette());
         m_lists[i] = model;
         auto *view = new QTableView(m_tabs);
         view->setObjectName(QString::fromLatin1(pages[i].name));
@@ -94,7 +94,7 @@ frmUpdateDisc::frmUpdateDisc(const QString &disc, const DiscUpdate &update,
     resize(760, 440);
 }
 
-FileListModel &frmUpdateDisc::list(int which) const
+FileListModel &UpdateDiscDialog::list(int which) const
 {
     return *m_lists[which];
 }

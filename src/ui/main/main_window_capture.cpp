@@ -1,13 +1,13 @@
 // Orlith — desktop catalogue of removable media.
 // The main window's store commands: capture a disc, new catalog, rename, delete.
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include "core/capture/capture_job.h"
 #include "core/capture/disc_update.h"
-#include "core/capture/store_edits.h"
-#include "core/store/background_job.h"
+#include "core/store/store_edits.h"
+#include "core/common/background_job.h"
 #include "core/store/program_folder.h"
-#include "ui/capture/import_progress_dialog.h"
+#include "ui/capture/capture_progress_dialog.h"
 #include "ui/capture/name_entry_dialog.h"
 #include "ui/capture/new_disc_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
@@ -22,7 +22,7 @@
 
 namespace orlith {
 
-void Form1::setBusy(bool busy)
+void MainWindow::setBusy(bool busy)
 {
     // The window stays up to paint progress, but takes no command until the job ends.
     m_central->setEnabled(!busy);
@@ -31,14 +31,14 @@ void Form1::setBusy(bool busy)
         bar->setEnabled(!busy);
 }
 
-void Form1::watchStore()
+void MainWindow::watchStore()
 {
     m_watcher = new QFileSystemWatcher(this);
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setSingleShot(true);
     // One refresh for a burst of changes (a rename rewrites many disc files).
     m_refreshTimer->setInterval(250);
-    connect(m_refreshTimer, &QTimer::timeout, this, &Form1::refreshFromStore);
+    connect(m_refreshTimer, &QTimer::timeout, this, &MainWindow::refreshFromStore);
     const auto changed = [this] { m_refreshTimer->start(); };
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
@@ -53,7 +53,7 @@ void Form1::watchStore()
     }
 }
 
-void Form1::refreshFromStore()
+void MainWindow::refreshFromStore()
 {
     // A running capture or save files its disc when it ends; refresh after that.
     if (m_capture || saveRunning()) {
@@ -70,7 +70,7 @@ void Form1::refreshFromStore()
     m_index.load(m_programFolder);
     if (m_notes.isOpen()) {
         m_notes.close();
-        (void)m_notes.OpenNotesStore(notesStorePath(m_programFolder));
+        (void)m_notes.open(notesStorePath(m_programFolder));
     }
     m_tree->rebuild(m_index);
     if (QTreeWidgetItem *root = m_tree->topLevelItem(0))
@@ -81,23 +81,23 @@ void Form1::refreshFromStore()
     }
     if (m_tree->findNode(selected))
         m_tree->selectNode(selected);
-    CountCatalogsAndDiscs();
+    recountCatalogsAndDiscs();
     // The details follow the store, unless the user is typing notes there.
     const QString shown = m_details->shownDisc();
     if (!shown.isEmpty() && !m_details->isEditingNotes()) {
         if (m_index.catalogOfDisc(shown) >= 0)
             m_details->showDisc(shown);
         else
-            m_details->ClearDiscDetails();
+            m_details->clearDiscDetails();
     }
 }
 
-void Form1::captureDisc()
+void MainWindow::captureDisc()
 {
     if (m_capture || saveRunning())
         return;
     DriveProvider &drives = *m_services.drives;
-    frmNewCD dialog(m_tree->catalogsInOrder(), *m_edits, drives, m_services,
+    NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, drives, m_services,
                     /*virtualMode=*/false, this);
     if (!runDriveDialog(dialog))
         return;
@@ -120,18 +120,18 @@ void Form1::captureDisc()
     startCaptureJob(request, {});
 }
 
-void Form1::startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored)
+void MainWindow::startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored)
 {
     m_capture = std::make_unique<CaptureJob>(request);
     m_update.reset();
     m_captureRun = new BackgroundJob(this);
     m_captureListCleared = false;
-    connect(m_captureRun, &BackgroundJob::finished, this, &Form1::finishCapture);
+    connect(m_captureRun, &BackgroundJob::finished, this, &MainWindow::finishCapture);
 
     setBusy(true);
-    m_progress = new frmInportProgres(this);
+    m_progress = new CaptureProgressDialog(this);
     m_progress->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_progress, &frmInportProgres::cancelRequested, this, &Form1::cancelCapture);
+    connect(m_progress, &CaptureProgressDialog::cancelRequested, this, &MainWindow::cancelCapture);
     showCaptureProgress(QString::fromLatin1(kInsertingText), 0,
                         QString::fromLatin1(kInsertingText));
     m_progress->show();
@@ -169,7 +169,7 @@ void Form1::startCaptureJob(const CaptureRequest &request, QList<FileEntry> stor
     });
 }
 
-bool Form1::runDriveDialog(frmNewCD &dialog)
+bool MainWindow::runDriveDialog(NewDiscDialog &dialog)
 {
     dialog.setLookInsideArchives(m_settings.lookInsideArchivesSetting == QLatin1String("1"));
     if (dialog.exec() != QDialog::Accepted)
@@ -180,20 +180,20 @@ bool Form1::runDriveDialog(frmNewCD &dialog)
     return true;
 }
 
-void Form1::showCaptureProgress(const QString &text, int percent, const QString &status)
+void MainWindow::showCaptureProgress(const QString &text, int percent, const QString &status)
 {
     if (m_progress)
         m_progress->setProgress(text, percent);
     setStatusText(status);
 }
 
-void Form1::cancelCapture()
+void MainWindow::cancelCapture()
 {
     if (m_captureRun)
         m_captureRun->cancel();
 }
 
-void Form1::finishCapture()
+void MainWindow::finishCapture()
 {
     m_captureRun->deleteLater();
     m_captureRun = nullptr;
@@ -218,7 +218,7 @@ void Form1::finishCapture()
         emit captureFinished();
         return;
     }
-    ColorList();
+    colorRows();
     refreshFromStore();
     const QList<UnreadableFolder> unreadable = job->unreadableFolders();
     if (!unreadable.isEmpty()) {
@@ -242,7 +242,7 @@ void Form1::finishCapture()
     emit captureFinished();
 }
 
-void Form1::newCatalog()
+void MainWindow::newCatalog()
 {
     QString added;
     NameEntryDialog dialog(
@@ -258,7 +258,7 @@ void Form1::newCatalog()
         refreshFromStore();
 }
 
-void Form1::renameSelected()
+void MainWindow::renameSelected()
 {
     const CatalogTree::NodeKind kind = m_tree->selectedKind();
     if (kind != CatalogTree::NodeKind::Catalog && kind != CatalogTree::NodeKind::Disc)
@@ -298,7 +298,7 @@ void Form1::renameSelected()
                                    warnings.join(QLatin1Char('\n')));
 }
 
-void Form1::deleteSelected()
+void MainWindow::deleteSelected()
 {
     const QString key = m_tree->selectedKey();
     if (m_tree->selectedKind() == CatalogTree::NodeKind::Root || key.isEmpty())
@@ -316,7 +316,7 @@ void Form1::deleteSelected()
         r = m_edits->deleteDisc(key, &chosen);
         if (r) {
             m_listModel->clear();
-            m_details->ClearDiscDetails();
+            m_details->clearDiscDetails();
         }
         break;
     }

@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 
 #include "core/store/safe_write.h"
 
@@ -204,7 +204,7 @@ bool StoreEdits::beginEdit(StoreLock &lock, EditResult &refused)
     // The notes store may have been compacted into a new file, or had records added.
     if (m_notes.isOpen()) {
         m_notes.close();
-        (void)m_notes.OpenNotesStore(notesStorePath(m_programFolder));
+        (void)m_notes.open(notesStorePath(m_programFolder));
     }
     return true;
 }
@@ -212,7 +212,7 @@ bool StoreEdits::beginEdit(StoreLock &lock, EditResult &refused)
 EditResult StoreEdits::checkNewDisc(const NewDiscInput &input, const DriveProvider *drives) const
 {
     const QString &name = input.name;
-    if (!input.virtualMode && drives && !drives->HasMedia(input.drive))
+    if (!input.virtualMode && drives && !drives->hasMedia(input.drive))
         return failed(kNoMedia);
     const bool blank = isBlank(name);
     if (!blank && (m_index.isKeyTaken(name) || discFileExists(name)))
@@ -315,10 +315,10 @@ EditResult StoreEdits::renameDisc(const QString &from, const QString &to,
         result.warnings.append(notesError);
         return result;
     }
-    m_notes.ResetNotesSearch();
-    if (m_notes.FindNotesRecord(from) == NotesStore::kFound) {
+    m_notes.resetSearch();
+    if (m_notes.findRecord(from) == NotesStore::kFound) {
         m_notes.setRecord(to, notesText.value_or(m_notes.notes()));
-        if (!m_notes.UpdateNotesRecord())
+        if (!m_notes.updateRecord())
             result.warnings.append(m_notes.lastError());
     }
     return result;
@@ -441,8 +441,8 @@ EditResult StoreEdits::deleteDisc(const QString &name, const DiscIdentity *expec
         result.warnings.append(notesError);
         return result;
     }
-    m_notes.ResetNotesSearch();
-    if (m_notes.FindNotesRecord(disc) == NotesStore::kFound && !m_notes.DeleteNotesRecord(0))
+    m_notes.resetSearch();
+    if (m_notes.findRecord(disc) == NotesStore::kFound && !m_notes.deleteRecord(0))
         result.warnings.append(m_notes.lastError());
     return result;
 }
@@ -472,7 +472,7 @@ bool StoreEdits::openNotes(QString &error)
     if (m_notes.isOpen())
         return true;
     // A read-only store still opens: finding works and a failed write says why.
-    (void)m_notes.OpenNotesStore(notesStorePath(m_programFolder));
+    (void)m_notes.open(notesStorePath(m_programFolder));
     if (!m_notes.isOpen())
         error = m_notes.lastError();
     return m_notes.isOpen();

@@ -1,11 +1,11 @@
 // Orlith — desktop catalogue of removable media.
 // Options window, statistics and the archive reminder.
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include "core/settings/archive_reminder.h"
 #include "core/settings/option_colors.h"
 #include "ui/options/options_window.h"
-#include "core/settings/statistics.h"
+#include "core/search/statistics.h"
 #include "ui/options/stats_window.h"
 
 #include <QDate>
@@ -13,31 +13,31 @@
 
 namespace orlith {
 
-void Form1::showOptions()
+void MainWindow::showOptions()
 {
-    frmOptions options(m_settings, QDate::currentDate(), this);
+    OptionsWindow options(m_settings, QDate::currentDate(), this);
     if (options.exec() != QDialog::Accepted)
         return;
     // Rows already listed keep their colours until the list is coloured again.
-    BuildExtensionTable();
+    buildExtensionTable();
 }
 
-void Form1::showStatistics()
+void MainWindow::showStatistics()
 {
     setStatusText(QStringLiteral("Please wait..."));
     m_status->repaint(); // reading every disc file may take a moment
     const StoreStatistics stats = computeStatistics(m_programFolder, m_index, m_notes);
     setStatusText(QStringLiteral("Ready"));
-    frmStats window(stats, this);
+    StatsWindow window(stats, this);
     window.exec();
 }
 
-void Form1::installArchiveReminder()
+void MainWindow::installArchiveReminder()
 {
     // Runs in start-up after the settings and the extension table. A first start has no
     // colours at all, which would draw every list black: it starts from the "Default" set.
     if (fillUnsetCategoryColors(m_settings))
-        BuildExtensionTable();
+        buildExtensionTable();
 
     setStartupReminder([this] {
         const QDate today = QDate::currentDate();

@@ -1,16 +1,16 @@
 // Orlith — desktop catalogue of removable media.
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include "core/capture/capture_job.h"
-#include "ui/capture/import_progress_dialog.h"
-#include "core/capture/store_edits.h"
+#include "ui/capture/capture_progress_dialog.h"
+#include "core/store/store_edits.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/details_pane_widget.h"
 #include "ui/main/file_list_commands.h"
 #include "ui/main/file_list_model.h"
 #include "ui/common/style_icon.h"
 #include "core/capture/disc_update.h"
-#include "core/store/background_job.h"
+#include "core/common/background_job.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
 
@@ -43,7 +43,7 @@ namespace orlith {
 class SplitterBar : public QWidget
 {
 public:
-    explicit SplitterBar(Form1 *form) : QWidget(form), m_form(form)
+    explicit SplitterBar(MainWindow *form) : QWidget(form), m_form(form)
     {
         setObjectName(QStringLiteral("picRuller"));
         setCursor(Qt::SplitHCursor);
@@ -65,7 +65,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *) override { m_dragging = false; }
 
 private:
-    Form1 *m_form;
+    MainWindow *m_form;
     bool m_dragging = false;
     int m_startX = 0;
 };
@@ -78,14 +78,14 @@ constexpr int kInitialSplitterTwips = 3200;
 
 } // namespace
 
-Form1::Form1(const QString &programFolder, UiServices services, QWidget *parent)
-    : Form1(IndexLoader(programFolder), services, parent)
+MainWindow::MainWindow(const QString &programFolder, UiServices services, QWidget *parent)
+    : MainWindow(IndexLoader(programFolder), services, parent)
 {
 }
 
 // Step 4, the catalogs in their stored order and then the discs of the store folder, needs
 // no widget: it is collected after the widgets are built.
-Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
+MainWindow::MainWindow(IndexLoader store, UiServices services, QWidget *parent)
     : QMainWindow(parent), m_programFolder(store.programFolder()), m_services(services)
 {
     [[maybe_unused]] static const bool resources = initResources();
@@ -110,7 +110,7 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
     m_tree->setNodes(nodes->release());
 
     // 5: settings. A missing file starts with empty settings; an unreadable one is said.
-    if (StoreResult r = LoadSettings(settingsPath(m_programFolder), m_settings); !r)
+    if (StoreResult r = loadSettings(settingsPath(m_programFolder), m_settings); !r)
         m_services.messages->error(this, QStringLiteral("Error"), r.error);
 
     // 6: the details pane in the state it was left in: the toggle flips it once.
@@ -119,9 +119,9 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
 
     // 7-10.
     restorePlacement();
-    CountCatalogsAndDiscs();
-    BuildExtensionTable();
-    if (!m_notes.OpenNotesStore(notesStorePath(m_programFolder)) && !m_notes.isOpen())
+    recountCatalogsAndDiscs();
+    buildExtensionTable();
+    if (!m_notes.open(notesStorePath(m_programFolder)) && !m_notes.isOpen())
         m_services.messages->error(this, QStringLiteral("Error"), m_notes.lastError());
 
     m_edits = std::make_unique<StoreEdits>(m_programFolder, m_index, m_notes);
@@ -129,7 +129,7 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
     m_timer4->setObjectName(QStringLiteral("Timer4"));
     m_timer4->setSingleShot(true);
     m_timer4->setInterval(kTimer4IntervalMs);
-    connect(m_timer4, &QTimer::timeout, this, &Form1::runStartupReminders);
+    connect(m_timer4, &QTimer::timeout, this, &MainWindow::runStartupReminders);
     installArchiveReminder();
     m_timer4->start();
     watchStore();
@@ -142,14 +142,14 @@ Form1::Form1(IndexLoader store, UiServices services, QWidget *parent)
     }
 }
 
-Form1::~Form1()
+MainWindow::~MainWindow()
 {
     stopJobs();
 }
 
 // A worker uses the window's members until it returns, so it is stopped and waited for
 // before they go. A save is let finish: its disc file is written whole or not at all.
-void Form1::stopJobs()
+void MainWindow::stopJobs()
 {
     if (m_saveRun)
         m_saveRun->wait();
@@ -160,7 +160,7 @@ void Form1::stopJobs()
     stopListSearch();
 }
 
-void Form1::buildWidgets()
+void MainWindow::buildWidgets()
 {
     m_central = new QWidget(this);
     m_central->setObjectName(QStringLiteral("centralWidget"));
@@ -191,20 +191,20 @@ void Form1::buildWidgets()
     m_list->viewport()->installEventFilter(this);
     connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { m_listModel->sortByHeader(column); });
-    connect(m_list, &QTableView::clicked, this, [this] { ShowDiscDetails(1); });
-    connect(m_list, &QTableView::doubleClicked, this, &Form1::onListDoubleClicked);
+    connect(m_list, &QTableView::clicked, this, [this] { showDiscDetails(1); });
+    connect(m_list, &QTableView::doubleClicked, this, &MainWindow::onListDoubleClicked);
 
     m_details = new DetailsPane(m_programFolder, m_notes, m_services, m_central);
     m_details->setObjectName(QStringLiteral("frmExtra"));
-    connect(m_details, &DetailsPane::toggleRequested, this, &Form1::toggleDetails);
-    connect(m_details, &DetailsPane::pictureRequested, this, &Form1::addPicture);
+    connect(m_details, &DetailsPane::toggleRequested, this, &MainWindow::toggleDetails);
+    connect(m_details, &DetailsPane::pictureRequested, this, &MainWindow::addPicture);
 
-    connect(m_tree, &QTreeWidget::itemClicked, this, &Form1::onTreeClicked);
-    connect(m_tree, &QTreeWidget::currentItemChanged, this, &Form1::onTreeClicked);
-    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &Form1::onTreeDoubleClicked);
-    connect(m_tree, &CatalogTree::enterKeyReleased, this, &Form1::onTreeEnter);
-    connect(m_tree, &CatalogTree::deleteKeyReleased, this, &Form1::deleteSelected);
-    connect(m_tree, &CatalogTree::contextMenuWanted, this, &Form1::showTreePopup);
+    connect(m_tree, &QTreeWidget::itemClicked, this, &MainWindow::onTreeClicked);
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, &MainWindow::onTreeClicked);
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &MainWindow::onTreeDoubleClicked);
+    connect(m_tree, &CatalogTree::enterKeyReleased, this, &MainWindow::onTreeEnter);
+    connect(m_tree, &CatalogTree::deleteKeyReleased, this, &MainWindow::deleteSelected);
+    connect(m_tree, &CatalogTree::contextMenuWanted, this, &MainWindow::showTreePopup);
 
     m_status = new QLabel(QStringLiteral("Ready"), this);
     m_status->setObjectName(QStringLiteral("StatusPanel"));
@@ -214,52 +214,52 @@ void Form1::buildWidgets()
     m_splitterLeft = twipsToPixels(kInitialSplitterTwips);
 }
 
-int Form1::twipsToPixels(int twips) const
+int MainWindow::twipsToPixels(int twips) const
 {
     return qRound(double(twips) * logicalDpiX() / 1440.0);
 }
 
-int Form1::pixelsToTwips(int pixels) const
+int MainWindow::pixelsToTwips(int pixels) const
 {
     return qRound(double(pixels) * 1440.0 / logicalDpiX());
 }
 
-QString Form1::statusText() const
+QString MainWindow::statusText() const
 {
     return m_status->text();
 }
 
-void Form1::setStatusText(const QString &text)
+void MainWindow::setStatusText(const QString &text)
 {
     m_status->setText(text);
 }
 
-void Form1::CountCatalogsAndDiscs()
+void MainWindow::recountCatalogsAndDiscs()
 {
     m_numCat->setText(signPadded(m_index.catalogCount()));
     m_numCD->setText(signPadded(m_index.discCount()));
 }
 
-void Form1::BuildExtensionTable()
+void MainWindow::buildExtensionTable()
 {
-    m_extensions.BuildExtensionTable(m_settings.categoryColorSettings);
+    m_extensions.buildExtensionTable(m_settings.categoryColorSettings);
 }
 
-void Form1::ColorList()
+void MainWindow::colorRows()
 {
-    m_listModel->ColorList(m_extensions, palette());
+    m_listModel->colorRows(m_extensions, palette());
 }
 
 // --- layout -------------------------------------------------------------------------
 
-void Form1::resizeEvent(QResizeEvent *event)
+void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     if (!isMinimized())
         layoutCentral(/*resizeColumns=*/true);
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // Events arrive while the widgets are still being built and again while they go.
     if (!m_list || !m_details || !m_tree || !m_ruller)
@@ -280,7 +280,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void Form1::layoutCentral(bool resizeColumns)
+void MainWindow::layoutCentral(bool resizeColumns)
 {
     const int w = m_central->width();
     const int h = m_central->height();
@@ -301,14 +301,14 @@ void Form1::layoutCentral(bool resizeColumns)
         setColumnRatios();
 }
 
-void Form1::setColumnRatios()
+void MainWindow::setColumnRatios()
 {
     const int width = m_list->viewport()->width() > 0 ? m_list->width() : 0;
     for (int c = 0; c < int(std::size(kColumnRatios)); ++c)
         m_list->setColumnWidth(c, int(width * kColumnRatios[c]));
 }
 
-bool Form1::moveSplitter(int newLeft)
+bool MainWindow::moveSplitter(int newLeft)
 {
     const int w = m_central->width();
     if (newLeft <= twipsToPixels(kSplitterMinLeftTwips)
@@ -320,7 +320,7 @@ bool Form1::moveSplitter(int newLeft)
     return true;
 }
 
-void Form1::toggleDetails()
+void MainWindow::toggleDetails()
 {
     m_detailsExpanded = !m_detailsExpanded;
     m_settings.detailsCollapsedSetting = m_detailsExpanded ? 0 : 1;
@@ -328,7 +328,7 @@ void Form1::toggleDetails()
     layoutCentral(/*resizeColumns=*/false);
 }
 
-void Form1::restorePlacement()
+void MainWindow::restorePlacement()
 {
     const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
     if (m_settings.Width <= 0 || m_settings.Height <= 0) {
@@ -344,7 +344,7 @@ void Form1::restorePlacement()
     move(placed.topLeft());
 }
 
-void Form1::storePlacement()
+void MainWindow::storePlacement()
 {
     if (isMinimized())
         return;
@@ -357,7 +357,7 @@ void Form1::storePlacement()
 
 // --- start-up and shut-down ---------------------------------------------------------
 
-void Form1::runStartupReminders()
+void MainWindow::runStartupReminders()
 {
     m_timer4->stop();
     if (m_startupReminder)
@@ -366,7 +366,7 @@ void Form1::runStartupReminders()
         showTip();
 }
 
-bool Form1::shutDown()
+bool MainWindow::shutDown()
 {
     m_details->saveNotes();
     bool ok = true;
@@ -377,14 +377,14 @@ bool Form1::shutDown()
         ok = false;
     }
     storePlacement();
-    if (StoreResult r = SaveSettings(settingsPath(m_programFolder), m_settings); !r) {
+    if (StoreResult r = saveSettings(settingsPath(m_programFolder), m_settings); !r) {
         m_services.messages->error(this, QStringLiteral("Error"), r.error);
         ok = false;
     }
     return ok;
 }
 
-void Form1::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     stopJobs();
     if (!m_shutDownDone) {
@@ -397,7 +397,7 @@ void Form1::closeEvent(QCloseEvent *event)
 
 // --- tree ---------------------------------------------------------------------------
 
-void Form1::updateMenuState()
+void MainWindow::updateMenuState()
 {
     const CatalogTree::NodeKind kind = m_tree->selectedKind();
     const bool root = kind == CatalogTree::NodeKind::Root || kind == CatalogTree::NodeKind::None;
@@ -418,36 +418,36 @@ void Form1::updateMenuState()
     }
 }
 
-void Form1::onTreeClicked()
+void MainWindow::onTreeClicked()
 {
     updateMenuState();
     if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
-        ShowDiscDetails(0);
+        showDiscDetails(0);
     else
-        m_details->ClearDiscDetails();
+        m_details->clearDiscDetails();
 }
 
-void Form1::onTreeDoubleClicked()
+void MainWindow::onTreeDoubleClicked()
 {
     if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
-        ListDiscFiles();
+        listSelectedDisc();
 }
 
-void Form1::onTreeEnter()
+void MainWindow::onTreeEnter()
 {
     if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc) {
-        ListDiscFiles();
-        ShowDiscDetails(0);
+        listSelectedDisc();
+        showDiscDetails(0);
     }
 }
 
-void Form1::showTreePopup(const QPoint &globalPos)
+void MainWindow::showTreePopup(const QPoint &globalPos)
 {
     onTreeClicked();
     m_treePopup->popup(globalPos);
 }
 
-void Form1::ListDiscFiles()
+void MainWindow::listSelectedDisc()
 {
     const QString disc = m_tree->selectedKey();
     stopListSearch();
@@ -457,14 +457,14 @@ void Form1::ListDiscFiles()
     const StoreResult r = listDiscFiles(m_programFolder, disc, rows);
     m_list->setUpdatesEnabled(false);
     m_listModel->setRows(std::move(rows));
-    ColorList();
+    colorRows();
     m_list->setUpdatesEnabled(true);
     if (!r)
         m_services.messages->error(this, QStringLiteral("Error"), r.error);
     setStatusText(signPadded(m_listModel->rowCount()) + QStringLiteral(" files found in xml."));
 }
 
-void Form1::ShowDiscDetails(int mode)
+void MainWindow::showDiscDetails(int mode)
 {
     if (mode == 0) {
         if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
@@ -478,17 +478,17 @@ void Form1::ShowDiscDetails(int mode)
 
 // --- list ---------------------------------------------------------------------------
 
-int Form1::selectedListRow() const
+int MainWindow::selectedListRow() const
 {
     return commandRow(*m_list->selectionModel());
 }
 
-QStringList Form1::selectedPaths() const
+QStringList MainWindow::selectedPaths() const
 {
     return orlith::selectedPaths(*m_listModel, *m_list->selectionModel());
 }
 
-void Form1::onListDoubleClicked()
+void MainWindow::onListDoubleClicked()
 {
     const int row = selectedListRow();
     if (row < 0)
@@ -506,12 +506,12 @@ void Form1::onListDoubleClicked()
     }
 }
 
-void Form1::showListPopup(const QPoint &globalPos)
+void MainWindow::showListPopup(const QPoint &globalPos)
 {
     m_listPopup->popup(globalPos);
 }
 
-void Form1::openSelectedFile()
+void MainWindow::openSelectedFile()
 {
     const int row = selectedListRow();
     if (row < 0) {
@@ -523,7 +523,7 @@ void Form1::openSelectedFile()
     m_services.desktop->openDocument(openablePath(m_listModel->row(row).path()));
 }
 
-void Form1::openSelectedLocation()
+void MainWindow::openSelectedLocation()
 {
     const int row = selectedListRow();
     if (row < 0) {
@@ -534,7 +534,7 @@ void Form1::openSelectedLocation()
     m_services.desktop->openFolder(folderOfPath(openablePath(m_listModel->row(row).path())));
 }
 
-void Form1::copySelectedFiles()
+void MainWindow::copySelectedFiles()
 {
     const QStringList paths = selectedPaths();
     if (paths.isEmpty()) {
@@ -546,19 +546,19 @@ void Form1::copySelectedFiles()
     setStatusText(QString::fromLatin1(kFileCopiedStatus));
 }
 
-void Form1::removeSelectedItems()
+void MainWindow::removeSelectedItems()
 {
     m_listModel->removeRowsAt(selectedRows(*m_list->selectionModel()));
 }
 
-void Form1::clearList()
+void MainWindow::clearList()
 {
     stopListSearch();
     m_listModel->clear();
-    m_details->ClearDiscDetails();
+    m_details->clearDiscDetails();
 }
 
-void Form1::autoSizeColumns()
+void MainWindow::autoSizeColumns()
 {
     if (m_listModel->rowCount() == 0)
         return;

@@ -1,6 +1,6 @@
 // Orlith — desktop catalogue of removable media.
 // Archive of disc files to a zip, and restore from one.
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include "ui/archive/archive_window.h"
 #include "ui/archive/recover_window.h"
@@ -10,16 +10,16 @@
 
 namespace orlith {
 
-void Form1::archiveDiscs()
+void MainWindow::archiveDiscs()
 {
-    frmArchive dialog(m_programFolder, m_services, this);
+    ArchiveWindow dialog(m_programFolder, m_services, this);
     dialog.exec();
 }
 
-void Form1::restoreDiscs()
+void MainWindow::restoreDiscs()
 {
     m_details->saveNotes();
-    frmRecover dialog(m_programFolder, m_services, this);
+    RecoverWindow dialog(m_programFolder, m_services, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     // Disc files may have come back or changed: the tree, counters and list start afresh
@@ -27,8 +27,8 @@ void Form1::restoreDiscs()
     m_index.load(m_programFolder);
     m_tree->rebuild(m_index);
     m_listModel->clear();
-    m_details->ClearDiscDetails();
-    CountCatalogsAndDiscs();
+    m_details->clearDiscDetails();
+    recountCatalogsAndDiscs();
 }
 
 } // namespace orlith

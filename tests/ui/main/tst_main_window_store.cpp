@@ -1,9 +1,9 @@
 // Orlith — desktop catalogue of removable media.
-#include "core/capture/store_edits.h"
+#include "core/store/store_edits.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/notes_store.h"
 #include "support/window_fixture.h"
-#include "ui/capture/import_progress_dialog.h"
+#include "ui/capture/capture_progress_dialog.h"
 #include "ui/capture/name_entry_dialog.h"
 #include "ui/capture/new_disc_dialog.h"
 
@@ -20,7 +20,7 @@ void touch(const QString &path, const QByteArray &bytes = "x")
 
 } // namespace
 
-class TestForm1Store : public QObject
+class TestMainWindowStore : public QObject
 {
     Q_OBJECT
 
@@ -44,12 +44,12 @@ private slots:
             touch(m_media->filePath(QString("many/f%1").arg(i)), QByteArray());
         m_f.drives.addDrive(m_media->path(), "MEDIA");
         auto form = m_f.open();
-        onNextDialog<frmNewCD>([](frmNewCD *d) {
+        onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
             d->findChild<QLineEdit *>("txtNewCDName")->setText("Gone");
             d->findChild<QComboBox *>("comCDCat")->setCurrentIndex(1);
-            d->Command1Click();
+            d->checkAndAccept();
         });
-        QSignalSpy finished(form.get(), &Form1::captureFinished);
+        QSignalSpy finished(form.get(), &MainWindow::captureFinished);
         form->captureDisc();
         QVERIFY(form->captureRunning());
         QTest::keyClick(form->progressWindow(), Qt::Key_Escape);
@@ -59,7 +59,7 @@ private slots:
         QVERIFY(QDir(m_media->filePath("many")).removeRecursively());
         m_f.drives.clear();
         m_f.desktop.folderToChoose = m_media->path();
-        onNextDialog<frmNewCD>([this](frmNewCD *d) {
+        onNextDialog<NewDiscDialog>([this](NewDiscDialog *d) {
             d->findChild<QLineEdit *>("txtNewCDName")->setText("2024");
             d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
             auto *drives = d->findChild<QComboBox *>("comCDROMs");
@@ -67,9 +67,9 @@ private slots:
             emit drives->activated(0); // a chosen folder needs no media test
             const QString folder = m_media->path();
             QCOMPARE(drives->currentText(), folder + "  [" + QDir(folder).dirName() + "]");
-            d->Command1Click(); // a number: refused, the dialog stays
+            d->checkAndAccept(); // a number: refused, the dialog stays
             d->findChild<QLineEdit *>("txtNewCDName")->setText("Window disc");
-            d->Command1Click();
+            d->checkAndAccept();
         });
         form->captureDisc();
         QCOMPARE(m_f.messages.texts(), QStringList{"CD/DVD name can not be number."});
@@ -95,7 +95,7 @@ private slots:
         NotesStore notes;
         StoreEdits edits(m_f.root(), index, notes);
         m_f.drives.addDrive(m_media->path());
-        frmNewCD d({"Music"}, edits, m_f.drives, m_f.services(), /*virtualMode=*/false);
+        NewDiscDialog d({"Music"}, edits, m_f.drives, m_f.services(), /*virtualMode=*/false);
         auto *drives = d.findChild<QComboBox *>("comCDROMs");
         QCOMPARE(drives->count(), 2);
         d.findChild<QLineEdit *>("txtNewCDName")->setText("Disc");
@@ -103,7 +103,7 @@ private slots:
         drives->setCurrentIndex(1);
         emit drives->activated(1);
         QCOMPARE(m_f.desktop.chooserTitles.size(), 1);
-        d.Command1Click();
+        d.checkAndAccept();
         QCOMPARE(d.drive(), m_media->path());
         QCOMPARE(drives->itemText(drives->count() - 1), "Other folder...");
         QVERIFY(m_f.messages.boxes.isEmpty());
@@ -226,5 +226,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_media;
 };
 
-QTEST_MAIN(TestForm1Store)
-#include "tst_form1_store.moc"
+QTEST_MAIN(TestMainWindowStore)
+#include "tst_main_window_store.moc"

@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-#include "core/settings/tips.h"
+#include "ui/options/tips.h"
 
 #include <QRandomGenerator>
 

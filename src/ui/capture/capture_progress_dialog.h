@@ -9,17 +9,17 @@ class QTimer;
 
 namespace orlith {
 
-// The capture's progress window (frmInportProgres): a text and a bar from 0 to 100. Once
+// The capture's progress window (CaptureProgressDialog): a text and a bar from 0 to 100. Once
 // the capture is done it closes itself five seconds later. Closing it (or Esc) while the
 // capture runs asks to cancel the capture.
-class frmInportProgres : public QDialog
+class CaptureProgressDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     static constexpr int kCloseAfterMs = 5000;
 
-    explicit frmInportProgres(QWidget *parent = nullptr);
+    explicit CaptureProgressDialog(QWidget *parent = nullptr);
 
     void setProgress(const QString &text, int percent);
     QString text() const;

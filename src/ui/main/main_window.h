@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
-#include "ui/capture/import_progress_dialog.h"
+#include "ui/capture/capture_progress_dialog.h"
 #include "core/settings/settings_record.h"
 #include "ui/common/search_host.h"
 #include "core/store/disc_identity.h"
@@ -32,7 +32,7 @@ class CaptureJob;
 struct CaptureRequest;
 struct DiscUpdate;
 class FileRow;
-class frmNewCD;
+class NewDiscDialog;
 struct SearchCriteria;
 class CatalogTree;
 class DetailsPane;
@@ -44,7 +44,7 @@ class SplitterBar;
 // under it, tool buttons and quick-find box above, status bar below. Start-up runs in the
 // constructor in a fixed order (index, settings, details pane state, placement, counters,
 // extension table, notes store); shut-down in closeEvent writes katalog.ini and Data.ini.
-class Form1 : public QMainWindow, public SearchHost
+class MainWindow : public QMainWindow, public SearchHost
 {
     Q_OBJECT
 
@@ -57,9 +57,9 @@ public:
     static constexpr int kSplitterMinLeftTwips = 200;
     static constexpr int kSplitterMinRightTwips = 500;
 
-    explicit Form1(const QString &programFolder, UiServices services = {},
+    explicit MainWindow(const QString &programFolder, UiServices services = {},
                    QWidget *parent = nullptr);
-    ~Form1() override;
+    ~MainWindow() override;
 
     const QString &programFolder() const { return m_programFolder; }
     CatalogueIndex &index() { return m_index; }
@@ -76,14 +76,14 @@ public:
     void setStatusText(const QString &text);
 
     // Counters shown in lblNumCat / lblNumCD, set at start.
-    void CountCatalogsAndDiscs();
+    void recountCatalogsAndDiscs();
     // Lists the selected disc's entries into the file list.
-    void ListDiscFiles();
+    void listSelectedDisc();
     // 0: the disc selected in the tree; 1: the list's current row and its disc.
-    void ShowDiscDetails(int mode);
+    void showDiscDetails(int mode);
     // Colours every list row from the extension table as it stands.
-    void ColorList();
-    void BuildExtensionTable();
+    void colorRows();
+    void buildExtensionTable();
 
     // The details-pane toggle: expanded (3000 twips) or collapsed (225 twips).
     bool detailsExpanded() const { return m_detailsExpanded; }
@@ -113,7 +113,7 @@ public:
     bool captureRunning() const { return m_captureRun != nullptr; }
     // Stops a running capture; it writes nothing.
     void cancelCapture();
-    frmInportProgres *progressWindow() const { return m_progress; }
+    CaptureProgressDialog *progressWindow() const { return m_progress; }
 
     // Keeping discs true (form1_update.cpp). "Update CD/DVD...": the selected disc's drive
     // or folder is walked again as a capture walks it, then the comparison window shows
@@ -200,7 +200,7 @@ protected:
 private:
     // Delegated to first, so the store's reading starts before the window's base is built
     // and overlaps all of its construction (measured: about 5 ms on 2,000 discs).
-    explicit Form1(IndexLoader store, UiServices services, QWidget *parent);
+    explicit MainWindow(IndexLoader store, UiServices services, QWidget *parent);
     void buildWidgets();
     void buildMenus();     // form1_menus.cpp
     void buildToolBar();   // form1_menus.cpp
@@ -228,7 +228,7 @@ private:
     void startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored);
     void finishUpdate(const CaptureJob &job);
     // The new-disc dialog with "Look inside archives" as last chosen; the choice is kept.
-    bool runDriveDialog(frmNewCD &dialog);
+    bool runDriveDialog(NewDiscDialog &dialog);
     bool scopeOfSelection(QStringList &discs);
     // Runs a report on a worker: `report` reads the discs (calling `beforeDisc` before each,
     // which shows progress and stops on cancel), fills the rows and returns the closing
@@ -263,7 +263,7 @@ private:
     QMenu *m_listPopup = nullptr;
     QTimer *m_timer4 = nullptr;
     std::unique_ptr<StoreEdits> m_edits;
-    QPointer<frmInportProgres> m_progress;
+    QPointer<CaptureProgressDialog> m_progress;
     std::function<void()> m_startupReminder;
 
     // The running jobs; each worker is deleted (waiting for its thread) before what it uses.

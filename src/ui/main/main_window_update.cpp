@@ -1,17 +1,17 @@
 // Orlith — desktop catalogue of removable media.
 // Keeping the catalogue true: updating a disc from its drive, duplicates, and files kept on
 // one disc only.
-#include "ui/main/form1_window.h"
+#include "ui/main/main_window.h"
 
 #include "core/capture/capture_job.h"
 #include "core/capture/disc_update.h"
 #include "core/search/disc_search.h"
 #include "core/search/duplicates.h"
-#include "core/store/background_job.h"
+#include "core/common/background_job.h"
 #include "ui/capture/new_disc_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
-#include "ui/main/update_disc_dialog.h"
+#include "ui/capture/update_disc_dialog.h"
 
 namespace orlith {
 
@@ -21,7 +21,7 @@ constexpr char kSelectDiscMessage[] = "First select CD/DVD from tree view.";
 
 } // namespace
 
-void Form1::updateSelectedDisc()
+void MainWindow::updateSelectedDisc()
 {
     if (m_capture || saveRunning())
         return;
@@ -37,7 +37,7 @@ void Form1::updateSelectedDisc()
         return;
     }
     const qsizetype catalog = m_index.catalogOfDisc(disc);
-    frmNewCD dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
+    NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
                     /*virtualMode=*/false, this);
     dialog.setUpdateOf(disc, catalog >= 0 ? m_index.catalogs().at(catalog).name : QString(),
                        commonFolder(stored));
@@ -52,7 +52,7 @@ void Form1::updateSelectedDisc()
     startCaptureJob(request, std::move(stored));
 }
 
-void Form1::finishUpdate(const CaptureJob &job)
+void MainWindow::finishUpdate(const CaptureJob &job)
 {
     const QString disc = job.request().discName;
     const std::unique_ptr<DiscUpdate> update = std::move(m_update);
@@ -60,7 +60,7 @@ void Form1::finishUpdate(const CaptureJob &job)
     if (job.failed()) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), job.error());
     } else if (update) {
-        frmUpdateDisc window(disc, *update, m_extensions, this);
+        UpdateDiscDialog window(disc, *update, m_extensions, this);
         m_updateWindow = &window;
         apply = window.exec() == QDialog::Accepted;
         m_updateWindow = nullptr;
@@ -84,16 +84,16 @@ void Form1::finishUpdate(const CaptureJob &job)
     refreshFromStore();
     if (m_tree->findNode(disc)) {
         m_tree->selectNode(disc);
-        ListDiscFiles();
+        listSelectedDisc();
     }
 }
 
-void Form1::reportIntoList(ListReport report)
+void MainWindow::reportIntoList(ListReport report)
 {
     stopListSearch();
     m_listModel->clear();
     m_searchRun = new BackgroundJob(this);
-    connect(m_searchRun, &BackgroundJob::finished, this, &Form1::finishListSearch);
+    connect(m_searchRun, &BackgroundJob::finished, this, &MainWindow::finishListSearch);
     m_searchRun->start([this, report = std::move(report)](BackgroundJob &job) {
         const auto beforeDisc = [&](const QString &disc) {
             if (job.timeToPost())
@@ -105,13 +105,13 @@ void Form1::reportIntoList(ListReport report)
         const QString status = report(beforeDisc, rows);
         job.post([this, rows = std::move(rows), status] {
             m_listModel->appendRows(rows);
-            ColorList();
+            colorRows();
             m_listDoneStatus = status;
         });
     });
 }
 
-void Form1::findDuplicateFiles()
+void MainWindow::findDuplicateFiles()
 {
     QStringList discs;
     if (!scopeOfSelection(discs))
@@ -123,7 +123,7 @@ void Form1::findDuplicateFiles()
     });
 }
 
-void Form1::findSingleCopyFiles()
+void MainWindow::findSingleCopyFiles()
 {
     QStringList discs;
     if (!scopeOfSelection(discs))

@@ -97,7 +97,7 @@ public:
     enum class NodeKind { None, Catalog, Disc };
     NodeKind kindOf(const QString &name) const;
 
-    // frmNewCD's OK, in its order: media (unless virtual, and only when `drives` is
+    // NewDiscDialog's OK, in its order: media (unless virtual, and only when `drives` is
     // given), name in use, then the first of: empty name, no catalog chosen (or not one
     // of the index), numeric name (when a drive is given or none is needed), unusable
     // characters, no drive. Changes nothing.

@@ -28,8 +28,8 @@ void colour(FileListModel &model, int offset = 0)
     for (int c = 1; c <= kCategoryCount; ++c)
         colors << QString::number(c + offset);
     ExtensionTable table;
-    table.BuildExtensionTable(colors);
-    model.ColorList(table, QPalette());
+    table.buildExtensionTable(colors);
+    model.colorRows(table, QPalette());
 }
 
 QString names(const FileListModel &model)
@@ -59,7 +59,7 @@ struct PaneFixture
 
     explicit PaneFixture(test::WindowFixture &f) : root(f.root()), messages(f.messages)
     {
-        QVERIFY(notes.OpenNotesStore(notesStorePath(root)));
+        QVERIFY(notes.open(notesStorePath(root)));
         f.writeDisc("Photos", "Home",
                     {{"a.jpg", "/m/a.jpg", 1536, "1.1.2004 10:00:00"},
                      {"b.mp3", "/m/b.mp3", 10, "1.1.2004 10:00:00"},
@@ -94,14 +94,14 @@ struct PaneFixture
     }
     QString storedNotes(const QString &disc)
     {
-        notes.ResetNotesSearch();
-        return notes.FindNotesRecord(disc) == NotesStore::kFound ? notes.notes() : "<none>";
+        notes.resetSearch();
+        return notes.findRecord(disc) == NotesStore::kFound ? notes.notes() : "<none>";
     }
 };
 
 } // namespace
 
-class TestForm1 : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 
@@ -146,7 +146,7 @@ private slots:
         QVERIFY(form->close() && m_f.messages.boxes.isEmpty());
         QVERIFY(QFile::exists(catalogOrderPath(m_f.root())));
         SettingsRecord saved;
-        QVERIFY(LoadSettings(settingsPath(m_f.root()), saved).ok());
+        QVERIFY(loadSettings(settingsPath(m_f.root()), saved).ok());
         QVERIFY(saved.Width > 0 && saved.Height > 0);
     }
 
@@ -220,11 +220,11 @@ private slots:
         QCOMPARE(model.rowCount(), 3);
         QCOMPARE(form->statusText(), " 3 files found in xml.");
         form->tree().selectNode("Blank");
-        form->ListDiscFiles();
+        form->listSelectedDisc();
         QCOMPARE(model.rowCount(), 0);
         QCOMPARE(form->statusText(), " 0 files found in xml.");
         form->tree().selectNode("Rock");
-        form->ListDiscFiles();
+        form->listSelectedDisc();
         form->openSelectedFile();
         form->copySelectedFiles();
         QCOMPARE(m_f.messages.texts(), QStringList(2, "You must select file from list."));
@@ -252,7 +252,7 @@ private slots:
         select(0);
         QTest::keyClick(&list, Qt::Key_Delete);
         QCOMPARE(names(model), "b.mp3");
-        QCOMPARE(CountFileEntries(m_f.root(), "Rock"), "3"); // only the list changed
+        QCOMPARE(fileCountText(m_f.root(), "Rock"), "3"); // only the list changed
         const int width = list.columnWidth(0);
         form->clearList();
         QCOMPARE(model.rowCount(), 0);
@@ -261,7 +261,7 @@ private slots:
         // A disc file removed behind the program's back is reported, not a crash.
         QFile::remove(discFilePath(m_f.root(), "Rock"));
         form->tree().selectNode("Rock");
-        form->ListDiscFiles();
+        form->listSelectedDisc();
         QCOMPARE(m_f.messages.boxes.size(), 3);
         QCOMPARE(m_f.messages.boxes[2].title, "Error");
     }
@@ -281,7 +281,7 @@ private slots:
         QVERIFY(!form->detailsExpanded());
         form->toggleDetails();
         QCOMPARE(form->detailsPane().height(), expandedHeight);
-        const int minLeft = form->twipsToPixels(Form1::kSplitterMinLeftTwips);
+        const int minLeft = form->twipsToPixels(MainWindow::kSplitterMinLeftTwips);
         QVERIFY(!form->moveSplitter(minLeft) && form->moveSplitter(minLeft + 1));
         QCOMPARE(form->tree().width(), minLeft + 1);
     }
@@ -413,7 +413,7 @@ private slots:
             facts << f.label(name);
         QCOMPARE(facts, QStringList({"Music", "0", "a.jpg", "1.50 Kb", "1.1.2004 10:00:00"}));
         QVERIFY(!f.child<QLabel>("imgIcon")->pixmap().isNull());
-        f.pane->ClearDiscDetails();
+        f.pane->clearDiscDetails();
         for (const char *name :
              {"lblExtraCDName", "lblExtraNumOfFiles", "lblExtraInportDate", "lblExtraFileName",
               "lblExtraFileSize", "lblExtraFileCreationTime"})
@@ -477,7 +477,7 @@ private slots:
     void pictures()
     {
         PaneFixture f(m_f);
-        frmAddPicture add(f.root, "Photos", {&f.messages});
+        AddPictureDialog add(f.root, "Photos", {&f.messages});
         add.show();
         auto *ok = add.findChild<QPushButton *>("cmdOK");
         QTest::mouseClick(ok, Qt::LeftButton);
@@ -497,7 +497,7 @@ private slots:
         QCOMPARE(readAll(picturePath(f.root, "Photos")), readAll(bitmap)); // unchanged under .jpg
         f.pane->showDisc("Photos");
         QVERIFY(!f.showsNoPicture());
-        frmAddPicture remove(f.root, "Photos", {&f.messages});
+        AddPictureDialog remove(f.root, "Photos", {&f.messages});
         remove.show();
         QTest::mouseClick(remove.findChild<QCheckBox *>("chkRemovePicture"), Qt::LeftButton);
         QTest::mouseClick(remove.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
@@ -509,7 +509,7 @@ private slots:
                       target = elsewhere.filePath("old.jpg");
         QVERIFY(writeAll(source, QByteArray("\xFF\xD8 short\0\r\n", 11)));
         QVERIFY(writeAll(target, QByteArray(200000, 'o')));
-        QVERIFY(frmAddPicture::KopirajSliku(source, target));
+        QVERIFY(AddPictureDialog::copyPictureFile(source, target));
         QCOMPARE(readAll(target), readAll(source));
         // The picture as shown: none, one that fills the box's width, one that cannot be read.
         const QString picture = picturePath(f.root, "Photos");
@@ -526,13 +526,13 @@ private slots:
         f.pane->showFile({"x", "/x", 1, "d", "Music"});
         QVERIFY(f.showsNoPicture());
         f.pane->showDisc("Photos");
-        f.pane->ClearDiscDetails();
+        f.pane->clearDiscDetails();
         QVERIFY(f.showsNoPicture());
         QVERIFY(writeAll(picture, readAll(picture).left(20)));
-        f.pane->UcitajSliku("Photos");
+        f.pane->reloadPicture("Photos");
         QVERIFY(f.showsNoPicture());
     }
 };
 
-QTEST_MAIN(TestForm1)
-#include "tst_form1.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
