@@ -3,7 +3,7 @@
 # manual (self-contained, found by Help) and manual pages (clean, covering all of orlith-cli).
 # Usage: check_install.sh CMAKE BUILD_DIR SOURCE_DIR TST_FORM1
 set -u
-cmake=$1 build=$2 source=$3 tst_form1=$4
+cmake=$1 build=$2 source=$3 tst_main_window=$4
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix" "$prefix.log"' EXIT
@@ -85,7 +85,7 @@ for option in $(grep -oh 'QStringLiteral("--[a-z-]*")' "$source"/app/cli/*.cpp |
 done
 
 # Help finds the installed manual from the installed program's folder.
-ORLITH_INSTALLED_PREFIX=$prefix "$tst_form1" installedTree >/dev/null \
+ORLITH_INSTALLED_PREFIX=$prefix "$tst_main_window" installedTree >/dev/null \
     || fail "Help does not find $manual from $prefix/bin"
 
 [ "$failed" -eq 0 ] || exit 1

@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-#include "capture_fixtures.h"
+#include "core/capture/capture_fixtures.h"
 #include "core/capture/drives.h"
 #include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
