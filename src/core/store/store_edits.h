@@ -103,10 +103,10 @@ public:
     // characters, no drive. Changes nothing.
     EditResult checkNewDisc(const NewDiscInput &input, const DriveProvider *drives) const;
 
-    // frmNewCat's OK: adds the catalog after the others and rewrites katalog.ini.
+    // The new-catalog dialog's OK: adds the catalog after the others and rewrites katalog.ini.
     EditResult newCatalog(const QString &name);
 
-    // frmRename's OK for the selected disc or catalog `selected`.
+    // The rename dialog's OK for the selected disc or catalog `selected`.
     // Disc: the disc file is renamed (a directory entry: its content is not rewritten); the
     // picture pic/<old>.jpg, when there is a non-empty one, follows; the notes record
     // follows, keeping its notes (or taking `notesText` when given, the text the details

@@ -15,8 +15,9 @@ namespace orlith {
 
 class FolderChooser;
 
-// ArchiveWindow: step 1 picks files of the store folder (FileXML), step 2 the folder that
-// gets cds.zip (Drive1, Dir1). Finish archives, says how it went and closes.
+// The archive window: step 1 picks disc files of the store's cds/ folder, step 2 the
+// folder that gets cds.zip (drive list and folder list). Finish archives, says how it went
+// and closes.
 class ArchiveWindow : public QDialog
 {
     Q_OBJECT
@@ -30,7 +31,7 @@ public:
     void cmdNextClick();
     void cmdFinishClick();
 
-    // The target folder is the folder open in Dir1.
+    // The target folder is the folder open in the folder list.
     FolderChooser &folders() { return *m_folders; }
     ZipWriter &zip() { return m_zip; }
     QStringList selectedFiles() const;

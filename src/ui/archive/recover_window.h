@@ -17,7 +17,8 @@ namespace orlith {
 
 class FolderChooser;
 
-// RecoverWindow: step 1 picks a zip file (Drive1, Dir1, File1), step 2 the entries (List1).
+// The restore window: step 1 picks a zip file (drive list, folder list, file list), step 2
+// the entries to restore.
 // Finish asks FileExistDialog about each chosen entry whose disc file exists, extracts, and
 // closes accepted; the caller then rebuilds the tree from the store.
 class RecoverWindow : public QDialog
@@ -27,14 +28,14 @@ class RecoverWindow : public QDialog
 public:
     RecoverWindow(const QString &programFolder, UiServices services, QWidget *parent = nullptr);
 
-    // To step 2 when a zip file is selected in File1.
+    // To step 2 when a zip file is selected in the file list.
     void cmdNextClick();
     void cmdFinishClick();
 
     FolderChooser &folders() { return *m_folders; }
-    // Selects the file of that name in File1; false when File1 does not list it.
+    // Selects the file of that name in the file list; false when it is not listed.
     bool selectArchive(const QString &fileName);
-    // Dir1's folder + "/" + the file selected in File1.
+    // The open folder + "/" + the file selected in the file list.
     QString zipPath() const;
     // What the last Finish extracted.
     const RestoreOutcome &outcome() const { return m_outcome; }

@@ -24,7 +24,7 @@ public:
     void setProgress(const QString &text, int percent);
     QString text() const;
     int value() const;
-    // Starts Timer1, which closes the window.
+    // Starts the close timer, which closes the window after kCloseAfterMs.
     void finishSoon();
 
 signals:

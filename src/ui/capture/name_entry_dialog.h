@@ -11,8 +11,8 @@ class QLineEdit;
 
 namespace orlith {
 
-// A name typed and checked: the new-catalog dialog (frmNewCat) and the rename dialog
-// (frmRename) differ only in their texts and in what OK does. `apply` makes the change
+// A name typed and checked: the new-catalog dialog and the rename dialog differ only in
+// their texts and in what OK does. `apply` makes the change
 // and returns the message to show, or an empty text when done; the dialog then closes.
 class NameEntryDialog : public QDialog
 {
@@ -33,7 +33,7 @@ public:
 
     QString name() const;
     void setName(const QString &name);
-    // cmdOK.
+    // The OK button: `apply`, then closes or shows its message.
     void okClicked();
 
 private:

@@ -38,7 +38,7 @@ public:
     QString drive() const;
     // True when drive() is a chosen folder, which has no tray to eject.
     bool driveIsFolder() const;
-    // "Look inside archives" (chkArchives), not shown in "Virtual" mode.
+    // The "Look inside archives" box, not shown in "Virtual" mode.
     bool lookInsideArchives() const;
     void setLookInsideArchives(bool on);
 
@@ -48,7 +48,7 @@ public:
     // drive only.
     void setUpdateOf(const QString &disc, const QString &catalog, const QString &folder);
 
-    // Command1 (OK): checks, then accepts or shows the message.
+    // The OK button: checks, then accepts or shows the message.
     void checkAndAccept();
 
 private:

@@ -11,10 +11,10 @@ namespace orlith {
 
 class FolderListBox;
 
-// The drive list (Drive1) above the folder list (Dir1) with which the export wizards, the
-// archive and restore windows and the picture window choose a folder. Choosing a drive
-// opens it in Dir1; a drive that cannot be opened, or a disc drive without a disc, gives
-// "Drive is not ready. 68" and Dir1 keeps its folder.
+// The drive list above the folder list with which the export wizards, the archive and
+// restore windows and the picture window choose a folder. Choosing a drive opens it in the
+// folder list; a drive that cannot be opened, or a disc drive without a disc, gives
+// "Drive is not ready. 68" and the folder list keeps its folder.
 class FolderChooser : public QWidget
 {
     Q_OBJECT
@@ -28,9 +28,9 @@ public:
     struct Setup
     {
         Drives drives = Drives::Mounted;
-        // The folder highlighted in Dir1 is the chosen one; else only the open folder is.
+        // The folder highlighted in the list is the chosen one; else only the open folder is.
         bool highlightChooses = false;
-        // Drive1 goes on showing a drive that was not ready; else it shows the old one again.
+        // The drive list goes on showing a drive that was not ready; else the old one again.
         bool keepFailedDrive = false;
     };
 
@@ -40,12 +40,12 @@ public:
 
     // The chosen folder.
     QString folder() const;
-    // Opens the folder in Dir1 and shows its drive in Drive1; false, changing nothing,
+    // Opens the folder in the folder list and shows its drive; false, changing nothing,
     // when it is missing or unreadable.
     bool setFolder(const QString &folder);
     // Replaces the drives offered (tests give folders of their own).
     void setDrives(const QStringList &drives);
-    // What choosing a drive in Drive1 does.
+    // What choosing a drive in the drive list does.
     void changeDrive(const QString &drive);
 
     QComboBox &driveList() { return *m_drive; }

@@ -5,7 +5,7 @@
 
 namespace orlith {
 
-// The folder list of FolderChooser (Dir1): the folders on the way from the root to the
+// The folder list of FolderChooser: the folders on the way from the root to the
 // open folder, the open folder, then its subfolders (hidden ones left out). A double click
 // or Enter opens a folder. Each row keeps its folder's path in Qt::UserRole.
 class FolderListBox : public QListWidget

@@ -83,7 +83,8 @@ QGroupBox *ExportWizard::addLocationPage(const char *objectName, const char *cap
     auto *layout = static_cast<QVBoxLayout *>(m_locationPage->layout());
     layout->addWidget(instructionLabel("Label2", instruction, m_locationPage));
 
-    // A folder highlighted in Dir1 is the destination, as a click in a folder tree is.
+    // A folder highlighted in the folder list is the destination, as a click in a folder
+    // tree is.
     m_folders = new FolderChooser(startFolder, m_services,
                                   {FolderChooser::Drives::Writable, /*highlightChooses=*/true,
                                    /*keepFailedDrive=*/true},

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 // What the five export wizards share: the page flow with its Next buttons, the disc page
-// (File1), the location page (Drive1, Dir1 and the name box) and Finish.
+// (the list of disc files), the location page (drive list, folder list and the name box)
+// and Finish.
 #pragma once
 
 #include "core/export/export_job.h"
@@ -29,7 +30,7 @@ struct ExportWizardSetup
     const char *successMessage = "";
     const char *selectMessage = "You must select file.";
     bool extendedSelection = true; // else each click toggles an item
-    bool enterAndEscape = true;    // cmdNext is the default button and Esc cancels
+    bool enterAndEscape = true;    // Next is the default button and Esc cancels
 };
 
 class ExportWizard : public QDialog
@@ -37,14 +38,14 @@ class ExportWizard : public QDialog
     Q_OBJECT
 
 public:
-    // The folder the export goes to: the folder highlighted in Dir1.
+    // The folder the export goes to: the folder highlighted in the folder list.
     QString destinationFolder() const;
-    // Opens a folder in Dir1, which makes it the destination.
+    // Opens a folder in the folder list, which makes it the destination.
     void setDestinationFolder(const QString &folder);
     // The disc file items chosen, in list order.
     QStringList selectedItems() const;
 
-    // cmdFinish: checks, writes the export, reports and closes.
+    // The Finish button: checks, writes the export, reports and closes.
     void Finish();
 
 protected:
@@ -57,8 +58,8 @@ protected:
     QGroupBox *addLocationPage(const char *objectName, const char *caption, const char *frameName,
                                const char *frameCaption, const char *nameBoxName,
                                const char *instruction, const QString &startFolder);
-    // Creates the Next buttons (cmdNext, cmdNext2, ...), cmdFinish and cmdCancel; call
-    // once, after the last page.
+    // Creates the Next button of each page, Finish and Cancel (object names cmdNext,
+    // cmdNext2, ..., cmdFinish, cmdCancel); call once, after the last page.
     void finishPages();
 
     // Check before leaving a page; false keeps the wizard on it. The default checks the
@@ -85,7 +86,7 @@ private:
     QStackedWidget *m_stack = nullptr;
     QHBoxLayout *m_buttonsLayout = nullptr;
     QList<QGroupBox *> m_pages;
-    QList<QPushButton *> m_buttons; // the button that leaves each page; cmdFinish last
+    QList<QPushButton *> m_buttons; // the button that leaves each page; Finish last
     QGroupBox *m_discPage = nullptr;
     QGroupBox *m_locationPage = nullptr;
     QListWidget *m_file1 = nullptr;

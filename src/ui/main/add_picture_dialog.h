@@ -13,10 +13,10 @@ namespace orlith {
 
 class FolderChooser;
 
-// The picture window (AddPictureDialog): attaches a picture to a disc, stored as
-// pic/<disc>.jpg in the program folder whatever its real type, or removes it. A drive list
-// (Drive1: the file system root, the home folder and mounted devices), a folder list (Dir1)
-// and a list of the highlighted folder's picture files (File1) choose the picture.
+// The picture window: attaches a picture to a disc, stored as pic/<disc>.jpg in the
+// program folder whatever its real type, or removes it. A drive list (the file system root,
+// the home folder and mounted devices), a folder list and a list of the highlighted
+// folder's picture files choose the picture.
 //
 // The dialog is accepted when the disc's picture was replaced or removed; the caller then
 // loads the thumbnail again. Cancel, the close box and Escape change nothing.
@@ -35,14 +35,15 @@ public:
     [[nodiscard]] static bool copyPictureFile(const QString &source, const QString &target,
                                            QString *error = nullptr);
 
-    // Shows `folder` in Dir1 and its pictures in File1; no file is chosen then.
+    // Shows `folder` in the folder list and its pictures in the file list; no file is
+    // chosen then.
     void selectFolder(const QString &folder);
-    // Chooses a file as a click on it in File1 would, showing its folder first.
+    // Chooses a file as a click on it in the file list would, showing its folder first.
     void selectFile(const QString &path);
 
-    // The file chosen in File1, or empty.
+    // The file chosen in the file list, or empty.
     QString chosenFile() const { return m_chosen; }
-    // The folder whose files File1 lists.
+    // The folder whose files the file list shows.
     QString currentFolder() const { return m_folder; }
 
 private:

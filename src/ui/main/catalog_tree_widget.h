@@ -8,7 +8,7 @@ namespace orlith {
 
 class CatalogueIndex;
 
-// The catalog tree (TreeView1): the root "Catalogs", its catalogs, and their discs. It
+// The catalog tree of the main window: the root "Catalogs", its catalogs, and their discs. It
 // mirrors the CatalogueIndex, which stays the one record of what exists; a few thousand
 // nodes are fine as items. Node kinds are kept in the items, not guessed from icons.
 class CatalogTree : public QTreeWidget

@@ -17,10 +17,10 @@ namespace orlith {
 
 class NotesStore;
 
-// The details pane (frmExtra) under the file list: a disc's name, number of files and
+// The details pane under the file list: a disc's name, number of files and
 // import date; a listed file's name, size, date and type icon; the disc's picture
 // thumbnail; and the user's notes on the disc, saved when the notes box loses the focus.
-// A toggle button (picUpDown) at its top edge asks the main window to expand or collapse
+// A toggle button at its top edge asks the main window to expand or collapse
 // the pane; the main window owns the heights.
 class DetailsPane : public QWidget
 {
@@ -51,8 +51,8 @@ public:
     // in the box. Showing another disc or clearing the pane saves edited notes first.
     void saveNotes();
 
-    // The toggle's picture: pointing down while expanded (picExtraDown), up while
-    // collapsed (picExtraUp). While collapsed only the toggle strip is shown.
+    // The toggle's picture: pointing down while expanded, up while collapsed. While
+    // collapsed only the toggle strip is shown.
     void setExpandedLook(bool expanded);
 
 signals:
@@ -78,7 +78,7 @@ private:
     QString m_programFolder;
     NotesStore &m_notes;
     UiServices m_services;
-    // picThumb: the disc's picture, decoded no larger than the thumbnail needs.
+    // The disc's picture, decoded no larger than the thumbnail needs.
     QImage m_picture;
     // The shown disc's file when its facts were shown: typed notes belong to that disc, even
     // should another process rename it meanwhile.

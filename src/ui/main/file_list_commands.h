@@ -14,7 +14,7 @@ namespace orlith {
 
 class FileListModel;
 
-// The rules behind the commands of the main window's file list (ListFiles). The window
+// The rules behind the commands of the main window's file list. The window
 // itself shows the boxes and status texts named below, through its MessageSink and
 // DesktopServices:
 //

@@ -12,7 +12,7 @@ namespace orlith {
 
 class ExtensionTable;
 
-// The rows of the main window's file list (ListFiles): plain FileRow structs, each with
+// The rows of the main window's file list: plain FileRow structs, each with
 // the colour it was last given by colorRows. Views show five columns: "File name",
 // "Full path", "Size (Kb)", "Creation time", "CD name". Filling, colouring and sorting
 // 150,000 rows must not freeze the window, so nothing is computed per cell beyond the

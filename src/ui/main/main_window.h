@@ -75,7 +75,7 @@ public:
     QString statusText() const;
     void setStatusText(const QString &text);
 
-    // Counters shown in lblNumCat / lblNumCD, set at start.
+    // The catalog and disc counters, set at start.
     void recountCatalogsAndDiscs();
     // Lists the selected disc's entries into the file list.
     void listSelectedDisc();
@@ -95,7 +95,7 @@ public:
 
     // Runs the one-shot start-up job now (the reminder hook, then the tip of the day).
     void runStartupReminders();
-    // What Timer4 runs before the tip; the archive reminder plugs in here.
+    // What the start-up job runs before the tip; the archive reminder plugs in here.
     void setStartupReminder(std::function<void()> reminder) { m_startupReminder = std::move(reminder); }
 
     // Store commands (form1_capture.cpp): the "CD/DVD..." capture, "Catalog...", rename and
@@ -275,7 +275,7 @@ private:
     QPointer<QWidget> m_updateWindow;
     QString m_listDoneStatus; // a report's closing status text, when not "Found  N files."
 
-    QStringList m_findDiscs; // lstCD
+    QStringList m_findDiscs; // the discs the last quick find searched
     BackgroundJob *m_searchRun = nullptr;
     const QObject *m_searchOwner = nullptr;
     std::function<void()> m_searchFinished;

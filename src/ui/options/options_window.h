@@ -21,8 +21,8 @@ class QTabBar;
 
 namespace orlith {
 
-// The options window (OptionsWindow). It shows the settings record when it opens; Apply
-// (cmdOK) writes the controls back into the record and accepts, Cancel leaves the record as
+// The options window. It shows the settings record when it opens; Apply (its OK button)
+// writes the controls back into the record and accepts, Cancel leaves the record as
 // it was. Writing Data.ini and rebuilding the extension table are the caller's. `today`
 // is the day the archive dates are counted from.
 class OptionsWindow : public QDialog
@@ -33,9 +33,9 @@ public:
     explicit OptionsWindow(SettingsRecord &record, QDate today = QDate::currentDate(),
                         QWidget *parent = nullptr);
 
-    // Swatch Picture1(index), 0 to 19.
+    // The colour swatch `index` of the palette, 0 to 19.
     QAbstractButton *swatch(int index) const { return m_swatches[size_t(index)]; }
-    // The colour text row `row` of lstColors holds (what Apply stores).
+    // The colour text that row `row` of the category colour list holds (what Apply stores).
     QString rowColorText(int row) const;
 
 protected:
@@ -64,15 +64,15 @@ private:
     QCheckBox *m_tips = nullptr;
     QCheckBox *m_eject = nullptr;
     QCheckBox *m_update = nullptr;
-    QLabel *m_today1 = nullptr;   // lblToday
-    QLabel *m_datum = nullptr;    // lblDatum
-    QLabel *m_every = nullptr;    // Label2
-    QLineEdit *m_days = nullptr;  // txtDays
-    QLabel *m_daysUnit = nullptr; // Label3
+    QLabel *m_today1 = nullptr;   // "Today is "
+    QLabel *m_datum = nullptr;    // today's date
+    QLabel *m_every = nullptr;    // "Every"
+    QLineEdit *m_days = nullptr;  // days between archive reminders
+    QLabel *m_daysUnit = nullptr; // "days."
     QPushButton *m_up = nullptr;
     QPushButton *m_down = nullptr;
-    QLabel *m_future = nullptr;      // lblFuture
-    QLabel *m_archiveDate = nullptr; // lblArchiveDate
+    QLabel *m_future = nullptr;      // "You will be prompt "
+    QLabel *m_archiveDate = nullptr; // the next reminder's date
     QListWidget *m_colors = nullptr;
     std::array<QAbstractButton *, kSwatchCount> m_swatches = {};
     QPushButton *m_ok = nullptr;

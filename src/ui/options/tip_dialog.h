@@ -28,7 +28,7 @@ public:
     int shownTip() const { return m_picker.last(); }
 
 public slots:
-    // cmdNext: a random tip other than the one shown.
+    // The Next button: a random tip other than the one shown.
     void showNextTip();
 
     void done(int result) override;

@@ -52,9 +52,9 @@ public:
 
     // A text dropped on the disc list, with the tree's selected node as the dragged node.
     void dropText(const QString &text);
-    // cmdClearList: removes the selected discs; an empty list shows the placeholder again.
+    // The clear button: removes the selected discs; an empty list shows the placeholder again.
     void removeSelected();
-    // cmdSearch: a new search replaces one still running.
+    // The Search button: a new search replaces one still running.
     void startSearch();
     bool searching() const;
     void updateSentence();
@@ -91,7 +91,7 @@ private:
     QToolButton *m_clear = nullptr;
     QPushButton *m_search = nullptr;
     QLabel *m_sentence = nullptr;
-    QStringList m_allDiscs; // lstAll
+    QStringList m_allDiscs; // every disc, searched when the disc list is empty
     bool m_showsAllPlaceholder = true;
     bool m_searching = false;
 };
