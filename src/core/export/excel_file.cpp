@@ -6,12 +6,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
-#include <QtEndian>
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <iterator>
 
 namespace orlith {
 
@@ -25,16 +21,7 @@ constexpr quint16 kFormat = 0x001E;
 constexpr quint16 kFont = 0x0031;
 constexpr quint16 kColWidth = 0x0024;
 constexpr quint16 kPrintGridLines = 0x002B;
-constexpr quint16 kProtect = 0x0012;
-constexpr quint16 kPassword = 0x002F;
-constexpr quint16 kHeader = 0x0014;
-constexpr quint16 kFooter = 0x0015;
-constexpr quint16 kDefaultRowHeight = 0x0025;
-constexpr quint16 kRow = 0x0008;
-constexpr quint16 kInteger = 0x0002;
-constexpr quint16 kNumber = 0x0003;
 constexpr quint16 kLabel = 0x0004;
-constexpr quint16 kHorizontalPageBreaks = 0x001B;
 
 constexpr qsizetype kWriteBlockBytes = 64 * 1024;
 
@@ -77,13 +64,11 @@ void appendWord(QByteArray &out, quint16 value)
     out.append(char(value & 0xFF)).append(char(value >> 8));
 }
 
-void appendDouble(QByteArray &out, double value)
+QByteArray word(quint16 value)
 {
-    quint64 bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    char raw[8];
-    qToLittleEndian(bits, raw);
-    out.append(raw, 8);
+    QByteArray out;
+    appendWord(out, value);
+    return out;
 }
 
 // A 1-based row or column number as its stored word, or false when it is out of range.
@@ -110,30 +95,6 @@ bool fitsByte(qint64 value)
     return value >= 0 && value <= 255;
 }
 
-// A cell value as a number. An empty value counts as 0; text must read as a number with a
-// "." or the user's decimal point. Group separators are refused: "1,500" is 1.5 to some
-// users and 1500 to others.
-bool toNumber(const QVariant &value, double &number)
-{
-    if (!value.isValid() || value.isNull()) {
-        number = 0;
-        return true;
-    }
-    bool ok = false;
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        for (QLocale locale : {QLocale::c(), QLocale()}) {
-            locale.setNumberOptions(QLocale::RejectGroupSeparator);
-            number = locale.toDouble(text, &ok);
-            if (ok)
-                return true;
-        }
-        return false;
-    }
-    number = value.toDouble(&ok);
-    return ok;
-}
-
 } // namespace
 
 ExcelFile::ExcelFile() = default;
@@ -142,18 +103,6 @@ ExcelFile::~ExcelFile()
 {
     if (m_file)
         m_file->discard();
-}
-
-bool ExcelFile::isOpen() const
-{
-    return m_file != nullptr;
-}
-
-QByteArray ExcelFile::le16(qint16 value)
-{
-    QByteArray out;
-    appendWord(out, quint16(value));
-    return out;
 }
 
 ExcelFile::Status ExcelFile::fail(Status status, const QString &message)
@@ -222,7 +171,6 @@ ExcelFile::Status ExcelFile::create(const QString &filename, quint16 codePage)
         m_file->discard();
         m_file.reset();
     }
-    m_pageBreaks.clear();
     if (codePage != kCodePageLatin1 && codePage != kCodePageUtf8)
         return fail(kInvalidArgument,
                     QStringLiteral("A sheet cannot be written in code page %1.").arg(codePage));
@@ -265,20 +213,9 @@ ExcelFile::Status ExcelFile::close()
     if (!m_file)
         return kOk;
 
-    Status status = kOk;
-    if (!m_pageBreaks.isEmpty()) {
-        std::sort(m_pageBreaks.begin(), m_pageBreaks.end());
-        QByteArray body;
-        appendWord(body, quint16(m_pageBreaks.size()));
-        for (quint16 row : std::as_const(m_pageBreaks))
-            appendWord(body, row);
-        status = writeRecord(kHorizontalPageBreaks, body);
-    }
-    if (status == kOk)
-        status = writeRecord(kEof, {});
+    Status status = writeRecord(kEof, {});
     if (status == kOk)
         status = writePending();
-    m_pageBreaks.clear();
     m_pending.clear();
 
     std::unique_ptr<AtomicFile> closing = std::move(m_file);
@@ -291,71 +228,23 @@ ExcelFile::Status ExcelFile::close()
     return kOk;
 }
 
-ExcelFile::Status ExcelFile::insertPageBreak(qint32 lrow)
-{
-    quint16 row;
-    if (!toStoredIndex(lrow, 65536, row))
-        return fail(kOverflow, QStringLiteral("Row %1 is out of range.").arg(lrow));
-    if (m_pageBreaks.size() >= kMaxPageBreaks)
-        return fail(kOverflow, QStringLiteral("Too many page breaks."));
-    m_pageBreaks.append(row);
-    return kOk;
-}
-
-ExcelFile::Status ExcelFile::writeValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
-                                        qint32 hiddenLocked, qint32 lrow, qint32 lcol,
-                                        const QVariant &value, qint32 cellFormat)
+ExcelFile::Status ExcelFile::writeText(qint32 font, qint32 alignment, qint32 lrow, qint32 lcol,
+                                       const QString &text)
 {
     quint16 row, col;
     if (!toStoredIndex(lrow, 65536, row) || !toStoredIndex(lcol, 65536, col))
         return fail(kOverflow,
                     QStringLiteral("Cell row %1, column %2 is out of range.").arg(lrow).arg(lcol));
-    const qint64 formatAndFont = qint64(cellFormat) + cellFontUsed;
-    if (!fitsByte(hiddenLocked) || !fitsByte(formatAndFont) || !fitsByte(alignment))
+    if (!fitsByte(font) || !fitsByte(alignment))
         return fail(kOverflow, QStringLiteral("A cell attribute does not fit a byte."));
 
     QByteArray body;
     appendWord(body, row);
     appendWord(body, col);
-    body.append(char(hiddenLocked)).append(char(formatAndFont)).append(char(alignment));
-
-    switch (valueType) {
-    case kValueInteger: {
-        double number;
-        if (!toNumber(value, number))
-            return fail(kTypeMismatch,
-                        QStringLiteral("\"%1\" is not a number.").arg(value.toString()));
-        // Round half to even, as the 16-bit conversion does.
-        const double rounded = std::nearbyint(number);
-        if (!(rounded >= -32768 && rounded <= 32767))
-            return fail(kOverflow, QStringLiteral("%1 does not fit a 16-bit integer.").arg(number));
-        appendWord(body, quint16(qint16(rounded)));
-        return writeRecord(kInteger, body);
-    }
-    case kValueNumber: {
-        double number;
-        if (!toNumber(value, number))
-            return fail(kTypeMismatch,
-                        QStringLiteral("\"%1\" is not a number.").arg(value.toString()));
-        appendDouble(body, number);
-        return writeRecord(kNumber, body);
-    }
-    case kValueText:
-        if (const Status status = appendCountedText(body, value.toString(), "A cell text"))
-            return status;
-        return writeRecord(kLabel, body);
-    default:
-        return kOk;
-    }
-}
-
-ExcelFile::Status ExcelFile::setMargin(qint32 margin, double marginValue)
-{
-    if (margin < 0 || margin > 0xFFFF)
-        return fail(kOverflow, QStringLiteral("Margin record %1 is out of range.").arg(margin));
-    QByteArray body;
-    appendDouble(body, marginValue);
-    return writeRecord(quint16(margin), body);
+    body.append('\0').append(char(font)).append(char(alignment));
+    if (const Status status = appendCountedText(body, text, "A cell text"))
+        return status;
+    return writeRecord(kLabel, body);
 }
 
 ExcelFile::Status ExcelFile::setColumnWidth(qint32 firstColumn, qint32 lastColumn,
@@ -390,43 +279,14 @@ ExcelFile::Status ExcelFile::setFont(const QString &fontName, qint16 fontHeight,
     return writeRecord(kFont, body);
 }
 
-ExcelFile::Status ExcelFile::setHeader(const QString &headerText)
-{
-    QByteArray body;
-    if (const Status status = appendCountedText(body, headerText, "The header"))
-        return status;
-    return writeRecord(kHeader, body);
-}
-
-ExcelFile::Status ExcelFile::setFooter(const QString &footerText)
-{
-    QByteArray body;
-    if (const Status status = appendCountedText(body, footerText, "The footer"))
-        return status;
-    return writeRecord(kFooter, body);
-}
-
-ExcelFile::Status ExcelFile::setFilePassword(const QString &passwordText)
-{
-    QByteArray bytes;
-    if (const Status status = encode(passwordText, bytes))
-        return status;
-    return writeRecord(kPassword, bytes);
-}
-
 void ExcelFile::setPrintGridLines(bool newValue)
 {
-    (void)writeRecord(kPrintGridLines, le16(newValue ? 1 : 0));
-}
-
-void ExcelFile::setProtected(bool newValue)
-{
-    (void)writeRecord(kProtect, le16(newValue ? 1 : 0));
+    (void)writeRecord(kPrintGridLines, word(newValue ? 1 : 0));
 }
 
 ExcelFile::Status ExcelFile::writeDefaultFormats()
 {
-    if (const Status status = writeRecord(kFormatCount, le16(kFormatTableSize - 1)))
+    if (const Status status = writeRecord(kFormatCount, word(kFormatTableSize - 1)))
         return status;
     for (const char *format : kDefaultFormats) {
         QByteArray body;
@@ -435,33 +295,6 @@ ExcelFile::Status ExcelFile::writeDefaultFormats()
             return status;
     }
     return kOk;
-}
-
-ExcelFile::Status ExcelFile::setDefaultRowHeight(qint16 heightValue)
-{
-    quint16 height;
-    if (!scaledWord(heightValue, 20, height))
-        return fail(kOverflow, QStringLiteral("Row height %1 is too large.").arg(heightValue));
-    return writeRecord(kDefaultRowHeight, le16(qint16(height)));
-}
-
-ExcelFile::Status ExcelFile::setRowHeight(qint32 lrow, qint16 heightValue)
-{
-    quint16 row, height;
-    if (!toStoredIndex(lrow, 65536, row))
-        return fail(kOverflow, QStringLiteral("Row %1 is out of range.").arg(lrow));
-    if (!scaledWord(heightValue, 20, height))
-        return fail(kOverflow, QStringLiteral("Row height %1 is too large.").arg(heightValue));
-    QByteArray body;
-    appendWord(body, row);
-    appendWord(body, 0);      // first column
-    appendWord(body, 0x0100); // last column + 1
-    appendWord(body, height);
-    appendWord(body, 0);
-    body.append('\0');
-    appendWord(body, 0);
-    body.append(3, '\0');
-    return writeRecord(kRow, body);
 }
 
 } // namespace orlith

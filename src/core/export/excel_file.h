@@ -3,9 +3,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
-#include <QVariant>
 
 #include <memory>
 
@@ -14,10 +12,9 @@ namespace orlith {
 class AtomicFile;
 
 // A BIFF2 worksheet writer. The caller creates the file, sets fonts, column widths and
-// options, writes cells one by one and closes the file. Each operation appends its record
-// at once, so records stand in the file in call order; readers want fonts and column widths
-// before the cells that use them. Nothing of the sheet is kept in memory except the
-// horizontal page breaks, which go out at close.
+// options, writes text cells one by one and closes the file. Each operation appends its
+// record at once, so records stand in the file in call order; readers want fonts and column
+// widths before the cells that use them. Nothing of the sheet is kept in memory.
 //
 // Every status-returning operation answers kOk (0) or the number of the error that stopped
 // it; a record that fails is not written at all (records are built whole before writing).
@@ -27,12 +24,12 @@ class AtomicFile;
 // beyond the format's 16384 are written as asked, but strict readers (xlrd) then refuse the
 // whole sheet: callers that want the file to open everywhere stay within 16384 rows.
 //
-// Text (labels, font names, header, footer, password, formats) is written in the sheet's
-// code page, chosen at create and named by a CODEPAGE record after the BOF: code page
-// 1252 takes the characters of ISO-8859-1 but U+0080-U+009F (fitsLatin1), one byte each,
-// which windows-1252 decodes as the same characters; code page 65001 takes any text, as
-// UTF-8. A text the code page cannot hold is refused (kInvalidArgument), never altered.
-// Length limits count bytes, so a UTF-8 text reaches the 255 limit sooner.
+// Text (labels, font names, formats) is written in the sheet's code page, chosen at create
+// and named by a CODEPAGE record after the BOF: code page 1252 takes the characters of
+// ISO-8859-1 but U+0080-U+009F (fitsLatin1), one byte each, which windows-1252 decodes as
+// the same characters; code page 65001 takes any text, as UTF-8. A text the code page cannot hold
+// is refused (kInvalidArgument), never altered. Length limits count bytes, so a UTF-8 text reaches
+// the 255 limit sooner.
 //
 // The file is written to a temporary file beside the target and moved over it at
 // close, so a failed or abandoned sheet never leaves a half file or destroys an
@@ -48,7 +45,6 @@ public:
     static constexpr Status kOk = 0;
     static constexpr Status kInvalidArgument = 5; // a text outside the sheet's code page
     static constexpr Status kOverflow = 6;        // a value does not fit its field
-    static constexpr Status kTypeMismatch = 13;   // a value is not a number
     static constexpr Status kFileNotOpen = 52;    // no create, or after close
     static constexpr Status kDeviceIoError = 57;  // writing the file failed
     static constexpr Status kPermissionDenied = 70;
@@ -59,43 +55,15 @@ public:
     static constexpr quint16 kCodePageLatin1 = 1252;
     static constexpr quint16 kCodePageUtf8 = 65001;
 
-    // writeValue value types.
-    static constexpr qint32 kValueInteger = 0; // INTEGER record, 16-bit signed
-    static constexpr qint32 kValueNumber = 1;  // NUMBER record, double
-    static constexpr qint32 kValueText = 2;    // LABEL record
-
-    // Cell attribute values (the three attribute bytes of a cell record).
-    static constexpr qint32 kCellLocked = 64;
-    static constexpr qint32 kCellHidden = 128;
+    // Cell attribute values: the font (the font and format byte) and the alignment byte.
     static constexpr qint32 kFont0 = 0;
     static constexpr qint32 kFont1 = 64;
-    static constexpr qint32 kFont2 = 128;
-    static constexpr qint32 kFont3 = 192;
-    static constexpr qint32 kAlignGeneral = 0;
     static constexpr qint32 kAlignLeft = 1;
     static constexpr qint32 kAlignCentre = 2;
-    static constexpr qint32 kAlignRight = 3;
-    static constexpr qint32 kAlignFill = 4;
-    static constexpr qint32 kBorderLeft = 8;
-    static constexpr qint32 kBorderRight = 16;
-    static constexpr qint32 kBorderTop = 32;
-    static constexpr qint32 kBorderBottom = 64;
     static constexpr qint32 kShaded = 128;
 
     // setFont attributes.
     static constexpr qint32 kFontBold = 1;
-    static constexpr qint32 kFontItalic = 2;
-    static constexpr qint32 kFontUnderline = 4;
-    static constexpr qint32 kFontStrikeout = 8;
-
-    // setMargin record numbers.
-    static constexpr qint32 kLeftMargin = 0x26;
-    static constexpr qint32 kRightMargin = 0x27;
-    static constexpr qint32 kTopMargin = 0x28;
-    static constexpr qint32 kBottomMargin = 0x29;
-
-    // The most page breaks one HORIZONTALPAGEBREAKS record holds (its length is a word).
-    static constexpr qsizetype kMaxPageBreaks = (0xFFFF - 2) / 2;
 
     ExcelFile();
     ~ExcelFile(); // an open, unclosed sheet is discarded
@@ -103,32 +71,20 @@ public:
     ExcelFile &operator=(const ExcelFile &) = delete;
 
     // Starts a new sheet for `filename` (replacing an existing file when the sheet is
-    // closed) and writes the BOF record, the CODEPAGE record and the default formats.
-    // Empties the page breaks. A sheet still open is discarded first. A code page other than
-    // kCodePageLatin1 and kCodePageUtf8 gives kInvalidArgument.
+    // closed) and writes the BOF record, the CODEPAGE record and the built-in formats. A
+    // sheet still open is discarded first. A code page other than kCodePageLatin1 and
+    // kCodePageUtf8 gives kInvalidArgument.
     [[nodiscard]] Status create(const QString &filename, quint16 codePage = kCodePageLatin1);
 
-    // Writes the page breaks (sorted, when there are any) and the EOF record, and puts the
-    // file in place. kOk and nothing written when no sheet is open.
+    // Writes the EOF record and puts the file in place. kOk and nothing written when no
+    // sheet is open.
     [[nodiscard]] Status close();
 
-    // Adds 1-based row `lrow` to the page breaks written at close.
-    [[nodiscard]] Status insertPageBreak(qint32 lrow);
-
-    // Writes one cell: an INTEGER, NUMBER or LABEL record by `valueType` (another type
-    // writes nothing and answers kOk). Integers round half to even like a 16-bit
-    // conversion does and overflow outside -32768..32767; a value that is not a number
-    // gives kTypeMismatch. Readers take the INTEGER word as unsigned, so a negative
-    // integer reads back as 65536 less its size: write negatives as kValueNumber. A text of more
-    // than 255 bytes is not written: kOverflow. The attribute bytes are hiddenLocked, cellFormat +
-    // cellFontUsed and alignment; each must fit a byte (else kOverflow) and is otherwise written as
-    // given.
-    [[nodiscard]] Status writeValue(qint32 valueType, qint32 cellFontUsed, qint32 alignment,
-                                    qint32 hiddenLocked, qint32 lrow, qint32 lcol,
-                                    const QVariant &value, qint32 cellFormat = 0);
-
-    // One margin record numbered `margin` (kLeftMargin ... kBottomMargin), value in inches.
-    [[nodiscard]] Status setMargin(qint32 margin, double marginValue);
+    // Writes one LABEL record at 1-based row `lrow` and column `lcol` (1 to 65536). A text
+    // of more than 255 bytes is not written: kOverflow. The attribute bytes are 0, `font`
+    // and `alignment`; each must fit a byte (else kOverflow).
+    [[nodiscard]] Status writeText(qint32 font, qint32 alignment, qint32 lrow, qint32 lcol,
+                                   const QString &text);
 
     // One COLWIDTH record for 1-based columns firstColumn..lastColumn (1 to 256), width in
     // characters; 128 characters or more overflow.
@@ -137,32 +93,15 @@ public:
     // One FONT record: height in points (1639 or more overflow), attributes kFontBold ...
     [[nodiscard]] Status setFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat);
 
-    [[nodiscard]] Status setHeader(const QString &headerText);
-    [[nodiscard]] Status setFooter(const QString &footerText);
-    [[nodiscard]] Status setFilePassword(const QString &passwordText);
-
-    // Settable options: each call writes one record and reports nothing.
+    // One PRINTGRIDLINES record; reports nothing.
     void setPrintGridLines(bool newValue);
-    void setProtected(bool newValue);
 
-    // FORMATCOUNT and the 24 built-in FORMAT records (create writes them already).
-    [[nodiscard]] Status writeDefaultFormats();
-
-    // One DEFAULTROWHEIGHT record, height in points (1639 or more overflow).
-    [[nodiscard]] Status setDefaultRowHeight(qint16 heightValue);
-
-    // One ROW record giving 1-based row `lrow` a height in points (1639 or more overflow).
-    [[nodiscard]] Status setRowHeight(qint32 lrow, qint16 heightValue);
-
-    // The two bytes of `value`, low byte first.
-    static QByteArray le16(qint16 value);
-
-    bool isOpen() const;
     // What the last failure met, in words naming the file (kept until the next failure).
     QString errorString() const { return m_error; }
 
 private:
     Status writeRecord(quint16 number, const QByteArray &body);
+    Status writeDefaultFormats();
     Status writePending();
     Status fail(Status status, const QString &message);
     Status encode(const QString &text, QByteArray &bytes);
@@ -170,7 +109,6 @@ private:
 
     std::unique_ptr<AtomicFile> m_file;
     QByteArray m_pending; // whole records not yet written
-    QList<quint16> m_pageBreaks;
     quint16 m_codePage = kCodePageLatin1;
     QString m_error;
 };

@@ -35,8 +35,8 @@ public:
     StoreResult open(const QString &path) override
     {
         if (m_sheet.create(path, m_encoding == ExportEncoding::Utf8
-                                         ? ExcelFile::kCodePageUtf8
-                                         : ExcelFile::kCodePageLatin1) != ExcelFile::kOk)
+                                     ? ExcelFile::kCodePageUtf8
+                                     : ExcelFile::kCodePageLatin1) != ExcelFile::kOk)
             return StoreResult::failure(m_sheet.errorString());
         m_sheet.setPrintGridLines(false);
         (void)m_sheet.setFont(QStringLiteral("Arial"), 10, 0);
@@ -49,9 +49,8 @@ public:
     void head() override
     {
         for (int c = 0; c < 5; ++c)
-            (void)m_sheet.writeValue(ExcelFile::kValueText, ExcelFile::kFont1,
-                                     ExcelFile::kAlignCentre | ExcelFile::kShaded, 0, m_row, c + 1,
-                                     QString::fromLatin1(kColumns[c].title));
+            (void)m_sheet.writeText(ExcelFile::kFont1, ExcelFile::kAlignCentre | ExcelFile::kShaded,
+                                    m_row, c + 1, QString::fromLatin1(kColumns[c].title));
         ++m_row;
     }
 
@@ -60,8 +59,8 @@ public:
         const QString values[] = {text(row.name), text(row.path), m_size.format(row.size),
                                   text(row.date), text(row.disc)};
         for (int c = 0; c < 5; ++c) {
-            if (m_sheet.writeValue(ExcelFile::kValueText, ExcelFile::kFont0, ExcelFile::kAlignLeft,
-                                   0, m_row, c + 1, values[c]) == ExcelFile::kInvalidArgument)
+            if (m_sheet.writeText(ExcelFile::kFont0, ExcelFile::kAlignLeft, m_row, c + 1,
+                                  values[c]) == ExcelFile::kInvalidArgument)
                 m_needsUtf8 = true;
         }
         ++m_row;
