@@ -53,12 +53,7 @@ OverwriteAnswer askOnTerminal(const QString &fileName)
 
 int cmdArchive(CliContext &ctx)
 {
-    QString target;
-    const bool hasTarget = ctx.takeOption(QStringLiteral("--to"), target);
-    if (ctx.missingValue())
-        return usageError(ctx.missingOption() + QStringLiteral(" needs a folder"));
-    if (!hasTarget)
-        return usageError(QStringLiteral("archive takes --to FOLDER and optionally disc names"));
+    const QString target = ctx.value(QStringLiteral("--to"));
     if (!QFileInfo(target).isDir())
         return failure(QStringLiteral("%1 is not a folder").arg(target));
 
@@ -76,22 +71,21 @@ int cmdArchive(CliContext &ctx)
         files << name;
     }
 
-    ZipWriter zip;
-    if (StoreResult refused = archiveStoreFiles(zip, ctx.programFolder(), target, files); !refused)
+    if (StoreResult refused = checkArchiveFolder(ctx.programFolder(), target); !refused)
         return failure(refused.error);
-    if (!zip.Success())
+    ZipWriter zip;
+    if (StoreResult archived = archiveStoreFiles(zip, ctx.programFolder(), target, files);
+        !archived)
         return failure(QString::fromLatin1(kArchivingFailed) + QLatin1Char(' ') +
-                       oneLine(zip.lastError()));
-    out(QStringLiteral("%1 files archived to %2").arg(files.size()).arg(zip.ZipFile()));
+                       oneLine(archived.error));
+    out(QStringLiteral("%1 files archived to %2").arg(files.size()).arg(archivePathIn(target)));
     return kExitOk;
 }
 
 int cmdRestore(CliContext &ctx)
 {
-    const bool yesAll = ctx.takeFlag(QStringLiteral("--yes-all"));
-    const bool noAll = ctx.takeFlag(QStringLiteral("--no-all"));
-    if (yesAll && noAll)
-        return usageError(QStringLiteral("restore takes --yes-all or --no-all, not both"));
+    const bool yesAll = ctx.has(QStringLiteral("--yes-all"));
+    const bool noAll = ctx.has(QStringLiteral("--no-all"));
     if (ctx.args().size() != 1)
         return usageError(QStringLiteral("restore takes one zip file"));
     const QString zipPath = ctx.args().first();
@@ -129,9 +123,9 @@ int cmdRestore(CliContext &ctx)
             err(QStringLiteral("skipped %1: not a plain file name inside the store folder")
                     .arg(name));
     }
-    if (outcome.result > kZipWarning || !outcome.report.failures.isEmpty())
+    if (!outcome.result)
         return failure(QStringLiteral("cannot restore every file from %1: %2")
-                           .arg(zipPath, oneLine(outcome.error)));
+                           .arg(zipPath, oneLine(outcome.result.error)));
     return kExitOk;
 }
 

@@ -4,9 +4,9 @@
 
 #include "core/capture/capture_job.h"
 #include "core/capture/disc_update.h"
-#include "core/store/store_edits.h"
 #include "core/search/disc_search.h"
 #include "core/store/notes_store.h"
+#include "core/store/store_edits.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -104,14 +104,10 @@ private:
 
 int cmdCapture(CliContext &ctx)
 {
-    QString catalog;
-    QString name;
-    const bool archives = ctx.takeFlag(QStringLiteral("--archives"));
-    const bool hasCatalog = ctx.takeOption(QStringLiteral("--catalog"), catalog);
-    const bool hasName = ctx.takeOption(QStringLiteral("--name"), name);
-    if (ctx.missingValue())
-        return usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
-    if (!hasCatalog || !hasName || ctx.args().size() != 1)
+    const QString catalog = ctx.value(QStringLiteral("--catalog"));
+    const QString name = ctx.value(QStringLiteral("--name"));
+    const bool archives = ctx.has(QStringLiteral("--archives"));
+    if (ctx.args().size() != 1)
         return usageError(
             QStringLiteral("capture takes --catalog CATALOG --name NAME and one folder"));
     const QString folder = QDir::cleanPath(QFileInfo(ctx.args().first()).absoluteFilePath());
@@ -155,16 +151,16 @@ int cmdCapture(CliContext &ctx)
 
 int cmdRescan(CliContext &ctx)
 {
-    const bool dryRun = ctx.takeFlag(QStringLiteral("--dry-run"));
-    const bool archives = ctx.takeFlag(QStringLiteral("--archives"));
-    const bool allowEmpty = ctx.takeFlag(QStringLiteral("--allow-empty"));
+    const bool dryRun = ctx.has(QStringLiteral("--dry-run"));
+    const bool archives = ctx.has(QStringLiteral("--archives"));
+    const bool allowEmpty = ctx.has(QStringLiteral("--allow-empty"));
     if (ctx.args().size() != 2)
         return usageError(QStringLiteral("rescan takes a disc and the folder to walk"));
     const QString folder = QDir::cleanPath(QFileInfo(ctx.args().at(1)).absoluteFilePath());
     if (!QFileInfo(folder).isDir())
         return failure(QStringLiteral("%1 is not a folder").arg(folder));
     QStringList one;
-    if (StoreResult r = discsOfScope(ctx.index(), ctx.args().at(0), QString(), one); !r)
+    if (StoreResult r = discsOfScope(ctx.index(), {ctx.args().at(0)}, {}, one); !r)
         return failure(r.error);
     const QString disc = one.first();
     QList<FileEntry> stored;
@@ -252,7 +248,7 @@ int cmdRename(CliContext &ctx)
 
 int cmdDelete(CliContext &ctx)
 {
-    const bool yes = ctx.takeFlag(QStringLiteral("--yes"));
+    const bool yes = ctx.has(QStringLiteral("--yes"));
     if (ctx.args().size() != 1)
         return usageError(QStringLiteral("delete takes one catalog or disc name"));
     const QString name = ctx.args().first();

@@ -5,26 +5,6 @@
 
 namespace orlith::cli {
 
-bool CliContext::takeOption(const QString &name, QString &value)
-{
-    const qsizetype i = m_args.indexOf(name);
-    if (i < 0)
-        return false;
-    if (i + 1 >= m_args.size()) {
-        m_missing = name;
-        m_args.removeAt(i);
-        return false;
-    }
-    value = m_args.at(i + 1);
-    m_args.remove(i, 2);
-    return true;
-}
-
-bool CliContext::takeFlag(const QString &name)
-{
-    return m_args.removeAll(name) > 0;
-}
-
 const CatalogueIndex &CliContext::index()
 {
     if (!m_indexLoaded) {
@@ -56,9 +36,18 @@ void err(const QString &message)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
+namespace {
+QString s_helpTopic = QStringLiteral("--help");
+}
+
+void setHelpTopic(const QString &command)
+{
+    s_helpTopic = QStringLiteral("help ") + command;
+}
+
 int usageError(const QString &message)
 {
-    err(message + QStringLiteral(" (see orlith-cli --help)"));
+    err(message + QStringLiteral(" (see orlith-cli %1)").arg(s_helpTopic));
     return kExitUsage;
 }
 

@@ -4,6 +4,8 @@
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_listing.h"
 
+#include "option_parser.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,32 +16,28 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// What every command gets: the data root and the arguments after the command name.
+// What every command gets: the data root and what the parser found after the command name.
 class CliContext
 {
 public:
-    CliContext(QString programFolder, QStringList args)
-        : m_programFolder(std::move(programFolder)), m_args(std::move(args))
+    CliContext(QString programFolder, ParsedArgs parsed)
+        : m_programFolder(std::move(programFolder)), m_parsed(std::move(parsed))
     {
     }
 
     const QString &programFolder() const { return m_programFolder; }
-    const QStringList &args() const { return m_args; }
-
-    // Removes "--name VALUE" from the arguments; false when absent. A flag without its
-    // value is a usage error, reported through `missingValue`.
-    bool takeOption(const QString &name, QString &value);
-    bool takeFlag(const QString &name);
-    bool missingValue() const { return !m_missing.isEmpty(); }
-    const QString &missingOption() const { return m_missing; }
+    // The operands: every argument that is not an option or an option's value.
+    const QStringList &args() const { return m_parsed.operands(); }
+    bool has(const QString &option) const { return m_parsed.has(option); }
+    QString value(const QString &option) const { return m_parsed.value(option); }
+    QStringList values(const QString &option) const { return m_parsed.values(option); }
 
     // The index, loaded on first use; skipped disc files are reported on stderr once.
     const CatalogueIndex &index();
 
 private:
     QString m_programFolder;
-    QStringList m_args;
-    QString m_missing;
+    ParsedArgs m_parsed;
     CatalogueIndex m_index;
     bool m_indexLoaded = false;
 };
@@ -51,6 +49,8 @@ void outBytes(const QByteArray &bytes);
 void outRows(const QList<FileRow> &rows);
 // "orlith-cli: <message>" on stderr.
 void err(const QString &message);
+// "... (see orlith-cli help COMMAND)": the command whose help a usage error points to.
+void setHelpTopic(const QString &command);
 int usageError(const QString &message);
 int failure(const QString &message);
 
@@ -63,13 +63,13 @@ int cmdCapture(CliContext &ctx);
 int cmdNewCatalog(CliContext &ctx);
 int cmdRename(CliContext &ctx);
 int cmdDelete(CliContext &ctx);
-int cmdFind(CliContext &ctx);     // search_commands.cpp
-int cmdSearch(CliContext &ctx);   // search_commands.cpp
-int cmdExport(CliContext &ctx);   // export_commands.cpp
-int cmdArchive(CliContext &ctx);  // archive_commands.cpp
-int cmdRestore(CliContext &ctx);  // archive_commands.cpp
-int cmdStats(CliContext &ctx);    // stats_commands.cpp
-int cmdRescan(CliContext &ctx);   // capture_commands.cpp
+int cmdFind(CliContext &ctx);         // search_commands.cpp
+int cmdSearch(CliContext &ctx);       // search_commands.cpp
+int cmdExport(CliContext &ctx);       // export_commands.cpp
+int cmdArchive(CliContext &ctx);      // archive_commands.cpp
+int cmdRestore(CliContext &ctx);      // archive_commands.cpp
+int cmdStats(CliContext &ctx);        // stats_commands.cpp
+int cmdRescan(CliContext &ctx);       // capture_commands.cpp
 int cmdDuplicates(CliContext &ctx);   // search_commands.cpp
 int cmdSingleCopies(CliContext &ctx); // search_commands.cpp
 

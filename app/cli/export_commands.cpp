@@ -4,21 +4,14 @@
 
 #include "core/export/export_job.h"
 #include "core/export/export_walk.h"
+#include "core/search/disc_search.h"
 #include "core/store/program_folder.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace orlith::cli {
 
 namespace {
-
-constexpr char kExportUsage[] =
-    "export FORMAT --out FILE [options] DISC...  (FORMAT: csv, text, html, sql, xls)\n"
-    "  csv, text: --no-title\n"
-    "  text:      --separator comma|semicolon|tab|space|CHAR  --qualifier '\"'|\"'\"\n"
-    "  sql:       --dialect mysql|mssql  --create-database NAME  --create-table NAME\n"
-    "             --table NAME (the insert statements' table when it is not created)";
 
 bool parseFormat(const QString &text, ExportFormat &format)
 {
@@ -74,56 +67,50 @@ bool resolveItem(CliContext &ctx, const QStringList &items, const QString &typed
 
 int cmdExport(CliContext &ctx)
 {
-    auto usage = [](const QString &message) {
-        const int code = usageError(message);
-        std::fprintf(stderr, "usage: orlith-cli [--data-dir DIR] %s\n", kExportUsage);
-        return code;
-    };
     ExportOptions options;
-    QString out, separator, qualifier, dialect, database, createTable, table;
-    const bool hasOut = ctx.takeOption(QStringLiteral("--out"), out);
-    const bool noTitle = ctx.takeFlag(QStringLiteral("--no-title"));
-    const bool hasSeparator = ctx.takeOption(QStringLiteral("--separator"), separator);
-    const bool hasQualifier = ctx.takeOption(QStringLiteral("--qualifier"), qualifier);
-    const bool hasDialect = ctx.takeOption(QStringLiteral("--dialect"), dialect);
-    const bool hasDatabase = ctx.takeOption(QStringLiteral("--create-database"), database);
-    const bool hasCreateTable = ctx.takeOption(QStringLiteral("--create-table"), createTable);
-    const bool hasTable = ctx.takeOption(QStringLiteral("--table"), table);
-    if (ctx.missingValue())
-        return usage(ctx.missingOption() + QStringLiteral(" needs a value"));
+    const QString out = ctx.value(QStringLiteral("--out"));
+    const bool noTitle = ctx.has(QStringLiteral("--no-title"));
+    const bool hasSeparator = ctx.has(QStringLiteral("--separator"));
+    const QString separator = ctx.value(QStringLiteral("--separator"));
+    const bool hasQualifier = ctx.has(QStringLiteral("--qualifier"));
+    const QString qualifier = ctx.value(QStringLiteral("--qualifier"));
+    const bool hasDialect = ctx.has(QStringLiteral("--dialect"));
+    const QString dialect = ctx.value(QStringLiteral("--dialect"));
+    const bool hasDatabase = ctx.has(QStringLiteral("--create-database"));
+    const QString database = ctx.value(QStringLiteral("--create-database"));
+    const bool hasCreateTable = ctx.has(QStringLiteral("--create-table"));
+    const QString createTable = ctx.value(QStringLiteral("--create-table"));
+    const bool hasTable = ctx.has(QStringLiteral("--table"));
+    const QString table = ctx.value(QStringLiteral("--table"));
+    const QStringList scopeDiscs = ctx.values(QStringLiteral("--disc"));
+    const QStringList scopeCatalogs = ctx.values(QStringLiteral("--catalog"));
 
     QStringList args = ctx.args();
     ExportFormat format;
     if (args.isEmpty() || !parseFormat(args.first(), format))
-        return usage(QStringLiteral("export needs a format: csv, text, html, sql or xls"));
+        return usageError(QStringLiteral("export needs a format: csv, text, html, sql or xls"));
     args.removeFirst();
-    if (!hasOut || out.isEmpty())
-        return usage(QStringLiteral("export needs --out FILE"));
-    if (args.isEmpty())
-        return usage(QStringLiteral("export needs at least one disc name"));
-    for (const QString &a : std::as_const(args)) {
-        if (a.startsWith(QLatin1String("--")))
-            return usage(QStringLiteral("unknown option %1").arg(a));
-    }
+    if (args.isEmpty() && scopeDiscs.isEmpty() && scopeCatalogs.isEmpty())
+        return usageError(QStringLiteral("export needs at least one disc name"));
 
     const bool csvOrText = format == ExportFormat::Csv || format == ExportFormat::Text;
     if (noTitle && !csvOrText)
-        return usage(QStringLiteral("--no-title applies to csv and text only"));
+        return usageError(QStringLiteral("--no-title applies to csv and text only"));
     if ((hasSeparator || hasQualifier) && format != ExportFormat::Text)
-        return usage(QStringLiteral("--separator and --qualifier apply to text only"));
+        return usageError(QStringLiteral("--separator and --qualifier apply to text only"));
     if ((hasDialect || hasDatabase || hasCreateTable || hasTable) && format != ExportFormat::Sql)
-        return usage(QStringLiteral("--dialect, --create-database, --create-table and --table "
-                                    "apply to sql only"));
+        return usageError(QStringLiteral("--dialect, --create-database, --create-table and --table "
+                                         "apply to sql only"));
     options.titleRow = !noTitle;
 
     if (hasSeparator && !parseSeparator(separator, options.separator))
-        return usage(separator.isEmpty() ? QString::fromLatin1(kChoseSeparatorMessage)
-                                         : QStringLiteral("--separator takes one character"));
+        return usageError(separator.isEmpty() ? QString::fromLatin1(kChoseSeparatorMessage)
+                                              : QStringLiteral("--separator takes one character"));
     if (hasQualifier) {
         if (qualifier.isEmpty())
-            return usage(QString::fromLatin1(kChoseQualifierMessage));
+            return usageError(QString::fromLatin1(kChoseQualifierMessage));
         if (qualifier != QLatin1String("\"") && qualifier != QLatin1String("'"))
-            return usage(QStringLiteral("--qualifier is a double or a single quote"));
+            return usageError(QStringLiteral("--qualifier is a double or a single quote"));
         options.qualifier = qualifier.at(0);
     }
 
@@ -133,10 +120,10 @@ int cmdExport(CliContext &ctx)
         else if (dialect.compare(QLatin1String("mssql"), Qt::CaseInsensitive) == 0)
             options.dialect = SqlDialect::MsSql;
         else
-            return usage(QStringLiteral("--dialect is mysql or mssql"));
+            return usageError(QStringLiteral("--dialect is mysql or mssql"));
     }
     if (hasCreateTable && hasTable && createTable != table)
-        return usage(QStringLiteral("--create-table and --table name different tables"));
+        return usageError(QStringLiteral("--create-table and --table name different tables"));
     options.createDatabase = hasDatabase;
     if (hasDatabase)
         options.databaseName = database;
@@ -148,11 +135,17 @@ int cmdExport(CliContext &ctx)
     if (format == ExportFormat::Sql) {
         if (const QString problem = sqlNamesProblem(options.databaseName, options.tableName);
             !problem.isEmpty())
-            return usage(problem);
+            return usageError(problem);
     }
 
     // Rows come disc after disc in the order of the disc list, as in the wizards, whatever
     // the order of the arguments; a disc named twice is exported once.
+    if (!scopeDiscs.isEmpty() || !scopeCatalogs.isEmpty()) {
+        QStringList discs;
+        if (StoreResult r = discsOfScope(ctx.index(), scopeDiscs, scopeCatalogs, discs); !r)
+            return failure(r.error);
+        args += discs;
+    }
     const QString cds = cdsFolder(ctx.programFolder());
     const QStringList allItems = discFileItems(cds);
     QList<qsizetype> chosen;

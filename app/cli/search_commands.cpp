@@ -3,11 +3,11 @@
 #include "cli_context.h"
 
 #include "core/capture/capture_job.h"
-#include "core/store/store_edits.h"
 #include "core/search/disc_search.h"
 #include "core/search/duplicates.h"
 #include "core/store/date_text.h"
 #include "core/store/notes_store.h"
+#include "core/store/store_edits.h"
 
 #include <cmath>
 #include <cstdio>
@@ -83,36 +83,49 @@ bool isSizeNumber(const QString &text)
     return ok && !text.startsWith(QLatin1Char('-')) && !text.startsWith(QLatin1Char('+'));
 }
 
-// The discs of every --disc D and --catalog C given, in tree order, each once; every disc
-// when none is given.
+// The discs of every --disc and --catalog given: in tree order, each once, every disc when
+// none is named.
 bool takeScope(CliContext &ctx, QStringList &discs, int &exitCode)
 {
-    QStringList named;
-    QString value;
-    QList<std::pair<QString, QString>> scopes;
-    while (ctx.takeOption(QStringLiteral("--disc"), value))
-        scopes.append({value, QString()});
-    while (ctx.takeOption(QStringLiteral("--catalog"), value))
-        scopes.append({QString(), value});
-    if (ctx.missingValue()) {
-        exitCode = usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
+    if (StoreResult r = discsOfScope(ctx.index(), ctx.values(QStringLiteral("--disc")),
+                                     ctx.values(QStringLiteral("--catalog")), discs);
+        !r) {
+        exitCode = failure(r.error);
         return false;
     }
-    if (scopes.isEmpty()) {
-        discs = ctx.index().allDiscs();
-        return true;
+    return true;
+}
+
+// find and search: the discs to search and, with --save-as, where the new disc goes.
+// --into names its catalog; without --into the older "--save-as NAME --catalog C" still
+// holds, C being the new disc's catalog, and only --disc and --within scope the search.
+bool takeSearchScope(CliContext &ctx, QStringList &discs, QString &saveAs, QString &into,
+                     int &exitCode)
+{
+    const QString kCatalog = QStringLiteral("--catalog");
+    QStringList catalogs = ctx.values(QStringLiteral("--within"));
+    saveAs = ctx.value(QStringLiteral("--save-as"));
+    into = ctx.value(QStringLiteral("--into"));
+    const bool save = ctx.has(QStringLiteral("--save-as"));
+    if (!save && ctx.has(QStringLiteral("--into"))) {
+        exitCode = usageError(QStringLiteral("--into CATALOG goes with --save-as NAME"));
+        return false;
     }
-    for (const auto &[disc, catalog] : std::as_const(scopes)) {
-        QStringList some;
-        if (StoreResult r = discsOfScope(ctx.index(), disc, catalog, some); !r) {
-            exitCode = failure(r.error);
+    if (save && into.isEmpty()) {
+        if (ctx.values(kCatalog).size() != 1) {
+            exitCode =
+                usageError(QStringLiteral("--save-as NAME needs --into CATALOG for the new disc"));
             return false;
         }
-        named << some;
+        into = ctx.value(kCatalog);
+    } else {
+        catalogs += ctx.values(kCatalog);
     }
-    for (const QString &disc : ctx.index().allDiscs()) {
-        if (named.contains(disc))
-            discs << disc;
+    if (StoreResult r =
+            discsOfScope(ctx.index(), ctx.values(QStringLiteral("--disc")), catalogs, discs);
+        !r) {
+        exitCode = failure(r.error);
+        return false;
     }
     return true;
 }
@@ -121,15 +134,15 @@ bool takeScope(CliContext &ctx, QStringList &discs, int &exitCode)
 
 int cmdDuplicates(CliContext &ctx)
 {
-    QString minSize;
-    const bool hasMin = ctx.takeOption(QStringLiteral("--min-size"), minSize);
-    QStringList discs;
-    if (int code = 0; !takeScope(ctx, discs, code))
-        return code;
+    const bool hasMin = ctx.has(QStringLiteral("--min-size"));
+    const QString minSize = ctx.value(QStringLiteral("--min-size"));
     if (!ctx.args().isEmpty())
         return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
     if (hasMin && !isSizeNumber(minSize))
         return usageError(QStringLiteral("\"%1\" is not a size in KB").arg(minSize));
+    QStringList discs;
+    if (int code = 0; !takeScope(ctx, discs, code))
+        return code;
     const qint64 minBytes = hasMin ? qint64(std::ceil(minSize.toDouble() * 1024.0)) : 0;
 
     QStringList skipped;
@@ -146,11 +159,11 @@ int cmdDuplicates(CliContext &ctx)
 
 int cmdSingleCopies(CliContext &ctx)
 {
+    if (!ctx.args().isEmpty())
+        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
     QStringList discs;
     if (int code = 0; !takeScope(ctx, discs, code))
         return code;
-    if (!ctx.args().isEmpty())
-        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
     QStringList skipped;
     QList<SkippedLongLines> longLines;
     const qsizetype count = findSingleCopies(
@@ -163,56 +176,31 @@ int cmdSingleCopies(CliContext &ctx)
 
 int cmdFind(CliContext &ctx)
 {
-    QString disc, catalog, within, saveAs;
-    ctx.takeOption(QStringLiteral("--disc"), disc);
-    const bool hasCatalog = ctx.takeOption(QStringLiteral("--catalog"), catalog);
-    ctx.takeOption(QStringLiteral("--within"), within);
-    const bool save = ctx.takeOption(QStringLiteral("--save-as"), saveAs);
-    if (ctx.missingValue())
-        return usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
     if (ctx.args().size() != 1)
         return usageError(QStringLiteral("find takes one text (\"\" finds every file)"));
-    // With --save-as, --catalog names where the new disc goes, and --within scopes the find.
-    const QString scopeCatalog = save ? within : (hasCatalog ? catalog : within);
-    if (save && !hasCatalog)
-        return usageError(QStringLiteral("--save-as needs --catalog CATALOG for the new disc"));
-    if (!disc.isEmpty() && !scopeCatalog.isEmpty())
-        return usageError(QStringLiteral("give either a disc or a catalog, not both"));
-
     QStringList discs;
-    if (StoreResult r = discsOfScope(ctx.index(), disc, scopeCatalog, discs); !r)
-        return failure(r.error);
+    QString saveAs, into;
+    if (int code = 0; !takeSearchScope(ctx, discs, saveAs, into, code))
+        return code;
     SearchCriteria criteria;
     criteria.text = ctx.args().first();
-    return runSearch(ctx, discs, criteria, saveAs, catalog);
+    return runSearch(ctx, discs, criteria, saveAs, into);
 }
 
 int cmdSearch(CliContext &ctx)
 {
-    SearchCriteria criteria;
-    QString atLeast, atMost, before, after, saveAs, catalog;
-    ctx.takeOption(QStringLiteral("--text"), criteria.text);
-    const bool least = ctx.takeOption(QStringLiteral("--at-least"), atLeast);
-    const bool most = ctx.takeOption(QStringLiteral("--at-most"), atMost);
-    const bool isBefore = ctx.takeOption(QStringLiteral("--before"), before);
-    const bool isAfter = ctx.takeOption(QStringLiteral("--after"), after);
-    const bool save = ctx.takeOption(QStringLiteral("--save-as"), saveAs);
-    const bool hasCatalog = ctx.takeOption(QStringLiteral("--catalog"), catalog);
-    QStringList named;
-    QString disc;
-    while (ctx.takeOption(QStringLiteral("--disc"), disc))
-        named << disc;
-    if (ctx.missingValue())
-        return usageError(ctx.missingOption() + QStringLiteral(" needs a value"));
     if (!ctx.args().isEmpty())
         return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
-    if (least && most)
-        return usageError(QStringLiteral("give either --at-least or --at-most"));
-    if (isBefore && isAfter)
-        return usageError(QStringLiteral("give either --before or --after"));
-    if (save != hasCatalog)
-        return usageError(QStringLiteral("--save-as NAME and --catalog CATALOG go together"));
-
+    SearchCriteria criteria;
+    criteria.text = ctx.value(QStringLiteral("--text"));
+    const bool least = ctx.has(QStringLiteral("--at-least"));
+    const bool most = ctx.has(QStringLiteral("--at-most"));
+    const bool isBefore = ctx.has(QStringLiteral("--before"));
+    const bool isAfter = ctx.has(QStringLiteral("--after"));
+    const QString atLeast = ctx.value(QStringLiteral("--at-least"));
+    const QString atMost = ctx.value(QStringLiteral("--at-most"));
+    const QString before = ctx.value(QStringLiteral("--before"));
+    const QString after = ctx.value(QStringLiteral("--after"));
     if (least || most) {
         criteria.sizeOption = least ? SizeOption::AtLeast : SizeOption::AtMost;
         criteria.sizeText = least ? atLeast : atMost;
@@ -229,19 +217,10 @@ int cmdSearch(CliContext &ctx)
     }
 
     QStringList discs;
-    if (named.isEmpty()) {
-        discs = ctx.index().allDiscs();
-    } else {
-        for (const QString &d : std::as_const(named)) {
-            QStringList one;
-            if (StoreResult r = discsOfScope(ctx.index(), d, QString(), one); !r)
-                return failure(r.error);
-            // A disc named twice is searched once, as the window's list refuses duplicates.
-            if (!discs.contains(one.first()))
-                discs << one.first();
-        }
-    }
-    return runSearch(ctx, discs, criteria, saveAs, catalog);
+    QString saveAs, into;
+    if (int code = 0; !takeSearchScope(ctx, discs, saveAs, into, code))
+        return code;
+    return runSearch(ctx, discs, criteria, saveAs, into);
 }
 
 } // namespace orlith::cli

@@ -57,10 +57,8 @@ int cmdList(CliContext &ctx)
 
 int cmdNotes(CliContext &ctx)
 {
-    QString text;
-    const bool set = ctx.takeOption(QStringLiteral("--set"), text);
-    if (ctx.missingValue())
-        return usageError(QStringLiteral("--set needs the notes text"));
+    const bool set = ctx.has(QStringLiteral("--set"));
+    const QString text = ctx.value(QStringLiteral("--set"));
     if (ctx.args().size() != 1)
         return usageError(QStringLiteral("notes takes one disc name"));
     QString disc;

@@ -7,6 +7,7 @@
 #include "core/store/text_codec.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <cstring>
 
@@ -431,25 +432,34 @@ StoreResult DiscSearch::searchDisc(const QString &programFolder, const QString &
     return {reader.error()};
 }
 
-StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc, const QString &catalog,
-                         QStringList &discs)
+StoreResult discsOfScope(const CatalogueIndex &index, const QStringList &discNames,
+                         const QStringList &catalogNames, QStringList &discs)
 {
     discs.clear();
-    if (!disc.isEmpty()) {
+    if (discNames.isEmpty() && catalogNames.isEmpty()) {
+        discs = index.allDiscs();
+        return {};
+    }
+    QSet<QString> named;
+    for (const QString &disc : discNames) {
         const QString key = index.discKey(disc);
         if (key.isEmpty())
             return {QStringLiteral("There is no disc \"%1\".").arg(disc)};
-        discs << key;
-        return {};
+        named.insert(key);
     }
-    if (!catalog.isEmpty()) {
+    for (const QString &catalog : catalogNames) {
         const qsizetype c = index.findCatalog(catalog);
         if (c < 0)
             return {QStringLiteral("There is no catalog \"%1\".").arg(catalog)};
-        discs = index.catalogs().at(c).discs;
-        return {};
+        for (const QString &disc : index.catalogs().at(c).discs)
+            named.insert(disc);
     }
-    discs = index.allDiscs();
+    // Walking the whole tree gives its order and drops a disc named twice, whatever the
+    // order the names came in.
+    for (const QString &disc : index.allDiscs()) {
+        if (named.contains(disc))
+            discs << disc;
+    }
     return {};
 }
 

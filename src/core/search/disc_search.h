@@ -90,10 +90,12 @@ private:
     mutable QHash<QByteArray, QDate> m_days;
 };
 
-// The discs a scope names, in tree order: one disc, the discs of one catalog, or (both
-// empty) every disc of every catalog. Fails with a message for an unknown name.
-StoreResult discsOfScope(const CatalogueIndex &index, const QString &disc, const QString &catalog,
-                         QStringList &discs);
+// The discs a scope names: the discs `discNames` names and those of every catalog
+// `catalogNames` names, in tree order, each once; every disc of every catalog when both
+// lists are empty. Names compare without letter case. Fails with a message for the first
+// unknown name, leaving `discs` empty.
+StoreResult discsOfScope(const CatalogueIndex &index, const QStringList &discNames,
+                         const QStringList &catalogNames, QStringList &discs);
 
 // Searches every disc of `discs` in order. A disc whose file is missing is skipped and named
 // in `skipped`, so the rest of the scope is still searched. Discs with lines too long to read
