@@ -20,23 +20,25 @@ QString archivePathIn(const QString &folder)
     return folder + QLatin1Char('/') + QLatin1String(kArchiveFileName);
 }
 
-StoreResult archiveStoreFiles(ZipWriter &zip, const QString &programFolder, const QString &targetFolder,
-                              const QStringList &fileNames)
+StoreResult checkArchiveFolder(const QString &programFolder, const QString &targetFolder)
 {
     if (isStoreFolder(targetFolder, programFolder))
         return StoreResult::failure(
             QStringLiteral("Cannot archive into %1: it is one of Orlith's own store folders")
                 .arg(targetFolder));
-    zip.setZipFile(archivePathIn(targetFolder));
-    zip.setBasePath(cdsFolder(programFolder) + QLatin1Char('/'));
-    zip.ClearFileSpecs();
-    for (const QString &name : fileNames)
-        zip.AddFileSpec(name);
-    // Folder names on, with only bare names given, still stores bare names.
-    zip.setStoreFolderNames(true);
-    zip.setRecurseSubDirs(true);
-    zip.Zip();
     return StoreResult::success();
+}
+
+StoreResult archiveStoreFiles(ZipWriter &zip, const QString &programFolder,
+                              const QString &targetFolder, const QStringList &fileNames)
+{
+    if (StoreResult refused = checkArchiveFolder(programFolder, targetFolder); !refused)
+        return refused;
+    // Folder names kept, with only bare names given, still stores bare names.
+    const ZipOptions options{.baseFolder = cdsFolder(programFolder) + QLatin1Char('/'),
+                             .keepFolderNames = true,
+                             .recurse = true};
+    return zip.write(archivePathIn(targetFolder), fileNames, options);
 }
 
 QString archivedMessage(const QString &folder)
@@ -105,14 +107,12 @@ bool storeFileExists(const QString &programFolder, const QString &fileName)
 
 QStringList archiveRowNames(const QString &zipPath, QString *error)
 {
-    ZipReader unzip;
-    unzip.setZipFile(zipPath);
-    unzip.Directory();
-    if (error)
-        *error = unzip.lastError();
     QStringList names;
-    for (int i = 1; i <= unzip.FileCount(); ++i)
-        names << unzip.Filename(i);
+    const StoreResult listed = ZipReader(zipPath).listEntries(names);
+    if (error)
+        *error = listed.error;
+    for (QString &name : names)
+        name = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
     return names;
 }
 
@@ -149,37 +149,44 @@ RestoreChoice decideRestore(const QString &programFolder, const QStringList &row
 RestoreOutcome restoreFromArchive(const QString &programFolder, const QString &zipPath,
                                   const RestoreChoice &choice, qint64 spaceReserve)
 {
-    ZipReader unzip;
-    unzip.setRequiredStart(kXmlDeclaration,
-                           QStringLiteral("not restored: it is not a disc file (it does not "
-                                          "start with the XML declaration)"));
-    unzip.setFreeSpaceReserve(spaceReserve);
+    ZipReader unzip(zipPath);
+    QStringList entries;
+    if (StoreResult listed = unzip.listEntries(entries); !listed)
+        return {listed, {}};
+    QStringList wanted;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (choice.selected.value(i))
+            wanted << entries.at(i);
+    }
+    // Every row or none: the whole archive, folder entries included (they are skipped).
+    if (wanted.size() == entries.size())
+        wanted.clear();
+
+    UnzipOptions options;
+    options.folder = cdsFolder(programFolder) + QLatin1Char('/');
+    options.requiredStart = kXmlDeclaration;
+    options.startRefusal = QStringLiteral(
+        "not restored: it is not a disc file (it does not start with the XML declaration)");
+    options.freeSpaceReserve = spaceReserve;
     // A disc enters the store under the same name rules as one typed in a dialog.
-    unzip.setTargetCheck([](const QString &target) {
+    options.targetCheck = [](const QString &target) {
         const bool xml = target.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
         const QString disc = target.chopped(xml ? 4 : 0);
         if (xml && isUsableFileName(disc) && !isReservedKey(disc))
             return QString();
         return QStringLiteral("not a disc file name the store can hold");
-    });
-    unzip.setZipFile(zipPath);
-    unzip.Directory();
-    for (int i = 1; i <= unzip.FileCount(); ++i)
-        unzip.setFileSelected(i, i <= choice.selected.size() && choice.selected.at(i - 1));
-    unzip.setUnzipFolder(cdsFolder(programFolder) + QLatin1Char('/'));
-    // Overwrite and prompting stay off: the reply decides, and it is yes only for the files
-    // the user agreed to replace. The prompt names the file as the store spells it, which
-    // may differ in letter case from the row.
+    };
+    // Yes only for the files the user agreed to replace. The prompt names the file as the
+    // store spells it, which may differ in letter case from the row.
     QSet<QString> replace;
     for (const QString &name : choice.replace)
         replace.insert(name.toCaseFolded());
-    QObject::connect(&unzip, &ZipReader::OverwritePrompt, &unzip,
-                     [&replace](const QString &fileName, int &reply) {
-                         if (replace.contains(fileName.toCaseFolded()))
-                             reply = kReplyYes;
+    QObject::connect(&unzip, &ZipReader::overwritePrompt, &unzip,
+                     [&replace](const QString &fileName, bool &yes) {
+                         yes = replace.contains(fileName.toCaseFolded());
                      });
-    unzip.Unzip();
-    return {unzip.result(), unzip.lastError(), unzip.report()};
+    StoreResult extracted = unzip.extract(options, wanted);
+    return {std::move(extracted), unzip.report()};
 }
 
 } // namespace orlith

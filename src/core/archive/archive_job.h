@@ -31,11 +31,15 @@ QStringList storeFileNames(const QString &programFolder);
 // folder + "/cds.zip", the folder used as given (a root "/" gives "//cds.zip").
 QString archivePathIn(const QString &folder);
 
+// Refuses a folder of the store itself (cds/, pic/, temp/ or the data folder, by device and
+// inode) as the archive's folder: the archive would become part of what it archives.
+[[nodiscard]] StoreResult checkArchiveFolder(const QString &programFolder,
+                                             const QString &targetFolder);
+
 // Archives the named store files (bare names, no folder part) into folder/cds.zip with
 // bare entry names, through `zip` so its events reach the caller. An existing cds.zip is
-// updated: entries of the same name are replaced, others kept. Check zip.Success(). A
-// folder of the store itself (cds/, pic/, temp/ or the data folder, by device and inode) is
-// refused before anything is written: the archive would become part of what it archives.
+// updated: entries of the same name are replaced, others kept. Fails as checkArchiveFolder
+// does before anything is written, or as the zip run does.
 [[nodiscard]] StoreResult archiveStoreFiles(ZipWriter &zip, const QString &programFolder,
                                             const QString &targetFolder,
                                             const QStringList &fileNames);
@@ -85,8 +89,7 @@ RestoreChoice decideRestore(const QString &programFolder, const QStringList &row
 
 struct RestoreOutcome
 {
-    int result = kZipOk;
-    QString error;
+    StoreResult result; // fails when the archive cannot be read or a file was not written
     UnzipReport report;
 };
 

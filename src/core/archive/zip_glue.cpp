@@ -1,8 +1,6 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/archive/zip_glue.h"
 
-#include "core/archive/zip_archive.h"
-
 #include <QFile>
 
 #include <fcntl.h>
@@ -21,28 +19,31 @@ QString zipErrorText(int code)
     return text;
 }
 
-int openFailureResult(int code)
+bool isNoArchive(int code)
 {
     switch (code) {
     case ZIP_ER_NOZIP:
     case ZIP_ER_INCONS:
     case ZIP_ER_MULTIDISK:
     case ZIP_ER_EOF:
-        return kZipFormatError;
+        return true;
     default:
-        return kZipOpenError;
+        return false;
     }
 }
 
 } // namespace
 
-ZipHandle openArchive(const QString &path, int flags, int &result, QString &error)
+ZipHandle openArchive(const QString &path, int flags, QString &error)
 {
+    if (path.isEmpty()) {
+        error = QStringLiteral("No archive was named.");
+        return nullptr;
+    }
     int code = ZIP_ER_OK;
     ZipHandle za(zip_open(QFile::encodeName(path).constData(), flags, &code));
     if (!za) {
-        result = openFailureResult(code);
-        error = result == kZipFormatError
+        error = isNoArchive(code)
                     ? QStringLiteral("%1 is not a zip archive or is damaged:\n%2")
                           .arg(path, zipErrorText(code))
                     : QStringLiteral("Cannot open %1:\n%2").arg(path, zipErrorText(code));
@@ -50,16 +51,9 @@ ZipHandle openArchive(const QString &path, int flags, int &result, QString &erro
     return za;
 }
 
-QByteArray lfToCrLf(const QByteArray &bytes)
+QString archiveError(zip_t *za)
 {
-    QByteArray out;
-    out.reserve(bytes.size() + bytes.size() / 32);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
-            out += '\r';
-        out += bytes[i];
-    }
-    return out;
+    return QString::fromUtf8(zip_strerror(za));
 }
 
 bool setModificationTime(const QString &path, qint64 seconds)

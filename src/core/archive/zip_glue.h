@@ -1,8 +1,7 @@
 // Orlith — desktop catalogue of removable media.
-// What the zip and unzip classes share over libzip: handles, opening, small conversions.
+// What the zip and unzip classes share over libzip: handles, opening, file times.
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 #include <zip.h>
@@ -18,12 +17,12 @@ struct ZipDiscard
 // An archive that is discarded unless released after a successful zip_close.
 using ZipHandle = std::unique_ptr<zip_t, ZipDiscard>;
 
-// Opens the archive; on failure sets `result` (kZipFormatError or kZipOpenError) and an
-// `error` naming the path.
-ZipHandle openArchive(const QString &path, int flags, int &result, QString &error);
+// Opens the archive; on failure sets `error`, naming the path and saying whether the file
+// is no archive (or a damaged one) or could not be opened at all.
+ZipHandle openArchive(const QString &path, int flags, QString &error);
 
-// Every LF not already after a CR gets one.
-QByteArray lfToCrLf(const QByteArray &bytes);
+// libzip's last error on the archive, in words.
+QString archiveError(zip_t *za);
 
 bool setModificationTime(const QString &path, qint64 seconds);
 

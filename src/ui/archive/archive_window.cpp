@@ -117,10 +117,10 @@ void ArchiveWindow::cmdFinishClick()
 {
     m_finish->setEnabled(false);
     const QString folder = m_folders->folder();
-    if (StoreResult refused = archiveStoreFiles(m_zip, m_programFolder, folder, selectedFiles());
-        !refused)
+    ZipWriter zip;
+    if (StoreResult refused = checkArchiveFolder(m_programFolder, folder); !refused)
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), refused.error);
-    else if (m_zip.Success())
+    else if (archiveStoreFiles(zip, m_programFolder, folder, selectedFiles()))
         m_services.messages->information(this, QString::fromLatin1(kInformationTitle),
                                          archivedMessage(folder));
     else

@@ -2,7 +2,6 @@
 // The archive window: chosen store files into <folder>/cds.zip, in two steps.
 #pragma once
 
-#include "core/archive/zip_archive.h"
 #include "ui/common/ui_services.h"
 
 #include <QDialog>
@@ -33,13 +32,11 @@ public:
 
     // The target folder is the folder open in the folder list.
     FolderChooser &folders() { return *m_folders; }
-    ZipWriter &zip() { return m_zip; }
     QStringList selectedFiles() const;
 
 private:
     QString m_programFolder;
     UiServices m_services;
-    ZipWriter m_zip;
     QLabel *m_label1 = nullptr;
     QListWidget *m_files = nullptr;
     QPushButton *m_selectAll = nullptr;

@@ -140,10 +140,10 @@ void RecoverWindow::cmdFinishClick()
     m_outcome = restoreFromArchive(m_programFolder, zip, choice);
     // Entries skipped for their names are no loss; an archive that could not be read, or
     // entries that could not be written, are worth a word.
-    if (m_outcome.result > kZipWarning || !m_outcome.report.failures.isEmpty())
-        m_services.messages->error(
-            this, QString::fromLatin1(kErrorTitle),
-            QStringLiteral("Cannot restore every file from %1:\n%2").arg(zip, m_outcome.error));
+    if (!m_outcome.result)
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
+                                   QStringLiteral("Cannot restore every file from %1:\n%2")
+                                       .arg(zip, m_outcome.result.error));
     accept();
 }
 
