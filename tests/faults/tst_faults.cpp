@@ -147,7 +147,7 @@ const std::map<QString, Op> ops = {
     {"new-catalog", editOp([](StoreEdits &e) { return e.newCatalog("Films"); })},
     {"notes-update", notesOp([](NotesStore &n) {
          const bool found = findRecord(n, "Third");
-         n.setNotes("Third, edited");
+         n.setRecord(n.discName(), "Third, edited");
          return found && n.updateRecord();
      })},
     {"notes-append", notesOp([](NotesStore &n) {

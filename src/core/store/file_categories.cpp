@@ -131,14 +131,6 @@ QString categoryName(int category)
     return QLatin1String(kCategories[category].name);
 }
 
-QStringList categoryNames()
-{
-    QStringList names;
-    for (const Category &c : kCategories)
-        names.append(QLatin1String(c.name));
-    return names;
-}
-
 QStringList categoryExtensions(int category)
 {
     QStringList list;
@@ -217,12 +209,6 @@ QColor colorFromText(const QString &colorText, const QPalette &palette)
         return palette.color(sc.group, sc.role);
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
-QString colorToText(const QColor &color)
-{
-    const QColor rgb = color.toRgb();
-    return QString::number(rgb.red() + 256 * rgb.green() + 65536 * rgb.blue());
 }
 
 } // namespace orlith

@@ -18,7 +18,6 @@ inline constexpr int kCategoryCount = 7;
 
 // "Arhive", "Picture", "Executable", "Video", "Music", "Code", "Document".
 QString categoryName(int category);
-QStringList categoryNames();
 
 // A category's extensions: upper case, without the dot, in table order. Every extension
 // belongs to exactly one category.
@@ -68,8 +67,5 @@ private:
 // WindowText, 12 application workspace -> Window, and the other indices to the nearest
 // role). A text that is not such a number gives black, as colour 0 does.
 QColor colorFromText(const QString &colorText, const QPalette &palette);
-
-// The colour text of an RGB colour (alpha dropped): red + 256 * green + 65536 * blue.
-QString colorToText(const QColor &color);
 
 } // namespace orlith

@@ -78,8 +78,6 @@ public:
     // The record buffer.
     const QString &discName() const { return m_discName; }
     const QString &notes() const { return m_notes; }
-    void setDiscName(const QString &name) { m_discName = name; }
-    void setNotes(const QString &notes) { m_notes = notes; }
     void setRecord(const QString &name, const QString &notes);
 
     // True when a record of this name and notes fits one slot.
@@ -87,7 +85,6 @@ public:
 
     qint32 nextRecordNumber() const { return m_next; }
     qint32 currentRecordNumber() const { return m_current; }
-    qint32 lastFoundNumber() const { return m_lastFound; }
     qint32 recordCount() const { return m_next - 1; }
 
     bool isOpen() const { return m_file.isOpen(); }

@@ -58,7 +58,6 @@ public:
 
     // Not syncing saves time for files that are only a cache.
     void setSync(bool sync) { m_sync = sync; }
-    bool isStream() const { return m_stream; }
     const QString &path() const { return m_path; }
     // "Cannot write <path>:\n<reason>" for the first failure, or empty.
     QString error() const;

@@ -40,8 +40,11 @@ private slots:
     // Every extension once, upper-cased; the hash answers as a scan of the rows, near misses too.
     void tableAndHash()
     {
-        QCOMPARE(categoryNames(), QStringList({"Arhive", "Picture", "Executable", "Video", "Music",
-                                               "Code", "Document"}));
+        QStringList names;
+        for (int c = 0; c < kCategoryCount; ++c)
+            names << categoryName(c);
+        QCOMPARE(names, QStringList({"Arhive", "Picture", "Executable", "Video", "Music", "Code",
+                                     "Document"}));
         const int counts[kCategoryCount] = {41, 50, 3, 25, 42, 39, 35};
         const ExtensionTable t = table();
         QCOMPARE(t.rows().size(), 235);
@@ -105,7 +108,6 @@ private slots:
                                                          {"-2147483393", QColor(4, 5, 6)}};
         for (const auto &[text, color] : cases)
             QVERIFY2(orlith::colorFromText(text, palette) == color, text);
-        QCOMPARE(colorToText(QColor(0x56, 0x34, 0x12)), u"1193046"_s);
     }
 };
 
