@@ -16,7 +16,7 @@ qint64 archiveDaysValue(const QString &daysText)
 
 bool isArchiveDay(const SettingsRecord &record, QDate today)
 {
-    if (record.archiveReminderSetting != QLatin1String("1"))
+    if (!record.archiveReminder())
         return false;
     const QDate day = parseDate(record.archiveDateSetting);
     return day.isValid() && day.daysTo(today) >= 0;
@@ -29,8 +29,8 @@ QString archiveDayQuestion()
 
 QString nextArchiveMessage(const QString &daysSetting)
 {
-    return QStringLiteral("You will be prompted again") + QStringLiteral(" after ") + daysSetting
-        + QStringLiteral(" days for archive.");
+    return QStringLiteral("You will be prompted again") + QStringLiteral(" after ") + daysSetting +
+           QStringLiteral(" days for archive.");
 }
 
 QString nextArchiveDateText(const QString &daysText, QDate today)

@@ -5,6 +5,7 @@
 #include "core/store/store_result.h"
 
 #include <QList>
+#include <QRect>
 #include <QString>
 
 #include <array>
@@ -34,7 +35,44 @@ struct SettingsRecord
     // empty (off, as on a first start).
     QString lookInsideArchivesSetting;
 
+    // The switches as the program uses them. A getter is true only for the exact "on" text
+    // of its field; a setter writes the texts above, so the file reads as it always did.
+    bool opensFile() const { return openFileSetting == QLatin1String("True"); }
+    void setOpensFile(bool on) { openFileSetting = trueFalse(on); }
+    bool opensLocation() const { return openLocationSetting == QLatin1String("True"); }
+    void setOpensLocation(bool on) { openLocationSetting = trueFalse(on); }
+    bool tipsAtStart() const { return tipsAtStartSetting == QLatin1String("1"); }
+    void setTipsAtStart(bool on) { tipsAtStartSetting = oneZero(on); }
+    bool archiveReminder() const { return archiveReminderSetting == QLatin1String("1"); }
+    void setArchiveReminder(bool on) { archiveReminderSetting = oneZero(on); }
+    bool ejectAfterImport() const { return ejectAfterImportSetting == QLatin1String("1"); }
+    void setEjectAfterImport(bool on) { ejectAfterImportSetting = oneZero(on); }
+    // Off is stored as an empty text, which leaves the field out of the file.
+    bool looksInsideArchives() const { return lookInsideArchivesSetting == QLatin1String("1"); }
+    void setLooksInsideArchives(bool on)
+    {
+        lookInsideArchivesSetting = on ? oneZero(true) : QString();
+    }
+    bool detailsCollapsed() const { return detailsCollapsedSetting != 0; }
+    void setDetailsCollapsed(bool on) { detailsCollapsedSetting = on ? 1 : 0; }
+    // The window's placement in twips; empty when never stored.
+    QRect placementTwips() const { return QRect(Left, Top, Width, Height); }
+    void setPlacementTwips(const QRect &twips)
+    {
+        Left = twips.left();
+        Top = twips.top();
+        Width = twips.width();
+        Height = twips.height();
+    }
+
     bool operator==(const SettingsRecord &) const = default;
+
+private:
+    static QString trueFalse(bool on)
+    {
+        return on ? QStringLiteral("True") : QStringLiteral("False");
+    }
+    static QString oneZero(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 };
 
 // "Data.ini" holds the fields above in order with no padding: each text as a 16-bit

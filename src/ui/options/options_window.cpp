@@ -59,8 +59,7 @@ QGroupBox *frame(const char *name, const char *title, QWidget *parent)
     return box;
 }
 
-template <typename W>
-W *named(W *widget, const char *name)
+template <typename W> W *named(W *widget, const char *name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
@@ -115,8 +114,8 @@ OptionsWindow::OptionsWindow(SettingsRecord &record, QDate today, QWidget *paren
 void OptionsWindow::buildGeneralFrames()
 {
     m_frames[0] = frame("Frame1", "Double click", this);
-    auto *label1 =
-        named(new QLabel(QStringLiteral("When I double click on listed file:"), m_frames[0]), "Label1");
+    auto *label1 = named(
+        new QLabel(QStringLiteral("When I double click on listed file:"), m_frames[0]), "Label1");
     m_openFile = named(new QRadioButton(QStringLiteral("Open file"), m_frames[0]), "optOpenFile");
     m_openLocation = named(new QRadioButton(QStringLiteral("Open file location"), m_frames[0]),
                            "optOpenLocation");
@@ -131,13 +130,14 @@ void OptionsWindow::buildGeneralFrames()
     (new QVBoxLayout(m_frames[1]))->addWidget(m_tips);
 
     m_frames[3] = frame("Frame4", "After CD/DVD file importing", this);
-    m_eject = named(new QCheckBox(QStringLiteral("Eject CD/DVD after file importing is finished"),
-                                  m_frames[3]),
-                    "chkEjectCD");
+    m_eject = named(
+        new QCheckBox(QStringLiteral("Eject CD/DVD after file importing is finished"), m_frames[3]),
+        "chkEjectCD");
     (new QVBoxLayout(m_frames[3]))->addWidget(m_eject);
 
     QGroupBox *archive = m_frames[2] = frame("Frame3", "Scheduled archive", this);
-    m_update = named(new QCheckBox(QStringLiteral("Turn on scheduled archive"), archive), "chkUpdate");
+    m_update =
+        named(new QCheckBox(QStringLiteral("Turn on scheduled archive"), archive), "chkUpdate");
     m_today1 = named(new QLabel(QStringLiteral("Today is "), archive), "lblToday");
     m_datum = named(new QLabel(archive), "lblDatum");
     m_every = named(new QLabel(QStringLiteral("Every"), archive), "Label2");
@@ -188,8 +188,8 @@ void OptionsWindow::buildColorFrame()
     m_frames[4] = frame("Frame5", "Edit colors", this);
     m_colors = named(new QListWidget(m_frames[4]), "lstColors");
     m_colors->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_colors->setFixedWidth(m_colors->fontMetrics().horizontalAdvance(QStringLiteral("Executable"))
-                            + 40);
+    m_colors->setFixedWidth(
+        m_colors->fontMetrics().horizontalAdvance(QStringLiteral("Executable")) + 40);
 
     m_frames[5] = frame("Frame6", "Colors", m_frames[4]);
     auto *grid = new QGridLayout(m_frames[5]);
@@ -197,25 +197,28 @@ void OptionsWindow::buildColorFrame()
     for (int row = 0; row < kSwatchRows; ++row) {
         for (int column = 0; column < kSwatchColumns; ++column) {
             const int index = swatchAt(row, column);
-            auto *swatch = new ColorSwatch(colorFromText(swatchColorText(index), palette()),
-                                           m_frames[5]);
+            auto *swatch =
+                new ColorSwatch(colorFromText(swatchColorText(index), palette()), m_frames[5]);
             swatch->setObjectName(QStringLiteral("Picture1"));
             swatch->setProperty("index", index);
-            connect(swatch, &QAbstractButton::clicked, this, [this, index] { swatchClicked(index); });
+            connect(swatch, &QAbstractButton::clicked, this,
+                    [this, index] { swatchClicked(index); });
             m_swatches[size_t(index)] = swatch;
             grid->addWidget(swatch, row, column);
         }
     }
 
-    auto *label4 = named(new QLabel(QStringLiteral("First click on file type then click on color to "
-                                                   "change it. Click Apply to save changes. "),
-                                    m_frames[4]),
-                         "Label4");
+    auto *label4 =
+        named(new QLabel(QStringLiteral("First click on file type then click on color to "
+                                        "change it. Click Apply to save changes. "),
+                         m_frames[4]),
+              "Label4");
     label4->setWordWrap(true);
 
     m_frames[6] = frame("Frame7", "Other", m_frames[4]);
     auto *byDefault = named(new QPushButton(QStringLiteral("Default"), m_frames[6]), "cmdDefault");
-    auto *allBlack = named(new QPushButton(QStringLiteral("No colors"), m_frames[6]), "cmdAllBlack");
+    auto *allBlack =
+        named(new QPushButton(QStringLiteral("No colors"), m_frames[6]), "cmdAllBlack");
     auto *f7 = new QVBoxLayout(m_frames[6]);
     f7->addWidget(byDefault);
     f7->addWidget(allBlack);
@@ -240,15 +243,15 @@ void OptionsWindow::buildColorFrame()
 void OptionsWindow::fillFromRecord()
 {
     m_datum->setText(formatDate(m_today));
-    m_openFile->setChecked(m_record.openFileSetting == QLatin1String("True"));
-    m_openLocation->setChecked(m_record.openLocationSetting == QLatin1String("True"));
-    m_tips->setChecked(m_record.tipsAtStartSetting == QLatin1String("1"));
+    m_openFile->setChecked(m_record.opensFile());
+    m_openLocation->setChecked(m_record.opensLocation());
+    m_tips->setChecked(m_record.tipsAtStart());
     m_days->setText(shownArchiveDays(m_record.archiveDaysSetting));
-    m_update->setChecked(m_record.archiveReminderSetting == QLatin1String("1"));
+    m_update->setChecked(m_record.archiveReminder());
     setArchiveControlsEnabled(m_update->isChecked());
     // The stored day is shown, not one counted from today.
     m_archiveDate->setText(m_record.archiveDateSetting);
-    m_eject->setChecked(m_record.ejectAfterImportSetting == QLatin1String("1"));
+    m_eject->setChecked(m_record.ejectAfterImport());
 
     for (int i = 0; i < kCategoryCount; ++i) {
         m_colors->addItem(categoryName(i));
@@ -320,13 +323,11 @@ void OptionsWindow::swatchClicked(int index)
 
 void OptionsWindow::apply()
 {
-    auto trueFalse = [](bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); };
-    auto oneZero = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
-    m_record.openFileSetting = trueFalse(m_openFile->isChecked());
-    m_record.openLocationSetting = trueFalse(m_openLocation->isChecked());
-    m_record.tipsAtStartSetting = oneZero(m_tips->isChecked());
-    m_record.archiveReminderSetting = oneZero(m_update->isChecked());
-    m_record.ejectAfterImportSetting = oneZero(m_eject->isChecked());
+    m_record.setOpensFile(m_openFile->isChecked());
+    m_record.setOpensLocation(m_openLocation->isChecked());
+    m_record.setTipsAtStart(m_tips->isChecked());
+    m_record.setArchiveReminder(m_update->isChecked());
+    m_record.setEjectAfterImport(m_eject->isChecked());
     m_record.archiveDateSetting = m_archiveDate->text();
     m_record.archiveDaysSetting = m_days->text();
     for (int i = 0; i < kCategoryCount; ++i)

@@ -53,7 +53,7 @@ TipDialog::TipDialog(SettingsRecord &settings, QWidget *parent, TipPicker::Rando
 
     m_showTips = new QCheckBox(QStringLiteral("Show tips at startup"), this);
     m_showTips->setObjectName(QStringLiteral("chkShowTips"));
-    m_showTips->setChecked(m_settings.tipsAtStartSetting == QLatin1String("1"));
+    m_showTips->setChecked(m_settings.tipsAtStart());
 
     auto *next = new QPushButton(QStringLiteral("Next Tip"), this);
     next->setObjectName(QStringLiteral("cmdNext"));
@@ -87,8 +87,7 @@ void TipDialog::showNextTip()
 void TipDialog::done(int result)
 {
     // The close box and Escape both end in reject(), so every way out passes here.
-    m_settings.tipsAtStartSetting =
-        m_showTips->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    m_settings.setTipsAtStart(m_showTips->isChecked());
     QDialog::done(result);
 }
 

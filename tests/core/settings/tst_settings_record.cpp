@@ -22,6 +22,32 @@ const SettingsRecord kFull{"True", "False",   "1",      "0",       u"14 бере
                            "30",   "1",       -32768,   INT32_MIN, 2400,
                            9000,   INT32_MAX, kColours, u"1"_s};
 
+// The on/off switches with the texts the file holds for them.
+struct Switch
+{
+    const char *name;
+    QString SettingsRecord::*field;
+    bool (SettingsRecord::*get)() const;
+    void (SettingsRecord::*set)(bool);
+    const char *on;
+    const char *off;
+};
+const Switch kSwitches[] = {
+    {"open file", &SettingsRecord::openFileSetting, &SettingsRecord::opensFile,
+     &SettingsRecord::setOpensFile, "True", "False"},
+    {"open location", &SettingsRecord::openLocationSetting, &SettingsRecord::opensLocation,
+     &SettingsRecord::setOpensLocation, "True", "False"},
+    {"tips", &SettingsRecord::tipsAtStartSetting, &SettingsRecord::tipsAtStart,
+     &SettingsRecord::setTipsAtStart, "1", "0"},
+    {"archive reminder", &SettingsRecord::archiveReminderSetting, &SettingsRecord::archiveReminder,
+     &SettingsRecord::setArchiveReminder, "1", "0"},
+    {"eject", &SettingsRecord::ejectAfterImportSetting, &SettingsRecord::ejectAfterImport,
+     &SettingsRecord::setEjectAfterImport, "1", "0"},
+    // Off leaves our own field out of the file.
+    {"archives", &SettingsRecord::lookInsideArchivesSetting, &SettingsRecord::looksInsideArchives,
+     &SettingsRecord::setLooksInsideArchives, "1", ""},
+};
+
 // End offset of each field in the file, worked out from the layout rather than the writer.
 QList<qsizetype> fieldEnds(const SettingsRecord &r)
 {
@@ -127,6 +153,31 @@ private slots:
         SettingsRecord loaded;
         QVERIFY(loadSettings(dataIni(), loaded).ok());
         QVERIFY(loaded == record);
+    }
+
+    void switchesKeepTheirTexts_data()
+    {
+        QTest::addColumn<int>("at");
+        for (int i = 0; i < int(std::size(kSwitches)); ++i)
+            QTest::newRow(kSwitches[i].name) << i;
+    }
+    void switchesKeepTheirTexts()
+    {
+        QFETCH(int, at);
+        const Switch &s = kSwitches[at];
+        SettingsRecord r;
+        QVERIFY(!(r.*s.get)()); // a first start
+        (r.*s.set)(true);
+        QVERIFY((r.*s.get)());
+        QCOMPARE(r.*s.field, QLatin1String(s.on));
+        (r.*s.set)(false);
+        QVERIFY(!(r.*s.get)());
+        QCOMPARE(r.*s.field, QLatin1String(s.off));
+        // Only the exact text is on, as every reader of the file has it.
+        for (const QString &near : {QString::fromLatin1(s.on).toLower() + ' ', u"yes"_s}) {
+            r.*s.field = near;
+            QVERIFY2(!(r.*s.get)(), qPrintable(near));
+        }
     }
 
 private:
