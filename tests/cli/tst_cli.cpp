@@ -4,6 +4,7 @@
 
 #include "core/core_fixtures.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,6 +45,174 @@ private slots:
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(missing) && r.err.count('\n') == 1, qPrintable(r.err));
         QVERIFY(!QFile::exists(missing));
+    }
+
+    // Every command line goes through the one option parser.
+    void parserRules_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("says");
+        const auto row = [](const char *tag, const QStringList &args, int code, const char *says) {
+            QTest::newRow(tag) << args << code << QString::fromUtf8(says);
+        };
+        row("value joined by =", {"find", "a.mp3", "--disc=rock"}, 0, "/m/a.mp3");
+        row("joined empty free text", {"search", "--text=", "--disc", "Rock"}, 0, "Found  2");
+        row("empty free text operand", {"find", "", "--catalog=Music"}, 0, "Found  2");
+        row("after --, a name", {"list", "--", "--x"}, 0, "/x.txt");
+        row("before --, an option", {"list", "--x"}, 2, "list has no option --x");
+        row("unknown option", {"tree", "--frob=1"}, 2, "tree has no option --frob");
+        row("data folder after the command", {"tree", "--data-dir", "DATA"}, 0, "Discs: 3");
+        row("repeated once-only", {"notes", "Rock", "--set", "a", "--set=b"}, 2,
+            "--set is given twice");
+        row("conflict", {"search", "--at-least", "1", "--at-most=2"}, 2,
+            "give either --at-least or --at-most, not both");
+        row("flag given a value", {"delete", "Rock", "--yes=no"}, 2, "--yes takes no value");
+        row("value missing", {"duplicates", "--min-size"}, 2, "--min-size needs KB");
+        row("required missing", {"archive", "Rock"}, 2, "archive needs --to DIR");
+        row("blank joined name", {"find", "a", "--disc= "}, 2, "--disc needs DISC, not an empty");
+        row("blank operand", {"rename", "Rock", "\t"}, 2, "rename: an empty argument");
+        row("help wins", {"find", "--frob", "--help"}, 0,
+            "Usage: orlith-cli [--data-dir DIR] find");
+        row("help of nothing", {"help", "frob"}, 2, "unknown command \"frob\"");
+        row("into without save-as", {"find", "a", "--into", "Films"}, 2,
+            "--into CATALOG goes with");
+    }
+    void parserRules()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, says);
+        QVERIFY(writeDiscFile(discFilePath(m_dir->path(), "--x"), "Films",
+                              {{"x.txt", "/x.txt", 1, "d"}})
+                    .ok());
+        // A row naming the data folder itself gives it after the command.
+        const CliRun r = args.contains("DATA")
+                             ? runCli(args.replaceInStrings("DATA", m_dir->path()))
+                             : run(args);
+        QVERIFY2(r.says(code, says), qPrintable(r.out + r.err));
+        if (code != 0)
+            QVERIFY2(r.err.startsWith("orlith-cli: ") && r.err.count('\n') == 1, qPrintable(r.err));
+    }
+
+    // Each command's help names every option it takes; `help X` and `X --help` agree.
+    void commandHelp_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("options");
+        const QStringList scope{"--disc", "--catalog"};
+        const QStringList save{"--within", "--save-as", "--into"};
+        QTest::newRow("tree") << "tree" << QStringList();
+        QTest::newRow("list") << "list" << QStringList();
+        QTest::newRow("notes") << "notes" << QStringList{"--set"};
+        QTest::newRow("settings") << "settings" << QStringList();
+        QTest::newRow("capture") << "capture" << QStringList{"--catalog", "--name", "--archives"};
+        QTest::newRow("rescan") << "rescan"
+                                << QStringList{"--dry-run", "--allow-empty", "--archives"};
+        QTest::newRow("new-catalog") << "new-catalog" << QStringList();
+        QTest::newRow("rename") << "rename" << QStringList();
+        QTest::newRow("delete") << "delete" << QStringList{"--yes"};
+        QTest::newRow("find") << "find" << scope + save;
+        QTest::newRow("search") << "search"
+                                << QStringList{"--text", "--at-least", "--at-most", "--before",
+                                               "--after"} +
+                                       scope + save;
+        QTest::newRow("duplicates") << "duplicates" << scope + QStringList{"--min-size"};
+        QTest::newRow("single-copies") << "single-copies" << scope;
+        QTest::newRow("export") << "export"
+                                << scope + QStringList{"--out",          "--no-title",
+                                                       "--separator",    "--qualifier",
+                                                       "--dialect",      "--create-database",
+                                                       "--create-table", "--table"};
+        QTest::newRow("archive") << "archive" << QStringList{"--to"};
+        QTest::newRow("restore") << "restore" << QStringList{"--yes-all", "--no-all"};
+        QTest::newRow("stats") << "stats" << QStringList();
+    }
+    void commandHelp()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, options);
+        const CliRun help = runCli({"help", command});
+        QVERIFY(help.says(0, "Usage: orlith-cli [--data-dir DIR] " + command + ' '));
+        QCOMPARE(run({command, "--help"}).out, help.out);
+        for (const QString &option : options + QStringList{"--data-dir", "--help"})
+            QVERIFY2(help.out.contains("  " + option + ' ') ||
+                         help.out.contains("  " + option + '\n'),
+                     qPrintable(option));
+        QVERIFY(runCli({"--help"}).out.contains("\n  " + command + ' '));
+        const CliRun version = runCli({"--version"});
+        QVERIFY(version.code == 0 &&
+                QRegularExpression("^orlith-cli \\d+(\\.\\d+)*\n$").match(version.out).hasMatch());
+    }
+
+    // The same --disc and --catalog give the same discs, in tree order, to every command
+    // that takes a scope.
+    void scopeIsTheSameEverywhere_data()
+    {
+        QTest::addColumn<QStringList>("scope");
+        QTest::addColumn<QStringList>("discs");
+        QTest::newRow("none") << QStringList() << QStringList{"a1", "a2", "b1", "c1"};
+        QTest::newRow("catalog and disc")
+            << QStringList{"--disc", "c1", "--catalog", "A"} << QStringList{"a1", "a2", "c1"};
+        QTest::newRow("overlapping, any case")
+            << QStringList{"--disc=C1", "--catalog=a", "--disc", "A2", "--catalog", "b"}
+            << QStringList{"a1", "a2", "b1", "c1"};
+        QTest::newRow("two discs")
+            << QStringList{"--disc", "b1", "--disc", "a2"} << QStringList{"a2", "b1"};
+    }
+    void scopeIsTheSameEverywhere()
+    {
+        QFETCH(QStringList, scope);
+        QFETCH(QStringList, discs);
+        QTemporaryDir store;
+        QVERIFY(ensureStoreFolders(store.path()).ok());
+        QVERIFY(writeAll(catalogOrderPath(store.path()), "A\r\nB\r\nC\r\n"));
+        // Each disc holds a copy of one file and a file of its own.
+        for (const QString disc : {"c1", "a2", "b1", "a1"})
+            QVERIFY(writeDiscFile(
+                        discFilePath(store.path(), disc), disc.first(1).toUpper(),
+                        {{"same", "/same", 10, "d"}, {disc + ".txt", "/" + disc + ".txt", 20, "d"}})
+                        .ok());
+        for (const QStringList &command :
+             {QStringList{"find", ""}, {"search"}, {"duplicates"}, {"single-copies"}}) {
+            const CliRun r = cli(store.path(), command + scope);
+            QVERIFY2(r.code == 0, qPrintable(r.err));
+            QStringList seen;
+            for (const QString &line : r.out.split('\n', Qt::SkipEmptyParts)) {
+                if (const QString disc = line.section('\t', 4); !seen.contains(disc))
+                    seen << disc;
+            }
+            if (command.first().contains('-'))
+                seen.sort();
+            QCOMPARE(seen, discs);
+        }
+    }
+
+    // --save-as NAME files the hits into --into CATALOG; the older form names it with
+    // --catalog and scopes with --within.
+    void saveAsTarget_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("into") << QStringList{"--catalog", "Music",  "--save-as",
+                                             "S",         "--into", "Films"};
+        QTest::newRow("older form")
+            << QStringList{"--within", "Music", "--save-as=S", "--catalog", "Films"};
+    }
+    void saveAsTarget()
+    {
+        QFETCH(QStringList, args);
+        QVERIFY(writeDiscFile(discFilePath(m_dir->path(), "Other"), "Films",
+                              {{"b.mp3", "/o/b.mp3", 1, "d"}})
+                    .ok());
+        for (const char *command : {"find", "search"}) {
+            const QStringList line = command == QLatin1String("find")
+                                         ? QStringList{"find", ".mp3"} + args
+                                         : QStringList{"search", "--text", ".mp3"} + args;
+            QVERIFY2(run(line).says(0, "Found  1 files."), qPrintable(line.join(' ')));
+            QCOMPARE(run({"list", "S"}).out, "a.mp3\t/m/a.mp3\t1.50\td1\tS\n");
+            QVERIFY(run({"tree"}).out.contains("  Films\n    Other\n    S\n"));
+            QVERIFY(run({"delete", "S", "--yes"}).says(0));
+        }
     }
 
     void tree()
