@@ -412,6 +412,7 @@ DeleteAction StoreEdits::deleteActionFor(const QString &name) const
         return m_index.catalogs().at(m_index.findCatalog(name)).discs.isEmpty()
                    ? DeleteAction::DeleteCatalog
                    : DeleteAction::Nothing;
+    case NodeKind::Root:
     case NodeKind::None:
         break;
     }

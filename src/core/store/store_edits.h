@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/store/node_kind.h"
 #include "core/store/store_result.h"
 
 #include <QString>
@@ -94,7 +95,8 @@ public:
     // `notes` is the program's one notes store; it is opened on first need when closed.
     StoreEdits(QString programFolder, CatalogueIndex &index, NotesStore &notes);
 
-    enum class NodeKind { None, Catalog, Disc };
+    using NodeKind = orlith::NodeKind;
+    // Catalog, Disc, or None for a name the store does not hold (never Root).
     NodeKind kindOf(const QString &name) const;
 
     // NewDiscDialog's OK, in its order: media (unless virtual, and only when `drives` is

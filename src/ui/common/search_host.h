@@ -1,15 +1,15 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/store/node_kind.h"
+
 #include <QStringList>
 
-#include <functional>
-
-class QObject;
 class QWidget;
 
 namespace orlith {
 
+class ListSearch;
 struct SearchCriteria;
 
 // What the search window needs of the main window: its catalog tree (which discs there
@@ -19,7 +19,7 @@ class SearchHost
 {
 public:
     // The kind of the tree's selected node, which is the node being dragged.
-    enum class NodeKind { None, Root, Catalog, Disc };
+    using NodeKind = orlith::NodeKind;
 
     virtual ~SearchHost() = default;
 
@@ -33,12 +33,12 @@ public:
     virtual void setNodeDragging(bool on) = 0;
 
     // Empties the list and fills it with the hits over `discs`, on a worker; a search
-    // already running is dropped first. `finished` runs on this thread once the search
-    // ends by itself, never after stopListSearch dropped it.
-    virtual void searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
-                                const QObject *owner, std::function<void()> finished) = 0;
-    // Drops the running search when `owner` started it (any search for nullptr).
-    virtual void stopListSearch(const QObject *owner) = 0;
+    // already running is dropped first. The search belongs to the host, which deletes it
+    // once its finished() has been delivered; listen to it, never keep it longer.
+    virtual ListSearch *searchIntoList(const QStringList &discs,
+                                       const SearchCriteria &criteria) = 0;
+    // Drops the running search; the rows found so far stay and finished() does not come.
+    virtual void stopListSearch() = 0;
     virtual bool listSearchRunning() const = 0;
 };
 

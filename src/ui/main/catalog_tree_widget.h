@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/store/node_kind.h"
+
 #include <QIcon>
 #include <QTreeWidget>
 
@@ -16,7 +18,7 @@ class CatalogTree : public QTreeWidget
     Q_OBJECT
 
 public:
-    enum class NodeKind { None, Root, Catalog, Disc };
+    using NodeKind = orlith::NodeKind;
 
     explicit CatalogTree(QWidget *parent = nullptr);
 

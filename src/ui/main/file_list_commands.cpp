@@ -68,13 +68,11 @@ int commandRow(const QItemSelectionModel &selection)
     return rows.isEmpty() ? -1 : rows.first();
 }
 
-DoubleClickAction doubleClickAction(const QString &openFileSetting,
-                                    const QString &openLocationSetting, const QString &rowName)
+DoubleClickAction doubleClickAction(bool opensFile, bool opensLocation, const QString &rowName)
 {
-    const QLatin1StringView yes("True");
-    if (openFileSetting == yes)
+    if (opensFile)
         return rowName.isEmpty() ? DoubleClickAction::Nothing : DoubleClickAction::OpenFile;
-    if (openLocationSetting == yes)
+    if (opensLocation)
         return rowName.isEmpty() ? DoubleClickAction::Nothing : DoubleClickAction::OpenLocation;
     return DoubleClickAction::Nothing;
 }

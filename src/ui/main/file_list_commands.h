@@ -61,11 +61,10 @@ QStringList selectedPaths(const FileListModel &model, const QItemSelectionModel 
 // else the first selected row, else -1 (no file selected).
 int commandRow(const QItemSelectionModel &selection);
 
-// What a double-click on a row does, from the two double-click settings ("True" or
-// "False" texts): open the file when openFileSetting is "True", else open its folder when
-// openLocationSetting is "True"; nothing when the row's name is empty.
+// What a double-click on a row does, from the two double-click settings: open the file
+// when that is on, else open its folder when that is on; nothing when the row's name is
+// empty.
 enum class DoubleClickAction { Nothing, OpenFile, OpenLocation };
-DoubleClickAction doubleClickAction(const QString &openFileSetting,
-                                    const QString &openLocationSetting, const QString &rowName);
+DoubleClickAction doubleClickAction(bool opensFile, bool opensLocation, const QString &rowName);
 
 } // namespace orlith

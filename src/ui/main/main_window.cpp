@@ -1,18 +1,18 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/main/main_window.h"
 
-#include "core/capture/capture_job.h"
-#include "ui/capture/capture_progress_dialog.h"
+#include "core/capture/capture_task.h"
+#include "core/search/list_search.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+#include "core/store/save_list_task.h"
 #include "core/store/store_edits.h"
+#include "ui/capture/capture_progress_dialog.h"
+#include "ui/common/style_icon.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/details_pane_widget.h"
 #include "ui/main/file_list_commands.h"
 #include "ui/main/file_list_model.h"
-#include "ui/common/style_icon.h"
-#include "core/capture/disc_update.h"
-#include "core/common/background_job.h"
-#include "core/store/disc_file.h"
-#include "core/store/program_folder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,11 +21,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -39,42 +42,13 @@ static bool initResources()
 
 namespace orlith {
 
-// The movable bar between the tree and the list (picRuller).
-class SplitterBar : public QWidget
-{
-public:
-    explicit SplitterBar(MainWindow *form) : QWidget(form), m_form(form)
-    {
-        setObjectName(QStringLiteral("picRuller"));
-        setCursor(Qt::SplitHCursor);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent *e) override
-    {
-        if (e->button() == Qt::LeftButton && !m_dragging) {
-            m_dragging = true;
-            m_startX = qRound(e->position().x());
-        }
-    }
-    void mouseMoveEvent(QMouseEvent *e) override
-    {
-        if (m_dragging && (e->buttons() & Qt::LeftButton))
-            m_form->moveSplitter(qRound(e->position().x()) - m_startX + m_form->m_splitterLeft);
-    }
-    void mouseReleaseEvent(QMouseEvent *) override { m_dragging = false; }
-
-private:
-    MainWindow *m_form;
-    bool m_dragging = false;
-    int m_startX = 0;
-};
-
 namespace {
 
 constexpr double kColumnRatios[] = {0.25, 0.293, 0.15, 0.15, 0.15};
 constexpr int kRullerWidthTwips = 50;
 constexpr int kInitialSplitterTwips = 3200;
+constexpr int kTreeSide = 0;
+constexpr int kListSide = 1;
 
 } // namespace
 
@@ -96,9 +70,8 @@ MainWindow::MainWindow(IndexLoader store, UiServices services, QWidget *parent)
     // The tree's nodes are made on the loader's thread too. Shared, so that a reading that
     // ends after a failed construction still has somewhere to put them.
     auto nodes = std::make_shared<std::unique_ptr<QTreeWidgetItem>>();
-    store.whenRead([nodes](const CatalogueIndex &index) {
-        nodes->reset(CatalogTree::makeNodes(index));
-    });
+    store.whenRead(
+        [nodes](const CatalogueIndex &index) { nodes->reset(CatalogTree::makeNodes(index)); });
 
     // 1-3: columns, images, the root node.
     buildWidgets();
@@ -114,7 +87,7 @@ MainWindow::MainWindow(IndexLoader store, UiServices services, QWidget *parent)
         m_services.messages->error(this, QStringLiteral("Error"), r.error);
 
     // 6: the details pane in the state it was left in: the toggle flips it once.
-    m_detailsExpanded = m_settings.detailsCollapsedSetting != 0;
+    m_detailsExpanded = m_settings.detailsCollapsed();
     toggleDetails();
 
     // 7-10.
@@ -147,33 +120,58 @@ MainWindow::~MainWindow()
     stopJobs();
 }
 
-// A worker uses the window's members until it returns, so it is stopped and waited for
-// before they go. A save is let finish: its disc file is written whole or not at all.
+// Nothing a job brings is shown once the window closes. A save is let finish: its disc
+// file is written whole or not at all.
 void MainWindow::stopJobs()
 {
-    if (m_saveRun)
-        m_saveRun->wait();
-    cancelCapture();
-    delete m_captureRun;
-    m_captureRun = nullptr;
-    m_capture.reset();
+    if (m_save)
+        m_save->wait();
+    delete m_capture.data();
     stopListSearch();
+}
+
+bool MainWindow::captureRunning() const
+{
+    return m_capture != nullptr;
+}
+
+bool MainWindow::listSearchRunning() const
+{
+    return m_listSearch != nullptr;
+}
+
+bool MainWindow::saveRunning() const
+{
+    return m_save != nullptr;
 }
 
 void MainWindow::buildWidgets()
 {
+    // Tree | list over the details pane. The tree keeps its width when the window grows.
     m_central = new QWidget(this);
     m_central->setObjectName(QStringLiteral("centralWidget"));
-    m_central->installEventFilter(this);
     setCentralWidget(m_central);
+    m_splitter = new QSplitter(Qt::Horizontal, m_central);
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setHandleWidth(std::max(3, twipsToPixels(kRullerWidthTwips)));
+    auto *centralLayout = new QVBoxLayout(m_central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->addWidget(m_splitter);
 
-    m_tree = new CatalogTree(m_central);
-    m_ruller = new SplitterBar(this);
-    m_ruller->setParent(m_central);
+    m_tree = new CatalogTree(m_splitter);
+    auto *listSide = new QWidget(m_splitter);
+    m_splitter->setStretchFactor(kTreeSide, 0);
+    m_splitter->setStretchFactor(kListSide, 1);
+    // A side may not become narrower than a drag may make it.
+    m_tree->setMinimumWidth(twipsToPixels(kSplitterMinLeftTwips) + 1);
+    listSide->setMinimumWidth(twipsToPixels(kSplitterMinRightTwips));
+    QSplitterHandle *ruller = m_splitter->handle(kListSide);
+    ruller->setObjectName(QStringLiteral("picRuller"));
+    ruller->installEventFilter(this);
 
     m_listModel = new FileListModel(this);
     m_listModel->setSortIcons(styleIcon(QStyle::SP_ArrowDown), styleIcon(QStyle::SP_ArrowUp));
-    m_list = new QTableView(m_central);
+    m_list = new QTableView(listSide);
     m_list->setObjectName(QStringLiteral("ListFiles"));
     m_list->setModel(m_listModel);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -194,8 +192,13 @@ void MainWindow::buildWidgets()
     connect(m_list, &QTableView::clicked, this, [this] { showDiscDetails(1); });
     connect(m_list, &QTableView::doubleClicked, this, &MainWindow::onListDoubleClicked);
 
-    m_details = new DetailsPane(m_programFolder, m_notes, m_services, m_central);
+    m_details = new DetailsPane(m_programFolder, m_notes, m_services, listSide);
     m_details->setObjectName(QStringLiteral("frmExtra"));
+    auto *listLayout = new QVBoxLayout(listSide);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(0);
+    listLayout->addWidget(m_list, 1);
+    listLayout->addWidget(m_details);
     connect(m_details, &DetailsPane::toggleRequested, this, &MainWindow::toggleDetails);
     connect(m_details, &DetailsPane::pictureRequested, this, &MainWindow::addPicture);
 
@@ -211,7 +214,8 @@ void MainWindow::buildWidgets()
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(m_status, 1);
 
-    m_splitterLeft = twipsToPixels(kInitialSplitterTwips);
+    const int left = twipsToPixels(kInitialSplitterTwips);
+    m_splitter->setSizes({left, std::max(0, width() - left)});
 }
 
 int MainWindow::twipsToPixels(int twips) const
@@ -252,20 +256,21 @@ void MainWindow::colorRows()
 
 // --- layout -------------------------------------------------------------------------
 
-void MainWindow::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    if (!isMinimized())
-        layoutCentral(/*resizeColumns=*/true);
-}
-
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // Events arrive while the widgets are still being built and again while they go.
-    if (!m_list || !m_details || !m_tree || !m_ruller)
+    if (!m_list || !m_details || !m_tree || !m_splitter)
         return QMainWindow::eventFilter(watched, event);
-    if (watched == m_central && event->type() == QEvent::Resize) {
-        layoutCentral(/*resizeColumns=*/true);
+    if (watched == m_list && event->type() == QEvent::Resize) {
+        // The columns share the list's width as the window is resized; a moving splitter
+        // leaves them as they are.
+        if (!m_keepColumnWidths && !isMinimized())
+            setColumnRatios();
+    } else if (watched == m_splitter->handle(kListSide)) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_keepColumnWidths = true;
+        else if (event->type() == QEvent::MouseButtonRelease)
+            m_keepColumnWidths = false;
     } else if (watched == m_list && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
@@ -280,25 +285,10 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::layoutCentral(bool resizeColumns)
+void MainWindow::layoutDetails()
 {
-    const int w = m_central->width();
-    const int h = m_central->height();
-    const int ruller = std::max(3, twipsToPixels(kRullerWidthTwips));
-    // A narrow window shows the splitter further left without forgetting where it was.
-    const int maxLeft = w - twipsToPixels(kSplitterMinRightTwips) - 1;
-    const int left = std::max(0, std::min(m_splitterLeft, maxLeft));
-    const int paneHeight = std::min(
-        h, twipsToPixels(m_detailsExpanded ? kDetailsExpandedTwips : kDetailsCollapsedTwips));
-    const int listLeft = left + ruller;
-    const int listWidth = std::max(0, w - listLeft);
-
-    m_tree->setGeometry(0, 0, left, h);
-    m_ruller->setGeometry(left, 0, ruller, h);
-    m_list->setGeometry(listLeft, 0, listWidth, std::max(0, h - paneHeight));
-    m_details->setGeometry(listLeft, h - paneHeight, listWidth, paneHeight);
-    if (resizeColumns)
-        setColumnRatios();
+    m_details->setFixedHeight(
+        twipsToPixels(m_detailsExpanded ? kDetailsExpandedTwips : kDetailsCollapsedTwips));
 }
 
 void MainWindow::setColumnRatios()
@@ -308,35 +298,40 @@ void MainWindow::setColumnRatios()
         m_list->setColumnWidth(c, int(width * kColumnRatios[c]));
 }
 
+int MainWindow::splitterLeft() const
+{
+    return m_splitter->sizes().value(kTreeSide);
+}
+
 bool MainWindow::moveSplitter(int newLeft)
 {
     const int w = m_central->width();
-    if (newLeft <= twipsToPixels(kSplitterMinLeftTwips)
-        || newLeft >= w - twipsToPixels(kSplitterMinRightTwips))
+    if (newLeft <= twipsToPixels(kSplitterMinLeftTwips) ||
+        newLeft >= w - twipsToPixels(kSplitterMinRightTwips))
         return false;
-    m_splitterLeft = newLeft;
-    // Column widths stay as they are while dragging.
-    layoutCentral(/*resizeColumns=*/false);
+    const QScopedValueRollback keep(m_keepColumnWidths, true);
+    m_splitter->setSizes({newLeft, w - newLeft - m_splitter->handleWidth()});
     return true;
 }
 
 void MainWindow::toggleDetails()
 {
     m_detailsExpanded = !m_detailsExpanded;
-    m_settings.detailsCollapsedSetting = m_detailsExpanded ? 0 : 1;
+    m_settings.setDetailsCollapsed(!m_detailsExpanded);
     m_details->setExpandedLook(m_detailsExpanded);
-    layoutCentral(/*resizeColumns=*/false);
+    layoutDetails();
 }
 
 void MainWindow::restorePlacement()
 {
     const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
-    if (m_settings.Width <= 0 || m_settings.Height <= 0) {
+    const QRect twips = m_settings.placementTwips();
+    if (twips.width() <= 0 || twips.height() <= 0) {
         resize(std::min(1000, available.width()), std::min(680, available.height()));
         return;
     }
-    QRect placed(twipsToPixels(m_settings.Left), twipsToPixels(m_settings.Top),
-                 twipsToPixels(m_settings.Width), twipsToPixels(m_settings.Height));
+    QRect placed(twipsToPixels(twips.left()), twipsToPixels(twips.top()),
+                 twipsToPixels(twips.width()), twipsToPixels(twips.height()));
     // A placement from a larger or detached screen must not put the window out of reach.
     if (!available.intersects(placed))
         placed.moveTopLeft(available.topLeft());
@@ -349,10 +344,9 @@ void MainWindow::storePlacement()
     if (isMinimized())
         return;
     const QRect frame = geometry();
-    m_settings.Top = pixelsToTwips(frame.top());
-    m_settings.Left = pixelsToTwips(frame.left());
-    m_settings.Height = pixelsToTwips(frame.height());
-    m_settings.Width = pixelsToTwips(frame.width());
+    m_settings.setPlacementTwips(QRect(pixelsToTwips(frame.left()), pixelsToTwips(frame.top()),
+                                       pixelsToTwips(frame.width()),
+                                       pixelsToTwips(frame.height())));
 }
 
 // --- start-up and shut-down ---------------------------------------------------------
@@ -362,7 +356,7 @@ void MainWindow::runStartupReminders()
     m_timer4->stop();
     if (m_startupReminder)
         m_startupReminder();
-    if (m_settings.tipsAtStartSetting == QLatin1String("1"))
+    if (m_settings.tipsAtStart())
         showTip();
 }
 
@@ -399,11 +393,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::updateMenuState()
 {
-    const CatalogTree::NodeKind kind = m_tree->selectedKind();
-    const bool root = kind == CatalogTree::NodeKind::Root || kind == CatalogTree::NodeKind::None;
+    const NodeKind kind = m_tree->selectedKind();
+    const bool root = kind == NodeKind::Root || kind == NodeKind::None;
     const QTreeWidgetItem *item = m_tree->currentItem();
-    const bool deletable = kind == CatalogTree::NodeKind::Disc
-        || (kind == CatalogTree::NodeKind::Catalog && item && item->childCount() == 0);
+    const bool deletable =
+        kind == NodeKind::Disc || (kind == NodeKind::Catalog && item && item->childCount() == 0);
     for (const char *name : {"mnuDelete", "mnuDeletePopUP"}) {
         if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
             a->setEnabled(!root && deletable);
@@ -414,14 +408,14 @@ void MainWindow::updateMenuState()
     }
     for (const char *name : {"mnuUpdate", "mnuUpdatePopUp"}) {
         if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
-            a->setEnabled(kind == CatalogTree::NodeKind::Disc);
+            a->setEnabled(kind == NodeKind::Disc);
     }
 }
 
 void MainWindow::onTreeClicked()
 {
     updateMenuState();
-    if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
+    if (m_tree->selectedKind() == NodeKind::Disc)
         showDiscDetails(0);
     else
         m_details->clearDiscDetails();
@@ -429,13 +423,13 @@ void MainWindow::onTreeClicked()
 
 void MainWindow::onTreeDoubleClicked()
 {
-    if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
+    if (m_tree->selectedKind() == NodeKind::Disc)
         listSelectedDisc();
 }
 
 void MainWindow::onTreeEnter()
 {
-    if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc) {
+    if (m_tree->selectedKind() == NodeKind::Disc) {
         listSelectedDisc();
         showDiscDetails(0);
     }
@@ -467,7 +461,7 @@ void MainWindow::listSelectedDisc()
 void MainWindow::showDiscDetails(int mode)
 {
     if (mode == 0) {
-        if (m_tree->selectedKind() == CatalogTree::NodeKind::Disc)
+        if (m_tree->selectedKind() == NodeKind::Disc)
             m_details->showDisc(m_tree->selectedKey());
     } else if (mode == 1) {
         const int row = selectedListRow();
@@ -493,7 +487,7 @@ void MainWindow::onListDoubleClicked()
     const int row = selectedListRow();
     if (row < 0)
         return;
-    switch (doubleClickAction(m_settings.openFileSetting, m_settings.openLocationSetting,
+    switch (doubleClickAction(m_settings.opensFile(), m_settings.opensLocation(),
                               m_listModel->row(row).name())) {
     case DoubleClickAction::OpenFile:
         openSelectedFile();

@@ -1,16 +1,16 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
-#include "ui/capture/capture_progress_dialog.h"
 #include "core/settings/settings_record.h"
-#include "ui/common/search_host.h"
-#include "core/store/disc_identity.h"
-#include "ui/common/ui_services.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
+#include "core/store/disc_identity.h"
 #include "core/store/file_categories.h"
 #include "core/store/index_loader.h"
 #include "core/store/notes_store.h"
+#include "ui/capture/capture_progress_dialog.h"
+#include "ui/common/search_host.h"
+#include "ui/common/ui_services.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -22,23 +22,22 @@ class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QSplitter;
 class QTableView;
 class QTimer;
 
 namespace orlith {
 
-class BackgroundJob;
-class CaptureJob;
-struct CaptureRequest;
-struct DiscUpdate;
+class CaptureTask;
 class FileRow;
+class ListSearch;
 class NewDiscDialog;
+class SaveListTask;
 struct SearchCriteria;
 class CatalogTree;
 class DetailsPane;
 class StoreEdits;
 class FileListModel;
-class SplitterBar;
 
 // The main window: catalog tree on the left, file list on the right with the details pane
 // under it, tool buttons and quick-find box above, status bar below. Start-up runs in the
@@ -58,7 +57,7 @@ public:
     static constexpr int kSplitterMinRightTwips = 500;
 
     explicit MainWindow(const QString &programFolder, UiServices services = {},
-                   QWidget *parent = nullptr);
+                        QWidget *parent = nullptr);
     ~MainWindow() override;
 
     const QString &programFolder() const { return m_programFolder; }
@@ -88,15 +87,19 @@ public:
     // The details-pane toggle: expanded (3000 twips) or collapsed (225 twips).
     bool detailsExpanded() const { return m_detailsExpanded; }
     void toggleDetails();
-    // Left edge of the splitter, in pixels, and the move rule of a drag.
-    int splitterLeft() const { return m_splitterLeft; }
-    // Applies a drag to `newLeft` pixels when it keeps both sides wide enough.
+    // Left edge of the splitter between the tree and the list, in pixels.
+    int splitterLeft() const;
+    // Moves the splitter to `newLeft` pixels when that keeps both sides wide enough, as a
+    // drag would.
     bool moveSplitter(int newLeft);
 
     // Runs the one-shot start-up job now (the reminder hook, then the tip of the day).
     void runStartupReminders();
     // What the start-up job runs before the tip; the archive reminder plugs in here.
-    void setStartupReminder(std::function<void()> reminder) { m_startupReminder = std::move(reminder); }
+    void setStartupReminder(std::function<void()> reminder)
+    {
+        m_startupReminder = std::move(reminder);
+    }
 
     // Store commands (form1_capture.cpp): the "CD/DVD..." capture, "Catalog...", rename and
     // delete of the selected node. The capture runs on a worker: its rows reach the list in
@@ -110,7 +113,7 @@ public:
     // window watches cds/, katalog.ini and usrdisc.usr and does this within a second of a
     // change made elsewhere (another window, orlith-cli); its own edits do it at once.
     void refreshFromStore();
-    bool captureRunning() const { return m_captureRun != nullptr; }
+    bool captureRunning() const;
     // Stops a running capture; it writes nothing.
     void cancelCapture();
     CaptureProgressDialog *progressWindow() const { return m_progress; }
@@ -140,16 +143,12 @@ public:
 
     // Fills the list with the hits over `discs`, in order, on a worker: the list is emptied,
     // the status bar shows "Searching <disc>.xml" while each disc is read and "Found  N
-    // files." at the end, then listSearchFinished() and `finished` follow. A search already
-    // running is dropped first, so a new one starts over. `owner` marks who asked, for
-    // stopListSearch.
-    void searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
-                        const QObject *owner = nullptr,
-                        std::function<void()> finished = {}) override;
-    bool listSearchRunning() const override { return m_searchRun != nullptr; }
-    // Drops the running search when `owner` started it (any search for nullptr); the rows
-    // found so far stay.
-    void stopListSearch(const QObject *owner = nullptr) override;
+    // files." at the end, then the search's finished() and listSearchFinished() follow. A
+    // search already running is dropped first, so a new one starts over.
+    ListSearch *searchIntoList(const QStringList &discs, const SearchCriteria &criteria) override;
+    bool listSearchRunning() const override;
+    // Drops the running search; the rows found so far stay.
+    void stopListSearch() override;
 
     // The rest of what the search window asks of this window.
     QWidget *searchHostWindow() override { return this; }
@@ -161,7 +160,7 @@ public:
     // Save list as a disc (form1_find.cpp): the new-disc dialog in "Virtual" mode, then the
     // rows as they stand are written on a worker; saveFinished() follows.
     void saveList();
-    bool saveRunning() const { return m_saveRun != nullptr; }
+    bool saveRunning() const;
 
     // The advanced search window (modeless, one at a time).
     void showSearch();
@@ -187,14 +186,13 @@ public:
     int pixelsToTwips(int pixels) const;
 
 signals:
+    // Each follows the end of its job, once the window has shown what it brought.
     void captureFinished();
-    // `owner` as given to searchIntoList.
-    void listSearchFinished(const QObject *owner);
+    void listSearchFinished();
     void saveFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -202,11 +200,11 @@ private:
     // and overlaps all of its construction (measured: about 5 ms on 2,000 discs).
     explicit MainWindow(IndexLoader store, UiServices services, QWidget *parent);
     void buildWidgets();
-    void buildMenus();     // form1_menus.cpp
-    void buildToolBar();   // form1_menus.cpp
+    void buildMenus();   // form1_menus.cpp
+    void buildToolBar(); // form1_menus.cpp
     void restorePlacement();
     void storePlacement();
-    void layoutCentral(bool resizeColumns);
+    void layoutDetails();
     void setColumnRatios();
     void onTreeClicked();
     void onTreeDoubleClicked();
@@ -224,20 +222,16 @@ private:
     QStringList selectedPaths() const;
     [[nodiscard]] bool shutDown();
     void showCaptureProgress(const QString &text, int percent, const QString &status);
-    void finishCapture();
-    void startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored);
-    void finishUpdate(const CaptureJob &job);
+    // Shows the progress window and runs `task`, which the window then owns.
+    void startCapture(CaptureTask *task);
+    void finishCapture(const StoreResult &result);
+    void finishUpdate(const CaptureTask &task, const StoreResult &result);
     // The new-disc dialog with "Look inside archives" as last chosen; the choice is kept.
     bool runDriveDialog(NewDiscDialog &dialog);
     bool scopeOfSelection(QStringList &discs);
-    // Runs a report on a worker: `report` reads the discs (calling `beforeDisc` before each,
-    // which shows progress and stops on cancel), fills the rows and returns the closing
-    // status text. The list is emptied first and takes the rows at the end.
-    using ListReport = std::function<QString(
-        const std::function<bool(const QString &)> &beforeDisc, QList<FileRow> &rows)>;
-    void reportIntoList(ListReport report);
-    void finishListSearch();
-    void finishSave();
+    // Empties the list and runs `search` (now owned by the window) into it.
+    ListSearch *startListSearch(ListSearch *search);
+    void finishSave(const StoreResult &result);
     void stopJobs();
     void setBusy(bool busy);
     void watchStore();
@@ -250,7 +244,7 @@ private:
     NotesStore m_notes;
 
     CatalogTree *m_tree = nullptr;
-    SplitterBar *m_ruller = nullptr;
+    QSplitter *m_splitter = nullptr;
     QTableView *m_list = nullptr;
     FileListModel *m_listModel = nullptr;
     DetailsPane *m_details = nullptr;
@@ -266,33 +260,20 @@ private:
     QPointer<CaptureProgressDialog> m_progress;
     std::function<void()> m_startupReminder;
 
-    // The running jobs; each worker is deleted (waiting for its thread) before what it uses.
-    std::unique_ptr<CaptureJob> m_capture;
-    BackgroundJob *m_captureRun = nullptr;
-    bool m_captureListCleared = false;
-    std::unique_ptr<DiscUpdate> m_update; // an update's comparison, made on the worker
-    DiscIdentity m_updateReadAs;          // the disc file the comparison was made against
+    // The running jobs, children of this window; each is null once its job has ended.
+    QPointer<CaptureTask> m_capture;
+    QPointer<ListSearch> m_listSearch;
+    QPointer<SaveListTask> m_save;
     QPointer<QWidget> m_updateWindow;
-    QString m_listDoneStatus; // a report's closing status text, when not "Found  N files."
 
     QStringList m_findDiscs; // the discs the last quick find searched
-    BackgroundJob *m_searchRun = nullptr;
-    const QObject *m_searchOwner = nullptr;
-    std::function<void()> m_searchFinished;
-    BackgroundJob *m_saveRun = nullptr;
-    QString m_saveDisc;
-    QString m_saveCatalog;
-    qsizetype m_saveCount = 0;
-    StoreResult m_saveResult;
     QPointer<QWidget> m_searchWindow;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer *m_refreshTimer = nullptr;
 
-    int m_splitterLeft = 0;
     bool m_detailsExpanded = true;
     bool m_shutDownDone = false;
-
-    friend class SplitterBar;
+    bool m_keepColumnWidths = false; // while the splitter moves
 };
 
 } // namespace orlith

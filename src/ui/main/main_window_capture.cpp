@@ -2,11 +2,9 @@
 // The main window's store commands: capture a disc, new catalog, rename, delete.
 #include "ui/main/main_window.h"
 
-#include "core/capture/capture_job.h"
-#include "core/capture/disc_update.h"
-#include "core/store/store_edits.h"
-#include "core/common/background_job.h"
+#include "core/capture/capture_task.h"
 #include "core/store/program_folder.h"
+#include "core/store/store_edits.h"
 #include "ui/capture/capture_progress_dialog.h"
 #include "ui/capture/name_entry_dialog.h"
 #include "ui/capture/new_disc_dialog.h"
@@ -98,7 +96,7 @@ void MainWindow::captureDisc()
         return;
     DriveProvider &drives = *m_services.drives;
     NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, drives, m_services,
-                    /*virtualMode=*/false, this);
+                         /*virtualMode=*/false, this);
     if (!runDriveDialog(dialog))
         return;
 
@@ -107,8 +105,7 @@ void MainWindow::captureDisc()
     request.discName = dialog.discName();
     request.drive = dialog.drive();
     // A folder has no tray.
-    request.ejectAfter =
-        m_settings.ejectAfterImportSetting == QLatin1String("1") && !dialog.driveIsFolder();
+    request.ejectAfter = m_settings.ejectAfterImport() && !dialog.driveIsFolder();
     request.drives = &drives;
     request.archives = dialog.lookInsideArchives();
     if (StoreResult r = checkNewDiscFile(m_index, request.discName, dialog.catalog(),
@@ -117,16 +114,18 @@ void MainWindow::captureDisc()
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
     }
-    startCaptureJob(request, {});
+    startCapture(new CaptureTask(request, this));
 }
 
-void MainWindow::startCaptureJob(const CaptureRequest &request, QList<FileEntry> stored)
+void MainWindow::startCapture(CaptureTask *task)
 {
-    m_capture = std::make_unique<CaptureJob>(request);
-    m_update.reset();
-    m_captureRun = new BackgroundJob(this);
-    m_captureListCleared = false;
-    connect(m_captureRun, &BackgroundJob::finished, this, &MainWindow::finishCapture);
+    task->setParent(this);
+    m_capture = task;
+    connect(task, &CaptureTask::progress, this, &MainWindow::showCaptureProgress);
+    // The walk's end empties the list; the rows with sizes and dates follow.
+    connect(task, &CaptureTask::walkEnded, m_listModel, &FileListModel::clear);
+    connect(task, &CaptureTask::rowsFound, m_listModel, &FileListModel::appendRows);
+    connect(task, &CaptureTask::finished, this, &MainWindow::finishCapture);
 
     setBusy(true);
     m_progress = new CaptureProgressDialog(this);
@@ -135,48 +134,16 @@ void MainWindow::startCaptureJob(const CaptureRequest &request, QList<FileEntry>
     showCaptureProgress(QString::fromLatin1(kInsertingText), 0,
                         QString::fromLatin1(kInsertingText));
     m_progress->show();
-
-    // On the worker: the job reports every few dozen milliseconds; each report hands the
-    // rows filled since the last one to the list with the texts of the moment.
-    BackgroundJob *run = m_captureRun;
-    m_capture->setProgressCallback(
-        [this, run, shown = qsizetype(0)](const CaptureJob &job) mutable {
-            QList<FileRow> rows;
-            const bool walked = job.phase() != CaptureJob::Phase::Walking;
-            if (walked && job.filledCount() > shown) {
-                rows = job.rows(shown, job.filledCount() - shown);
-                shown = job.filledCount();
-            }
-            run->post([this, walked, rows = std::move(rows), text = job.progressText(),
-                       percent = job.percent(), status = job.statusText()] {
-                // The walk's end empties the list; the rows with sizes and dates follow.
-                if (walked && !m_captureListCleared) {
-                    m_listModel->clear();
-                    m_captureListCleared = true;
-                }
-                if (!rows.isEmpty())
-                    m_listModel->appendRows(rows);
-                showCaptureProgress(text, percent, status);
-            });
-        });
-    CaptureJob *job = m_capture.get();
-    run->start([this, job, stored = std::move(stored)](BackgroundJob &worker) {
-        (void)job->run(&worker.cancelFlag());
-        // An update compares here too: a disc of 100,000 files takes a while to match.
-        if (job->request().walkOnly && job->phase() == CaptureJob::Phase::Done)
-            m_update = std::make_unique<DiscUpdate>(
-                compareDisc(stored, job->entries(), job->unreadableFolders()));
-    });
+    task->start();
 }
 
 bool MainWindow::runDriveDialog(NewDiscDialog &dialog)
 {
-    dialog.setLookInsideArchives(m_settings.lookInsideArchivesSetting == QLatin1String("1"));
+    dialog.setLookInsideArchives(m_settings.looksInsideArchives());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     // Kept with the other settings, which shut-down writes.
-    m_settings.lookInsideArchivesSetting =
-        dialog.lookInsideArchives() ? QStringLiteral("1") : QString();
+    m_settings.setLooksInsideArchives(dialog.lookInsideArchives());
     return true;
 }
 
@@ -189,30 +156,32 @@ void MainWindow::showCaptureProgress(const QString &text, int percent, const QSt
 
 void MainWindow::cancelCapture()
 {
-    if (m_captureRun)
-        m_captureRun->cancel();
+    if (m_capture)
+        m_capture->cancel();
 }
 
-void MainWindow::finishCapture()
+void MainWindow::finishCapture(const StoreResult &result)
 {
-    m_captureRun->deleteLater();
-    m_captureRun = nullptr;
-    std::unique_ptr<CaptureJob> job = std::move(m_capture);
+    // Deleted once this returns to the event loop, not inside the dialogs opened below.
+    CaptureTask *task = m_capture;
+    m_capture = nullptr;
+    task->deleteLater();
+    const CaptureJob *job = &task->job();
     setBusy(false);
     if (m_progress)
         m_progress->finishSoon();
-    if (job->request().walkOnly) {
+    if (task->isUpdate()) {
         if (m_progress && job->phase() != CaptureJob::Phase::Done)
             m_progress->close();
-        finishUpdate(*job);
+        finishUpdate(*task, result);
         emit captureFinished();
         return;
     }
     if (job->phase() != CaptureJob::Phase::Done) {
         if (m_progress)
             m_progress->close();
-        if (job->failed())
-            m_services.messages->error(this, QString::fromLatin1(kErrorTitle), job->error());
+        if (!result)
+            m_services.messages->error(this, QString::fromLatin1(kErrorTitle), result.error);
         else
             setStatusText(QStringLiteral("Capture cancelled; nothing was saved."));
         emit captureFinished();
@@ -260,14 +229,14 @@ void MainWindow::newCatalog()
 
 void MainWindow::renameSelected()
 {
-    const CatalogTree::NodeKind kind = m_tree->selectedKind();
-    if (kind != CatalogTree::NodeKind::Catalog && kind != CatalogTree::NodeKind::Disc)
+    const NodeKind kind = m_tree->selectedKind();
+    if (kind != NodeKind::Catalog && kind != NodeKind::Disc)
         return;
     const QString selected = m_tree->selectedKey();
     // The notes box may hold edits not yet saved; they go with the disc.
     m_details->saveNotes();
     // The disc chosen now is the one renamed, whatever name it has when the dialog closes.
-    const DiscIdentity chosen = kind == CatalogTree::NodeKind::Disc
+    const DiscIdentity chosen = kind == NodeKind::Disc
                                     ? discIdentity(discFilePath(m_programFolder, selected))
                                     : DiscIdentity();
     QStringList warnings;
@@ -301,7 +270,7 @@ void MainWindow::renameSelected()
 void MainWindow::deleteSelected()
 {
     const QString key = m_tree->selectedKey();
-    if (m_tree->selectedKind() == CatalogTree::NodeKind::Root || key.isEmpty())
+    if (m_tree->selectedKind() == NodeKind::Root || key.isEmpty())
         return;
     EditResult r;
     switch (m_edits->deleteActionFor(key)) {

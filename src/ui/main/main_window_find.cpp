@@ -3,13 +3,15 @@
 #include "ui/main/main_window.h"
 
 #include "core/capture/capture_job.h"
-#include "ui/capture/new_disc_dialog.h"
+#include "core/capture/capture_task.h"
+#include "core/search/disc_search.h"
+#include "core/search/list_search.h"
+#include "core/store/save_list_task.h"
 #include "core/store/store_edits.h"
+#include "ui/capture/new_disc_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
-#include "core/search/disc_search.h"
 #include "ui/search/search_window.h"
-#include "core/common/background_job.h"
 
 #include <QLineEdit>
 #include <QTableView>
@@ -18,10 +20,10 @@ namespace orlith {
 
 namespace {
 
-constexpr char kChooseScopeMessage[] = "You must select catalogs or\ncatalog or a single CD/DVD for search";
+constexpr char kChooseScopeMessage[] =
+    "You must select catalogs or\ncatalog or a single CD/DVD for search";
 constexpr char kEmptyListMessage[] = "List is empty.There is no files to save.";
 constexpr char kSavingStatus[] = "Saving files from the list as new xml... ";
-constexpr char kDiscFileExtension[] = ".xml";
 
 } // namespace
 
@@ -37,93 +39,61 @@ void MainWindow::findFiles()
 
 bool MainWindow::scopeOfSelection(QStringList &discs)
 {
+    const QString key = m_tree->selectedKey();
+    StoreResult r;
     switch (m_tree->selectedKind()) {
-    case CatalogTree::NodeKind::Root:
-        discs = m_tree->discsInOrder();
-        return true;
-    case CatalogTree::NodeKind::Catalog:
-        discs = m_tree->discsOf(m_tree->selectedKey());
-        return true;
-    case CatalogTree::NodeKind::Disc:
-        discs = {m_tree->selectedKey()};
-        return true;
-    case CatalogTree::NodeKind::None:
+    case NodeKind::Root:
+        r = discsOfScope(m_index, {}, {}, discs);
         break;
+    case NodeKind::Catalog:
+        r = discsOfScope(m_index, {}, {key}, discs);
+        break;
+    case NodeKind::Disc:
+        r = discsOfScope(m_index, {key}, {}, discs);
+        break;
+    case NodeKind::None:
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
+                                   QString::fromLatin1(kChooseScopeMessage));
+        return false;
     }
-    m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
-                               QString::fromLatin1(kChooseScopeMessage));
-    return false;
+    // The tree follows the index; a node it has not lost yet is gone from the store.
+    if (!r)
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
+    return r.ok();
 }
 
-void MainWindow::searchIntoList(const QStringList &discs, const SearchCriteria &criteria,
-                           const QObject *owner, std::function<void()> finished)
+ListSearch *MainWindow::searchIntoList(const QStringList &discs, const SearchCriteria &criteria)
+{
+    return startListSearch(new ListSearch(ListSearch::quickFind(m_programFolder, discs, criteria)));
+}
+
+ListSearch *MainWindow::startListSearch(ListSearch *search)
 {
     stopListSearch();
     m_listModel->clear();
-    m_searchOwner = owner;
-    m_searchFinished = std::move(finished);
-    m_searchRun = new BackgroundJob(this);
-    connect(m_searchRun, &BackgroundJob::finished, this, &MainWindow::finishListSearch);
-    const QString folder = m_programFolder;
-    m_searchRun->start([this, folder, discs, criteria](BackgroundJob &job) {
-        QList<FileRow> batch;
-        QString disc;
-        // Everything found since the last hand-over goes in one batch, with the disc
-        // being read: a store of hundreds of discs is searched in a fraction of a second.
-        auto handOver = [&] {
-            job.post([this, rows = std::move(batch), status = QStringLiteral("Searching ") +
-                                                               disc + QLatin1String(kDiscFileExtension)] {
-                setStatusText(status);
-                if (rows.isEmpty())
-                    return;
-                const qsizetype colourFrom = m_listModel->rowCount();
-                m_listModel->appendRows(rows);
-                m_listModel->colorRows(m_extensions, palette(), colourFrom);
-            });
-            batch.clear();
-        };
-        // A disc whose file has gone is skipped; the rest of the scope is still searched.
-        searchDiscs(
-            folder, discs, criteria,
-            [&](QList<FileRow> &hits) {
-                batch.append(std::move(hits));
-                if (job.timeToPost())
-                    handOver();
-            },
-            nullptr,
-            [&](const QString &next) {
-                disc = next;
-                if (job.timeToPost())
-                    handOver();
-                return !job.cancelled();
-            });
-        if (!disc.isEmpty())
-            handOver();
+    search->setParent(this);
+    m_listSearch = search;
+    connect(search, &ListSearch::status, this, &MainWindow::setStatusText);
+    connect(search, &ListSearch::rowsFound, this, [this](const QList<FileRow> &rows) {
+        // Rows are coloured as they come; the rows already listed keep theirs.
+        const qsizetype colourFrom = m_listModel->rowCount();
+        m_listModel->appendRows(rows);
+        m_listModel->colorRows(m_extensions, palette(), colourFrom);
     });
+    connect(search, &ListSearch::finished, this, [this, search](const QString &status) {
+        m_listSearch = nullptr;
+        search->deleteLater();
+        setStatusText(status);
+        emit listSearchFinished();
+    });
+    search->start();
+    return search;
 }
 
-void MainWindow::stopListSearch(const QObject *owner)
+void MainWindow::stopListSearch()
 {
-    if (!m_searchRun || (owner && owner != m_searchOwner))
-        return;
-    // Deleting the worker waits for it: it stops before its next disc.
-    delete m_searchRun;
-    m_searchRun = nullptr;
-    m_searchOwner = nullptr;
-    m_searchFinished = nullptr;
-}
-
-void MainWindow::finishListSearch()
-{
-    m_searchRun->deleteLater();
-    m_searchRun = nullptr;
-    const QObject *owner = std::exchange(m_searchOwner, nullptr);
-    const std::function<void()> finished = std::exchange(m_searchFinished, nullptr);
-    setStatusText(m_listDoneStatus.isEmpty() ? foundText(m_listModel->rowCount())
-                                             : std::exchange(m_listDoneStatus, QString()));
-    emit listSearchFinished(owner);
-    if (finished)
-        finished();
+    // Deleting the search waits for its worker: it stops before its next disc.
+    delete m_listSearch.data();
 }
 
 QStringList MainWindow::discsInOrder() const
@@ -136,19 +106,9 @@ QStringList MainWindow::discsOf(const QString &catalog) const
     return m_tree->discsOf(catalog);
 }
 
-SearchHost::NodeKind MainWindow::selectedNodeKind() const
+NodeKind MainWindow::selectedNodeKind() const
 {
-    switch (m_tree->selectedKind()) {
-    case CatalogTree::NodeKind::Root:
-        return NodeKind::Root;
-    case CatalogTree::NodeKind::Catalog:
-        return NodeKind::Catalog;
-    case CatalogTree::NodeKind::Disc:
-        return NodeKind::Disc;
-    case CatalogTree::NodeKind::None:
-        break;
-    }
-    return NodeKind::None;
+    return m_tree->selectedKind();
 }
 
 void MainWindow::setNodeDragging(bool on)
@@ -168,7 +128,7 @@ void MainWindow::saveList()
     if (m_capture || saveRunning())
         return;
     NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
-                    /*virtualMode=*/true, this);
+                         /*virtualMode=*/true, this);
     if (dialog.exec() != QDialog::Accepted || dialog.discName().isEmpty() ||
         dialog.catalog().isEmpty())
         return;
@@ -178,40 +138,26 @@ void MainWindow::saveList()
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
     }
-    m_saveDisc = dialog.discName();
-    m_saveCatalog = stored;
     setStatusText(QString::fromLatin1(kSavingStatus));
     // The rows as they stand now (shared, not copied): the list may change meanwhile.
-    const QList<FileRow> rows = m_listModel->rows();
-    m_saveCount = rows.size();
-    m_saveRun = new BackgroundJob(this);
-    connect(m_saveRun, &BackgroundJob::finished, this, &MainWindow::finishSave);
-    m_saveRun->start([this, rows, folder = m_programFolder, disc = m_saveDisc,
-                      stored](BackgroundJob &job) {
-        QList<FileEntry> entries;
-        entries.reserve(rows.size());
-        // The exact byte count the list kept, not the rounded kilobytes it shows.
-        for (const FileRow &row : rows)
-            entries.append(row.entry());
-        const StoreResult written = writeNewDiscFile(folder, disc, stored, entries);
-        job.post([this, written] { m_saveResult = written; });
-    });
+    m_save =
+        new SaveListTask(m_programFolder, dialog.discName(), stored, m_listModel->rows(), this);
+    connect(m_save, &SaveListTask::finished, this, &MainWindow::finishSave);
+    m_save->start();
 }
 
-void MainWindow::finishSave()
+void MainWindow::finishSave(const StoreResult &result)
 {
-    m_saveRun->deleteLater();
-    m_saveRun = nullptr;
-    if (!m_saveResult) {
-        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), m_saveResult.error);
+    SaveListTask *save = m_save;
+    m_save = nullptr;
+    save->deleteLater();
+    if (!result) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), result.error);
     } else {
-        setStatusText(QStringLiteral("Ready. ") + signPadded(m_saveCount) +
+        setStatusText(QStringLiteral("Ready. ") + signPadded(save->count()) +
                       QStringLiteral(" files save into xml."));
         refreshFromStore();
     }
-    m_saveResult = {};
-    m_saveDisc.clear();
-    m_saveCatalog.clear();
     emit saveFinished();
 }
 

@@ -3,13 +3,13 @@
 // them.
 #include "ui/main/main_window.h"
 
-#include "ui/options/about_dialog.h"
-#include "ui/options/tip_dialog.h"
+#include "ui/common/style_icon.h"
 #include "ui/main/add_picture_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/details_pane_widget.h"
 #include "ui/main/help_manual.h"
-#include "ui/common/style_icon.h"
+#include "ui/options/about_dialog.h"
+#include "ui/options/tip_dialog.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -72,10 +72,10 @@ void MainWindow::buildMenus()
     separator(file, "mnuRazmak5");
     connect(item(file, "mnuCopy", QStringLiteral("Copy file(s)")), &QAction::triggered, this,
             &MainWindow::copySelectedFiles);
-    connect(item(file, "FilemnuOpenFile", QStringLiteral("Open file")), &QAction::triggered,
-            this, &MainWindow::openSelectedFile);
-    connect(item(file, "FilemnuOpenLocation", QStringLiteral("Open location")),
-            &QAction::triggered, this, &MainWindow::openSelectedLocation);
+    connect(item(file, "FilemnuOpenFile", QStringLiteral("Open file")), &QAction::triggered, this,
+            &MainWindow::openSelectedFile);
+    connect(item(file, "FilemnuOpenLocation", QStringLiteral("Open location")), &QAction::triggered,
+            this, &MainWindow::openSelectedLocation);
     connect(item(file, "mnuRemoveItems", QStringLiteral("Remove item(s)")), &QAction::triggered,
             this, &MainWindow::removeSelectedItems);
     separator(file, "mnuRazmak6");
@@ -95,8 +95,8 @@ void MainWindow::buildMenus()
     separator(edit, "mnuRaznak2");
     connect(item(edit, "mnuExpand", QStringLiteral("Expand tree")), &QAction::triggered, this,
             expand);
-    connect(item(edit, "mnuCollapse", QStringLiteral("Collapse tree")), &QAction::triggered,
-            this, collapse);
+    connect(item(edit, "mnuCollapse", QStringLiteral("Collapse tree")), &QAction::triggered, this,
+            collapse);
 
     QMenu *tools = top("mnuTools", QStringLiteral("&Tools"));
     connect(item(tools, "mnuArchive", QStringLiteral("Archive...")), &QAction::triggered, this,
@@ -107,14 +107,14 @@ void MainWindow::buildMenus()
     QMenu *exportMenu = submenu(tools, "mnuExport", QStringLiteral("Export to"));
     connect(item(exportMenu, "mnuSQL", QStringLiteral("SQL statements...")), &QAction::triggered,
             this, &MainWindow::exportSql);
-    connect(item(exportMenu, "mnuExcel", QStringLiteral("Excel document...")),
-            &QAction::triggered, this, &MainWindow::exportExcel);
+    connect(item(exportMenu, "mnuExcel", QStringLiteral("Excel document...")), &QAction::triggered,
+            this, &MainWindow::exportExcel);
     connect(item(exportMenu, "mnuHTML", QStringLiteral("HTML document...")), &QAction::triggered,
             this, &MainWindow::exportHtml);
     connect(item(exportMenu, "mnuCSV", QStringLiteral("CSV document...")), &QAction::triggered,
             this, &MainWindow::exportCsv);
-    connect(item(exportMenu, "mnuText", QStringLiteral("Text document")), &QAction::triggered,
-            this, &MainWindow::exportText);
+    connect(item(exportMenu, "mnuText", QStringLiteral("Text document")), &QAction::triggered, this,
+            &MainWindow::exportText);
     separator(tools, "mnuRazmak");
     connect(item(tools, "mnuClearList", QStringLiteral("Clear list")), &QAction::triggered, this,
             &MainWindow::clearList);
@@ -298,7 +298,7 @@ void MainWindow::openHomePage()
 
 void MainWindow::addPicture()
 {
-    if (m_tree->selectedKind() != CatalogTree::NodeKind::Disc) {
+    if (m_tree->selectedKind() != NodeKind::Disc) {
         m_services.messages->information(this, QStringLiteral("Error"),
                                          QStringLiteral("First select CD/DVD from tree view."));
         return;

@@ -3,15 +3,12 @@
 // one disc only.
 #include "ui/main/main_window.h"
 
-#include "core/capture/capture_job.h"
-#include "core/capture/disc_update.h"
-#include "core/search/disc_search.h"
-#include "core/search/duplicates.h"
-#include "core/common/background_job.h"
+#include "core/capture/capture_task.h"
+#include "core/search/list_search.h"
 #include "ui/capture/new_disc_dialog.h"
+#include "ui/capture/update_disc_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
-#include "ui/capture/update_disc_dialog.h"
 
 namespace orlith {
 
@@ -25,20 +22,21 @@ void MainWindow::updateSelectedDisc()
 {
     if (m_capture || saveRunning())
         return;
-    if (m_tree->selectedKind() != CatalogTree::NodeKind::Disc) {
+    if (m_tree->selectedKind() != NodeKind::Disc) {
         m_services.messages->information(this, QStringLiteral("Error"),
                                          QString::fromLatin1(kSelectDiscMessage));
         return;
     }
     const QString disc = m_tree->selectedKey();
     QList<FileEntry> stored;
-    if (StoreResult r = readDiscForUpdate(m_programFolder, disc, stored, m_updateReadAs); !r) {
+    DiscIdentity readAs;
+    if (StoreResult r = readDiscForUpdate(m_programFolder, disc, stored, readAs); !r) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
     }
     const qsizetype catalog = m_index.catalogOfDisc(disc);
     NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
-                    /*virtualMode=*/false, this);
+                         /*virtualMode=*/false, this);
     dialog.setUpdateOf(disc, catalog >= 0 ? m_index.catalogs().at(catalog).name : QString(),
                        commonFolder(stored));
     if (!runDriveDialog(dialog))
@@ -49,16 +47,17 @@ void MainWindow::updateSelectedDisc()
     request.drive = dialog.drive();
     request.walkOnly = true;
     request.archives = dialog.lookInsideArchives();
-    startCaptureJob(request, std::move(stored));
+    startCapture(new CaptureTask(request, std::move(stored), std::move(readAs), this));
 }
 
-void MainWindow::finishUpdate(const CaptureJob &job)
+void MainWindow::finishUpdate(const CaptureTask &task, const StoreResult &result)
 {
+    const CaptureJob &job = task.job();
     const QString disc = job.request().discName;
-    const std::unique_ptr<DiscUpdate> update = std::move(m_update);
+    const DiscUpdate *update = task.update();
     bool apply = false;
-    if (job.failed()) {
-        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), job.error());
+    if (!result) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), result.error);
     } else if (update) {
         UpdateDiscDialog window(disc, *update, m_extensions, this);
         m_updateWindow = &window;
@@ -74,7 +73,7 @@ void MainWindow::finishUpdate(const CaptureJob &job)
     if (!apply) {
         setStatusText(QStringLiteral("Update cancelled; nothing was changed."));
     } else if (StoreResult r =
-                   applyDiscUpdate(m_programFolder, disc, update->entries, m_updateReadAs);
+                   applyDiscUpdate(m_programFolder, disc, update->entries, task.readAs());
                !r) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
     } else {
@@ -88,39 +87,12 @@ void MainWindow::finishUpdate(const CaptureJob &job)
     }
 }
 
-void MainWindow::reportIntoList(ListReport report)
-{
-    stopListSearch();
-    m_listModel->clear();
-    m_searchRun = new BackgroundJob(this);
-    connect(m_searchRun, &BackgroundJob::finished, this, &MainWindow::finishListSearch);
-    m_searchRun->start([this, report = std::move(report)](BackgroundJob &job) {
-        const auto beforeDisc = [&](const QString &disc) {
-            if (job.timeToPost())
-                job.post([this, status = QStringLiteral("Searching ") + disc +
-                                         QStringLiteral(".xml")] { setStatusText(status); });
-            return !job.cancelled();
-        };
-        QList<FileRow> rows;
-        const QString status = report(beforeDisc, rows);
-        job.post([this, rows = std::move(rows), status] {
-            m_listModel->appendRows(rows);
-            colorRows();
-            m_listDoneStatus = status;
-        });
-    });
-}
-
 void MainWindow::findDuplicateFiles()
 {
     QStringList discs;
     if (!scopeOfSelection(discs))
         return;
-    reportIntoList([folder = m_programFolder, discs](const auto &beforeDisc, QList<FileRow> &rows) {
-        const DuplicateReport report = findDuplicates(folder, discs, 0, nullptr, beforeDisc);
-        rows = report.rows();
-        return duplicatesSummary(report);
-    });
+    startListSearch(new ListSearch(ListSearch::duplicates(m_programFolder, discs)));
 }
 
 void MainWindow::findSingleCopyFiles()
@@ -128,11 +100,8 @@ void MainWindow::findSingleCopyFiles()
     QStringList discs;
     if (!scopeOfSelection(discs))
         return;
-    reportIntoList([folder = m_programFolder, discs,
-                    all = m_tree->discsInOrder()](const auto &beforeDisc, QList<FileRow> &rows) {
-        rows = findSingleCopies(folder, all, discs, nullptr, beforeDisc);
-        return foundText(rows.size());
-    });
+    startListSearch(
+        new ListSearch(ListSearch::singleCopies(m_programFolder, m_tree->discsInOrder(), discs)));
 }
 
 } // namespace orlith

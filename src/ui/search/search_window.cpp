@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/search/search_window.h"
 
+#include "core/search/list_search.h"
 #include "core/store/file_categories.h"
 #include "ui/common/date_control_widget.h"
 
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -195,8 +195,9 @@ void SearchWindow::buildControls()
 
 void SearchWindow::closeEvent(QCloseEvent *event)
 {
-    m_host.stopListSearch(this);
-    m_searching = false;
+    // A newer search (this window's or the main window's) has already dropped it, if so.
+    if (m_running)
+        m_host.stopListSearch();
     m_host.setNodeDragging(false);
     QWidget::closeEvent(event);
 }
@@ -316,15 +317,15 @@ void SearchWindow::dropText(const QString &text)
         m_discs->clear();
     }
     switch (m_host.selectedNodeKind()) {
-    case SearchHost::NodeKind::Disc:
+    case NodeKind::Disc:
         addDisc(text);
         break;
-    case SearchHost::NodeKind::Catalog:
+    case NodeKind::Catalog:
         for (const QString &disc : m_host.discsOf(text))
             addDisc(disc);
         break;
-    case SearchHost::NodeKind::Root:
-    case SearchHost::NodeKind::None:
+    case NodeKind::Root:
+    case NodeKind::None:
         break;
     }
 }
@@ -358,20 +359,17 @@ void SearchWindow::startSearch()
     if (m_showsAllPlaceholder)
         m_allDiscs = m_host.discsInOrder();
     updateSentence();
-    m_searching = true;
-    // The host may outlive this window (closed and deleted while a search runs).
-    m_host.searchIntoList(m_showsAllPlaceholder ? m_allDiscs : chosenDiscs(), criteria(), this,
-                          [window = QPointer<SearchWindow>(this)] {
-                              if (window && window->m_searching) {
-                                  window->m_searching = false;
-                                  emit window->searchFinished();
-                              }
-                          });
+    m_running =
+        m_host.searchIntoList(m_showsAllPlaceholder ? m_allDiscs : chosenDiscs(), criteria());
+    connect(m_running, &ListSearch::finished, this, [this] {
+        m_running = nullptr;
+        emit searchFinished();
+    });
 }
 
 bool SearchWindow::searching() const
 {
-    return m_searching && m_host.listSearchRunning();
+    return m_running != nullptr;
 }
 
 void SearchWindow::updateSentence()

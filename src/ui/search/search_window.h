@@ -5,6 +5,7 @@
 #include "ui/common/search_host.h"
 
 #include <QListWidget>
+#include <QPointer>
 #include <QWidget>
 
 class QComboBox;
@@ -16,6 +17,7 @@ class QToolButton;
 namespace orlith {
 
 class DateControl;
+class ListSearch;
 
 // The disc list of the search window: takes catalogs and discs dropped from the tree as text.
 class DiscDropList : public QListWidget
@@ -38,7 +40,8 @@ protected:
 // The advanced search window: path text, a size bound and a date bound over the discs
 // dragged onto its list (all discs while the list shows its placeholder). Modeless and on
 // top; results go into the host's list through SearchHost::searchIntoList, and
-// searchFinished() follows the end of a search this window started.
+// searchFinished() follows the end of a search this window started (never the end of one
+// dropped by a newer search or by closing the window).
 class SearchWindow : public QWidget
 {
     Q_OBJECT
@@ -93,7 +96,7 @@ private:
     QLabel *m_sentence = nullptr;
     QStringList m_allDiscs; // every disc, searched when the disc list is empty
     bool m_showsAllPlaceholder = true;
-    bool m_searching = false;
+    QPointer<ListSearch> m_running; // the search this window started, while it runs
 };
 
 } // namespace orlith

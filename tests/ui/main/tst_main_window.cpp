@@ -383,10 +383,10 @@ private slots:
         QCOMPARE(data.data("x-special/gnome-copied-files"),
                  "copy\nfile:///m/b%20c.txt\nfile:///m/%C3%BC.mp3");
         using A = DoubleClickAction;
-        QCOMPARE(doubleClickAction("True", "True", "a.txt"), A::OpenFile);
-        QCOMPARE(doubleClickAction("False", "True", "a.txt"), A::OpenLocation);
-        QCOMPARE(doubleClickAction("False", "False", "a.txt"), A::Nothing);
-        QCOMPARE(doubleClickAction("True", "True", ""), A::Nothing);
+        QCOMPARE(doubleClickAction(true, true, "a.txt"), A::OpenFile);
+        QCOMPARE(doubleClickAction(false, true, "a.txt"), A::OpenLocation);
+        QCOMPARE(doubleClickAction(false, false, "a.txt"), A::Nothing);
+        QCOMPARE(doubleClickAction(true, true, ""), A::Nothing);
         // A location is the path up to its last separator of either kind.
         QCOMPARE(folderOfPath("/m/x\\y.txt") + ' ' + folderOfPath("D:\\x/y.txt"), "/m/x\\ D:\\x/");
         QCOMPARE(folderOfPath("readme.txt"), "readme.txt");

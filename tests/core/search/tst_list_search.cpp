@@ -1,0 +1,103 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/search/list_search.h"
+
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+using namespace orlith;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+FileRow row(const QString &name)
+{
+    return {name, u"/m/"_s + name, 1, QString(), u"Disc"_s};
+}
+
+// A report over discs "d0".."d<n-1>" that hands `perDisc` rows for each.
+ListSearch::Report fakeReport(int discs, int perDisc, QString closing)
+{
+    return [=](const ListSearch::BeforeDisc &beforeDisc, const ListSearch::TakeRows &take) {
+        for (int d = 0; d < discs; ++d) {
+            if (!beforeDisc(u"d%1"_s.arg(d)))
+                break;
+            QList<FileRow> rows;
+            for (int i = 0; i < perDisc; ++i)
+                rows << row(u"f%1_%2"_s.arg(d).arg(i));
+            take(rows);
+        }
+        return closing;
+    };
+}
+
+} // namespace
+
+class TestListSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Every row arrives once, in the order found, and finished() says how it ended.
+    void rowsInOrderThenOneEnd_data()
+    {
+        QTest::addColumn<int>("discs");
+        QTest::addColumn<int>("perDisc");
+        QTest::addColumn<QString>("closing");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no discs") << 0 << 0 << QString() << u"Found  0 files."_s;
+        QTest::newRow("search") << 300 << 40 << QString() << u"Found  12000 files."_s;
+        QTest::newRow("report") << 2 << 3 << u"1 groups."_s << u"1 groups."_s;
+    }
+    void rowsInOrderThenOneEnd()
+    {
+        QFETCH(int, discs);
+        QFETCH(int, perDisc);
+        QFETCH(QString, closing);
+        QFETCH(QString, status);
+        ListSearch search(fakeReport(discs, perDisc, closing));
+        QStringList names;
+        QStringList statuses;
+        connect(&search, &ListSearch::rowsFound, this, [&](const QList<FileRow> &rows) {
+            for (const FileRow &r : rows)
+                names << r.name();
+        });
+        connect(&search, &ListSearch::status, this, [&](const QString &s) { statuses << s; });
+        QSignalSpy finished(&search, &ListSearch::finished);
+        search.start();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toString(), status);
+        QCOMPARE(names.size(), discs * perDisc);
+        QCOMPARE(search.rowCount(), names.size());
+        for (int d = 0, at = 0; d < discs; ++d)
+            for (int i = 0; i < perDisc; ++i)
+                QCOMPARE(names[at++], u"f%1_%2"_s.arg(d).arg(i));
+        // The last disc read is the last one named.
+        QCOMPARE(statuses.isEmpty() ? QString() : statuses.last(),
+                 discs ? u"Searching d%1.xml"_s.arg(discs - 1) : QString());
+    }
+
+    // A search deleted while it runs stops before its next disc and says nothing more.
+    void deletedSearchStopsSilently()
+    {
+        QSemaphore reading;
+        auto *search = new ListSearch(
+            [&](const ListSearch::BeforeDisc &beforeDisc, const ListSearch::TakeRows &) {
+                reading.release();
+                while (beforeDisc(u"d"_s)) {
+                }
+                return QString();
+            });
+        QSignalSpy finished(search, &ListSearch::finished);
+        QSignalSpy rows(search, &ListSearch::rowsFound);
+        search->start();
+        reading.acquire();
+        delete search;
+        QTest::qWait(0);
+        QVERIFY(finished.isEmpty() && rows.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListSearch)
+#include "tst_list_search.moc"
