@@ -14,17 +14,16 @@ constexpr auto Once = OptionUse::Once;
 constexpr auto Repeatable = OptionUse::Repeatable;
 constexpr auto Required = OptionUse::Required;
 
+// Laid out by hand, one option a row: name, value, value's name, use, conflicts, help.
+// clang-format off
+
 // The same scope on every command that takes one: the discs named and the discs of the
 // catalogs named, in tree order, each once; every disc when none is named.
 QList<OptionSpec> scopeOptions()
 {
     return {
-        {QStringLiteral("--disc"), Name, "DISC", Repeatable, {}, "take the disc DISC"},
-        {QStringLiteral("--catalog"),
-         Name,
-         "CATALOG",
-         Repeatable,
-         {},
+        {QStringLiteral("--disc"),    Name, "DISC",    Repeatable, {}, "take the disc DISC"},
+        {QStringLiteral("--catalog"), Name, "CATALOG", Repeatable, {},
          "take every disc of CATALOG"},
     };
 }
@@ -33,25 +32,48 @@ QList<OptionSpec> scopeOptions()
 QList<OptionSpec> saveOptions()
 {
     return {
-        {QStringLiteral("--within"),
-         Name,
-         "CATALOG",
-         Repeatable,
-         {},
+        {QStringLiteral("--within"),  Name, "CATALOG", Repeatable, {},
          "take every disc of CATALOG, as --catalog does"},
-        {QStringLiteral("--save-as"),
-         Name,
-         "NAME",
-         Once,
-         {},
+        {QStringLiteral("--save-as"), Name, "NAME",    Once,       {},
          "also keep the hits as the new disc NAME, filed into the --into catalog"},
-        {QStringLiteral("--into"),
-         Name,
-         "CATALOG",
-         Once,
-         {},
-         "the catalog of the --save-as disc; without --into, the one --catalog given "
-         "names it (the older form) and only --disc and --within scope"},
+        {QStringLiteral("--into"),    Name, "CATALOG", Once,       {},
+         "the catalog of the --save-as disc; without --into, the one --catalog given names "
+         "it (the older form) and only --disc and --within scope"},
+    };
+}
+
+QList<OptionSpec> searchOptions()
+{
+    return {
+        {QStringLiteral("--text"),     Text, "T",    Once, {}, "the path holds T, any letter case"},
+        {QStringLiteral("--at-least"), Name, "KB",   Once, {QStringLiteral("--at-most")},
+         "larger than KB kilobytes"},
+        {QStringLiteral("--at-most"),  Name, "KB",   Once, {QStringLiteral("--at-least")},
+         "smaller than KB kilobytes"},
+        {QStringLiteral("--before"),   Name, "DATE", Once, {QStringLiteral("--after")},
+         "dated before the day DATE"},
+        {QStringLiteral("--after"),    Name, "DATE", Once, {QStringLiteral("--before")},
+         "dated after the day DATE"},
+    };
+}
+
+QList<OptionSpec> exportOptions()
+{
+    return {
+        {QStringLiteral("--no-title"),        Flag, "",            Once, {},
+         "(csv, text) leave out the title row"},
+        {QStringLiteral("--separator"),       Text, "SEP",         Once, {},
+         "(text) comma, semicolon, tab, space or one character"},
+        {QStringLiteral("--qualifier"),       Text, "Q",           Once, {},
+         "(text) enclose every field in \" or '"},
+        {QStringLiteral("--dialect"),         Name, "mysql|mssql", Once, {},
+         "(sql) the dialect of the table definition"},
+        {QStringLiteral("--create-database"), Name, "NAME",        Once, {},
+         "(sql) create and use the database NAME"},
+        {QStringLiteral("--create-table"),    Name, "NAME",        Once, {},
+         "(sql) create the table NAME and insert into it"},
+        {QStringLiteral("--table"),           Name, "NAME",        Once, {},
+         "(sql) the table of the inserts when it is not created"},
     };
 }
 
@@ -61,184 +83,64 @@ const QList<CommandSpec> &commandTable()
 {
     static const QList<CommandSpec> commands{
         {"tree", cmdTree, "", "catalogs and discs in tree order, and their counts", {}},
-        {"list",
-         cmdList,
-         "DISC",
-         "one tab-separated row per file: name, path, size KB, date, disc",
+        {"list", cmdList, "DISC", "one tab-separated row per file: name, path, size KB, date, disc",
          {}},
-        {"notes",
-         cmdNotes,
-         "DISC",
-         "show a disc's notes, or replace them",
-         {
-             {QStringLiteral("--set"),
-              Text,
-              "TEXT",
-              Once,
-              {},
-              "replace the notes with TEXT (\"\" empties them)"},
-         }},
+        {"notes", cmdNotes, "DISC", "show a disc's notes, or replace them", {
+            {QStringLiteral("--set"), Text, "TEXT", Once, {},
+             "replace the notes with TEXT (\"\" empties them)"},
+        }},
         {"settings", cmdSettings, "", "every field of the settings record", {}},
-        {"capture",
-         cmdCapture,
-         "PATH",
-         "walk a folder or mount point into a new disc",
-         {
-             {QStringLiteral("--catalog"),
-              Name,
-              "CATALOG",
-              Required,
-              {},
-              "the existing catalog the disc goes into"},
-             {QStringLiteral("--name"), Name, "NAME", Required, {}, "the new disc's name"},
-             {QStringLiteral("--archives"), Flag, "", Once, {}, "list the members of archives too"},
-         }},
-        {"rescan",
-         cmdRescan,
-         "DISC PATH",
-         "walk PATH again and update DISC: +, - and ~ lines per file",
-         {
-             {QStringLiteral("--dry-run"), Flag, "", Once, {}, "print the changes, make none"},
-             {QStringLiteral("--allow-empty"),
-              Flag,
-              "",
-              Once,
-              {},
-              "apply a walk that found no file at all"},
-             {QStringLiteral("--archives"), Flag, "", Once, {}, "list the members of archives too"},
-         }},
+        {"capture", cmdCapture, "PATH", "walk a folder or mount point into a new disc", {
+            {QStringLiteral("--catalog"),  Name, "CATALOG", Required, {},
+             "the existing catalog the disc goes into"},
+            {QStringLiteral("--name"),     Name, "NAME",    Required, {}, "the new disc's name"},
+            {QStringLiteral("--archives"), Flag, "",        Once,     {},
+             "list the members of archives too"},
+        }},
+        {"rescan", cmdRescan, "DISC PATH",
+         "walk PATH again and update DISC: +, - and ~ lines per file", {
+            {QStringLiteral("--dry-run"),     Flag, "", Once, {}, "print the changes, make none"},
+            {QStringLiteral("--allow-empty"), Flag, "", Once, {},
+             "apply a walk that found no file at all"},
+            {QStringLiteral("--archives"),    Flag, "", Once, {},
+             "list the members of archives too"},
+        }},
         {"new-catalog", cmdNewCatalog, "NAME", "add an empty catalog", {}},
-        {"rename",
-         cmdRename,
-         "OLD NEW",
-         "rename a disc (its file, picture and notes) or a catalog",
+        {"rename", cmdRename, "OLD NEW", "rename a disc (its file, picture and notes) or a catalog",
          {}},
-        {"delete",
-         cmdDelete,
-         "NAME",
-         "delete a disc or an empty catalog",
-         {
-             {QStringLiteral("--yes"), Flag, "", Once, {}, "delete a disc without asking"},
-         }},
+        {"delete", cmdDelete, "NAME", "delete a disc or an empty catalog", {
+            {QStringLiteral("--yes"), Flag, "", Once, {}, "delete a disc without asking"},
+        }},
         {"find", cmdFind, "TEXT",
          "files whose path holds TEXT, any letter case (\"\" finds every file)",
          scopeOptions() + saveOptions(), /*freeTextOperands=*/true},
         {"search", cmdSearch, "", "files by path, size and date",
-         QList<OptionSpec>{
-             {QStringLiteral("--text"), Text, "T", Once, {}, "the path holds T, any letter case"},
-             {QStringLiteral("--at-least"),
-              Name,
-              "KB",
-              Once,
-              {QStringLiteral("--at-most")},
-              "larger than KB kilobytes"},
-             {QStringLiteral("--at-most"),
-              Name,
-              "KB",
-              Once,
-              {QStringLiteral("--at-least")},
-              "smaller than KB kilobytes"},
-             {QStringLiteral("--before"),
-              Name,
-              "DATE",
-              Once,
-              {QStringLiteral("--after")},
-              "dated before the day DATE"},
-             {QStringLiteral("--after"),
-              Name,
-              "DATE",
-              Once,
-              {QStringLiteral("--before")},
-              "dated after the day DATE"},
-         } + scopeOptions() +
-             saveOptions()},
+         searchOptions() + scopeOptions() + saveOptions()},
         {"duplicates", cmdDuplicates, "", "files of the same name and size in more than one place",
-         scopeOptions() +
-             QList<OptionSpec>{
-                 {QStringLiteral("--min-size"),
-                  Name,
-                  "KB",
-                  Once,
-                  {},
-                  "leave out files smaller than KB kilobytes"},
-             }},
+         scopeOptions() + QList<OptionSpec>{
+            {QStringLiteral("--min-size"), Name, "KB", Once, {},
+             "leave out files smaller than KB kilobytes"},
+        }},
         {"single-copies", cmdSingleCopies, "", "files that exist on one disc only", scopeOptions()},
         {"export", cmdExport, "FORMAT [DISC...]", "export discs to csv, text, html, sql or xls",
          QList<OptionSpec>{
-             {QStringLiteral("--out"), Name, "FILE", Required, {}, "the file to write"},
-         } + scopeOptions() +
-             QList<OptionSpec>{
-                 {QStringLiteral("--no-title"),
-                  Flag,
-                  "",
-                  Once,
-                  {},
-                  "(csv, text) leave out the title row"},
-                 {QStringLiteral("--separator"),
-                  Text,
-                  "SEP",
-                  Once,
-                  {},
-                  "(text) comma, semicolon, tab, space or one character"},
-                 {QStringLiteral("--qualifier"),
-                  Text,
-                  "Q",
-                  Once,
-                  {},
-                  "(text) enclose every field in \" or '"},
-                 {QStringLiteral("--dialect"),
-                  Name,
-                  "mysql|mssql",
-                  Once,
-                  {},
-                  "(sql) the dialect of the table definition"},
-                 {QStringLiteral("--create-database"),
-                  Name,
-                  "NAME",
-                  Once,
-                  {},
-                  "(sql) create and use the database NAME"},
-                 {QStringLiteral("--create-table"),
-                  Name,
-                  "NAME",
-                  Once,
-                  {},
-                  "(sql) create the table NAME and insert into it"},
-                 {QStringLiteral("--table"),
-                  Name,
-                  "NAME",
-                  Once,
-                  {},
-                  "(sql) the table of the inserts when it is not created"},
-             }},
-        {"archive",
-         cmdArchive,
-         "[DISC...]",
-         "archive disc files (all of cds/ when no disc is named) to DIR/cds.zip",
-         {
-             {QStringLiteral("--to"), Name, "DIR", Required, {}, "the folder of cds.zip"},
-         }},
-        {"restore",
-         cmdRestore,
-         "ZIP",
-         "restore disc files from a zip",
-         {
-             {QStringLiteral("--yes-all"),
-              Flag,
-              "",
-              Once,
-              {QStringLiteral("--no-all")},
-              "replace every existing disc file"},
-             {QStringLiteral("--no-all"),
-              Flag,
-              "",
-              Once,
-              {QStringLiteral("--yes-all")},
-              "keep every existing disc file"},
-         }},
+            {QStringLiteral("--out"), Name, "FILE", Required, {}, "the file to write"},
+        } + scopeOptions() + exportOptions()},
+        {"archive", cmdArchive, "[DISC...]",
+         "archive disc files (all of cds/ when no disc is named) to DIR/cds.zip", {
+            {QStringLiteral("--to"), Name, "DIR", Required, {}, "the folder of cds.zip"},
+        }},
+        {"restore", cmdRestore, "ZIP", "restore disc files from a zip", {
+            {QStringLiteral("--yes-all"), Flag, "", Once, {QStringLiteral("--no-all")},
+             "replace every existing disc file"},
+            {QStringLiteral("--no-all"),  Flag, "", Once, {QStringLiteral("--yes-all")},
+             "keep every existing disc file"},
+        }},
         {"stats", cmdStats, "", "counts and sizes of the whole store", {}},
     };
     return commands;
 }
+
+// clang-format on
 
 } // namespace orlith::cli

@@ -93,20 +93,14 @@ QStringList ParsedArgs::values(const QString &option) const
 
 const QList<OptionSpec> &commonOptions()
 {
+    // clang-format off
     static const QList<OptionSpec> options{
-        {QStringLiteral("--data-dir"),
-         OptionValue::Name,
-         "DIR",
-         OptionUse::Once,
-         {},
+        {QStringLiteral("--data-dir"), OptionValue::Name, "DIR", OptionUse::Once, {},
          "the data folder (also before the command)"},
-        {QStringLiteral("--help"),
-         OptionValue::None,
-         "",
-         OptionUse::Once,
-         {},
+        {QStringLiteral("--help"),     OptionValue::None, "",    OptionUse::Once, {},
          "show this help and exit"},
     };
+    // clang-format on
     return options;
 }
 
@@ -169,10 +163,10 @@ ParseResult parseArguments(const CommandSpec &command, const QStringList &args)
             fail(QStringLiteral("%1 needs %2, not an empty text")
                      .arg(name, QLatin1String(option->valueName)));
         if (++given[name] == 2 && option->use != OptionUse::Repeatable)
-            fail(QStringLiteral("%1 is given twice; it takes one %2")
-                     .arg(name, option->value == OptionValue::None
-                                    ? QStringLiteral("place")
-                                    : QLatin1String(option->valueName)));
+            fail(QStringLiteral("%1 is given twice").arg(name) +
+                 (option->value == OptionValue::None
+                      ? QString()
+                      : QStringLiteral("; it takes one %1").arg(QLatin1String(option->valueName))));
         result.args.addOption(name, value);
     }
     if (help) {
