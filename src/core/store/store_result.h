@@ -5,9 +5,6 @@
 
 namespace orlith {
 
-// The title of every box that reports a failure the user can mend.
-inline constexpr char kErrorTitle[] = "Error";
-
 // Outcome of an operation on the store: empty error means success. The error names the
 // operation and the path, ready to show the user.
 struct [[nodiscard]] StoreResult

@@ -10,6 +10,9 @@ class QWidget;
 
 namespace orlith {
 
+// The title of every box that reports a failure the user can mend.
+inline constexpr char kErrorTitle[] = "Error";
+
 // Modal message boxes and questions go through here, so widget tests can record them and
 // answer questions without blocking. Titles and texts are shown exactly as given.
 class MessageSink
