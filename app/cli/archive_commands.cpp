@@ -92,10 +92,10 @@ int cmdRestore(CliContext &ctx)
     if (!QFileInfo(zipPath).isFile())
         return failure(QStringLiteral("%1 is not a file").arg(zipPath));
 
-    QString error;
-    const QStringList rows = archiveRowNames(zipPath, &error);
-    if (!error.isEmpty())
-        return failure(oneLine(error));
+    const StoreValue<QStringList> listed = archiveRowNames(zipPath);
+    if (!listed)
+        return failure(oneLine(listed.error));
+    const QStringList &rows = listed.value;
 
     OverwriteAnswer answer = yesAll  ? OverwriteAnswer::YesAll
                              : noAll ? OverwriteAnswer::NoAll

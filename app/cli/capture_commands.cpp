@@ -33,16 +33,16 @@ CatalogueIndex loadIndex(const QString &programFolder)
     return index;
 }
 
-void reportWarnings(const EditResult &result)
+void reportWarnings(const StoreResult &result)
 {
     for (const QString &w : result.warnings)
         err(QString(w).replace(QLatin1Char('\n'), QLatin1Char(' ')));
 }
 
-int editFailure(const EditResult &result)
+int editFailure(const StoreResult &result)
 {
     reportWarnings(result);
-    return failure(QString(result.message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    return failure(QString(result.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
 }
 
 bool isRootName(const QString &name)
@@ -120,7 +120,7 @@ int cmdCapture(CliContext &ctx)
             QStringLiteral("no catalog named \"%1\" (new-catalog creates one)").arg(catalog));
     NotesStore notes;
     StoreEdits edits(ctx.programFolder(), index, notes);
-    if (EditResult check = edits.checkNewDisc({name, catalog, folder, false}, nullptr); !check)
+    if (StoreResult check = edits.checkNewDisc({name, catalog, folder, false}, nullptr); !check)
         return editFailure(check);
 
     CaptureRequest request{ctx.programFolder(), name, catalog, folder};
@@ -222,7 +222,7 @@ int cmdNewCatalog(CliContext &ctx)
     CatalogueIndex index = loadIndex(ctx.programFolder());
     NotesStore notes;
     StoreEdits edits(ctx.programFolder(), index, notes);
-    if (EditResult r = edits.newCatalog(ctx.args().first()); !r)
+    if (StoreResult r = edits.newCatalog(ctx.args().first()); !r)
         return editFailure(r);
     return kExitOk;
 }
@@ -239,7 +239,7 @@ int cmdRename(CliContext &ctx)
         return failure(isRootName(from)
                            ? QStringLiteral("the root \"Catalogs\" cannot be renamed")
                            : QStringLiteral("no catalog or disc named \"%1\"").arg(from));
-    const EditResult r = edits.rename(from, ctx.args().at(1));
+    const StoreResult r = edits.rename(from, ctx.args().at(1));
     if (!r)
         return editFailure(r);
     reportWarnings(r);
@@ -256,7 +256,7 @@ int cmdDelete(CliContext &ctx)
     NotesStore notes;
     StoreEdits edits(ctx.programFolder(), index, notes);
 
-    EditResult r;
+    StoreResult r;
     switch (edits.deleteActionFor(name)) {
     case DeleteAction::Nothing:
         if (edits.kindOf(name) == StoreEdits::NodeKind::Catalog)

@@ -32,9 +32,9 @@ int saveHits(CliContext &ctx, const QString &name, const QString &catalog,
     index.load(ctx.programFolder());
     NotesStore notes;
     StoreEdits edits(ctx.programFolder(), index, notes);
-    const EditResult check = edits.checkNewDisc({name, catalog, QString(), true}, nullptr);
+    const StoreResult check = edits.checkNewDisc({name, catalog, QString(), true}, nullptr);
     if (!check)
-        return failure(QString(check.message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        return failure(QString(check.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     QList<FileEntry> entries;
     entries.reserve(hits.size());
     for (const FileRow &row : hits)

@@ -79,8 +79,9 @@ int cmdNotes(CliContext &ctx)
         return failure(QStringLiteral("the notes are too long: the disc name and the notes "
                                       "together must fit %1 bytes")
                            .arg(NotesStore::kMaxTextBytes));
-    if (QString error; !saveDiscNotes(store, ctx.programFolder(), disc, text, error))
-        return failure(error);
+    if (const StoreValue<QString> saved = saveDiscNotes(store, ctx.programFolder(), disc, text);
+        !saved)
+        return failure(saved.error);
     return kExitOk;
 }
 

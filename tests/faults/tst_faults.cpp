@@ -54,17 +54,17 @@ int report(const test::RecordingMessages &messages)
     return messages.boxes.isEmpty() ? 0 : 1;
 }
 
-Op editOp(const std::function<EditResult(StoreEdits &)> &op)
+Op editOp(const std::function<StoreResult(StoreEdits &)> &op)
 {
     return [op](const QString &data, const QString &) {
         CatalogueIndex index;
         index.load(data);
         NotesStore notes;
         StoreEdits edits(data, index, notes);
-        const EditResult r = op(edits);
+        const StoreResult r = op(edits);
         for (const QString &w : r.warnings)
             print("warning", w);
-        return report(r.message);
+        return report(r.error);
     };
 }
 
@@ -158,9 +158,8 @@ const std::map<QString, Op> ops = {
      notesOp([](NotesStore &n) { return findRecord(n, "Old") && n.deleteRecord(0); })},
     {"picture",
      [](const QString &data, const QString &media) {
-         QString error;
-         (void)AddPictureDialog::copyPictureFile(media + "/photo.jpg", picturePath(data, "Old"), &error);
-         return report(error);
+         return report(
+             AddPictureDialog::copyPictureFile(media + "/photo.jpg", picturePath(data, "Old")).error);
      }},
     // Not store files, but writes in the same folder meet the same disk.
     {"export-csv", exportOp(ExportFormat::Csv)},

@@ -90,10 +90,10 @@ private slots:
         CatalogueIndex index;
         NotesStore notes;
         StoreEdits edits(m_root, index, notes);
-        const EditResult r = change == "rename"_L1
+        const StoreResult r = change == "rename"_L1
                                  ? edits.rename(u"A"_s, u"D"_s, std::nullopt, &chosen)
                                  : edits.deleteDisc(u"A"_s, &chosen);
-        QCOMPARE(r.message, discChangedMessage(u"A"_s));
+        QCOMPARE(r.error, discChangedMessage(u"A"_s));
         QCOMPARE(userFiles(m_root), before);
     }
 

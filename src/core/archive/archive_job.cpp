@@ -105,15 +105,13 @@ bool storeFileExists(const QString &programFolder, const QString &fileName)
            storeFileKeys(programFolder).contains(fileName.toCaseFolded());
 }
 
-QStringList archiveRowNames(const QString &zipPath, QString *error)
+StoreValue<QStringList> archiveRowNames(const QString &zipPath)
 {
-    QStringList names;
-    const StoreResult listed = ZipReader(zipPath).listEntries(names);
-    if (error)
-        *error = listed.error;
-    for (QString &name : names)
+    StoreValue<QStringList> rows;
+    static_cast<StoreResult &>(rows) = ZipReader(zipPath).listEntries(rows.value);
+    for (QString &name : rows.value)
         name = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
-    return names;
+    return rows;
 }
 
 RestoreChoice decideRestore(const QString &programFolder, const QStringList &rows,

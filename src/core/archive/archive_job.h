@@ -65,7 +65,7 @@ bool storeFileExists(const QString &programFolder, const QString &fileName);
 
 // The entries' file names (no folder part) in archive order, as the restore list shows
 // them; empty when the archive cannot be read (`error` then says why).
-QStringList archiveRowNames(const QString &zipPath, QString *error = nullptr);
+StoreValue<QStringList> archiveRowNames(const QString &zipPath);
 
 // The rows' final selection and the file names the user agreed to replace.
 struct RestoreChoice

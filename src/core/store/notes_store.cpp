@@ -314,39 +314,30 @@ bool NotesStore::encodeBuffer(QByteArray &slot)
     return true;
 }
 
-bool saveDiscNotes(NotesStore &notes, const QString &programFolder, const QString &disc,
-                   const QString &text, QString &error, const DiscIdentity *typedFor,
-                   QString *savedTo)
+StoreValue<QString> saveDiscNotes(NotesStore &notes, const QString &programFolder,
+                                  const QString &disc, const QString &text,
+                                  const DiscIdentity *typedFor)
 {
+    using Saved = StoreValue<QString>;
     StoreLock lock(programFolder);
-    if (!lock.locked()) {
-        error = lock.error();
-        return false;
-    }
+    if (!lock.locked())
+        return Saved::failure(lock.error());
     QString target = disc;
     if (typedFor && !(discIdentity(discFilePath(programFolder, disc)) == *typedFor)) {
         target = findDiscByFile(programFolder, *typedFor);
-        if (target.isEmpty()) {
-            error = discChangedMessage(disc);
-            return false;
-        }
+        if (target.isEmpty())
+            return Saved::failure(discChangedMessage(disc));
     }
-    if (savedTo)
-        *savedTo = target;
     notes.close();
     const bool writable = notes.open(notesStorePath(programFolder));
-    if (!notes.isOpen() || !writable) {
-        error = notes.lastError();
-        return false;
-    }
+    if (!notes.isOpen() || !writable)
+        return Saved::failure(notes.lastError());
     notes.resetSearch();
     const bool found = notes.findRecord(target) == NotesStore::kFound;
     notes.setRecord(target, text);
-    if (!(found ? notes.updateRecord() : notes.appendRecord())) {
-        error = notes.lastError();
-        return false;
-    }
-    return true;
+    if (!(found ? notes.updateRecord() : notes.appendRecord()))
+        return Saved::failure(notes.lastError());
+    return Saved::success(target);
 }
 
 } // namespace orlith

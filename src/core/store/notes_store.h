@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/store/store_result.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -127,11 +129,11 @@ private:
 // store lock, reopening `notes` from `path` first: another process may have added, moved or
 // compacted records since it was opened. The error names the file and what failed.
 // With `typedFor` (the disc file when the notes were typed), the notes go to that disc
-// wherever it is now: renamed by another process, it is found by its file and `savedTo`
-// names it; gone or rewritten, nothing is written and the error says the disc changed.
-[[nodiscard]] bool saveDiscNotes(NotesStore &notes, const QString &programFolder,
-                                 const QString &disc, const QString &text, QString &error,
-                                 const DiscIdentity *typedFor = nullptr,
-                                 QString *savedTo = nullptr);
+// wherever it is now: renamed by another process, it is found by its file; gone or
+// rewritten, nothing is written and the error says the disc changed. The value is the disc
+// the notes went to.
+StoreValue<QString> saveDiscNotes(NotesStore &notes, const QString &programFolder,
+                                  const QString &disc, const QString &text,
+                                  const DiscIdentity *typedFor = nullptr);
 
 } // namespace orlith

@@ -30,19 +30,19 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-EditResult failed(const QString &message)
+StoreResult failed(const QString &message)
 {
-    return {message, {}, false};
+    return StoreResult::failure(message);
 }
 
-EditResult failed(const char *message)
+StoreResult failed(const char *message)
 {
-    return {QString::fromLatin1(message), {}, false};
+    return StoreResult::failure(QString::fromLatin1(message));
 }
 
-EditResult made()
+StoreResult made()
 {
-    return {{}, {}, true};
+    return StoreResult::success();
 }
 
 } // namespace
@@ -193,7 +193,7 @@ StoreResult syncCatalogOrder(const QString &programFolder)
     return now.writeCatalogOrder(path);
 }
 
-bool StoreEdits::beginEdit(StoreLock &lock, EditResult &refused)
+bool StoreEdits::beginEdit(StoreLock &lock, StoreResult &refused)
 {
     if (!lock.locked()) {
         refused = failed(lock.error());
@@ -209,7 +209,7 @@ bool StoreEdits::beginEdit(StoreLock &lock, EditResult &refused)
     return true;
 }
 
-EditResult StoreEdits::checkNewDisc(const NewDiscInput &input, const DriveProvider *drives) const
+StoreResult StoreEdits::checkNewDisc(const NewDiscInput &input, const DriveProvider *drives) const
 {
     const QString &name = input.name;
     if (!input.virtualMode && drives && !drives->hasMedia(input.drive))
@@ -235,7 +235,7 @@ EditResult StoreEdits::checkNewDisc(const NewDiscInput &input, const DriveProvid
     return failed(kNoValidDrive);
 }
 
-EditResult StoreEdits::newCatalog(const QString &name)
+StoreResult StoreEdits::newCatalog(const QString &name)
 {
     if (isBlank(name))
         return failed(kEnterCatalogName);
@@ -244,7 +244,7 @@ EditResult StoreEdits::newCatalog(const QString &name)
     if (!isUsableFileName(name))
         return failed(kBadFileNameMessage);
     StoreLock lock(m_programFolder);
-    if (EditResult refused; !beginEdit(lock, refused))
+    if (StoreResult refused; !beginEdit(lock, refused))
         return refused;
     if (m_index.isKeyTaken(name))
         return failed(kNameInUse);
@@ -258,11 +258,11 @@ EditResult StoreEdits::newCatalog(const QString &name)
     return made();
 }
 
-EditResult StoreEdits::rename(const QString &selected, const QString &newName,
+StoreResult StoreEdits::rename(const QString &selected, const QString &newName,
                               std::optional<QString> notesText, const DiscIdentity *expected)
 {
     StoreLock lock(m_programFolder);
-    if (EditResult refused; !beginEdit(lock, refused))
+    if (StoreResult refused; !beginEdit(lock, refused))
         return refused;
     const NodeKind kind = kindOf(selected);
     if (kind == NodeKind::None)
@@ -290,7 +290,7 @@ EditResult StoreEdits::rename(const QString &selected, const QString &newName,
                                   : renameCatalog(current, newName);
 }
 
-EditResult StoreEdits::renameDisc(const QString &from, const QString &to,
+StoreResult StoreEdits::renameDisc(const QString &from, const QString &to,
                                   const std::optional<QString> &notesText)
 {
     // Directory entries only: the file keeps its inode, so a hard-linked backup copy or a
@@ -301,7 +301,7 @@ EditResult StoreEdits::renameDisc(const QString &from, const QString &to,
         return failed(r.error);
     m_index.renameDisc(from, to);
 
-    EditResult result = made();
+    StoreResult result = made();
     const QString oldPicture = picturePath(m_programFolder, from);
     if (QFileInfo(oldPicture).size() > 0) {
         if (StoreResult r =
@@ -310,9 +310,8 @@ EditResult StoreEdits::renameDisc(const QString &from, const QString &to,
             result.warnings.append(r.error);
     }
 
-    QString notesError;
-    if (!openNotes(notesError)) {
-        result.warnings.append(notesError);
+    if (StoreResult opened = openNotes(); !opened) {
+        result.warnings.append(opened.error);
         return result;
     }
     m_notes.resetSearch();
@@ -324,7 +323,7 @@ EditResult StoreEdits::renameDisc(const QString &from, const QString &to,
     return result;
 }
 
-EditResult StoreEdits::renameCatalog(const QString &from, const QString &to)
+StoreResult StoreEdits::renameCatalog(const QString &from, const QString &to)
 {
     const QStringList discs = m_index.catalogs().at(m_index.findCatalog(from)).discs;
     // Every disc file must be readable before the first one changes.
@@ -348,12 +347,11 @@ EditResult StoreEdits::renameCatalog(const QString &from, const QString &to)
         ++done;
     }
 
-    EditResult result = made();
+    StoreResult result = made();
     if (error.isEmpty()) {
         m_index.renameCatalog(from, to);
     } else {
         // Mirror the disc files: the rewritten ones now name the new catalog.
-        result.changed = done > 0;
         if (done > 0) {
             m_index.addCatalog(to);
             for (qsizetype i = 0; i < done; ++i) {
@@ -361,7 +359,7 @@ EditResult StoreEdits::renameCatalog(const QString &from, const QString &to)
                 m_index.addDisc(to, discs[i]);
             }
         }
-        result.message =
+        result.error =
             error + QStringLiteral("\n%1 of %2 disc files now name the catalog \"%3\".")
                         .arg(done)
                         .arg(discs.size())
@@ -384,7 +382,7 @@ bool StoreEdits::isUnfinishedRename(const QString &to) const
     return listed.findCatalog(to) < 0;
 }
 
-EditResult StoreEdits::finishCatalogRename(const QString &from, const QString &to)
+StoreResult StoreEdits::finishCatalogRename(const QString &from, const QString &to)
 {
     // The discs already moved step aside, the rest are renamed as usual (so the catalog
     // keeps the old one's place in the order), then the moved ones join them.
@@ -394,12 +392,11 @@ EditResult StoreEdits::finishCatalogRename(const QString &from, const QString &t
     for (const QString &d : moved)
         m_index.removeDisc(d);
     m_index.removeCatalog(spelled);
-    EditResult result = renameCatalog(from, spelled);
+    StoreResult result = renameCatalog(from, spelled);
     if (m_index.findCatalog(spelled) < 0)
         m_index.addCatalog(spelled);
     for (const QString &d : moved)
         m_index.addDisc(spelled, d);
-    result.changed = true;
     return result;
 }
 
@@ -419,10 +416,10 @@ DeleteAction StoreEdits::deleteActionFor(const QString &name) const
     return DeleteAction::Nothing;
 }
 
-EditResult StoreEdits::deleteDisc(const QString &name, const DiscIdentity *expected)
+StoreResult StoreEdits::deleteDisc(const QString &name, const DiscIdentity *expected)
 {
     StoreLock lock(m_programFolder);
-    if (EditResult refused; !beginEdit(lock, refused))
+    if (StoreResult refused; !beginEdit(lock, refused))
         return refused;
     const QString disc = m_index.discKey(name);
     if (disc.isEmpty())
@@ -436,10 +433,9 @@ EditResult StoreEdits::deleteDisc(const QString &name, const DiscIdentity *expec
         return failed(r.error);
     m_index.removeDisc(disc);
 
-    EditResult result = made();
-    QString notesError;
-    if (!openNotes(notesError)) {
-        result.warnings.append(notesError);
+    StoreResult result = made();
+    if (StoreResult opened = openNotes(); !opened) {
+        result.warnings.append(opened.error);
         return result;
     }
     m_notes.resetSearch();
@@ -448,10 +444,10 @@ EditResult StoreEdits::deleteDisc(const QString &name, const DiscIdentity *expec
     return result;
 }
 
-EditResult StoreEdits::deleteCatalog(const QString &name)
+StoreResult StoreEdits::deleteCatalog(const QString &name)
 {
     StoreLock lock(m_programFolder);
-    if (EditResult refused; !beginEdit(lock, refused))
+    if (StoreResult refused; !beginEdit(lock, refused))
         return refused;
     const qsizetype c = m_index.findCatalog(name);
     if (c < 0)
@@ -468,15 +464,13 @@ EditResult StoreEdits::deleteCatalog(const QString &name)
     return made();
 }
 
-bool StoreEdits::openNotes(QString &error)
+StoreResult StoreEdits::openNotes()
 {
     if (m_notes.isOpen())
-        return true;
+        return StoreResult::success();
     // A read-only store still opens: finding works and a failed write says why.
     (void)m_notes.open(notesStorePath(m_programFolder));
-    if (!m_notes.isOpen())
-        error = m_notes.lastError();
-    return m_notes.isOpen();
+    return m_notes.isOpen() ? StoreResult::success() : StoreResult::failure(m_notes.lastError());
 }
 
 } // namespace orlith

@@ -43,20 +43,6 @@ inline constexpr char kChoseCatalogText[] = "Chose Catalog";
 // sign, digits), optional spaces. 42, -7, 1.5, 1E3 and " 12 " are numbers; 2024a is not.
 bool isNumericName(const QString &name);
 
-// The outcome of a check or an edit. `message` is for the "Error" box (the dialog stays
-// open); empty means done. `warnings` name parts skipped after the edit itself was made
-// (a picture that could not be moved, a notes record that could not be updated).
-// `changed` says the index changed, which a failed catalog rename can do too: the tree
-// is then to be rebuilt from the index.
-struct [[nodiscard]] EditResult
-{
-    QString message;
-    QStringList warnings;
-    bool changed = false;
-
-    bool ok() const { return message.isEmpty(); }
-    explicit operator bool() const { return ok(); }
-};
 
 // What the new-disc dialog hands over.
 struct NewDiscInput
@@ -103,10 +89,10 @@ public:
     // given), name in use, then the first of: empty name, no catalog chosen (or not one
     // of the index), numeric name (when a drive is given or none is needed), unusable
     // characters, no drive. Changes nothing.
-    EditResult checkNewDisc(const NewDiscInput &input, const DriveProvider *drives) const;
+    StoreResult checkNewDisc(const NewDiscInput &input, const DriveProvider *drives) const;
 
     // The new-catalog dialog's OK: adds the catalog after the others and rewrites katalog.ini.
-    EditResult newCatalog(const QString &name);
+    StoreResult newCatalog(const QString &name);
 
     // The rename dialog's OK for the selected disc or catalog `selected`.
     // Disc: the disc file is renamed (a directory entry: its content is not rewritten); the
@@ -119,7 +105,7 @@ public:
     // time, each atomically. Should one fail, the rewrite stops there: the discs already
     // rewritten move to a catalog of the new name, the others stay, and the message says
     // so. katalog.ini is rewritten.
-    EditResult rename(const QString &selected, const QString &newName,
+    StoreResult rename(const QString &selected, const QString &newName,
                       std::optional<QString> notesText = std::nullopt,
                       const DiscIdentity *expected = nullptr);
 
@@ -127,9 +113,9 @@ public:
     // Removes the disc file (as a directory entry, see removeStoreFile) and the disc's notes
     // record and node. The picture stays. A disc file that cannot be removed changes
     // nothing; with `expected`, neither does one that is no longer that file.
-    EditResult deleteDisc(const QString &name, const DiscIdentity *expected = nullptr);
+    StoreResult deleteDisc(const QString &name, const DiscIdentity *expected = nullptr);
     // Removes a catalog without discs and rewrites katalog.ini.
-    EditResult deleteCatalog(const QString &name);
+    StoreResult deleteCatalog(const QString &name);
 
     // True when cds/ holds a disc file of this name, letter case ignored; such a file
     // would be replaced, so the name is in use even when the index skipped the file.
@@ -138,13 +124,13 @@ public:
 private:
     // Takes the store lock and re-reads the index and (on next need) the notes store, so
     // an edit works on the store as it is now, not as this process last saw it.
-    bool beginEdit(StoreLock &lock, EditResult &refused);
+    bool beginEdit(StoreLock &lock, StoreResult &refused);
     bool isUnfinishedRename(const QString &to) const;
-    EditResult finishCatalogRename(const QString &from, const QString &to);
-    EditResult renameDisc(const QString &from, const QString &to,
+    StoreResult finishCatalogRename(const QString &from, const QString &to);
+    StoreResult renameDisc(const QString &from, const QString &to,
                           const std::optional<QString> &notesText);
-    EditResult renameCatalog(const QString &from, const QString &to);
-    bool openNotes(QString &error);
+    StoreResult renameCatalog(const QString &from, const QString &to);
+    StoreResult openNotes();
 
     QString m_programFolder;
     CatalogueIndex &m_index;

@@ -110,7 +110,7 @@ void RecoverWindow::cmdNextClick()
     m_frame1->hide();
     m_frame2->show();
     m_list1->clear();
-    m_list1->addItems(archiveRowNames(zip));
+    m_list1->addItems(archiveRowNames(zip).value);
     m_list1->clearSelection();
     m_finish->show();
     m_next->hide();

@@ -204,8 +204,8 @@ void NewDiscDialog::checkAndAccept()
     // A folder is always ready, and an empty drive text gets checkNewDisc's "no drive"
     // message rather than "no media".
     const DriveProvider *mediaTest = driveIsFolder() || input.drive.isEmpty() ? nullptr : &m_drives;
-    if (EditResult r = m_edits.checkNewDisc(input, mediaTest); !r) {
-        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.message);
+    if (StoreResult r = m_edits.checkNewDisc(input, mediaTest); !r) {
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
     }
     accept();

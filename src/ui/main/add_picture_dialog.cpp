@@ -94,13 +94,9 @@ AddPictureDialog::AddPictureDialog(const QString &programFolder, const QString &
     selectFolder(programFolder);
 }
 
-bool AddPictureDialog::copyPictureFile(const QString &source, const QString &target, QString *error)
+StoreResult AddPictureDialog::copyPictureFile(const QString &source, const QString &target)
 {
-    const auto fail = [error](const QString &message) {
-        if (error)
-            *error = message;
-        return false;
-    };
+    const auto fail = [](const QString &message) { return StoreResult::failure(message); };
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return fail(tr("Cannot read %1:\n%2").arg(source, in.errorString()));
@@ -117,9 +113,7 @@ bool AddPictureDialog::copyPictureFile(const QString &source, const QString &tar
         if (!out.write(QByteArrayView(block.data(), n)))
             return fail(out.error());
     }
-    if (StoreResult committed = out.commit(); !committed)
-        return fail(committed.error);
-    return true;
+    return out.commit();
 }
 
 void AddPictureDialog::selectFolder(const QString &folder)
@@ -174,9 +168,9 @@ void AddPictureDialog::cmdOK_Click()
                                    tr("Cannot create the folder %1").arg(folder));
         return;
     }
-    QString error;
-    if (!copyPictureFile(m_chosen, picturePath(m_programFolder, m_disc), &error)) {
-        m_services.messages->error(this, QStringLiteral("Error"), error);
+    if (const StoreResult copied = copyPictureFile(m_chosen, picturePath(m_programFolder, m_disc));
+        !copied) {
+        m_services.messages->error(this, QStringLiteral("Error"), copied.error);
         return;
     }
     accept();

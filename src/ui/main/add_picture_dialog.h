@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/store/store_result.h"
 #include "ui/common/ui_services.h"
 
 #include <QDialog>
@@ -30,10 +31,9 @@ public:
 
     // Makes `target` an exact copy of `source`. The copy is written beside the target and
     // renamed over it, so the target holds either its old bytes or all of the new ones; a
-    // longer earlier file is replaced, never overwritten in part. On failure `error` (when
-    // given) says what failed, naming the path.
-    [[nodiscard]] static bool copyPictureFile(const QString &source, const QString &target,
-                                           QString *error = nullptr);
+    // longer earlier file is replaced, never overwritten in part. A failure says what failed,
+    // naming the path.
+    static StoreResult copyPictureFile(const QString &source, const QString &target);
 
     // Shows `folder` in the folder list and its pictures in the file list; no file is
     // chosen then.

@@ -314,9 +314,10 @@ void DetailsPane::saveNotes()
         failure = tr("The notes on \"%1\" are too long to be saved. Shorten them, then leave "
                      "the notes box again.")
                       .arg(disc);
-    } else if (QString error;
-               !saveDiscNotes(m_notes, m_programFolder, disc, text, error, &m_shownFile)) {
-        failure = tr("Cannot save the notes on \"%1\":\n%2").arg(disc, error);
+    } else if (const StoreValue<QString> saved =
+                   saveDiscNotes(m_notes, m_programFolder, disc, text, &m_shownFile);
+               !saved) {
+        failure = tr("Cannot save the notes on \"%1\":\n%2").arg(disc, saved.error);
     }
     if (failure.isEmpty()) {
         m_notesBox->document()->setModified(false);

@@ -217,10 +217,10 @@ void MainWindow::newCatalog()
     NameEntryDialog dialog(
         newCatalogTexts(), QString(),
         [&](const QString &name) {
-            const EditResult r = m_edits->newCatalog(name);
+            const StoreResult r = m_edits->newCatalog(name);
             if (r)
                 added = name;
-            return r.message;
+            return r.error;
         },
         m_services, this);
     if (dialog.exec() == QDialog::Accepted && !added.isEmpty())
@@ -241,22 +241,23 @@ void MainWindow::renameSelected()
                                     : DiscIdentity();
     QStringList warnings;
     QString renamed;
-    bool changed = false;
+    bool tried = false;
     NameEntryDialog dialog(
         renameTexts(), selected,
         [&](const QString &name) {
-            EditResult r =
+            StoreResult r =
                 m_edits->rename(selected, name, std::nullopt, chosen.exists() ? &chosen : nullptr);
             if (r)
                 renamed = name;
-            // A catalog rename that stopped part-way has still moved some discs.
-            changed = changed || r.changed;
+            tried = true;
             warnings = r.warnings;
-            return r.message;
+            return r.error;
         },
         m_services, this);
     const bool accepted = dialog.exec() == QDialog::Accepted && !renamed.isEmpty();
-    if (!accepted && !changed)
+    // A refused rename may still have changed the store (a catalog rename that stopped
+    // part-way has moved some discs), so any attempt shows the store again.
+    if (!accepted && !tried)
         return;
     refreshFromStore();
     m_tree->expandAllNodes();
@@ -272,7 +273,7 @@ void MainWindow::deleteSelected()
     const QString key = m_tree->selectedKey();
     if (m_tree->selectedKind() == NodeKind::Root || key.isEmpty())
         return;
-    EditResult r;
+    StoreResult r;
     switch (m_edits->deleteActionFor(key)) {
     case DeleteAction::Nothing:
         return;
@@ -294,7 +295,7 @@ void MainWindow::deleteSelected()
         break;
     }
     if (!r) {
-        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.message);
+        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
     }
     refreshFromStore();

@@ -92,22 +92,20 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, expected);
         const QMap<QString, QByteArray> before = snapshot();
-        EditResult r;
+        StoreResult r;
         if (action == "disc"_L1)
             r = m_edits->checkNewDisc({name, u"Music"_s, u"/media/cd"_s, false}, nullptr);
         else if (action == "catalog"_L1)
             r = m_edits->newCatalog(name);
         else
             r = m_edits->rename(action.endsWith("disc"_L1) ? u"Backup"_s : u"Music"_s, name);
-        QCOMPARE(r.message, expected);
+        QCOMPARE(r.error, expected);
         if (action == "catalog"_L1 && r.ok()) {
             // A new catalog is the last one and survives a restart.
             QCOMPARE(bytes("/katalog.ini"), "Music\r\nFilms\r\nEmpty\r\n" + name.toUtf8() + "\r\n");
             QCOMPARE(shapeOnDisk(m_root), shape(m_index));
-            QVERIFY(r.changed);
             return;
         }
-        QVERIFY(!r.changed);
         QCOMPARE(snapshot(), before);
         QCOMPARE(shape(m_index), shapeOnDisk(m_root)); // the index was left as the disk is
     }
@@ -121,7 +119,7 @@ private slots:
         const auto check = [&](const QString &name, const QString &catalog, const QString &drive,
                                bool virt = false) {
             const NewDiscInput in{name, catalog, drive, virt};
-            return m_edits->checkNewDisc(in, drive.isEmpty() && !virt ? nullptr : &drives).message;
+            return m_edits->checkNewDisc(in, drive.isEmpty() && !virt ? nullptr : &drives).error;
         };
         QCOMPARE(check("New", "Music", cd), QString());
         QCOMPARE(check("New", "Chose Catalog", cd), "You must chose catalog for your CD/DVD.");
@@ -136,8 +134,8 @@ private slots:
     void renameDiscMovesFilePictureAndNotes()
     {
         const QByteArray disc = bytes(u"/cds/Backup.xml"_s);
-        const EditResult r = m_edits->rename(u"backup"_s, u"Old backup"_s);
-        QVERIFY2(r.ok() && r.warnings.isEmpty(), qPrintable(r.message + r.warnings.join(' ')));
+        const StoreResult r = m_edits->rename(u"backup"_s, u"Old backup"_s);
+        QVERIFY2(r.ok() && r.warnings.isEmpty(), qPrintable(r.error + r.warnings.join(' ')));
         QCOMPARE(bytes(u"/cds/Old backup.xml"_s), disc);
         QCOMPARE(bytes(u"/pic/Old backup.jpg"_s), QByteArray("JPEGDATA"));
         QVERIFY(!QFile::exists(m_root + u"/cds/Backup.xml"_s) &&
@@ -152,8 +150,8 @@ private slots:
     void renameCatalogRewritesItsDiscFiles()
     {
         const QByteArray alien = bytes(u"/cds/Alien.xml"_s);
-        const EditResult r = m_edits->rename(u"Music"_s, u"Songs"_s);
-        QVERIFY2(r.ok() && r.changed, qPrintable(r.message));
+        const StoreResult r = m_edits->rename(u"Music"_s, u"Songs"_s);
+        QVERIFY2(r.ok(), qPrintable(r.error));
         const QByteArray rock = bytes(u"/cds/Rock.xml"_s);
         // The catalog line is replaced; entry lines lose their indent, and nothing else changes.
         QVERIFY(rock.contains("\r\n<catalog>Songs</catalog>\r\n") && !rock.contains("\n ") &&
@@ -176,12 +174,12 @@ private slots:
         QVERIFY(writeDiscFile(discFilePath(m_root, u"Rock"_s), u"Songs"_s, kRockEntries).ok());
         m_index.load(m_root);
         QCOMPARE(shape(m_index), u"Music:Backup Films:Alien Empty: Songs:Rock"_s);
-        const EditResult r = m_edits->rename(u"Music"_s, u"songs"_s);
-        QVERIFY2(r.ok(), qPrintable(r.message));
+        const StoreResult r = m_edits->rename(u"Music"_s, u"songs"_s);
+        QVERIFY2(r.ok(), qPrintable(r.error));
         QCOMPARE(shapeOnDisk(m_root), u"Songs:Backup,Rock Films:Alien Empty:"_s);
         QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Songs\r\nFilms\r\nEmpty\r\n"));
         // A catalog that katalog.ini lists is no unfinished rename.
-        QCOMPARE(m_edits->rename(u"Films"_s, u"Songs"_s).message, QString::fromLatin1(kNameInUse));
+        QCOMPARE(m_edits->rename(u"Films"_s, u"Songs"_s).error, QString::fromLatin1(kNameInUse));
     }
 
     void deleteRules()
@@ -193,8 +191,8 @@ private slots:
         const QMap<QString, QByteArray> before = snapshot();
         QVERIFY(!m_edits->deleteCatalog(u"Music"_s).ok());
         QCOMPARE(snapshot(), before);
-        const EditResult r = m_edits->deleteDisc(u"BACKUP"_s);
-        QVERIFY2(r.ok() && r.changed && r.warnings.isEmpty(), qPrintable(r.message));
+        const StoreResult r = m_edits->deleteDisc(u"BACKUP"_s);
+        QVERIFY2(r.ok() && r.warnings.isEmpty(), qPrintable(r.error));
         QVERIFY(!QFile::exists(discFilePath(m_root, u"Backup"_s)));
         QCOMPARE(bytes(u"/pic/Backup.jpg"_s), QByteArray("JPEGDATA"));
         QCOMPARE(notesOf(m_root, u"Backup"_s), u"(none)"_s);

@@ -52,7 +52,7 @@ private slots:
         click(window, "cmdFinish");
         QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].text,
                  u"informationFiles are archived successfuly to \n"_s + target());
-        QCOMPARE(archiveRowNames(archivePathIn(target())),
+        QCOMPARE(archiveRowNames(archivePathIn(target())).value,
                  QStringList({u"Jazz.xml"_s, u"Rock.xml"_s}));
         QVERIFY(!window.isVisible());
         // Nothing selected: the run fails and says so.
