@@ -5,12 +5,12 @@
 // over the same tree in the same run, best of several runs each.
 // Usage: orlith-bench-capture [FILES] [TREE_PARENT]   (defaults 100000 and the temp folder)
 #include "bench_timing.h"
-#include "store_generator.h"
 #include "core/capture/capture_job.h"
 #include "core/capture/disc_update.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
+#include "store_generator.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,7 +23,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-
 
 using namespace orlith;
 
@@ -99,8 +98,7 @@ int main(int argc, char *argv[])
         CaptureRequest request{data, updated, QStringLiteral("Bench"), tree};
         request.walkOnly = true;
         CaptureJob job(request);
-        const DiscUpdate u = readDiscForUpdate(data, updated, stored, readAs).ok() &&
-                                     job.run().ok()
+        const DiscUpdate u = readDiscForUpdate(data, updated, stored, readAs).ok() && job.run().ok()
                                  ? compareDisc(stored, job.entries(), job.unreadableFolders())
                                  : DiscUpdate();
         if (u.entries.isEmpty() || !applyDiscUpdate(data, updated, u.entries, readAs).ok()) {
@@ -111,7 +109,7 @@ int main(int argc, char *argv[])
     const double updating = bench::bestMs(kRuns, update);
     const double capturing = bench::bestMs(kRuns, capture);
     std::printf("%-34s %9.1f ms   capture %9.1f ms   ratio %5.2f  (target <= 1.3) %s\n",
-                "update: read, walk, compare, write", updating, capturing,
-                updating / capturing, updating <= 1.3 * capturing ? "ok" : "SLOW");
+                "update: read, walk, compare, write", updating, capturing, updating / capturing,
+                updating <= 1.3 * capturing ? "ok" : "SLOW");
     return 0;
 }

@@ -41,9 +41,8 @@ int main(int argc, char *argv[])
         SearchCriteria criteria;
         criteria.text = QString::fromLatin1(c.needle);
         qsizetype hits = 0;
-        const double ours = bench::bestMs(kRuns, [&] {
-            hits = searchDiscs(store.path(), all, criteria).size();
-        });
+        const double ours =
+            bench::bestMs(kRuns, [&] { hits = searchDiscs(store.path(), all, criteria).size(); });
         // Into a file, not /dev/null: GNU grep sees /dev/null and stops at the first match.
         const double grep = bench::bestMs(kRuns, [&] {
             bench::shell(store.path(), QStringLiteral("grep -ciF '%1' cds/*.xml > grep.out")

@@ -3,11 +3,11 @@
 // file. Run it with QT_QPA_PLATFORM=offscreen under /usr/bin/time -v for the peak memory;
 // scripts/large-store-check.sh does and compares both with their targets.
 // Usage: orlith-bench-startup DATA_DIR
+#include "core/store/program_folder.h"
+#include "ui/common/ui_services.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
 #include "ui/main/main_window.h"
-#include "ui/common/ui_services.h"
-#include "core/store/program_folder.h"
 
 #include <QApplication>
 #include <QDir>

@@ -56,8 +56,9 @@ int main(int argc, char *argv[])
         cachedLoaded = index.discCount();
     });
     const double head = bench::bestMs(kRuns, [&] {
-        bench::shell(indexStore.path(),
-              QStringLiteral("find cds -name '*.xml' -print0 | xargs -0 head -q -n 4 > /dev/null"));
+        bench::shell(
+            indexStore.path(),
+            QStringLiteral("find cds -name '*.xml' -print0 | xargs -0 head -q -n 4 > /dev/null"));
     });
     std::printf("index: %d discs (%d through the cache)\n", loaded, cachedLoaded);
     bench::report("index load", load, head, 3.0);

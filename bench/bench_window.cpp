@@ -12,10 +12,10 @@
 
 #include "core/capture/drives.h"
 #include "ui/capture/new_disc_dialog.h"
+#include "ui/common/ui_services.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
 #include "ui/main/main_window.h"
-#include "ui/common/ui_services.h"
 #include "ui/search/search_window.h"
 
 #include <QApplication>
@@ -207,8 +207,9 @@ int main(int argc, char *argv[])
         double window = 1e300, worst = 0, cliMs = 1e300;
         for (int i = 0; i < 3; ++i) {
             double s = 0;
-            window = std::min(window, runUntil(&form, &MainWindow::listSearchFinished,
-                                               [&] { form.findFiles(); }, stalls, s));
+            window = std::min(window, runUntil(
+                                          &form, &MainWindow::listSearchFinished,
+                                          [&] { form.findFiles(); }, stalls, s));
             worst = std::max(worst, s);
             cliMs = std::min(cliMs, cli(data, {QStringLiteral("find"), find->text()}, out));
         }
@@ -220,11 +221,10 @@ int main(int argc, char *argv[])
     auto *search = qobject_cast<SearchWindow *>(form.searchWindow());
     search->findChild<QLineEdit *>(QStringLiteral("txtSearchString"))
         ->setText(QStringLiteral("photos"));
-    double window = runUntil(search, &SearchWindow::searchFinished, [&] { search->startSearch(); },
-                             stalls, stall);
-    double cliMs = cli(data, {QStringLiteral("search"), QStringLiteral("--text"),
-                              QStringLiteral("photos")},
-                       out);
+    double window = runUntil(
+        search, &SearchWindow::searchFinished, [&] { search->startSearch(); }, stalls, stall);
+    double cliMs = cli(
+        data, {QStringLiteral("search"), QStringLiteral("--text"), QStringLiteral("photos")}, out);
     std::printf("search window \"photos\": %d hits\n", form.listModel().rowCount());
     row("search window", window, stall, cliMs);
     search->close();
@@ -235,16 +235,21 @@ int main(int argc, char *argv[])
     stall = 0;
     for (int i = 0; i < 3; ++i) {
         double s = 0;
-        window = std::min(window, runUntil(&form, &MainWindow::captureFinished, [&] {
-            answerNewDisc(QStringLiteral("Window capture %1").arg(i), /*chooseFolder=*/true);
-            form.captureDisc();
-        }, stalls, s));
+        window = std::min(window, runUntil(
+                                      &form, &MainWindow::captureFinished,
+                                      [&] {
+                                          answerNewDisc(QStringLiteral("Window capture %1").arg(i),
+                                                        /*chooseFolder=*/true);
+                                          form.captureDisc();
+                                      },
+                                      stalls, s));
         stall = std::max(stall, s);
-        cliMs = std::min(cliMs, cli(data, {QStringLiteral("capture"), QStringLiteral("--catalog"),
-                                           form.tree().catalogsInOrder().first(),
-                                           QStringLiteral("--name"),
-                                           QStringLiteral("CLI capture %1").arg(i), tree},
-                                    out));
+        cliMs =
+            std::min(cliMs, cli(data,
+                                {QStringLiteral("capture"), QStringLiteral("--catalog"),
+                                 form.tree().catalogsInOrder().first(), QStringLiteral("--name"),
+                                 QStringLiteral("CLI capture %1").arg(i), tree},
+                                out));
     }
     std::printf("capture: %d files\n", form.listModel().rowCount());
     row("capture", window, stall, cliMs);
@@ -255,14 +260,19 @@ int main(int argc, char *argv[])
     QElapsedTimer both;
     both.start();
     double findStall = 0;
-    runUntil(&form, &MainWindow::listSearchFinished, [&] { form.findFiles(); }, stalls, findStall);
-    runUntil(&form, &MainWindow::saveFinished, [&] {
-        answerNewDisc(QStringLiteral("Window save"), /*chooseFolder=*/false);
-        form.saveList();
-    }, stalls, stall);
+    runUntil(
+        &form, &MainWindow::listSearchFinished, [&] { form.findFiles(); }, stalls, findStall);
+    runUntil(
+        &form, &MainWindow::saveFinished,
+        [&] {
+            answerNewDisc(QStringLiteral("Window save"), /*chooseFolder=*/false);
+            form.saveList();
+        },
+        stalls, stall);
     window = double(both.nsecsElapsed()) / 1e6;
-    cliMs = cli(data, {QStringLiteral("find"), QStringLiteral("photos"), QStringLiteral("--save-as"),
-                       QStringLiteral("CLI save"), QStringLiteral("--catalog"), catalog},
+    cliMs = cli(data,
+                {QStringLiteral("find"), QStringLiteral("photos"), QStringLiteral("--save-as"),
+                 QStringLiteral("CLI save"), QStringLiteral("--catalog"), catalog},
                 out);
     std::printf("save list: %d rows\n", form.listModel().rowCount());
     row("quick find + save list", window, std::max(stall, findStall), cliMs);

@@ -38,8 +38,8 @@ const Kind kKinds[] = {
     {"Setup", "install", {"exe", "zip", "iso", "bin"}, 100'000, 700'000'000},
 };
 
-const char *const kWords[] = {"Summer", "Winter", "Live", "Best of", "Holiday", "Project",
-                              "Archive", "Backup", "Family", "Work", "Café", "Концерт"};
+const char *const kWords[] = {"Summer",  "Winter", "Live",   "Best of", "Holiday", "Project",
+                              "Archive", "Backup", "Family", "Work",    "Café",    "Концерт"};
 
 } // namespace
 
@@ -63,8 +63,7 @@ QList<FileEntry> syntheticDisc(int entryCount, unsigned seed)
                                      .arg(QString::fromLatin1(kind.stem))
                                      .arg(f + 1, 3, 10, QLatin1Char('0'))
                                      .arg(QString::fromLatin1(kind.extensions[rng() % 4]));
-            const qint64 size =
-                kind.minSize + qint64(rng() % quint64(kind.maxSize - kind.minSize));
+            const qint64 size = kind.minSize + qint64(rng() % quint64(kind.maxSize - kind.minSize));
             entries.append({name, folder + QLatin1Char('/') + name, size,
                             formatDateText(base.addSecs(qint64(rng() % 600'000'000)))});
         }

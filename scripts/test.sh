@@ -13,6 +13,7 @@ packages=(
     python3 sqlite3 mariadb-server python3-xlrd  # readers the export tests load the exports into
     desktop-file-utils    # desktop-file-validate, for the install test
     clang libclang-rt-14-dev  # libFuzzer and its sanitizer runtimes, for scripts/fuzz.sh
+    clang-format          # scripts/check-format.sh, which CI runs
 )
 install_missing "${packages[@]}"
 

@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 // The desktop program: resolves the data folder and opens the main window.
-#include "ui/main/main_window.h"
 #include "core/store/program_folder.h"
+#include "ui/main/main_window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,7 +3,6 @@
 // (`tst_faults --child OP DATA MEDIA`) with the failing-write shim preloaded: the data folder
 // must keep its bytes, and the user must be told which file was not written and why.
 #include "core/capture/capture_job.h"
-#include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
 #include "core/export/export_job.h"
 #include "core/settings/settings_record.h"
@@ -12,6 +11,7 @@
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
 #include "core/store/safe_write.h"
+#include "core/store/store_edits.h"
 #include "support/dialogs.h"
 #include "support/recording_services.h"
 #include "ui/capture/new_disc_dialog.h"
@@ -159,7 +159,8 @@ const std::map<QString, Op> ops = {
     {"picture",
      [](const QString &data, const QString &media) {
          return report(
-             AddPictureDialog::copyPictureFile(media + "/photo.jpg", picturePath(data, "Old")).error);
+             AddPictureDialog::copyPictureFile(media + "/photo.jpg", picturePath(data, "Old"))
+                 .error);
      }},
     // Not store files, but writes in the same folder meet the same disk.
     {"export-csv", exportOp(ExportFormat::Csv)},

@@ -6,12 +6,12 @@
 #include "core/archive/archive_job.h"
 #include "core/capture/capture_fixtures.h"
 #include "core/capture/capture_job.h"
-#include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_identity.h"
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
+#include "core/store/store_edits.h"
 #include "support/recording_services.h"
 #include "ui/main/details_pane_widget.h"
 
@@ -91,8 +91,8 @@ private slots:
         NotesStore notes;
         StoreEdits edits(m_root, index, notes);
         const StoreResult r = change == "rename"_L1
-                                 ? edits.rename(u"A"_s, u"D"_s, std::nullopt, &chosen)
-                                 : edits.deleteDisc(u"A"_s, &chosen);
+                                  ? edits.rename(u"A"_s, u"D"_s, std::nullopt, &chosen)
+                                  : edits.deleteDisc(u"A"_s, &chosen);
         QCOMPARE(r.error, discChangedMessage(u"A"_s));
         QCOMPARE(userFiles(m_root), before);
     }

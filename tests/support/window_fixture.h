@@ -45,7 +45,8 @@ struct WindowFixture
         form->show();
         return form;
     }
-    void writeDisc(const QString &name, const QString &catalog, const QList<FileEntry> &entries = {})
+    void writeDisc(const QString &name, const QString &catalog,
+                   const QList<FileEntry> &entries = {})
     {
         QVERIFY(writeDiscFile(discFilePath(root(), name), catalog, entries).ok());
     }
@@ -53,7 +54,8 @@ struct WindowFixture
     int cli(const QStringList &args, QString *out = nullptr) const
     {
         QProcess p;
-        p.start(QStringLiteral(ORLITH_CLI), QStringList{QStringLiteral("--data-dir"), root()} + args);
+        p.start(QStringLiteral(ORLITH_CLI),
+                QStringList{QStringLiteral("--data-dir"), root()} + args);
         if (!p.waitForFinished(30000))
             return -1;
         if (out)

@@ -2,8 +2,8 @@
 #include "core/capture/capture_job.h"
 
 #include "core/capture/drives.h"
-#include "core/store/store_edits.h"
 #include "core/store/catalogue_index.h"
+#include "core/store/store_edits.h"
 #include "core/store/text_codec.h"
 
 #include <cerrno>
@@ -284,7 +284,7 @@ StoreResult checkNewDiscFile(const CatalogueIndex &index, const QString &disc,
 }
 
 StoreResult fileNewDisc(CatalogueIndex &index, const QString &programFolder, const QString &disc,
-                    const QString &catalog, const QList<FileEntry> &entries)
+                        const QString &catalog, const QList<FileEntry> &entries)
 {
     QString stored;
     QStringList discs;

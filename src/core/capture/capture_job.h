@@ -175,6 +175,6 @@ StoreResult captureFolder(CaptureJob &job, CatalogueIndex &index);
 // writing nothing, when the catalog is missing or the name is taken. The tree follows the
 // index; the caller adds the node.
 StoreResult fileNewDisc(CatalogueIndex &index, const QString &programFolder, const QString &disc,
-                    const QString &catalog, const QList<FileEntry> &entries);
+                        const QString &catalog, const QList<FileEntry> &entries);
 
 } // namespace orlith

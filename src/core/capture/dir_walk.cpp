@@ -66,10 +66,10 @@ QString errnoText(int error)
 
 struct DirWalk::Frame
 {
-    QByteArray native; // the folder's path as bytes
-    QString display;   // the folder's path as text
+    QByteArray native;           // the folder's path as bytes
+    QString display;             // the folder's path as text
     bool displayChanged = false; // the path holds a character the store cannot keep
-    QByteArray names;  // every kept name, back to back
+    QByteArray names;            // every kept name, back to back
     std::vector<Name> folders;
     std::vector<Name> files;
     size_t nextFolder = 0;

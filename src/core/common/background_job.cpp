@@ -25,10 +25,13 @@ void BackgroundJob::start(std::function<void(BackgroundJob &)> work)
     m_running = true;
     m_thread = QThread::create([this, work = std::move(work)] { work(*this); });
     // Queued to this object, so it arrives after everything the work posted.
-    connect(m_thread, &QThread::finished, this, [this] {
-        m_running = false;
-        emit finished();
-    }, Qt::QueuedConnection);
+    connect(
+        m_thread, &QThread::finished, this,
+        [this] {
+            m_running = false;
+            emit finished();
+        },
+        Qt::QueuedConnection);
     m_thread->start();
 }
 
@@ -41,10 +44,13 @@ void BackgroundJob::wait()
 void BackgroundJob::post(std::function<void()> f)
 {
     m_sincePost.start();
-    QMetaObject::invokeMethod(this, [this, f = std::move(f)] {
-        if (!cancelled())
-            f();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, f = std::move(f)] {
+            if (!cancelled())
+                f();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace orlith

@@ -41,7 +41,10 @@ public:
     // From the work: runs `f` on the owner's thread, unless the job is cancelled by then.
     void post(std::function<void()> f);
     // From the work: true when kPostIntervalMs have passed since the last post.
-    bool timeToPost() const { return !m_sincePost.isValid() || m_sincePost.hasExpired(kPostIntervalMs); }
+    bool timeToPost() const
+    {
+        return !m_sincePost.isValid() || m_sincePost.hasExpired(kPostIntervalMs);
+    }
 
 signals:
     // On the owner's thread, after every closure the work posted.

@@ -157,9 +157,10 @@ QString storeFileProblem(const QString &outPath, const QString &programFolder)
     // In the data folder itself only the store's own files are the store's.
     if (root) {
         const QString name = target.fileName();
-        const bool own = std::any_of(
-            std::begin(kRootStoreFiles), std::end(kRootStoreFiles),
-            [&](const char *f) { return name.compare(QLatin1String(f), Qt::CaseInsensitive) == 0; });
+        const bool own =
+            std::any_of(std::begin(kRootStoreFiles), std::end(kRootStoreFiles), [&](const char *f) {
+                return name.compare(QLatin1String(f), Qt::CaseInsensitive) == 0;
+            });
         if (!own)
             return {};
     }

@@ -22,8 +22,8 @@ public:
 
     StoreResult open(const QString &path) override
     {
-        m_file = std::make_unique<AtomicFile>(
-            path, path.isEmpty() ? AtomicFile::Kind::Nowhere : AtomicFile::Kind::Output);
+        m_file = std::make_unique<AtomicFile>(path, path.isEmpty() ? AtomicFile::Kind::Nowhere
+                                                                   : AtomicFile::Kind::Output);
         if (StoreResult r = m_file->open(); !r)
             return r;
         m_buffer.reserve(kFlushBytes + 64 * 1024);

@@ -22,8 +22,7 @@ constexpr qint64 kLongestRecord =
     kTextFields * (2 + std::numeric_limits<quint16>::max()) + 2 + 4 * 4;
 
 // Calls visit(name, field) for every field in file order; the one place that order lives.
-template <typename Record, typename Visit>
-void forEachField(Record &r, Visit &&visit)
+template <typename Record, typename Visit> void forEachField(Record &r, Visit &&visit)
 {
     visit(QStringLiteral("openFileSetting"), r.openFileSetting);
     visit(QStringLiteral("openLocationSetting"), r.openLocationSetting);
@@ -43,8 +42,7 @@ void forEachField(Record &r, Visit &&visit)
     visit(QStringLiteral("lookInsideArchivesSetting"), r.lookInsideArchivesSetting);
 }
 
-template <typename Field>
-using Plain = std::remove_cvref_t<Field>;
+template <typename Field> using Plain = std::remove_cvref_t<Field>;
 
 // The record as the file holds it; false (naming the field) when a text is too long for
 // its byte count.
@@ -127,8 +125,7 @@ StoreResult loadSettings(const QString &path, SettingsRecord &record)
                 QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
         // NewOnly: should the file appear meanwhile, it is not emptied.
         QFile created(path);
-        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly)
-            && !QFileInfo::exists(path))
+        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(path))
             return StoreResult::failure(
                 QStringLiteral("Cannot create %1:\n%2").arg(path, created.errorString()));
         return StoreResult::success();

@@ -150,8 +150,8 @@ void CatalogueIndex::loadDiscs(const QString &cdsFolder, const QString &cachePat
         }
         const QString disc = fileName.chopped(4);
         const QString key = file.folded.chopped(4);
-        if (disc.isEmpty() || isReservedKey(disc) || m_catalogKeys.contains(key)
-            || m_discCatalog.contains(key)) {
+        if (disc.isEmpty() || isReservedKey(disc) || m_catalogKeys.contains(key) ||
+            m_discCatalog.contains(key)) {
             m_skipped.append({fileName, QStringLiteral("its name is already in use")});
             continue;
         }
@@ -161,8 +161,9 @@ void CatalogueIndex::loadDiscs(const QString &cdsFolder, const QString &cachePat
             if (c < 0 && addCatalog(file.catalog))
                 c = m_catalogs.size() - 1;
             if (c < 0) {
-                m_skipped.append({fileName, QStringLiteral("its catalog \"%1\" cannot be added")
-                                                .arg(file.catalog)});
+                m_skipped.append(
+                    {fileName,
+                     QStringLiteral("its catalog \"%1\" cannot be added").arg(file.catalog)});
                 continue;
             }
             catalogAt.insert(file.catalog, c);
@@ -316,8 +317,8 @@ StoreResult CatalogueIndex::writeCatalogOrder(const QString &orderFilePath) cons
 
 bool isReservedKey(const QString &name)
 {
-    return name.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0
-        || name.compare(QLatin1String(kRootText), Qt::CaseInsensitive) == 0;
+    return name.compare(QLatin1String(kRootKey), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String(kRootText), Qt::CaseInsensitive) == 0;
 }
 
 bool isUsableFileName(const QString &name)
@@ -327,8 +328,7 @@ bool isUsableFileName(const QString &name)
     if (name.isEmpty() || name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
         return false;
     for (QChar c : name) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F
-            || QStringView(u"/\\:*?\"<>|").contains(c))
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringView(u"/\\:*?\"<>|").contains(c))
             return false;
     }
     const QStringView stem = QStringView(name).left(name.indexOf(QLatin1Char('.')));
@@ -336,9 +336,9 @@ bool isUsableFileName(const QString &name)
         if (stem.compare(QLatin1String(device), Qt::CaseInsensitive) == 0)
             return false;
     }
-    return !(stem.size() == 4 && stem.at(3) >= QLatin1Char('1') && stem.at(3) <= QLatin1Char('9')
-             && (stem.left(3).compare(QLatin1String("COM"), Qt::CaseInsensitive) == 0
-                 || stem.left(3).compare(QLatin1String("LPT"), Qt::CaseInsensitive) == 0));
+    return !(stem.size() == 4 && stem.at(3) >= QLatin1Char('1') && stem.at(3) <= QLatin1Char('9') &&
+             (stem.left(3).compare(QLatin1String("COM"), Qt::CaseInsensitive) == 0 ||
+              stem.left(3).compare(QLatin1String("LPT"), Qt::CaseInsensitive) == 0));
 }
 
 } // namespace orlith

@@ -32,8 +32,8 @@ QDate readDate(const QString &text, const QLocale &locale)
         d = QDate::fromString(text, QString::fromLatin1(form));
         if (d.isValid()) {
             // Two-digit years are read as 19xx by Qt; a catalogue of discs is younger.
-            if (QString::fromLatin1(form).endsWith(QLatin1String("yy"))
-                && !QString::fromLatin1(form).endsWith(QLatin1String("yyyy")) && d.year() < 1950)
+            if (QString::fromLatin1(form).endsWith(QLatin1String("yy")) &&
+                !QString::fromLatin1(form).endsWith(QLatin1String("yyyy")) && d.year() < 1950)
                 d = d.addYears(100);
             return d;
         }
@@ -72,8 +72,8 @@ QString shortDateFormat(const QLocale &locale)
 
 QString formatDateText(const QDateTime &when, const QLocale &locale)
 {
-    return locale.toString(when, shortDateFormat(locale) + QLatin1Char(' ')
-                                     + QString::fromLatin1(kTimeFormat));
+    return locale.toString(when, shortDateFormat(locale) + QLatin1Char(' ') +
+                                     QString::fromLatin1(kTimeFormat));
 }
 
 QString formatDate(QDate day, const QLocale &locale)
@@ -86,8 +86,8 @@ QDateTime parseDateText(const QString &raw, const QLocale &locale)
     const QString text = raw.trimmed();
     if (text.isEmpty())
         return {};
-    const QDateTime own = locale.toDateTime(
-        text, shortDateFormat(locale) + QLatin1Char(' ') + QString::fromLatin1(kTimeFormat));
+    const QDateTime own = locale.toDateTime(text, shortDateFormat(locale) + QLatin1Char(' ') +
+                                                      QString::fromLatin1(kTimeFormat));
     if (own.isValid())
         return own;
     const QDateTime iso = QDateTime::fromString(text, Qt::ISODate);

@@ -216,8 +216,8 @@ StoreResult DiscReader::open(const QString &path)
     m_longLines = 0;
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
-        return StoreResult::failure(
-            QStringLiteral("Cannot read %1:\n%2").arg(path, QString::fromLocal8Bit(strerror(errno))));
+        return StoreResult::failure(QStringLiteral("Cannot read %1:\n%2")
+                                        .arg(path, QString::fromLocal8Bit(strerror(errno))));
     struct stat st;
     if (::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(m_fd);

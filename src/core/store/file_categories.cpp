@@ -9,33 +9,32 @@ namespace orlith {
 namespace {
 
 constexpr const char *kArhiveExtensions[] = {
-    "RAR", "CAB", "ZIP", "ARJ", "LZH", "ACE", "TAR", "GZIP", "UUE", "BZ2", "JAR", "ISO",
-    "7Z", "ALZ", "ARC", "BIG", "BZIP2", "DMG", "GZ", "LQR", "LHA", "LZO", "LZX", "PAK",
-    "PAR", "PAR2", "SIT", "TGZ", "UHA", "UIF", "ZOO", "DAA", "BIN", "CUE", "MDF", "MDS",
-    "ASHDISC", "BWI", "B5I", "LCD", "CDI"};
+    "RAR", "CAB", "ZIP", "ARJ",     "LZH", "ACE",   "TAR", "GZIP", "UUE", "BZ2", "JAR",
+    "ISO", "7Z",  "ALZ", "ARC",     "BIG", "BZIP2", "DMG", "GZ",   "LQR", "LHA", "LZO",
+    "LZX", "PAK", "PAR", "PAR2",    "SIT", "TGZ",   "UHA", "UIF",  "ZOO", "DAA", "BIN",
+    "CUE", "MDF", "MDS", "ASHDISC", "BWI", "B5I",   "LCD", "CDI"};
 constexpr const char *kPictureExtensions[] = {
-    "IFF", "DWG", "DXF", "AFX", "BRK", "301", "CAL", "CALS", "CRW", "CR2", "GIF", "CGM",
-    "CMX", "CDR", "LBM", "CUT", "EPS", "AI", "PS", "FPX", "RAF", "IMG", "HGL", "HPG", "PGL",
-    "JPG", "JIF", "JPE", "JPEG", "JP2", "J2C", "J2K", "JPC", "JPX", "KDC", "PCD", "DCR",
-    "KFX", "LV", "PIC", "PCT", "MAC", "DRW", "BMP", "JFIF", "TIF", "TIFF", "PNG", "ICO",
-    "RAW"};
+    "IFF", "DWG", "DXF",  "AFX", "BRK", "301",  "CAL", "CALS", "CRW", "CR2", "GIF", "CGM", "CMX",
+    "CDR", "LBM", "CUT",  "EPS", "AI",  "PS",   "FPX", "RAF",  "IMG", "HGL", "HPG", "PGL", "JPG",
+    "JIF", "JPE", "JPEG", "JP2", "J2C", "J2K",  "JPC", "JPX",  "KDC", "PCD", "DCR", "KFX", "LV",
+    "PIC", "PCT", "MAC",  "DRW", "BMP", "JFIF", "TIF", "TIFF", "PNG", "ICO", "RAW"};
 constexpr const char *kExecutableExtensions[] = {"EXE", "COM", "BAT"};
 constexpr const char *kVideoExtensions[] = {
-    "ASF", "AVI", "DIVX", "DV", "M1V", "M2V", "MOV", "MOOV", "MPG", "MPEG", "MP4", "OGM",
-    "OMF", "QT", "RM", "RAM", "SWF", "VOB", "WMV", "3GP", "DSH", "FLV", "SVI", "SMI", "XVID"};
+    "ASF", "AVI", "DIVX", "DV",  "M1V", "M2V", "MOV", "MOOV", "MPG", "MPEG", "MP4", "OGM", "OMF",
+    "QT",  "RM",  "RAM",  "SWF", "VOB", "WMV", "3GP", "DSH",  "FLV", "SVI",  "SMI", "XVID"};
 constexpr const char *kMusicExtensions[] = {
-    "AIFF", "AU", "CDDA", "WAV", "FLAC", "LA", "PAC", "M4A", "APE", "RKA", "SHN", "TTA",
-    "WV", "WMA", "MP2", "MP3", "GSM", "M4P", "AAC", "MPC", "VQF", "RA", "OTS", "SWA", "VOX",
-    "VOC", "DWD", "SMP", "MID", "GYM", "VGM", "PSF", "NSF", "MOD", "PTB", "S3M", "XM", "IT",
-    "MT2", "SPC", "NIFF", "YM"};
+    "AIFF", "AU",  "CDDA", "WAV", "FLAC", "LA",  "PAC", "M4A",  "APE", "RKA", "SHN",
+    "TTA",  "WV",  "WMA",  "MP2", "MP3",  "GSM", "M4P", "AAC",  "MPC", "VQF", "RA",
+    "OTS",  "SWA", "VOX",  "VOC", "DWD",  "SMP", "MID", "GYM",  "VGM", "PSF", "NSF",
+    "MOD",  "PTB", "S3M",  "XM",  "IT",   "MT2", "SPC", "NIFF", "YM"};
 constexpr const char *kCodeExtensions[] = {
-    "ASM", "S", "C", "CLS", "COB", "CBL", "CPP", "CC", "CXX", "CS", "D", "FOR", "FTN", "F",
-    "F77", "FRM", "FRX", "H", "HPP", "HXX", "INC", "JAVA", "L", "M4", "ML", "PAS", "PP",
-    "P", "PHP", "PHP3", "PHP4", "PHP5", "PL", "PM", "PY", "VB", "VBP", "Y", "BAS"};
+    "ASM", "S",   "C",   "CLS",  "COB",  "CBL",  "CPP", "CC",  "CXX",  "CS", "D",   "FOR", "FTN",
+    "F",   "F77", "FRM", "FRX",  "H",    "HPP",  "HXX", "INC", "JAVA", "L",  "M4",  "ML",  "PAS",
+    "PP",  "P",   "PHP", "PHP3", "PHP4", "PHP5", "PL",  "PM",  "PY",   "VB", "VBP", "Y",   "BAS"};
 constexpr const char *kDocumentExtensions[] = {
-    "ABW", "AFP", "ANS", "ASC", "AWW", "CWK", "DOC", "DOCX", "DOT", "DOTX", "HTML", "HWP",
-    "LWP", "MCW", "ODT", "OTT", "PAGES", "PAP", "RTF", "STW", "TEX", "INFO", "TXT", "UOML",
-    "WPD", "WPS", "WPT", "WRF", "WRI", "XHTML", "XHT", "XML", "PDF", "PPT", "HTM"};
+    "ABW", "AFP", "ANS", "ASC", "AWW",   "CWK",   "DOC", "DOCX", "DOT", "DOTX", "HTML", "HWP",
+    "LWP", "MCW", "ODT", "OTT", "PAGES", "PAP",   "RTF", "STW",  "TEX", "INFO", "TXT",  "UOML",
+    "WPD", "WPS", "WPT", "WRF", "WRI",   "XHTML", "XHT", "XML",  "PDF", "PPT",  "HTM"};
 
 struct Category
 {
@@ -44,9 +43,9 @@ struct Category
 };
 
 constexpr Category kCategories[kCategoryCount] = {
-    {"Arhive", kArhiveExtensions},   {"Picture", kPictureExtensions},
+    {"Arhive", kArhiveExtensions},         {"Picture", kPictureExtensions},
     {"Executable", kExecutableExtensions}, {"Video", kVideoExtensions},
-    {"Music", kMusicExtensions},     {"Code", kCodeExtensions},
+    {"Music", kMusicExtensions},           {"Code", kCodeExtensions},
     {"Document", kDocumentExtensions},
 };
 
@@ -151,8 +150,7 @@ void ExtensionTable::buildExtensionTable(const QStringList &categoryColors)
     build(categoryColors.constData(), categoryColors.size());
 }
 
-void ExtensionTable::buildExtensionTable(
-    const std::array<QString, kCategoryCount> &categoryColors)
+void ExtensionTable::buildExtensionTable(const std::array<QString, kCategoryCount> &categoryColors)
 {
     build(categoryColors.data(), qsizetype(categoryColors.size()));
 }
@@ -166,8 +164,8 @@ void ExtensionTable::build(const QString *colors, qsizetype count)
         for (const char *ext : kCategories[c].extensions) {
             m_rows.append({QLatin1String(ext), color});
             quint64 key = 0;
-            if (packKey(m_rows.constLast().extension, key) == Pack::Packed
-                && !m_colorByKey.contains(key))
+            if (packKey(m_rows.constLast().extension, key) == Pack::Packed &&
+                !m_colorByKey.contains(key))
                 m_colorByKey.insert(key, color);
         }
     }
@@ -197,15 +195,15 @@ QColor colorFromText(const QString &colorText, const QPalette &palette)
     bool ok = false;
     const qint64 parsed = colorText.trimmed().toLongLong(&ok);
     // Accept the signed form the settings hold and the unsigned form of the same bits.
-    if (!ok || parsed < std::numeric_limits<qint32>::min()
-        || parsed > qint64(std::numeric_limits<quint32>::max()))
+    if (!ok || parsed < std::numeric_limits<qint32>::min() ||
+        parsed > qint64(std::numeric_limits<quint32>::max()))
         return QColor(Qt::black);
     const auto value = quint32(parsed);
     if (value & 0x80000000u) {
         const quint32 index = value & 0xFFu;
         const SystemColor sc = index < std::size(kSystemColors)
-            ? kSystemColors[index]
-            : SystemColor{QPalette::Active, QPalette::WindowText};
+                                   ? kSystemColors[index]
+                                   : SystemColor{QPalette::Active, QPalette::WindowText};
         return palette.color(sc.group, sc.role);
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));

@@ -41,8 +41,7 @@ public:
     // The entry of a file that stat still describes the same way, or null.
     const Entry *find(const char *fileName, const struct stat &st) const;
     // Keeps the file's catalog unless the file changed less than kSettleNs before `nowNs`.
-    void keep(const char *fileName, const struct stat &st, const QString &catalog,
-              qint64 nowNs);
+    void keep(const char *fileName, const struct stat &st, const QString &catalog, qint64 nowNs);
     // Keeps an entry found in another cache; it shares that entry's texts.
     void keep(const Entry &entry) { m_entries.append(entry); }
 

@@ -259,7 +259,7 @@ StoreResult StoreEdits::newCatalog(const QString &name)
 }
 
 StoreResult StoreEdits::rename(const QString &selected, const QString &newName,
-                              std::optional<QString> notesText, const DiscIdentity *expected)
+                               std::optional<QString> notesText, const DiscIdentity *expected)
 {
     StoreLock lock(m_programFolder);
     if (StoreResult refused; !beginEdit(lock, refused))
@@ -291,7 +291,7 @@ StoreResult StoreEdits::rename(const QString &selected, const QString &newName,
 }
 
 StoreResult StoreEdits::renameDisc(const QString &from, const QString &to,
-                                  const std::optional<QString> &notesText)
+                                   const std::optional<QString> &notesText)
 {
     // Directory entries only: the file keeps its inode, so a hard-linked backup copy or a
     // link's target is never touched, and a crash leaves the disc under one name or the other.
@@ -359,11 +359,10 @@ StoreResult StoreEdits::renameCatalog(const QString &from, const QString &to)
                 m_index.addDisc(to, discs[i]);
             }
         }
-        result.error =
-            error + QStringLiteral("\n%1 of %2 disc files now name the catalog \"%3\".")
-                        .arg(done)
-                        .arg(discs.size())
-                        .arg(to);
+        result.error = error + QStringLiteral("\n%1 of %2 disc files now name the catalog \"%3\".")
+                                   .arg(done)
+                                   .arg(discs.size())
+                                   .arg(to);
     }
     if (StoreResult r = m_index.writeCatalogOrder(catalogOrderPath(m_programFolder)); !r)
         result.warnings.append(r.error);

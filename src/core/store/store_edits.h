@@ -43,7 +43,6 @@ inline constexpr char kChoseCatalogText[] = "Chose Catalog";
 // sign, digits), optional spaces. 42, -7, 1.5, 1E3 and " 12 " are numbers; 2024a is not.
 bool isNumericName(const QString &name);
 
-
 // What the new-disc dialog hands over.
 struct NewDiscInput
 {
@@ -106,8 +105,8 @@ public:
     // rewritten move to a catalog of the new name, the others stay, and the message says
     // so. katalog.ini is rewritten.
     StoreResult rename(const QString &selected, const QString &newName,
-                      std::optional<QString> notesText = std::nullopt,
-                      const DiscIdentity *expected = nullptr);
+                       std::optional<QString> notesText = std::nullopt,
+                       const DiscIdentity *expected = nullptr);
 
     DeleteAction deleteActionFor(const QString &name) const;
     // Removes the disc file (as a directory entry, see removeStoreFile) and the disc's notes
@@ -128,7 +127,7 @@ private:
     bool isUnfinishedRename(const QString &to) const;
     StoreResult finishCatalogRename(const QString &from, const QString &to);
     StoreResult renameDisc(const QString &from, const QString &to,
-                          const std::optional<QString> &notesText);
+                           const std::optional<QString> &notesText);
     StoreResult renameCatalog(const QString &from, const QString &to);
     StoreResult openNotes();
 

@@ -9,8 +9,7 @@ class QLockFile;
 
 namespace orlith {
 
-inline constexpr char kStoreBusyMessage[] =
-    "The store is busy (another Orlith is writing to it).";
+inline constexpr char kStoreBusyMessage[] = "The store is busy (another Orlith is writing to it).";
 
 // The one lock every change of a store takes, in every process (windows and orlith-cli
 // alike): a QLockFile at temp/store.lock in the data folder. A change holds it only while

@@ -1,7 +1,6 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/store/text_codec.h"
 
-
 namespace orlith {
 
 namespace {
@@ -89,8 +88,8 @@ bool isValidUtf8(const char *data, qsizetype size)
                 return false;
             cp = (cp << 6) | (p[i] & 0x3F);
         }
-        if ((extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) || cp > 0x10FFFF
-            || (cp >= 0xD800 && cp <= 0xDFFF))
+        if ((extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         p += extra + 1;
     }

@@ -28,7 +28,7 @@ QString itemText(const QString &path, const QString &label)
 } // namespace
 
 NewDiscDialog::NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
-                   UiServices services, bool virtualMode, QWidget *parent)
+                             UiServices services, bool virtualMode, QWidget *parent)
     : QDialog(parent), m_edits(edits), m_drives(drives), m_services(services),
       m_virtual(virtualMode)
 {
@@ -173,10 +173,9 @@ void NewDiscDialog::setUpdateOf(const QString &disc, const QString &catalog, con
     int best = -1;
     for (int i = 0; i + 1 < m_drive->count(); ++i) {
         const QString mount = m_drive->itemData(i).toString();
-        const bool holds = folder == mount ||
-                           folder.startsWith(mount.endsWith(QLatin1Char('/'))
-                                                 ? mount
-                                                 : mount + QLatin1Char('/'));
+        const bool holds =
+            folder == mount ||
+            folder.startsWith(mount.endsWith(QLatin1Char('/')) ? mount : mount + QLatin1Char('/'));
         if (holds && (best < 0 || mount.size() > m_drive->itemData(best).toString().size()))
             best = i;
     }
@@ -190,7 +189,7 @@ void NewDiscDialog::checkAndAccept()
 {
     if (m_update) {
         // The disc exists: only the drive is checked.
-        const char *problem = drive().isEmpty() ? kNoValidDrive
+        const char *problem = drive().isEmpty()                                 ? kNoValidDrive
                               : !driveIsFolder() && !m_drives.hasMedia(drive()) ? kNoMedia
                                                                                 : nullptr;
         if (problem)

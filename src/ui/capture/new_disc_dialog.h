@@ -29,7 +29,7 @@ class NewDiscDialog : public QDialog
 
 public:
     NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, DriveProvider &drives,
-             UiServices services, bool virtualMode, QWidget *parent = nullptr);
+                  UiServices services, bool virtualMode, QWidget *parent = nullptr);
 
     QString discName() const;
     QString catalog() const;

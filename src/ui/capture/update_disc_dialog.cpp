@@ -15,7 +15,7 @@
 namespace orlith {
 
 UpdateDiscDialog::UpdateDiscDialog(const QString &disc, const DiscUpdate &update,
-                             const ExtensionTable &extensions, QWidget *parent)
+                                   const ExtensionTable &extensions, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmUpdateDisc"));

@@ -21,8 +21,8 @@ class UpdateDiscDialog : public QDialog
     Q_OBJECT
 
 public:
-    UpdateDiscDialog(const QString &disc, const DiscUpdate &update, const ExtensionTable &extensions,
-                  QWidget *parent = nullptr);
+    UpdateDiscDialog(const QString &disc, const DiscUpdate &update,
+                     const ExtensionTable &extensions, QWidget *parent = nullptr);
 
     // The lists: 0 added, 1 removed, 2 changed.
     FileListModel &list(int which) const;

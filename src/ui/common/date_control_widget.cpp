@@ -96,10 +96,7 @@ QString DateRules::yearKey(const QString &yearText, QChar key) const
 // --- widget --------------------------------------------------------------------------
 
 DateControl::DateControl(QWidget *parent, QDate today)
-    : QWidget(parent),
-      m_rules(today),
-      m_day(today.day()),
-      m_month(today.month()),
+    : QWidget(parent), m_rules(today), m_day(today.day()), m_month(today.month()),
       m_year(today.year())
 {
     auto box = [this](const char *name) {

@@ -146,8 +146,7 @@ bool FolderChooser::isDriveReady(const QString &drive) const
     const QFileInfo info(drive);
     if (!info.isDir() || !info.isReadable() || !info.isExecutable())
         return false;
-    return !m_services.drives->discDrives().contains(drive) ||
-           m_services.drives->hasMedia(drive);
+    return !m_services.drives->discDrives().contains(drive) || m_services.drives->hasMedia(drive);
 }
 
 void FolderChooser::changeDrive(const QString &drive)

@@ -14,7 +14,7 @@ class CsvWizard final : public ExportWizard
 
 public:
     explicit CsvWizard(const QString &programFolder, UiServices services = {},
-                    QWidget *parent = nullptr);
+                       QWidget *parent = nullptr);
 
 protected:
     ExportOptions options() const override;

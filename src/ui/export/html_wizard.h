@@ -12,7 +12,7 @@ class HtmlWizard final : public ExportWizard
 
 public:
     explicit HtmlWizard(const QString &programFolder, UiServices services = {},
-                     QWidget *parent = nullptr);
+                        QWidget *parent = nullptr);
 };
 
 } // namespace orlith

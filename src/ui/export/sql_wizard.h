@@ -18,7 +18,7 @@ class SqlWizard final : public ExportWizard
 
 public:
     explicit SqlWizard(const QString &programFolder, UiServices services = {},
-                    QWidget *parent = nullptr);
+                       QWidget *parent = nullptr);
 
 protected:
     bool canLeave(QGroupBox *page) override;

@@ -18,7 +18,7 @@ class TextWizard final : public ExportWizard
 
 public:
     explicit TextWizard(const QString &programFolder, UiServices services = {},
-                     QWidget *parent = nullptr);
+                        QWidget *parent = nullptr);
 
 protected:
     bool canLeave(QGroupBox *page) override;

@@ -12,7 +12,7 @@ class XlsWizard final : public ExportWizard
 
 public:
     explicit XlsWizard(const QString &programFolder, UiServices services = {},
-                          QWidget *parent = nullptr);
+                       QWidget *parent = nullptr);
 };
 
 } // namespace orlith

@@ -33,7 +33,7 @@ QStringList picturePatterns()
 } // namespace
 
 AddPictureDialog::AddPictureDialog(const QString &programFolder, const QString &discName,
-                             UiServices services, QWidget *parent)
+                                   UiServices services, QWidget *parent)
     : QDialog(parent), m_programFolder(programFolder), m_disc(discName), m_services(services)
 {
     setObjectName(QStringLiteral("frmAddPicture"));

@@ -27,7 +27,7 @@ class AddPictureDialog : public QDialog
 
 public:
     AddPictureDialog(const QString &programFolder, const QString &discName, UiServices services,
-                  QWidget *parent = nullptr);
+                     QWidget *parent = nullptr);
 
     // Makes `target` an exact copy of `source`. The copy is written beside the target and
     // renamed over it, so the target holds either its old bytes or all of the new ones; a

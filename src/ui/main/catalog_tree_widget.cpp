@@ -1,8 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/main/catalog_tree_widget.h"
 
-#include "ui/common/style_icon.h"
 #include "core/store/catalogue_index.h"
+#include "ui/common/style_icon.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -144,8 +144,7 @@ void FileListModel::removeRowsAt(QList<int> rows)
     endResetModel();
 }
 
-void FileListModel::colorRows(const ExtensionTable &table, const QPalette &palette,
-                              qsizetype from)
+void FileListModel::colorRows(const ExtensionTable &table, const QPalette &palette, qsizetype from)
 {
     from = std::max<qsizetype>(from, 0);
     if (from >= m_rows.size())

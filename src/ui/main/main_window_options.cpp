@@ -2,10 +2,10 @@
 // Options window, statistics and the archive reminder.
 #include "ui/main/main_window.h"
 
+#include "core/search/statistics.h"
 #include "core/settings/archive_reminder.h"
 #include "core/settings/option_colors.h"
 #include "ui/options/options_window.h"
-#include "core/search/statistics.h"
 #include "ui/options/stats_window.h"
 
 #include <QDate>

@@ -31,7 +31,7 @@ class OptionsWindow : public QDialog
 
 public:
     explicit OptionsWindow(SettingsRecord &record, QDate today = QDate::currentDate(),
-                        QWidget *parent = nullptr);
+                           QWidget *parent = nullptr);
 
     // The colour swatch `index` of the palette, 0 to 19.
     QAbstractButton *swatch(int index) const { return m_swatches[size_t(index)]; }

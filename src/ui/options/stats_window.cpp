@@ -14,8 +14,8 @@ namespace orlith {
 
 namespace {
 
-QGroupBox *fieldFrame(const char *name, const QString &title,
-                      const QList<StatisticsField> &fields, QWidget *parent)
+QGroupBox *fieldFrame(const char *name, const QString &title, const QList<StatisticsField> &fields,
+                      QWidget *parent)
 {
     auto *frame = new QGroupBox(title, parent);
     frame->setObjectName(QString::fromLatin1(name));
@@ -45,8 +45,8 @@ StatsWindow::StatsWindow(const StoreStatistics &stats, QWidget *parent) : QDialo
     const QList<StatisticsField> fields = statisticsFields(stats);
     auto *general = fieldFrame("frmGeneral", QStringLiteral("General"),
                                fields.mid(0, kGeneralFieldCount), this);
-    auto *files = fieldFrame("frmFiles", QStringLiteral("Files"), fields.mid(kGeneralFieldCount),
-                             this);
+    auto *files =
+        fieldFrame("frmFiles", QStringLiteral("Files"), fields.mid(kGeneralFieldCount), this);
 
     auto *image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));

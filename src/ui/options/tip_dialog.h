@@ -22,7 +22,7 @@ class TipDialog : public QDialog
 
 public:
     explicit TipDialog(SettingsRecord &settings, QWidget *parent = nullptr,
-                    TipPicker::RandomSource random = {});
+                       TipPicker::RandomSource random = {});
 
     // The tip shown now (0 to 15).
     int shownTip() const { return m_picker.last(); }

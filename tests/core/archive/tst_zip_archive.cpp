@@ -33,7 +33,8 @@ private slots:
         QVERIFY(runProgram("unzip", {"-tq", zipPath}).says(0));
         // A second run updates the archive: new entries join, the old ones stay.
         QVERIFY(archiveStoreFiles(zip, store.path(), target.path(), {"Backup.xml"}));
-        QCOMPARE(archiveRowNames(zipPath).value, QStringList({"Jazz.xml", "Čaj 1.xml", "Backup.xml"}));
+        QCOMPARE(archiveRowNames(zipPath).value,
+                 QStringList({"Jazz.xml", "Čaj 1.xml", "Backup.xml"}));
         QCOMPARE(runProgram("unzip", {"-p", zipPath, "Jazz.xml"}).out.toLatin1(),
                  readAll(discFilePath(store.path(), "Jazz")));
         // Nothing chosen: a failed run that leaves the archive alone.

@@ -4,12 +4,12 @@
 #include "core/capture/dir_walk.h"
 #include "core/capture/drives.h"
 #include "core/capture/file_date_text.h"
-#include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/date_text.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
+#include "core/store/store_edits.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

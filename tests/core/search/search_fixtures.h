@@ -39,7 +39,8 @@ inline void makeDuplicatesStore(const QString &root)
     QVERIFY(ensureStoreFolders(root).ok());
     QVERIFY(writeAll(catalogOrderPath(root), "A\r\nB\r\n"));
     const auto e = [](const char *name, const char *path, qint64 size) {
-        return FileEntry{QString::fromUtf8(name), QString::fromUtf8(path), size, QStringLiteral("1 Jan 2020")};
+        return FileEntry{QString::fromUtf8(name), QString::fromUtf8(path), size,
+                         QStringLiteral("1 Jan 2020")};
     };
     QVERIFY(writeDiscFile(discFilePath(root, QStringLiteral("One")), QStringLiteral("A"),
                           {e("Song.mp3", "/1/Song.mp3", 5000), e("song.MP3", "/1/c/song.MP3", 5000),

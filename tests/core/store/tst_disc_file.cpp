@@ -264,8 +264,8 @@ private slots:
         const QString path = dir.filePath(u"d.xml"_s);
         const QString witness = dir.filePath(u"witness"_s);
         QVERIFY(writeAll(path, QByteArray(5000, 'a')));
-        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(witness).constData()),
-                 0);
+        QCOMPARE(
+            ::link(QFile::encodeName(path).constData(), QFile::encodeName(witness).constData()), 0);
         QVERIFY(removeStoreFile(path).ok());
         QVERIFY(!QFile::exists(path));
         QCOMPARE(readAll(witness), QByteArray(5000, 'a'));

@@ -31,10 +31,7 @@ QByteArray rawSlot(const QByteArray &name, const QByteArray &notes, char filler 
 // A store that the test needs open for writing.
 struct Opened : NotesStore
 {
-    explicit Opened(const QString &path)
-    {
-        QVERIFY2(open(path), qPrintable(lastError()));
-    }
+    explicit Opened(const QString &path) { QVERIFY2(open(path), qPrintable(lastError())); }
 };
 
 // What leaving the notes box does.

@@ -1,12 +1,12 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/capture/capture_fixtures.h"
 #include "core/capture/drives.h"
-#include "core/store/store_edits.h"
 #include "core/core_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
+#include "core/store/store_edits.h"
 
 #include <QTemporaryDir>
 #include <QTest>

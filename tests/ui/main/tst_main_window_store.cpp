@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
-#include "core/store/store_edits.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/notes_store.h"
+#include "core/store/store_edits.h"
 #include "support/window_fixture.h"
 #include "ui/capture/capture_progress_dialog.h"
 #include "ui/capture/name_entry_dialog.h"

@@ -1,13 +1,13 @@
 // Orlith — desktop catalogue of removable media.
-#include "core/settings/archive_reminder.h"
 #include "core/search/statistics.h"
-#include "ui/options/tips.h"
+#include "core/settings/archive_reminder.h"
 #include "core/store/date_text.h"
 #include "support/window_fixture.h"
 #include "ui/options/about_dialog.h"
 #include "ui/options/options_window.h"
 #include "ui/options/stats_window.h"
 #include "ui/options/tip_dialog.h"
+#include "ui/options/tips.h"
 
 using namespace orlith;
 using namespace Qt::StringLiterals;
