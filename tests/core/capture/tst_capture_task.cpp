@@ -1,0 +1,126 @@
+// Orlith — desktop catalogue of removable media.
+// The window's long store jobs as objects: a capture or an update walk, and saving a list
+// as a disc; each ends with one finished signal.
+#include "core/capture/capture_fixtures.h"
+#include "core/capture/capture_task.h"
+#include "core/capture/disc_update.h"
+#include "core/core_fixtures.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+#include "core/store/save_list_task.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
+
+class TestCaptureTask : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_data;
+    QString m_media;
+
+    // Runs the task to its finished signal; the rows it handed over, and the result.
+    template <typename Task>
+    StoreResult finish(Task &task, QList<FileRow> *rows = nullptr, bool cancel = false)
+    {
+        QSignalSpy finished(&task, &Task::finished);
+        if constexpr (std::is_same_v<Task, CaptureTask>) {
+            if (rows)
+                connect(&task, &CaptureTask::rowsFound, this,
+                        [rows](const QList<FileRow> &r) { rows->append(r); });
+        }
+        task.start();
+        if constexpr (std::is_same_v<Task, CaptureTask>) {
+            if (cancel)
+                task.cancel();
+        }
+        if (finished.isEmpty() && !finished.wait(20000))
+            return StoreResult::failure(u"no finished signal"_s);
+        return finished.first().first().template value<StoreResult>();
+    }
+
+private slots:
+    void init()
+    {
+        m_data = m_dir.filePath(u"data"_s);
+        m_media = m_dir.filePath(u"media"_s);
+        QDir(m_data).removeRecursively();
+        QDir(m_media).removeRecursively();
+        QVERIFY(ensureStoreFolders(m_data).ok());
+        QVERIFY(makeFile(catalogOrderPath(m_data), "Cat\r\n"));
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(makeFile(m_media + "/f"_L1 + QString::number(i) + ".txt"_L1, "x"));
+    }
+
+    void capture_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("whole") << false;
+        QTest::newRow("cancelled") << true;
+    }
+    void capture()
+    {
+        QFETCH(bool, cancel);
+        CaptureTask task({m_data, u"D"_s, u"Cat"_s, m_media});
+        QList<FileRow> rows;
+        const StoreResult r = finish(task, &rows, cancel);
+        QVERIFY2(r.ok(), qPrintable(r.error));
+        QCOMPARE(task.running(), false);
+        if (task.job().cancelled()) {
+            QVERIFY(!QFile::exists(discFilePath(m_data, u"D"_s)));
+            return;
+        }
+        QVERIFY(!cancel || task.job().phase() == CaptureJob::Phase::Done); // too quick to stop
+        QCOMPARE(rows.size(), 300);
+        QCOMPARE(fileCountText(m_data, u"D"_s), u"300"_s);
+    }
+
+    // An update writes nothing; its comparison and what it was made against are kept.
+    void updateComparesOnly()
+    {
+        CaptureTask first({m_data, u"D"_s, u"Cat"_s, m_media});
+        QVERIFY(finish(first).ok());
+        QVERIFY(makeFile(m_media + "/new.txt"_L1, "n"));
+        QList<FileEntry> stored;
+        DiscIdentity readAs;
+        QVERIFY(readDiscForUpdate(m_data, u"D"_s, stored, readAs).ok());
+        CaptureRequest request{m_data, u"D"_s, u"Cat"_s, m_media};
+        request.walkOnly = true;
+        CaptureTask task(request, stored, readAs);
+        QVERIFY(finish(task).ok());
+        QVERIFY(task.update());
+        QCOMPARE(task.update()->added.size(), 1);
+        QVERIFY(task.readAs() == readAs);
+        QCOMPARE(fileCountText(m_data, u"D"_s), u"300"_s);
+    }
+
+    void saveList_data()
+    {
+        QTest::addColumn<QString>("disc");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("new name") << u"Saved"_s << QString();
+        QTest::newRow("name taken") << u"Taken"_s << u"already in use"_s;
+    }
+    void saveList()
+    {
+        QFETCH(QString, disc);
+        QFETCH(QString, error);
+        QVERIFY(writeDiscFile(discFilePath(m_data, u"Taken"_s), u"Cat"_s, {}).ok());
+        const QList<FileRow> rows{FileRow(u"a"_s, u"/m/a"_s, 1, u"d"_s, u"X"_s),
+                                  FileRow(u"b"_s, u"/m/b"_s, 2, u"d"_s, u"X"_s)};
+        SaveListTask task(m_data, disc, u"Cat"_s, rows);
+        const StoreResult r = finish(task);
+        QVERIFY2(error.isEmpty() ? r.ok() : r.error.contains(error), qPrintable(r.error));
+        if (error.isEmpty())
+            QCOMPARE(fileCountText(m_data, disc), u"2"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCaptureTask)
+#include "tst_capture_task.moc"
