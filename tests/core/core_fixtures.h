@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Shared by the core suites: running orlith-cli, and a disk that fills up.
+// Shared by the suites: running a program or orlith-cli, store files, a disk that fills up.
 #pragma once
 
 #include "support/test_files.h"
@@ -49,6 +49,8 @@ inline CliRun runProgram(const QString &program, const QStringList &args,
             QString::fromUtf8(p.readAllStandardError())};
 }
 
+// Only suites built to run orlith-cli know where it is.
+#ifdef ORLITH_CLI
 inline CliRun runCli(const QStringList &args)
 {
     return runProgram(QStringLiteral(ORLITH_CLI), args);
@@ -58,6 +60,7 @@ inline CliRun cli(const QString &dataDir, const QStringList &args)
 {
     return runCli(QStringList{u"--data-dir"_s, dataDir} + args);
 }
+#endif
 
 // Every file under `folder`, hidden ones too, by relative path with its bytes.
 inline QMap<QString, QByteArray> folderFiles(const QString &folder)

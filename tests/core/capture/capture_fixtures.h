@@ -50,4 +50,22 @@ inline QString makeTooDeepFolder(const QString &parent)
     return parent + QLatin1Char('/') + steps.first();
 }
 
+// Python that writes sys.argv[1]: a tar.bz2 of one member, zeros.bin, of `gib` GiB of
+// zeros. Streams of zeros put end to end make it in a blink (bzip2 readers take them as
+// one); `padGib` makes the file that long with a hole after them, which readers ignore.
+inline QString bombScript(int gib, int padGib = 0)
+{
+    return uR"(
+import bz2, sys, tarfile
+info = tarfile.TarInfo('zeros.bin'); info.size = %1 << 30
+chunk = bz2.compress(bytes(16 << 20))
+with open(sys.argv[1], 'wb') as f:
+    f.write(bz2.compress(info.tobuf()))
+    f.write(chunk * (info.size >> 24))
+    f.write(bz2.compress(bytes(1024)))
+    f.truncate(max(f.tell(), %2 << 30))
+)"_s.arg(gib)
+        .arg(padGib);
+}
+
 } // namespace orlith::test

@@ -11,18 +11,11 @@
 #include "core/store/program_folder.h"
 #include "core/store/store_edits.h"
 
-#include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <ctime>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace orlith;
 using namespace orlith::test;
@@ -49,7 +42,7 @@ QStringList relativePaths(const DirWalk &walk, const QString &root)
 
 } // namespace
 
-// Capture: folders walked, file dates, mounted media, the job and its command line.
+// Capture: folders walked, file dates, mounted media and the job.
 class TestCaptureJob : public QObject
 {
     Q_OBJECT
@@ -303,121 +296,6 @@ private slots:
         }
         QCOMPARE(readAll(discFilePath(m_data, u"Taken"_s)), QByteArray("old bytes"));
         QCOMPARE(m_index.discCount(), 1);
-    }
-
-    // The command line writes the bytes the engine writes.
-    void cliMatchesTheEngine()
-    {
-        QVERIFY(makeFile(m_tree + u"/a&b.txt"_s, "hello"));
-        QVERIFY(makeFile(m_tree + u"/sub/x.bin"_s, QByteArray(3000, 'x'), 1200000000));
-        QVERIFY(makeFile(m_tree + u"/.hidden"_s, "h"));
-        // A name that would plant entries, and one in ISO-8859-1 (its 0xE9 must survive).
-        const QString planter = u"x\r\n<file_name>FAKE.exe123456789012\n<file_date>d123456789012"_s;
-        QVERIFY(makeFile(m_tree + u"/"_s + planter, "p"));
-        const QByteArray latin1Name = QFile::encodeName(m_tree + u"/caf"_s) + "\xE9.txt";
-        ::close(::creat(latin1Name.constData(), 0644));
-        // QTemporaryDir cannot remove a name that is not UTF-8.
-        const auto unlinkIt = qScopeGuard([&] { ::unlink(latin1Name.constData()); });
-        const QString viaCli = m_dir->filePath(u"cli"_s);
-        QVERIFY(ensureStoreFolders(viaCli).ok());
-        QCOMPARE(cli(viaCli, {"new-catalog", "Music & more"}).code, 0);
-        const CliRun run =
-            cli(viaCli, {"capture", "--catalog", "Music & more", "--name", "Disc 1", m_tree + '/'});
-        QCOMPARE(run.code, 0);
-        QCOMPARE(run.out, "Ready.  4 files inserted from CD/DVD.\n");
-        QCOMPARE(run.err,
-                 "orlith-cli: 1 names held characters that cannot be stored and were changed.\n");
-        const QByteArray written = readAll(discFilePath(viaCli, u"Disc 1"_s));
-        QVERIFY(written.contains("<file_name>caf\xE9.txt<"));
-        QList<FileEntry> stored;
-        QVERIFY(readDiscEntries(discFilePath(viaCli, u"Disc 1"_s), stored).ok());
-        QStringList names;
-        for (const FileEntry &e : std::as_const(stored))
-            names << e.name;
-        QCOMPARE(
-            names,
-            QStringList(
-                {"x.bin", "a&b.txt", "café.txt",
-                 "x\uFFFD\uFFFD<file_name>FAKE.exe123456789012\uFFFD<file_date>d123456789012"}));
-        CaptureJob job({m_data, u"Disc 1"_s, u"Music & more"_s, m_tree});
-        QVERIFY(captureFolder(job, m_index).ok());
-        QCOMPARE(written, readAll(discFilePath(m_data, u"Disc 1"_s)));
-    }
-
-    void cliEditCommands()
-    {
-        QVERIFY(writeDiscFile(discFilePath(m_data, u"A"_s), u"Music"_s, {}).ok());
-        const auto run = [&](const QStringList &args) { return cli(m_data, args); };
-        QVERIFY(run({"capture", "--catalog", "Music", "--name", "a", m_data})
-                    .says(1, u"orlith-cli: Name you entered is allready in use.\n"_s));
-        QVERIFY(run({"capture", "--name", "N", m_data}).says(2));
-        QVERIFY(run({"new-catalog", "12"}).says(1, "Catalog name can not be number.\n"));
-        QVERIFY(run({"new-catalog", "Films"}).says(0));
-        QVERIFY(run({"rename", "A", "B"}).says(0));
-        // Without a terminal to ask, a disc is deleted only with --yes.
-        QVERIFY(run({"delete", "B"}).says(2, u"--yes"_s));
-        QVERIFY(run({"delete", "Music"}).says(1));
-        QVERIFY(QFile::exists(discFilePath(m_data, u"B"_s)));
-        QVERIFY(run({"delete", "B", "--yes"}).says(0));
-        QVERIFY(run({"delete", "Music"}).says(0));
-        QVERIFY(!QFile::exists(discFilePath(m_data, u"B"_s)));
-        QCOMPARE(readAll(catalogOrderPath(m_data)), QByteArray("Music & more\r\nFilms\r\n"));
-    }
-
-    // A catalog rename over 200 disc files killed at random: each stays whole, old or new.
-    void killedCatalogRenameLeavesWholeFiles()
-    {
-        constexpr int kDiscs = 200;
-        // Memory-backed when possible: the test is about renames, not about disk speed.
-        QTemporaryDir d((QFileInfo(u"/dev/shm"_s).isWritable() ? u"/dev/shm"_s : QDir::tempPath()) +
-                        u"/orlith-kill-XXXXXX"_s);
-        const QString data = d.path();
-        QVERIFY(d.isValid() && ensureStoreFolders(data).ok());
-        QList<QByteArray> oldBytes, newBytes;
-        for (int i = 0; i < kDiscs; ++i) {
-            QList<FileEntry> entries;
-            for (int e = 0; e < 20 + i % 7; ++e)
-                entries.append({u"f%1.txt"_s.arg(e), u"/cd/d%1/f%2.txt"_s.arg(i).arg(e), e * 100,
-                                u"1.1.2004 10:00:00"_s});
-            oldBytes.append(discFileBytes(u"Old"_s, entries));
-            newBytes.append(rewriteCatalogLine(oldBytes[i], u"New"_s));
-        }
-        const auto reset = [&] {
-            for (int i = 0; i < kDiscs; ++i)
-                QVERIFY(writeAll(discFilePath(data, u"d%1"_s.arg(i)), oldBytes[i]));
-            QVERIFY(writeAll(catalogOrderPath(data), "Old\r\n"));
-        };
-        const QStringList rename{u"--data-dir"_s, data, u"rename"_s, u"Old"_s, u"New"_s};
-        reset();
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(runCli(rename).says(0));
-        const qint64 fullRunUs = clock.nsecsElapsed() / 1000;
-        QCOMPARE(readAll(discFilePath(data, u"d7"_s)), newBytes[7]);
-        const quint32 seed = QRandomGenerator::global()->generate();
-        QRandomGenerator random(seed);
-        int partlyRenamed = 0;
-        for (int trial = 0; trial < 24; ++trial) {
-            reset();
-            QProcess p;
-            p.start(QStringLiteral(ORLITH_CLI), rename);
-            QVERIFY(p.waitForStarted());
-            ::usleep(useconds_t(random.bounded(fullRunUs * 11 / 10)));
-            ::kill(pid_t(p.processId()), SIGKILL);
-            p.waitForFinished();
-            int renamed = 0;
-            for (int i = 0; i < kDiscs; ++i) {
-                const QByteArray now = readAll(discFilePath(data, u"d%1"_s.arg(i)));
-                QVERIFY2(now == oldBytes[i] || now == newBytes[i],
-                         qPrintable(u"seed %1, d%2"_s.arg(seed).arg(i)));
-                renamed += now == newBytes[i];
-            }
-            const QByteArray order = readAll(catalogOrderPath(data));
-            QVERIFY2(order == "Old\r\n" || order == "New\r\n", order.constData());
-            partlyRenamed += renamed > 0 && renamed < kDiscs;
-        }
-        // Some kills must have landed in the middle of the rewrite, or nothing was tested.
-        QVERIFY2(partlyRenamed > 0, qPrintable(u"seed %1"_s.arg(seed)));
     }
 
 private:

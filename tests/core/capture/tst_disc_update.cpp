@@ -1,10 +1,9 @@
 // Orlith — desktop catalogue of removable media.
-// Updating a disc: the comparison, and `orlith-cli rescan` walking, printing and applying it.
+// Updating a disc: the comparison, and applying it only to the disc file it was made against.
 #include "core/capture/disc_update.h"
 #include "core/store/program_folder.h"
 
 #include "core/capture/capture_fixtures.h"
-#include "core/core_fixtures.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -108,47 +107,6 @@ private slots:
         QCOMPARE(orlith::commonFolder(list), folder);
     }
 
-    // A disc captured from a folder in which one file was then added, one removed and one
-    // grown: the dry run prints exactly that and changes nothing; the real run rewrites the
-    // disc and keeps its catalog, notes and picture.
-    void rescanFromTheCommandLine()
-    {
-        QTemporaryDir store;
-        QTemporaryDir media;
-        const QString d = media.path();
-        const auto run = [&](const QStringList &args) { return cli(store.path(), args); };
-        QVERIFY(makeFile(d + "/keep.txt"_L1, "same") && makeFile(d + "/sub/grow.txt"_L1, "1") &&
-                makeFile(d + "/gone.txt"_L1, "x"));
-        QVERIFY(run({u"new-catalog"_s, u"Cat"_s}).says(0));
-        QVERIFY(run({u"capture"_s, u"--catalog"_s, u"Cat"_s, u"--name"_s, u"D"_s, d}).says(0));
-        QVERIFY(run({u"notes"_s, u"D"_s, u"--set"_s, u"old notes"_s}).says(0));
-        const QString picture = picturePath(store.path(), u"D"_s);
-        QVERIFY(makeFile(picture, "JFIF") && QFile::remove(d + "/gone.txt"_L1));
-        QVERIFY(makeFile(d + "/new.txt"_L1, "n") && makeFile(d + "/sub/grow.txt"_L1, "12"));
-        const QString discFile = discFilePath(store.path(), u"D"_s);
-        const QByteArray before = readAll(discFile);
-
-        const QString expected = "+\t%1/new.txt\n-\t%1/gone.txt\n~\t%1/sub/grow.txt\n"_L1.arg(d);
-        const CliRun dry = run({u"rescan"_s, u"d"_s, d, u"--dry-run"_s});
-        QCOMPARE(dry.out + dry.err, expected + "Added 1, removed 1, changed 1.\n"_L1);
-        QCOMPARE(readAll(discFile), before);
-
-        QCOMPARE(run({u"rescan"_s, u"D"_s, d}).out, expected);
-        const QString listed = run({u"list"_s, u"D"_s}).out;
-        QVERIFY(listed.count(u'\n') == 3 && listed.contains("new.txt"_L1));
-        QCOMPARE(run({u"notes"_s, u"D"_s}).out, "old notes\n"_L1);
-        QCOMPARE(readAll(picture), QByteArray("JFIF"));
-        QCOMPARE(readCatalogNameFromFile(discFile), "Cat"_L1);
-        QCOMPARE(run({u"rescan"_s, u"D"_s, d}).err, "Added 0, removed 0, changed 0.\n"_L1);
-
-        // A folder that is not there, or a disc that is not, changes nothing.
-        const QByteArray after = readAll(discFile);
-        QVERIFY(run({u"rescan"_s, u"D"_s, d + "/none"_L1}).says(1));
-        QVERIFY(run({u"rescan"_s, u"E"_s, d}).says(1));
-        QVERIFY(run({u"rescan"_s, u"D"_s}).says(2));
-        QCOMPARE(readAll(discFile), after);
-    }
-
     // An update writes only to the disc file it compared against: one that went away, or
     // whose name now belongs to another disc (a rename swap during the walk), or that was
     // rewritten meanwhile, is left exactly as it is.
@@ -192,24 +150,6 @@ private slots:
             QCOMPARE(paths(stored(d)), "b"_L1);
         else
             QCOMPARE(QFile::exists(d) ? readAll(d) : QByteArray(), bytes);
-    }
-
-    // A walk that finds nothing at all (a mount point with nothing mounted) empties a disc
-    // only when asked to.
-    void emptyWalkNeedsAllowEmpty()
-    {
-        QTemporaryDir store, media;
-        QVERIFY(ensureStoreFolders(store.path()).ok());
-        const QString d = discFilePath(store.path(), u"D"_s);
-        QVERIFY(writeDiscFile(d, u"Cat"_s, entries({"a 1 d", "b 2 d"})).ok());
-        const QByteArray before = readAll(d);
-        const auto rescan = [&](QStringList extra) {
-            return cli(store.path(), QStringList{u"rescan"_s, u"D"_s, media.path()} + extra);
-        };
-        QVERIFY(rescan({}).says(1, u"--allow-empty"_s));
-        QCOMPARE(readAll(d), before);
-        QVERIFY(rescan({u"--allow-empty"_s}).says(0));
-        QVERIFY(stored(d).isEmpty());
     }
 };
 

@@ -241,25 +241,7 @@ private slots:
 
     // After the described checks, both names must be plain identifiers, for the wizard and the
     // command line alike.
-    void sqlNames_data()
-    {
-        QTest::addColumn<QString>("database");
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("problem");
-        const QString db = kDatabaseNameCharactersMessage, table = kTableNameCharactersMessage;
-        const auto row = [](const char *tag, const char *database, const char *table,
-                            const QString &problem) {
-            QTest::newRow(tag) << QString(database) << QString(table) << problem;
-        };
-        row("empty first", "", "a b", "You must enter database name.");
-        row("blanks first", "a;b c", "t", "Database name must not have blank spaces.");
-        row("empty table first", "a;b", "", "You must enter table name.");
-        row("statement", "db;DROP/**/DATABASE/**/mysql;--", "t", db);
-        row("quote", "db", "t`x", table);
-        row("leading digit", "db", "1t", table);
-        row("non-ASCII letter", "Café", "t", db);
-        row("plain", "My_Files2", "_t", "");
-    }
+    void sqlNames_data() { test::addSqlNameRows(); }
 
     void sqlNames()
     {
@@ -267,12 +249,6 @@ private slots:
         QFETCH(QString, table);
         QFETCH(QString, problem);
         QCOMPARE(sqlNamesProblem(database, table), problem);
-        const test::CliRun run =
-            test::cli(store("two"), {"export", "sql", "--create-database", database, "--table",
-                                     table, "--out", m_dir.filePath("names.sql"), "cd1"});
-        QCOMPARE(run.code, problem.isEmpty() ? 0 : 2);
-        QVERIFY2(database.isEmpty() || table.isEmpty() || run.err.contains(problem),
-                 qPrintable(run.err));
     }
 
     // A missing disc file fails naming it, keeping the old output.
@@ -286,67 +262,6 @@ private slots:
         for (ExportFormat f : {ExportFormat::Csv, ExportFormat::Xls})
             QVERIFY(exportDiscs(f, out, cds, {"cd2.xml"}, {}) && readAll(out).size() < 1000);
         QVERIFY(!exportDiscs(ExportFormat::Sql, store("no/dir/x.sql"), cds, {"cd2.xml"}, {}));
-    }
-
-    void cliMatchesEngine_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<ExportFormat>("format");
-        QTest::addColumn<ExportOptions>("options");
-        const auto row = [](const char *args, ExportFormat f, const ExportOptions &o = {}) {
-            QTest::newRow(args) << QString(args).split(' ') << f << o;
-        };
-        row("csv", ExportFormat::Csv);
-        row("html", ExportFormat::Html);
-        row("xls", ExportFormat::Xls);
-        row("text --no-title --separator tab --qualifier '", ExportFormat::Text,
-            {.titleRow = false, .separator = '\t', .qualifier = '\''});
-        row("sql --dialect mssql --create-database Db --create-table T", ExportFormat::Sql,
-            {.dialect = SqlDialect::MsSql,
-             .createDatabase = true,
-             .databaseName = "Db",
-             .createTable = true,
-             .tableName = "T"});
-    }
-
-    void cliMatchesEngine()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(ExportFormat, format);
-        QFETCH(ExportOptions, options);
-        options.locale = QLocale::system(); // as the command line takes it
-        const QString cliOut = m_dir.filePath("cli.out");
-        // Discs by any letter case and order come out in list order.
-        const test::CliRun run =
-            test::cli(store("two"),
-                      QStringList{"export"} + args + QStringList{"--out", cliOut, "CD2", "cd1"});
-        QVERIFY2(run.code == 0, qPrintable(run.err));
-        QCOMPARE(readAll(cliOut),
-                 exportBytes(format, store("two"), {"CD1.xml", "cd2.xml"}, options));
-    }
-
-    void cliErrors()
-    {
-        const QString two = store("two"), out = m_dir.filePath("err.out");
-        QVERIFY(test::cli(two, {"export", "csv", "--out", out, "cd1", "nope"})
-                    .says(1, "no disc named \"nope\""));
-        QVERIFY(!QFile::exists(out));
-        QVERIFY(test::cli(two, {"export", "sql", "--out", out, "--table", "a b", "cd1"})
-                    .says(2, "Table name must not have blank spaces."));
-        QVERIFY(test::cli(two, {"export", "csv", "--separator", ";", "--out", out, "cd1"}).says(2));
-        // The store's own files are never an output, however the path reaches them.
-        QVERIFY(writeAll(two + "/katalog.ini", "Films\r\n"));
-        QVERIFY(QFile::link(two + "/cds", m_dir.filePath("cds link")));
-        QVERIFY(QFile::link(two + "/cds/New.xml", m_dir.filePath("new.csv")));
-        const QMap<QString, QByteArray> before = test::userFiles(two);
-        for (const QString &target :
-             {two + "/cds/CD1.xml", two + "/katalog.ini",
-              store("one") + "/../two/cds/../cds/cd2.xml", m_dir.filePath("cds link/CD1.xml"),
-              m_dir.filePath("new.csv")})
-            QVERIFY2(test::cli(two, {"export", "csv", "--out", target, "cd1"})
-                         .says(1, target + ": it is one of Orlith's own store files"),
-                     qPrintable(target));
-        QCOMPARE(test::userFiles(two), before);
     }
 
     void emptySheetAndCells()

@@ -1,0 +1,54 @@
+// Orlith — desktop catalogue of removable media.
+// orlith-cli archive and restore.
+#include "core/archive/archive_job.h"
+#include "core/archive/zip_archive.h"
+
+#include "core/archive/archive_fixtures.h"
+#include "core/core_fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+using namespace orlith::test;
+
+class TestCliArchive : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The command line refuses bad input changing nothing, and restores only when told how.
+    void commandLine()
+    {
+        QTemporaryDir dir, target;
+        const QString store = dir.path();
+        for (const char *disc : {"Rock", "Jazz", "Noir"})
+            makeDisc(store, "Music", disc);
+        const QMap<QString, QByteArray> original = storeFiles(store);
+        const QString zip = archivePathIn(target.path()), junk = target.filePath("junk.zip");
+        QVERIFY(writeAll(junk, "PK\x03\x04 this is not an archive"));
+        QVERIFY(cli(store, {"archive", "--to", target.path(), "Nothing"}).says(1, "no disc named"));
+        QVERIFY(cli(store, {"restore", "x.zip", "--yes-all", "--no-all"}).says(2));
+        QVERIFY(cli(store, {"restore", junk, "--yes-all"}).says(1, "not a zip archive"));
+        QCOMPARE(storeFiles(store), original);
+        QVERIFY(cli(store, {"archive", "--to", target.path(), "Jazz"}).says(0));
+        QCOMPARE(archiveRowNames(zip).value, QStringList{"Jazz.xml"});
+        QVERIFY(cli(store, {"archive", "--to", target.path()}).says(0));
+        QCOMPARE(archiveRowNames(zip).value.size(), 3);
+        // Changed Jazz, lost Rock. Without an answer and without a terminal nothing happens.
+        makeDisc(store, "Music", "Jazz", 4);
+        QFile::remove(discFilePath(store, "Rock"));
+        const QMap<QString, QByteArray> changed = storeFiles(store);
+        QVERIFY(cli(store, {"restore", zip}).says(2, "--yes-all"));
+        QCOMPARE(storeFiles(store), changed);
+        // No to all keeps every existing file and brings back the missing one.
+        QVERIFY(cli(store, {"restore", zip, "--no-all"}).says(0, "restored cds/Rock.xml"));
+        QCOMPARE(storeFiles(store).value("Jazz.xml"), changed.value("Jazz.xml"));
+        QCOMPARE(storeFiles(store).value("Rock.xml"), original.value("Rock.xml"));
+        QVERIFY(cli(store, {"restore", zip, "--yes-all"}).says(0));
+        QCOMPARE(storeFiles(store), original);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliArchive)
+#include "tst_cli_archive.moc"

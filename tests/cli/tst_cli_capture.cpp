@@ -1,0 +1,428 @@
+// Orlith — desktop catalogue of removable media.
+// orlith-cli capture, edits and rescan: what they write, and what they refuse.
+#include "core/capture/capture_job.h"
+#include "core/store/catalogue_index.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+#include "core/store/store_edits.h"
+
+#include "core/capture/capture_fixtures.h"
+#include "core/core_fixtures.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <ctime>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool run(const QString &program, const QStringList &args, const QString &dir)
+{
+    return runProgram(program, args, {}, dir).code == 0;
+}
+
+// "path size" of each entry of the captured disc, paths below `root` relative to it.
+QStringList captured(const QString &store, const QString &root)
+{
+    QList<FileEntry> entries;
+    [&] { QVERIFY(readDiscEntries(discFilePath(store, u"N"_s), entries).ok()); }();
+    QStringList out;
+    for (const FileEntry &e : std::as_const(entries))
+        out << e.path.mid(root.size() + 1) + u' ' + QString::number(e.size);
+    return out;
+}
+
+// "a.txt 10 d1" per entry, path "/m/" + name.
+QList<FileEntry> entries(const QStringList &lines)
+{
+    QList<FileEntry> out;
+    for (const QString &line : lines) {
+        const QStringList p = line.split(u' ');
+        out.append({p[0].section(u'/', -1), "/m/"_L1 + p[0], p[1].toLongLong(), p[2]});
+    }
+    return out;
+}
+
+QList<FileEntry> stored(const QString &discFile)
+{
+    QList<FileEntry> out;
+    (void)readDiscEntries(discFile, out);
+    return out;
+}
+
+} // namespace
+
+class TestCliCapture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // A zone with summer time, as the disc dates are local times.
+        qputenv("TZ", "Europe/Zagreb");
+        ::tzset();
+        m_src = m_srcDir.path() + "/src"_L1;
+        QVERIFY(makeFile(m_src + "/docs/x.txt"_L1, "twelve bytes"));
+        QVERIFY(run(u"bsdtar"_s,
+                    {u"--format"_s, u"zip"_s, u"-cf"_s, u"docs/inner.zip"_s, u"docs/x.txt"_s},
+                    m_src));
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_data = m_dir->filePath(u"data"_s);
+        m_tree = m_dir->filePath(u"disc"_s);
+        QVERIFY(ensureStoreFolders(m_data).ok() && QDir().mkpath(m_tree));
+        m_index.clear();
+        QVERIFY(m_index.addCatalog(u"Music & more"_s));
+        QVERIFY(m_index.writeCatalogOrder(catalogOrderPath(m_data)).ok());
+    }
+
+    // The command line writes the bytes the engine writes.
+    void cliMatchesTheEngine()
+    {
+        QVERIFY(makeFile(m_tree + u"/a&b.txt"_s, "hello"));
+        QVERIFY(makeFile(m_tree + u"/sub/x.bin"_s, QByteArray(3000, 'x'), 1200000000));
+        QVERIFY(makeFile(m_tree + u"/.hidden"_s, "h"));
+        // A name that would plant entries, and one in ISO-8859-1 (its 0xE9 must survive).
+        const QString planter = u"x\r\n<file_name>FAKE.exe123456789012\n<file_date>d123456789012"_s;
+        QVERIFY(makeFile(m_tree + u"/"_s + planter, "p"));
+        const QByteArray latin1Name = QFile::encodeName(m_tree + u"/caf"_s) + "\xE9.txt";
+        ::close(::creat(latin1Name.constData(), 0644));
+        // QTemporaryDir cannot remove a name that is not UTF-8.
+        const auto unlinkIt = qScopeGuard([&] { ::unlink(latin1Name.constData()); });
+        const QString viaCli = m_dir->filePath(u"cli"_s);
+        QVERIFY(ensureStoreFolders(viaCli).ok());
+        QCOMPARE(cli(viaCli, {"new-catalog", "Music & more"}).code, 0);
+        const CliRun run =
+            cli(viaCli, {"capture", "--catalog", "Music & more", "--name", "Disc 1", m_tree + '/'});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, "Ready.  4 files inserted from CD/DVD.\n");
+        QCOMPARE(run.err,
+                 "orlith-cli: 1 names held characters that cannot be stored and were changed.\n");
+        const QByteArray written = readAll(discFilePath(viaCli, u"Disc 1"_s));
+        QVERIFY(written.contains("<file_name>caf\xE9.txt<"));
+        QList<FileEntry> stored;
+        QVERIFY(readDiscEntries(discFilePath(viaCli, u"Disc 1"_s), stored).ok());
+        QStringList names;
+        for (const FileEntry &e : std::as_const(stored))
+            names << e.name;
+        QCOMPARE(
+            names,
+            QStringList(
+                {"x.bin", "a&b.txt", "café.txt",
+                 "x\uFFFD\uFFFD<file_name>FAKE.exe123456789012\uFFFD<file_date>d123456789012"}));
+        CaptureJob job({m_data, u"Disc 1"_s, u"Music & more"_s, m_tree});
+        QVERIFY(captureFolder(job, m_index).ok());
+        QCOMPARE(written, readAll(discFilePath(m_data, u"Disc 1"_s)));
+    }
+
+    void cliEditCommands()
+    {
+        QVERIFY(writeDiscFile(discFilePath(m_data, u"A"_s), u"Music"_s, {}).ok());
+        const auto run = [&](const QStringList &args) { return cli(m_data, args); };
+        QVERIFY(run({"capture", "--catalog", "Music", "--name", "a", m_data})
+                    .says(1, u"orlith-cli: Name you entered is allready in use.\n"_s));
+        QVERIFY(run({"capture", "--name", "N", m_data}).says(2));
+        QVERIFY(run({"new-catalog", "12"}).says(1, "Catalog name can not be number.\n"));
+        QVERIFY(run({"new-catalog", "Films"}).says(0));
+        QVERIFY(run({"rename", "A", "B"}).says(0));
+        // Without a terminal to ask, a disc is deleted only with --yes.
+        QVERIFY(run({"delete", "B"}).says(2, u"--yes"_s));
+        QVERIFY(run({"delete", "Music"}).says(1));
+        QVERIFY(QFile::exists(discFilePath(m_data, u"B"_s)));
+        QVERIFY(run({"delete", "B", "--yes"}).says(0));
+        QVERIFY(run({"delete", "Music"}).says(0));
+        QVERIFY(!QFile::exists(discFilePath(m_data, u"B"_s)));
+        QCOMPARE(readAll(catalogOrderPath(m_data)), QByteArray("Music & more\r\nFilms\r\n"));
+    }
+
+    // A catalog rename over 200 disc files killed at random: each stays whole, old or new.
+    void killedCatalogRenameLeavesWholeFiles()
+    {
+        constexpr int kDiscs = 200;
+        // Memory-backed when possible: the test is about renames, not about disk speed.
+        QTemporaryDir d((QFileInfo(u"/dev/shm"_s).isWritable() ? u"/dev/shm"_s : QDir::tempPath()) +
+                        u"/orlith-kill-XXXXXX"_s);
+        const QString data = d.path();
+        QVERIFY(d.isValid() && ensureStoreFolders(data).ok());
+        QList<QByteArray> oldBytes, newBytes;
+        for (int i = 0; i < kDiscs; ++i) {
+            QList<FileEntry> entries;
+            for (int e = 0; e < 20 + i % 7; ++e)
+                entries.append({u"f%1.txt"_s.arg(e), u"/cd/d%1/f%2.txt"_s.arg(i).arg(e), e * 100,
+                                u"1.1.2004 10:00:00"_s});
+            oldBytes.append(discFileBytes(u"Old"_s, entries));
+            newBytes.append(rewriteCatalogLine(oldBytes[i], u"New"_s));
+        }
+        const auto reset = [&] {
+            for (int i = 0; i < kDiscs; ++i)
+                QVERIFY(writeAll(discFilePath(data, u"d%1"_s.arg(i)), oldBytes[i]));
+            QVERIFY(writeAll(catalogOrderPath(data), "Old\r\n"));
+        };
+        const QStringList rename{u"--data-dir"_s, data, u"rename"_s, u"Old"_s, u"New"_s};
+        reset();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(runCli(rename).says(0));
+        const qint64 fullRunUs = clock.nsecsElapsed() / 1000;
+        QCOMPARE(readAll(discFilePath(data, u"d7"_s)), newBytes[7]);
+        const quint32 seed = QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        int partlyRenamed = 0;
+        for (int trial = 0; trial < 24; ++trial) {
+            reset();
+            QProcess p;
+            p.start(QStringLiteral(ORLITH_CLI), rename);
+            QVERIFY(p.waitForStarted());
+            ::usleep(useconds_t(random.bounded(fullRunUs * 11 / 10)));
+            ::kill(pid_t(p.processId()), SIGKILL);
+            p.waitForFinished();
+            int renamed = 0;
+            for (int i = 0; i < kDiscs; ++i) {
+                const QByteArray now = readAll(discFilePath(data, u"d%1"_s.arg(i)));
+                QVERIFY2(now == oldBytes[i] || now == newBytes[i],
+                         qPrintable(u"seed %1, d%2"_s.arg(seed).arg(i)));
+                renamed += now == newBytes[i];
+            }
+            const QByteArray order = readAll(catalogOrderPath(data));
+            QVERIFY2(order == "Old\r\n" || order == "New\r\n", order.constData());
+            partlyRenamed += renamed > 0 && renamed < kDiscs;
+        }
+        // Some kills must have landed in the middle of the rewrite, or nothing was tested.
+        QVERIFY2(partlyRenamed > 0, qPrintable(u"seed %1"_s.arg(seed)));
+    }
+
+    // A disc captured from a folder in which one file was then added, one removed and one
+    // grown: the dry run prints exactly that and changes nothing; the real run rewrites the
+    // disc and keeps its catalog, notes and picture.
+    void rescanFromTheCommandLine()
+    {
+        QTemporaryDir store;
+        QTemporaryDir media;
+        const QString d = media.path();
+        const auto run = [&](const QStringList &args) { return cli(store.path(), args); };
+        QVERIFY(makeFile(d + "/keep.txt"_L1, "same") && makeFile(d + "/sub/grow.txt"_L1, "1") &&
+                makeFile(d + "/gone.txt"_L1, "x"));
+        QVERIFY(run({u"new-catalog"_s, u"Cat"_s}).says(0));
+        QVERIFY(run({u"capture"_s, u"--catalog"_s, u"Cat"_s, u"--name"_s, u"D"_s, d}).says(0));
+        QVERIFY(run({u"notes"_s, u"D"_s, u"--set"_s, u"old notes"_s}).says(0));
+        const QString picture = picturePath(store.path(), u"D"_s);
+        QVERIFY(makeFile(picture, "JFIF") && QFile::remove(d + "/gone.txt"_L1));
+        QVERIFY(makeFile(d + "/new.txt"_L1, "n") && makeFile(d + "/sub/grow.txt"_L1, "12"));
+        const QString discFile = discFilePath(store.path(), u"D"_s);
+        const QByteArray before = readAll(discFile);
+
+        const QString expected = "+\t%1/new.txt\n-\t%1/gone.txt\n~\t%1/sub/grow.txt\n"_L1.arg(d);
+        const CliRun dry = run({u"rescan"_s, u"d"_s, d, u"--dry-run"_s});
+        QCOMPARE(dry.out + dry.err, expected + "Added 1, removed 1, changed 1.\n"_L1);
+        QCOMPARE(readAll(discFile), before);
+
+        QCOMPARE(run({u"rescan"_s, u"D"_s, d}).out, expected);
+        const QString listed = run({u"list"_s, u"D"_s}).out;
+        QVERIFY(listed.count(u'\n') == 3 && listed.contains("new.txt"_L1));
+        QCOMPARE(run({u"notes"_s, u"D"_s}).out, "old notes\n"_L1);
+        QCOMPARE(readAll(picture), QByteArray("JFIF"));
+        QCOMPARE(readCatalogNameFromFile(discFile), "Cat"_L1);
+        QCOMPARE(run({u"rescan"_s, u"D"_s, d}).err, "Added 0, removed 0, changed 0.\n"_L1);
+
+        // A folder that is not there, or a disc that is not, changes nothing.
+        const QByteArray after = readAll(discFile);
+        QVERIFY(run({u"rescan"_s, u"D"_s, d + "/none"_L1}).says(1));
+        QVERIFY(run({u"rescan"_s, u"E"_s, d}).says(1));
+        QVERIFY(run({u"rescan"_s, u"D"_s}).says(2));
+        QCOMPARE(readAll(discFile), after);
+    }
+
+    // A walk that finds nothing at all (a mount point with nothing mounted) empties a disc
+    // only when asked to.
+    void emptyWalkNeedsAllowEmpty()
+    {
+        QTemporaryDir store, media;
+        QVERIFY(ensureStoreFolders(store.path()).ok());
+        const QString d = discFilePath(store.path(), u"D"_s);
+        QVERIFY(writeDiscFile(d, u"Cat"_s, entries({"a 1 d", "b 2 d"})).ok());
+        const QByteArray before = readAll(d);
+        const auto rescan = [&](QStringList extra) {
+            return cli(store.path(), QStringList{u"rescan"_s, u"D"_s, media.path()} + extra);
+        };
+        QVERIFY(rescan({}).says(1, u"--allow-empty"_s));
+        QCOMPARE(readAll(d), before);
+        QVERIFY(rescan({u"--allow-empty"_s}).says(0));
+        QVERIFY(stored(d).isEmpty());
+    }
+
+    // Each kind of archive lists its members after its own entry, with their true sizes,
+    // and an archive inside it one level deep.
+    void formats_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("zip") << u"a.zip"_s << QStringList{u"--format"_s, u"zip"_s};
+        QTest::newRow("7z") << u"a.7z"_s << QStringList{u"--format"_s, u"7zip"_s};
+        QTest::newRow("tar") << u"a.tar"_s << QStringList{u"--format"_s, u"ustar"_s};
+        QTest::newRow("tar.gz") << u"a.tar.gz"_s << QStringList{u"-z"_s};
+        QTest::newRow("tar.bz2") << u"a.tar.bz2"_s << QStringList{u"-j"_s};
+        QTest::newRow("tar.xz") << u"a.tar.xz"_s << QStringList{u"-J"_s};
+        QTest::newRow("tar.zst") << u"a.tar.zst"_s << QStringList{u"--zstd"_s};
+        QTest::newRow("iso") << u"a.iso"_s << QStringList{u"--format"_s, u"iso9660"_s};
+        QTest::newRow("cpio") << u"a.cpio"_s << QStringList{u"--format"_s, u"cpio"_s};
+        // Known by its content, whatever its name.
+        QTest::newRow("zip named .dat") << u"a.dat"_s << QStringList{u"--format"_s, u"zip"_s};
+    }
+    void formats()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, options);
+        QTemporaryDir media;
+        QTemporaryDir store;
+        QVERIFY(run(u"bsdtar"_s,
+                    options + QStringList{u"-cf"_s, media.path() + u'/' + file, u"-C"_s, m_src,
+                                          u"docs/x.txt"_s, u"docs/inner.zip"_s},
+                    m_src));
+        QCOMPARE(cli(store.path(), {u"new-catalog"_s, u"C"_s}).code, 0);
+        const CliRun r = cli(store.path(), {u"capture"_s, u"--archives"_s, u"--catalog"_s, u"C"_s,
+                                            u"--name"_s, u"N"_s, media.path()});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QString());
+        QStringList got = captured(store.path(), media.path());
+        QVERIFY(got.size() == 4);
+        got.removeFirst(); // the archive's own entry
+        const QString inner =
+            u"%1/docs/inner.zip %2"_s.arg(file).arg(QFileInfo(m_src + "/docs/inner.zip"_L1).size());
+        QCOMPARE(got.join(u','), file + "/docs/x.txt 12,"_L1 + inner + u',' + file +
+                                     "/docs/inner.zip/docs/x.txt 12"_L1);
+    }
+
+    // What the user finds, and what bad archives leave: a damaged, truncated, encrypted or
+    // fake archive keeps its own entry, its readable members and the capture goes on.
+    void badAndHostileArchives()
+    {
+        QTemporaryDir media;
+        QTemporaryDir store;
+        const QString d = media.path();
+        const QString script = uR"(
+import os, sys, tarfile, zipfile
+d = sys.argv[1]
+with zipfile.ZipFile(d + '/a.zip', 'w') as z:
+    z.writestr('docs/x.txt', 'twelve bytes')
+    z.writestr('../up.txt', 'u')
+    z.writestr('/abs.txt', 'a')
+whole = open(d + '/a.zip', 'rb').read()
+open(d + '/cut.zip', 'wb').write(whole[:40])
+open(d + '/b.zip', 'wb').write(b'PK\x03\x04' + b'\xff' * 64)
+open(d + '/fake.tar.gz', 'wb').write(b'not an archive')
+os.mkfifo(d + '/pipe.zip')  # must neither block the capture nor count
+huge = tarfile.TarInfo('big.bin'); huge.size = 10**12  # declared, never there
+open(d + '/huge.tar', 'wb').write(huge.tobuf())
+)"_s;
+        QVERIFY(run(u"python3"_s, {u"-c"_s, script, d}, d));
+        QVERIFY(run(u"bsdtar"_s,
+                    {u"--format"_s, u"zip"_s, u"--options"_s, u"zip:encryption=traditional"_s,
+                     u"--passphrase"_s, u"pw"_s, u"-cf"_s, d + "/enc.zip"_L1, u"docs/x.txt"_s,
+                     u"docs/inner.zip"_s},
+                    m_src));
+        QCOMPARE(cli(store.path(), {u"new-catalog"_s, u"C"_s}).code, 0);
+        const CliRun r = cli(store.path(), {u"capture"_s, u"--archives"_s, u"--catalog"_s, u"C"_s,
+                                            u"--name"_s, u"N"_s, d});
+        QCOMPARE(r.code, 0);
+        // b.zip, cut.zip, fake.tar.gz, huge.tar, and enc.zip whose inner.zip cannot be streamed.
+        QCOMPARE(r.err, "orlith-cli: 5 archives could not be read whole; their readable "
+                        "members are listed.\n"_L1);
+        const QStringList got = captured(store.path(), d);
+        for (const char *entry : {"a.zip/docs/x.txt 12", "a.zip/../up.txt 1", "a.zip//abs.txt 1",
+                                  "b.zip 68", "fake.tar.gz 14", "huge.tar/big.bin 1000000000000",
+                                  "enc.zip/docs/x.txt 12", "enc.zip/docs/inner.zip"})
+            QVERIFY2(got.filter(QString::fromLatin1(entry)).size() == 1, entry);
+        QVERIFY(got.filter(u"cut.zip"_s).size() >= 1);
+        // A member is found like any file.
+        const CliRun found = cli(store.path(), {u"find"_s, u"up.txt"_s});
+        QVERIFY(found.out.startsWith("up.txt\t"_L1 + d + "/a.zip/../up.txt\t"_L1));
+        QCOMPARE(found.err, "Found  1 files.\n"_L1);
+
+        // Without the option, the disc holds the folder's files alone, written exactly as
+        // the capture with it writes them.
+        QCOMPARE(
+            cli(store.path(), {u"capture"_s, u"--catalog"_s, u"C"_s, u"--name"_s, u"P"_s, d}).code,
+            0);
+        QList<FileEntry> with;
+        QVERIFY(readDiscEntries(discFilePath(store.path(), u"N"_s), with).ok());
+        with.removeIf([&](const FileEntry &e) { return e.path.indexOf(u'/', d.size() + 1) > 0; });
+        QCOMPARE(readAll(discFilePath(store.path(), u"P"_s)), discFileBytes(u"C"_s, with));
+    }
+
+    // Archives that must not cost the capture: what they are counted as, and an entry of
+    // theirs that stays.
+    void hostileArchives_data()
+    {
+        QTest::addColumn<QString>("script"); // writes the archive named by sys.argv[1]
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("entry");
+        const QString unreadable = u"1 archives could not be read whole; their readable "
+                                   "members are listed."_s;
+        QTest::newRow("decompression bomb") << bombScript(2) << u"bomb.tar.bz2"_s << unreadable
+                                            << u"bomb.tar.bz2/zeros.bin 2147483648"_s;
+        QTest::newRow("bomb inside a tar") << bombScript(2) + uR"(
+import os
+with tarfile.open(sys.argv[1] + '.tar', 'w') as t: t.add(sys.argv[1], 'in.tar.bz2')
+os.replace(sys.argv[1] + '.tar', sys.argv[1])
+)"_s << u"outer.tar"_s << unreadable << u"outer.tar/in.tar.bz2/zeros.bin 2147483648"_s;
+        QTest::newRow("line break in a member name") << uR"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr('a\nb.txt', 'x')
+)"_s << u"names.zip"_s << u"1 names held characters that cannot be stored and were changed."_s
+                                                     << u"names.zip/a\uFFFDb.txt 1"_s;
+        // Longer than any disc file line a reader keeps: cut, and counted.
+        QTest::newRow("member name of 70,000 characters")
+            << uR"(
+import io, sys, tarfile
+with tarfile.open(sys.argv[1], 'w', format=tarfile.PAX_FORMAT) as t:
+    info = tarfile.TarInfo('a' * 70000)
+    info.size = 1
+    t.addfile(info, io.BytesIO(b'x'))
+)"_s << u"long.tar"_s
+            << u"1 names held characters that cannot be stored and were changed."_s
+            << "long.tar/"_L1 + QString(4096, u'a') + " 1"_L1;
+    }
+    void hostileArchives()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QFETCH(QString, entry);
+        QTemporaryDir media;
+        QTemporaryDir store;
+        QVERIFY(run(u"python3"_s, {u"-c"_s, script, media.path() + u'/' + file}, media.path()));
+        QCOMPARE(cli(store.path(), {u"new-catalog"_s, u"C"_s}).code, 0);
+        const CliRun r = cli(store.path(), {u"capture"_s, u"--archives"_s, u"--catalog"_s, u"C"_s,
+                                            u"--name"_s, u"N"_s, media.path()});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, "orlith-cli: "_L1 + message + u'\n');
+        QVERIFY2(captured(store.path(), media.path()).contains(entry), qPrintable(entry));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_data;
+    QString m_tree;
+    CatalogueIndex m_index;
+    QTemporaryDir m_srcDir;
+    QString m_src; // docs/x.txt (12 bytes) and docs/inner.zip, the members of every archive
+};
+
+QTEST_GUILESS_MAIN(TestCliCapture)
+#include "tst_cli_capture.moc"

@@ -1,0 +1,123 @@
+// Orlith — desktop catalogue of removable media.
+// orlith-cli search, find, duplicates and single-copies over small stores.
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+
+#include "core/core_fixtures.h"
+#include "core/search/search_fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// "path@disc" per row; an empty line stays empty.
+QString rowsOf(const QString &out)
+{
+    QStringList lines;
+    for (const QString &line : out.split(u'\n')) {
+        const QStringList f = line.split(u'\t');
+        lines << (f.size() == 5 ? f[1] + u'@' + f[4] : line);
+    }
+    return lines.join(u' ').trimmed();
+}
+
+} // namespace
+
+class TestCliSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_store = std::make_unique<QTemporaryDir>();
+        makeSearchStore(m_store->path());
+    }
+
+    void commandLine()
+    {
+        const QString root = m_store->path();
+        // Концерт.ogg and rock.flac; Alpha searched once.
+        CliRun r = cli(root, {"search", "--at-least", "100", "--disc", "Alpha", "--disc", "Beta",
+                              "--disc", "alpha"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.count('\n'), 2);
+        QCOMPARE(r.err, "Found  2 files.\n");
+        QCOMPARE(cli(root, {"search", "--at-least", "abc"}).code, 2);
+        QCOMPARE(cli(root, {"find", "x", "--disc", "Nope"}).code, 1);
+        // Saved hits keep their exact sizes and are filed under the named catalog.
+        r = cli(root, {"search", "--text", "rock", "--save-as", "Rocks", "--catalog", "photos"});
+        QCOMPARE(r.code, 0);
+        QList<FileEntry> saved;
+        QVERIFY(readDiscEntries(discFilePath(root, u"Rocks"_s), saved));
+        QCOMPARE(saved.size(), 2);
+        QCOMPARE(saved[0].size, qint64(5));
+        QCOMPARE(saved[1].size, qint64(3 * 1024 * 1024));
+        QCOMPARE(readCatalogNameFromFile(discFilePath(root, u"Rocks"_s)), u"Photos"_s);
+        // The name is now taken.
+        QCOMPARE(cli(root, {"find", "a", "--save-as", "rocks", "--catalog", "Music"}).code, 1);
+    }
+
+    // Duplicates and files on one disc only, as orlith-cli prints the engine's rows.
+    void reports_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("summary");
+        // Largest extra space first; names meet whatever their letter case; a file twice
+        // on one disc counts; the same name with another size is another file.
+        QTest::newRow("all") << QStringList{u"duplicates"_s}
+                             << u"/1/big.iso@One /2/big.iso@Two /3/big.iso@Three  "
+                                "/1/Song.mp3@One /1/c/song.MP3@One /2/SONG.mp3@Two  "
+                                "/3/twice.bin@Three /3/x/twice.bin@Three  "
+                                "/1/ÉTÉ.txt@One /2/été.txt@Two"_s
+                             << u"4 groups, 10 files, 1.73 MB in extra copies."_s;
+        QTest::newRow("one disc") << QStringList{u"duplicates"_s, u"--disc"_s, u"one"_s}
+                                  << u"/1/Song.mp3@One /1/c/song.MP3@One"_s
+                                  << u"1 groups, 2 files, 0.00 MB in extra copies."_s;
+        QTest::newRow("two scopes")
+            << QStringList{u"duplicates"_s, u"--catalog"_s, u"B"_s, u"--disc"_s, u"Two"_s}
+            << u"/2/big.iso@Two /3/big.iso@Three  /3/twice.bin@Three /3/x/twice.bin@Three"_s
+            << u"2 groups, 4 files, 0.86 MB in extra copies."_s;
+        QTest::newRow("min size") << QStringList{u"duplicates"_s, u"--min-size"_s, u"4.8"_s}
+                                  << u"/1/big.iso@One /2/big.iso@Two /3/big.iso@Three  "
+                                     "/1/Song.mp3@One /1/c/song.MP3@One /2/SONG.mp3@Two"_s
+                                  << u"2 groups, 6 files, 1.73 MB in extra copies."_s;
+        QTest::newRow("none") << QStringList{u"duplicates"_s, u"--min-size"_s, u"9000"_s}
+                              << QString() << u"0 groups, 0 files, 0.00 MB in extra copies."_s;
+        // Kept on exactly one disc of the whole store, both copies of a file twice there.
+        QTest::newRow("single all") << QStringList{u"single-copies"_s}
+                                    << u"/1/lone.txt@One /2/old/big.iso@Two /3/twice.bin@Three "
+                                       "/3/x/twice.bin@Three /3/lone2.txt@Three"_s
+                                    << u"Found  5 files."_s;
+        QTest::newRow("single one disc") << QStringList{u"single-copies"_s, u"--disc"_s, u"One"_s}
+                                         << u"/1/lone.txt@One"_s << u"Found  1 files."_s;
+    }
+    void reports()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, rows);
+        QFETCH(QString, summary);
+        QTemporaryDir store;
+        makeDuplicatesStore(store.path());
+        const CliRun run = cli(store.path(), args);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(rowsOf(run.out), rows);
+        QCOMPARE(run.err, summary + u'\n');
+        if (args.size() == 1) // and bad use, once
+            QVERIFY(cli(store.path(), {u"duplicates"_s, u"--disc"_s, u"Nine"_s}).says(1) &&
+                    cli(store.path(), {u"duplicates"_s, u"--min-size"_s, u"-1"_s}).says(2) &&
+                    cli(store.path(), {u"single-copies"_s, u"x"_s}).says(2));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_store;
+};
+
+QTEST_GUILESS_MAIN(TestCliSearch)
+#include "tst_cli_search.moc"
