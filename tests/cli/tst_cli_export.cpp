@@ -111,9 +111,7 @@ private:
     QByteArray exportBytes(ExportFormat format, const QString &root, const QStringList &items,
                            const ExportOptions &options = {})
     {
-        const QString out = m_dir.filePath("out");
-        const StoreResult r = exportDiscs(format, out, root + "/cds", items, options);
-        return r ? readAll(out) : r.error.toUtf8();
+        return test::exportBytes(m_dir.filePath("out"), format, root, items, options);
     }
 
     QTemporaryDir m_dir;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/store/catalogue_index.h"
+#include "core/store/disc_file.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -23,6 +24,26 @@ inline bool makeFile(const QString &path, const QByteArray &bytes, qint64 mtime 
         return false;
     const timespec times[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+// "a.txt 10 d1" per entry, path "/m/" + name.
+inline QList<FileEntry> entries(const QStringList &lines)
+{
+    QList<FileEntry> out;
+    for (const QString &line : lines) {
+        const QStringList p = line.split(QLatin1Char(' '));
+        out.append({p[0].section(QLatin1Char('/'), -1), QLatin1String("/m/") + p[0],
+                    p[1].toLongLong(), p[2]});
+    }
+    return out;
+}
+
+// Every entry of a disc file; none when it cannot be read.
+inline QList<FileEntry> stored(const QString &discFile)
+{
+    QList<FileEntry> out;
+    (void)readDiscEntries(discFile, out);
+    return out;
 }
 
 // "Catalog:disc,disc Catalog2: ..." — the index in one comparable line.

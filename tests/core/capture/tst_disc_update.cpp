@@ -14,24 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// "a.txt 10 d1" per entry, path "/m/" + name.
-QList<FileEntry> entries(const QStringList &lines)
-{
-    QList<FileEntry> out;
-    for (const QString &line : lines) {
-        const QStringList p = line.split(u' ');
-        out.append({p[0].section(u'/', -1), "/m/"_L1 + p[0], p[1].toLongLong(), p[2]});
-    }
-    return out;
-}
-
-QList<FileEntry> stored(const QString &discFile)
-{
-    QList<FileEntry> out;
-    (void)readDiscEntries(discFile, out);
-    return out;
-}
-
 QString paths(const QList<FileEntry> &list)
 {
     QStringList out;

@@ -15,6 +15,15 @@ namespace orlith::test {
 
 using namespace Qt::StringLiterals;
 
+// The bytes of an export of `items` of the store at `root`, written to `out`; the error's
+// text when it failed.
+inline QByteArray exportBytes(const QString &out, ExportFormat format, const QString &root,
+                              const QStringList &items, const ExportOptions &options = {})
+{
+    const StoreResult r = exportDiscs(format, out, root + u"/cds"_s, items, options);
+    return r ? readAll(out) : r.error.toUtf8();
+}
+
 // The entry of the exact-bytes tests: every character the formats treat specially.
 inline FileEntry trickyEntry()
 {
