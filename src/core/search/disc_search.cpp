@@ -149,39 +149,6 @@ bool mayHoldLongLine(QByteArrayView bytes)
     return false;
 }
 
-// Reads a disc file into `bytes` (keeping its capacity for the next disc) when it holds at
-// most `limit` bytes; `whole` says whether it did. A larger file, or one that grows past
-// the limit while being read, is left for the caller to read line by line.
-StoreResult readSmallFile(const QString &path, qint64 limit, QByteArray &bytes, bool &whole)
-{
-    whole = false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return StoreResult::failure(
-            QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
-    if (file.size() > limit)
-        return StoreResult::success();
-    bytes.resize(qsizetype(std::max<qint64>(file.size(), 0)));
-    qsizetype got = 0;
-    for (;;) {
-        if (got == bytes.size()) {
-            if (got > limit)
-                return StoreResult::success();
-            bytes.resize(got + std::min<qsizetype>(limit + 1 - got, 256 * 1024));
-        }
-        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
-        if (n < 0)
-            return StoreResult::failure(
-                QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
-        if (n == 0)
-            break;
-        got += qsizetype(n);
-    }
-    bytes.resize(got);
-    whole = true;
-    return StoreResult::success();
-}
-
 } // namespace
 
 double sizeBoxValue(const QString &text)
@@ -416,7 +383,7 @@ StoreResult DiscSearch::searchDisc(const QString &programFolder, const QString &
     const QString path = discFilePath(programFolder, disc);
     if (m_asciiNeedle.size() >= 2) {
         bool whole = false;
-        if (StoreResult read = readSmallFile(path, kWholeFileBytes, m_buffer, whole); !read)
+        if (StoreResult read = readDiscFileBytes(path, m_buffer, kWholeFileBytes, &whole); !read)
             return read;
         if (whole) {
             searchBytes(m_buffer, disc, hits, longLines);

@@ -383,19 +383,26 @@ qint64 parseSizeValue(QByteArrayView value)
     return negative ? -qint64(n) : qint64(n);
 }
 
-StoreResult readDiscFileBytes(const QString &path, QByteArray &bytes)
+StoreResult readDiscFileBytes(const QString &path, QByteArray &bytes, qint64 limit, bool *whole)
 {
+    if (whole)
+        *whole = false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return StoreResult::failure(
             QStringLiteral("Cannot read %1:\n%2").arg(path, file.errorString()));
+    if (file.size() > limit)
+        return StoreResult::success();
     // Reads into the caller's storage, which keeps its capacity: a search over many discs
     // reads them all through one buffer instead of fresh memory for each.
     bytes.resize(qsizetype(std::max<qint64>(file.size(), 0)));
     qsizetype got = 0;
     for (;;) {
-        if (got == bytes.size())
-            bytes.resize(got + kReadBlock); // the file grew while being read
+        if (got == bytes.size()) { // the file grew while being read
+            if (got > limit)
+                return StoreResult::success();
+            bytes.resize(got + qsizetype(std::min<qint64>(limit + 1 - got, kReadBlock)));
+        }
         const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
         if (n < 0) {
             bytes.resize(got);
@@ -407,6 +414,8 @@ StoreResult readDiscFileBytes(const QString &path, QByteArray &bytes)
         got += qsizetype(n);
     }
     bytes.resize(got);
+    if (whole)
+        *whole = true;
     return StoreResult::success();
 }
 

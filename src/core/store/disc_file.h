@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <limits>
+
 namespace orlith {
 
 // The first line of every disc file; readers compare against this same text.
@@ -137,8 +139,12 @@ bool classifyDiscLine(const char *b, const char *e, DiscLine &line);
 // fraction is dropped and anything else ends the number (so "abc" reads 0).
 qint64 parseSizeValue(QByteArrayView value);
 
-// Reads a whole disc file into memory. Fails with a message naming the path.
-StoreResult readDiscFileBytes(const QString &path, QByteArray &bytes);
+// Reads a whole disc file into `bytes`, unless it holds more than `limit` bytes (or grows past
+// it while being read); `whole` says whether it was read. Fails with a message naming the
+// path.
+StoreResult readDiscFileBytes(const QString &path, QByteArray &bytes,
+                              qint64 limit = std::numeric_limits<qint64>::max(),
+                              bool *whole = nullptr);
 
 // Every entry of a disc file, by the reading rule.
 StoreResult readDiscEntries(const QString &path, QList<FileEntry> &entries);
