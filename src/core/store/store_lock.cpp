@@ -3,9 +3,15 @@
 
 #include "core/store/program_folder.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLockFile>
 #include <QThread>
+
+#include <algorithm>
+
+#include <sys/stat.h>
 
 namespace orlith {
 
@@ -16,6 +22,14 @@ bool namesOwner(const QLockFile &lock)
     qint64 pid = 0;
     QString host, application;
     return lock.getLockInfo(&pid, &host, &application) && pid > 0;
+}
+
+// A live owner writes its name within microseconds of making the file.
+constexpr qint64 kOwnerlessAfterMs = 200;
+
+bool statFile(const QByteArray &path, struct stat &st)
+{
+    return ::stat(path.constData(), &st) == 0;
 }
 
 } // namespace
@@ -32,11 +46,19 @@ StoreLock::StoreLock(const QString &programFolder, int waitMs)
     m_locked = m_lock->tryLock(0);
     // A lock file that names no owner (a process killed between making it and writing its
     // name in it, or a file that is not a lock at all) would hold every change for the
-    // stale time. A live owner writes its name at once, so one that still names nobody a
-    // moment later belongs to no one.
-    if (!m_locked && m_lock->error() == QLockFile::LockFailedError && !namesOwner(*m_lock)) {
-        QThread::msleep(100);
-        if (!namesOwner(*m_lock))
+    // stale time. It is taken over once that same file has named nobody for a moment; a
+    // file made again meanwhile is another process's live lock and is left alone.
+    const QByteArray path = QFile::encodeName(folder + QStringLiteral("/store.lock"));
+    struct stat seen;
+    if (!m_locked && m_lock->error() == QLockFile::LockFailedError && !namesOwner(*m_lock) &&
+        statFile(path, seen)) {
+        const qint64 ageMs = QDateTime::currentMSecsSinceEpoch() -
+                             (qint64(seen.st_mtim.tv_sec) * 1000 + seen.st_mtim.tv_nsec / 1000000);
+        if (ageMs < kOwnerlessAfterMs)
+            QThread::msleep(unsigned(kOwnerlessAfterMs - std::max<qint64>(ageMs, 0)));
+        struct stat now;
+        if (statFile(path, now) && now.st_dev == seen.st_dev && now.st_ino == seen.st_ino &&
+            !namesOwner(*m_lock))
             m_lock->removeStaleLockFile();
     }
     if (!m_locked)
