@@ -401,7 +401,9 @@ StoreResult readDiscFileBytes(const QString &path, QByteArray &bytes, qint64 lim
         if (got == bytes.size()) { // the file grew while being read
             if (got > limit)
                 return StoreResult::success();
-            bytes.resize(got + qsizetype(std::min<qint64>(limit + 1 - got, kReadBlock)));
+            // One byte past the limit tells a file of exactly the limit from a longer one;
+            // `limit - got` cannot overflow, as `got` is at most `limit` here.
+            bytes.resize(got + qsizetype(std::min<qint64>(limit - got, kReadBlock - 1) + 1));
         }
         const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
         if (n < 0) {
