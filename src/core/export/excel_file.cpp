@@ -105,177 +105,164 @@ ExcelFile::~ExcelFile()
         m_file->discard();
 }
 
-ExcelFile::Status ExcelFile::fail(Status status, const QString &message)
-{
-    m_error = message;
-    return status;
-}
-
 // No guess is to be feared in code page 1252, as it is named: ISO-8859-1 bytes that happen
 // to form UTF-8 stay ISO-8859-1 here.
-ExcelFile::Status ExcelFile::encode(const QString &text, QByteArray &bytes)
+StoreResult ExcelFile::encode(const QString &text, QByteArray &bytes) const
 {
     if (m_codePage == kCodePageUtf8) {
         bytes = text.toUtf8();
-        return kOk;
+        return StoreResult::success();
     }
     if (!fitsLatin1(text))
-        return fail(kInvalidArgument,
-                    QStringLiteral("\"%1\" does not fit code page %2.").arg(text).arg(m_codePage));
+        return StoreResult::failure(
+            QStringLiteral("\"%1\" does not fit code page %2.").arg(text).arg(m_codePage));
     bytes = text.toLatin1();
-    return kOk;
+    return StoreResult::success();
 }
 
-// A text with its one-byte count in front; kOverflow when its bytes do not fit the count.
-ExcelFile::Status ExcelFile::appendCountedText(QByteArray &out, const QString &text,
-                                               const char *what)
+// A text with its one-byte count in front; refused when its bytes do not fit the count.
+StoreResult ExcelFile::appendCountedText(QByteArray &out, const QString &text,
+                                         const char *what) const
 {
     QByteArray bytes;
-    if (const Status status = encode(text, bytes))
-        return status;
+    if (StoreResult r = encode(text, bytes); !r)
+        return r;
     if (bytes.size() > 255)
-        return fail(
-            kOverflow,
+        return StoreResult::failure(
             QStringLiteral("%1 is longer than 255 characters.").arg(QLatin1StringView(what)));
     out.append(char(bytes.size())).append(bytes);
-    return kOk;
+    return StoreResult::success();
 }
 
-ExcelFile::Status ExcelFile::writeRecord(quint16 number, const QByteArray &body)
+StoreResult ExcelFile::writeRecord(quint16 number, const QByteArray &body)
 {
     if (!m_file)
-        return fail(kFileNotOpen, QStringLiteral("No spreadsheet file is open."));
+        return StoreResult::failure(QStringLiteral("No spreadsheet file is open."));
     if (body.size() > 0xFFFF)
-        return fail(kOverflow, QStringLiteral("A record is too long for %1.")
-                                   .arg(QDir::toNativeSeparators(m_file->path())));
+        return StoreResult::failure(QStringLiteral("A record is too long for %1.")
+                                        .arg(QDir::toNativeSeparators(m_file->path())));
     appendWord(m_pending, number);
     appendWord(m_pending, quint16(body.size()));
     m_pending.append(body);
-    return m_pending.size() >= kWriteBlockBytes ? writePending() : kOk;
+    return m_pending.size() >= kWriteBlockBytes ? writePending() : StoreResult::success();
 }
 
 // Once the file has met an error every later write fails too, so nothing after a failed
 // block can reach the file.
-ExcelFile::Status ExcelFile::writePending()
+StoreResult ExcelFile::writePending()
 {
     const bool written = m_file->write(m_pending);
     m_pending.clear();
     if (!written)
-        return fail(kDeviceIoError, m_file->error());
-    return kOk;
+        return StoreResult::failure(m_file->error());
+    return StoreResult::success();
 }
 
-ExcelFile::Status ExcelFile::create(const QString &filename, quint16 codePage)
+StoreResult ExcelFile::create(const QString &filename, quint16 codePage)
 {
     if (m_file) {
         m_file->discard();
         m_file.reset();
     }
     if (codePage != kCodePageLatin1 && codePage != kCodePageUtf8)
-        return fail(kInvalidArgument,
-                    QStringLiteral("A sheet cannot be written in code page %1.").arg(codePage));
+        return StoreResult::failure(
+            QStringLiteral("A sheet cannot be written in code page %1.").arg(codePage));
     m_codePage = codePage;
 
     // No name writes nowhere: a run that only learns whether the texts fit the code page.
     const QFileInfo info(filename);
     const QString shown = QDir::toNativeSeparators(filename);
     if (info.isDir())
-        return fail(kPathFileAccessError, QStringLiteral("Cannot create %1.").arg(shown));
+        return StoreResult::failure(QStringLiteral("Cannot create %1.").arg(shown));
     if (!filename.isEmpty() && !info.absoluteDir().exists())
-        return fail(kPathNotFound,
-                    QStringLiteral("Cannot create %1:\nThe folder does not exist.").arg(shown));
+        return StoreResult::failure(
+            QStringLiteral("Cannot create %1:\nThe folder does not exist.").arg(shown));
 
     m_pending.clear();
     auto file = std::make_unique<AtomicFile>(
         filename, filename.isEmpty() ? AtomicFile::Kind::Nowhere : AtomicFile::Kind::Output);
-    if (StoreResult opened = file->open(); !opened) {
-        const Status status =
-            QFileInfo(info.absolutePath()).isWritable() ? kPathFileAccessError : kPermissionDenied;
-        return fail(status, QStringLiteral("Cannot create %1:\n%2")
-                                .arg(shown, opened.error.section(QLatin1Char('\n'), 1)));
-    }
+    if (StoreResult opened = file->open(); !opened)
+        return StoreResult::failure(QStringLiteral("Cannot create %1:\n%2")
+                                        .arg(shown, opened.error.section(QLatin1Char('\n'), 1)));
     m_file = std::move(file);
 
     QByteArray bof;
     appendWord(bof, kBiffVersion);
     appendWord(bof, kDocumentType);
-    if (const Status status = writeRecord(kBof, bof))
-        return status;
+    if (StoreResult r = writeRecord(kBof, bof); !r)
+        return r;
     QByteArray codePageBody;
     appendWord(codePageBody, codePage);
-    if (const Status status = writeRecord(kCodePage, codePageBody))
-        return status;
+    if (StoreResult r = writeRecord(kCodePage, codePageBody); !r)
+        return r;
     return writeDefaultFormats();
 }
 
-ExcelFile::Status ExcelFile::close()
+StoreResult ExcelFile::close()
 {
     if (!m_file)
-        return kOk;
+        return StoreResult::success();
 
-    Status status = writeRecord(kEof, {});
-    if (status == kOk)
+    StoreResult status = writeRecord(kEof, {});
+    if (status)
         status = writePending();
     m_pending.clear();
 
     std::unique_ptr<AtomicFile> closing = std::move(m_file);
-    if (status != kOk) {
+    if (!status) {
         closing->discard();
         return status;
     }
-    if (StoreResult committed = closing->commit(); !committed)
-        return fail(kDeviceIoError, committed.error);
-    return kOk;
+    return closing->commit();
 }
 
-ExcelFile::Status ExcelFile::writeText(qint32 font, qint32 alignment, qint32 lrow, qint32 lcol,
-                                       const QString &text)
+StoreResult ExcelFile::writeText(qint32 font, qint32 alignment, qint32 lrow, qint32 lcol,
+                                 const QString &text)
 {
     quint16 row, col;
     if (!toStoredIndex(lrow, 65536, row) || !toStoredIndex(lcol, 65536, col))
-        return fail(kOverflow,
-                    QStringLiteral("Cell row %1, column %2 is out of range.").arg(lrow).arg(lcol));
+        return StoreResult::failure(
+            QStringLiteral("Cell row %1, column %2 is out of range.").arg(lrow).arg(lcol));
     if (!fitsByte(font) || !fitsByte(alignment))
-        return fail(kOverflow, QStringLiteral("A cell attribute does not fit a byte."));
+        return StoreResult::failure(QStringLiteral("A cell attribute does not fit a byte."));
 
     QByteArray body;
     appendWord(body, row);
     appendWord(body, col);
     body.append('\0').append(char(font)).append(char(alignment));
-    if (const Status status = appendCountedText(body, text, "A cell text"))
-        return status;
+    if (StoreResult r = appendCountedText(body, text, "A cell text"); !r)
+        return r;
     return writeRecord(kLabel, body);
 }
 
-ExcelFile::Status ExcelFile::setColumnWidth(qint32 firstColumn, qint32 lastColumn,
-                                            qint16 widthValue)
+StoreResult ExcelFile::setColumnWidth(qint32 firstColumn, qint32 lastColumn, qint16 widthValue)
 {
     quint16 first, last, width;
     if (!toStoredIndex(firstColumn, 256, first) || !toStoredIndex(lastColumn, 256, last))
-        return fail(
-            kOverflow,
+        return StoreResult::failure(
             QStringLiteral("Columns %1 to %2 are out of range.").arg(firstColumn).arg(lastColumn));
     if (!scaledWord(widthValue, 256, width))
-        return fail(kOverflow, QStringLiteral("Column width %1 is too large.").arg(widthValue));
+        return StoreResult::failure(
+            QStringLiteral("Column width %1 is too large.").arg(widthValue));
     QByteArray body;
     body.append(char(first)).append(char(last));
     appendWord(body, width);
     return writeRecord(kColWidth, body);
 }
 
-ExcelFile::Status ExcelFile::setFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat)
+StoreResult ExcelFile::setFont(const QString &fontName, qint16 fontHeight, qint32 fontFormat)
 {
     quint16 height;
     if (!scaledWord(fontHeight, 20, height))
-        return fail(kOverflow, QStringLiteral("Font height %1 is too large.").arg(fontHeight));
+        return StoreResult::failure(QStringLiteral("Font height %1 is too large.").arg(fontHeight));
     if (!fitsByte(fontFormat))
-        return fail(kOverflow,
-                    QStringLiteral("Font format %1 does not fit a byte.").arg(fontFormat));
+        return StoreResult::failure(
+            QStringLiteral("Font format %1 does not fit a byte.").arg(fontFormat));
     QByteArray body;
     appendWord(body, height);
     body.append(char(fontFormat)).append('\0');
-    if (const Status status = appendCountedText(body, fontName, "The font name"))
-        return status;
+    if (StoreResult r = appendCountedText(body, fontName, "The font name"); !r)
+        return r;
     return writeRecord(kFont, body);
 }
 
@@ -284,17 +271,17 @@ void ExcelFile::setPrintGridLines(bool newValue)
     (void)writeRecord(kPrintGridLines, word(newValue ? 1 : 0));
 }
 
-ExcelFile::Status ExcelFile::writeDefaultFormats()
+StoreResult ExcelFile::writeDefaultFormats()
 {
-    if (const Status status = writeRecord(kFormatCount, word(kFormatTableSize - 1)))
-        return status;
+    if (StoreResult r = writeRecord(kFormatCount, word(kFormatTableSize - 1)); !r)
+        return r;
     for (const char *format : kDefaultFormats) {
         QByteArray body;
         (void)appendCountedText(body, QString::fromLatin1(format), "A format"); // ASCII, short
-        if (const Status status = writeRecord(kFormat, body))
-            return status;
+        if (StoreResult r = writeRecord(kFormat, body); !r)
+            return r;
     }
-    return kOk;
+    return StoreResult::success();
 }
 
 } // namespace orlith

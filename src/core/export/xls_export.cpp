@@ -28,16 +28,16 @@ class XlsWriter final : public ExportWriter
 {
 public:
     XlsWriter(const ExportOptions &options, ExportEncoding encoding)
-        : m_size(options.locale), m_encoding(encoding)
+        : m_size(options.locale), m_utf8(encoding == ExportEncoding::Utf8)
     {
     }
 
     StoreResult open(const QString &path) override
     {
-        if (m_sheet.create(path, m_encoding == ExportEncoding::Utf8
-                                     ? ExcelFile::kCodePageUtf8
-                                     : ExcelFile::kCodePageLatin1) != ExcelFile::kOk)
-            return StoreResult::failure(m_sheet.errorString());
+        if (StoreResult created = m_sheet.create(path, m_utf8 ? ExcelFile::kCodePageUtf8
+                                                              : ExcelFile::kCodePageLatin1);
+            !created)
+            return created;
         m_sheet.setPrintGridLines(false);
         (void)m_sheet.setFont(QStringLiteral("Arial"), 10, 0);
         (void)m_sheet.setFont(QStringLiteral("Arial"), 10, ExcelFile::kFontBold);
@@ -59,19 +59,16 @@ public:
         const QString values[] = {text(row.name), text(row.path), m_size.format(row.size),
                                   text(row.date), text(row.disc)};
         for (int c = 0; c < 5; ++c) {
-            if (m_sheet.writeText(ExcelFile::kFont0, ExcelFile::kAlignLeft, m_row, c + 1,
-                                  values[c]) == ExcelFile::kInvalidArgument)
+            if (!m_utf8 && !fitsLatin1(values[c]))
                 m_needsUtf8 = true;
+            else
+                (void)m_sheet.writeText(ExcelFile::kFont0, ExcelFile::kAlignLeft, m_row, c + 1,
+                                        values[c]);
         }
         ++m_row;
     }
 
-    StoreResult close() override
-    {
-        if (m_sheet.close() != ExcelFile::kOk)
-            return StoreResult::failure(m_sheet.errorString());
-        return StoreResult::success();
-    }
+    StoreResult close() override { return m_sheet.close(); }
 
     // An unclosed sheet is discarded by the writer, leaving any old file as it was.
     void discard() override {}
@@ -82,7 +79,7 @@ private:
 
     ExcelFile m_sheet;
     SizeFormat m_size;
-    ExportEncoding m_encoding;
+    bool m_utf8;
     bool m_needsUtf8 = false;
     qint32 m_row = 1;
 };

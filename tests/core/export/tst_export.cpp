@@ -267,9 +267,9 @@ private slots:
     void emptySheetAndCells()
     {
         ExcelFile empty;
-        QCOMPARE(empty.close(), S::kOk); // never created: nothing happens
-        QCOMPARE(empty.create(store("empty.xls")), S::kOk);
-        QCOMPARE(empty.close(), S::kOk);
+        QVERIFY(empty.close()); // never created: nothing happens
+        QVERIFY(empty.create(store("empty.xls")));
+        QVERIFY(empty.close());
         const QByteArray bytes = readAll(store("empty.xls"));
         // A worksheet (0x0010) whose texts are in code page 1252 (0x04E4).
         QVERIFY(bytes.startsWith(
@@ -280,12 +280,11 @@ private slots:
         QCOMPARE(head[26], std::pair(0x1E, QByteArray("\x01@")));
         QCOMPARE(afterFormats(store("empty.xls")), hex("0A000000"));
         ExcelFile xls;
-        QCOMPARE(xls.create(store("cells.xls"), S::kCodePageUtf8), S::kOk);
-        QCOMPARE(xls.writeText(0, 0, 1, 1, "General"), S::kOk);
-        QCOMPARE(xls.writeText(S::kFont1, 3, 4, 2, QString(127, QChar(0x10D))), S::kOk);
-        QCOMPARE(xls.writeText(0, 0, 1, 1, QString(128, QChar(0x10D))),
-                 S::kOverflow); // 256 bytes of UTF-8
-        QCOMPARE(xls.close(), S::kOk);
+        QVERIFY(xls.create(store("cells.xls"), S::kCodePageUtf8));
+        QVERIFY(xls.writeText(0, 0, 1, 1, "General"));
+        QVERIFY(xls.writeText(S::kFont1, 3, 4, 2, QString(127, QChar(0x10D))));
+        QVERIFY(!xls.writeText(0, 0, 1, 1, QString(128, QChar(0x10D)))); // 256 bytes of UTF-8
+        QVERIFY(xls.close());
         QCOMPARE(records(readAll(store("cells.xls")))[1], std::pair(0x42, hex("E9FD"))); // 65001
         const auto recs = sheetRecords(store("cells.xls"));
         QCOMPARE(recs.size(), 2);
@@ -298,23 +297,23 @@ private slots:
     void limits()
     {
         ExcelFile xls;
-        QCOMPARE(xls.create(store("limits.xls")), S::kOk);
+        QVERIFY(xls.create(store("limits.xls")));
         const auto label = [&](qint32 row, const QString &text) {
             return xls.writeText(0, 0, row, 1, text);
         };
-        QCOMPARE(label(65536, "a"), S::kOk);
-        QCOMPARE(label(32768, "b"), S::kOk);
-        QCOMPARE(label(1, QString(255, 'c')), S::kOk);
+        QVERIFY(label(65536, "a"));
+        QVERIFY(label(32768, "b"));
+        QVERIFY(label(1, QString(255, 'c')));
         // Refused cells leave no trace in the file.
         for (qint32 row : {0, 65537})
-            QCOMPARE(label(row, "x"), S::kOverflow);
-        QCOMPARE(label(1, QString(256, 'x')), S::kOverflow);
+            QVERIFY(!label(row, "x"));
+        QVERIFY(!label(1, QString(256, 'x')));
         // Code page 1252 holds ISO-8859-1 but for U+0080-U+009F, where windows-1252 differs.
         for (const QString &text : {QString("Привет"), QString(QChar(0x80))})
-            QCOMPARE(label(1, text), S::kInvalidArgument);
-        QCOMPARE(xls.writeText(256, 0, 1, 1, "x"), S::kOverflow);
-        QCOMPARE(xls.setColumnWidth(1, 1, 128), S::kOverflow); // 128 x 256 passes 32767
-        QCOMPARE(xls.close(), S::kOk);
+            QVERIFY(!label(1, text));
+        QVERIFY(!xls.writeText(256, 0, 1, 1, "x"));
+        QVERIFY(!xls.setColumnWidth(1, 1, 128)); // 128 x 256 passes 32767
+        QVERIFY(xls.close());
         const auto recs = sheetRecords(store("limits.xls"));
         QCOMPARE(recs.size(), 3);
         QCOMPARE(recs[0].second, hex("FFFF 0000 000000 01") + "a");
@@ -342,14 +341,13 @@ private slots:
     void sheetFailures()
     {
         ExcelFile xls;
-        QCOMPARE(xls.writeText(0, 0, 1, 1, "x"), S::kFileNotOpen);
-        QCOMPARE(xls.create(store("missing/a.xls")), S::kPathNotFound);
-        QVERIFY(xls.errorString().contains("missing"));
-        QCOMPARE(xls.create(m_dir.path()), S::kPathFileAccessError);
+        QVERIFY(!xls.writeText(0, 0, 1, 1, "x"));
+        QVERIFY(xls.create(store("missing/a.xls")).error.contains("missing"));
+        QVERIFY(!xls.create(m_dir.path()));
         // Only a sheet closed whole replaces the old file: not on a full disk, nor one unclosed.
         QVERIFY(test::writeAll(store("old.xls"), "old"));
-        QCOMPARE(xls.create(store("old.xls")), S::kOk);
-        S::Status status;
+        QVERIFY(xls.create(store("old.xls")));
+        StoreResult status;
         {
             test::FileSizeLimit full(2000);
             QVERIFY(full.active());
@@ -357,9 +355,9 @@ private slots:
                 (void)xls.writeText(0, 0, row, 1, QString(40, 'x'));
             status = xls.close();
         }
-        QCOMPARE(status, S::kDeviceIoError);
-        QCOMPARE(xls.writeText(0, 0, 1, 1, "x"), S::kFileNotOpen);
-        QCOMPARE(ExcelFile().create(store("old.xls")), S::kOk); // and abandoned
+        QVERIFY(!status.ok());
+        QVERIFY(!xls.writeText(0, 0, 1, 1, "x"));
+        QVERIFY(ExcelFile().create(store("old.xls"))); // and abandoned
         QCOMPARE(readAll(store("old.xls")), QByteArray("old"));
     }
 
@@ -369,11 +367,11 @@ private slots:
         const QStringList texts{"Tom & Jerry <1>.avi", "/m/\"quoted\";semi;colon", "1,50",
                                 "Ångström? déjà vu: ÿ", "CD 1"};
         ExcelFile xls;
-        QCOMPARE(xls.create(store("xlrd.xls")), S::kOk);
-        QCOMPARE(xls.setFont("Arial", 10, S::kFontBold), S::kOk);
+        QVERIFY(xls.create(store("xlrd.xls")));
+        QVERIFY(xls.setFont("Arial", 10, S::kFontBold));
         for (int c = 1; c <= 5; ++c)
-            QCOMPARE(xls.writeText(S::kFont1, 130, 1, c, texts[c - 1]), S::kOk);
-        QCOMPARE(xls.close(), S::kOk);
+            QVERIFY(xls.writeText(S::kFont1, 130, 1, c, texts[c - 1]));
+        QVERIFY(xls.close());
         const test::CliRun run = test::readByPython(store("xlrd.xls"), "xls");
         QVERIFY2(run.code == 0, qPrintable(run.err));
         const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();
