@@ -82,7 +82,8 @@ QList<FileRow> DuplicateReport::rows() const
 }
 
 DuplicateReport findDuplicates(const QString &programFolder, const QStringList &discs,
-                               qint64 minBytes, QStringList *skipped, const BeforeDisc &beforeDisc)
+                               qint64 minBytes, QStringList *skipped, const BeforeDisc &beforeDisc,
+                               const FolderScope &folder)
 {
     // The first copy of every file is kept as bytes only; a row is built once a second
     // copy shows it is a duplicate.
@@ -112,7 +113,7 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
             forEachDiscEntry(
                 discFilePath(programFolder, disc),
                 [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
-                    if (size < minBytes)
+                    if (size < minBytes || !folder.contains(path))
                         return;
                     // Slots hold 1 + the index of the first copy; 0 is a new file.
                     qint32 &slot = seen[keyOf(name, size)];

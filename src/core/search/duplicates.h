@@ -4,6 +4,7 @@
 // file when their names match, letter case ignored, and their sizes are equal.
 #pragma once
 
+#include "core/search/disc_folders.h"
 #include "core/store/disc_listing.h"
 
 #include <QList>
@@ -34,10 +35,11 @@ struct DuplicateReport
 // The duplicates among the entries of `discs` (one copy per place: one disc holding a
 // file twice counts), skipping files smaller than `minBytes`. One pass over the disc
 // files; rows are built only for files met twice. A disc whose file cannot be read is
-// named in `skipped` and the rest are still read.
+// named in `skipped` and the rest are still read. A folder scope leaves out every entry
+// outside that folder.
 DuplicateReport findDuplicates(const QString &programFolder, const QStringList &discs,
                                qint64 minBytes = 0, QStringList *skipped = nullptr,
-                               const BeforeDisc &beforeDisc = {});
+                               const BeforeDisc &beforeDisc = {}, const FolderScope &folder = {});
 
 // "N groups, M files, X MB in extra copies."
 QString duplicatesSummary(const DuplicateReport &report);

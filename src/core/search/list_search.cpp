@@ -62,19 +62,37 @@ void ListSearch::start()
     });
 }
 
+namespace {
+
+// `take`, handed only the rows under `folder`.
+ListSearch::TakeRows takeUnder(const FolderScope &folder, const ListSearch::TakeRows &take)
+{
+    if (folder.isEmpty())
+        return take;
+    return [folder, take](QList<FileRow> &rows) {
+        rows.removeIf([&](const FileRow &row) { return !folder.contains(row.pathBytes()); });
+        if (!rows.isEmpty())
+            take(rows);
+    };
+}
+
+} // namespace
+
 ListSearch::Report ListSearch::quickFind(const QString &programFolder, const QStringList &discs,
-                                         const SearchCriteria &criteria)
+                                         const SearchCriteria &criteria, const FolderScope &folder)
 {
     return [=](const BeforeDisc &beforeDisc, const TakeRows &take) {
-        searchDiscs(programFolder, discs, criteria, take, nullptr, beforeDisc);
+        searchDiscs(programFolder, discs, criteria, takeUnder(folder, take), nullptr, beforeDisc);
         return QString();
     };
 }
 
-ListSearch::Report ListSearch::duplicates(const QString &programFolder, const QStringList &discs)
+ListSearch::Report ListSearch::duplicates(const QString &programFolder, const QStringList &discs,
+                                          const FolderScope &folder)
 {
     return [=](const BeforeDisc &beforeDisc, const TakeRows &take) {
-        const DuplicateReport report = findDuplicates(programFolder, discs, 0, nullptr, beforeDisc);
+        const DuplicateReport report =
+            findDuplicates(programFolder, discs, 0, nullptr, beforeDisc, folder);
         QList<FileRow> rows = report.rows();
         take(rows);
         return duplicatesSummary(report);
@@ -82,10 +100,14 @@ ListSearch::Report ListSearch::duplicates(const QString &programFolder, const QS
 }
 
 ListSearch::Report ListSearch::singleCopies(const QString &programFolder,
-                                            const QStringList &allDiscs, const QStringList &discs)
+                                            const QStringList &allDiscs, const QStringList &discs,
+                                            const FolderScope &folder)
 {
+    // Another copy elsewhere on the same disc still makes a file a single copy, so the
+    // whole disc is read and only the rows are kept to the folder.
     return [=](const BeforeDisc &beforeDisc, const TakeRows &take) {
-        findSingleCopies(programFolder, allDiscs, discs, take, nullptr, beforeDisc);
+        findSingleCopies(programFolder, allDiscs, discs, takeUnder(folder, take), nullptr,
+                         beforeDisc);
         return QString();
     };
 }

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/search/disc_folders.h"
 #include "core/store/disc_listing.h"
 
 #include <QObject>
@@ -38,14 +39,16 @@ public:
     // Rows handed over so far.
     qsizetype rowCount() const { return m_rowCount; }
 
-    // The hits of `criteria` over `discs`; a disc whose file has gone is skipped.
+    // The hits of `criteria` over `discs`; a disc whose file has gone is skipped. A folder
+    // scope keeps only the entries under that folder (of the one disc it goes with).
     static Report quickFind(const QString &programFolder, const QStringList &discs,
-                            const SearchCriteria &criteria);
-    // Files found on more than one place of `discs`, group after group.
-    static Report duplicates(const QString &programFolder, const QStringList &discs);
-    // Files of `discs` that no other disc of `allDiscs` holds.
+                            const SearchCriteria &criteria, const FolderScope &folder = {});
+    // Files found on more than one place of `discs` (under `folder`), group after group.
+    static Report duplicates(const QString &programFolder, const QStringList &discs,
+                             const FolderScope &folder = {});
+    // Files of `discs` (under `folder`) that no other disc of `allDiscs` holds.
     static Report singleCopies(const QString &programFolder, const QStringList &allDiscs,
-                               const QStringList &discs);
+                               const QStringList &discs, const FolderScope &folder = {});
 
 signals:
     // "Searching <disc>.xml", now and then.
