@@ -136,17 +136,10 @@ private slots:
         SettingsRecord record = kFull;
         QVERIFY(saveSettings(dataIni(), record).ok());
         const QByteArray before = readAll(dataIni());
-        const QString prefix = u"Cannot write %1:\n"_s.arg(dataIni());
         record.archiveDateSetting = QString(65536, 'x'); // one byte too long for its count
-        StoreResult r = saveSettings(dataIni(), record);
-        QVERIFY(r.error.startsWith(prefix) && r.error.contains("archiveDateSetting"));
-        QCOMPARE(readAll(dataIni()), before);
-        {
-            FileSizeLimit full(40); // a full disk
-            QVERIFY(full.active());
-            r = saveSettings(dataIni(), kFull);
-        }
-        QVERIFY2(r.error.startsWith(prefix), qPrintable(r.error));
+        const StoreResult r = saveSettings(dataIni(), record);
+        QVERIFY(r.error.startsWith(u"Cannot write %1:\n"_s.arg(dataIni())) &&
+                r.error.contains("archiveDateSetting"));
         QCOMPARE(readAll(dataIni()), before);
         record.archiveDateSetting = QString(65535, 'x'); // the longest text that fits
         QVERIFY(saveSettings(dataIni(), record).ok());

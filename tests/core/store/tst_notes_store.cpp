@@ -139,23 +139,6 @@ private slots:
         Opened store(storePath());
         QVERIFY(put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3"));
         const QByteArray before = readAll(storePath());
-        {
-            // The compacted copy cannot be written whole; the old store must survive.
-            FileSizeLimit full(kSlot + 100);
-            QVERIFY(full.active());
-            QVERIFY(!store.deleteRecord(1));
-        }
-        {
-            // An append cut short leaves no half slot that would count as a record.
-            FileSizeLimit full(3 * kSlot + 100);
-            store.setRecord("Four", "4");
-            QVERIFY(!store.appendRecord());
-        }
-        QVERIFY(store.lastError().startsWith("Cannot write " + storePath()));
-        QCOMPARE(readAll(storePath()), before);
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
-        QCOMPARE(store.nextRecordNumber(), 4);
-        QCOMPARE(notesOf(store, "One"), "1");
         const QString nowhere = m_dir->filePath(u"no/such/usrdisc.usr"_s);
         NotesStore missing;
         QVERIFY(!missing.open(nowhere));
