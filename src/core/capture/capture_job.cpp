@@ -6,6 +6,7 @@
 #include "core/store/store_edits.h"
 #include "core/store/text_codec.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -20,6 +21,13 @@ namespace {
 // files stat'ed between two looks while filling: well under a millisecond of work each.
 constexpr qsizetype kWalkStepBudget = 4000;
 constexpr qsizetype kFillCheckEvery = 256;
+
+// The folder a file of the walk is in, as the walk named it.
+QString folderOf(const FileEntry &e)
+{
+    const QString folder = e.path.chopped(std::min(e.path.size(), e.name.size() + 1));
+    return folder.isEmpty() ? QStringLiteral("/") : folder;
+}
 
 } // namespace
 
@@ -92,7 +100,30 @@ void CaptureJob::report(bool always)
         (!always && m_sinceReport.isValid() && !m_sinceReport.hasExpired(kReportIntervalMs)))
         return;
     m_sinceReport.start();
+    updateDetails();
     m_progress(*this);
+}
+
+// Only when a report goes out: the estimate wants samples some time apart, and the folder
+// text is not worth making per file.
+void CaptureJob::updateDetails()
+{
+    CaptureDetails &d = m_details;
+    d.walking = m_phase == Phase::Walking;
+    if (d.walking) {
+        d.filesFound = entryCount();
+        d.folder = m_walk->lastFolder();
+    } else if (m_phase == Phase::Filling) {
+        d.filesFound = entryCount();
+        d.filesDone = m_read;
+        d.folder = m_kept > 0 ? folderOf(m_walk->entries().at(m_kept - 1)) : QString();
+        m_estimate.addSample(m_sinceFill.elapsed(), m_read, m_bytesRead);
+        d.rate = rateText(m_estimate.bytesPerSecond(), m_estimate.secondsLeft(d.filesFound));
+    } else if (m_phase == Phase::Done) {
+        d.filesFound = d.filesDone = entryCount();
+        d.folder.clear();
+        d.rate.clear();
+    }
 }
 
 StoreResult CaptureJob::fail(const QString &message)
@@ -147,7 +178,10 @@ CaptureJob::Filled CaptureJob::fill(qsizetype i)
     }
     e.size = st.st_size;
     e.date = m_dates.text(st.st_mtim.tv_sec);
-    return S_ISREG(st.st_mode) ? Filled::Regular : Filled::Other;
+    if (!S_ISREG(st.st_mode))
+        return Filled::Other;
+    m_bytesRead += st.st_size;
+    return Filled::Regular;
 }
 
 // A file that vanished between the walk and its stat is left out; its changed name, if
@@ -200,8 +234,11 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
         return fail(QStringLiteral("Cannot read %1:\n%2")
                         .arg(m_request.drive, u.isEmpty() ? QString() : u.first().reason));
     }
+    // The whole count and the last folder, however quick the walk was.
+    report(/*always=*/true);
 
     m_phase = Phase::Filling;
+    m_sinceFill.start();
     m_progressText = m_statusText = QString::fromLatin1(kPleaseWaitText);
     report(/*always=*/true);
     m_archives.setCancelFlag(cancel);
@@ -226,6 +263,8 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
         if (stopAsked(cancel))
             return {};
         m_filled = m_request.archives ? m_listed.size() : kept;
+        m_read = i + 1;
+        m_kept = kept;
         m_statusText = QString::fromLatin1(kGettingInfoStatus);
         m_percent = int(double(i + 1) / double(count) * 100.0);
         m_progressText = QStringLiteral("Getting files info...") + signPadded(m_percent) +

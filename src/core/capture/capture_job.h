@@ -4,6 +4,7 @@
 #include "core/capture/archive_listing.h"
 #include "core/capture/dir_walk.h"
 #include "core/capture/file_date_text.h"
+#include "core/capture/progress_estimate.h"
 #include "core/store/disc_file.h"
 #include "core/store/disc_listing.h"
 #include "core/store/store_result.h"
@@ -62,7 +63,7 @@ inline constexpr char kDoneText[] = "Done. 100% completed.";
 class CaptureJob
 {
 public:
-    static constexpr int kReportIntervalMs = 50;
+    static constexpr int kReportIntervalMs = 100;
 
     enum class Phase { Idle, Walking, Filling, Done, Failed, Cancelled };
 
@@ -94,6 +95,8 @@ public:
     int percent() const { return m_percent; }
     // Status bar text.
     const QString &statusText() const { return m_statusText; }
+    // Files found or read, the folder, and the speed once it can be estimated.
+    const CaptureDetails &details() const { return m_details; }
 
     const CaptureRequest &request() const { return m_request; }
     // Files the walk found (archive members not counted); once filled, those still there.
@@ -126,6 +129,7 @@ private:
     void dropVanished(qsizetype i);
     bool listArchive(qsizetype i, const FileEntry &e, Filled filled);
     void closeFolder();
+    void updateDetails();
     bool stopAsked(const std::atomic<bool> *cancel);
     void report(bool always);
     StoreResult fail(const QString &message);
@@ -146,6 +150,12 @@ private:
     QString m_statusText;
     int m_percent = 0;
     qsizetype m_filled = 0;
+    CaptureDetails m_details;
+    ProgressEstimate m_estimate;
+    QElapsedTimer m_sinceFill;
+    qsizetype m_read = 0; // files stat'ed, vanished ones included
+    qsizetype m_kept = 0; // of those, the ones still there
+    qint64 m_bytesRead = 0;
     bool m_ejected = false;
     qsizetype m_folder = -1; // the walk's folder number m_folderFd is open on
     int m_folderFd = -1;

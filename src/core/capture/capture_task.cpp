@@ -39,7 +39,7 @@ void CaptureTask::cancel()
 
 void CaptureTask::start()
 {
-    // On the worker: the job reports every few dozen milliseconds; each report hands over
+    // On the worker: the job reports about ten times a second; each report hands over
     // the rows filled since the last one with the texts of the moment.
     m_job.setProgressCallback([this, shown = qsizetype(0)](const CaptureJob &job) mutable {
         QList<FileRow> rows;
@@ -49,7 +49,8 @@ void CaptureTask::start()
             shown = job.filledCount();
         }
         m_worker->post([this, walked, rows = std::move(rows), text = job.progressText(),
-                        percent = job.percent(), status = job.statusText()] {
+                        percent = job.percent(), status = job.statusText(),
+                        details = job.details()] {
             if (walked && !m_walkEnded) {
                 m_walkEnded = true;
                 emit walkEnded();
@@ -57,6 +58,7 @@ void CaptureTask::start()
             if (!rows.isEmpty())
                 emit rowsFound(rows);
             emit progress(text, percent, status);
+            emit detailsChanged(details);
         });
     });
     m_worker->start([this](BackgroundJob &worker) {

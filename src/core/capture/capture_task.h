@@ -46,6 +46,8 @@ public:
 signals:
     // The progress window's text and bar, and the status bar's text.
     void progress(const QString &text, int percent, const QString &status);
+    // What the progress window shows beside them; follows each progress().
+    void detailsChanged(const orlith::CaptureDetails &details);
     // The walk has ended: the list empties before the rows that follow.
     void walkEnded();
     void rowsFound(const QList<FileRow> &rows);

@@ -108,6 +108,7 @@ bool DirWalk::readFolder(const QByteArray &native, const QString &display, bool 
         return false;
     }
     ++m_foldersRead;
+    m_lastFolder = display;
     frame.native = native;
     frame.display = display;
     for (;;) {

@@ -66,6 +66,8 @@ public:
     qsizetype changedNames() const { return m_changedNames; }
 
     qsizetype foldersRead() const { return m_foldersRead; }
+    // The folder read last, as text: where the walk is, for a progress window.
+    const QString &lastFolder() const { return m_lastFolder; }
     // Every folder, the root included, that could not be opened or listed to the end.
     const QList<UnreadableFolder> &unreadableFolders() const { return m_unreadable; }
     // True when the root itself could not be opened.
@@ -84,6 +86,7 @@ private:
     bool m_started = false;
     bool m_rootUnreadable = false;
     qsizetype m_foldersRead = 0;
+    QString m_lastFolder;
     qsizetype m_changedNames = 0;
     QList<FileEntry> m_entries;
     struct NativeRef

@@ -122,6 +122,10 @@ void MainWindow::startCapture(CaptureTask *task)
     task->setParent(this);
     m_capture = task;
     connect(task, &CaptureTask::progress, this, &MainWindow::showCaptureProgress);
+    connect(task, &CaptureTask::detailsChanged, this, [this](const CaptureDetails &details) {
+        if (m_progress)
+            m_progress->setDetails(details);
+    });
     // The walk's end empties the list; the rows with sizes and dates follow.
     connect(task, &CaptureTask::walkEnded, m_listModel, &FileListModel::clear);
     connect(task, &CaptureTask::rowsFound, m_listModel, &FileListModel::appendRows);

@@ -1,4 +1,5 @@
 // Orlith — desktop catalogue of removable media.
+#include "core/capture/capture_task.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/notes_store.h"
 #include "core/store/store_edits.h"
@@ -85,6 +86,33 @@ private slots:
                  0);
         QCOMPARE(readAll(discFilePath(m_f.root(), "Cli disc")),
                  readAll(discFilePath(m_f.root(), "Window disc")));
+    }
+
+    // Beside its text the progress window says how many files the walk found and where it
+    // is, then how many of them have been read.
+    void captureProgressDetails()
+    {
+        m_f.drives.addDrive(m_media->path(), "MEDIA");
+        auto form = m_f.open();
+        onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
+            d->findChild<QLineEdit *>("txtNewCDName")->setText("Shown");
+            d->findChild<QComboBox *>("comCDCat")->setCurrentIndex(1);
+            d->checkAndAccept();
+        });
+        QSignalSpy finished(form.get(), &MainWindow::captureFinished);
+        form->captureDisc();
+        QStringList shown;
+        connect(form->findChild<CaptureTask *>(), &CaptureTask::detailsChanged, this,
+                [&](const CaptureDetails &) {
+                    CaptureProgressDialog *w = form->progressWindow();
+                    shown << w->detailsText() + " | " + w->folder();
+                });
+        QTRY_COMPARE(finished.count(), 1);
+        // The walk's last report: every file, and the deepest folder, read last.
+        const QString walked = "3 files found | " + m_media->path() + "/sub/deeper";
+        QVERIFY2(shown.contains(walked), qPrintable(shown.join('\n')));
+        QCOMPARE(shown.last(), "3 of 3 files | ");
+        QCOMPARE(form->progressWindow()->value(), 100);
     }
 
     // Cancelling the folder chooser keeps the drive chosen before ("Other folder..." stays last).
