@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -23,12 +25,37 @@ template <typename T> void onNextDialog(std::function<void(T *)> step)
     });
 }
 
+// Runs `step` on the dialog of type T once it shows, however long a worker takes first.
+template <typename T> void whenShown(std::function<void(T *)> step)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, step] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *d = qobject_cast<T *>(w); d && d->isVisible()) {
+                poll->deleteLater();
+                poll->stop();
+                step(d);
+                return;
+            }
+        }
+    });
+    poll->start();
+}
+
 // Clicks the named push button, which must be showing.
 inline void click(QWidget &window, const char *name)
 {
     auto *button = window.findChild<QPushButton *>(QString::fromLatin1(name));
     QVERIFY2(button && button->isVisible(), name);
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Types the disc name and chooses the catalog in a new-disc dialog.
+inline void nameDisc(QWidget &dialog, const QString &name, const QString &catalog)
+{
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtNewCDName"))->setText(name);
+    dialog.findChild<QComboBox *>(QStringLiteral("comCDCat"))->setCurrentText(catalog);
 }
 
 } // namespace orlith::test
