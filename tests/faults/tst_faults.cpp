@@ -175,8 +175,7 @@ const std::map<QString, Op> ops = {
      }},
     {"capture-window", windowOp([](MainWindow &form) {
          test::onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
-             d->findChild<QLineEdit *>("txtNewCDName")->setText("New");
-             d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
+             test::nameDisc(*d, "New", "Music");
              d->checkAndAccept();
          });
          QSignalSpy finished(&form, &MainWindow::captureFinished);

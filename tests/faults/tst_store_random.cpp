@@ -327,10 +327,8 @@ private:
             form.deleteSelected();
         } else if (command == "capture" || command == "rescan") {
             test::onNextDialog<NewDiscDialog>([args](NewDiscDialog *d) {
-                if (args.first() == "capture") {
-                    d->findChild<QLineEdit *>("txtNewCDName")->setText(args.at(4));
-                    d->findChild<QComboBox *>("comCDCat")->setCurrentText(args.at(2));
-                }
+                if (args.first() == "capture")
+                    test::nameDisc(*d, args.at(4), args.at(2));
                 auto *drives = d->findChild<QComboBox *>("comCDROMs");
                 const int other = drives->findText("Other folder...");
                 drives->setCurrentIndex(other);
@@ -339,20 +337,11 @@ private:
                 if (d->isVisible())
                     d->reject();
             });
-            // The comparison window opens once the walk has ended: Apply.
-            QTimer apply;
-            connect(&apply, &QTimer::timeout, this, [&apply] {
-                for (QWidget *w : QApplication::topLevelWidgets()) {
-                    if (auto *d = qobject_cast<UpdateDiscDialog *>(w); d && d->isVisible()) {
-                        apply.stop();
-                        d->accept();
-                    }
-                }
-            });
-            apply.start(20);
             if (command == "capture") {
                 form.captureDisc();
             } else {
+                // The comparison window opens once the walk has ended: Apply.
+                test::whenShown<UpdateDiscDialog>([](UpdateDiscDialog *d) { d->accept(); });
                 form.tree().selectNode(args.at(1));
                 form.updateSelectedDisc();
             }
