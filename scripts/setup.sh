@@ -12,6 +12,7 @@ packages=(
     qt6-base-dev          # Core, Gui, Widgets, Test and the offscreen platform
     libzip-dev zipcmp zipmerge ziptool  # libzip and the tools its CMake files look for
     libarchive-dev        # archive members on capture
+    libxlsxwriter-dev     # the Excel 2007+ (xlsx) export
 )
 install_missing "${packages[@]}"
 

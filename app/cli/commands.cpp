@@ -85,6 +85,9 @@ const QList<CommandSpec> &commandTable()
         {"tree", cmdTree, "", "catalogs and discs in tree order, and their counts", {}},
         {"list", cmdList, "DISC", "one tab-separated row per file: name, path, size KB, date, disc",
          {}},
+        {"ls", cmdLs, "DISC[/FOLDER]",
+         "the folder's subfolders (name/, size KB, file count), then its files (name, size KB, "
+         "date); the disc's root without FOLDER", {}},
         {"notes", cmdNotes, "DISC", "show a disc's notes, or replace them", {
             {QStringLiteral("--set"), Text, "TEXT", Once, {},
              "replace the notes with TEXT (\"\" empties them)"},
@@ -113,7 +116,11 @@ const QList<CommandSpec> &commandTable()
         }},
         {"find", cmdFind, "TEXT",
          "files whose path holds TEXT, any letter case (\"\" finds every file)",
-         scopeOptions() + saveOptions(), /*freeTextOperands=*/true},
+         scopeOptions() + saveOptions() + QList<OptionSpec>{
+            {QStringLiteral("--folder"), Name, "DISC/FOLDER", Once,
+             {QStringLiteral("--disc"), QStringLiteral("--catalog"), QStringLiteral("--within")},
+             "only files under FOLDER of DISC (as ls names it)"},
+         }, /*freeTextOperands=*/true},
         {"search", cmdSearch, "", "files by path, size and date",
          searchOptions() + scopeOptions() + saveOptions()},
         {"duplicates", cmdDuplicates, "", "files of the same name and size in more than one place",
@@ -122,7 +129,7 @@ const QList<CommandSpec> &commandTable()
              "leave out files smaller than KB kilobytes"},
         }},
         {"single-copies", cmdSingleCopies, "", "files that exist on one disc only", scopeOptions()},
-        {"export", cmdExport, "FORMAT [DISC...]", "export discs to csv, text, html, sql or xls",
+        {"export", cmdExport, "FORMAT [DISC...]", "export discs to csv, text, html, sql, xls or xlsx",
          QList<OptionSpec>{
             {QStringLiteral("--out"), Name, "FILE", Required, {}, "the file to write"},
         } + scopeOptions() + exportOptions()},

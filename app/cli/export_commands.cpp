@@ -17,7 +17,7 @@ bool parseFormat(const QString &text, ExportFormat &format)
 {
     static const std::pair<const char *, ExportFormat> formats[] = {
         {"csv", ExportFormat::Csv}, {"text", ExportFormat::Text}, {"html", ExportFormat::Html},
-        {"sql", ExportFormat::Sql}, {"xls", ExportFormat::Xls},
+        {"sql", ExportFormat::Sql}, {"xls", ExportFormat::Xls},   {"xlsx", ExportFormat::Xlsx},
     };
     for (const auto &[name, f] : formats) {
         if (text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
@@ -88,7 +88,8 @@ int cmdExport(CliContext &ctx)
     QStringList args = ctx.args();
     ExportFormat format;
     if (args.isEmpty() || !parseFormat(args.first(), format))
-        return usageError(QStringLiteral("export needs a format: csv, text, html, sql or xls"));
+        return usageError(
+            QStringLiteral("export needs a format: csv, text, html, sql, xls or xlsx"));
     args.removeFirst();
     if (args.isEmpty() && scopeDiscs.isEmpty() && scopeCatalogs.isEmpty())
         return usageError(QStringLiteral("export needs at least one disc name"));

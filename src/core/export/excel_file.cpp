@@ -26,6 +26,7 @@ constexpr quint16 kLabel = 0x0004;
 constexpr qsizetype kWriteBlockBytes = 64 * 1024;
 
 constexpr quint16 kBiffVersion = 2;
+constexpr quint16 kLatin1CodePage = 1252;
 // A worksheet. Lenient readers take any document type as one; strict ones (xlrd) refuse all
 // others.
 constexpr quint16 kDocumentType = 0x0010;
@@ -109,13 +110,9 @@ ExcelFile::~ExcelFile()
 // to form UTF-8 stay ISO-8859-1 here.
 StoreResult ExcelFile::encode(const QString &text, QByteArray &bytes) const
 {
-    if (m_codePage == kCodePageUtf8) {
-        bytes = text.toUtf8();
-        return StoreResult::success();
-    }
     if (!fitsLatin1(text))
         return StoreResult::failure(
-            QStringLiteral("\"%1\" does not fit code page %2.").arg(text).arg(m_codePage));
+            QStringLiteral("\"%1\" does not fit code page %2.").arg(text).arg(kLatin1CodePage));
     bytes = text.toLatin1();
     return StoreResult::success();
 }
@@ -158,16 +155,12 @@ StoreResult ExcelFile::writePending()
     return StoreResult::success();
 }
 
-StoreResult ExcelFile::create(const QString &filename, quint16 codePage)
+StoreResult ExcelFile::create(const QString &filename)
 {
     if (m_file) {
         m_file->discard();
         m_file.reset();
     }
-    if (codePage != kCodePageLatin1 && codePage != kCodePageUtf8)
-        return StoreResult::failure(
-            QStringLiteral("A sheet cannot be written in code page %1.").arg(codePage));
-    m_codePage = codePage;
 
     // No name writes nowhere: a run that only learns whether the texts fit the code page.
     const QFileInfo info(filename);
@@ -192,7 +185,7 @@ StoreResult ExcelFile::create(const QString &filename, quint16 codePage)
     if (StoreResult r = writeRecord(kBof, bof); !r)
         return r;
     QByteArray codePageBody;
-    appendWord(codePageBody, codePage);
+    appendWord(codePageBody, kLatin1CodePage);
     if (StoreResult r = writeRecord(kCodePage, codePageBody); !r)
         return r;
     return writeDefaultFormats();

@@ -26,13 +26,10 @@ class AtomicFile;
 // beyond the format's 16384 are written as asked, but strict readers (xlrd) then refuse the
 // whole sheet: callers that want the file to open everywhere stay within 16384 rows.
 //
-// Text (labels, font names, formats) is written in the sheet's code page, chosen at create
-// and named by a CODEPAGE record after the BOF: code page 1252 takes the characters of
-// ISO-8859-1 but U+0080-U+009F (fitsLatin1), one byte each, which windows-1252 decodes as
-// the same characters; code page 65001 takes any text, as UTF-8. A text the code page cannot hold
-// is refused, never altered: callers that must tell it from a text too long check
-// fitsLatin1 first. Length limits count bytes, so a UTF-8 text reaches
-// the 255 limit sooner.
+// Text (labels, font names, formats) is written in code page 1252, named by a CODEPAGE
+// record after the BOF: it takes the characters of ISO-8859-1 but U+0080-U+009F
+// (fitsLatin1), one byte each, which windows-1252 decodes as the same characters. A text
+// the code page cannot hold is refused, never altered.
 //
 // The file is written to a temporary file beside the target and moved over it at
 // close, so a failed or abandoned sheet never leaves a half file or destroys an
@@ -42,10 +39,6 @@ class AtomicFile;
 class ExcelFile
 {
 public:
-    // create code pages.
-    static constexpr quint16 kCodePageLatin1 = 1252;
-    static constexpr quint16 kCodePageUtf8 = 65001;
-
     // Cell attribute values: the font (the font and format byte) and the alignment byte.
     static constexpr qint32 kFont0 = 0;
     static constexpr qint32 kFont1 = 64;
@@ -63,9 +56,8 @@ public:
 
     // Starts a new sheet for `filename` (replacing an existing file when the sheet is
     // closed) and writes the BOF record, the CODEPAGE record and the built-in formats. A
-    // sheet still open is discarded first. A code page other than kCodePageLatin1 and
-    // kCodePageUtf8 is refused.
-    StoreResult create(const QString &filename, quint16 codePage = kCodePageLatin1);
+    // sheet still open is discarded first.
+    StoreResult create(const QString &filename);
 
     // Writes the EOF record and puts the file in place. Success and nothing written when no
     // sheet is open.
@@ -96,7 +88,6 @@ private:
 
     std::unique_ptr<AtomicFile> m_file;
     QByteArray m_pending; // whole records not yet written
-    quint16 m_codePage = kCodePageLatin1;
 };
 
 } // namespace orlith

@@ -4,6 +4,7 @@
 #include "core/export/export_walk.h"
 #include "core/export/text_exports.h"
 #include "core/export/xls_export.h"
+#include "core/export/xlsx_export.h"
 #include "core/store/program_folder.h"
 #include "core/store/safe_write.h"
 
@@ -27,6 +28,8 @@ QString exportExtension(ExportFormat format)
         return QStringLiteral(".sql");
     case ExportFormat::Xls:
         return QStringLiteral(".xls");
+    case ExportFormat::Xlsx:
+        return QStringLiteral(".xlsx");
     }
     return {};
 }
@@ -102,7 +105,9 @@ std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOption
     case ExportFormat::Sql:
         return makeSqlWriter(options, encoding);
     case ExportFormat::Xls:
-        return makeXlsWriter(options, encoding);
+        return makeXlsWriter(options);
+    case ExportFormat::Xlsx:
+        return makeXlsxWriter();
     }
     return nullptr;
 }
@@ -128,6 +133,10 @@ StoreResult writeExport(ExportFormat format, const QString &outPath, const QStri
             writer->discard();
             return r;
         }
+    }
+    if (const QString why = writer->refusal(); !why.isEmpty()) {
+        writer->discard();
+        return StoreResult::failure(why);
     }
     fits = !writer->needsUtf8();
     if (!fits) {
@@ -181,6 +190,11 @@ StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QStri
     // again in UTF-8 from the start, having read its discs up to the first disc with a text
     // that does not fit; deciding first instead would read every disc file twice, always.
     bool fits = true;
+    // SQL scripts are always UTF-8, so that strict servers load every name; a workbook is
+    // Unicode by its format.
+    if (format == ExportFormat::Sql || format == ExportFormat::Xlsx)
+        return writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Utf8, fits,
+                           rowCount, longLines);
     // A stream cannot take back what it was sent, so its encoding is learnt first, by a run
     // that writes nowhere.
     const bool stream = isStreamOutput(outPath);

@@ -1,6 +1,6 @@
 // Orlith — desktop catalogue of removable media.
-// Exporting discs to CSV, delimited text, HTML, an SQL script or a BIFF2 spreadsheet: the
-// one routine that the export wizards and orlith-cli both call.
+// Exporting discs to CSV, delimited text, HTML, an SQL script, a BIFF2 spreadsheet or an
+// Excel 2007+ workbook: the one routine that the export wizards and orlith-cli both call.
 #pragma once
 
 #include "core/store/disc_file.h"
@@ -13,7 +13,7 @@
 
 namespace orlith {
 
-enum class ExportFormat { Csv, Text, Html, Sql, Xls };
+enum class ExportFormat { Csv, Text, Html, Sql, Xls, Xlsx };
 enum class SqlDialect { MySql, MsSql };
 
 struct ExportOptions
@@ -34,7 +34,7 @@ struct ExportOptions
     QLocale locale;
 };
 
-// ".csv", ".txt", ".html", ".sql", ".xls".
+// ".csv", ".txt", ".html", ".sql", ".xls", ".xlsx".
 QString exportExtension(ExportFormat format);
 
 // Folder, "/", the typed name and the extension, as they stand: a name already ending in

@@ -41,6 +41,8 @@ public:
     // Abandons the export, leaving no half-written output behind.
     virtual void discard() = 0;
     virtual bool needsUtf8() const = 0;
+    // Why the rows seen cannot make this file at all, or empty: the export then fails with it.
+    virtual QString refusal() const { return {}; }
 };
 
 // The five field slots of the walk. They start empty and are never cleared between

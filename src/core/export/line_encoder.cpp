@@ -246,7 +246,7 @@ void LineEncoder::endLine()
     m_inLine = false;
 }
 
-SizeFormat::SizeFormat(const QLocale &locale) : m_locale(locale)
+SizeFormat::SizeFormat(const QLocale &locale, SizeUnit unit) : m_locale(locale), m_unit(unit)
 {
     m_locale.setNumberOptions(QLocale::OmitGroupSeparator);
     m_pointText = m_locale.decimalPoint();
@@ -267,7 +267,7 @@ bool SizeFormat::formatWhole(QByteArrayView raw, QByteArray &out) const
         negative = *p == '-';
         ++p;
     }
-    if (p == end || m_point == 0)
+    if (p == end || m_point == 0 || m_unit != SizeUnit::Bytes)
         return false;
     for (const char *q = p; q < end; ++q) {
         if (*q < '0' || *q > '9')
@@ -292,6 +292,8 @@ bool SizeFormat::formatNumber(QByteArrayView raw, QString &out) const
         v = QLocale::c().toDouble(text, &ok);
     if (!ok)
         return false;
+    if (m_unit == SizeUnit::Kilobytes)
+        v /= 1024.0;
     if (v == 0)
         v = 0; // no "-0.00"
     out = m_locale.toString(v, 'f', 2);

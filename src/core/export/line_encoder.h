@@ -75,11 +75,14 @@ bool isPlainNumber(QByteArrayView raw);
 
 // Sizes in the "0.00" form: two decimals, the locale's decimal separator, no group
 // separators. The stored text is read as a number in the locale (then in the C locale);
-// a text that is no number at all is written unchanged.
+// a text that is no number at all is written unchanged. Bytes keep the stored number;
+// Kilobytes divide it by 1024, as the list shows sizes and the "(Kb)" titles say.
+enum class SizeUnit { Bytes, Kilobytes };
+
 class SizeFormat
 {
 public:
-    explicit SizeFormat(const QLocale &locale);
+    explicit SizeFormat(const QLocale &locale, SizeUnit unit = SizeUnit::Bytes);
 
     // Appends the size in the "0.00" form to the line. A text that is no number is written
     // as it stands, with a "'" before it when `guardFormula` and it startsLikeFormula.
@@ -93,6 +96,7 @@ private:
     bool formatNumber(QByteArrayView raw, QString &out) const;
 
     QLocale m_locale;
+    SizeUnit m_unit;
     mutable QByteArray m_scratch;
     char m_point = 0; // the decimal separator when it is one ASCII byte
     QString m_pointText;

@@ -173,7 +173,7 @@ class HtmlWriter final : public TextExportWriter
 {
 public:
     HtmlWriter(const ExportOptions &options, ExportEncoding encoding)
-        : TextExportWriter(encoding), m_size(options.locale),
+        : TextExportWriter(encoding), m_size(options.locale, SizeUnit::Kilobytes),
           m_charset(encoding == ExportEncoding::Utf8 ? R"(<meta charset="UTF-8">)"
                                                      : R"(<meta charset="ISO-8859-1">)")
     {
@@ -186,17 +186,20 @@ public:
             "",
             "<head>",
             m_charset,
+            // The table takes the window's width; sizes line up, dates never wrap.
+            "<style>td:nth-child(3) { text-align: right } td:nth-child(4) { white-space: "
+            "nowrap }</style>",
             "</head>",
             "",
             R"(<body bgcolor="#CEFFCE" bordercolor="#C0C0C0">)",
             "<br><br>",
-            R"(<table border="1" bgcolor="#DDDDDD" width="1600">)",
+            R"(<table border="1" bgcolor="#DDDDDD" width="100%">)",
             R"(<tr bgcolor="#9acd32">)",
-            R"(<td width="300"><b>File name</b></td>)",
-            R"(<td width="1000"><b>File path</b></td>)",
-            R"(<td width="150"><b>File size (Kb)</b></td>)",
-            R"(<td width="150"><b>File date</b></td>)",
-            R"(<td width="150"><b>CD name</b></td>)",
+            R"(<td><b>File name</b></td>)",
+            R"(<td><b>File path</b></td>)",
+            R"(<td><b>File size (Kb)</b></td>)",
+            R"(<td><b>File date</b></td>)",
+            R"(<td><b>CD name</b></td>)",
             "</tr>",
         };
         for (const char *line : lines) {
@@ -265,6 +268,9 @@ public:
     void head() override
     {
         const ExportOptions &o = m_options;
+        // The script is UTF-8; a server told nothing reads it in its own default set.
+        if (o.dialect == SqlDialect::MySql)
+            line({QStringLiteral("SET NAMES utf8mb4;")});
         if (o.createDatabase) {
             line({QStringLiteral("Create database "), m_database, QStringLiteral(";")});
             line({QStringLiteral("Use "), m_database, QStringLiteral(";")});

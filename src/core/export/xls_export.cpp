@@ -5,6 +5,9 @@
 #include "core/export/line_encoder.h"
 #include "core/store/text_codec.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace orlith {
 
 namespace {
@@ -22,21 +25,20 @@ constexpr Column kColumns[] = {
 
 // A bold, shaded, centred title row and one row of five left-aligned text cells per
 // entry. A cell the writer refuses for its length (a text over 255 bytes) is left out, as
-// is the writer's way; one outside the code page asks for UTF-8. A failure to write the
-// file is reported by close().
+// is the writer's way. The format numbers rows in 16 bits and holds one 8-bit code page, so
+// past 65,535 entries, or at a text outside ISO-8859-1, nothing more is written and the rows
+// are only counted: the export is then refused whole (refusal()) and its file discarded. A
+// failure to write the file is reported by close().
 class XlsWriter final : public ExportWriter
 {
 public:
-    XlsWriter(const ExportOptions &options, ExportEncoding encoding)
-        : m_size(options.locale), m_utf8(encoding == ExportEncoding::Utf8)
+    explicit XlsWriter(const ExportOptions &options) : m_size(options.locale, SizeUnit::Kilobytes)
     {
     }
 
     StoreResult open(const QString &path) override
     {
-        if (StoreResult created = m_sheet.create(path, m_utf8 ? ExcelFile::kCodePageUtf8
-                                                              : ExcelFile::kCodePageLatin1);
-            !created)
+        if (StoreResult created = m_sheet.create(path); !created)
             return created;
         m_sheet.setPrintGridLines(false);
         (void)m_sheet.setFont(QStringLiteral("Arial"), 10, 0);
@@ -50,45 +52,50 @@ public:
     {
         for (int c = 0; c < 5; ++c)
             (void)m_sheet.writeText(ExcelFile::kFont1, ExcelFile::kAlignCentre | ExcelFile::kShaded,
-                                    m_row, c + 1, QString::fromLatin1(kColumns[c].title));
-        ++m_row;
+                                    1, c + 1, QString::fromLatin1(kColumns[c].title));
     }
 
     void row(const ExportRow &row) override
     {
+        if (++m_entries > kMaxXlsEntries || !m_fits)
+            return;
         const QString values[] = {text(row.name), text(row.path), m_size.format(row.size),
                                   text(row.date), text(row.disc)};
-        for (int c = 0; c < 5; ++c) {
-            if (!m_utf8 && !fitsLatin1(values[c]))
-                m_needsUtf8 = true;
-            else
-                (void)m_sheet.writeText(ExcelFile::kFont0, ExcelFile::kAlignLeft, m_row, c + 1,
-                                        values[c]);
-        }
-        ++m_row;
+        m_fits = std::all_of(std::begin(values), std::end(values),
+                             [](const QString &v) { return fitsLatin1(v); });
+        for (int c = 0; m_fits && c < 5; ++c)
+            (void)m_sheet.writeText(ExcelFile::kFont0, ExcelFile::kAlignLeft, qint32(m_entries) + 1,
+                                    c + 1, values[c]);
     }
 
     StoreResult close() override { return m_sheet.close(); }
 
     // An unclosed sheet is discarded by the writer, leaving any old file as it was.
     void discard() override {}
-    bool needsUtf8() const override { return m_needsUtf8; }
+    bool needsUtf8() const override { return false; }
+    QString refusal() const override
+    {
+        if (m_fits && m_entries <= kMaxXlsEntries)
+            return {};
+        return QStringLiteral("This export holds %1 entries (or names that the XLS format cannot "
+                              "hold); use the XLSX export.")
+            .arg(m_entries);
+    }
 
 private:
     static QString text(QByteArrayView raw) { return decodeSingleByte(raw.data(), raw.size()); }
 
     ExcelFile m_sheet;
     SizeFormat m_size;
-    bool m_utf8;
-    bool m_needsUtf8 = false;
-    qint32 m_row = 1;
+    qint64 m_entries = 0;
+    bool m_fits = true;
 };
 
 } // namespace
 
-std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options, ExportEncoding encoding)
+std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options)
 {
-    return std::make_unique<XlsWriter>(options, encoding);
+    return std::make_unique<XlsWriter>(options);
 }
 
 } // namespace orlith

@@ -10,7 +10,10 @@
 
 namespace orlith {
 
-// A writer whose sheet is all in `encoding`'s code page.
-std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options, ExportEncoding encoding);
+// The most entries one sheet of the format holds below its title row.
+inline constexpr qint64 kMaxXlsEntries = 65535;
+
+// A writer of an ISO-8859-1 sheet (code page 1252) that refuses what the format cannot hold.
+std::unique_ptr<ExportWriter> makeXlsWriter(const ExportOptions &options);
 
 } // namespace orlith

@@ -44,7 +44,9 @@ inline bool makeStore(const QString &root)
            writeDiscFile(root + u"/cds/cd2.xml"_s, u"Music"_s, cd2).ok();
 }
 
-// A "csv", "html" or "xls" file's rows as JSON, read by Python's csv, html.parser or xlrd.
+// A "csv", "html", "xls" or "xlsx" file's rows as JSON, read by Python's csv, html.parser,
+// xlrd or openpyxl (every sheet in turn; number cells as "n:0.00", date cells as
+// "d:dd.mm.yyyy hh:mm:ss", so that a test sees the cell types).
 inline CliRun readByPython(const QString &file, const QString &kind)
 {
     static const char script[] = R"(
@@ -65,15 +67,23 @@ elif sys.argv[2] == 'html':
             if self.cell is not None: self.cell += text
     t = Table(); t.feed(data.decode(re.search(rb'<meta charset="([^"]*)', data)[1].decode()))
     rows = t.rows
+elif sys.argv[2] == 'xlsx':
+    import datetime, openpyxl
+    def cell(v):
+        if v is None: return ''
+        if isinstance(v, datetime.datetime): return v.strftime('d:%d.%m.%Y %H:%M:%S')
+        if isinstance(v, (int, float)): return 'n:%.2f' % v
+        return v
+    book = openpyxl.load_workbook(sys.argv[1], read_only=True)
+    rows = [[cell(v) for v in row] for sheet in book for row in sheet.iter_rows(values_only=True)]
 else:
     import xlrd
-    xlrd.biffh.encoding_from_codepage[65001] = 'utf_8' # a number xlrd 1.2 does not know
     book = xlrd.open_workbook(file_contents=data, logfile=open(os.devnull, 'w'))
     sheet = book.sheet_by_index(0)
     rows = [sheet.row_values(r) for r in range(sheet.nrows)]
 print(json.dumps(rows))
 )";
-    // The system interpreter, where Debian's python3-xlrd lives.
+    // The system interpreter, where Debian's python3-xlrd and python3-openpyxl live.
     return runProgram(QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s : u"python3"_s,
                       {u"-c"_s, QString::fromUtf8(script), file, kind});
 }

@@ -22,12 +22,13 @@ using S = ExcelFile;
 namespace {
 
 const QByteArray kHtmlHead =
-    "<html>\r\n\r\n<head>\r\n<meta charset=\"ISO-8859-1\">\r\n</head>\r\n\r\n"
+    "<html>\r\n\r\n<head>\r\n<meta charset=\"ISO-8859-1\">\r\n<style>td:nth-child(3) { "
+    "text-align: right } td:nth-child(4) { white-space: nowrap }</style>\r\n</head>\r\n\r\n"
     "<body bgcolor=\"#CEFFCE\" bordercolor=\"#C0C0C0\">\r\n<br><br>\r\n"
-    "<table border=\"1\" bgcolor=\"#DDDDDD\" width=\"1600\">\r\n<tr bgcolor=\"#9acd32\">\r\n"
-    "<td width=\"300\"><b>File name</b></td>\r\n<td width=\"1000\"><b>File path</b></td>\r\n"
-    "<td width=\"150\"><b>File size (Kb)</b></td>\r\n<td width=\"150\"><b>File date</b></td>\r\n"
-    "<td width=\"150\"><b>CD name</b></td>\r\n</tr>\r\n";
+    "<table border=\"1\" bgcolor=\"#DDDDDD\" width=\"100%\">\r\n<tr bgcolor=\"#9acd32\">\r\n"
+    "<td><b>File name</b></td>\r\n<td><b>File path</b></td>\r\n"
+    "<td><b>File size (Kb)</b></td>\r\n<td><b>File date</b></td>\r\n"
+    "<td><b>CD name</b></td>\r\n</tr>\r\n";
 const QByteArray kHtmlTail = "</table>\r\n</body>\r\n</html>\r\n";
 const QByteArray kSqlTable = "file_name varchar(255),\r\nfile_path varchar(4096),\r\n"
                              "file_size bigint,\r\nfile_date varchar(30),\r\n"
@@ -113,11 +114,12 @@ private slots:
         add("html", ExportFormat::Html, {}, kHtmlHead,
             "<tr>\r\n<td>Tom &amp; Jerry &lt;1&gt; \"q\" 'x';y.avi</td>\r\n"
             "<td>/media/cd/Tom &amp; Jerry &lt;1&gt; \"q\" 'x';y.avi</td>\r\n"
-            "<td>1536.00</td>\r\n<td>14.03.2004 22:10:05</td>\r\n<td>CD1</td>\r\n</tr>\r\n",
+            "<td>1.50</td>\r\n<td>14.03.2004 22:10:05</td>\r\n<td>CD1</td>\r\n</tr>\r\n",
             kHtmlTail);
-        add("sql inserts only", ExportFormat::Sql, {}, {}, kInsert);
+        add("sql inserts only", ExportFormat::Sql, {}, "SET NAMES utf8mb4;\r\n", kInsert);
         add("sql mysql", ExportFormat::Sql, {.createDatabase = true, .createTable = true},
-            "Create database MyFiles;\r\nUse MyFiles;\r\n\r\nCreate table CDFiles (\r\n"
+            "SET NAMES utf8mb4;\r\nCreate database MyFiles;\r\nUse MyFiles;\r\n\r\nCreate table "
+            "CDFiles (\r\n"
             "file_ID int(20) auto_increment primary key,\r\n" +
                 kSqlTable,
             kInsert);
@@ -126,7 +128,7 @@ private slots:
         // Names that only a direct call can hand over are quoted by the dialect's rules.
         add("sql mysql, names quoted", ExportFormat::Sql,
             {.createDatabase = true, .databaseName = "d;#", .tableName = "t`x"},
-            "Create database `d;#`;\r\nUse `d;#`;\r\n\r\n",
+            "SET NAMES utf8mb4;\r\nCreate database `d;#`;\r\nUse `d;#`;\r\n\r\n",
             QByteArray(kInsert).replace("CDFiles", "`t``x`"));
         add("sql mssql, names quoted", ExportFormat::Sql,
             {.dialect = SqlDialect::MsSql, .tableName = "t]x;"}, {},
@@ -262,6 +264,24 @@ private slots:
         for (ExportFormat f : {ExportFormat::Csv, ExportFormat::Xls})
             QVERIFY(exportDiscs(f, out, cds, {"cd2.xml"}, {}) && readAll(out).size() < 1000);
         QVERIFY(!exportDiscs(ExportFormat::Sql, store("no/dir/x.sql"), cds, {"cd2.xml"}, {}));
+        // A sheet that cannot hold the whole export is refused before anything is written:
+        // one entry past the format's rows, or a name outside its code page.
+        QList<FileEntry> many(65535, {"f", "/f", 1, "d"});
+        QVERIFY(QDir().mkpath(store("many/cds")));
+        QVERIFY(writeDiscFile(store("many/cds/Many.xml"), "Films", many).ok());
+        const QString xls = m_dir.filePath("many.xls");
+        QVERIFY(exportDiscs(ExportFormat::Xls, xls, store("many/cds"), {"Many.xml"}, {}));
+        QCOMPARE(sheetRecords(xls).size(), 1 + 2 + 5 + 5 + 65535 * 5);
+        QVERIFY(QFile::remove(xls));
+        QVERIFY(QFile::copy(cds + "/CD1.xml", store("many/cds/CD1.xml")));
+        for (const auto &[items, count] : {std::pair{QStringList{"Many.xml", "CD1.xml"}, 65537},
+                                           std::pair{QStringList{"CD1.xml"}, 2}}) {
+            const StoreResult r = exportDiscs(ExportFormat::Xls, xls, store("many/cds"), items, {});
+            QCOMPARE(r.error, QString("This export holds %1 entries (or names that the XLS "
+                                      "format cannot hold); use the XLSX export.")
+                                  .arg(count));
+            QVERIFY(!QFile::exists(xls));
+        }
     }
 
     void emptySheetAndCells()
@@ -280,18 +300,16 @@ private slots:
         QCOMPARE(head[26], std::pair(0x1E, QByteArray("\x01@")));
         QCOMPARE(afterFormats(store("empty.xls")), hex("0A000000"));
         ExcelFile xls;
-        QVERIFY(xls.create(store("cells.xls"), S::kCodePageUtf8));
+        QVERIFY(xls.create(store("cells.xls")));
         QVERIFY(xls.writeText(0, 0, 1, 1, "General"));
-        QVERIFY(xls.writeText(S::kFont1, 3, 4, 2, QString(127, QChar(0x10D))));
-        QVERIFY(!xls.writeText(0, 0, 1, 1, QString(128, QChar(0x10D)))); // 256 bytes of UTF-8
+        QVERIFY(xls.writeText(S::kFont1, 3, 4, 2, QString(255, QChar(0xE9))));
         QVERIFY(xls.close());
-        QCOMPARE(records(readAll(store("cells.xls")))[1], std::pair(0x42, hex("E9FD"))); // 65001
         const auto recs = sheetRecords(store("cells.xls"));
         QCOMPARE(recs.size(), 2);
         QCOMPARE(afterFormats(store("cells.xls")).first(19),
                  hex("0400 0F00 0000 0000 000000 07") + "General");
-        // A UTF-8 sheet writes its texts as UTF-8, counted in bytes.
-        QCOMPARE(recs[1].second, hex("0300 0100 004003 FE") + QString(127, QChar(0x10D)).toUtf8());
+        // Texts are ISO-8859-1, one byte a character.
+        QCOMPARE(recs[1].second, hex("0300 0100 004003 FF") + QByteArray(255, '\xE9'));
     }
 
     void limits()

@@ -1,5 +1,6 @@
 // Orlith — desktop catalogue of removable media.
-// Exports read back by Python's csv, html.parser and xlrd, by sqlite3 and by a MariaDB server.
+// Exports read back by Python's csv, html.parser, xlrd and openpyxl, by sqlite3 and by a
+// MariaDB server.
 #include "core/export/export_job.h"
 #include "export_fixtures.h"
 
@@ -36,13 +37,22 @@ QList<FileEntry> discEntries(const QString &disc)
             {"Привет", "/m/" + QString(290, 'p') + "/Привет", 3'000'000'000, "d"}};
 }
 
-// The rows every reader must give back from both discs: name, path, size, date, disc.
-QList<QStringList> expectedRows(const QString &sizeForm)
+enum class Sizes { Bytes, Decimals, Kilobytes, Cells };
+
+// The rows every reader must give back from the discs: name, path, size, date, disc.
+QList<QStringList> expectedRows(Sizes sizes, const QStringList &discs = {kDisc, kLatin})
 {
     QList<QStringList> rows;
-    for (const QString &disc : {kDisc, kLatin}) {
-        for (const FileEntry &e : discEntries(disc))
-            rows.append({e.name, e.path, sizeForm.arg(e.size), e.date, disc});
+    for (const QString &disc : discs) {
+        for (const FileEntry &e : discEntries(disc)) {
+            const QString size = sizes == Sizes::Bytes      ? QString::number(e.size)
+                                 : sizes == Sizes::Decimals ? QString::number(e.size) + ".00"
+                                 : sizes == Sizes::Cells    ? "n:" + kilobytesText(e.size)
+                                                            : kilobytesText(e.size);
+            // A workbook holds a stored date as a date cell.
+            const bool dateCell = sizes == Sizes::Cells && e.date.size() == 19;
+            rows.append({e.name, e.path, size, dateCell ? "d:" + e.date : e.date, disc});
+        }
     }
     return rows;
 }
@@ -76,24 +86,31 @@ private slots:
     {
         QTest::addColumn<ExportFormat>("format");
         QTest::addColumn<QString>("sizeTitle");
+        QTest::addColumn<QStringList>("discs");
         QTest::addColumn<QList<QStringList>>("rows");
-        const QList<QStringList> rows = expectedRows("%1.00");
-        QTest::newRow("csv") << ExportFormat::Csv << "File size" << rows;
-        QTest::newRow("html") << ExportFormat::Html << "File size (Kb)" << rows;
-        // The sheet leaves out a text of more than 255 bytes, such as the long path.
-        QList<QStringList> sheetRows = rows;
+        const QStringList both{kDisc, kLatin};
+        QTest::newRow("csv") << ExportFormat::Csv << "File size" << both
+                             << expectedRows(Sizes::Decimals);
+        QTest::newRow("html") << ExportFormat::Html << "File size (Kb)" << both
+                              << expectedRows(Sizes::Kilobytes);
+        // The sheet holds ISO-8859-1 only, and leaves out a text of more than 255 bytes.
+        QList<QStringList> sheetRows = expectedRows(Sizes::Kilobytes, {kLatin});
         for (QStringList &row : sheetRows)
             for (QString &cell : row)
                 cell = cell.toUtf8().size() > 255 ? QString("") : cell;
-        QTest::newRow("xls") << ExportFormat::Xls << "File Size (Kb)" << sheetRows;
+        QTest::newRow("xls") << ExportFormat::Xls << "File Size (Kb)" << QStringList{kLatin}
+                             << sheetRows;
+        QTest::newRow("xlsx") << ExportFormat::Xlsx << "File Size (Kb)" << both
+                              << expectedRows(Sizes::Cells);
     }
 
     void readByPython()
     {
         QFETCH(ExportFormat, format);
         QFETCH(QString, sizeTitle);
+        QFETCH(QStringList, discs);
         QFETCH(QList<QStringList>, rows);
-        const CliRun run = test::readByPython(exported(format), QTest::currentDataTag());
+        const CliRun run = test::readByPython(exported(format, {}, discs), QTest::currentDataTag());
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QList<QStringList> read;
         for (const QJsonValue &row : QJsonDocument::fromJson(run.out.toUtf8()).array())
@@ -113,7 +130,7 @@ private slots:
                                     readAll(exported(ExportFormat::Sql, ms)) +
                                     "\n.mode ascii\nselect * from CDFiles;\n");
         QVERIFY2(run.code == 0, qPrintable(run.err));
-        QCOMPARE(splitRows(run.out, '\x1E', '\x1F'), expectedRows("%1"));
+        QCOMPARE(splitRows(run.out, '\x1E', '\x1F'), expectedRows(Sizes::Bytes));
         ms.createTable = true;
         ms.tableName = "Files";
         run = runProgram("sqlite3", {},
@@ -179,10 +196,16 @@ private slots:
         QVERIFY2(client({"-e", "select * from MyFiles.Keepme"}).code == 0, "Keepme is gone");
         run = client({"-N", "-B", "--raw", "-e", "select * from MyFiles.CDFiles order by file_ID"});
         QVERIFY2(run.code == 0, qPrintable(run.err));
-        QList<QStringList> expected = expectedRows("%1");
+        QList<QStringList> expected = expectedRows(Sizes::Bytes);
         for (int i = 0; i < expected.size(); ++i)
             expected[i].prepend(QString::number(i + 1));
         QCOMPARE(splitRows(run.out, '\n', '\t'), expected);
+        // A store of Latin-1 names alone gives a script that loads unchanged too.
+        o.databaseName = "LatinFiles";
+        run = client({}, readAll(exported(ExportFormat::Sql, o, {kLatin})));
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        run = client({"-N", "-B", "--raw", "-e", "select file_name from LatinFiles.CDFiles"});
+        QCOMPARE(run.out.split('\n', Qt::SkipEmptyParts).last(), u"café.mp3"_s);
         // Names handed past the checks are quoted: they run no statement of their own.
         o.databaseName = "x;DROP DATABASE MyFiles;#";
         o.tableName = "t`;DROP DATABASE MyFiles;#";
@@ -195,11 +218,14 @@ private slots:
     }
 
 private:
-    // The export of both discs.
-    QString exported(ExportFormat format, const ExportOptions &options = {})
+    // The export of the discs.
+    QString exported(ExportFormat format, const ExportOptions &options = {},
+                     const QStringList &discs = {kDisc, kLatin})
     {
         const QString out = m_dir.filePath("out" + exportExtension(format));
-        const QStringList items{kDisc + ".xml", kLatin + ".xml"};
+        QStringList items;
+        for (const QString &disc : discs)
+            items << disc + ".xml";
         return exportDiscs(format, out, m_dir.filePath("cds"), items, options).ok() ? out : "";
     }
 
