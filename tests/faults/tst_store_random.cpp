@@ -1,12 +1,11 @@
 // Orlith — desktop catalogue of removable media.
 // Three orlith-cli streams and the window change one store at once, in rounds of random
-// captures, rescans, renames, deletes, notes, new catalogs and exports. Each worker keeps to
+// captures, rescans, renames, deletes, notes and new catalogs. Each worker keeps to
 // names and media folders of its own, so what the store must hold afterwards follows from
 // that worker's own steps, while all of them contend for the same store files.
 // A longer run, repeatable by its seed (printed with any failure):
 //   cd build && ORLITH_RANDOM_SEED=2024 ORLITH_RANDOM_ROUNDS=300 ctest -R tst_store_random -V
 #include "core/core_fixtures.h"
-#include "core/export/export_job.h"
 #include "core/store/notes_store.h"
 #include "core/store/safe_write.h"
 #include "core/store/store_lock.h"
@@ -33,23 +32,16 @@ struct Disc
     QString notes; // empty: no notes record
 };
 
-struct ExportedCsv
-{
-    QString path, disc;
-    Files files;
-};
-
 // One worker's namespace: everything it makes is named "<prefix> ...". Only its own thread
 // touches it while the workers run.
 struct Worker
 {
-    QString prefix, mediaRoot, outFolder;
+    QString prefix, mediaRoot;
     QRandomGenerator rng;
     QStringList catalogs; // in tree order
     QMap<QString, Disc> discs;
     QMap<QString, Files> folders; // media folder -> its files now
     QStringList goneNames;        // discs renamed away or deleted: no notes record may remain
-    QList<ExportedCsv> exports;
     int counter = 0;
     QString failure;
 
@@ -96,7 +88,7 @@ struct Worker
         if (!catalogs.isEmpty())
             ops += QStringList{"capture", "capture", "rename-catalog"};
         if (!discs.isEmpty())
-            ops += QStringList{"rescan", "rename", "delete", "notes", "notes", "export"};
+            ops += QStringList{"rescan", "rename", "delete", "notes", "notes"};
         QStringList empty = catalogs;
         for (const Disc &d : std::as_const(discs))
             empty.removeAll(d.catalog);
@@ -147,13 +139,8 @@ struct Worker
             catalogs.removeOne(gone);
             return {"delete", gone, "--yes"};
         }
-        if (op == "notes") {
-            discs[disc].notes = QString("on %1, step %2: über € ok").arg(disc).arg(++counter);
-            return {op, disc, "--set", discs[disc].notes};
-        }
-        const QString out = outFolder + QString("/%1 %2.csv").arg(prefix).arg(++counter);
-        exports << ExportedCsv{out, disc, discs[disc].stored};
-        return {"export", "csv", "--out", out, disc};
+        discs[disc].notes = QString("on %1, step %2: über € ok").arg(disc).arg(++counter);
+        return {"notes", disc, "--set", discs[disc].notes};
     }
 };
 
@@ -197,26 +184,6 @@ QString namespaceProblem(const Worker &w, const CatalogueIndex &index)
     return {};
 }
 
-// Where an export file is not the whole CSV of its disc as it was then, or empty.
-QString exportProblem(const ExportedCsv &e)
-{
-    const QByteArray bytes = test::readAll(e.path);
-    QList<QByteArray> lines = bytes.split('\n');
-    if (!bytes.endsWith("\r\n") || lines.takeFirst() != "\"File name\";\"File path\";\"File size\";"
-                                                        "\"File date\";\"CD name\"\r")
-        return "not a complete CSV file";
-    lines.removeLast();
-    QStringList paths;
-    for (const QByteArray &line : std::as_const(lines)) {
-        const QList<QByteArray> fields = line.mid(1, line.size() - 3).split('"');
-        if (fields.size() != 9 || QString::fromLatin1(fields.at(8)) != e.disc)
-            return "a broken row: " + QString::fromLatin1(line);
-        paths << QString::fromLatin1(fields.at(2));
-    }
-    paths.sort();
-    return paths == e.files.keys() ? QString() : "rows for " + paths.join(", ");
-}
-
 QStringList catalogNames(const CatalogueIndex &index)
 {
     QStringList names;
@@ -246,8 +213,7 @@ private slots:
             w.prefix = i < kCliWorkers ? QString("w%1").arg(i + 1) : QString("win");
             w.rng.seed(m_seed + quint32(i));
             w.mediaRoot = scratch.filePath(w.prefix + "/media");
-            w.outFolder = scratch.filePath(w.prefix + "/out");
-            QVERIFY(QDir().mkpath(w.mediaRoot) && QDir().mkpath(w.outFolder));
+            QVERIFY(QDir().mkpath(w.mediaRoot));
         }
 
         auto form = m_f.open();
@@ -347,17 +313,13 @@ private:
             }
             if (!QTest::qWaitFor([&] { return !form.captureRunning(); }, 60000))
                 return "the capture did not end";
-        } else if (command == "notes") {
+        } else {
             form.detailsPane().showDisc(args.at(1));
             notesBox->selectAll();
             notesBox->insertPlainText(args.at(3));
             form.detailsPane().saveNotes();
             if (notesBox->document()->isModified() && m_f.messages.boxes.isEmpty())
                 return "the notes were not saved";
-        } else if (StoreResult r = exportDiscs(ExportFormat::Csv, args.at(3), cdsFolder(m_f.root()),
-                                               {args.at(4) + ".xml"}, {});
-                   !r) {
-            return r.error;
         }
         QStringList errors;
         for (const test::RecordingMessages::Box &b : std::as_const(m_f.messages.boxes)) {
@@ -409,9 +371,6 @@ private:
             }
             for (const QString &gone : w.goneNames)
                 QVERIFY2(notesOf(gone).isEmpty(), qPrintable(ns + "notes left for " + gone));
-            for (const ExportedCsv &e : w.exports)
-                QVERIFY2(exportProblem(e).isEmpty(),
-                         qPrintable(ns + e.path + ": " + exportProblem(e)));
         }
         QCOMPARE(notes.recordCount(), withNotes);
         QCOMPARE(index.discCount(), int(discFiles.size()));
