@@ -169,6 +169,7 @@ public:
     // Export wizards (form1_export.cpp), modal, one per format.
     void exportSql();
     void exportExcel();
+    void exportXlsx();
     void exportHtml();
     void exportCsv();
     void exportText();

@@ -22,6 +22,12 @@ void MainWindow::exportExcel()
     wizard.exec();
 }
 
+void MainWindow::exportXlsx()
+{
+    XlsxWizard wizard(m_programFolder, m_services, this);
+    wizard.exec();
+}
+
 void MainWindow::exportHtml()
 {
     HtmlWizard wizard(m_programFolder, m_services, this);

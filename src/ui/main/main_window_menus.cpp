@@ -109,6 +109,8 @@ void MainWindow::buildMenus()
             this, &MainWindow::exportSql);
     connect(item(exportMenu, "mnuExcel", QStringLiteral("Excel document...")), &QAction::triggered,
             this, &MainWindow::exportExcel);
+    connect(item(exportMenu, "mnuExcelXlsx", QStringLiteral("Excel 2007+ document (xlsx)...")),
+            &QAction::triggered, this, &MainWindow::exportXlsx);
     connect(item(exportMenu, "mnuHTML", QStringLiteral("HTML document...")), &QAction::triggered,
             this, &MainWindow::exportHtml);
     connect(item(exportMenu, "mnuCSV", QStringLiteral("CSV document...")), &QAction::triggered,
