@@ -47,7 +47,9 @@ QString rateText(std::optional<double> bytesPerSecond, std::optional<qint64> sec
 {
     if (!bytesPerSecond)
         return {};
-    QString text = QStringLiteral("%1 MB/s").arg(*bytesPerSecond / (1024.0 * 1024.0), 0, 'f', 1);
+    const double mb = *bytesPerSecond / (1024.0 * 1024.0);
+    // A tenth is worth reading on a slow disc, not at hundreds of MB/s.
+    QString text = QStringLiteral("%1 MB/s").arg(mb, 0, 'f', mb < 100.0 ? 1 : 0);
     if (!secondsLeft)
         return text;
     const qint64 s = *secondsLeft;

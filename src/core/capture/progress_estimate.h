@@ -52,7 +52,8 @@ struct CaptureDetails
     QString rate;             // rateText: empty until it can be estimated
 };
 
-// "12.3 MB/s, about 2 min left", "12.3 MB/s" without a time, "" without a speed.
+// "12.3 MB/s, about 2 min left", "12.3 MB/s" without a time, "" without a speed; from
+// 100 MB/s on in whole MB.
 QString rateText(std::optional<double> bytesPerSecond, std::optional<qint64> secondsLeft);
 
 } // namespace orlith

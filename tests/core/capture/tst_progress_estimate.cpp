@@ -28,7 +28,7 @@ private slots:
         QTest::newRow("minutes left") << 3000LL << 0LL << 10LL << qint64(12.3 * MiB) << 1300LL
                                       << u"12.3 MB/s, about 2 min left"_s;
         QTest::newRow("hours left")
-            << 2000LL << 0LL << 1LL << MiB << 7230LL << u"1.0 MB/s, about 2 h 0 min left"_s;
+            << 2000LL << 0LL << 1LL << 150 * MiB << 7230LL << u"150 MB/s, about 2 h 0 min left"_s;
         QTest::newRow("empty files")
             << 3000LL << 0LL << 100LL << 0LL << 1000LL << u"0.0 MB/s, about 7 s left"_s;
         QTest::newRow("stalled") << 8000LL << 8000LL << 100LL << MiB << 1000LL << u"0.0 MB/s"_s;
