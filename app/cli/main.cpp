@@ -12,9 +12,9 @@ using namespace orlith::cli;
 
 namespace {
 
-// Options before the command name: --help, --version and --data-dir. The data folder is
-// handed on to the command's own arguments, so that the one parser checks it wherever it
-// was given.
+// Options before the command name: --help, --version, --data-dir and --init. The data
+// folder and --init are handed on to the command's own arguments, so that the one parser checks it
+// wherever it was given.
 enum class Leading { Command, Help, Version, UsageError };
 
 Leading takeLeadingOptions(QStringList &args, QStringList &forCommand, QString &error)
@@ -31,7 +31,7 @@ Leading takeLeadingOptions(QStringList &args, QStringList &forCommand, QString &
                 return Leading::UsageError;
             }
             forCommand << arg << args.takeFirst();
-        } else if (arg.startsWith(QLatin1String("--data-dir="))) {
+        } else if (arg.startsWith(QLatin1String("--data-dir=")) || arg == QLatin1String("--init")) {
             forCommand << arg;
         } else {
             error = QStringLiteral("unknown option %1").arg(arg);
@@ -96,8 +96,16 @@ int main(int argc, char *argv[])
     const bool dataDirGiven = parsed.args.has(QStringLiteral("--data-dir"));
     const QString folder = resolveProgramFolder(parsed.args.value(QStringLiteral("--data-dir")),
                                                 QCoreApplication::applicationDirPath());
-    if (dataDirGiven && !QFileInfo(folder).isDir())
-        return failure(QStringLiteral("the data folder %1 does not exist").arg(folder));
+    const bool init = parsed.args.has(QStringLiteral("--init"));
+    if (dataDirGiven && !init && !QFileInfo(folder).isDir())
+        return failure(
+            QStringLiteral("the data folder %1 does not exist (--init makes it)").arg(folder));
+    // A mistyped --data-dir must not scatter store folders over somebody's documents.
+    if (dataDirGiven && !init && !looksLikeDataFolder(folder))
+        return usageError(
+            QStringLiteral("%1 does not look like an Orlith data folder; give --init to make "
+                           "one there")
+                .arg(folder));
     if (StoreResult r = ensureStoreFolders(folder); !r)
         return failure(r.error);
 

@@ -97,6 +97,8 @@ const QList<OptionSpec> &commonOptions()
     static const QList<OptionSpec> options{
         {QStringLiteral("--data-dir"), OptionValue::Name, "DIR", OptionUse::Once, {},
          "the data folder (also before the command)"},
+        {QStringLiteral("--init"),     OptionValue::None, "",    OptionUse::Once, {},
+         "make the data folder in a folder that holds other files (also before the command)"},
         {QStringLiteral("--help"),     OptionValue::None, "",    OptionUse::Once, {},
          "show this help and exit"},
     };
@@ -229,7 +231,8 @@ QString generalHelp()
         "       orlith-cli help COMMAND     (or COMMAND --help) a command's options\n"
         "       orlith-cli --version\n\n"
         "The data folder is DIR when given; else the program's folder when it holds\n"
-        "a \"cds\" folder; else the per-user data folder.\n\nCommands:\n");
+        "a \"cds\" folder; else the per-user data folder. A DIR that is missing, or\n"
+        "holds files but no store, is refused unless --init is given.\n\nCommands:\n");
     for (const CommandSpec &c : commandTable())
         text += column(QStringLiteral("  ") + usageHead(c, /*withOptions=*/false), 28,
                        QString::fromUtf8(c.summary));

@@ -85,7 +85,7 @@ struct ParseResult
 // conflicting options, a required option left out, a blank operand.
 [[nodiscard]] ParseResult parseArguments(const CommandSpec &command, const QStringList &args);
 
-// The options every command takes besides its own: --data-dir and --help.
+// The options every command takes besides its own: --data-dir, --init and --help.
 const QList<OptionSpec> &commonOptions();
 
 // "Usage: ..." with the command's options and their help lines.

@@ -4,6 +4,7 @@
 
 #include "core/core_fixtures.h"
 
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,7 +113,8 @@ private slots:
         QTest::newRow("new-catalog") << "new-catalog" << QStringList();
         QTest::newRow("rename") << "rename" << QStringList();
         QTest::newRow("delete") << "delete" << QStringList{"--yes"};
-        QTest::newRow("find") << "find" << scope + save;
+        QTest::newRow("ls") << "ls" << QStringList();
+        QTest::newRow("find") << "find" << scope + save + QStringList{"--folder"};
         QTest::newRow("search") << "search"
                                 << QStringList{"--text", "--at-least", "--at-most", "--before",
                                                "--after"} +
@@ -252,7 +254,7 @@ private slots:
         const CliRun r = run({"settings"});
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
         QVERIFY(r.code == 0 && lines.size() == 20);
-        QCOMPARE(lines.first(), "openFileSetting=");
+        QCOMPARE(lines.first(), "openFileSetting=True"); // a fresh install opens files
         QVERIFY(lines.contains("Width=0"));
         QVERIFY(QFile::exists(settingsPath(m_dir->path())));
     }
@@ -329,6 +331,56 @@ private slots:
                                {"g", "/2/g", huge, "d"}})
                     .ok());
         QVERIFY(run({command}).says(0, total));
+    }
+
+    // --data-dir takes a store, an empty folder, or with --init any folder; a folder of
+    // other files is refused untouched.
+    void dataFolderMustLookLikeOne_data()
+    {
+        QTest::addColumn<QString>("holds"); // a file made in the folder first; "-" no folder
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("empty") << "" << QStringList{"tree"} << 0 << "Discs: 0";
+        QTest::newRow("settings only") << "Data.ini" << QStringList{"tree"} << 0 << "Discs: 0";
+        QTest::newRow("other files") << "letter.txt" << QStringList{"tree"} << 2
+                                     << "does not look like an Orlith data folder";
+        QTest::newRow("other files, --init")
+            << "letter.txt" << QStringList{"tree", "--init"} << 0 << "Discs: 0";
+        QTest::newRow("--init first")
+            << "letter.txt" << QStringList{"--init", "tree"} << 0 << "Discs: 0";
+        QTest::newRow("missing") << "-" << QStringList{"tree"} << 1 << "does not exist";
+        QTest::newRow("missing, --init") << "-" << QStringList{"tree", "--init"} << 0 << "Discs: 0";
+    }
+
+    void dataFolderMustLookLikeOne()
+    {
+        QFETCH(QString, holds);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, says);
+        const QString folder = m_dir->filePath("data");
+        if (holds != "-")
+            QVERIFY(QDir().mkpath(folder));
+        if (!holds.isEmpty() && holds != "-")
+            QVERIFY(writeAll(folder + '/' + holds, "x"));
+        const CliRun r = cli(folder, args);
+        QVERIFY2(r.says(code, says), qPrintable(r.out + r.err));
+        QCOMPARE(QFileInfo(cdsFolder(folder)).isDir(), code == 0);
+    }
+
+    // Both streams into one file: the rows first, the summary last.
+    void summaryFollowsTheRows()
+    {
+        const QString file = m_dir->filePath("both.txt");
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.setStandardOutputFile(file);
+        p.start(ORLITH_CLI, {"--data-dir", m_dir->path(), "find", "m"});
+        QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+        QCOMPARE(QString::fromUtf8(readAll(file)),
+                 "a.mp3\t/m/a.mp3\t1.50\td1\tRock\n"
+                 "песня.ogg\t/m/песня.ogg\t0.00\td2\tRock\nFound  2 files.\n");
     }
 
 private:

@@ -14,10 +14,13 @@
 namespace orlith {
 
 // Every user setting, read from "Data.ini" at start and written back at shut-down. A
-// fresh record (and one read from an empty file) has empty texts and zero numbers.
+// fresh record (and one read from an empty file) has empty texts and zero numbers, except
+// that a double click opens the file: a field the file does not hold keeps that default,
+// while one it holds, even empty, says what the user chose.
 struct SettingsRecord
 {
-    QString openFileSetting;         // "True" / "False": double click opens the file
+    // "True" / "False": double click opens the file.
+    QString openFileSetting = QStringLiteral("True");
     QString openLocationSetting;     // "True" / "False": double click opens its folder
     QString tipsAtStartSetting;      // "1" / "0"
     QString archiveReminderSetting;  // "1" / "0"

@@ -39,6 +39,16 @@ StoreResult ensureStoreFolders(const QString &programFolder)
     return StoreResult::success();
 }
 
+bool looksLikeDataFolder(const QString &folder)
+{
+    const QDir dir(folder);
+    if (!dir.exists() ||
+        dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        return true;
+    return QFileInfo(cdsFolder(folder)).isDir() || QFileInfo::exists(settingsPath(folder)) ||
+           QFileInfo::exists(catalogOrderPath(folder));
+}
+
 QString cdsFolder(const QString &programFolder)
 {
     return programFolder + QLatin1String("/cds");

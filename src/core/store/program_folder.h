@@ -15,6 +15,11 @@ QString resolveProgramFolder(const QString &dataDirOption, const QString &execut
 // removes stale temporary files there (removeStaleTempFiles). Both programs call it at start.
 StoreResult ensureStoreFolders(const QString &programFolder);
 
+// Whether a data root may be made or used at `folder`: it is missing or empty, or it holds
+// a store already (cds/, Data.ini or katalog.ini). Anything else is some other folder,
+// which the programs do not fill with store folders unasked.
+bool looksLikeDataFolder(const QString &folder);
+
 // Writes killed half-way leave temporary files behind (kTempPrefix + random letters, in the
 // folder of the file they were to replace); once untouched for a minute (a younger one may
 // be another program's write in progress) they are removed. Nothing else is: a user's

@@ -47,6 +47,9 @@ NewDiscDialog::NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, Dri
     m_catalog->setObjectName(QStringLiteral("comCDCat"));
     m_catalog->addItem(QString::fromLatin1(kChoseCatalogText));
     m_catalog->addItems(catalogs);
+    // With one catalog there is nothing to choose.
+    if (catalogs.size() == 1)
+        m_catalog->setCurrentIndex(1);
     auto *label3 = new QLabel(QStringLiteral("Chose CD/DVD drive:"), this);
     label3->setObjectName(QStringLiteral("Label3"));
     m_drive = new QComboBox(this);
@@ -155,6 +158,16 @@ int NewDiscDialog::addFolderItem(const QString &path)
         m_drive->setItemData(at, true, kFolderRole);
     }
     return at;
+}
+
+void NewDiscDialog::preselectCatalog(const QString &catalog)
+{
+    if (m_update || catalog.isEmpty())
+        return;
+    // findText matches letter case exactly; the tree and the list hold the same names.
+    if (const int at = m_catalog->findText(catalog, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        at > 0)
+        m_catalog->setCurrentIndex(at);
 }
 
 void NewDiscDialog::setUpdateOf(const QString &disc, const QString &catalog, const QString &folder)

@@ -41,6 +41,9 @@ public:
     // The "Look inside archives" box, not shown in "Virtual" mode.
     bool lookInsideArchives() const;
     void setLookInsideArchives(bool on);
+    // Selects `catalog` when listed (the tree's selection); a dialog made with exactly one
+    // catalog has it selected already.
+    void preselectCatalog(const QString &catalog);
 
     // Turns the dialog into "Update CD/DVD" for an existing disc: its name and catalog are
     // shown but fixed, and the drive whose mount point holds `folder` (the folder the disc's

@@ -3,10 +3,17 @@
 
 #include "core/store/file_categories.h"
 
+#include <QCalendarWidget>
+#include <QClipboard>
 #include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -34,6 +41,11 @@ int numberOf(const QString &text)
     bool ok = false;
     const int value = text.toInt(&ok);
     return ok ? value : -1;
+}
+
+bool isSeparator(QChar c)
+{
+    return c == QLatin1Char('.') || c == QLatin1Char('/') || c == QLatin1Char('-');
 }
 
 } // namespace
@@ -93,6 +105,24 @@ QString DateRules::yearKey(const QString &yearText, QChar key) const
     return candidate;
 }
 
+QDate DateRules::parseDate(const QString &text)
+{
+    // [0-9], not \d: other scripts' digits would match and then not convert.
+    static const QRegularExpression packed(QStringLiteral("^([0-9]{2})([0-9]{2})([0-9]{4})$"));
+    static const QRegularExpression parted(
+        QStringLiteral("^([0-9]{1,2})[./-]([0-9]{1,2})[./-]([0-9]{4})$"));
+    const QString trimmed = text.trimmed();
+    QRegularExpressionMatch m = packed.match(trimmed);
+    if (!m.hasMatch())
+        m = parted.match(trimmed);
+    if (!m.hasMatch())
+        return {};
+    const QDate date(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    if (!date.isValid() || date.year() < kFirstYear || date.year() > kLastYear)
+        return {};
+    return date;
+}
+
 // --- widget --------------------------------------------------------------------------
 
 DateControl::DateControl(QWidget *parent, QDate today)
@@ -122,6 +152,13 @@ DateControl::DateControl(QWidget *parent, QDate today)
     m_monthBox->setText(QString::number(m_month));
     m_yearBox->setText(QString::number(m_year));
     setFocusProxy(m_dayBox);
+    m_calendarButton = new QToolButton(this);
+    m_calendarButton->setObjectName(QStringLiteral("cmdCalendar"));
+    m_calendarButton->setArrowType(Qt::DownArrow);
+    m_calendarButton->setToolTip(QStringLiteral("Choose the date from a calendar"));
+    // Tab goes from the year straight on to the next control.
+    m_calendarButton->setFocusPolicy(Qt::NoFocus);
+    connect(m_calendarButton, &QToolButton::clicked, this, &DateControl::showCalendar);
 
     // Scaled so the font fits: at least the screen's twips, more when the font is larger.
     const double byDpi = logicalDpiY() / 1440.0;
@@ -140,9 +177,11 @@ void DateControl::placeBoxes()
     place(m_dayBox, kDayBox);
     place(m_monthBox, kMonthBox);
     place(m_yearBox, kYearBox);
+    const int side = px(kBackground.height);
+    m_calendarButton->setGeometry(px(kBackground.width), 0, side, side);
     alignPoints();
-    // The control always has the background box's size.
-    setFixedSize(px(kBackground.width), px(kBackground.height));
+    // The control always has the background box's size, and the button's beside it.
+    setFixedSize(px(kBackground.width) + side, side);
     m_dayBox->raise();
     m_monthBox->raise();
     m_yearBox->raise();
@@ -172,8 +211,9 @@ void DateControl::alignPoints()
 void DateControl::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (size() != m_background->size())
-        resize(m_background->size());
+    const QSize whole(m_background->width() + m_calendarButton->width(), m_background->height());
+    if (size() != whole)
+        resize(whole);
 }
 
 int DateControl::boxValue(const QLineEdit *box) const
@@ -198,6 +238,7 @@ bool DateControl::eventFilter(QObject *watched, QEvent *event)
             m_dayBox->setFocus();
             return true;
         }
+        m_fresh = box;
         // Selected after the click that gave the focus has been handled.
         QTimer::singleShot(0, box, &QLineEdit::selectAll);
         break;
@@ -217,6 +258,16 @@ bool DateControl::eventFilter(QObject *watched, QEvent *event)
         if (!part)
             break;
         auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Paste)) {
+            if (const QClipboard *clipboard = QGuiApplication::clipboard())
+                setDateText(clipboard->text());
+            return true;
+        }
+        if (key->key() == Qt::Key_F4 ||
+            (key->key() == Qt::Key_Down && key->modifiers() & Qt::AltModifier)) {
+            showCalendar();
+            return true;
+        }
         switch (key->key()) {
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
@@ -241,6 +292,15 @@ bool DateControl::eventFilter(QObject *watched, QEvent *event)
 
 void DateControl::typeKey(QLineEdit *box, QChar key)
 {
+    if (isSeparator(key)) {
+        if (!box->text().isEmpty())
+            moveOn(box);
+        return;
+    }
+    const bool digit = key.isDigit() && key.unicode() < 0x80;
+    if (digit && m_fresh == box)
+        box->clear();
+    m_fresh = nullptr;
     if (box == m_dayBox) {
         box->setText(m_rules.dayKey(box->text(), key, boxValue(m_monthBox)));
         m_day = boxValue(box);
@@ -248,8 +308,9 @@ void DateControl::typeKey(QLineEdit *box, QChar key)
     } else if (box == m_monthBox) {
         box->setText(m_rules.monthKey(box->text(), key));
         m_month = boxValue(box);
+        // A lone "0" is the start of a month, not one that has no days.
         const int length = m_rules.monthLength(m_month);
-        if (boxValue(m_dayBox) > length) {
+        if (length > 0 && boxValue(m_dayBox) > length) {
             m_day = length;
             showValue(m_dayBox, length);
         }
@@ -259,6 +320,53 @@ void DateControl::typeKey(QLineEdit *box, QChar key)
         m_year = boxValue(box);
         box->setSelection(0, 4);
     }
+    if (digit && box != m_yearBox && box->text().size() == 2)
+        moveOn(box);
+}
+
+void DateControl::moveOn(QLineEdit *box)
+{
+    QLineEdit *next = box == m_dayBox ? m_monthBox : box == m_monthBox ? m_yearBox : nullptr;
+    if (!next)
+        return;
+    next->setFocus(Qt::TabFocusReason);
+    // Also when the window is not active and no focus event comes.
+    m_fresh = next;
+}
+
+bool DateControl::setDateText(const QString &text)
+{
+    const QDate parsed = DateRules::parseDate(text);
+    if (!parsed.isValid())
+        return false;
+    setDate(parsed);
+    return true;
+}
+
+void DateControl::showCalendar()
+{
+    if (m_calendar || !m_enabled)
+        return;
+    auto *popup = new QFrame(this, Qt::Popup);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    popup->setFrameShape(QFrame::StyledPanel);
+    m_calendar = new QCalendarWidget(popup);
+    m_calendar->setObjectName(QStringLiteral("calDate"));
+    m_calendar->setDateRange(QDate(kFirstYear, 1, 1), QDate(kLastYear, 12, 31));
+    m_calendar->setSelectedDate(date().isValid() ? date() : m_rules.today());
+    auto *layout = new QVBoxLayout(popup);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_calendar);
+    const auto choose = [this, popup](QDate day) {
+        setDate(day);
+        popup->close();
+    };
+    connect(m_calendar, &QCalendarWidget::clicked, this, choose);
+    connect(m_calendar, &QCalendarWidget::activated, this, choose);
+    popup->adjustSize();
+    popup->move(mapToGlobal(QPoint(0, height())));
+    popup->show();
+    m_calendar->setFocus(Qt::PopupFocusReason);
 }
 
 void DateControl::leaveDay()
@@ -337,6 +445,7 @@ void DateControl::setEnable(bool on)
     m_enabled = on;
     for (QLineEdit *box : {m_background, m_dayBox, m_monthBox, m_yearBox})
         box->setEnabled(on);
+    m_calendarButton->setEnabled(on);
 }
 
 void DateControl::setBorderStyle(int style)

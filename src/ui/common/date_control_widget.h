@@ -1,8 +1,10 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include <QCalendarWidget>
 #include <QDate>
 #include <QList>
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
@@ -10,6 +12,7 @@
 #include <utility>
 
 class QLineEdit;
+class QToolButton;
 
 namespace orlith {
 
@@ -32,6 +35,11 @@ public:
     QString monthKey(const QString &monthText, QChar key) const;
     QString yearKey(const QString &yearText, QChar key) const;
 
+    // A whole date typed or pasted: "01012022" (day, month, year in two, two and four
+    // digits) or "1.1.2022" ("/" and "-" part it too). Invalid when it is no date or its
+    // year is outside what the year box takes.
+    static QDate parseDate(const QString &text);
+
     QDate today() const { return m_today; }
 
 private:
@@ -40,8 +48,13 @@ private:
 };
 
 // Day, month and year boxes on one background box ("      .     ."), for entering a date.
-// Keys keep each part plausible while typing; leaving a part corrects it. Object names:
-// Text1 (background), Text2 (day), Text3 (month), Text4 (year).
+// Keys keep each part plausible while typing; leaving a part corrects it. A part moves on
+// to the next once it has two digits or takes a ".", "/" or "-", and the first key in a
+// part that has just taken the focus starts it afresh, so "01012022" and "1.1.2022" typed
+// from the day box fill all three; a whole date pasted into any part fills them too. The
+// button beside the boxes (and Alt+Down in them) opens a calendar. Object names: Text1
+// (background), Text2 (day), Text3 (month), Text4 (year), cmdCalendar, and calDate for
+// the calendar while it is open.
 class DateControl : public QWidget
 {
     Q_OBJECT
@@ -58,6 +71,14 @@ public:
     // Day, month and year as a date; invalid when they form none (31 April).
     QDate date() const;
     void setDate(QDate date);
+    // Fills the three parts from a whole date as parseDate reads it; false, changing
+    // nothing, when it reads none.
+    bool setDateText(const QString &text);
+
+    // The calendar pop-up, open on the shown date (today's when the parts form none); a
+    // chosen day fills the parts and closes it. Null while it is closed.
+    void showCalendar();
+    QCalendarWidget *calendar() const { return m_calendar.data(); }
 
     bool Enable() const { return m_enabled; }
     void setEnable(bool on);
@@ -89,6 +110,8 @@ protected:
 
 private:
     void typeKey(QLineEdit *box, QChar key);
+    // Gives the focus to the part after `box`, if any.
+    void moveOn(QLineEdit *box);
     void showValue(QLineEdit *box, int value);
     void applyColors();
     void placeBoxes();
@@ -100,6 +123,9 @@ private:
     QLineEdit *m_dayBox;
     QLineEdit *m_monthBox;
     QLineEdit *m_yearBox;
+    QToolButton *m_calendarButton;
+    QPointer<QCalendarWidget> m_calendar;
+    QLineEdit *m_fresh = nullptr; // the part that has taken the focus and no key yet
     int m_day;
     int m_month;
     int m_year;

@@ -13,6 +13,7 @@
 #include "ui/main/details_pane_widget.h"
 #include "ui/main/file_list_commands.h"
 #include "ui/main/file_list_model.h"
+#include "ui/main/first_start_hint.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -242,6 +243,7 @@ void MainWindow::recountCatalogsAndDiscs()
 {
     m_numCat->setText(signPadded(m_index.catalogCount()));
     m_numCD->setText(signPadded(m_index.discCount()));
+    m_hint->setStoreEmpty(m_index.discCount() == 0);
 }
 
 void MainWindow::buildExtensionTable()

@@ -36,6 +36,7 @@ class SaveListTask;
 struct SearchCriteria;
 class CatalogTree;
 class DetailsPane;
+class FirstStartHint;
 class StoreEdits;
 class FileListModel;
 
@@ -203,6 +204,7 @@ private:
     void buildWidgets();
     void buildMenus();   // form1_menus.cpp
     void buildToolBar(); // form1_menus.cpp
+    void buildWindowKeys();
     void restorePlacement();
     void storePlacement();
     void layoutDetails();
@@ -229,6 +231,8 @@ private:
     void finishUpdate(const CaptureTask &task, const StoreResult &result);
     // The new-disc dialog with "Look inside archives" as last chosen; the choice is kept.
     bool runDriveDialog(NewDiscDialog &dialog);
+    // The catalog of the tree's selection: the selected catalog, or the selected disc's.
+    QString selectedCatalog() const;
     bool scopeOfSelection(QStringList &discs);
     // Empties the list and runs `search` (now owned by the window) into it.
     ListSearch *startListSearch(ListSearch *search);
@@ -249,6 +253,7 @@ private:
     QTableView *m_list = nullptr;
     FileListModel *m_listModel = nullptr;
     DetailsPane *m_details = nullptr;
+    FirstStartHint *m_hint = nullptr;
     QWidget *m_central = nullptr;
     QLineEdit *m_find = nullptr;
     QLabel *m_numCat = nullptr;

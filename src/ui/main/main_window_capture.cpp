@@ -97,6 +97,7 @@ void MainWindow::captureDisc()
     DriveProvider &drives = *m_services.drives;
     NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, drives, m_services,
                          /*virtualMode=*/false, this);
+    dialog.preselectCatalog(selectedCatalog());
     if (!runDriveDialog(dialog))
         return;
 
@@ -139,6 +140,21 @@ void MainWindow::startCapture(CaptureTask *task)
                         QString::fromLatin1(kInsertingText));
     m_progress->show();
     task->start();
+}
+
+QString MainWindow::selectedCatalog() const
+{
+    const QString key = m_tree->selectedKey();
+    switch (m_tree->selectedKind()) {
+    case NodeKind::Catalog:
+        return key;
+    case NodeKind::Disc:
+        if (const qsizetype at = m_index.catalogOfDisc(key); at >= 0)
+            return m_index.catalogs().at(at).name;
+        return {};
+    default:
+        return {};
+    }
 }
 
 bool MainWindow::runDriveDialog(NewDiscDialog &dialog)

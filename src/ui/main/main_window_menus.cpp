@@ -7,6 +7,7 @@
 #include "ui/main/add_picture_dialog.h"
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/details_pane_widget.h"
+#include "ui/main/first_start_hint.h"
 #include "ui/main/help_manual.h"
 #include "ui/options/about_dialog.h"
 #include "ui/options/tip_dialog.h"
@@ -14,11 +15,13 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
+#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -45,6 +48,20 @@ QMenu *submenu(QMenu *parent, const char *name, const QString &caption)
     return m;
 }
 
+// A key named beside a caption, for a key another widget handles.
+QString shownKey(Qt::Key key)
+{
+    return QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+}
+
+// The context menus show the keys of the menu bar's items; the keys themselves stay with
+// the menu bar, where they are bound once.
+void popupKey(QAction *action, const QKeySequence &keys)
+{
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+}
+
 void separator(QMenu *menu, const char *name)
 {
     menu->addSeparator()->setObjectName(QString::fromLatin1(name));
@@ -67,11 +84,13 @@ void MainWindow::buildMenus()
     QMenu *newMenu = submenu(file, "mnuNew", QStringLiteral("&New"));
     connect(item(newMenu, "mnuCatalog", QStringLiteral("Catalog...")), &QAction::triggered, this,
             &MainWindow::newCatalog);
-    connect(item(newMenu, "mnuCD", QStringLiteral("CD/DVD...")), &QAction::triggered, this,
-            &MainWindow::captureDisc);
+    QAction *newDisc = item(newMenu, "mnuCD", QStringLiteral("CD/DVD..."));
+    newDisc->setShortcut(QKeySequence::New);
+    connect(newDisc, &QAction::triggered, this, &MainWindow::captureDisc);
     separator(file, "mnuRazmak5");
-    connect(item(file, "mnuCopy", QStringLiteral("Copy file(s)")), &QAction::triggered, this,
-            &MainWindow::copySelectedFiles);
+    QAction *copy = item(file, "mnuCopy", QStringLiteral("Copy file(s)"));
+    copy->setShortcut(QKeySequence::Copy);
+    connect(copy, &QAction::triggered, this, &MainWindow::copySelectedFiles);
     connect(item(file, "FilemnuOpenFile", QStringLiteral("Open file")), &QAction::triggered, this,
             &MainWindow::openSelectedFile);
     connect(item(file, "FilemnuOpenLocation", QStringLiteral("Open location")), &QAction::triggered,
@@ -83,10 +102,13 @@ void MainWindow::buildMenus()
             &QWidget::close);
 
     QMenu *edit = top("mnuEdit", QStringLiteral("&Edit"));
-    QAction *del = item(edit, "mnuDelete", QStringLiteral("&Delete"));
+    // Delete is the tree's own key (it asks first); the menu only names it, since a second
+    // binding would ask twice.
+    QAction *del = item(edit, "mnuDelete", QStringLiteral("&Delete") + shownKey(Qt::Key_Delete));
     del->setEnabled(false);
     connect(del, &QAction::triggered, this, &MainWindow::deleteSelected);
     QAction *ren = item(edit, "mnuRename", QStringLiteral("&Rename..."));
+    ren->setShortcut(Qt::Key_F2);
     ren->setEnabled(false);
     connect(ren, &QAction::triggered, this, &MainWindow::renameSelected);
     QAction *update = item(edit, "mnuUpdate", QStringLiteral("Update CD/DVD..."));
@@ -157,13 +179,16 @@ void MainWindow::buildMenus()
     QMenu *newPopup = submenu(m_treePopup, "mnuNewPopUp", QStringLiteral("New"));
     connect(item(newPopup, "mnuCatalogPopUp", QStringLiteral("Catalog...")), &QAction::triggered,
             this, &MainWindow::newCatalog);
-    connect(item(newPopup, "mnuCDPopUp", QStringLiteral("CD/DVD...")), &QAction::triggered, this,
-            &MainWindow::captureDisc);
+    QAction *newDiscPopup = item(newPopup, "mnuCDPopUp", QStringLiteral("CD/DVD..."));
+    popupKey(newDiscPopup, QKeySequence::New);
+    connect(newDiscPopup, &QAction::triggered, this, &MainWindow::captureDisc);
     separator(m_treePopup, "mnuRazmak1");
-    QAction *delPopup = item(m_treePopup, "mnuDeletePopUP", QStringLiteral("Delete"));
+    QAction *delPopup =
+        item(m_treePopup, "mnuDeletePopUP", QStringLiteral("Delete") + shownKey(Qt::Key_Delete));
     delPopup->setEnabled(false);
     connect(delPopup, &QAction::triggered, this, &MainWindow::deleteSelected);
     QAction *renPopup = item(m_treePopup, "mnuRenamePopUp", QStringLiteral("Rename..."));
+    popupKey(renPopup, Qt::Key_F2);
     renPopup->setEnabled(false);
     connect(renPopup, &QAction::triggered, this, &MainWindow::renameSelected);
     QAction *updatePopup = item(m_treePopup, "mnuUpdatePopUp", QStringLiteral("Update CD/DVD..."));
@@ -172,12 +197,36 @@ void MainWindow::buildMenus()
 
     m_listPopup = new QMenu(QStringLiteral("ListPopUp"), this);
     m_listPopup->setObjectName(QStringLiteral("mnuListPopUp"));
-    connect(item(m_listPopup, "mnuCopyFile", QStringLiteral("Copy")), &QAction::triggered, this,
-            &MainWindow::copySelectedFiles);
+    QAction *copyPopup = item(m_listPopup, "mnuCopyFile", QStringLiteral("Copy"));
+    popupKey(copyPopup, QKeySequence::Copy);
+    connect(copyPopup, &QAction::triggered, this, &MainWindow::copySelectedFiles);
     connect(item(m_listPopup, "mnuOpenFile", QStringLiteral("Open file")), &QAction::triggered,
             this, &MainWindow::openSelectedFile);
     connect(item(m_listPopup, "mnuOpenLocation", QStringLiteral("Open location")),
             &QAction::triggered, this, &MainWindow::openSelectedLocation);
+
+    buildWindowKeys();
+    // Names the captions above.
+    m_hint = new FirstStartHint(m_list);
+}
+
+void MainWindow::buildWindowKeys()
+{
+    // Keys without a menu item of their own.
+    auto key = [this](const char *name, const QKeySequence &keys, auto &&run) {
+        auto *a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(keys);
+        connect(a, &QAction::triggered, this, run);
+        addAction(a);
+    };
+    key("actFind", QKeySequence::Find, [this] {
+        m_find->setFocus(Qt::ShortcutFocusReason);
+        m_find->selectAll();
+    });
+    key("actRefresh", QKeySequence(Qt::Key_F5), &MainWindow::refreshFromStore);
+    // A text box with the focus selects its own text first.
+    key("actSelectAll", QKeySequence::SelectAll, [this] { m_list->selectAll(); });
 }
 
 void MainWindow::buildToolBar()
@@ -282,10 +331,13 @@ QString findManual(const QString &programDir, const QString &dataFolder)
 
 void MainWindow::openHelp()
 {
-    // None found, nothing opens.
+    // None found, nothing opens. One that the desktop cannot show (no browser, or one
+    // that refuses to run) is said, with its path, so it can still be read.
     const QString path = findManual(QCoreApplication::applicationDirPath(), m_programFolder);
-    if (!path.isEmpty())
-        m_services.desktop->openDocument(path);
+    if (!path.isEmpty() && !m_services.desktop->openDocument(path))
+        m_services.messages->error(
+            this, QString::fromLatin1(kErrorTitle),
+            QStringLiteral("The manual could not be opened. It is the file\n%1").arg(path));
 }
 
 void MainWindow::openHomePage()

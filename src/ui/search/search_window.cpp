@@ -5,6 +5,7 @@
 #include "core/store/file_categories.h"
 #include "ui/common/date_control_widget.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QGridLayout>
@@ -191,6 +192,15 @@ void SearchWindow::buildControls()
     connect(m_discs, &DiscDropList::textDropped, this, &SearchWindow::dropText);
     connect(m_clear, &QToolButton::clicked, this, &SearchWindow::removeSelected);
     connect(m_search, &QPushButton::clicked, this, &SearchWindow::startSearch);
+    connect(m_text, &QLineEdit::returnPressed, this, &SearchWindow::startSearch);
+
+    // Not a dialog, so Esc is bound here; closing stops a running search as the title bar's
+    // button does.
+    auto *escape = new QAction(this);
+    escape->setObjectName(QStringLiteral("actClose"));
+    escape->setShortcut(Qt::Key_Escape);
+    connect(escape, &QAction::triggered, this, &QWidget::close);
+    addAction(escape);
 }
 
 void SearchWindow::closeEvent(QCloseEvent *event)
@@ -325,6 +335,7 @@ void SearchWindow::dropText(const QString &text)
             addDisc(disc);
         break;
     case NodeKind::Root:
+    case NodeKind::Folder:
     case NodeKind::None:
         break;
     }

@@ -249,6 +249,121 @@ private slots:
         QCOMPARE(m_f.messages.boxes[2].title, "Error");
     }
 
+    // Each key with the focus where a user would have it; a dialog it opens is closed by Esc.
+    void keysRunTheirCommands_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("effect");
+        const auto row = [](const char *tag, const QKeySequence &keys, const char *focus,
+                            const char *effect) { QTest::newRow(tag) << keys << focus << effect; };
+        // The new disc goes into the selected disc's catalog, not the first one.
+        row("Ctrl+N", QKeySequence::New, "tree", "frmNewCD Music, closed");
+        row("F2", QKeySequence(Qt::Key_F2), "tree", "frmRename Rock, closed");
+        row("Delete", QKeySequence(Qt::Key_Delete), "tree", "asked");
+        row("Ctrl+F", QKeySequence::Find, "list", "focus txtFind");
+        row("F5", QKeySequence(Qt::Key_F5), "list", "tree shows Later");
+        row("Ctrl+C", QKeySequence::Copy, "list",
+            "/m/x/a.mp3\n/m/z/c.mp3 file:///m/x/a.mp3 file:///m/z/c.mp3");
+        row("Ctrl+A", QKeySequence::SelectAll, "tree", "3 rows selected");
+    }
+
+    void keysRunTheirCommands()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, focus);
+        QFETCH(QString, effect);
+        m_f.writeDisc("Rock", "Music",
+                      {{"a.mp3", "/m/x/a.mp3", 1, "d"},
+                       {"c.mp3", "/m/z/c.mp3", 3, "d"},
+                       {"b.mp3", "/m/y/b.mp3", 2, "d"}});
+        QVERIFY(test::writeAll(catalogOrderPath(m_f.root()), "Films\r\nMusic\r\n"));
+        m_f.messages.answers = {MessageSink::Answer::No};
+        auto form = m_f.open();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->tree().selectNode("Rock");
+        form->listSelectedDisc();
+        QTableView &list = form->fileList();
+        list.selectionModel()->select(form->listModel().index(0, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        list.selectionModel()->select(form->listModel().index(1, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QWidget *target = focus == "tree" ? static_cast<QWidget *>(&form->tree()) : &list;
+        target->setFocus();
+        m_f.writeDisc("Later", "Films"); // unseen until the store is read again
+        QString seen;
+        test::onNextDialog<QDialog>([&seen](QDialog *d) {
+            const auto *name = d->findChild<QLineEdit *>();
+            const auto *catalog = d->findChild<QComboBox *>("comCDCat");
+            seen = d->objectName() + ' ' + (catalog ? catalog->currentText() : name->text());
+            QTest::keyClick(d, Qt::Key_Escape);
+            seen += d->isVisible() ? ", stayed" : ", closed";
+            d->reject();
+        });
+        QTest::keySequence(target, keys);
+        QStringList clip;
+        if (m_f.desktop.clipboard) {
+            clip << m_f.desktop.clipboard->text();
+            for (const QUrl &url : m_f.desktop.clipboard->urls())
+                clip << url.toString();
+        }
+        const QString got =
+            !seen.isEmpty() ? seen
+            : !m_f.messages.boxes.isEmpty()
+                ? m_f.messages.boxes[0].kind.replace("question", "asked")
+            : !clip.isEmpty()                                        ? clip.join(' ')
+            : QApplication::focusWidget()->objectName() == "txtFind" ? "focus txtFind"
+            : form->tree().findNode("Later")
+                ? "tree shows Later"
+                : QString::number(selectedRows(*list.selectionModel()).size()) + " rows selected";
+        QCOMPARE(got, effect);
+        QVERIFY(QFile::exists(discFilePath(m_f.root(), "Rock"))); // Delete was answered No
+    }
+
+    // An empty store says how to begin, in the list, until it holds a disc.
+    void firstStartShowsTheWay()
+    {
+        auto form = m_f.open();
+        auto *hint = form->fileList().findChild<QLabel *>("lblFirstStart");
+        QVERIFY(hint && hint->isVisible());
+        QVERIFY(hint->text().contains("File > New > Catalog...") &&
+                hint->text().contains("File > New > CD/DVD..."));
+        m_f.writeDisc("Rock", "Music");
+        form->refreshFromStore();
+        QVERIFY(!hint->isVisible());
+    }
+
+    // A fresh install opens a file on a double click; a stored choice stays as it was.
+    void doubleClickOnAFreshInstall_data()
+    {
+        QTest::addColumn<QByteArray>("dataIni"); // "-": no file
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("no Data.ini") << QByteArray("-") << "document /m/a.txt";
+        QTest::newRow("empty Data.ini") << QByteArray() << "document /m/a.txt";
+        QTest::newRow("stored off") << QByteArray("\0\0\x04\0True", 8) << "folder /m/";
+    }
+
+    void doubleClickOnAFreshInstall()
+    {
+        QFETCH(QByteArray, dataIni);
+        QFETCH(QString, opened);
+        if (dataIni != "-")
+            QVERIFY(test::writeAll(settingsPath(m_f.root()), dataIni));
+        m_f.writeDisc("Docs", "Home", {{"a.txt", "/m/a.txt", 1, "d"}});
+        auto form = m_f.open();
+        form->tree().selectNode("Docs");
+        form->listSelectedDisc();
+        QTableView &list = form->fileList();
+        const QPoint cell = list.visualRect(form->listModel().index(0, 1)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell);
+        const QStringList got = m_f.desktop.documents.isEmpty()
+                                    ? QStringList{"folder"} + m_f.desktop.folders
+                                    : QStringList{"document"} + m_f.desktop.documents;
+        QCOMPARE(got.join(' '), opened);
+    }
+
     void detailsPaneAndSplitter()
     {
         int expandedHeight = 0;

@@ -227,6 +227,82 @@ private slots:
         QCOMPARE(c.dayBox()->text(), QString::number(c.day()));
     }
 
+    // Enter in the text box searches; Esc closes the window, as its title bar's button does.
+    void searchWindowKeys()
+    {
+        MainWindow &form = *m_form;
+        form.showSearch();
+        auto *window = qobject_cast<SearchWindow *>(form.searchWindow());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        auto *text = window->findChild<QLineEdit *>(u"txtSearchString"_s);
+        QTest::keyClicks(text, u"rock"_s);
+        QSignalSpy finished(window, &SearchWindow::searchFinished);
+        QTest::keyClick(text, Qt::Key_Return);
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(form.statusText(), u"Found  2 files."_s);
+        QTest::keyClick(text, Qt::Key_Escape);
+        QVERIFY(!window->isVisible() && !form.tree().dragEnabled());
+    }
+
+    // A whole date typed from the day box, or pasted into any part, fills all three parts;
+    // what reads as no date leaves them.
+    void dateTypedWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QDate>("date");
+        const QDate unchanged(2023, 6, 15);
+        QTest::newRow("digits") << u"01012022"_s << false << QDate(2022, 1, 1);
+        QTest::newRow("points") << u"1.1.2022"_s << false << QDate(2022, 1, 1);
+        QTest::newRow("slashes") << u"9/12/2021"_s << false << QDate(2021, 12, 9);
+        QTest::newRow("point after a full month") << u"5.11.2021"_s << false << QDate(2021, 11, 5);
+        QTest::newRow("letters") << u"ab"_s << false << unchanged;
+        QTest::newRow("pasted digits") << u"24122020"_s << true << QDate(2020, 12, 24);
+        QTest::newRow("pasted points") << u" 2.3.2021 "_s << true << QDate(2021, 3, 2);
+        QTest::newRow("pasted 31 February") << u"31.02.2022"_s << true << unchanged;
+        QTest::newRow("pasted short year") << u"1.1.22"_s << true << unchanged;
+        QTest::newRow("pasted before 1980") << u"01011975"_s << true << unchanged;
+    }
+
+    void dateTypedWhole()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, pasted);
+        QFETCH(QDate, date);
+        QWidget window;
+        DateControl c(&window, QDate(2023, 6, 15));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        c.dayBox()->setFocus();
+        if (pasted) {
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keySequence(c.monthBox(), QKeySequence::Paste);
+        } else {
+            for (QChar k : text)
+                QTest::keyClick(QApplication::focusWidget(), k.toLatin1());
+        }
+        QCOMPARE(c.date(), date);
+        QCOMPARE(c.yearBox()->text(), QString::number(date.year()));
+    }
+
+    // The button opens a calendar on the shown date; a chosen day fills the parts.
+    void dateFromCalendar()
+    {
+        QWidget window;
+        DateControl c(&window, QDate(2023, 6, 15));
+        window.show();
+        QTest::mouseClick(c.findChild<QToolButton *>(u"cmdCalendar"_s), Qt::LeftButton);
+        QCalendarWidget *calendar = c.calendar();
+        QVERIFY(calendar && calendar->isVisible());
+        QCOMPARE(calendar->selectedDate(), QDate(2023, 6, 15));
+        calendar->setSelectedDate(QDate(2021, 3, 5));
+        QTest::keyClick(calendar->findChild<QTableView *>(), Qt::Key_Return);
+        QCOMPARE(c.date(), QDate(2021, 3, 5));
+        QTRY_VERIFY(!c.calendar());
+    }
+
     // A day that no longer fits, or is left invalid, is repaired (dateTyping has the limits).
     void dateSetting()
     {
