@@ -13,8 +13,8 @@ using namespace orlith::cli;
 namespace {
 
 // Options before the command name: --help, --version, --data-dir and --init. The data
-// folder and --init are handed on to the command's own arguments, so that the one parser checks it
-// wherever it was given.
+// folder and --init are handed on to the command's own arguments, so that the one parser
+// checks them wherever they were given.
 enum class Leading { Command, Help, Version, UsageError };
 
 Leading takeLeadingOptions(QStringList &args, QStringList &forCommand, QString &error)

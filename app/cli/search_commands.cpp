@@ -22,6 +22,8 @@ void status(const QString &text)
 {
     // After the rows, also when both streams go to one file.
     std::fflush(stdout);
+    // After the rows, also when both streams go to one file.
+    std::fflush(stdout);
     const QByteArray line = text.toUtf8() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }

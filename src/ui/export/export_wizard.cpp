@@ -69,6 +69,9 @@ QGroupBox *ExportWizard::addDiscPage(const char *objectName, const char *caption
     m_file1->setSelectionMode(m_setup.extendedSelection ? QAbstractItemView::ExtendedSelection
                                                         : QAbstractItemView::MultiSelection);
     m_file1->addItems(discFileItems(cdsFolder(m_programFolder)));
+    // Qt makes the first row current when a list without one gets the keyboard focus, which
+    // would let Next pass with nothing chosen; an explicit "none" keeps it without one.
+    m_file1->setCurrentIndex(QModelIndex());
     m_discPage->layout()->addWidget(m_file1);
     m_discPage->layout()->addWidget(instructionLabel("Label1", instruction, m_discPage));
     return m_discPage;

@@ -58,9 +58,13 @@ private slots:
         QCOMPARE(w.destinationFolder(), usb);
         QVERIFY(m_messages.boxes.isEmpty());
         m_drives.clear();
+        // The list got the keyboard focus, but no disc was chosen.
+        auto *file1 = child<QListWidget>(w, "File1");
+        file1->setFocus(Qt::TabFocusReason);
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(file1, &focusIn);
         click(w, "cmdNext");
         QCOMPARE(lastBox("error", "Error"), "You must select file.");
-        auto *file1 = child<QListWidget>(w, "File1");
         file1->setCurrentRow(0);
         file1->item(1)->setSelected(true);
         click(w, "cmdNext");
@@ -103,6 +107,14 @@ private slots:
         QCOMPARE(run(std::make_unique<XlsWizard>(root(), services()), Qt::NoModifier, {0, 1, 0}),
                  "XLS file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.xls"), engine(ExportFormat::Xls, {"cd2.xml"}, {}));
+        QCOMPARE(run(std::make_unique<XlsxWizard>(root(), services()), Qt::NoModifier, {0}),
+                 "XLSX file successfuly created.");
+        QVERIFY(readAll(outDir() + "/x.xlsx").startsWith("PK\x03\x04"));
+        // CD1's Cyrillic names do not fit the XLS format: refused, nothing written.
+        QVERIFY(QFile::remove(outDir() + "/x.xls"));
+        QVERIFY(run(std::make_unique<XlsWizard>(root(), services()), Qt::NoModifier, {0})
+                    .endsWith("use the XLSX export."));
+        QVERIFY(!QFile::exists(outDir() + "/x.xls"));
     }
 
     void textFormatChecks()
