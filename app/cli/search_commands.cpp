@@ -3,7 +3,6 @@
 #include "cli_context.h"
 
 #include "core/capture/capture_job.h"
-#include "core/search/disc_folders.h"
 #include "core/search/disc_search.h"
 #include "core/search/duplicates.h"
 #include "core/store/date_text.h"
@@ -20,8 +19,6 @@ namespace {
 // The window's status text, as the last line on standard error.
 void status(const QString &text)
 {
-    // After the rows, also when both streams go to one file.
-    std::fflush(stdout);
     // After the rows, also when both streams go to one file.
     std::fflush(stdout);
     const QByteArray line = text.toUtf8() + '\n';
@@ -59,33 +56,22 @@ void saySkipped(const QStringList &skipped, const QList<SkippedLongLines> &longL
         err(skippedLongLinesText(s));
 }
 
-// A folder scope keeps the hits under that folder.
 int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &criteria,
-              const QString &saveAs, const QString &saveCatalog, const FolderScope &folder = {})
+              const QString &saveAs, const QString &saveCatalog)
 {
     QStringList skipped;
     QList<SkippedLongLines> longLines;
-    const auto keep = [&folder](QList<FileRow> &hits) {
-        if (!folder.isEmpty())
-            hits.removeIf([&](const FileRow &row) { return !folder.contains(row.pathBytes()); });
-    };
     if (saveAs.isEmpty()) {
         // Printed disc by disc: a search over a large store may hit millions of files.
-        qsizetype count = 0;
-        searchDiscs(
-            ctx.programFolder(), discs, criteria,
-            [&](QList<FileRow> &hits) {
-                keep(hits);
-                count += hits.size();
-                outRows(hits);
-            },
+        const qsizetype count = searchDiscs(
+            ctx.programFolder(), discs, criteria, [](QList<FileRow> &hits) { outRows(hits); },
             &skipped, {}, &longLines);
         saySkipped(skipped, longLines);
         status(foundText(count));
         return kExitOk;
     }
-    QList<FileRow> hits = searchDiscs(ctx.programFolder(), discs, criteria, &skipped, &longLines);
-    keep(hits);
+    const QList<FileRow> hits =
+        searchDiscs(ctx.programFolder(), discs, criteria, &skipped, &longLines);
     saySkipped(skipped, longLines);
     outRows(hits);
     status(foundText(hits.size()));
@@ -198,20 +184,9 @@ int cmdFind(CliContext &ctx)
     QString saveAs, into;
     if (int code = 0; !takeSearchScope(ctx, discs, saveAs, into, code))
         return code;
-    FolderScope folder;
-    if (ctx.has(QStringLiteral("--folder"))) {
-        QString disc;
-        DiscFolders folders;
-        int at = -1;
-        if (int code = 0;
-            !resolveFolder(ctx, ctx.value(QStringLiteral("--folder")), disc, folders, at, code))
-            return code;
-        discs = {disc};
-        folder = FolderScope(folders.folder(at).path);
-    }
     SearchCriteria criteria;
     criteria.text = ctx.args().first();
-    return runSearch(ctx, discs, criteria, saveAs, into, folder);
+    return runSearch(ctx, discs, criteria, saveAs, into);
 }
 
 int cmdSearch(CliContext &ctx)
