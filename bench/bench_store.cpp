@@ -2,10 +2,12 @@
 // Store benchmarks, each against a shell baseline over the same files in the same run:
 //   index load of 5,000 disc files, read and through the cache  vs  find | xargs head -n 4
 //   a 150,000-entry disc into rows  vs  grep -c '<file_name>'
+//   the same disc opened into its folders, and one folder's files listed  vs  the same grep
 // Usage: orlith-bench-store [DISCS] [ENTRIES]   (defaults 5000 and 150000)
 #include "bench_timing.h"
 #include "store_generator.h"
 
+#include "core/search/disc_folders.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_listing.h"
 
@@ -82,5 +84,35 @@ int main(int argc, char *argv[])
     });
     std::printf("rows: %lld\n", static_cast<long long>(rowCount));
     bench::report("disc file into rows", list, grep, 3.0);
+
+    // What the window does when the disc node is opened, and when a folder of files is
+    // chosen (down the largest folders to the first that holds files itself): each reads
+    // the disc file once.
+    int topFolders = 0;
+    QString chosen;
+    const double expand = bench::bestMs(kRuns, [&] {
+        DiscFolders folders;
+        if (!readDiscFolders(bigStore.path(), QStringLiteral("Disc 00001"), folders))
+            std::abort();
+        topFolders = int(folders.root().children.size());
+        int at = folders.rootIndex();
+        while (folders.folder(at).ownFiles == 0 && !folders.folder(at).children.isEmpty())
+            at = *std::max_element(
+                folders.folder(at).children.cbegin(), folders.folder(at).children.cend(),
+                [&](int a, int b) { return folders.folder(a).files < folders.folder(b).files; });
+        chosen = folders.folder(at).path;
+    });
+    qsizetype folderRows = 0;
+    const double folder = bench::bestMs(kRuns, [&] {
+        QList<FileRow> rows;
+        if (!listFolderFiles(bigStore.path(), QStringLiteral("Disc 00001"), FolderScope(chosen),
+                             rows))
+            std::abort();
+        folderRows = rows.size();
+    });
+    std::printf("top folders: %d; %s holds %lld files directly\n", topFolders, qPrintable(chosen),
+                static_cast<long long>(folderRows));
+    bench::report("disc opened into folders", expand, grep, 3.0);
+    bench::report("one folder's files", folder, grep, 3.0);
     return 0;
 }

@@ -9,6 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace orlith {
+class DiscFolders;
+}
+
 namespace orlith::cli {
 
 // Exit codes: 0 done, 1 the job failed (missing disc, unreadable store), 2 bad usage.
@@ -72,5 +76,12 @@ int cmdStats(CliContext &ctx);        // stats_commands.cpp
 int cmdRescan(CliContext &ctx);       // capture_commands.cpp
 int cmdDuplicates(CliContext &ctx);   // search_commands.cpp
 int cmdSingleCopies(CliContext &ctx); // search_commands.cpp
+int cmdLs(CliContext &ctx);           // folder_commands.cpp
+
+// DISC or DISC/FOLDER as typed: the disc's name as the index holds it, its folders, and the
+// folder's number among them (the root for a bare disc). Otherwise says what is missing and
+// sets `exitCode`.
+bool resolveFolder(CliContext &ctx, const QString &typed, QString &disc, DiscFolders &folders,
+                   int &folder, int &exitCode);
 
 } // namespace orlith::cli

@@ -3,6 +3,7 @@
 #include "cli_context.h"
 
 #include "core/capture/capture_job.h"
+#include "core/search/disc_folders.h"
 #include "core/search/disc_search.h"
 #include "core/search/duplicates.h"
 #include "core/store/date_text.h"
@@ -56,22 +57,33 @@ void saySkipped(const QStringList &skipped, const QList<SkippedLongLines> &longL
         err(skippedLongLinesText(s));
 }
 
+// A folder scope keeps the hits under that folder.
 int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &criteria,
-              const QString &saveAs, const QString &saveCatalog)
+              const QString &saveAs, const QString &saveCatalog, const FolderScope &folder = {})
 {
     QStringList skipped;
     QList<SkippedLongLines> longLines;
+    const auto keep = [&folder](QList<FileRow> &hits) {
+        if (!folder.isEmpty())
+            hits.removeIf([&](const FileRow &row) { return !folder.contains(row.pathBytes()); });
+    };
     if (saveAs.isEmpty()) {
         // Printed disc by disc: a search over a large store may hit millions of files.
-        const qsizetype count = searchDiscs(
-            ctx.programFolder(), discs, criteria, [](QList<FileRow> &hits) { outRows(hits); },
+        qsizetype count = 0;
+        searchDiscs(
+            ctx.programFolder(), discs, criteria,
+            [&](QList<FileRow> &hits) {
+                keep(hits);
+                count += hits.size();
+                outRows(hits);
+            },
             &skipped, {}, &longLines);
         saySkipped(skipped, longLines);
         status(foundText(count));
         return kExitOk;
     }
-    const QList<FileRow> hits =
-        searchDiscs(ctx.programFolder(), discs, criteria, &skipped, &longLines);
+    QList<FileRow> hits = searchDiscs(ctx.programFolder(), discs, criteria, &skipped, &longLines);
+    keep(hits);
     saySkipped(skipped, longLines);
     outRows(hits);
     status(foundText(hits.size()));
@@ -184,9 +196,20 @@ int cmdFind(CliContext &ctx)
     QString saveAs, into;
     if (int code = 0; !takeSearchScope(ctx, discs, saveAs, into, code))
         return code;
+    FolderScope folder;
+    if (ctx.has(QStringLiteral("--folder"))) {
+        QString disc;
+        DiscFolders folders;
+        int at = -1;
+        if (int code = 0;
+            !resolveFolder(ctx, ctx.value(QStringLiteral("--folder")), disc, folders, at, code))
+            return code;
+        discs = {disc};
+        folder = FolderScope(folders.folder(at).path);
+    }
     SearchCriteria criteria;
     criteria.text = ctx.args().first();
-    return runSearch(ctx, discs, criteria, saveAs, into);
+    return runSearch(ctx, discs, criteria, saveAs, into, folder);
 }
 
 int cmdSearch(CliContext &ctx)

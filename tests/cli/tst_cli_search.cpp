@@ -115,6 +115,51 @@ private slots:
                     cli(store.path(), {u"single-copies"_s, u"x"_s}).says(2));
     }
 
+    // ls prints a folder's subfolders (name/, KB, files) and files (name, KB, date); find
+    // --folder keeps to one folder of one disc.
+    void folders_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("ls disc root")
+            << QStringList{u"ls"_s, u"Alpha"_s} << 0
+            << u"Rock/ 0.00 1, tiny.txt 0.01, big.iso 100.00, Концерт.ogg 200.00"_s;
+        QTest::newRow("ls folder")
+            << QStringList{u"ls"_s, u"alpha/Rock"_s} << 0 << u"song.MP3 0.00"_s;
+        QTest::newRow("ls missing folder")
+            << QStringList{u"ls"_s, u"Alpha/Nope"_s} << 1 << QString();
+        QTest::newRow("ls missing disc") << QStringList{u"ls"_s, u"Nine/Rock"_s} << 1 << QString();
+        QTest::newRow("find in folder")
+            << QStringList{u"find"_s, u"o"_s, u"--folder"_s, u"Alpha/Rock"_s} << 0
+            << u"/media/cd/Rock/song.MP3@Alpha"_s;
+        QTest::newRow("find in disc root")
+            << QStringList{u"find"_s, u"s"_s, u"--folder"_s, u"Alpha"_s} << 0
+            << u"/media/cd/Rock/song.MP3@Alpha /media/cd/big.iso@Alpha"_s;
+        QTest::newRow("find, folder and disc")
+            << QStringList{u"find"_s,       u"o"_s,      u"--folder"_s,
+                           u"Alpha/Rock"_s, u"--disc"_s, u"Beta"_s}
+            << 2 << QString();
+    }
+    void folders()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        const CliRun run = cli(m_store->path(), args);
+        QCOMPARE(run.code, code);
+        if (args.first() == u"find") {
+            QCOMPARE(rowsOf(run.out), out);
+            return;
+        }
+        QStringList lines;
+        for (const QString &line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList f = line.split(u'\t');
+            lines << (f[0].endsWith(u'/') ? f.join(u' ') : f[0] + u' ' + f.value(1));
+        }
+        QCOMPARE(lines.join(u", "), out);
+    }
+
 private:
     std::unique_ptr<QTemporaryDir> m_store;
 };

@@ -4,8 +4,9 @@
 namespace orlith {
 
 // What a name of the catalogue tree stands for: the root ("Catalogs", every disc), a
-// catalog, or a disc. None is no node, or a name the store does not hold. The tree stores
-// the value in its items, so the order is fixed.
-enum class NodeKind { None, Root, Catalog, Disc };
+// catalog, a disc, or a folder inside a disc (a tree node only, never a store name). None
+// is no node, or a name the store does not hold. The tree stores the value in its items,
+// so the order is fixed.
+enum class NodeKind { None, Root, Catalog, Disc, Folder };
 
 } // namespace orlith

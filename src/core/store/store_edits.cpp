@@ -409,6 +409,7 @@ DeleteAction StoreEdits::deleteActionFor(const QString &name) const
                    ? DeleteAction::DeleteCatalog
                    : DeleteAction::Nothing;
     case NodeKind::Root:
+    case NodeKind::Folder:
     case NodeKind::None:
         break;
     }

@@ -32,6 +32,61 @@ public:
     }
 };
 
+namespace {
+
+// A disc node shows an arrow before its folders are made: the disc file is read only once
+// the user opens it.
+QTreeWidgetItem *makeDiscNode(const QString &disc)
+{
+    auto *item = new CatalogNodeItem(disc, CatalogTree::NodeKind::Disc);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    return item;
+}
+
+// A folder inside a disc: its place in the disc's folder tree, which the nodes of one disc
+// share. Its subfolders' nodes are made when it is first expanded.
+class FolderNodeItem : public CatalogNodeItem
+{
+public:
+    FolderNodeItem(std::shared_ptr<const DiscFolders> folders, int index)
+        : CatalogNodeItem(folders->folder(index).name, CatalogTree::NodeKind::Folder),
+          m_folders(std::move(folders)), m_index(index)
+    {
+        setChildIndicatorPolicy(folder().children.isEmpty() ? DontShowIndicator : ShowIndicator);
+    }
+
+    const DiscFolders::Folder &folder() const { return m_folders->folder(m_index); }
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0 && role == Qt::ToolTipRole)
+            return folderSummaryText(folder());
+        return CatalogNodeItem::data(column, role);
+    }
+
+    void addSubfolders();
+
+private:
+    std::shared_ptr<const DiscFolders> m_folders;
+    int m_index;
+};
+
+void addFolderNodes(QTreeWidgetItem *parent, const std::shared_ptr<const DiscFolders> &folders,
+                    int index)
+{
+    QList<QTreeWidgetItem *> items;
+    for (int child : folders->folder(index).children)
+        items.append(new FolderNodeItem(folders, child));
+    parent->addChildren(items);
+}
+
+void FolderNodeItem::addSubfolders()
+{
+    addFolderNodes(this, m_folders, m_index);
+}
+
+} // namespace
+
 const QIcon &CatalogTree::iconFor(NodeKind kind) const
 {
     QIcon &icon = m_icons[int(kind)];
@@ -45,6 +100,9 @@ const QIcon &CatalogTree::iconFor(NodeKind kind) const
             break;
         case NodeKind::Disc:
             icon = styleIcon(QStyle::SP_DriveCDIcon);
+            break;
+        case NodeKind::Folder:
+            icon = styleIcon(QStyle::SP_DirClosedIcon);
             break;
         case NodeKind::None:
             break;
@@ -62,6 +120,40 @@ CatalogTree::CatalogTree(QWidget *parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(true);
     setUniformRowHeights(true);
+    connect(this, &QTreeWidget::itemExpanded, this, &CatalogTree::onItemExpanded);
+}
+
+void CatalogTree::onItemExpanded(QTreeWidgetItem *item)
+{
+    if (item->childCount() > 0 || item->childIndicatorPolicy() != QTreeWidgetItem::ShowIndicator)
+        return;
+    if (kindOf(item) == NodeKind::Disc)
+        emit discFoldersWanted(item);
+    else if (kindOf(item) == NodeKind::Folder)
+        static_cast<FolderNodeItem *>(item)->addSubfolders();
+}
+
+void CatalogTree::setDiscFolders(QTreeWidgetItem *disc, std::shared_ptr<const DiscFolders> folders)
+{
+    qDeleteAll(disc->takeChildren());
+    addFolderNodes(disc, folders, folders->rootIndex());
+    disc->setToolTip(0, folderSummaryText(folders->root()));
+    // A disc without folders has nothing to open; its files are listed from the disc node.
+    disc->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+QString CatalogTree::discOf(const QTreeWidgetItem *item) const
+{
+    while (kindOf(item) == NodeKind::Folder)
+        item = item->parent();
+    return kindOf(item) == NodeKind::Disc ? item->text(0) : QString();
+}
+
+FolderScope CatalogTree::folderScopeOf(const QTreeWidgetItem *item) const
+{
+    if (kindOf(item) != NodeKind::Folder)
+        return {};
+    return FolderScope(static_cast<const FolderNodeItem *>(item)->folder().path);
 }
 
 void CatalogTree::rebuild(const CatalogueIndex &index)
@@ -83,7 +175,7 @@ QTreeWidgetItem *CatalogTree::makeNodes(const CatalogueIndex &index)
         discs.clear();
         discs.reserve(c.discs.size());
         for (const QString &d : c.discs)
-            discs.append(new CatalogNodeItem(d, NodeKind::Disc));
+            discs.append(makeDiscNode(d));
         catalog->addChildren(discs);
         catalogs.append(catalog);
     }
@@ -107,9 +199,17 @@ CatalogTree::NodeKind CatalogTree::kindOf(const QTreeWidgetItem *item) const
 
 QString CatalogTree::keyOf(const QTreeWidgetItem *item) const
 {
-    if (!item)
-        return {};
-    return kindOf(item) == NodeKind::Root ? QString::fromLatin1(kRootKey) : item->text(0);
+    switch (kindOf(item)) {
+    case NodeKind::Root:
+        return QString::fromLatin1(kRootKey);
+    case NodeKind::Catalog:
+    case NodeKind::Disc:
+        return item->text(0);
+    case NodeKind::Folder:
+    case NodeKind::None:
+        break;
+    }
+    return {};
 }
 
 CatalogTree::NodeKind CatalogTree::selectedKind() const
@@ -164,7 +264,7 @@ QTreeWidgetItem *CatalogTree::addDiscNode(const QString &catalog, const QString 
     QTreeWidgetItem *parent = findNode(catalog);
     if (!parent || kindOf(parent) != NodeKind::Catalog)
         return nullptr;
-    QTreeWidgetItem *item = new CatalogNodeItem(disc, NodeKind::Disc);
+    QTreeWidgetItem *item = makeDiscNode(disc);
     parent->addChild(item);
     return item;
 }
@@ -214,7 +314,12 @@ QMimeData *CatalogTree::mimeData(const QList<QTreeWidgetItem *> &items) const
 
 void CatalogTree::expandAllNodes()
 {
-    expandAll();
+    QTreeWidgetItem *root = rootItem();
+    if (!root)
+        return;
+    root->setExpanded(true);
+    for (int i = 0; i < root->childCount(); ++i)
+        root->child(i)->setExpanded(true);
 }
 
 void CatalogTree::collapseAllNodes()

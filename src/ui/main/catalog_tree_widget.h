@@ -1,10 +1,13 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/search/disc_folders.h"
 #include "core/store/node_kind.h"
 
 #include <QIcon>
 #include <QTreeWidget>
+
+#include <memory>
 
 namespace orlith {
 
@@ -12,7 +15,9 @@ class CatalogueIndex;
 
 // The catalog tree of the main window: the root "Catalogs", its catalogs, and their discs. It
 // mirrors the CatalogueIndex, which stays the one record of what exists; a few thousand
-// nodes are fine as items. Node kinds are kept in the items, not guessed from icons.
+// nodes are fine as items. Node kinds are kept in the items, not guessed from icons. A disc
+// expands into its folders: the first expansion asks for them (discFoldersWanted), and a
+// folder's own subfolders are made from the same DiscFolders when it is first expanded.
 class CatalogTree : public QTreeWidget
 {
     Q_OBJECT
@@ -31,7 +36,8 @@ public:
     void setNodes(QTreeWidgetItem *root);
 
     NodeKind kindOf(const QTreeWidgetItem *item) const;
-    // The node's key: "katalog" for the root, else the catalog or disc name.
+    // The node's key: "katalog" for the root, else the catalog or disc name; empty for a
+    // folder, which names nothing in the store.
     QString keyOf(const QTreeWidgetItem *item) const;
     NodeKind selectedKind() const;
     QString selectedKey() const;
@@ -53,7 +59,14 @@ public:
     // on the window's disc list.
     void setNodeDragging(bool on);
 
-    // Every node, the root included.
+    // Gives a disc node its folders (the folders of its root), replacing any it had.
+    void setDiscFolders(QTreeWidgetItem *disc, std::shared_ptr<const DiscFolders> folders);
+    // The disc a disc or folder node lies in; empty for other nodes.
+    QString discOf(const QTreeWidgetItem *item) const;
+    // The folder a folder node stands for; an empty scope for other nodes.
+    FolderScope folderScopeOf(const QTreeWidgetItem *item) const;
+
+    // The root and every catalog; discs stay as they are, since opening one reads its file.
     void expandAllNodes();
     void collapseAllNodes();
 
@@ -62,6 +75,8 @@ signals:
     void contextMenuWanted(const QPoint &globalPos);
     void deleteKeyReleased();
     void enterKeyReleased();
+    // A disc node was expanded for the first time; setDiscFolders fills it.
+    void discFoldersWanted(QTreeWidgetItem *disc);
 
 protected:
     QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
@@ -72,8 +87,9 @@ private:
     friend class CatalogNodeItem;
     // The icon of a node kind, made once and shared by every node of that kind.
     const QIcon &iconFor(NodeKind kind) const;
+    void onItemExpanded(QTreeWidgetItem *item);
 
-    mutable QIcon m_icons[4];
+    mutable QIcon m_icons[5];
 };
 
 } // namespace orlith

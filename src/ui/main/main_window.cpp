@@ -209,6 +209,7 @@ void MainWindow::buildWidgets()
     connect(m_tree, &CatalogTree::enterKeyReleased, this, &MainWindow::onTreeEnter);
     connect(m_tree, &CatalogTree::deleteKeyReleased, this, &MainWindow::deleteSelected);
     connect(m_tree, &CatalogTree::contextMenuWanted, this, &MainWindow::showTreePopup);
+    connect(m_tree, &CatalogTree::discFoldersWanted, this, &MainWindow::loadDiscFolders);
 
     m_status = new QLabel(QStringLiteral("Ready"), this);
     m_status->setObjectName(QStringLiteral("StatusPanel"));
@@ -396,7 +397,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::updateMenuState()
 {
     const NodeKind kind = m_tree->selectedKind();
-    const bool root = kind == NodeKind::Root || kind == NodeKind::None;
+    // A folder inside a disc is no name of the store: nothing to rename or delete.
+    const bool root = kind == NodeKind::Root || kind == NodeKind::None || kind == NodeKind::Folder;
     const QTreeWidgetItem *item = m_tree->currentItem();
     const bool deletable =
         kind == NodeKind::Disc || (kind == NodeKind::Catalog && item && item->childCount() == 0);
@@ -427,6 +429,8 @@ void MainWindow::onTreeDoubleClicked()
 {
     if (m_tree->selectedKind() == NodeKind::Disc)
         listSelectedDisc();
+    else if (m_tree->selectedKind() == NodeKind::Folder)
+        listSelectedFolder();
 }
 
 void MainWindow::onTreeEnter()
@@ -434,6 +438,8 @@ void MainWindow::onTreeEnter()
     if (m_tree->selectedKind() == NodeKind::Disc) {
         listSelectedDisc();
         showDiscDetails(0);
+    } else if (m_tree->selectedKind() == NodeKind::Folder) {
+        listSelectedFolder();
     }
 }
 

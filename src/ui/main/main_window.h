@@ -25,11 +25,13 @@ class QMenu;
 class QSplitter;
 class QTableView;
 class QTimer;
+class QTreeWidgetItem;
 
 namespace orlith {
 
 class CaptureTask;
 class FileRow;
+class FolderScope;
 class ListSearch;
 class NewDiscDialog;
 class SaveListTask;
@@ -233,7 +235,12 @@ private:
     bool runDriveDialog(NewDiscDialog &dialog);
     // The catalog of the tree's selection: the selected catalog, or the selected disc's.
     QString selectedCatalog() const;
-    bool scopeOfSelection(QStringList &discs);
+    // The discs of the tree's selected node and, for a folder node, the folder.
+    bool scopeOfSelection(QStringList &discs, FolderScope &folder);
+    // Folders inside a disc (main_window_folders.cpp): a disc node's folders, read when it
+    // is first expanded, and the files directly in the selected folder.
+    void loadDiscFolders(QTreeWidgetItem *disc);
+    void listSelectedFolder();
     // Empties the list and runs `search` (now owned by the window) into it.
     ListSearch *startListSearch(ListSearch *search);
     void finishSave(const StoreResult &result);

@@ -30,14 +30,16 @@ constexpr char kSavingStatus[] = "Saving files from the list as new xml... ";
 void MainWindow::findFiles()
 {
     m_findDiscs.clear();
-    if (!scopeOfSelection(m_findDiscs))
+    FolderScope folder;
+    if (!scopeOfSelection(m_findDiscs, folder))
         return;
     SearchCriteria criteria;
     criteria.text = m_find->text();
-    searchIntoList(m_findDiscs, criteria);
+    startListSearch(
+        new ListSearch(ListSearch::quickFind(m_programFolder, m_findDiscs, criteria, folder)));
 }
 
-bool MainWindow::scopeOfSelection(QStringList &discs)
+bool MainWindow::scopeOfSelection(QStringList &discs, FolderScope &folder)
 {
     const QString key = m_tree->selectedKey();
     StoreResult r;
@@ -50,6 +52,10 @@ bool MainWindow::scopeOfSelection(QStringList &discs)
         break;
     case NodeKind::Disc:
         r = discsOfScope(m_index, {key}, {}, discs);
+        break;
+    case NodeKind::Folder:
+        r = discsOfScope(m_index, {m_tree->discOf(m_tree->currentItem())}, {}, discs);
+        folder = m_tree->folderScopeOf(m_tree->currentItem());
         break;
     case NodeKind::None:
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle),

@@ -90,18 +90,20 @@ void MainWindow::finishUpdate(const CaptureTask &task, const StoreResult &result
 void MainWindow::findDuplicateFiles()
 {
     QStringList discs;
-    if (!scopeOfSelection(discs))
+    FolderScope folder;
+    if (!scopeOfSelection(discs, folder))
         return;
-    startListSearch(new ListSearch(ListSearch::duplicates(m_programFolder, discs)));
+    startListSearch(new ListSearch(ListSearch::duplicates(m_programFolder, discs, folder)));
 }
 
 void MainWindow::findSingleCopyFiles()
 {
     QStringList discs;
-    if (!scopeOfSelection(discs))
+    FolderScope folder;
+    if (!scopeOfSelection(discs, folder))
         return;
-    startListSearch(
-        new ListSearch(ListSearch::singleCopies(m_programFolder, m_tree->discsInOrder(), discs)));
+    startListSearch(new ListSearch(
+        ListSearch::singleCopies(m_programFolder, m_tree->discsInOrder(), discs, folder)));
 }
 
 } // namespace orlith
