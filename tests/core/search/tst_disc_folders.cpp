@@ -88,8 +88,6 @@ private slots:
         QTest::newRow("Linux name with backslash") << u"/m"_s << u"/m/x\\y"_s << true << true;
         QTest::newRow("Linux name with backslash, no folder")
             << u"/m/x"_s << u"/m/x\\y"_s << false << false;
-        QTest::newRow("Linux path, backslash no folder")
-            << u"/m/x"_s << u"/m\\x/y"_s << false << false;
         QTest::newRow("the folder itself") << u"/m/x"_s << u"/m/x"_s << false << false;
     }
     void scopesPaths()
