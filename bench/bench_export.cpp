@@ -59,8 +59,10 @@ int main(int argc, char *argv[])
     qsizetype rows = 0;
     const double selfBefore = cpuSeconds(RUSAGE_SELF);
     const double csv = bench::bestMs(kRuns, [&] {
-        if (!exportDiscs(ExportFormat::Csv, out, cds, items, {}, &rows))
+        const StoreValue<ExportTotals> r = exportDiscs(ExportFormat::Csv, out, cds, items, {});
+        if (!r)
             std::abort();
+        rows = r.value.rows;
     });
     const double csvCpu = (cpuSeconds(RUSAGE_SELF) - selfBefore) / kRuns * 1e3;
     const double childBefore = cpuSeconds(RUSAGE_CHILDREN);

@@ -162,10 +162,10 @@ int cmdExport(CliContext &ctx)
     for (qsizetype i : std::as_const(chosen))
         items.append(allItems.at(i));
 
-    QList<SkippedLongLines> longLines;
-    if (StoreResult r = exportDiscs(format, out, cds, items, options, nullptr, &longLines); !r)
+    const StoreValue<ExportTotals> r = exportDiscs(format, out, cds, items, options);
+    if (!r)
         return failure(r.error);
-    for (const SkippedLongLines &s : std::as_const(longLines))
+    for (const SkippedLongLines &s : r.value.longLines)
         err(skippedLongLinesText(s));
     return kExitOk;
 }

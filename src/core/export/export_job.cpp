@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace orlith {
@@ -112,27 +113,21 @@ std::unique_ptr<ExportWriter> makeWriter(ExportFormat format, const ExportOption
     return nullptr;
 }
 
-// One writing of the export in `encoding`. An ISO-8859-1 writing stops at the disc where a
-// text does not fit, discards its file and clears `fits`.
-StoreResult writeExport(ExportFormat format, const QString &outPath, const QString &cdsFolder,
-                        const QStringList &items, const ExportOptions &options,
-                        ExportEncoding encoding, bool &fits, qsizetype *rowCount,
-                        QList<SkippedLongLines> *longLines)
+// Hands every row of an export to the writer; stops early when the writer needsUtf8().
+using RowFeed = std::function<StoreResult(ExportWriter &)>;
+
+// One writing of the export in `encoding`. An ISO-8859-1 writing stops at the first text
+// that does not fit, discards its file and clears `fits`.
+StoreResult writeExport(ExportFormat format, const QString &outPath, const RowFeed &feed,
+                        const ExportOptions &options, ExportEncoding encoding, bool &fits)
 {
     const std::unique_ptr<ExportWriter> writer = makeWriter(format, options, encoding);
     if (StoreResult r = writer->open(outPath); !r)
         return r;
     writer->head();
-    EntryWalk walk;
-    for (const QString &item : items) {
-        if (writer->needsUtf8())
-            break;
-        if (StoreResult r =
-                walk.walk(cdsFolder + QLatin1Char('/') + item, discNameOfItem(item), *writer);
-            !r) {
-            writer->discard();
-            return r;
-        }
+    if (StoreResult r = feed(*writer); !r) {
+        writer->discard();
+        return r;
     }
     if (const QString why = writer->refusal(); !why.isEmpty()) {
         writer->discard();
@@ -144,13 +139,32 @@ StoreResult writeExport(ExportFormat format, const QString &outPath, const QStri
         return StoreResult::success();
     }
     writer->tail();
-    if (StoreResult r = writer->close(); !r)
+    return writer->close();
+}
+
+// The export through `feed`, in the one encoding its texts allow.
+StoreResult writeInOneEncoding(ExportFormat format, const QString &outPath, const RowFeed &feed,
+                               const ExportOptions &options, const QString &programFolder)
+{
+    if (const QString problem = storeFileProblem(outPath, programFolder); !problem.isEmpty())
+        return StoreResult::failure(problem);
+    bool fits = true;
+    // SQL scripts are always UTF-8, so that strict servers load every name; a workbook is
+    // Unicode by its format.
+    if (format == ExportFormat::Sql || format == ExportFormat::Xlsx)
+        return writeExport(format, outPath, feed, options, ExportEncoding::Utf8, fits);
+    // A file has one encoding, and which one depends on every text in it. Most stores hold
+    // ASCII and Latin-1 only and are written once, in ISO-8859-1. Any other export is written
+    // again in UTF-8 from the start, having read up to the first text that does not fit;
+    // deciding first instead would read every disc file twice, always. A stream cannot take
+    // back what it was sent, so its encoding is learnt first, by a run that writes nowhere.
+    const bool stream = isStreamOutput(outPath);
+    StoreResult r = writeExport(format, stream ? QString() : outPath, feed, options,
+                                ExportEncoding::Latin1, fits);
+    if (!r || (fits && !stream))
         return r;
-    if (rowCount)
-        *rowCount = walk.rowCount();
-    if (longLines)
-        *longLines = walk.longLines();
-    return StoreResult::success();
+    return writeExport(format, outPath, feed, options,
+                       fits ? ExportEncoding::Latin1 : ExportEncoding::Utf8, fits);
 }
 
 } // namespace
@@ -176,41 +190,48 @@ QString storeFileProblem(const QString &outPath, const QString &programFolder)
     return QStringLiteral("Cannot write %1: it is one of Orlith's own store files").arg(outPath);
 }
 
-StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
-                        const QStringList &items, const ExportOptions &options, qsizetype *rowCount,
-                        QList<SkippedLongLines> *longLines)
+StoreValue<ExportTotals> exportDiscs(ExportFormat format, const QString &outPath,
+                                     const QString &cdsFolder, const QStringList &items,
+                                     const ExportOptions &options)
 {
-    if (rowCount)
-        *rowCount = 0;
-    if (const QString problem = storeFileProblem(outPath, QFileInfo(cdsFolder).path());
-        !problem.isEmpty())
-        return StoreResult::failure(problem);
-    // A file has one encoding, and which one depends on every text in it. Most stores hold
-    // ASCII and Latin-1 only and are written once, in ISO-8859-1. Any other store is written
-    // again in UTF-8 from the start, having read its discs up to the first disc with a text
-    // that does not fit; deciding first instead would read every disc file twice, always.
-    bool fits = true;
-    // SQL scripts are always UTF-8, so that strict servers load every name; a workbook is
-    // Unicode by its format.
-    if (format == ExportFormat::Sql || format == ExportFormat::Xlsx)
-        return writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Utf8, fits,
-                           rowCount, longLines);
-    // A stream cannot take back what it was sent, so its encoding is learnt first, by a run
-    // that writes nowhere.
-    const bool stream = isStreamOutput(outPath);
-    StoreResult r = writeExport(format, stream ? QString() : outPath, cdsFolder, items, options,
-                                ExportEncoding::Latin1, fits, rowCount, longLines);
+    ExportTotals totals;
+    const RowFeed feed = [&](ExportWriter &writer) {
+        EntryWalk walk;
+        for (const QString &item : items) {
+            if (writer.needsUtf8())
+                break;
+            if (StoreResult r =
+                    walk.walk(cdsFolder + QLatin1Char('/') + item, discNameOfItem(item), writer);
+                !r)
+                return r;
+        }
+        totals = {walk.rowCount(), walk.longLines()};
+        return StoreResult::success();
+    };
+    StoreResult r = writeInOneEncoding(format, outPath, feed, options, QFileInfo(cdsFolder).path());
     if (!r)
-        return r;
-    if (stream) {
-        return writeExport(format, outPath, cdsFolder, items, options,
-                           fits ? ExportEncoding::Latin1 : ExportEncoding::Utf8, fits, rowCount,
-                           longLines);
-    }
-    if (fits)
-        return r;
-    return writeExport(format, outPath, cdsFolder, items, options, ExportEncoding::Utf8, fits,
-                       rowCount, longLines);
+        return StoreValue<ExportTotals>::failure(r.error);
+    return StoreValue<ExportTotals>::success(totals);
+}
+
+StoreResult exportRows(ExportFormat format, const QString &outPath, const QList<FileRow> &rows,
+                       const ExportOptions &options, const QString &programFolder)
+{
+    const RowFeed feed = [&](ExportWriter &writer) {
+        QByteArray size;
+        QByteArray disc;
+        for (const FileRow &row : rows) {
+            if (writer.needsUtf8())
+                break;
+            // Sizes as disc files store them; disc names as UTF-8, which the writers decode
+            // back to the same text.
+            size = signPadded(row.size()).toLatin1();
+            disc = row.disc().toUtf8();
+            writer.row({row.nameBytes(), row.pathBytes(), size, row.dateBytes(), disc});
+        }
+        return StoreResult::success();
+    };
+    return writeInOneEncoding(format, outPath, feed, options, programFolder);
 }
 
 } // namespace orlith

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/store/disc_file.h"
+#include "core/store/disc_listing.h"
 #include "core/store/store_result.h"
 
 #include <QChar>
@@ -68,17 +69,28 @@ inline constexpr char kChoseQualifierMessage[] = "Please chose qualifier";
 // may sit on a file system that ignores it. The message, or empty.
 QString storeFileProblem(const QString &outPath, const QString &programFolder);
 
+// What an export wrote: its rows, and the discs whose files had lines too long to read
+// (skipped, as every reader skips them).
+struct ExportTotals
+{
+    qsizetype rows = 0;
+    QList<SkippedLongLines> longLines;
+};
+
 // Writes the export of the disc file items (file names in cdsFolder, such as "Music.xml",
 // in the order given) to outPath: head, the rows of every disc in turn, tail. The file
 // replaces an existing one only when complete. Fails naming the path when a disc file
 // cannot be read or the output cannot be written, and, before writing anything, when
-// outPath is one of the store's own files (storeFileProblem over cdsFolder's parent).
-// The file has one encoding: ISO-8859-1 when every text fits it, else UTF-8 (LineEncoder and
-// ExcelFile say what fits). `rowCount` receives the rows written, and `longLines` the discs
-// whose files had lines too long to read (skipped, as every reader skips them).
-StoreResult exportDiscs(ExportFormat format, const QString &outPath, const QString &cdsFolder,
-                        const QStringList &items, const ExportOptions &options,
-                        qsizetype *rowCount = nullptr,
-                        QList<SkippedLongLines> *longLines = nullptr);
+// outPath is one of the store's own files (storeFileProblem over cdsFolder's parent) or the
+// format cannot hold the export (XLS). The file has one encoding: ISO-8859-1 when every text
+// fits it, else UTF-8; SQL and XLSX are always UTF-8.
+StoreValue<ExportTotals> exportDiscs(ExportFormat format, const QString &outPath,
+                                     const QString &cdsFolder, const QStringList &items,
+                                     const ExportOptions &options);
+
+// The same export of rows as they stand in a list (search hits, duplicates, a folder), in
+// their order; the disc column is each row's disc.
+StoreResult exportRows(ExportFormat format, const QString &outPath, const QList<FileRow> &rows,
+                       const ExportOptions &options, const QString &programFolder);
 
 } // namespace orlith

@@ -144,6 +144,12 @@ private slots:
         QFETCH(QByteArray, tail);
         QCOMPARE(exportBytes(format, store("one"), {"CD1.xml"}, options), head + row + tail);
         QCOMPARE(exportBytes(format, store("one"), {}, options), head + tail);
+        // A list's rows export as their disc would.
+        const FileEntry e = test::trickyEntry();
+        const QString out = m_dir.filePath("rows.out");
+        QVERIFY(exportRows(format, out, {FileRow(e.name, e.path, e.size, e.date, "CD1")}, options,
+                           store("one")));
+        QCOMPARE(readAll(out), head + row + tail);
     }
 
     // Slots carry over entries and discs; rows come at date lines; only spaces are trimmed.
@@ -198,6 +204,15 @@ private slots:
         QVERIFY(csv.contains("\"" + QString("Дом; «сад».txt").toUtf8() + "\";"));
         QVERIFY(csv.endsWith(QString::fromLatin1(latinRow).toUtf8()));
         QVERIFY(exportBytes(ExportFormat::Csv, store("two"), {"cd2.xml"}).endsWith(latinRow));
+        // Rows keep their order and discs, and a text that does not fit makes them UTF-8 too.
+        const QString rows = m_dir.filePath("rows.csv");
+        QVERIFY(exportRows(
+            ExportFormat::Csv, rows,
+            {FileRow("Дом", "/Дом", 1024, "d", "Z"),
+             FileRow("déjà vu.mp3", "/media/cd2/déjà vu.mp3", 12345, "02.02.2002 02:02:02", "cd2")},
+            {.titleRow = false}, store("two")));
+        QCOMPARE(readAll(rows), QString("\"Дом\";\"/Дом\";\"1024.00\";\"d\";\"Z\"\r\n").toUtf8() +
+                                    QString::fromLatin1(latinRow).toUtf8());
     }
 
     // A spreadsheet runs no cell of CSV or text as a formula; sizes that are numbers stay so.
