@@ -52,7 +52,7 @@ public:
 class FakeDesktop final : public DesktopServices
 {
 public:
-    bool openDocument(const QString &path) override { return (documents << path, true); }
+    bool openDocument(const QString &path) override { return (documents << path, !refuses); }
     bool openFolder(const QString &path) override { return (folders << path, true); }
     bool openUrl(const QString &address) override { return (urls << address, true); }
     void setClipboard(QMimeData *data) override { clipboard.reset(data); }
@@ -64,6 +64,7 @@ public:
 
     QStringList documents, folders, urls, chooserTitles;
     QString folderToChoose; // the chooser's answer; empty is Cancel
+    bool refuses = false;   // documents are recorded but said not to open
     std::unique_ptr<QMimeData> clipboard;
 };
 

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/common/ui_services.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -8,6 +9,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace orlith {
@@ -46,6 +49,36 @@ public:
     }
 };
 
+// QDesktopServices only says whether xdg-open started; xdg-open's exit status says whether
+// a program took the file (0) or not (3: none found, 4: it failed to run). So xdg-open is
+// run here and a late failure is reported when it ends, instead of being lost.
+bool openLocalFile(const QString &path)
+{
+    const QUrl url = QUrl::fromLocalFile(path);
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QDesktopServices::openUrl(url);
+    auto *process = new QProcess;
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(opener, {url.toString()});
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, path](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status == QProcess::NormalExit && code == 0)
+                             return;
+                         defaultMessageSink().error(
+                             QApplication::activeWindow(), QString::fromLatin1(kErrorTitle),
+                             QObject::tr("Cannot open %1:\nthe desktop has no program for it, "
+                                         "or that program failed to run.")
+                                 .arg(path));
+                     });
+    return true;
+}
+
 class QtDesktopServices final : public DesktopServices
 {
 public:
@@ -53,12 +86,9 @@ public:
     {
         if (!QFileInfo(path).isFile())
             return false;
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        return openLocalFile(path);
     }
-    bool openFolder(const QString &path) override
-    {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    }
+    bool openFolder(const QString &path) override { return openLocalFile(path); }
     bool openUrl(const QString &address) override
     {
         return QDesktopServices::openUrl(QUrl(address));

@@ -6,6 +6,7 @@
 #include "core/store/safe_write.h"
 #include "ui/common/folder_chooser.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QListView>
+#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -157,7 +159,8 @@ void AddPictureDialog::cmdOK_Click()
     // The whole picture is decoded, not just its header: a cut-off file is no picture.
     QImageReader reader(m_chosen);
     reader.setDecideFormatFromContent(true);
-    if (reader.read().isNull()) {
+    const QImage image = reader.read();
+    if (image.isNull()) {
         m_services.messages->information(this, QStringLiteral("Error"),
                                          QStringLiteral("Invalid picture type"));
         return;
@@ -168,12 +171,34 @@ void AddPictureDialog::cmdOK_Click()
                                    tr("Cannot create the folder %1").arg(folder));
         return;
     }
-    if (const StoreResult copied = copyPictureFile(m_chosen, picturePath(m_programFolder, m_disc));
-        !copied) {
-        m_services.messages->error(this, QStringLiteral("Error"), copied.error);
+    // The store holds JPEG under ".jpg": a JPEG is kept byte for byte, anything else is
+    // converted.
+    const QString target = picturePath(m_programFolder, m_disc);
+    const StoreResult stored = reader.format() == "jpeg" ? copyPictureFile(m_chosen, target)
+                                                         : writeJpegFile(image, target);
+    if (!stored) {
+        m_services.messages->error(this, QStringLiteral("Error"), stored.error);
         return;
     }
     accept();
+}
+
+StoreResult AddPictureDialog::writeJpegFile(const QImage &image, const QString &target)
+{
+    // JPEG has no transparency: transparent parts show white, as on a page, not black.
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter(&flat).drawImage(0, 0, image);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !flat.save(&buffer, "JPEG", kJpegQuality))
+        return StoreResult::failure(tr("Cannot convert the picture to JPEG for %1").arg(target));
+    AtomicFile out(target);
+    if (StoreResult opened = out.open(); !opened)
+        return opened;
+    if (!out.write(bytes))
+        return StoreResult::failure(out.error());
+    return out.commit();
 }
 
 void AddPictureDialog::removePicture()

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QImage;
 class QFileSystemModel;
 class QListView;
 
@@ -15,8 +16,8 @@ namespace orlith {
 class FolderChooser;
 
 // The picture window: attaches a picture to a disc, stored as pic/<disc>.jpg in the
-// program folder whatever its real type, or removes it. A drive list (the file system root,
-// the home folder and mounted devices), a folder list and a list of the highlighted
+// program folder (converted to JPEG when it is another type), or removes it. A drive list (the file
+// system root, the home folder and mounted devices), a folder list and a list of the highlighted
 // folder's picture files choose the picture.
 //
 // The dialog is accepted when the disc's picture was replaced or removed; the caller then
@@ -34,6 +35,9 @@ public:
     // longer earlier file is replaced, never overwritten in part. A failure says what failed,
     // naming the path.
     static StoreResult copyPictureFile(const QString &source, const QString &target);
+    // Writes `image` to `target` as a JPEG file, in the same safe way.
+    static StoreResult writeJpegFile(const QImage &image, const QString &target);
+    static constexpr int kJpegQuality = 90;
 
     // Shows `folder` in the folder list and its pictures in the file list; no file is
     // chosen then.

@@ -298,6 +298,12 @@ void DetailsPane::limitNotes()
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     m_notesBox->setTextCursor(cursor);
+    // Told after the cut: the box may lose the focus to the message, which saves the notes.
+    m_services.messages->error(this, QStringLiteral("Error"),
+                               tr("Notes may hold at most %1 characters. The last %2 characters "
+                                  "you typed or pasted were not added.")
+                                   .arg(kMaxNotesLength)
+                                   .arg(cut));
 }
 
 void DetailsPane::saveNotes()

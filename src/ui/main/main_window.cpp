@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -108,12 +109,21 @@ MainWindow::MainWindow(IndexLoader store, UiServices services, QWidget *parent)
     m_timer4->start();
     watchStore();
 
-    if (!m_index.skipped().isEmpty()) {
-        QStringList names;
-        for (const SkippedDiscFile &s : m_index.skipped())
-            names << s.fileName + QStringLiteral(": ") + s.reason;
-        setStatusText(QStringLiteral("Not shown: ") + names.join(QStringLiteral("; ")));
+    showSkippedDiscs();
+}
+
+void MainWindow::showSkippedDiscs()
+{
+    static constexpr auto kNotShown = QLatin1StringView("Not shown: ");
+    if (m_index.skipped().isEmpty()) {
+        if (statusText().startsWith(kNotShown))
+            setStatusText(QStringLiteral("Ready"));
+        return;
     }
+    QStringList names;
+    for (const SkippedDiscFile &s : m_index.skipped())
+        names << s.fileName + QStringLiteral(": ") + s.reason;
+    setStatusText(kNotShown + names.join(QStringLiteral("; ")));
 }
 
 MainWindow::~MainWindow()
@@ -203,6 +213,7 @@ void MainWindow::buildWidgets()
     connect(m_details, &DetailsPane::toggleRequested, this, &MainWindow::toggleDetails);
     connect(m_details, &DetailsPane::pictureRequested, this, &MainWindow::addPicture);
 
+    m_tree->installEventFilter(this);
     connect(m_tree, &QTreeWidget::itemClicked, this, &MainWindow::onTreeClicked);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &MainWindow::onTreeClicked);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &MainWindow::onTreeDoubleClicked);
@@ -274,11 +285,21 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             m_keepColumnWidths = true;
         else if (event->type() == QEvent::MouseButtonRelease)
             m_keepColumnWidths = false;
-    } else if (watched == m_list && event->type() == QEvent::KeyRelease) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+    } else if ((watched == m_list || watched == m_tree) && event->type() == QEvent::KeyPress) {
+        m_keyPressedIn = watched;
+        m_pressedKey = static_cast<QKeyEvent *>(event)->key();
+    } else if ((watched == m_list || watched == m_tree) && event->type() == QEvent::KeyRelease) {
+        auto *release = static_cast<QKeyEvent *>(event);
+        const int key = release->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (!enter && key != Qt::Key_Delete)
+            return QMainWindow::eventFilter(watched, event);
+        // The tree acts on these releases itself, after this filter.
+        if (!keyReleaseOwned(watched, *release))
+            return true;
+        if (watched == m_list && enter)
             openSelectedFile();
-        else if (key == Qt::Key_Delete)
+        else if (watched == m_list)
             removeSelectedItems();
     } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
@@ -286,6 +307,15 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             showListPopup(mouse->globalPosition().toPoint());
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::keyReleaseOwned(QObject *watched, const QKeyEvent &release)
+{
+    const bool owned = m_keyPressedIn == watched && m_pressedKey == release.key();
+    // Cleared before acting: a message box the key opens must not leave it owned.
+    if (!release.isAutoRepeat())
+        m_keyPressedIn = nullptr;
+    return owned;
 }
 
 void MainWindow::layoutDetails()
@@ -325,31 +355,40 @@ void MainWindow::toggleDetails()
     layoutDetails();
 }
 
+// The placement is the client area, without the window manager's frame, both when stored
+// and when restored; mixing the two moved the window by a title bar at every start.
 void MainWindow::restorePlacement()
 {
-    const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
     const QRect twips = m_settings.placementTwips();
-    if (twips.width() <= 0 || twips.height() <= 0) {
+    const bool stored = twips.width() > 0 && twips.height() > 0;
+    QRect placed(twipsToPixels(twips.left()), twipsToPixels(twips.top()),
+                 twipsToPixels(twips.width()), twipsToPixels(twips.height()));
+    // A placement from another monitor or scale is brought onto the screen it would land
+    // on, or the primary one.
+    QScreen *target = stored ? QGuiApplication::screenAt(placed.center()) : nullptr;
+    if (!target)
+        target = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect available = target ? target->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (!stored) {
         resize(std::min(1000, available.width()), std::min(680, available.height()));
         return;
     }
-    QRect placed(twipsToPixels(twips.left()), twipsToPixels(twips.top()),
-                 twipsToPixels(twips.width()), twipsToPixels(twips.height()));
-    // A placement from a larger or detached screen must not put the window out of reach.
-    if (!available.intersects(placed))
-        placed.moveTopLeft(available.topLeft());
-    resize(placed.size().boundedTo(available.size()));
-    move(placed.topLeft());
+    placed.setSize(placed.size().boundedTo(available.size()));
+    placed.moveLeft(std::clamp(placed.left(), available.left(),
+                               available.left() + available.width() - placed.width()));
+    placed.moveTop(std::clamp(placed.top(), available.top(),
+                              available.top() + available.height() - placed.height()));
+    setGeometry(placed);
 }
 
 void MainWindow::storePlacement()
 {
     if (isMinimized())
         return;
-    const QRect frame = geometry();
-    m_settings.setPlacementTwips(QRect(pixelsToTwips(frame.left()), pixelsToTwips(frame.top()),
-                                       pixelsToTwips(frame.width()),
-                                       pixelsToTwips(frame.height())));
+    const QRect client = geometry();
+    m_settings.setPlacementTwips(QRect(pixelsToTwips(client.left()), pixelsToTwips(client.top()),
+                                       pixelsToTwips(client.width()),
+                                       pixelsToTwips(client.height())));
 }
 
 // --- start-up and shut-down ---------------------------------------------------------

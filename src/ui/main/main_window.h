@@ -19,6 +19,7 @@
 #include <memory>
 
 class QFileSystemWatcher;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -247,6 +248,12 @@ private:
     void stopJobs();
     void setBusy(bool busy);
     void watchStore();
+    // Says in the status bar which disc files the index could not show, or takes back an
+    // earlier such text once every file shows.
+    void showSkippedDiscs();
+    // Whether a key released over the list or the tree was also pressed there; a press
+    // that closed a dialog went to that dialog.
+    bool keyReleaseOwned(QObject *watched, const QKeyEvent &release);
 
     QString m_programFolder;
     UiServices m_services;
@@ -287,6 +294,9 @@ private:
     bool m_detailsExpanded = true;
     bool m_shutDownDone = false;
     bool m_keepColumnWidths = false; // while the splitter moves
+    // The list or tree that had the last key press, and that key, until its release.
+    QObject *m_keyPressedIn = nullptr;
+    int m_pressedKey = 0;
 };
 
 } // namespace orlith

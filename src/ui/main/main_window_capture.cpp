@@ -80,6 +80,7 @@ void MainWindow::refreshFromStore()
     if (m_tree->findNode(selected))
         m_tree->selectNode(selected);
     recountCatalogsAndDiscs();
+    showSkippedDiscs();
     // The details follow the store, unless the user is typing notes there.
     const QString shown = m_details->shownDisc();
     if (!shown.isEmpty() && !m_details->isEditingNotes()) {
@@ -200,10 +201,11 @@ void MainWindow::finishCapture(const StoreResult &result)
     if (job->phase() != CaptureJob::Phase::Done) {
         if (m_progress)
             m_progress->close();
+        // The progress text is no longer true either way.
+        setStatusText(result ? QStringLiteral("Capture cancelled; nothing was saved.")
+                             : QStringLiteral("Ready"));
         if (!result)
             m_services.messages->error(this, QString::fromLatin1(kErrorTitle), result.error);
-        else
-            setStatusText(QStringLiteral("Capture cancelled; nothing was saved."));
         emit captureFinished();
         return;
     }

@@ -158,6 +158,8 @@ void MainWindow::finishSave(const StoreResult &result)
     m_save = nullptr;
     save->deleteLater();
     if (!result) {
+        // "Saving..." is no longer true; the box says what failed.
+        setStatusText(QStringLiteral("Ready"));
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), result.error);
     } else {
         setStatusText(QStringLiteral("Ready. ") + signPadded(save->count()) +

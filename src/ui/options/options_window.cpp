@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -87,8 +88,15 @@ OptionsWindow::OptionsWindow(SettingsRecord &record, QDate today, QWidget *paren
     connect(m_ok, &QPushButton::clicked, this, &OptionsWindow::apply);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    // Hidden frames take no room, so each tab shows only its own.
-    auto *general = new QGridLayout;
+    // One page per tab, as large as the larger one: switching tabs never resizes the
+    // window or moves its buttons.
+    m_pages = new QStackedWidget(this);
+    auto *generalPage = new QWidget(m_pages);
+    auto *colorsPage = new QWidget(m_pages);
+    m_pages->addWidget(generalPage);
+    m_pages->addWidget(colorsPage);
+    auto *general = new QGridLayout(generalPage);
+    general->setContentsMargins(0, 0, 0, 0);
     general->addWidget(m_frames[0], 0, 0);
     general->addWidget(m_frames[1], 1, 0);
     general->addWidget(m_frames[3], 2, 0);
@@ -99,11 +107,14 @@ OptionsWindow::OptionsWindow(SettingsRecord &record, QDate today, QWidget *paren
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
     buttons->addWidget(cancel);
+    general->setRowStretch(3, 1);
+    auto *colors = new QVBoxLayout(colorsPage);
+    colors->setContentsMargins(0, 0, 0, 0);
+    colors->addWidget(m_frames[4]);
+    colors->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
-    layout->addLayout(general);
-    layout->addWidget(m_frames[4]);
-    layout->addStretch(1);
+    layout->addWidget(m_pages, 1);
     layout->addLayout(buttons);
 
     connect(m_tabs, &QTabBar::currentChanged, this, &OptionsWindow::showTab);
@@ -261,9 +272,7 @@ void OptionsWindow::fillFromRecord()
 
 void OptionsWindow::showTab(int tab)
 {
-    for (int i = 0; i < 4; ++i)
-        m_frames[i]->setVisible(tab == General);
-    m_frames[4]->setVisible(tab == Colors);
+    m_pages->setCurrentIndex(tab == Colors ? Colors : General);
 }
 
 void OptionsWindow::setArchiveControlsEnabled(bool enabled)

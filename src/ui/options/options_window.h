@@ -17,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QStackedWidget;
 class QTabBar;
 
 namespace orlith {
@@ -58,6 +59,7 @@ private:
     QDate m_today;
 
     QTabBar *m_tabs = nullptr;
+    QStackedWidget *m_pages = nullptr; // the General and Colors pages
     QGroupBox *m_frames[7] = {};
     QRadioButton *m_openFile = nullptr;
     QRadioButton *m_openLocation = nullptr;

@@ -125,6 +125,11 @@ private slots:
         QVERIFY(test::writeAll(manual, "<html></html>"));
         action(*form, "mnuVisitWebSite")->trigger();
         QCOMPARE(m_f.desktop.urls, QStringList{QUrl::fromLocalFile(manual).toString() + "#window"});
+        m_f.desktop.refuses = true; // no browser: said, with the manual's path
+        action(*form, "mnuHelpFile")->trigger();
+        QCOMPARE(m_f.messages.texts(),
+                 QStringList{"The manual could not be opened. It is the file\n" + manual});
+        m_f.messages.boxes.clear();
         // Shut-down writes a complete settings record and the catalog order file.
         QVERIFY(form->close() && m_f.messages.boxes.isEmpty());
         QVERIFY(QFile::exists(catalogOrderPath(m_f.root())));
@@ -564,11 +569,14 @@ private slots:
         f.notesBox()->selectAll();
         f.notesBox()->insertPlainText(QString(2100, u'n'));
         QCOMPARE(f.notesBox()->toPlainText().size(), DetailsPane::kMaxNotesLength);
+        QCOMPARE(f.messages.texts(), QStringList{"Notes may hold at most 2000 characters. The last "
+                                                 "100 characters you typed or pasted were not "
+                                                 "added."});
         f.elsewhere->setFocus();
-        QCOMPARE(f.messages.boxes[0].kind + f.messages.boxes[0].title, "errorError");
+        QCOMPARE(f.messages.boxes[1].kind + f.messages.boxes[1].title, "errorError");
         f.notesBox()->setFocus(); // told once, not at every focus change
         f.elsewhere->setFocus();
-        QCOMPARE(f.messages.boxes.size(), 1);
+        QCOMPARE(f.messages.boxes.size(), 2);
         QCOMPARE(f.notes.recordCount(), 2); // Photos and Music: nothing added since
     }
 
@@ -592,7 +600,10 @@ private slots:
         add.selectFile(bitmap);
         QTest::mouseClick(ok, Qt::LeftButton);
         QCOMPARE(add.result(), int(QDialog::Accepted));
-        QCOMPARE(readAll(picturePath(f.root, "Photos")), readAll(bitmap)); // unchanged under .jpg
+        const QString stored = picturePath(f.root, "Photos"); // converted, not renamed
+        QCOMPARE(QImageReader::imageFormat(stored) + ' ' +
+                     QByteArray::number(QImage(stored).width()),
+                 "jpeg 30");
         f.pane->showDisc("Photos");
         QVERIFY(!f.showsNoPicture());
         AddPictureDialog remove(f.root, "Photos", {&f.messages});
@@ -629,6 +640,124 @@ private slots:
         QVERIFY(writeAll(picture, readAll(picture).left(20)));
         f.pane->reloadPicture("Photos");
         QVERIFY(f.showsNoPicture());
+    }
+
+    // A key that closes a dialog acts there only: its release reaches the list or the tree
+    // beneath, which never had its press.
+    void keyClosingADialogStaysThere_data()
+    {
+        QTest::addColumn<QString>("command"); // empty: a lone release, as after a message box
+        QTest::newRow("about") << "mnuAbout";
+        QTest::newRow("statistics") << "mnuStatistics";
+        QTest::newRow("message box") << "";
+        QTest::newRow("save list over the tree") << "mnuSaveList";
+    }
+    void keyClosingADialogStaysThere()
+    {
+        QFETCH(QString, command);
+        m_f.writeDisc("Rock", "Music", {{"a.mp3", "/m/a.mp3", 1, "d"}});
+        m_f.writeDisc("Jazz", "Music", {{"b.mp3", "/m/b.mp3", 1, "d"}});
+        auto form = m_f.open();
+        form->tree().selectNode("Rock");
+        form->listSelectedDisc();
+        QWidget *beneath = &form->fileList();
+        if (command == "mnuSaveList") {
+            form->tree().selectNode("Jazz"); // as a drag into the search window leaves it
+            beneath = &form->tree();
+        } else if (!command.isEmpty()) {
+            form->fileList().selectRow(0);
+        }
+        test::onNextDialog<QDialog>([](QDialog *d) {
+            if (auto *name = d->findChild<QLineEdit *>("txtNewCDName")) {
+                name->setText("Saved");
+                d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
+            }
+            QTest::keyPress(d, Qt::Key_Return);
+        });
+        QSignalSpy saved(form.get(), &MainWindow::saveFinished);
+        if (!command.isEmpty())
+            action(*form, qPrintable(command))->trigger();
+        QTest::keyRelease(beneath, Qt::Key_Return);
+        QTRY_COMPARE(saved.count(), command == "mnuSaveList" ? 1 : 0);
+        QCOMPARE(m_f.desktop.documents, QStringList());
+        QCOMPARE(m_f.messages.texts(), QStringList());
+        QCOMPARE(names(form->listModel()), "a.mp3");
+    }
+
+    // The client area is stored and restored alike, and brought onto the screen.
+    void placementKeptAndOnScreen_data()
+    {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QRect>("placed");
+        const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
+        QTest::newRow("kept") << QRect(41, 60, 500, 400) << QRect(41, 60, 500, 400);
+        QTest::newRow("other monitor")
+            << QRect(a.right() + 900, 40, 500, 400) << QRect(a.right() + 1 - 500, 40, 500, 400);
+        QTest::newRow("partly above")
+            << QRect(30, a.top() - 100, 500, 400) << QRect(30, a.top(), 500, 400);
+        QTest::newRow("too large") << QRect(-10, -10, 9000, 9000) << a;
+    }
+    void placementKeptAndOnScreen()
+    {
+        QFETCH(QRect, stored);
+        QFETCH(QRect, placed);
+        const double twips = 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+        SettingsRecord settings;
+        settings.setPlacementTwips(QRect(qRound(stored.x() * twips), qRound(stored.y() * twips),
+                                         qRound(stored.width() * twips),
+                                         qRound(stored.height() * twips)));
+        QVERIFY(saveSettings(settingsPath(m_f.root()), settings).ok());
+        QRect first;
+        for (int start = 1; start <= 3; ++start) {
+            MainWindow form(m_f.root(), m_f.services());
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            // The window system may nudge a window to show its frame, once.
+            const QRect shown = form.geometry();
+            QVERIFY2((shown.topLeft() - placed.topLeft()).manhattanLength() <= 4,
+                     qPrintable(QString("%1,%2").arg(shown.x()).arg(shown.y())));
+            QCOMPARE(shown.size(), placed.size());
+            QCOMPARE(first.isNull() ? shown : first, shown);
+            first = shown;
+            form.close();
+        }
+    }
+
+    // "Not shown" is taken back once every disc file shows again.
+    void statusFollowsTheStore()
+    {
+        QVERIFY(writeAll(discFilePath(m_f.root(), "Odd"), ""));
+        auto form = m_f.open();
+        QCOMPARE(form->statusText(), "Not shown: Odd.xml: names no catalog");
+        m_f.writeDisc("Odd", "Music");
+        form->refreshFromStore();
+        QCOMPARE(form->statusText(), "Ready");
+    }
+
+    // Help and version need no display.
+    void textOnlyOptions_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("shows");
+        QTest::newRow("help") << "--help"
+                              << "--data-dir <DIR>";
+        QTest::newRow("version") << "--version"
+                                 << "Orlith " ORLITH_VERSION;
+    }
+    void textOnlyOptions()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, shows);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        QProcess gui;
+        gui.setProcessEnvironment(env);
+        gui.start(ORLITH_GUI, {option});
+        QVERIFY(gui.waitForFinished(30000));
+        QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(gui.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(gui.readAllStandardOutput()).contains(shows));
     }
 };
 

@@ -155,6 +155,24 @@ private slots:
         QCOMPARE(child<QLineEdit>(empty, "txtDays")->text(), QString::number(kDefaultArchiveDays));
     }
 
+    // The tabs share one size: switching never moves Apply and Cancel.
+    void optionsTabsKeepTheButtons()
+    {
+        SettingsRecord r;
+        OptionsWindow w(r, m_today);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const auto place = [&w](int tab) {
+            child<QTabBar>(w, "OptionTab")->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            return QRect(child(w, "cmdCancel")->mapTo(&w, QPoint()), w.size());
+        };
+        const QRect general = place(0);
+        QCOMPARE(place(1), general);
+        QVERIFY(child<QGroupBox>(w, "Frame5")->isVisible() && !child(w, "chkEjectCD")->isVisible());
+        QCOMPARE(place(0), general);
+    }
+
     // New colours reach the list at its next colouring, not at once.
     void applyRecoloursTheListOnNextColouring()
     {
