@@ -2,6 +2,7 @@
 #include "ui/archive/archive_window.h"
 
 #include "core/archive/archive_job.h"
+#include "core/settings/window_layout.h"
 #include "core/store/store_result.h"
 #include "ui/common/folder_chooser.h"
 #include "ui/common/folder_list_widget.h"
@@ -42,7 +43,8 @@ ArchiveWindow::ArchiveWindow(const QString &programFolder, UiServices services, 
         this);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setWordWrap(true);
-    m_folders = new FolderChooser(programFolder, services, {}, this);
+    m_folders = new FolderChooser(keptFolder(programFolder, KeptFolder::Archive, programFolder),
+                                  services, {}, this);
 
     m_next = new QPushButton(QStringLiteral("Next"), this);
     m_next->setObjectName(QStringLiteral("cmdNext"));
@@ -120,10 +122,11 @@ void ArchiveWindow::cmdFinishClick()
     ZipWriter zip;
     if (StoreResult refused = checkArchiveFolder(m_programFolder, folder); !refused)
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), refused.error);
-    else if (archiveStoreFiles(zip, m_programFolder, folder, selectedFiles()))
+    else if (archiveStoreFiles(zip, m_programFolder, folder, selectedFiles())) {
+        keepFolder(m_programFolder, KeptFolder::Archive, folder);
         m_services.messages->information(this, QString::fromLatin1(kInformationTitle),
                                          archivedMessage(folder));
-    else
+    } else
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
                                    QString::fromLatin1(kArchivingFailed));
     accept();

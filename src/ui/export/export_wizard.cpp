@@ -2,6 +2,7 @@
 #include "ui/export/export_wizard.h"
 
 #include "core/export/export_walk.h"
+#include "core/settings/window_layout.h"
 #include "core/store/program_folder.h"
 #include "ui/common/folder_chooser.h"
 
@@ -88,10 +89,11 @@ QGroupBox *ExportWizard::addLocationPage(const char *objectName, const char *cap
 
     // A folder highlighted in the folder list is the destination, as a click in a folder
     // tree is.
-    m_folders = new FolderChooser(startFolder, m_services,
-                                  {FolderChooser::Drives::Writable, /*highlightChooses=*/true,
-                                   /*keepFailedDrive=*/true},
-                                  m_locationPage);
+    m_folders =
+        new FolderChooser(keptFolder(m_programFolder, KeptFolder::Export, startFolder), m_services,
+                          {FolderChooser::Drives::Writable, /*highlightChooses=*/true,
+                           /*keepFailedDrive=*/true},
+                          m_locationPage);
     layout->addWidget(m_folders, 1);
 
     auto *frame = new QGroupBox(QString::fromLatin1(frameCaption), m_locationPage);
@@ -197,6 +199,7 @@ void ExportWizard::Finish()
         showError(result.error);
         return;
     }
+    keepFolder(m_programFolder, KeptFolder::Export, destinationFolder());
     m_services.messages->information(this, QLatin1String(kInformationTitle),
                                      QLatin1String(m_setup.successMessage));
     accept();

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/main/add_picture_dialog.h"
 
+#include "core/settings/window_layout.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
 #include "core/store/safe_write.h"
@@ -42,10 +43,11 @@ AddPictureDialog::AddPictureDialog(const QString &programFolder, const QString &
     setWindowTitle(QStringLiteral("Add picture"));
 
     // Clicking a folder shows its pictures, as a click in a folder tree would.
-    m_folders = new FolderChooser(programFolder, services,
-                                  {FolderChooser::Drives::Devices, /*highlightChooses=*/true,
-                                   /*keepFailedDrive=*/false},
-                                  this);
+    m_folders =
+        new FolderChooser(keptFolder(programFolder, KeptFolder::Picture, programFolder), services,
+                          {FolderChooser::Drives::Devices, /*highlightChooses=*/true,
+                           /*keepFailedDrive=*/false},
+                          this);
 
     m_fileModel = new QFileSystemModel(this);
     m_fileModel->setFilter(QDir::Files);
@@ -180,6 +182,7 @@ void AddPictureDialog::cmdOK_Click()
         m_services.messages->error(this, QStringLiteral("Error"), stored.error);
         return;
     }
+    keepFolder(m_programFolder, KeptFolder::Picture, QFileInfo(m_chosen).absolutePath());
     accept();
 }
 

@@ -208,22 +208,46 @@ QSize DetailsPane::thumbBox() const
 void DetailsPane::showDisc(const QString &disc)
 {
     saveNotes();
+    followRow({});
     showDiscFacts(disc);
     showFileFacts({}, {}, {});
     showNotes(disc);
 }
 
-void DetailsPane::showFile(const FileRow &row)
+void DetailsPane::showFile(const FileRow &row, const QModelIndex &listed)
 {
     saveNotes();
     showDiscFacts(row.disc());
     showFileFacts(row.name(), row.sizeText() + QStringLiteral(" Kb"), row.date());
     showNotes(row.disc());
+    followRow(listed);
+}
+
+void DetailsPane::followRow(const QModelIndex &listed)
+{
+    m_shownRow = listed;
+    m_followsRow = listed.isValid();
+    const QAbstractItemModel *list = listed.model();
+    if (!list || list == m_watchedList)
+        return;
+    if (m_watchedList)
+        disconnect(m_watchedList, nullptr, this, nullptr);
+    m_watchedList = list;
+    // A persistent index goes invalid when its row is removed or the list is reset.
+    connect(list, &QAbstractItemModel::rowsRemoved, this, &DetailsPane::clearIfRowGone);
+    connect(list, &QAbstractItemModel::modelReset, this, &DetailsPane::clearIfRowGone);
+}
+
+void DetailsPane::clearIfRowGone()
+{
+    if (m_followsRow && !m_shownRow.isValid())
+        clearDiscDetails();
 }
 
 void DetailsPane::clearDiscDetails()
 {
     saveNotes();
+    followRow({});
     for (QLabel *value : {m_cdName, m_numOfFiles, m_importDate})
         setValue(value, {});
     m_shownFile = {};

@@ -6,6 +6,8 @@
 #include "ui/common/ui_services.h"
 
 #include <QImage>
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QWidget>
 
 class QFrame;
@@ -35,8 +37,9 @@ public:
 
     // Mode 0: the disc chosen in the tree; the file facts are emptied.
     void showDisc(const QString &disc);
-    // Mode 1: a list row's file and its disc.
-    void showFile(const FileRow &row);
+    // Mode 1: a list row's file and its disc. Given the row's index in its list, the pane
+    // clears itself once that row leaves the list (removed, or the list replaced).
+    void showFile(const FileRow &row, const QModelIndex &listed = {});
     void clearDiscDetails();
     // Loads the disc's picture again (after it was attached or removed).
     void reloadPicture(const QString &disc);
@@ -74,6 +77,8 @@ private:
     void showFileIcon(const QString &fileName);
     void fitThumbnail();
     void showNoPicture();
+    void followRow(const QModelIndex &listed);
+    void clearIfRowGone();
 
     QString m_programFolder;
     NotesStore &m_notes;
@@ -83,6 +88,10 @@ private:
     // The shown disc's file when its facts were shown: typed notes belong to that disc, even
     // should another process rename it meanwhile.
     DiscIdentity m_shownFile;
+    // The list row whose file is shown, while one is; and the list being watched.
+    QPersistentModelIndex m_shownRow;
+    QPointer<const QAbstractItemModel> m_watchedList;
+    bool m_followsRow = false;
     // Notes that could not be saved and were reported; not reported again.
     QString m_unsavedNotes;
     // Where the last edit of the notes ended and how much it added; an edit past the

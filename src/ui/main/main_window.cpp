@@ -3,6 +3,7 @@
 
 #include "core/capture/capture_task.h"
 #include "core/search/list_search.h"
+#include "core/settings/window_layout.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
 #include "core/store/save_list_task.h"
@@ -47,8 +48,8 @@ namespace orlith {
 namespace {
 
 constexpr double kColumnRatios[] = {0.25, 0.293, 0.15, 0.15, 0.15};
-constexpr int kRullerWidthTwips = 50;
-constexpr int kInitialSplitterTwips = 3200;
+constexpr int kRullerWidth = 3;
+constexpr int kInitialSplitter = 213;
 constexpr int kTreeSide = 0;
 constexpr int kListSide = 1;
 
@@ -94,6 +95,7 @@ MainWindow::MainWindow(IndexLoader store, UiServices services, QWidget *parent)
 
     // 7-10.
     restorePlacement();
+    restoreLayout();
     recountCatalogsAndDiscs();
     buildExtensionTable();
     if (!m_notes.open(notesStorePath(m_programFolder)) && !m_notes.isOpen())
@@ -164,7 +166,7 @@ void MainWindow::buildWidgets()
     setCentralWidget(m_central);
     m_splitter = new QSplitter(Qt::Horizontal, m_central);
     m_splitter->setChildrenCollapsible(false);
-    m_splitter->setHandleWidth(std::max(3, twipsToPixels(kRullerWidthTwips)));
+    m_splitter->setHandleWidth(kRullerWidth);
     auto *centralLayout = new QVBoxLayout(m_central);
     centralLayout->setContentsMargins(0, 0, 0, 0);
     centralLayout->addWidget(m_splitter);
@@ -174,8 +176,8 @@ void MainWindow::buildWidgets()
     m_splitter->setStretchFactor(kTreeSide, 0);
     m_splitter->setStretchFactor(kListSide, 1);
     // A side may not become narrower than a drag may make it.
-    m_tree->setMinimumWidth(twipsToPixels(kSplitterMinLeftTwips) + 1);
-    listSide->setMinimumWidth(twipsToPixels(kSplitterMinRightTwips));
+    m_tree->setMinimumWidth(kSplitterMinLeft + 1);
+    listSide->setMinimumWidth(kSplitterMinRight);
     QSplitterHandle *ruller = m_splitter->handle(kListSide);
     ruller->setObjectName(QStringLiteral("picRuller"));
     ruller->installEventFilter(this);
@@ -205,11 +207,19 @@ void MainWindow::buildWidgets()
 
     m_details = new DetailsPane(m_programFolder, m_notes, m_services, listSide);
     m_details->setObjectName(QStringLiteral("frmExtra"));
+    // The list takes what the window gains; the pane keeps its height.
+    m_listSplitter = new QSplitter(Qt::Vertical, listSide);
+    m_listSplitter->setObjectName(QStringLiteral("listSplitter"));
+    m_listSplitter->setChildrenCollapsible(false);
+    m_listSplitter->setHandleWidth(kRullerWidth);
+    m_listSplitter->addWidget(m_list);
+    m_listSplitter->addWidget(m_details);
+    m_listSplitter->setStretchFactor(0, 1);
+    m_listSplitter->setStretchFactor(1, 0);
     auto *listLayout = new QVBoxLayout(listSide);
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->setSpacing(0);
-    listLayout->addWidget(m_list, 1);
-    listLayout->addWidget(m_details);
+    listLayout->addWidget(m_listSplitter);
     connect(m_details, &DetailsPane::toggleRequested, this, &MainWindow::toggleDetails);
     connect(m_details, &DetailsPane::pictureRequested, this, &MainWindow::addPicture);
 
@@ -227,8 +237,7 @@ void MainWindow::buildWidgets()
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(m_status, 1);
 
-    const int left = twipsToPixels(kInitialSplitterTwips);
-    m_splitter->setSizes({left, std::max(0, width() - left)});
+    m_splitter->setSizes({kInitialSplitter, std::max(0, width() - kInitialSplitter)});
 }
 
 int MainWindow::twipsToPixels(int twips) const
@@ -278,8 +287,12 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_list && event->type() == QEvent::Resize) {
         // The columns share the list's width as the window is resized; a moving splitter
         // leaves them as they are.
-        if (!m_keepColumnWidths && !isMinimized())
+        if (!m_keptColumns.isEmpty()) {
+            for (int c = 0; c < m_keptColumns.size(); ++c)
+                m_list->setColumnWidth(c, m_keptColumns.at(c));
+        } else if (!m_keepColumnWidths && !isMinimized()) {
             setColumnRatios();
+        }
     } else if (watched == m_splitter->handle(kListSide)) {
         if (event->type() == QEvent::MouseButtonPress)
             m_keepColumnWidths = true;
@@ -320,8 +333,49 @@ bool MainWindow::keyReleaseOwned(QObject *watched, const QKeyEvent &release)
 
 void MainWindow::layoutDetails()
 {
-    m_details->setFixedHeight(
-        twipsToPixels(m_detailsExpanded ? kDetailsExpandedTwips : kDetailsCollapsedTwips));
+    if (!m_detailsExpanded) {
+        m_details->setFixedHeight(kDetailsCollapsedHeight);
+        return;
+    }
+    // Expanded, the pane can be dragged taller or shorter, down to half its first height.
+    m_details->setMinimumHeight(kDetailsExpandedHeight / 2);
+    m_details->setMaximumHeight(QWIDGETSIZE_MAX);
+    const int total = std::max(m_listSplitter->height(), m_detailsHeight * 2);
+    m_listSplitter->setSizes({total - m_detailsHeight, m_detailsHeight});
+}
+
+void MainWindow::restoreLayout()
+{
+    const WindowLayout kept = loadWindowLayout(windowLayoutPath(m_programFolder));
+    if (kept.columnWidths.size() == FileListModel::ColumnCount) {
+        m_keptColumns = kept.columnWidths;
+        for (int c = 0; c < m_keptColumns.size(); ++c)
+            m_list->setColumnWidth(c, m_keptColumns.at(c));
+        // Once the window is up, resizing it shares the list's width among the columns again.
+        QTimer::singleShot(0, this, [this] { m_keptColumns.clear(); });
+    }
+    if (kept.treeWidth > kSplitterMinLeft)
+        m_splitter->setSizes({kept.treeWidth, std::max(0, width() - kept.treeWidth)});
+    if (kept.detailsHeight >= kDetailsExpandedHeight / 2) {
+        m_detailsHeight = kept.detailsHeight;
+        if (m_detailsExpanded)
+            layoutDetails();
+    }
+}
+
+void MainWindow::storeLayout()
+{
+    if (m_detailsExpanded)
+        m_detailsHeight = m_details->height();
+    QList<int> widths;
+    for (int c = 0; c < FileListModel::ColumnCount; ++c)
+        widths << m_list->columnWidth(c);
+    // The layout is a convenience: a failed write is not worth a message at shut-down.
+    (void)updateWindowLayout(windowLayoutPath(m_programFolder), [&](WindowLayout &layout) {
+        layout.columnWidths = widths;
+        layout.treeWidth = splitterLeft();
+        layout.detailsHeight = m_detailsHeight;
+    });
 }
 
 void MainWindow::setColumnRatios()
@@ -339,8 +393,7 @@ int MainWindow::splitterLeft() const
 bool MainWindow::moveSplitter(int newLeft)
 {
     const int w = m_central->width();
-    if (newLeft <= twipsToPixels(kSplitterMinLeftTwips) ||
-        newLeft >= w - twipsToPixels(kSplitterMinRightTwips))
+    if (newLeft <= kSplitterMinLeft || newLeft >= w - kSplitterMinRight)
         return false;
     const QScopedValueRollback keep(m_keepColumnWidths, true);
     m_splitter->setSizes({newLeft, w - newLeft - m_splitter->handleWidth()});
@@ -349,6 +402,8 @@ bool MainWindow::moveSplitter(int newLeft)
 
 void MainWindow::toggleDetails()
 {
+    if (m_detailsExpanded && m_details->isVisible())
+        m_detailsHeight = m_details->height();
     m_detailsExpanded = !m_detailsExpanded;
     m_settings.setDetailsCollapsed(!m_detailsExpanded);
     m_details->setExpandedLook(m_detailsExpanded);
@@ -413,6 +468,7 @@ bool MainWindow::shutDown()
         ok = false;
     }
     storePlacement();
+    storeLayout();
     if (StoreResult r = saveSettings(settingsPath(m_programFolder), m_settings); !r) {
         m_services.messages->error(this, QStringLiteral("Error"), r.error);
         ok = false;
@@ -513,7 +569,7 @@ void MainWindow::showDiscDetails(int mode)
     } else if (mode == 1) {
         const int row = selectedListRow();
         if (row >= 0)
-            m_details->showFile(m_listModel->row(row));
+            m_details->showFile(m_listModel->row(row), m_listModel->index(row, 0));
     }
 }
 

@@ -54,11 +54,11 @@ class MainWindow : public QMainWindow, public SearchHost
 public:
     // The start-up reminders run this long after the window is built.
     static constexpr int kTimer4IntervalMs = 1000;
-    // Layout lengths, in twips (1/1440 inch), converted at the screen's resolution.
-    static constexpr int kDetailsExpandedTwips = 3000;
-    static constexpr int kDetailsCollapsedTwips = 225;
-    static constexpr int kSplitterMinLeftTwips = 200;
-    static constexpr int kSplitterMinRightTwips = 500;
+    // Layout lengths, in logical pixels.
+    static constexpr int kDetailsExpandedHeight = 200;
+    static constexpr int kDetailsCollapsedHeight = 15;
+    static constexpr int kSplitterMinLeft = 13;
+    static constexpr int kSplitterMinRight = 33;
 
     explicit MainWindow(const QString &programFolder, UiServices services = {},
                         QWidget *parent = nullptr);
@@ -88,7 +88,7 @@ public:
     void colorRows();
     void buildExtensionTable();
 
-    // The details-pane toggle: expanded (3000 twips) or collapsed (225 twips).
+    // The details-pane toggle: expanded or collapsed.
     bool detailsExpanded() const { return m_detailsExpanded; }
     void toggleDetails();
     // Left edge of the splitter between the tree and the list, in pixels.
@@ -187,6 +187,7 @@ public:
     void showStatistics();
     void installArchiveReminder();
 
+    // Data.ini keeps the window's placement in twips (1/1440 inch).
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
 
@@ -212,6 +213,9 @@ private:
     void storePlacement();
     void layoutDetails();
     void setColumnRatios();
+    // The layout kept from the last run (layout.ini), and written back at shut-down.
+    void restoreLayout();
+    void storeLayout();
     void onTreeClicked();
     void onTreeDoubleClicked();
     void onTreeEnter();
@@ -264,6 +268,7 @@ private:
 
     CatalogTree *m_tree = nullptr;
     QSplitter *m_splitter = nullptr;
+    QSplitter *m_listSplitter = nullptr; // the list over the details pane
     QTableView *m_list = nullptr;
     FileListModel *m_listModel = nullptr;
     DetailsPane *m_details = nullptr;
@@ -294,6 +299,10 @@ private:
     bool m_detailsExpanded = true;
     bool m_shutDownDone = false;
     bool m_keepColumnWidths = false; // while the splitter moves
+    // Column widths from the last run, which the list keeps until the window is first
+    // resized after it is shown; then the columns share its width again.
+    QList<int> m_keptColumns;
+    int m_detailsHeight = kDetailsExpandedHeight; // while expanded
     // The list or tree that had the last key press, and that key, until its release.
     QObject *m_keyPressedIn = nullptr;
     int m_pressedKey = 0;
