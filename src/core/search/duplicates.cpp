@@ -72,6 +72,16 @@ qsizetype entryEstimate(const QString &programFolder, const QStringList &discs)
 
 } // namespace
 
+bool sameFile(const FileRow &a, const FileRow &b)
+{
+    if (a.size() != b.size())
+        return false;
+    // Equal bytes are one name in any encoding; anything else is compared as text.
+    if (a.nameBytes() == b.nameBytes())
+        return true;
+    return a.name().toCaseFolded() == b.name().toCaseFolded();
+}
+
 QList<FileRow> DuplicateReport::rows() const
 {
     QList<FileRow> all;

@@ -14,6 +14,9 @@
 
 namespace orlith {
 
+// True when two rows are copies of one file by the rule above.
+bool sameFile(const FileRow &a, const FileRow &b);
+
 // Called before each disc is read, for a status text; returning false stops the report
 // there (what was read so far is reported).
 using BeforeDisc = std::function<bool(const QString &disc)>;

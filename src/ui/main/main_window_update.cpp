@@ -10,6 +10,10 @@
 #include "ui/main/catalog_tree_widget.h"
 #include "ui/main/file_list_model.h"
 
+#include <QTableView>
+
+#include <algorithm>
+
 namespace orlith {
 
 namespace {
@@ -93,7 +97,17 @@ void MainWindow::findDuplicateFiles()
     FolderScope folder;
     if (!scopeOfSelection(discs, folder))
         return;
-    startListSearch(new ListSearch(ListSearch::duplicates(m_programFolder, discs, folder)));
+    ListSearch *search =
+        startListSearch(new ListSearch(ListSearch::duplicates(m_programFolder, discs, folder)));
+    m_listModel->showDuplicateGroups();
+    // The shared widths leave the disc and group columns out of view; each column gets what
+    // its texts need instead, no more than a third of the list each.
+    connect(search, &ListSearch::finished, this, [this] {
+        const int cap = std::max(80, m_list->viewport()->width() / 3);
+        m_list->resizeColumnsToContents();
+        for (int c = 0; c < m_listModel->columnCount(); ++c)
+            m_list->setColumnWidth(c, std::min(m_list->columnWidth(c), cap));
+    });
 }
 
 void MainWindow::findSingleCopyFiles()

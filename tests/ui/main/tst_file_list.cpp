@@ -1,0 +1,249 @@
+// Orlith — desktop catalogue of removable media.
+// The file list: how its columns sort, duplicate groups, what a new list resets, and the
+// layout the window keeps from one start to the next.
+#include "core/settings/window_layout.h"
+#include "support/window_fixture.h"
+
+using namespace orlith;
+
+namespace {
+
+// Rows from "name|size|date" texts; the disc is the row's index.
+QList<FileRow> rowsOf(const QStringList &specs)
+{
+    QList<FileRow> rows;
+    for (const QString &spec : specs) {
+        const QStringList p = spec.split('|');
+        rows << FileRow{p[0], "/m/" + p[0], p.value(1).toLongLong(), p.value(2),
+                        QString::number(rows.size())};
+    }
+    return rows;
+}
+
+QString names(const FileListModel &model)
+{
+    QStringList out;
+    for (const FileRow &r : model.rows())
+        out << r.name();
+    return out.join(' ');
+}
+
+} // namespace
+
+class TestFileList : public QObject
+{
+    Q_OBJECT
+
+    test::WindowFixture m_f;
+
+private slots:
+    void init() { m_f.reset(); }
+
+    void sortsByColumn_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("ascending");
+        QTest::addColumn<QString>("descending");
+        const int name = FileListModel::NameColumn, size = FileListModel::SizeColumn,
+                  date = FileListModel::DateColumn;
+        QTest::newRow("sizes by number")
+            << size << QStringList{"a|10240", "b|9216", "c|102400"} << "b a c"
+            << "c a b";
+        QTest::newRow("dates across months and years")
+            << date << QStringList{"feb|0|1.2.2004 10:00:00",  "jan|0|31.1.2004 23:59:59",
+                                   "next|0|1.1.2005 0:00:00",  "dec|0|5.12.2003 09:00:00",
+                                   "early|0|1.2.2004 9:00:00", "bad|0|someday"}
+            << "bad dec jan early feb next"
+            << "next feb early jan dec bad";
+        QTest::newRow("names, digits by value")
+            << name << QStringList{"file10", "file2", "File1", "file1b"}
+            << "File1 file1b file2 file10"
+            << "file10 file2 file1b File1";
+        QTest::newRow("case ignored, equal names keep their order")
+            << name << QStringList{"b.txt", "a.TXT", "B.txt", "A.txt"} << "a.TXT A.txt b.txt B.txt"
+            << "b.txt B.txt a.TXT A.txt";
+    }
+    void sortsByColumn()
+    {
+        QFETCH(int, column);
+        QFETCH(QStringList, rows);
+        FileListModel model;
+        model.setRows(rowsOf(rows));
+        model.sortByHeader(column);
+        QTEST(names(model), "ascending");
+        model.sortByHeader(column);
+        QTEST(names(model), "descending");
+    }
+
+    void newListShowsNoSortArrow_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("rows set") << 0;
+        QTest::newRow("cleared") << 1;
+        QTest::newRow("duplicates shown") << 2;
+    }
+    void newListShowsNoSortArrow()
+    {
+        QFETCH(int, how);
+        FileListModel model;
+        model.setSortIcons(QIcon(QPixmap(8, 8)), QIcon(QPixmap(8, 8)));
+        model.setRows(rowsOf({"b|2", "a|1"}));
+        model.sortByHeader(FileListModel::SizeColumn);
+        QVERIFY(!model.headerData(FileListModel::SizeColumn, Qt::Horizontal, Qt::DecorationRole)
+                     .isNull());
+        if (how == 0)
+            model.setRows(rowsOf({"b|2", "a|1"}));
+        else if (how == 1)
+            model.clear();
+        else
+            model.showDuplicateGroups();
+        QCOMPARE(model.sortColumn(), -1);
+        QVERIFY(model.headerData(FileListModel::SizeColumn, Qt::Horizontal, Qt::DecorationRole)
+                    .isNull());
+        if (how == 0)
+            QCOMPARE(names(model), "b a"); // in the order given
+    }
+
+    // Groups arrive in batches that may split one; alternate groups are shaded, and each row
+    // tells its group's copies and the space the extra copies take.
+    void duplicateGroups()
+    {
+        FileListModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.showDuplicateGroups();
+        QCOMPARE(model.columnCount(), int(FileListModel::GroupedColumnCount));
+        model.appendRows(rowsOf({"a.iso|2048", "A.ISO|2048"}));
+        model.appendRows(rowsOf({"a.iso|2048", "b|1024", "b|1024", "b|512", "B|512"}));
+        QStringList shown;
+        for (int r = 0; r < model.rowCount(); ++r)
+            shown << model.index(r, FileListModel::CopiesColumn).data().toString() + "/" +
+                         model.index(r, FileListModel::WastedColumn).data().toString() +
+                         (model.index(r, 0).data(Qt::BackgroundRole).isValid() ? "*" : "");
+        QCOMPARE(shown.join(' '), "3/4.00 3/4.00 3/4.00 2/1.00* 2/1.00* 2/0.50 2/0.50");
+        model.sortByHeader(FileListModel::WastedColumn);
+        QCOMPARE(names(model), "b B b b a.iso A.ISO a.iso");
+        model.setRows(rowsOf({"x"}));
+        QCOMPARE(model.columnCount(), int(FileListModel::ColumnCount));
+        QVERIFY(!model.index(0, 0).data(Qt::BackgroundRole).isValid());
+    }
+
+    void detailsPaneForgetsARemovedRow_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("its row removed") << "remove 1"
+                                         << "";
+        QTest::newRow("another row removed") << "remove 0"
+                                             << "b.mp3";
+        QTest::newRow("list replaced") << "list"
+                                       << "";
+        QTest::newRow("list cleared") << "clear"
+                                      << "";
+        QTest::newRow("list sorted") << "sort"
+                                     << "b.mp3";
+    }
+    void detailsPaneForgetsARemovedRow()
+    {
+        QFETCH(QString, change);
+        m_f.writeDisc("Rock", "Music",
+                      {{"a.mp3", "/m/a.mp3", 1, "d"}, {"b.mp3", "/m/b.mp3", 2, "d"}});
+        auto form = m_f.open();
+        form->tree().selectNode("Rock");
+        form->listSelectedDisc();
+        QTableView &list = form->fileList();
+        const auto pick = [&](int row) {
+            list.selectionModel()->setCurrentIndex(form->listModel().index(row, 0),
+                                                   QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+        };
+        pick(1);
+        form->showDiscDetails(1);
+        auto *fileName = form->findChild<QLabel *>("lblExtraFileName");
+        QCOMPARE(fileName->text(), "b.mp3");
+        if (change.startsWith("remove")) {
+            pick(change.back().digitValue());
+            form->removeSelectedItems();
+        } else if (change == "list") {
+            form->listSelectedDisc();
+        } else if (change == "clear") {
+            form->listModel().clear();
+        } else {
+            form->listModel().sortByHeader(FileListModel::SizeColumn);
+        }
+        QTEST(fileName->text(), "shown");
+    }
+
+    // Column widths, the divider, the details pane's height and the dialogs' folders survive
+    // a restart; Data.ini is left as it was.
+    void layoutKeptAcrossRestart()
+    {
+        QList<int> widths;
+        int tree = 0, details = 0;
+        QByteArray settings;
+        {
+            auto form = m_f.open();
+            QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+            QCoreApplication::processEvents();
+            form->fileList().setColumnWidth(FileListModel::DiscColumn, 77);
+            QVERIFY(form->moveSplitter(260));
+            auto *split = form->findChild<QSplitter *>("listSplitter");
+            split->setSizes({split->height() - 150, 150});
+            for (int c = 0; c < FileListModel::ColumnCount; ++c)
+                widths << form->fileList().columnWidth(c);
+            tree = form->splitterLeft();
+            details = form->detailsPane().height();
+            form->close();
+            QFile ini(settingsPath(m_f.root()));
+            QVERIFY(ini.open(QIODevice::ReadOnly));
+            settings = ini.readAll();
+        }
+        keepFolder(m_f.root(), KeptFolder::Export, m_f.root() + "/cds");
+        QCOMPARE(keptFolder(m_f.root(), KeptFolder::Export, "x"), m_f.root() + "/cds");
+        QCOMPARE(keptFolder(m_f.root(), KeptFolder::Archive, "x"), "x");
+        QVERIFY(!settings.contains("Columns") && !settings.contains("cds"));
+
+        auto form = m_f.open();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QList<int> now;
+        for (int c = 0; c < FileListModel::ColumnCount; ++c)
+            now << form->fileList().columnWidth(c);
+        QCOMPARE(now, widths);
+        QCOMPARE(form->splitterLeft(), tree);
+        QCOMPARE(form->detailsPane().height(), details);
+        QVERIFY(m_f.messages.boxes.isEmpty());
+    }
+
+    void brokenLayoutIgnored_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("garbage") << QByteArray("\x00\xff[[[=\n==\nColumns", 17);
+        QTest::newRow("bad numbers")
+            << QByteArray("Columns=1,x,3\nTree=-5\nDetails=99999999999\nExport=\n");
+        QTest::newRow("too few columns") << QByteArray("Columns=10,20\nTree=abc\n");
+    }
+    void brokenLayoutIgnored()
+    {
+        QFETCH(QByteArray, content);
+        QList<int> defaults;
+        int tree = 0;
+        {
+            auto form = m_f.open();
+            for (int c = 0; c < FileListModel::ColumnCount; ++c)
+                defaults << form->fileList().columnWidth(c);
+            tree = form->splitterLeft();
+        }
+        QVERIFY(test::writeAll(windowLayoutPath(m_f.root()), content));
+        auto form = m_f.open();
+        QList<int> now;
+        for (int c = 0; c < FileListModel::ColumnCount; ++c)
+            now << form->fileList().columnWidth(c);
+        QCOMPARE(now, defaults);
+        QCOMPARE(form->splitterLeft(), tree);
+        QVERIFY(m_f.messages.boxes.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFileList)
+#include "tst_file_list.moc"
