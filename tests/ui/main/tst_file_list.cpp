@@ -129,6 +129,27 @@ private slots:
         QVERIFY(!model.index(0, 0).data(Qt::BackgroundRole).isValid());
     }
 
+    // In the window: once filled, the columns fit their texts and the disc stays in view
+    // however long the paths are.
+    void duplicatesListFitsItsColumns()
+    {
+        const QString path = "/m/" + QString(300, 'p') + "/a.iso";
+        m_f.writeDisc("One", "Music", {{"a.iso", path, 4096, "d"}});
+        m_f.writeDisc("Two", "Music", {{"A.ISO", path, 4096, "d"}});
+        auto form = m_f.open();
+        form->tree().selectNode(QString::fromLatin1(kRootKey));
+        QSignalSpy done(form.get(), &MainWindow::listSearchFinished);
+        form->findDuplicateFiles();
+        QVERIFY(done.wait(10000));
+        const FileListModel &model = form->listModel();
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.index(1, FileListModel::WastedColumn).data().toString(), "4.00");
+        QTableView &list = form->fileList();
+        QVERIFY(list.columnViewportPosition(FileListModel::DiscColumn) +
+                    list.columnWidth(FileListModel::DiscColumn) <=
+                list.viewport()->width());
+    }
+
     void detailsPaneForgetsARemovedRow_data()
     {
         QTest::addColumn<QString>("change");
