@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/export/export_job.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_listing.h"
 
@@ -57,6 +58,20 @@ void err(const QString &message);
 void setHelpTopic(const QString &command);
 int usageError(const QString &message);
 int failure(const QString &message);
+
+// --export FORMAT --out FILE and the format's options on a command that lists rows.
+struct ListExport
+{
+    bool wanted = false;
+    ExportFormat format = ExportFormat::Csv;
+    QString out;
+    ExportOptions options;
+};
+// Reads them; -1 when they pass (or are not given), else the exit code of the usage error
+// already reported.
+int takeListExport(CliContext &ctx, ListExport &list);
+// Writes the rows, in their order, as the export wizards would write their disc.
+int exportList(CliContext &ctx, const ListExport &list, const QList<FileRow> &rows);
 
 // Commands; each returns the process exit code.
 int cmdTree(CliContext &ctx);

@@ -77,6 +77,16 @@ QList<OptionSpec> exportOptions()
     };
 }
 
+// Writing the rows a command lists to a file, in any export format.
+QList<OptionSpec> listExportOptions()
+{
+    return QList<OptionSpec>{
+        {QStringLiteral("--export"), Name, "FORMAT", Once, {},
+         "also write the rows to --out FILE as csv, text, html, sql, xls or xlsx"},
+        {QStringLiteral("--out"),    Name, "FILE",   Once, {}, "the file of --export"},
+    } + exportOptions();
+}
+
 } // namespace
 
 const QList<CommandSpec> &commandTable()
@@ -120,15 +130,16 @@ const QList<CommandSpec> &commandTable()
             {QStringLiteral("--folder"), Name, "DISC/FOLDER", Once,
              {QStringLiteral("--disc"), QStringLiteral("--catalog"), QStringLiteral("--within")},
              "only files under FOLDER of DISC (as ls names it)"},
-         }, /*freeTextOperands=*/true},
+         } + listExportOptions(), /*freeTextOperands=*/true},
         {"search", cmdSearch, "", "files by path, size and date",
-         searchOptions() + scopeOptions() + saveOptions()},
+         searchOptions() + scopeOptions() + saveOptions() + listExportOptions()},
         {"duplicates", cmdDuplicates, "", "files of the same name and size in more than one place",
          scopeOptions() + QList<OptionSpec>{
             {QStringLiteral("--min-size"), Name, "KB", Once, {},
              "leave out files smaller than KB kilobytes"},
-        }},
-        {"single-copies", cmdSingleCopies, "", "files that exist on one disc only", scopeOptions()},
+        } + listExportOptions()},
+        {"single-copies", cmdSingleCopies, "", "files that exist on one disc only",
+         scopeOptions() + listExportOptions()},
         {"export", cmdExport, "FORMAT [DISC...]", "export discs to csv, text, html, sql, xls or xlsx",
          QList<OptionSpec>{
             {QStringLiteral("--out"), Name, "FILE", Required, {}, "the file to write"},

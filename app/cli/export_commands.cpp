@@ -63,12 +63,10 @@ bool resolveItem(CliContext &ctx, const QStringList &items, const QString &typed
     return false;
 }
 
-} // namespace
-
-int cmdExport(CliContext &ctx)
+// The options of a format, checked as the wizards check them; -1 when they pass, else the
+// exit code of the usage error already reported.
+int takeExportOptions(CliContext &ctx, ExportFormat format, ExportOptions &options)
 {
-    ExportOptions options;
-    const QString out = ctx.value(QStringLiteral("--out"));
     const bool noTitle = ctx.has(QStringLiteral("--no-title"));
     const bool hasSeparator = ctx.has(QStringLiteral("--separator"));
     const QString separator = ctx.value(QStringLiteral("--separator"));
@@ -82,17 +80,6 @@ int cmdExport(CliContext &ctx)
     const QString createTable = ctx.value(QStringLiteral("--create-table"));
     const bool hasTable = ctx.has(QStringLiteral("--table"));
     const QString table = ctx.value(QStringLiteral("--table"));
-    const QStringList scopeDiscs = ctx.values(QStringLiteral("--disc"));
-    const QStringList scopeCatalogs = ctx.values(QStringLiteral("--catalog"));
-
-    QStringList args = ctx.args();
-    ExportFormat format;
-    if (args.isEmpty() || !parseFormat(args.first(), format))
-        return usageError(
-            QStringLiteral("export needs a format: csv, text, html, sql, xls or xlsx"));
-    args.removeFirst();
-    if (args.isEmpty() && scopeDiscs.isEmpty() && scopeCatalogs.isEmpty())
-        return usageError(QStringLiteral("export needs at least one disc name"));
 
     const bool csvOrText = format == ExportFormat::Csv || format == ExportFormat::Text;
     if (noTitle && !csvOrText)
@@ -138,6 +125,54 @@ int cmdExport(CliContext &ctx)
             !problem.isEmpty())
             return usageError(problem);
     }
+    return -1;
+}
+
+constexpr char kFormatsMessage[] = "a format: csv, text, html, sql, xls or xlsx";
+
+} // namespace
+
+int takeListExport(CliContext &ctx, ListExport &list)
+{
+    const bool wanted = ctx.has(QStringLiteral("--export"));
+    if (!wanted) {
+        if (ctx.has(QStringLiteral("--out")))
+            return usageError(QStringLiteral("--out goes with --export FORMAT"));
+        return -1;
+    }
+    if (!parseFormat(ctx.value(QStringLiteral("--export")), list.format))
+        return usageError(QStringLiteral("--export takes ") + QLatin1String(kFormatsMessage));
+    if (!ctx.has(QStringLiteral("--out")))
+        return usageError(QStringLiteral("--export needs --out FILE"));
+    list.out = ctx.value(QStringLiteral("--out"));
+    list.wanted = true;
+    return takeExportOptions(ctx, list.format, list.options);
+}
+
+int exportList(CliContext &ctx, const ListExport &list, const QList<FileRow> &rows)
+{
+    if (StoreResult r = exportRows(list.format, list.out, rows, list.options, ctx.programFolder());
+        !r)
+        return failure(r.error);
+    return kExitOk;
+}
+
+int cmdExport(CliContext &ctx)
+{
+    ExportOptions options;
+    const QString out = ctx.value(QStringLiteral("--out"));
+    const QStringList scopeDiscs = ctx.values(QStringLiteral("--disc"));
+    const QStringList scopeCatalogs = ctx.values(QStringLiteral("--catalog"));
+
+    QStringList args = ctx.args();
+    ExportFormat format;
+    if (args.isEmpty() || !parseFormat(args.first(), format))
+        return usageError(QStringLiteral("export needs ") + QLatin1String(kFormatsMessage));
+    args.removeFirst();
+    if (args.isEmpty() && scopeDiscs.isEmpty() && scopeCatalogs.isEmpty())
+        return usageError(QStringLiteral("export needs at least one disc name"));
+    if (int code = takeExportOptions(ctx, format, options); code >= 0)
+        return code;
 
     // Rows come disc after disc in the order of the disc list, as in the wizards, whatever
     // the order of the arguments; a disc named twice is exported once.

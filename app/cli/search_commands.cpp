@@ -61,13 +61,16 @@ void saySkipped(const QStringList &skipped, const QList<SkippedLongLines> &longL
 int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &criteria,
               const QString &saveAs, const QString &saveCatalog, const FolderScope &folder = {})
 {
+    ListExport list;
+    if (int code = takeListExport(ctx, list); code >= 0)
+        return code;
     QStringList skipped;
     QList<SkippedLongLines> longLines;
     const auto keep = [&folder](QList<FileRow> &hits) {
         if (!folder.isEmpty())
             hits.removeIf([&](const FileRow &row) { return !folder.contains(row.pathBytes()); });
     };
-    if (saveAs.isEmpty()) {
+    if (saveAs.isEmpty() && !list.wanted) {
         // Printed disc by disc: a search over a large store may hit millions of files.
         qsizetype count = 0;
         searchDiscs(
@@ -87,7 +90,11 @@ int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &c
     saySkipped(skipped, longLines);
     outRows(hits);
     status(foundText(hits.size()));
-    return saveHits(ctx, saveAs, saveCatalog, hits);
+    if (list.wanted) {
+        if (int code = exportList(ctx, list, hits); code != kExitOk)
+            return code;
+    }
+    return saveAs.isEmpty() ? kExitOk : saveHits(ctx, saveAs, saveCatalog, hits);
 }
 
 bool isSizeNumber(const QString &text)
@@ -154,6 +161,9 @@ int cmdDuplicates(CliContext &ctx)
         return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
     if (hasMin && !isSizeNumber(minSize))
         return usageError(QStringLiteral("\"%1\" is not a size in KB").arg(minSize));
+    ListExport list;
+    if (int code = takeListExport(ctx, list); code >= 0)
+        return code;
     QStringList discs;
     if (int code = 0; !takeScope(ctx, discs, code))
         return code;
@@ -168,24 +178,38 @@ int cmdDuplicates(CliContext &ctx)
         outRows(report.groups[g]);
     }
     status(duplicatesSummary(report));
-    return kExitOk;
+    if (!list.wanted)
+        return kExitOk;
+    QList<FileRow> rows;
+    for (const QList<FileRow> &group : report.groups)
+        rows += group;
+    return exportList(ctx, list, rows);
 }
 
 int cmdSingleCopies(CliContext &ctx)
 {
     if (!ctx.args().isEmpty())
         return usageError(QStringLiteral("unexpected argument \"%1\"").arg(ctx.args().first()));
+    ListExport list;
+    if (int code = takeListExport(ctx, list); code >= 0)
+        return code;
     QStringList discs;
     if (int code = 0; !takeScope(ctx, discs, code))
         return code;
     QStringList skipped;
     QList<SkippedLongLines> longLines;
+    QList<FileRow> all;
     const qsizetype count = findSingleCopies(
         ctx.programFolder(), ctx.index().allDiscs(), discs,
-        [](QList<FileRow> &rows) { outRows(rows); }, &skipped, {}, &longLines);
+        [&](QList<FileRow> &rows) {
+            outRows(rows);
+            if (list.wanted)
+                all += rows;
+        },
+        &skipped, {}, &longLines);
     saySkipped(skipped, longLines);
     status(foundText(count));
-    return kExitOk;
+    return list.wanted ? exportList(ctx, list, all) : kExitOk;
 }
 
 int cmdFind(CliContext &ctx)

@@ -2,6 +2,7 @@
 // orlith-cli search, find, duplicates and single-copies over small stores.
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
+#include "core/store/text_codec.h"
 
 #include "core/core_fixtures.h"
 #include "core/search/search_fixtures.h"
@@ -95,6 +96,10 @@ private slots:
                                     << u"/1/lone.txt@One /2/old/big.iso@Two /3/twice.bin@Three "
                                        "/3/x/twice.bin@Three /3/lone2.txt@Three"_s
                                     << u"Found  5 files."_s;
+        QTest::newRow("find") << QStringList{u"find"_s, u"BIG"_s}
+                              << u"/1/big.iso@One /2/big.iso@Two /2/old/big.iso@Two "
+                                 "/3/big.iso@Three"_s
+                              << u"Found  4 files."_s;
         QTest::newRow("single one disc") << QStringList{u"single-copies"_s, u"--disc"_s, u"One"_s}
                                          << u"/1/lone.txt@One"_s << u"Found  1 files."_s;
     }
@@ -109,6 +114,14 @@ private slots:
         QCOMPARE(run.code, 0);
         QCOMPARE(rowsOf(run.out), rows);
         QCOMPARE(run.err, summary + u'\n');
+        // --export writes the rows it prints, in their order.
+        const QString file = store.filePath(u"rows.txt"_s);
+        QVERIFY(cli(store.path(), args + QStringList{u"--export"_s, u"text"_s, u"--no-title"_s,
+                                                     u"--separator"_s, u"tab"_s, u"--out"_s, file})
+                    .says(0));
+        const QByteArray bytes = readAll(file);
+        QCOMPARE(rowsOf(decodeSingleByte(bytes.data(), bytes.size()).remove(u'\r')),
+                 QString(rows).replace(u"  "_s, u" "_s));
         if (args.size() == 1) // and bad use, once
             QVERIFY(cli(store.path(), {u"duplicates"_s, u"--disc"_s, u"Nine"_s}).says(1) &&
                     cli(store.path(), {u"duplicates"_s, u"--min-size"_s, u"-1"_s}).says(2) &&
