@@ -41,14 +41,15 @@ qint64 wallSeconds(QDate day, QTime time)
 class DateKeys
 {
 public:
-    DateKeys() : m_format(shortDateFormat())
+    DateKeys()
     {
+        const QString format = shortDateFormat();
         // The fields' order and the shape of the locale's numeric short date ("#.#.#" for
         // "dd.MM.yyyy"); a format that names months or weekdays has no numeric shape.
-        for (qsizetype i = 0; i < m_format.size();) {
-            const QChar c = m_format.at(i);
+        for (qsizetype i = 0; i < format.size();) {
+            const QChar c = format.at(i);
             qsizetype run = 1;
-            while (i + run < m_format.size() && m_format.at(i + run) == c)
+            while (i + run < format.size() && format.at(i + run) == c)
                 ++run;
             if (c == u'd' || c == u'M' || c == u'y') {
                 if ((c != u'y' && run > 2) || m_order.size() == 3) {
@@ -90,8 +91,15 @@ public:
                     return *it * 86400 + seconds;
             }
         }
-        const QDateTime whole = parseDateText(decodeSingleByte(text.data(), text.size()));
-        return whole.isValid() ? wallSeconds(whole.date(), whole.time()) : kUnreadableDate;
+        // Other shapes (a 12-hour time, a date written elsewhere) are read whole, each once.
+        auto it = m_whole.constFind(text.toByteArray());
+        if (it == m_whole.cend()) {
+            const QDateTime whole = parseDateText(decodeSingleByte(text.data(), text.size()));
+            it = m_whole.insert(text.toByteArray(), whole.isValid()
+                                                        ? wallSeconds(whole.date(), whole.time())
+                                                        : kUnreadableDate);
+        }
+        return *it;
     }
 
 private:
@@ -150,10 +158,10 @@ private:
         return year >= 100 ? QDate(year, month, day) : QDate();
     }
 
-    QString m_format;
     QByteArray m_shape;
     QByteArray m_order; // 'd', 'M' and 'y' as they come in the format
     QHash<QByteArray, qint64> m_days;
+    QHash<QByteArray, qint64> m_whole;
 };
 
 // A stable sort of 0..n-1 by keys[i], ascending or descending; equal keys keep their order.
