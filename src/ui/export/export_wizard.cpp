@@ -147,9 +147,25 @@ void ExportWizard::next()
     const qsizetype page = m_stack->currentIndex();
     if (page + 1 >= m_pages.size() || !canLeave(m_pages.at(page)))
         return;
-    m_buttons.at(page)->hide();
-    m_stack->setCurrentIndex(int(page + 1));
-    m_buttons.at(page + 1)->show();
+    showPage(page + 1);
+}
+
+void ExportWizard::showPage(qsizetype page)
+{
+    // A list export has no disc page to pass through.
+    if (m_listMode && m_pages.at(page) == m_discPage && page + 1 < m_pages.size())
+        ++page;
+    m_buttons.at(m_stack->currentIndex())->hide();
+    m_stack->setCurrentIndex(int(page));
+    m_buttons.at(page)->show();
+}
+
+void ExportWizard::exportListRows(const QList<FileRow> &rows)
+{
+    m_listMode = true;
+    m_listRows = rows;
+    if (m_stack->currentWidget() == m_discPage)
+        showPage(m_stack->currentIndex());
 }
 
 bool ExportWizard::canLeave(QGroupBox *page)
@@ -193,7 +209,9 @@ void ExportWizard::Finish()
     const QString path = exportOutputPath(destinationFolder(), fileName(), m_setup.format);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const StoreResult result =
-        exportDiscs(m_setup.format, path, cdsFolder(m_programFolder), selectedItems(), options());
+        m_listMode ? exportRows(m_setup.format, path, m_listRows, options(), m_programFolder)
+                   : exportDiscs(m_setup.format, path, cdsFolder(m_programFolder), selectedItems(),
+                                 options());
     QApplication::restoreOverrideCursor();
     if (!result) {
         showError(result.error);

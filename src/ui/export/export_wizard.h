@@ -45,6 +45,10 @@ public:
     // The disc file items chosen, in list order.
     QStringList selectedItems() const;
 
+    // Exports these rows, in their order, instead of discs: the disc page is left out.
+    // Call before the wizard is shown.
+    void exportListRows(const QList<FileRow> &rows);
+
     // The Finish button: checks, writes the export, reports and closes.
     void Finish();
 
@@ -81,6 +85,7 @@ protected:
 
 private:
     void next();
+    void showPage(qsizetype page);
 
     ExportWizardSetup m_setup;
     QStackedWidget *m_stack = nullptr;
@@ -88,6 +93,8 @@ private:
     QList<QGroupBox *> m_pages;
     QList<QPushButton *> m_buttons; // the button that leaves each page; Finish last
     QGroupBox *m_discPage = nullptr;
+    bool m_listMode = false;
+    QList<FileRow> m_listRows;
     QGroupBox *m_locationPage = nullptr;
     QListWidget *m_file1 = nullptr;
     FolderChooser *m_folders = nullptr;

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/export/export_job.h"
 #include "core/settings/settings_record.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
@@ -174,6 +175,8 @@ public:
     void exportSql();
     void exportExcel();
     void exportXlsx();
+    // Runs the format's wizard over the rows of the list, in their order.
+    void exportList(ExportFormat format);
     void exportHtml();
     void exportCsv();
     void exportText();

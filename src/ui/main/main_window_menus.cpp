@@ -139,6 +139,23 @@ void MainWindow::buildMenus()
             this, &MainWindow::exportCsv);
     connect(item(exportMenu, "mnuText", QStringLiteral("Text document")), &QAction::triggered, this,
             &MainWindow::exportText);
+    // The same formats over the rows of the list (search hits, duplicates, a folder).
+    const auto addListExports = [this](QMenu *menu, const QString &prefix) {
+        const std::pair<const char *, ExportFormat> formats[] = {
+            {"SQL statements...", ExportFormat::Sql},
+            {"Excel document...", ExportFormat::Xls},
+            {"Excel 2007+ document (xlsx)...", ExportFormat::Xlsx},
+            {"HTML document...", ExportFormat::Html},
+            {"CSV document...", ExportFormat::Csv},
+            {"Text document", ExportFormat::Text}};
+        for (const auto &[caption, format] : formats) {
+            QAction *a = menu->addAction(QString::fromLatin1(caption));
+            a->setObjectName(prefix + QString::number(int(format)));
+            connect(a, &QAction::triggered, this, [this, f = format] { exportList(f); });
+        }
+    };
+    addListExports(submenu(tools, "mnuExportList", QStringLiteral("Export list")),
+                   QStringLiteral("mnuExportList"));
     separator(tools, "mnuRazmak");
     connect(item(tools, "mnuClearList", QStringLiteral("Clear list")), &QAction::triggered, this,
             &MainWindow::clearList);
@@ -204,6 +221,8 @@ void MainWindow::buildMenus()
             this, &MainWindow::openSelectedFile);
     connect(item(m_listPopup, "mnuOpenLocation", QStringLiteral("Open location")),
             &QAction::triggered, this, &MainWindow::openSelectedLocation);
+    addListExports(submenu(m_listPopup, "mnuExportListPopUp", QStringLiteral("Export list")),
+                   QStringLiteral("mnuExportListPopUp"));
 
     buildWindowKeys();
     // Names the captions above.
