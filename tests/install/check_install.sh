@@ -45,10 +45,17 @@ else
 fi
 [ "$root" = svg ] || fail "$icon has the root element '$root', not svg"
 
-# HTML manual: nothing fetched from elsewhere, every in-page link lands.
+# HTML manual: nothing fetched from elsewhere (pictures are files beside it), every in-page
+# link lands.
 html=$prefix/$manual
-grep -Eiq '<(img|link|script|iframe|object)[ >]|url\(|@import' "$html" \
+grep -Eiq '<(link|script|iframe|object)[ >]|url\(|@import' "$html" \
     && fail "$manual loads an outside resource"
+for picture in $(grep -Eio '<img [^>]*src="[^"]*"' "$html" | sed 's/.*src="//; s/"$//'); do
+    case $picture in
+        */* | *:*) fail "$manual shows a picture from elsewhere: $picture" ;;
+    esac
+    [ -f "$(dirname "$html")/$picture" ] || fail "$manual shows $picture, which is not installed"
+done
 grep -Eio 'href="[^"#]*' "$html" | grep -Eiv 'href="$' | grep -q . \
     && fail "$manual links outside itself: $(grep -Eio 'href="[^"#][^"]*"' "$html" | head -3)"
 for anchor in $(grep -Eo 'href="#[^"]+"' "$html" | sed 's/href="#//; s/"$//' | sort -u); do

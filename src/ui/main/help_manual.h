@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Where Help finds the HTML manual; defined in form1_menus.cpp beside the Help command.
+// Where Help finds the HTML manual; defined in main_window_menus.cpp beside the Help command.
 #pragma once
 
 #include <QString>

@@ -106,7 +106,7 @@ public:
         m_startupReminder = std::move(reminder);
     }
 
-    // Store commands (form1_capture.cpp): the "CD/DVD..." capture, "Catalog...", rename and
+    // Store commands (main_window_capture.cpp): the "CD/DVD..." capture, "Catalog...", rename and
     // delete of the selected node. The capture runs on a worker: its rows reach the list in
     // batches and captureFinished() follows its end, whether done, failed or cancelled.
     void captureDisc();
@@ -123,7 +123,7 @@ public:
     void cancelCapture();
     CaptureProgressDialog *progressWindow() const { return m_progress; }
 
-    // Keeping discs true (form1_update.cpp). "Update CD/DVD...": the selected disc's drive
+    // Keeping discs true (main_window_update.cpp). "Update CD/DVD...": the selected disc's drive
     // or folder is walked again as a capture walks it, then the comparison window shows
     // what changed and "Apply" rewrites the disc file; captureFinished() follows the
     // window. "Find duplicates" and "Files on one disc only" fill the list on a worker
@@ -142,7 +142,7 @@ public:
     void clearList();
     void autoSizeColumns();
 
-    // Quick find (form1_find.cpp): scope from the tree's selected node, then searchIntoList.
+    // Quick find (main_window_find.cpp): scope from the tree's selected node, then searchIntoList.
     void findFiles();
     const QStringList &lstCD() const { return m_findDiscs; }
 
@@ -162,7 +162,7 @@ public:
     NodeKind selectedNodeKind() const override;
     void setNodeDragging(bool on) override;
 
-    // Save list as a disc (form1_find.cpp): the new-disc dialog in "Virtual" mode, then the
+    // Save list as a disc (main_window_find.cpp): the new-disc dialog in "Virtual" mode, then the
     // rows as they stand are written on a worker; saveFinished() follows.
     void saveList();
     bool saveRunning() const;
@@ -171,7 +171,7 @@ public:
     void showSearch();
     QWidget *searchWindow() const;
 
-    // Export wizards (form1_export.cpp), modal, one per format.
+    // Export wizards (main_window_export.cpp), modal, one per format.
     void exportSql();
     void exportExcel();
     void exportXlsx();
@@ -181,11 +181,11 @@ public:
     void exportCsv();
     void exportText();
 
-    // Archive of disc files to a zip and restore from one (form1_archive.cpp).
+    // Archive of disc files to a zip and restore from one (main_window_archive.cpp).
     void archiveDiscs();
     void restoreDiscs();
 
-    // Options window, statistics and the archive reminder (form1_options.cpp).
+    // Options window, statistics and the archive reminder (main_window_options.cpp).
     void showOptions();
     void showStatistics();
     void installArchiveReminder();
@@ -209,8 +209,8 @@ private:
     // and overlaps all of its construction (measured: about 5 ms on 2,000 discs).
     explicit MainWindow(IndexLoader store, UiServices services, QWidget *parent);
     void buildWidgets();
-    void buildMenus();   // form1_menus.cpp
-    void buildToolBar(); // form1_menus.cpp
+    void buildMenus();   // main_window_menus.cpp
+    void buildToolBar(); // main_window_menus.cpp
     void buildWindowKeys();
     void restorePlacement();
     void storePlacement();
