@@ -184,6 +184,11 @@ void MainWindow::buildWidgets()
 
     m_listModel = new FileListModel(this);
     m_listModel->setSortIcons(styleIcon(QStyle::SP_ArrowDown), styleIcon(QStyle::SP_ArrowUp));
+    // "File copied to clipboard" speaks of rows that a new list takes away.
+    connect(m_listModel, &QAbstractItemModel::modelReset, this, [this] {
+        if (statusText() == QLatin1String(kFileCopiedStatus))
+            setStatusText(QStringLiteral("Ready"));
+    });
     m_list = new QTableView(listSide);
     m_list->setObjectName(QStringLiteral("ListFiles"));
     m_list->setModel(m_listModel);

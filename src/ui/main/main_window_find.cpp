@@ -135,6 +135,7 @@ void MainWindow::saveList()
         return;
     NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
                          /*virtualMode=*/true, this);
+    dialog.preselectCatalog(selectedCatalog());
     if (dialog.exec() != QDialog::Accepted || dialog.discName().isEmpty() ||
         dialog.catalog().isEmpty())
         return;

@@ -244,6 +244,7 @@ private slots:
         const int width = list.columnWidth(0);
         form->clearList();
         QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(form->statusText(), "Ready"); // no rows left to have been copied
         form->autoSizeColumns();
         QCOMPARE(list.columnWidth(0), width);
         // A disc file removed behind the program's back is reported, not a crash.
@@ -252,6 +253,23 @@ private slots:
         form->listSelectedDisc();
         QCOMPARE(m_f.messages.boxes.size(), 3);
         QCOMPARE(m_f.messages.boxes[2].title, "Error");
+    }
+
+    // Save list offers the catalog of the tree's selection, as a new disc does.
+    void saveListOffersTheSelectedCatalog()
+    {
+        m_f.writeDisc("Rock", "Music", {{"a.mp3", "/m/a.mp3", 1, "d"}});
+        QVERIFY(test::writeAll(catalogOrderPath(m_f.root()), "Films\r\nMusic\r\n"));
+        auto form = m_f.open();
+        form->tree().selectNode("Rock");
+        form->listSelectedDisc();
+        QString offered;
+        test::onNextDialog<QDialog>([&offered](QDialog *d) {
+            offered = d->findChild<QComboBox *>("comCDCat")->currentText();
+            d->reject();
+        });
+        form->saveList();
+        QCOMPARE(offered, "Music");
     }
 
     // Each key with the focus where a user would have it; a dialog it opens is closed by Esc.
