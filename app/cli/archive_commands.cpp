@@ -26,12 +26,11 @@ QString oneLine(QString text)
 
 // Reads answers until one is understood; the end of input answers "No to all", so
 // nothing more is replaced.
-OverwriteAnswer askOnTerminal(const QString &fileName)
+OverwriteAnswer askOnTerminal(const OverwriteCase &file)
 {
     for (;;) {
-        const QByteArray question =
-            "cds/" + fileName.toUtf8() +
-            " already exists. Replace it? [y]es, yes to [a]ll, [n]o, n[o] to all: ";
+        const QByteArray question = oneLine(overwriteQuestion(file)).toUtf8() +
+                                    "\n[y]es, yes to [a]ll, [n]o, n[o] to all: ";
         std::fwrite(question.constData(), 1, size_t(question.size()), stderr);
         std::fflush(stderr);
         std::string line;
@@ -74,7 +73,9 @@ int cmdArchive(CliContext &ctx)
     if (StoreResult refused = checkArchiveFolder(ctx.programFolder(), target); !refused)
         return failure(refused.error);
     ZipWriter zip;
-    if (StoreResult archived = archiveStoreFiles(zip, ctx.programFolder(), target, files);
+    const bool everything = ctx.has(QStringLiteral("--all"));
+    if (StoreResult archived =
+            archiveStoreFiles(zip, ctx.programFolder(), target, files, everything);
         !archived)
         return failure(QString::fromLatin1(kArchivingFailed) + QLatin1Char(' ') +
                        oneLine(archived.error));
@@ -92,26 +93,33 @@ int cmdRestore(CliContext &ctx)
     if (!QFileInfo(zipPath).isFile())
         return failure(QStringLiteral("%1 is not a file").arg(zipPath));
 
-    const StoreValue<QStringList> listed = archiveRowNames(zipPath);
+    const StoreValue<ArchiveContents> listed = readArchiveContents(zipPath);
     if (!listed)
         return failure(oneLine(listed.error));
-    const QStringList &rows = listed.value;
+    const ArchiveContents &contents = listed.value;
+    const QList<bool> everyRow(contents.rows.size(), true);
 
     OverwriteAnswer answer = yesAll  ? OverwriteAnswer::YesAll
                              : noAll ? OverwriteAnswer::NoAll
                                      : OverwriteAnswer::None;
     if (answer == OverwriteAnswer::None && ::isatty(STDIN_FILENO) != 1) {
-        for (const QString &row : rows) {
-            if (storeFileExists(ctx.programFolder(), row))
-                return usageError(
-                    QStringLiteral("cds/%1 already exists; restore needs --yes-all or --no-all "
-                                   "when there is no terminal to ask")
-                        .arg(row));
-        }
+        // Deciding asks nothing of its own: a first question found means one is needed.
+        QString asked;
+        OverwriteAnswer unanswered = OverwriteAnswer::None;
+        (void)decideRestore(ctx.programFolder(), contents, everyRow, unanswered,
+                            [&asked](const OverwriteCase &file, OverwriteAnswer) {
+                                if (asked.isEmpty())
+                                    asked = file.fileName;
+                                return OverwriteAnswer::None;
+                            });
+        if (!asked.isEmpty())
+            return usageError(QStringLiteral("%1 already exists; restore needs --yes-all or "
+                                             "--no-all when there is no terminal to ask")
+                                  .arg(asked));
     }
     const RestoreChoice choice = decideRestore(
-        ctx.programFolder(), rows, QList<bool>(rows.size(), true), answer,
-        [](const QString &fileName, OverwriteAnswer) { return askOnTerminal(fileName); });
+        ctx.programFolder(), contents, everyRow, answer,
+        [](const OverwriteCase &file, OverwriteAnswer) { return askOnTerminal(file); });
     const RestoreOutcome outcome = restoreFromArchive(ctx.programFolder(), zipPath, choice);
 
     for (const QString &name : outcome.report.written)
@@ -123,6 +131,9 @@ int cmdRestore(CliContext &ctx)
             err(QStringLiteral("skipped %1: not a plain file name inside the store folder")
                     .arg(name));
     }
+    if (outcome.summary.settings)
+        out(QStringLiteral("restored %1").arg(QLatin1String(kSettingsEntry)));
+    err(summaryText(outcome.summary));
     if (!outcome.result)
         return failure(QStringLiteral("cannot restore every file from %1: %2")
                            .arg(zipPath, oneLine(outcome.result.error)));

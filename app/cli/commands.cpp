@@ -146,9 +146,13 @@ const QList<CommandSpec> &commandTable()
         } + scopeOptions() + exportOptions()},
         {"archive", cmdArchive, "[DISC...]",
          "archive disc files (all of cds/ when no disc is named) to DIR/cds.zip", {
-            {QStringLiteral("--to"), Name, "DIR", Required, {}, "the folder of cds.zip"},
+            {QStringLiteral("--to"),  Name, "DIR", Required, {}, "the folder of cds.zip"},
+            {QStringLiteral("--all"), Flag, "",    Once,     {},
+             "also the notes, the pictures of those discs, katalog.ini and Data.ini"},
         }},
-        {"restore", cmdRestore, "ZIP", "restore disc files from a zip", {
+        {"restore", cmdRestore, "ZIP",
+         "restore disc files, and the notes, pictures, catalogs and settings a full archive "
+         "holds, from a zip", {
             {QStringLiteral("--yes-all"), Flag, "", Once, {QStringLiteral("--no-all")},
              "replace every existing disc file"},
             {QStringLiteral("--no-all"),  Flag, "", Once, {QStringLiteral("--yes-all")},

@@ -2,6 +2,7 @@
 // orlith-cli archive and restore.
 #include "core/archive/archive_job.h"
 #include "core/archive/zip_archive.h"
+#include "core/settings/settings_record.h"
 
 #include "core/archive/archive_fixtures.h"
 #include "core/core_fixtures.h"
@@ -47,6 +48,33 @@ private slots:
         QCOMPARE(storeFiles(store).value("Rock.xml"), original.value("Rock.xml"));
         QVERIFY(cli(store, {"restore", zip, "--yes-all"}).says(0));
         QCOMPARE(storeFiles(store), original);
+    }
+
+    // A full archive restored into an empty data folder gives the same store.
+    void fullArchiveRestoresTheWholeStore()
+    {
+        QTemporaryDir dir, target, empty;
+        const QString store = dir.path(), copy = empty.path();
+        makeDisc(store, "Music", "Rock");
+        makeDisc(store, "Films", "Noir");
+        QVERIFY(cli(store, {"new-catalog", "Empty"}).says(0));
+        QVERIFY(cli(store, {"notes", "Rock", "--set", "first\nsecond"}).says(0));
+        QVERIFY(writeAll(picturePath(store, "Noir"), "\xFF\xD8\xFF picture"));
+        SettingsRecord settings;
+        settings.setArchiveReminder(true);
+        settings.archiveDaysSetting = "7";
+        settings.setPlacementTwips({15, 30, 9000, 6000});
+        QVERIFY(saveSettings(settingsPath(store), settings));
+
+        QVERIFY(cli(store, {"archive", "--all", "--to", target.path()}).says(0));
+        const CliRun restored = cli(copy, {"restore", archivePathIn(target.path())});
+        QVERIFY2(restored.says(0, "Restored 2 discs, 1 pictures; notes of 1 discs; skipped 0."),
+                 qPrintable(restored.err));
+        QVERIFY(cli(copy, {"tree"}).out.contains("  Empty\n"));
+        for (const QStringList &command :
+             QList<QStringList>{{"tree"}, {"notes", "Rock"}, {"notes", "Noir"}, {"settings"}})
+            QCOMPARE(cli(copy, command).out, cli(store, command).out);
+        QCOMPARE(readAll(picturePath(copy, "Noir")), readAll(picturePath(store, "Noir")));
     }
 };
 

@@ -5,12 +5,15 @@
 #include "core/archive/zip_archive.h"
 #include "core/store/store_result.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace orlith {
 
@@ -24,6 +27,14 @@ inline constexpr char kDriveNotReady[] = "Drive is not ready.";
 inline constexpr int kDeviceUnavailable = 68;
 inline constexpr char kSelectArchive[] =
     "Please select archive (zip) file containing CDs/DVDs files.";
+inline constexpr char kIncludeEverything[] = "Include notes, pictures, catalogs and settings";
+
+// Entry names of what a full archive holds beside the disc files: the store's own file
+// names, and "pic/<disc>.jpg" for pictures.
+inline constexpr char kNotesEntry[] = "usrdisc.usr";
+inline constexpr char kCatalogsEntry[] = "katalog.ini";
+inline constexpr char kSettingsEntry[] = "Data.ini";
+inline constexpr char kPictureFolderEntry[] = "pic/";
 
 // Every file of the store folder, in name order, as the archive window lists them.
 QStringList storeFileNames(const QString &programFolder);
@@ -37,12 +48,14 @@ QString archivePathIn(const QString &folder);
                                              const QString &targetFolder);
 
 // Archives the named store files (bare names, no folder part) into folder/cds.zip with
-// bare entry names, through `zip` so its events reach the caller. An existing cds.zip is
-// updated: entries of the same name are replaced, others kept. Fails as checkArchiveFolder
-// does before anything is written, or as the zip run does.
+// bare entry names, through `zip` so its events reach the caller. With `everything`, the
+// same run adds the notes store, katalog.ini, Data.ini and the pictures of the named disc
+// files, those that exist, under the entry names above. An existing cds.zip is updated:
+// entries of the same name are replaced, others kept. Fails as checkArchiveFolder does
+// before anything is written, or as the zip run does.
 [[nodiscard]] StoreResult archiveStoreFiles(ZipWriter &zip, const QString &programFolder,
                                             const QString &targetFolder,
-                                            const QStringList &fileNames);
+                                            const QStringList &fileNames, bool everything = false);
 
 // "Files are archived successfuly to " + line break + folder.
 QString archivedMessage(const QString &folder);
@@ -58,52 +71,106 @@ OverwriteAnswer answerFromText(const QString &text);
 // "File " + name + " already exists." + line break + " Do you want to replace it?"
 QString overwriteQuestion(const QString &fileName);
 
-// Whether cds/ holds the file: one that can be opened for reading by that name, or one
-// whose name differs from it only in letter case (names compare without case: one disc,
-// one file).
-bool storeFileExists(const QString &programFolder, const QString &fileName);
+// A file's date and size, as the overwrite question shows them.
+struct FileFacts
+{
+    QDateTime modified;
+    qint64 size = 0;
+};
 
-// The entries' file names (no folder part) in archive order, as the restore list shows
-// them; empty when the archive cannot be read (`error` then says why).
+// One question: the file as the store names it, the store's copy and the archive's.
+struct OverwriteCase
+{
+    QString fileName;
+    FileFacts existing;
+    FileFacts archived;
+};
+
+// The question above, then a blank line, "Existing: <date time>, <size>" and
+// "In the archive: <date time>, <size>".
+QString overwriteQuestion(const OverwriteCase &question);
+
+// An archive as the restore sees it: the rows of its list, and what a full archive holds
+// beside them (the entry names above; "pic/<name>.jpg" directly in pic/). An archive
+// without those has rows only, one per file entry.
+struct ArchiveContents
+{
+    QList<ZipEntryInfo> rows;              // in archive order
+    QHash<QString, ZipEntryInfo> pictures; // by the case-folded disc name
+    std::optional<ZipEntryInfo> notes;
+    std::optional<ZipEntryInfo> catalogs;
+    std::optional<ZipEntryInfo> settings;
+
+    // The rows' file names (no folder part), as the restore list shows them.
+    QStringList rowNames() const;
+};
+StoreValue<ArchiveContents> readArchiveContents(const QString &zipPath);
+
+// readArchiveContents(zipPath).rowNames(); empty when the archive cannot be read (`error`
+// then says why).
 StoreValue<QStringList> archiveRowNames(const QString &zipPath);
 
-// The rows' final selection and the file names the user agreed to replace.
+// The rows' final selection, the file names the user agreed to replace, and what is
+// restored beside the disc files.
 struct RestoreChoice
 {
     QList<bool> selected;
     QSet<QString> replace;
+    QSet<QString> pictures = {};        // picture entries to restore
+    QSet<QString> replacePictures = {}; // case-folded picture file names that may be replaced
+    bool settings = false;              // Data.ini written over the store's
 };
 
-// Asked for a selected row whose disc file exists while the carried answer is None, Yes or
-// No; gets the row's name and the carried answer, returns the new answer (the carried one
-// when the question was closed without an answer).
-using OverwriteAsk = std::function<OverwriteAnswer(const QString &fileName, OverwriteAnswer)>;
+// Asked for a file that exists while the carried answer is None, Yes or No; gets the file
+// and the carried answer, returns the new answer (the carried one when the question was
+// closed without an answer).
+using OverwriteAsk = std::function<OverwriteAnswer(const OverwriteCase &, OverwriteAnswer)>;
 
 // Walks the rows from the first: a question answered Yes / Yes to all selects the row and
 // lets its file be replaced, No / No to all deselects it. Once the answer is Yes to all
 // (No to all), every later row is selected (deselected) without a question, whether or
-// not the user chose it and whether or not its file exists. `answer` carries in and out.
-RestoreChoice decideRestore(const QString &programFolder, const QStringList &rows,
+// not the user chose it and whether or not its file exists. A disc file that will be
+// written brings its picture, asked about in turn when pic/ has one; last, Data.ini is
+// taken when the store's is missing or empty, else as the answer to its question says.
+// `answer` carries in and out, across all of them.
+RestoreChoice decideRestore(const QString &programFolder, const ArchiveContents &contents,
                             const QList<bool> &selected, OverwriteAnswer &answer,
                             const OverwriteAsk &ask);
+
+// What a restore did, counted for its closing line.
+struct RestoreSummary
+{
+    int discs = 0;
+    int pictures = 0;
+    int notes = 0;   // discs whose notes came from the archive
+    int skipped = 0; // entries not restored for their names
+    bool settings = false;
+};
+// "Restored N discs, M pictures; notes of K discs; skipped S."
+QString summaryText(const RestoreSummary &summary);
 
 struct RestoreOutcome
 {
     StoreResult result; // fails when the archive cannot be read or a file was not written
-    UnzipReport report;
+    UnzipReport report; // of the disc files
+    RestoreSummary summary;
 };
 
 // What restore leaves free on the store's file system: an entry that would take more is
 // stopped, so that a hostile archive cannot fill the disk the store lives on.
 inline constexpr qint64 kRestoreSpaceReserve = 64 * 1024 * 1024;
 
-// Lists the archive afresh, selects the entries as `choice` says (all of them when every
-// row or no row is selected) and extracts them by bare name into cds, each streamed through
-// a temporary file. An existing file (whatever the letter case of its name) is replaced,
-// under its own name, only when its name is in choice.replace. Unsafe names and folder
+// Under the store lock: lists the archive afresh, selects the rows as `choice` says (all of
+// them when every row or no row is selected) and extracts them by bare name into cds, each
+// streamed through a temporary file. An existing file (whatever the letter case of its name) is
+// replaced, under its own name, only when its name is in choice.replace. Unsafe names and folder
 // entries are skipped; a damaged entry leaves its file as it was. An entry that does not
 // start as a disc file does (kXmlDeclaration), or that would leave less than `spaceReserve`
 // bytes free, is not written: a failure naming it, while the other entries are restored.
+// Then what a full archive holds beside them: the chosen pictures of the disc files written
+// into pic/; for each disc file written, its notes record in the archive's notes store
+// replaces the store's record of that disc (other records stay); the archive's catalogs
+// that the store lacks are added after the store's own; Data.ini when choice.settings.
 RestoreOutcome restoreFromArchive(const QString &programFolder, const QString &zipPath,
                                   const RestoreChoice &choice,
                                   qint64 spaceReserve = kRestoreSpaceReserve);

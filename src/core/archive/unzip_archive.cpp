@@ -4,6 +4,7 @@
 #include "core/archive/zip_glue.h"
 #include "core/store/safe_write.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,7 +73,8 @@ public:
     {
     }
 
-    // Extracts entry `index` when `wanted` is empty or holds its name.
+    // Extracts entry `index` when `wanted` is empty or holds its name, and the options do
+    // not pass it over.
     void entry(zip_t *za, zip_int64_t index, const QSet<QString> &wanted);
 
 private:
@@ -207,7 +209,7 @@ void Extraction::entry(zip_t *za, zip_int64_t index, const QSet<QString> &wanted
         return;
     }
     const QString name = normalName(st.name);
-    if (!wanted.isEmpty() && !wanted.contains(name))
+    if ((!wanted.isEmpty() && !wanted.contains(name)) || m_options.passOver.contains(name))
         return;
     const QString target = chooseTarget(name);
     if (target.isEmpty() || !mayWrite(target))
@@ -267,6 +269,32 @@ StoreResult ZipReader::listEntries(QStringList &names) const
         const QString name = raw ? normalName(raw) : QString();
         if (!name.isEmpty() && !name.endsWith(QLatin1Char('/')))
             names << name;
+    }
+    return StoreResult::success();
+}
+
+StoreResult ZipReader::listEntries(QList<ZipEntryInfo> &entries) const
+{
+    entries.clear();
+    QString error;
+    ZipHandle za = openArchive(m_zipPath, ZIP_RDONLY, error);
+    if (!za)
+        return StoreResult::failure(error);
+    const zip_int64_t count = zip_get_num_entries(za.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(za.get(), zip_uint64_t(i), 0, &st) != 0 || !st.name)
+            continue;
+        const QString name = normalName(st.name);
+        if (name.isEmpty() || name.endsWith(QLatin1Char('/')))
+            continue;
+        ZipEntryInfo info{name, 0, {}};
+        if (st.valid & ZIP_STAT_SIZE)
+            info.size = qint64(std::min<zip_uint64_t>(st.size, std::numeric_limits<qint64>::max()));
+        if (st.valid & ZIP_STAT_MTIME)
+            info.modified = QDateTime::fromSecsSinceEpoch(qint64(st.mtime));
+        entries << info;
     }
     return StoreResult::success();
 }

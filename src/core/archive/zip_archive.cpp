@@ -137,6 +137,8 @@ StoreResult ZipWriter::write(const QString &zipPath, const QStringList &names,
         emit progress(QStringLiteral("name not matched: %1").arg(wanted));
     if (expander.items.isEmpty())
         return StoreResult::failure(QStringLiteral("No file to archive."));
+    for (const auto &[source, entryName] : options.namedFiles)
+        expander.items.append({source, entryName});
 
     QString error;
     ZipHandle za = openArchive(zipPath, ZIP_CREATE, error);

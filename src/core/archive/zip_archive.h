@@ -5,6 +5,8 @@
 #include "core/store/store_result.h"
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -22,6 +24,9 @@ struct ZipOptions
     bool keepFolderNames = false;
     // Named folders are walked, and patterns match in the folders below too.
     bool recurse = false;
+    // Files added as they are, after what the names match, each under its own entry name:
+    // (file path, entry name). They do not count as a match of the names.
+    QList<std::pair<QString, QString>> namedFiles = {};
 };
 
 // Writes zip archives. A name is a file, a folder, or a pattern with * and ? in its last
@@ -57,9 +62,20 @@ struct UnzipOptions
     // An entry that would leave less than this many bytes free on the folder's file system
     // is stopped and its temporary file removed; negative means no limit.
     qint64 freeSpaceReserve = -1;
+    // Entries (by their listed names) that this run passes over without a word, also when
+    // every entry is extracted.
+    QStringList passOver = {};
     // Gets each target file name; an entry whose target it refuses (returns a reason for)
     // is skipped.
     std::function<QString(const QString &target)> targetCheck;
+};
+
+// An entry as the archive records it.
+struct ZipEntryInfo
+{
+    QString name; // as listEntries names it
+    qint64 size = 0;
+    QDateTime modified;
 };
 
 // What the last extraction did.
@@ -88,6 +104,8 @@ public:
     // The names of the entries that name a file, in archive order, with "\" read as "/".
     // Fails naming the path when the archive cannot be read.
     [[nodiscard]] StoreResult listEntries(QStringList &names) const;
+    // The same entries with their sizes and times.
+    [[nodiscard]] StoreResult listEntries(QList<ZipEntryInfo> &entries) const;
 
     // Extracts the entries with these names (as listEntries gives them; empty means all).
     // Fails when the archive cannot be read or an entry could not be written, with every

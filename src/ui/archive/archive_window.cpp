@@ -7,6 +7,8 @@
 #include "ui/common/folder_chooser.h"
 #include "ui/common/folder_list_widget.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -36,6 +38,9 @@ ArchiveWindow::ArchiveWindow(const QString &programFolder, UiServices services, 
     m_selectAll->setObjectName(QStringLiteral("cmdSelectAll"));
     m_unselectAll = new QPushButton(QStringLiteral("Unselect All"), this);
     m_unselectAll->setObjectName(QStringLiteral("cmdUnselectAll"));
+    m_everything = new QCheckBox(QString::fromLatin1(kIncludeEverything), this);
+    m_everything->setObjectName(QStringLiteral("chkEverything"));
+    m_everything->setChecked(true);
 
     m_label2 = new QLabel(
         QStringLiteral("Please chose locaion for your new archive from the left and then click "
@@ -43,7 +48,8 @@ ArchiveWindow::ArchiveWindow(const QString &programFolder, UiServices services, 
         this);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setWordWrap(true);
-    m_folders = new FolderChooser(keptFolder(programFolder, KeptFolder::Archive, programFolder),
+    // Never the data folder: an archive beside the store is lost with it.
+    m_folders = new FolderChooser(keptFolder(programFolder, KeptFolder::Archive, QDir::homePath()),
                                   services, {}, this);
 
     m_next = new QPushButton(QStringLiteral("Next"), this);
@@ -66,6 +72,7 @@ ArchiveWindow::ArchiveWindow(const QString &programFolder, UiServices services, 
     layout->addWidget(m_label1);
     layout->addWidget(m_files);
     layout->addLayout(selectRow);
+    layout->addWidget(m_everything);
     layout->addWidget(m_label2);
     layout->addWidget(m_folders);
     layout->addLayout(buttons);
@@ -122,7 +129,8 @@ void ArchiveWindow::cmdFinishClick()
     ZipWriter zip;
     if (StoreResult refused = checkArchiveFolder(m_programFolder, folder); !refused)
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), refused.error);
-    else if (archiveStoreFiles(zip, m_programFolder, folder, selectedFiles())) {
+    else if (archiveStoreFiles(zip, m_programFolder, folder, selectedFiles(),
+                               m_everything->isChecked())) {
         keepFolder(m_programFolder, KeptFolder::Archive, folder);
         m_services.messages->information(this, QString::fromLatin1(kInformationTitle),
                                          archivedMessage(folder));

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -15,8 +16,10 @@ namespace orlith {
 class FolderChooser;
 
 // The archive window: step 1 picks disc files of the store's cds/ folder, step 2 the
-// folder that gets cds.zip (drive list and folder list). Finish archives, says how it went
-// and closes.
+// folder that gets cds.zip (drive list and folder list), first the one last used, else the
+// home folder. Finish archives, with the notes, pictures, catalogs and settings while
+// "Include notes, pictures, catalogs and settings" is ticked (the default), says how it
+// went and closes.
 class ArchiveWindow : public QDialog
 {
     Q_OBJECT
@@ -41,6 +44,7 @@ private:
     QListWidget *m_files = nullptr;
     QPushButton *m_selectAll = nullptr;
     QPushButton *m_unselectAll = nullptr;
+    QCheckBox *m_everything = nullptr;
     QPushButton *m_next = nullptr;
     QLabel *m_label2 = nullptr;
     FolderChooser *m_folders = nullptr;

@@ -119,20 +119,19 @@ void RecoverWindow::cmdNextClick()
 void RecoverWindow::cmdFinishClick()
 {
     const QString zip = zipPath();
-    QStringList rows;
+    // Listed afresh: the rows are the archive's as it is now.
+    const ArchiveContents contents = readArchiveContents(zip).value;
     QList<bool> selected;
-    for (int i = 0; i < m_list1->count(); ++i) {
-        rows << m_list1->item(i)->text();
+    for (int i = 0; i < m_list1->count(); ++i)
         selected << m_list1->item(i)->isSelected();
-    }
     OverwriteAnswer answer = answerFromText(m_answer->text());
-    const RestoreChoice choice = decideRestore(
-        m_programFolder, rows, selected, answer, [this](const QString &fileName, OverwriteAnswer) {
-            FileExistDialog question(m_answer, this);
-            question.setInformation(overwriteQuestion(fileName));
-            question.exec();
-            return answerFromText(m_answer->text());
-        });
+    const RestoreChoice choice = decideRestore(m_programFolder, contents, selected, answer,
+                                               [this](const OverwriteCase &file, OverwriteAnswer) {
+                                                   FileExistDialog question(m_answer, this);
+                                                   question.setInformation(overwriteQuestion(file));
+                                                   question.exec();
+                                                   return answerFromText(m_answer->text());
+                                               });
     m_answer->setText(answerText(answer));
     for (int i = 0; i < m_list1->count(); ++i)
         m_list1->item(i)->setSelected(choice.selected.value(i));
@@ -144,6 +143,8 @@ void RecoverWindow::cmdFinishClick()
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle),
                                    QStringLiteral("Cannot restore every file from %1:\n%2")
                                        .arg(zip, m_outcome.result.error));
+    m_services.messages->information(this, QString::fromLatin1(kInformationTitle),
+                                     summaryText(m_outcome.summary));
     accept();
 }
 

@@ -19,8 +19,10 @@ class FolderChooser;
 
 // The restore window: step 1 picks a zip file (drive list, folder list, file list), step 2
 // the entries to restore.
-// Finish asks FileExistDialog about each chosen entry whose disc file exists, extracts, and
-// closes accepted; the caller then rebuilds the tree from the store.
+// Finish asks FileExistDialog about each file of the store the restore would replace (with
+// both files' dates and sizes), extracts, says what it restored, and closes accepted; the
+// caller then rebuilds the tree from the store, and takes up restored settings
+// (outcome().summary.settings).
 class RecoverWindow : public QDialog
 {
     Q_OBJECT

@@ -3,12 +3,32 @@
 
 #include "core/archive/archive_job.h"
 #include "core/archive/zip_archive.h"
+#include "core/store/notes_store.h"
 
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
 using namespace orlith;
 using namespace orlith::test;
+
+namespace {
+
+// A disc's notes in the store, "-" when it has no record.
+QString notesOf(const QString &root, const QString &disc)
+{
+    NotesStore notes;
+    (void)notes.open(notesStorePath(root));
+    notes.resetSearch();
+    return notes.findRecord(disc) == NotesStore::kFound ? notes.notes() : u"-"_s;
+}
+
+void setNotes(const QString &root, const QString &disc, const QString &text)
+{
+    NotesStore notes;
+    QVERIFY(saveDiscNotes(notes, root, disc, text));
+}
+
+} // namespace
 
 class TestZipArchive : public QObject
 {
@@ -166,16 +186,18 @@ private slots:
         ZipWriter zip;
         QVERIFY(archiveStoreFiles(zip, source.path(), work.path(), storeFileNames(source.path())));
         const QString zipPath = archivePathIn(work.path());
-        const QStringList rows = archiveRowNames(zipPath).value, replies = answers.split(' ');
+        const ArchiveContents contents = readArchiveContents(zipPath).value;
+        const QStringList replies = answers.split(' ');
         QList<bool> chosen;
         for (const QChar c : selected)
             chosen << (c == '1');
         QString seen;
         OverwriteAnswer answer = OverwriteAnswer::None;
         const RestoreChoice choice = decideRestore(
-            store.path(), rows, chosen, answer, [&](const QString &name, OverwriteAnswer current) {
+            store.path(), contents, chosen, answer,
+            [&](const OverwriteCase &file, OverwriteAnswer current) {
                 const QString reply = replies.value(seen.size());
-                seen += name.chopped(4);
+                seen += file.fileName.chopped(4);
                 return reply.isEmpty() || reply == "-" ? current : answerFromText(reply);
             });
         QCOMPARE(seen, asked);
@@ -188,6 +210,104 @@ private slots:
         }
         QCOMPARE(actual, changed);
         QVERIFY(!storeFiles(store.path()).contains("D.xml")); // replaced under its own name
+    }
+
+    void fullArchiveMergesIntoAStore_data()
+    {
+        QTest::addColumn<bool>("rockInStore");
+        QTest::addColumn<bool>("everything");
+        QTest::addColumn<QString>("replies"); // one per question
+        QTest::addColumn<QString>("asked");   // the files asked about
+        QTest::addColumn<QString>("rockNotes");
+        QTest::addColumn<bool>("newPicture");
+        QTest::addColumn<bool>("newSettings");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("a new disc brings its notes and picture")
+            << false << true << "Yes"
+            << "Data.ini"
+            << "archived" << true << true
+            << "Restored 2 discs, 1 pictures; notes of 1 discs; skipped 1.";
+        QTest::newRow("a replaced disc brings them, settings kept")
+            << true << true << "Yes Yes No"
+            << "Rock.xml Rock.jpg Data.ini"
+            << "archived" << true << false
+            << "Restored 2 discs, 1 pictures; notes of 1 discs; skipped 1.";
+        QTest::newRow("a kept disc keeps its notes and picture")
+            << true << true << "No No"
+            << "Rock.xml Data.ini"
+            << "mine" << false << false
+            << "Restored 1 discs, 0 pictures; notes of 0 discs; skipped 1.";
+        QTest::newRow("yes to all reaches the picture and settings")
+            << true << true << "YesAll"
+            << "Rock.xml"
+            << "archived" << true << true
+            << "Restored 2 discs, 1 pictures; notes of 1 discs; skipped 1.";
+        QTest::newRow("an archive of disc files only restores them alone")
+            << true << false << "Yes"
+            << "Rock.xml"
+            << "mine" << false << false
+            << "Restored 2 discs, 0 pictures; notes of 0 discs; skipped 1.";
+    }
+
+    void fullArchiveMergesIntoAStore()
+    {
+        QFETCH(bool, rockInStore);
+        QFETCH(bool, everything);
+        QFETCH(QString, replies);
+        QFETCH(QString, asked);
+        QFETCH(QString, rockNotes);
+        QFETCH(bool, newPicture);
+        QFETCH(bool, newSettings);
+        QFETCH(QString, summary);
+        QTemporaryDir source, store, work;
+        makeDisc(source.path(), "Music", "Rock", 1);
+        makeDisc(source.path(), "Music", "Jazz", 1);
+        QVERIFY(writeAll(cdsFolder(source.path()) + "/readme.txt", "not a disc"));
+        setNotes(source.path(), "Rock", "archived");
+        setNotes(source.path(), "Gone", "of a disc the archive does not hold");
+        QVERIFY(writeAll(picturePath(source.path(), "Rock"), "new picture"));
+        QVERIFY(writeAll(catalogOrderPath(source.path()), "Music\r\nEmpty\r\nMine\r\n"));
+        QVERIFY(writeAll(settingsPath(source.path()), "archived settings"));
+        makeDisc(store.path(), "Mine", "Other");
+        setNotes(store.path(), "Other", "other notes");
+        if (rockInStore) {
+            makeDisc(store.path(), "Mine", "Rock");
+            setNotes(store.path(), "Rock", "mine");
+            QVERIFY(writeAll(picturePath(store.path(), "Rock"), "old picture"));
+        }
+        QVERIFY(writeAll(catalogOrderPath(store.path()), "Mine\r\nOld\r\n"));
+        QVERIFY(writeAll(settingsPath(store.path()), "my settings"));
+        ZipWriter zip;
+        QVERIFY(archiveStoreFiles(zip, source.path(), work.path(), storeFileNames(source.path()),
+                                  everything));
+
+        const QString zipPath = archivePathIn(work.path());
+        const ArchiveContents contents = readArchiveContents(zipPath).value;
+        QCOMPARE(contents.rowNames(), QStringList({"Jazz.xml", "Rock.xml", "readme.txt"}));
+        QStringList answers = replies.split(' '), questions;
+        OverwriteAnswer answer = OverwriteAnswer::None;
+        const RestoreChoice choice =
+            decideRestore(store.path(), contents, {true, true, true}, answer,
+                          [&](const OverwriteCase &file, OverwriteAnswer) {
+                              questions << file.fileName;
+                              return answerFromText(answers.value(questions.size() - 1));
+                          });
+        QCOMPARE(questions.join(' '), asked);
+        const RestoreOutcome outcome = restoreFromArchive(store.path(), zipPath, choice);
+        QVERIFY2(outcome.result, qPrintable(outcome.result.error));
+        QCOMPARE(summaryText(outcome.summary), summary);
+
+        QCOMPARE(notesOf(store.path(), "Rock"), rockNotes);
+        QCOMPARE(notesOf(store.path(), "Other"), "other notes");
+        QCOMPARE(notesOf(store.path(), "Gone"), "-");
+        QCOMPARE(readAll(picturePath(store.path(), "Rock")),
+                 QByteArray(newPicture    ? "new picture"
+                            : rockInStore ? "old picture"
+                                          : ""));
+        QCOMPARE(readAll(settingsPath(store.path())),
+                 QByteArray(newSettings ? "archived settings" : "my settings"));
+        QCOMPARE(readAll(catalogOrderPath(store.path())),
+                 QByteArray(everything ? "Mine\r\nOld\r\nMusic\r\nEmpty\r\n" : "Mine\r\nOld\r\n"));
     }
 };
 

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/archive/archive_fixtures.h"
 #include "core/archive/archive_job.h"
+#include "core/store/date_text.h"
 #include "support/window_fixture.h"
 #include "ui/archive/archive_window.h"
 #include "ui/archive/file_exist_dialog.h"
@@ -39,8 +40,13 @@ private slots:
 
     void archiveSteps()
     {
+        QVERIFY(writeAll(settingsPath(store()), "settings"));
         ArchiveWindow window(store(), services());
         window.show();
+        QCOMPARE(window.folders().folder(), QDir::homePath());
+        auto *everything = window.findChild<QCheckBox *>(u"chkEverything"_s);
+        QVERIFY(everything->isChecked());
+        everything->setChecked(false);
         auto *files = window.findChild<QListWidget *>(u"FileXML"_s);
         click(window, "cmdSelectAll");
         QCOMPARE(window.selectedFiles().size(), 3);
@@ -54,6 +60,7 @@ private slots:
                  u"informationFiles are archived successfuly to \n"_s + target());
         QCOMPARE(archiveRowNames(archivePathIn(target())).value,
                  QStringList({u"Jazz.xml"_s, u"Rock.xml"_s}));
+        QVERIFY(!readArchiveContents(archivePathIn(target())).value.settings);
         QVERIFY(!window.isVisible());
         // Nothing selected: the run fails and says so.
         ArchiveWindow empty(store(), services());
@@ -80,6 +87,7 @@ private slots:
             click(*w, "cmdFinish");
         });
         form->archiveDiscs();
+        QVERIFY(readArchiveContents(archivePathIn(target())).value.settings);
         QCOMPARE(m_messages.boxes.size(), 1);
         QCOMPARE(m_messages.boxes[0].title, u"Information"_s);
         form->tree().selectNode(u"Rock"_s);
@@ -91,7 +99,7 @@ private slots:
         const QByteArray changedBlues = storeFiles(store()).value(u"Blues.xml"_s);
         QStringList questions, replies{u"cmdNO"_s, u"cmdYes"_s, u"cmdYesAll"_s};
         std::function<void(FileExistDialog *)> answer = [&](FileExistDialog *q) {
-            questions << q->findChild<QLabel *>(u"lblInformation"_s)->text();
+            questions << q->findChild<QLabel *>(u"lblInformation"_s)->text().section("\n\n", 0, 0);
             const QString reply = replies.takeFirst();
             if (!replies.isEmpty())
                 onNextDialog<FileExistDialog>(answer);
@@ -112,7 +120,8 @@ private slots:
         });
         form->restoreDiscs();
         QCOMPARE(m_messages.texts(),
-                 QStringList{u"Please select archive (zip) file containing CDs/DVDs files."_s});
+                 QStringList({u"Please select archive (zip) file containing CDs/DVDs files."_s,
+                              u"Restored 3 discs, 0 pictures; notes of 0 discs; skipped 0."_s}));
         QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].title, u"informationError"_s);
         const auto asked = [](const QString &disc) {
             return "File " + disc + ".xml already exists.\n Do you want to replace it?";
@@ -124,6 +133,59 @@ private slots:
         QCOMPARE(storeFiles(store()), expected);
         QCOMPARE(treeShape(form->tree()), shapeBefore);
         QCOMPARE(label(*form, "lblNumCD"), u" 4"_s);
+    }
+
+    // Each question shows the store's file and the archive's, date and size.
+    void overwriteQuestionShowsBothFiles()
+    {
+        QTemporaryDir source;
+        QVERIFY(ensureStoreFolders(source.path()).ok());
+        const QDateTime archived(QDate(2024, 3, 12), QTime(10, 22));
+        const QDateTime existing(QDate(2025, 1, 2), QTime(8, 5));
+        const auto place = [](const QString &path, const QByteArray &bytes, const QDateTime &when) {
+            QFile file(path);
+            QVERIFY(writeAll(path, bytes) && file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(when, QFileDevice::FileModificationTime));
+        };
+        const QByteArray disc = QByteArray(kXmlDeclaration) + "\r\n";
+        place(discFilePath(source.path(), u"Rock"_s), disc.leftJustified(14541, ' '), archived);
+        place(picturePath(source.path(), u"Rock"_s), QByteArray(3 << 20, 'p'), archived);
+        place(discFilePath(store(), u"Rock"_s), disc, existing);
+        place(picturePath(store(), u"Rock"_s), "old", existing);
+        ZipWriter zip;
+        QVERIFY(archiveStoreFiles(zip, source.path(), target(), {u"Rock.xml"_s}, true));
+
+        RecoverWindow window(store(), services());
+        window.show();
+        QVERIFY(window.folders().setFolder(target()) && window.selectArchive(u"cds.zip"_s));
+        click(window, "cmdNext");
+        window.findChild<QListWidget *>(u"List1"_s)->selectAll();
+        QStringList questions;
+        std::function<void(FileExistDialog *)> answer = [&](FileExistDialog *q) {
+            questions << q->findChild<QLabel *>(u"lblInformation"_s)->text();
+            if (questions.size() == 1)
+                onNextDialog<FileExistDialog>(answer);
+            click(*q, "cmdYes");
+        };
+        onNextDialog<FileExistDialog>(answer);
+        click(window, "cmdFinish");
+        const auto facts = [](const QDateTime &when, const QString &size) {
+            return formatDate(when.date()) + when.toString(u" HH:mm, "_s) + size;
+        };
+        const QString kb = QLocale::system().toString(14.2, 'f', 1) + u" KB"_s;
+        const QString mb = QLocale::system().toString(3.0, 'f', 1) + u" MB"_s;
+        QCOMPARE(questions,
+                 QStringList({u"File Rock.xml already exists.\n Do you want to replace it?\n\n"
+                              "Existing: "_s +
+                                  facts(existing, u"%1 bytes"_s.arg(disc.size())) +
+                                  "\nIn the archive: " + facts(archived, kb),
+                              u"File Rock.jpg already exists.\n Do you want to replace it?\n\n"
+                              "Existing: "_s +
+                                  facts(existing, u"3 bytes"_s) +
+                                  "\nIn the archive: " + facts(archived, mb)}));
+        QCOMPARE(m_messages.boxes.last().kind + m_messages.boxes.last().text,
+                 u"informationRestored 1 discs, 1 pictures; notes of 0 discs; skipped 0."_s);
+        QCOMPARE(readAll(picturePath(store(), u"Rock"_s)).size(), 3 << 20);
     }
 
 private:
