@@ -521,6 +521,8 @@ void MainWindow::onTreeClicked()
     updateMenuState();
     if (m_tree->selectedKind() == NodeKind::Disc)
         showDiscDetails(0);
+    else if (m_tree->selectedKind() == NodeKind::Folder) // its disc
+        m_details->showDisc(m_tree->discOf(m_tree->currentItem()));
     else
         m_details->clearDiscDetails();
 }

@@ -99,6 +99,7 @@ private slots:
         QCOMPARE(childTexts(form->tree().findNode(u"Disc"_s)),
                  (QStringList{u"Music"_s, u"Photos"_s, u"Photosx"_s}));
         QCOMPARE(node->toolTip(0), tip);
+        QCOMPARE(form->detailsPane().shownDisc(), u"Disc"_s);
 
         QTest::keyClick(&form->tree(), Qt::Key_Return);
         QCOMPARE(listedNames(*form), listed);
