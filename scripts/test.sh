@@ -10,7 +10,7 @@ packages=(
     xvfb xauth            # a real X display, for running the window benchmark under xvfb-run
     libarchive-tools      # bsdtar makes the test archives
     zip unzip             # other zip programs, for the archive tests
-    python3 sqlite3 mariadb-server python3-xlrd python3-openpyxl  # readers of the exports
+    python3 sqlite3 mariadb-server python3-xlrd python3-openpyxl libreoffice-calc-nogui  # readers of the exports
     desktop-file-utils    # desktop-file-validate, for the install test
     clang libclang-rt-14-dev  # libFuzzer and its sanitizer runtimes, for scripts/fuzz.sh
     clang-format          # scripts/check-format.sh, which CI runs

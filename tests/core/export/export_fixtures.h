@@ -46,7 +46,8 @@ inline bool makeStore(const QString &root)
 
 // A "csv", "html", "xls" or "xlsx" file's rows as JSON, read by Python's csv, html.parser,
 // xlrd or openpyxl (every sheet in turn; number cells as "n:0.00", date cells as
-// "d:dd.mm.yyyy hh:mm:ss", so that a test sees the cell types).
+// "d:dd.mm.yyyy hh:mm:ss", so that a test sees the cell types); "calc" has LibreOffice
+// Calc convert a spreadsheet to CSV, cells as it shows them.
 inline CliRun readByPython(const QString &file, const QString &kind)
 {
     static const char script[] = R"(
@@ -67,6 +68,15 @@ elif sys.argv[2] == 'html':
             if self.cell is not None: self.cell += text
     t = Table(); t.feed(data.decode(re.search(rb'<meta charset="([^"]*)', data)[1].decode()))
     rows = t.rows
+elif sys.argv[2] == 'calc':
+    import subprocess, tempfile
+    out = tempfile.mkdtemp()
+    # Comma-separated, double quotes, UTF-8, cells as shown; a private profile.
+    subprocess.run(['soffice', '-env:UserInstallation=file://' + out + '/profile', '--headless',
+                    '--convert-to', 'csv:Text - txt - csv (StarCalc):44,34,76', '--outdir', out,
+                    sys.argv[1]], check=True, capture_output=True)
+    name = os.path.splitext(os.path.basename(sys.argv[1]))[0] + '.csv'
+    rows = list(csv.reader(open(os.path.join(out, name), encoding='utf-8', newline='')))
 elif sys.argv[2] == 'xlsx':
     import datetime, openpyxl
     def cell(v):
