@@ -25,8 +25,7 @@ constexpr Column kColumns[] = {
     {25, "File Date"}, {20, "CD name"},
 };
 
-// The date form disc files hold, and the same form for the spreadsheet to show.
-constexpr char kStoredDate[] = "dd.MM.yyyy hh:mm:ss";
+// The date form the list shows, for the spreadsheet to show its date cells in.
 constexpr char kShownDate[] = "dd.mm.yyyy hh:mm:ss";
 
 constexpr qint64 kCopyBlockBytes = 1024 * 1024;
@@ -34,6 +33,68 @@ constexpr qint64 kCopyBlockBytes = 1024 * 1024;
 QString libraryError(lxw_error error)
 {
     return QString::fromUtf8(lxw_strerror(error));
+}
+
+// The value's text as UTF-8 and NUL-terminated, as the library takes it: disc files hold
+// UTF-8 or ISO-8859-1 (decodeSingleByte's rule), so most values are copied as they are.
+void toUtf8(QByteArrayView raw, QByteArray &out)
+{
+    out.resize(0);
+    if (isValidUtf8(raw.data(), raw.size())) {
+        out.append(raw);
+        return;
+    }
+    for (const char c : raw) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            out.append(c);
+        } else {
+            out.append(char(0xC0 | (u >> 6)));
+            out.append(char(0x80 | (u & 0x3F)));
+        }
+    }
+}
+
+// Digits at p[0..n), or -1.
+int digits(const char *p, int n)
+{
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        v = v * 10 + (p[i] - '0');
+    }
+    return v;
+}
+
+// A date as disc files store it, "dd.MM.yyyy hh:mm:ss", as the spreadsheet's serial number
+// (days since 1899-12-30, the library's own rule; before March 1900 one day less, as the
+// format counts a 29 February 1900); false for any other text, which then stays text. Read
+// by hand, and not through the library's date call, which consults the time zone on every
+// cell: a million rows meet it.
+bool storedDate(QByteArrayView raw, double &serial)
+{
+    if (raw.size() != 19 || raw[2] != '.' || raw[5] != '.' || raw[10] != ' ' || raw[13] != ':' ||
+        raw[16] != ':')
+        return false;
+    const char *p = raw.data();
+    const int day = digits(p, 2), month = digits(p + 3, 2), year = digits(p + 6, 4);
+    const int hour = digits(p + 11, 2), minute = digits(p + 14, 2), second = digits(p + 17, 2);
+    if (year < 1900 || !QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second))
+        return false;
+    const QDate date(year, month, day);
+    static const qint64 epoch = QDate(1899, 12, 30).toJulianDay();
+    const qint64 days = date.toJulianDay() - epoch - (date < QDate(1900, 3, 1) ? 1 : 0);
+    serial = double(days) + double(hour * 3600 + minute * 60 + second) / 86400.0;
+    return true;
+}
+
+// A size as disc files store it (spaces, an optional sign, digits), or false.
+bool storedSize(QByteArrayView raw, double &bytes)
+{
+    bool ok = false;
+    bytes = double(raw.trimmed().toLongLong(&ok));
+    return ok;
 }
 
 // The workbook is made by the library in a private folder (it writes only to a named file)
@@ -87,24 +148,20 @@ public:
         const auto row0 = lxw_row_t(m_row);
         text(row0, 0, row.name);
         text(row0, 1, row.path);
-        const QString size = m_size.format(row.size);
-        bool number = false;
-        const double kilobytes = size.toDouble(&number);
+        double bytes = 0;
+        bool number = storedSize(row.size, bytes);
+        if (!number) { // another number form (a decimal point), as the other exports read it
+            const QString size = m_size.format(row.size);
+            bytes = size.toDouble(&number) * 1024.0;
+        }
         if (number)
-            keep(worksheet_write_number(m_sheet, row0, 2, kilobytes, m_number));
+            keep(worksheet_write_number(m_sheet, row0, 2, bytes / 1024.0, m_number));
         else
             text(row0, 2, row.size);
-        const QString date = decodeSingleByte(row.date.data(), row.date.size());
-        const QDateTime moment = QDateTime::fromString(date, QLatin1StringView(kStoredDate));
-        if (moment.isValid() && moment.date().year() >= 1900 && moment.date().year() <= 9999) {
-            const QDate d = moment.date();
-            const QTime t = moment.time();
-            lxw_datetime when{d.year(), d.month(),  d.day(),
-                              t.hour(), t.minute(), double(t.second())};
-            keep(worksheet_write_datetime(m_sheet, row0, 3, &when, m_date));
-        } else {
+        if (double serial = 0; storedDate(row.date, serial))
+            keep(worksheet_write_number(m_sheet, row0, 3, serial, m_date));
+        else
             text(row0, 3, row.date);
-        }
         text(row0, 4, row.disc);
         ++m_row;
     }
@@ -144,8 +201,7 @@ private:
     {
         if (raw.isEmpty())
             return;
-        // The library takes UTF-8; disc files hold UTF-8 or ISO-8859-1.
-        m_scratch = decodeSingleByte(raw.data(), raw.size()).toUtf8();
+        toUtf8(raw, m_scratch);
         keep(worksheet_write_string(m_sheet, row, col, m_scratch.constData(), nullptr));
     }
 
