@@ -13,6 +13,7 @@ packages=(
     libzip-dev zipcmp zipmerge ziptool  # libzip and the tools its CMake files look for
     libarchive-dev        # archive members on capture
     libxlsxwriter-dev     # the Excel 2007+ (xlsx) export
+    libxxhash-dev         # content checksums (XXH3-128)
 )
 install_missing "${packages[@]}"
 

@@ -11,6 +11,7 @@ packages=(
     libarchive-tools      # bsdtar makes the test archives
     zip unzip             # other zip programs, for the archive tests
     python3 sqlite3 mariadb-server python3-xlrd python3-openpyxl libreoffice-calc-nogui  # readers of the exports
+    xxhash                # xxh128sum, the reference for content checksums
     desktop-file-utils    # desktop-file-validate, for the install test
     clang libclang-rt-14-dev  # libFuzzer and its sanitizer runtimes, for scripts/fuzz.sh
     clang-format          # scripts/check-format.sh, which CI runs

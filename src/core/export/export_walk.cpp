@@ -49,6 +49,8 @@ StoreResult EntryWalk::walk(const QString &discFilePath, const QString &discName
             writer.row({m_name, m_path, m_size, m_date, disc});
             ++m_rows;
             break;
+        case DiscTag::Hash: // a checksum takes no part here
+            break;
         }
     }
     if (reader.longLines() > 0)

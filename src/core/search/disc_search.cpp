@@ -270,6 +270,8 @@ void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &h
                 hits.append(FileRow::fromBytes(name, path, size, line.bytes(), disc, &m_arena));
             }
             break;
+        case DiscTag::Hash: // a checksum takes no part here
+            break;
         }
     }
 }

@@ -46,6 +46,8 @@ void appendEntry(QByteArray &out, const FileEntry &e)
     out.append("    <file_size>");
     out.append(signPadded(e.size).toLatin1());
     out.append("</file_size>\r\n");
+    if (!e.hash.isEmpty())
+        out.append("    <file_hash>").append(e.hash).append("</file_hash>\r\n");
     appendLine(out, "    <file_date>", e.date, "</file_date>");
     out.append("</file_info>\r\n");
 }
@@ -180,6 +182,8 @@ bool classifyLine(const char *b, const char *e, DiscLine &line)
         line.tag = DiscTag::Size;
     else if (std::memcmp(word, "date", 4) == 0)
         line.tag = DiscTag::Date;
+    else if (std::memcmp(word, "hash", 4) == 0)
+        line.tag = DiscTag::Hash;
     else
         return false;
     line.value = b + kTagLength;
@@ -357,7 +361,11 @@ bool DiscReader::nextEntry(FileEntry &entry)
         case DiscTag::Date:
             m_current.date = line.text();
             entry = m_current;
+            m_current.hash.clear();
             return true;
+        case DiscTag::Hash:
+            m_current.hash = line.bytes().toByteArray();
+            break;
         }
     }
     return false;

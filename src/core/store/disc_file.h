@@ -22,6 +22,9 @@ struct FileEntry
     QString path;
     qint64 size = 0;
     QString date;
+    // The content checksum, "xxh128:" and 32 hex digits (contentHashText), or empty when the
+    // file was not read. Unlike the other fields it never carries over to the next entry.
+    QByteArray hash = {};
 };
 
 // programFolder + "/cds/" + disc + ".xml"
@@ -45,7 +48,8 @@ StoreResult writeDiscFile(const QString &path, const QString &catalog,
                           AtomicFile::Kind kind = AtomicFile::Kind::StoreFile);
 
 // Tags a disc file line can carry.
-enum class DiscTag { Name, Path, Size, Date };
+// Hash is a line of this program's own inside an entry (the described readers skip it).
+enum class DiscTag { Name, Path, Size, Date, Hash };
 
 // A tagged line: raw value bytes (not yet decoded), pointing into the scanned buffer.
 struct DiscLine

@@ -109,6 +109,8 @@ StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take, qs
         case DiscTag::Date:
             take(name, filePath, size, line.bytes());
             break;
+        case DiscTag::Hash: // a checksum takes no part here
+            break;
         }
     }
     if (longLines)
