@@ -259,18 +259,11 @@ ZipReader::ZipReader(QString zipPath, QObject *parent)
 StoreResult ZipReader::listEntries(QStringList &names) const
 {
     names.clear();
-    QString error;
-    ZipHandle za = openArchive(m_zipPath, ZIP_RDONLY, error);
-    if (!za)
-        return StoreResult::failure(error);
-    const zip_int64_t count = zip_get_num_entries(za.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const char *raw = zip_get_name(za.get(), zip_uint64_t(i), 0);
-        const QString name = raw ? normalName(raw) : QString();
-        if (!name.isEmpty() && !name.endsWith(QLatin1Char('/')))
-            names << name;
-    }
-    return StoreResult::success();
+    QList<ZipEntryInfo> entries;
+    StoreResult r = listEntries(entries);
+    for (const ZipEntryInfo &entry : std::as_const(entries))
+        names << entry.name;
+    return r;
 }
 
 StoreResult ZipReader::listEntries(QList<ZipEntryInfo> &entries) const

@@ -12,17 +12,6 @@ namespace orlith {
 
 namespace {
 
-struct Column
-{
-    qint16 width; // characters
-    const char *title;
-};
-
-constexpr Column kColumns[] = {
-    {30, "File name"}, {80, "File Path"}, {20, "File Size (Kb)"},
-    {25, "File Date"}, {20, "CD name"},
-};
-
 // A bold, shaded, centred title row and one row of five left-aligned text cells per
 // entry. A cell the writer refuses for its length (a text over 255 bytes) is left out, as
 // is the writer's way. The format numbers rows in 16 bits and holds one 8-bit code page, so
@@ -44,7 +33,7 @@ public:
         (void)m_sheet.setFont(QStringLiteral("Arial"), 10, 0);
         (void)m_sheet.setFont(QStringLiteral("Arial"), 10, ExcelFile::kFontBold);
         for (int c = 0; c < 5; ++c)
-            (void)m_sheet.setColumnWidth(c + 1, c + 1, kColumns[c].width);
+            (void)m_sheet.setColumnWidth(c + 1, c + 1, kSheetColumns[c].width);
         return StoreResult::success();
     }
 
@@ -52,7 +41,7 @@ public:
     {
         for (int c = 0; c < 5; ++c)
             (void)m_sheet.writeText(ExcelFile::kFont1, ExcelFile::kAlignCentre | ExcelFile::kShaded,
-                                    1, c + 1, QString::fromLatin1(kColumns[c].title));
+                                    1, c + 1, QString::fromLatin1(kSheetColumns[c].title));
     }
 
     void row(const ExportRow &row) override

@@ -10,6 +10,17 @@
 
 namespace orlith {
 
+// The five columns of both spreadsheet exports: width in characters and title.
+struct SheetColumn
+{
+    qint16 width;
+    const char *title;
+};
+inline constexpr SheetColumn kSheetColumns[] = {
+    {30, "File name"}, {80, "File Path"}, {20, "File Size (Kb)"},
+    {25, "File Date"}, {20, "CD name"},
+};
+
 // The most entries one sheet of the format holds below its title row.
 inline constexpr qint64 kMaxXlsEntries = 65535;
 

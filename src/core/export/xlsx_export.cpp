@@ -2,6 +2,7 @@
 #include "core/export/xlsx_export.h"
 
 #include "core/export/line_encoder.h"
+#include "core/export/xls_export.h"
 #include "core/store/safe_write.h"
 #include "core/store/text_codec.h"
 
@@ -13,17 +14,6 @@
 namespace orlith {
 
 namespace {
-
-struct Column
-{
-    double width; // characters
-    const char *title;
-};
-
-constexpr Column kColumns[] = {
-    {30, "File name"}, {80, "File Path"}, {20, "File Size (Kb)"},
-    {25, "File Date"}, {20, "CD name"},
-};
 
 // The date form the list shows, for the spreadsheet to show its date cells in.
 constexpr char kShownDate[] = "dd.mm.yyyy hh:mm:ss";
@@ -190,9 +180,9 @@ private:
             return;
         }
         for (int c = 0; c < 5; ++c) {
-            keep(worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), kColumns[c].width,
+            keep(worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), kSheetColumns[c].width,
                                       nullptr));
-            keep(worksheet_write_string(m_sheet, 0, lxw_col_t(c), kColumns[c].title, m_title));
+            keep(worksheet_write_string(m_sheet, 0, lxw_col_t(c), kSheetColumns[c].title, m_title));
         }
         m_row = 1;
     }
