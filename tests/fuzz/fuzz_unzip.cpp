@@ -30,14 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(choice.selected.size() == contents.rows.size());
     const RestoreOutcome outcome = restoreFromArchive(root, zipPath, choice);
 
-    // Restore writes plain files straight into cds, the store's own files beside it, and
-    // nothing else anywhere.
+    // Restore writes plain files straight into cds, the store's own files and pictures beside
+    // it, and nothing else anywhere.
     for (const QString &written : outcome.report.written)
         check(!written.isEmpty() && !written.contains(u'/') && written != u".." && written != u".");
     const auto all = QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
-    const QStringList allowed{"Data.ini", "cds", "cds.zip", "katalog.ini", "usrdisc.usr"};
+    // temp holds the store lock the restore takes; pic the pictures it brings.
+    const QStringList allowed{"Data.ini", "cds",  "cds.zip",    "katalog.ini",
+                              "pic",      "temp", "usrdisc.usr"};
     for (const QString &name : QDir(root).entryList(QDir::AllEntries | all))
         check(allowed.contains(name));
     check(QDir(cds).entryList(QDir::Dirs | all).isEmpty());
+    check(QDir(root + QStringLiteral("/pic")).entryList(QDir::Dirs | all).isEmpty());
     return 0;
 }
