@@ -89,6 +89,7 @@ int cmdArchive(CliContext &ctx);      // archive_commands.cpp
 int cmdRestore(CliContext &ctx);      // archive_commands.cpp
 int cmdStats(CliContext &ctx);        // stats_commands.cpp
 int cmdRescan(CliContext &ctx);       // capture_commands.cpp
+int cmdVerify(CliContext &ctx);       // verify_commands.cpp
 int cmdDuplicates(CliContext &ctx);   // search_commands.cpp
 int cmdSingleCopies(CliContext &ctx); // search_commands.cpp
 int cmdLs(CliContext &ctx);           // folder_commands.cpp

@@ -118,6 +118,9 @@ const QList<CommandSpec> &commandTable()
             {QStringLiteral("--archives"),    Flag, "", Once, {},
              "list the members of archives too"},
         }},
+        {"verify", cmdVerify, "DISC PATH",
+         "read every file under PATH and compare it with DISC: a changed, missing, unreadable or "
+         "new line per file that differs; exit 1 when one does", {}},
         {"new-catalog", cmdNewCatalog, "NAME", "add an empty catalog", {}},
         {"rename", cmdRename, "OLD NEW", "rename a disc (its file, picture and notes) or a catalog",
          {}},

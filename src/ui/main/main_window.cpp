@@ -510,7 +510,7 @@ void MainWindow::updateMenuState()
         if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
             a->setEnabled(!root);
     }
-    for (const char *name : {"mnuUpdate", "mnuUpdatePopUp"}) {
+    for (const char *name : {"mnuUpdate", "mnuUpdatePopUp", "mnuVerify", "mnuVerifyPopUp"}) {
         if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
             a->setEnabled(kind == NodeKind::Disc);
     }

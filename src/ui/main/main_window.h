@@ -129,6 +129,9 @@ public:
     // window. "Find duplicates" and "Files on one disc only" fill the list on a worker
     // for the tree's selected scope, as quick find does; listSearchFinished() follows.
     void updateSelectedDisc();
+    // "Verify CD/DVD..." (main_window_verify.cpp): the disc's medium, chosen as for an update,
+    // read whole in the verify window; the store is not changed.
+    void verifySelectedDisc();
     void findDuplicateFiles();
     void findSingleCopyFiles();
     // The comparison window while it is open.

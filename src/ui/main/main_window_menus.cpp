@@ -114,6 +114,9 @@ void MainWindow::buildMenus()
     QAction *update = item(edit, "mnuUpdate", QStringLiteral("Update CD/DVD..."));
     update->setEnabled(false);
     connect(update, &QAction::triggered, this, &MainWindow::updateSelectedDisc);
+    QAction *verify = item(edit, "mnuVerify", QStringLiteral("Verify CD/DVD..."));
+    verify->setEnabled(false);
+    connect(verify, &QAction::triggered, this, &MainWindow::verifySelectedDisc);
     separator(edit, "mnuRaznak2");
     connect(item(edit, "mnuExpand", QStringLiteral("Expand tree")), &QAction::triggered, this,
             expand);
@@ -211,6 +214,9 @@ void MainWindow::buildMenus()
     QAction *updatePopup = item(m_treePopup, "mnuUpdatePopUp", QStringLiteral("Update CD/DVD..."));
     updatePopup->setEnabled(false);
     connect(updatePopup, &QAction::triggered, this, &MainWindow::updateSelectedDisc);
+    QAction *verifyPopup = item(m_treePopup, "mnuVerifyPopUp", QStringLiteral("Verify CD/DVD..."));
+    verifyPopup->setEnabled(false);
+    connect(verifyPopup, &QAction::triggered, this, &MainWindow::verifySelectedDisc);
 
     m_listPopup = new QMenu(QStringLiteral("ListPopUp"), this);
     m_listPopup->setObjectName(QStringLiteral("mnuListPopUp"));

@@ -1,0 +1,79 @@
+// Orlith — desktop catalogue of removable media.
+// orlith-cli verify: a line per file that differs, the summary, and the exit code.
+#include "core/capture/content_hash.h"
+#include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
+
+#include "core/capture/capture_fixtures.h"
+#include "core/core_fixtures.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
+
+class TestCliVerify : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void verifies_data()
+    {
+        QTest::addColumn<QStringList>("args"); // after the data folder; "M" is the medium
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out"); // "M" is the medium
+        QTest::addColumn<QString>("summary");
+        const QStringList verify{"verify", "N", "M"};
+        QTest::newRow("all OK")
+            << verify << "" << 0 << ""
+            << "Verified 3 files: 3 OK, 0 changed, 0 missing, 0 unreadable, 0 new; 1 not "
+               "checksummed.";
+        QTest::newRow("other bytes") << verify << "rewrite" << 1 << "changed\tM/a.txt\n"
+                                     << "3 files: 2 OK, 1 changed";
+        QTest::newRow("moved") << verify << "move" << 1 << "missing\tM/s/b.txt\nnew\tM/b.txt\n"
+                               << "4 files: 2 OK, 0 changed, 1 missing, 0 unreadable, 1 new";
+        QTest::newRow("no medium") << QStringList{"verify", "N"} << "" << 2 << ""
+                                   << "";
+        QTest::newRow("unknown disc") << QStringList{"verify", "X", "M"} << "" << 1 << ""
+                                      << "";
+    }
+    void verifies()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, change);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, summary);
+        QTemporaryDir tmp;
+        const QString data = tmp.filePath("data"_L1), medium = tmp.filePath("m"_L1);
+        QVERIFY(ensureStoreFolders(data).ok());
+        for (const char *name : {"a.txt", "s/b.txt", "plain.txt"})
+            QVERIFY(makeFile(medium + u'/' + QLatin1String(name), name));
+        QVERIFY(cli(data, {"new-catalog", "C"}).code == 0);
+        QVERIFY(cli(data, {"capture", "--catalog", "C", "--name", "N", medium}).code == 0);
+        // Checksums for all but plain.txt, kept through the disc file.
+        QList<FileEntry> entries = stored(discFilePath(data, "N"_L1));
+        for (FileEntry &e : entries) {
+            if (e.name != "plain.txt"_L1)
+                e.hash = hashFileContent(e.path).value;
+        }
+        QVERIFY(writeDiscFile(discFilePath(data, "N"_L1), "C"_L1, entries).ok());
+
+        if (change == "rewrite"_L1)
+            QVERIFY(makeFile(medium + "/a.txt"_L1, "A.TXT"));
+        else if (change == "move"_L1)
+            QVERIFY(QFile::rename(medium + "/s/b.txt"_L1, medium + "/b.txt"_L1));
+        args.replaceInStrings(QRegularExpression("^M$"_L1), medium);
+        const CliRun run = cli(data, args);
+        QCOMPARE(run.code, code);
+        QCOMPARE(run.out, QString(out).replace("M/"_L1, medium + u'/'));
+        QVERIFY2(run.err.contains(summary), qPrintable(run.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliVerify)
+#include "tst_cli_verify.moc"
