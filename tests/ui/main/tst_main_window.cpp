@@ -225,9 +225,8 @@ private slots:
         select(0);
         select(2);
         list.selectionModel()->setCurrentIndex(model.index(2, 0), QItemSelectionModel::NoUpdate);
-        form->copySelectedFiles();
+        form->copySelectedFiles(); // keysRunTheirCommands has what Ctrl+C copies
         QCOMPARE(form->statusText(), "File copied to clipboard");
-        QCOMPARE(m_f.desktop.clipboard->text(), "/m/x/a.mp3\n/m/z/c.mp3");
         form->openSelectedLocation();
         QCOMPARE(m_f.desktop.folders, QStringList{"/m/z/"});
         select(0);
@@ -587,8 +586,6 @@ private slots:
         QCOMPARE(QImageReader::imageFormat(stored) + ' ' +
                      QByteArray::number(QImage(stored).width()),
                  "jpeg 30");
-        f.pane->showDisc("Photos");
-        QVERIFY(!f.showsNoPicture());
         AddPictureDialog remove(f.root, "Photos", {&f.messages});
         remove.show();
         QTest::mouseClick(remove.findChild<QCheckBox *>("chkRemovePicture"), Qt::LeftButton);
