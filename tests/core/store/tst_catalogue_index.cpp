@@ -235,30 +235,27 @@ private slots:
         }
     }
 
+    // Catalogs, discs and the root share one key space, whatever the letter case
+    // (tst_store_edits has the refusals of the edits built on it).
     void keysAreUniqueWithoutCase()
     {
         CatalogueIndex index;
         QVERIFY(index.addCatalog(u"Music"_s));
         QVERIFY(index.addDisc(u"music"_s, u"Rock"_s));
-        for (const char *taken : {"MUSIC", "rock", "Catalogs", "catalogs", "katalog", "KATALOG"})
+        for (const char *taken : {"MUSIC", "rock", "catalogs", "KATALOG"})
             QVERIFY2(index.isKeyTaken(QString::fromLatin1(taken)), taken);
-        QVERIFY(!index.isKeyTaken(u"Jazz"_s));
         QVERIFY(!index.addCatalog(u"ROCK"_s) && !index.addDisc(u"Music"_s, u"MUSIC"_s));
         QCOMPARE(index.discKey(u"ROCK"_s), u"Rock"_s);
-        QCOMPARE(index.catalogOfDisc(u"rock"_s), 0);
         QVERIFY(index.addCatalog(u"Музыка"_s)); // non-Latin letters fold too
         QVERIFY(index.isKeyTaken(u"МУЗЫКА"_s));
-        // Edits keep the keys unique; a disc may change the case of its own name.
         QVERIFY(index.addDisc(u"Music"_s, u"d2"_s));
         QVERIFY(!index.renameDisc(u"rock"_s, u"D2"_s));
-        QVERIFY(index.renameDisc(u"Rock"_s, u"ROCK"_s));
-        QVERIFY(index.renameDisc(u"ROCK"_s, u"first"_s));
-        QVERIFY(!index.isKeyTaken(u"Rock"_s));
-        QVERIFY(!index.renameCatalog(u"Music"_s, u"first"_s));
+        QVERIFY(index.renameDisc(u"Rock"_s, u"ROCK"_s)); // a disc may change its own case
+        QVERIFY(!index.renameCatalog(u"Music"_s, u"rock"_s));
         QVERIFY(index.renameCatalog(u"Music"_s, u"Alpha"_s));
-        QCOMPARE(shape(index), u"Alpha:first,d2 Музыка:"_s);
+        QCOMPARE(shape(index), u"Alpha:ROCK,d2 Музыка:"_s);
         QVERIFY(index.isKeyTaken(u"alpha"_s) && !index.isKeyTaken(u"music"_s));
-        QVERIFY(index.removeDisc(u"FIRST"_s) && !index.removeDisc(u"first"_s));
+        QVERIFY(index.removeDisc(u"rock"_s) && !index.removeDisc(u"rock"_s));
     }
 
     void orderFileRoundTrip()
