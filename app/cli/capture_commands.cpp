@@ -107,6 +107,7 @@ int cmdCapture(CliContext &ctx)
     const QString catalog = ctx.value(QStringLiteral("--catalog"));
     const QString name = ctx.value(QStringLiteral("--name"));
     const bool archives = ctx.has(QStringLiteral("--archives"));
+    const bool checksums = ctx.has(QStringLiteral("--checksums"));
     if (ctx.args().size() != 1)
         return usageError(
             QStringLiteral("capture takes --catalog CATALOG --name NAME and one folder"));
@@ -125,6 +126,7 @@ int cmdCapture(CliContext &ctx)
 
     CaptureRequest request{ctx.programFolder(), name, catalog, folder};
     request.archives = archives;
+    request.checksums = checksums;
     CaptureJob job(request);
     ProgressLine progress;
     job.setProgressCallback([&progress](const CaptureJob &j) { progress.show(j); });
@@ -145,6 +147,8 @@ int cmdCapture(CliContext &ctx)
         err(vanishedFilesMessage(job.vanishedFiles()));
     if (job.unreadableArchives() > 0)
         err(unreadableArchivesMessage(job.unreadableArchives()));
+    if (job.unhashedFiles() > 0)
+        err(unhashedFilesMessage(job.unhashedFiles()));
     out(job.statusText());
     return kExitOk;
 }
@@ -153,6 +157,7 @@ int cmdRescan(CliContext &ctx)
 {
     const bool dryRun = ctx.has(QStringLiteral("--dry-run"));
     const bool archives = ctx.has(QStringLiteral("--archives"));
+    const bool checksums = ctx.has(QStringLiteral("--checksums"));
     const bool allowEmpty = ctx.has(QStringLiteral("--allow-empty"));
     if (ctx.args().size() != 2)
         return usageError(QStringLiteral("rescan takes a disc and the folder to walk"));
@@ -174,6 +179,7 @@ int cmdRescan(CliContext &ctx)
     request.drive = folder;
     request.walkOnly = true;
     request.archives = archives;
+    request.checksums = checksums;
     CaptureJob job(request);
     ProgressLine progress;
     job.setProgressCallback([&progress](const CaptureJob &j) { progress.show(j); });
@@ -201,6 +207,8 @@ int cmdRescan(CliContext &ctx)
         err(vanishedFilesMessage(job.vanishedFiles()));
     if (job.unreadableArchives() > 0)
         err(unreadableArchivesMessage(job.unreadableArchives()));
+    if (job.unhashedFiles() > 0)
+        err(unhashedFilesMessage(job.unhashedFiles()));
     const QByteArray summary = updateSummary(update).toUtf8() + '\n';
     std::fwrite(summary.constData(), 1, size_t(summary.size()), stderr);
     if (dryRun || update.isEmpty())

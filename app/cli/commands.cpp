@@ -109,6 +109,8 @@ const QList<CommandSpec> &commandTable()
             {QStringLiteral("--name"),     Name, "NAME",    Required, {}, "the new disc's name"},
             {QStringLiteral("--archives"), Flag, "",        Once,     {},
              "list the members of archives too"},
+            {QStringLiteral("--checksums"), Flag, "",       Once,     {},
+             "read every file whole and keep its checksum (XXH3-128)"},
         }},
         {"rescan", cmdRescan, "DISC PATH",
          "walk PATH again and update DISC: +, - and ~ lines per file", {
@@ -117,6 +119,9 @@ const QList<CommandSpec> &commandTable()
              "apply a walk that found no file at all"},
             {QStringLiteral("--archives"),    Flag, "", Once, {},
              "list the members of archives too"},
+            {QStringLiteral("--checksums"),   Flag, "", Once, {},
+             "read every file whole: a new checksum counts as a change (~); without it, "
+             "unchanged files keep theirs"},
         }},
         {"verify", cmdVerify, "DISC PATH",
          "read every file under PATH and compare it with DISC: a changed, missing, unreadable or "
@@ -136,10 +141,15 @@ const QList<CommandSpec> &commandTable()
          } + listExportOptions(), /*freeTextOperands=*/true},
         {"search", cmdSearch, "", "files by path, size and date",
          searchOptions() + scopeOptions() + saveOptions() + listExportOptions()},
-        {"duplicates", cmdDuplicates, "", "files of the same name and size in more than one place",
+        {"duplicates", cmdDuplicates, "",
+         "files in more than one place: of the same checksum and size when both have a "
+         "checksum, else of the same name and size",
          scopeOptions() + QList<OptionSpec>{
-            {QStringLiteral("--min-size"), Name, "KB", Once, {},
+            {QStringLiteral("--min-size"),   Name, "KB", Once, {},
              "leave out files smaller than KB kilobytes"},
+            {QStringLiteral("--by-content"), Flag, "",   Once, {},
+             "only files with a checksum, grouped by checksum and size; files without one "
+             "are left out"},
         } + listExportOptions()},
         {"single-copies", cmdSingleCopies, "", "files that exist on one disc only",
          scopeOptions() + listExportOptions()},

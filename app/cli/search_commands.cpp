@@ -170,7 +170,10 @@ int cmdDuplicates(CliContext &ctx)
     const qint64 minBytes = hasMin ? qint64(std::ceil(minSize.toDouble() * 1024.0)) : 0;
 
     QStringList skipped;
-    const DuplicateReport report = findDuplicates(ctx.programFolder(), discs, minBytes, &skipped);
+    const DuplicateReport report =
+        findDuplicates(ctx.programFolder(), discs, minBytes, &skipped, {}, {},
+                       ctx.has(QStringLiteral("--by-content")) ? DuplicateRule::ContentOnly
+                                                               : DuplicateRule::NameOrContent);
     saySkipped(skipped, report.longLines);
     for (qsizetype g = 0; g < report.groups.size(); ++g) {
         if (g > 0)

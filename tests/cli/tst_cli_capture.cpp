@@ -52,6 +52,15 @@ QStringList captured(const QString &store, const QString &root)
     return out;
 }
 
+// Each entry's path and checksum, as the disc file D of `store` holds them.
+QMap<QString, QByteArray> storedHashes(const QString &store)
+{
+    QMap<QString, QByteArray> out;
+    for (const FileEntry &e : stored(discFilePath(store, u"D"_s)))
+        out.insert(e.path, e.hash);
+    return out;
+}
+
 } // namespace
 
 class TestCliCapture : public QObject
@@ -241,6 +250,118 @@ private slots:
         QCOMPARE(readAll(discFile), after);
         QVERIFY(run({u"rescan"_s, u"D"_s, d, u"--allow-empty"_s}).says(0));
         QVERIFY(stored(discFile).isEmpty());
+    }
+
+    // What --checksums stores is what xxh128sum prints; archive members and a capture
+    // without it get none.
+    void captureChecksums_data()
+    {
+        QTest::addColumn<bool>("checksums");
+        QTest::newRow("with --checksums") << true;
+        QTest::newRow("without") << false;
+    }
+    void captureChecksums()
+    {
+        QFETCH(bool, checksums);
+        QVERIFY(makeFile(m_tree + u"/empty"_s, {}) &&
+                makeFile(m_tree + u"/sub/big.bin"_s, QByteArray(1536 * 1024, 'b')) &&
+                QFile::copy(m_src + u"/docs/inner.zip"_s, m_tree + u"/inner.zip"_s));
+        QStringList args{u"capture"_s, u"--archives"_s, u"--catalog"_s, u"Music & more"_s,
+                         u"--name"_s,  u"D"_s,          m_tree};
+        if (checksums)
+            args << u"--checksums"_s;
+        QCOMPARE(cli(m_data, args).code, 0);
+        const QStringList files{m_tree + u"/empty"_s, m_tree + u"/sub/big.bin"_s,
+                                m_tree + u"/inner.zip"_s};
+        const CliRun sums = runProgram(u"xxh128sum"_s, files);
+        QVERIFY2(sums.code == 0, "xxh128sum (Debian's xxhash) is needed");
+        QMap<QString, QByteArray> expected;
+        for (const QString &line : sums.out.split(u'\n', Qt::SkipEmptyParts))
+            expected.insert(line.section(u"  "_s, 1),
+                            checksums ? "xxh128:" + line.section(u' ', 0, 0).toLatin1() : "");
+        expected.insert(m_tree + u"/inner.zip/docs/x.txt"_s, {}); // a member
+        QCOMPARE(storedHashes(m_data), expected);
+    }
+
+    // A rescan without --checksums keeps the checksums of unchanged files and cannot see a
+    // change that kept size and date; with it, the new bytes are a change.
+    void rescanChecksums_data()
+    {
+        QTest::addColumn<bool>("checksums");
+        QTest::addColumn<QString>("changes");
+        QTest::newRow("without --checksums") << false << u"+\t/new.txt\n"_s;
+        QTest::newRow("with --checksums") << true << u"+\t/new.txt\n~\t/same-size.txt\n"_s;
+    }
+    void rescanChecksums()
+    {
+        QFETCH(bool, checksums);
+        QFETCH(QString, changes);
+        QVERIFY(makeFile(m_tree + u"/same.txt"_s, "kept") &&
+                makeFile(m_tree + u"/same-size.txt"_s, "before"));
+        QCOMPARE(cli(m_data,
+                     {"capture", "--checksums", "--catalog", "Music & more", "--name", "D", m_tree})
+                     .code,
+                 0);
+        const QMap<QString, QByteArray> captured = storedHashes(m_data);
+        // New bytes, the same size and date.
+        QVERIFY(makeFile(m_tree + u"/same-size.txt"_s, "after!") &&
+                makeFile(m_tree + u"/new.txt"_s, "n"));
+        QStringList args{u"rescan"_s, u"D"_s, m_tree};
+        if (checksums)
+            args << u"--checksums"_s;
+        const CliRun rescan = cli(m_data, args);
+        QCOMPARE(rescan.code, 0);
+        QCOMPARE(rescan.out, QString(changes).replace(u"\t/"_s, u"\t"_s + m_tree + u'/'));
+        const QMap<QString, QByteArray> now = storedHashes(m_data);
+        const QString same = m_tree + u"/same.txt"_s;
+        QVERIFY(!now.value(same).isEmpty());
+        QCOMPARE(now.value(same), captured.value(same));
+        QCOMPARE(now.value(m_tree + u"/new.txt"_s).isEmpty(), !checksums);
+    }
+
+    // Files that both carry a checksum are copies when their bytes are, whatever their names;
+    // a file without one still meets its name's copies. --by-content keeps only the first.
+    void duplicatesByContent_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("groups");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("mixed") << QStringList()
+                               << QStringList{u"a.txt@H1 renamed.bin@H2"_s, u"x.txt@H2 x.txt@P"_s}
+                               << u"1 groups by content, 1 by name and size."_s;
+        QTest::newRow("--by-content")
+            << QStringList{u"--by-content"_s} << QStringList{u"a.txt@H1 renamed.bin@H2"_s}
+            << u"1 groups, 2 files"_s;
+    }
+    void duplicatesByContent()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, groups);
+        QFETCH(QString, summary);
+        const QString d = m_dir->filePath(u"media"_s);
+        // y.txt: the same name and size on two discs with checksums, other bytes.
+        QVERIFY(makeFile(d + u"/H1/a.txt"_s, "same bytes!") && makeFile(d + u"/H1/y.txt"_s, "aa") &&
+                makeFile(d + u"/H2/renamed.bin"_s, "same bytes!") &&
+                makeFile(d + u"/H2/x.txt"_s, "12345") && makeFile(d + u"/H2/y.txt"_s, "bb") &&
+                makeFile(d + u"/P/x.txt"_s, "54321"));
+        for (const QString &disc : {u"H1"_s, u"H2"_s, u"P"_s}) {
+            QStringList args{u"capture"_s, u"--catalog"_s, u"Music & more"_s,
+                             u"--name"_s,  disc,           d + u'/' + disc};
+            if (disc != u"P"_s)
+                args << u"--checksums"_s;
+            QCOMPARE(cli(m_data, args).code, 0);
+        }
+        const CliRun found = cli(m_data, QStringList{u"duplicates"_s} + options);
+        QCOMPARE(found.code, 0);
+        QStringList got;
+        for (const QString &group : found.out.split(u"\n\n"_s, Qt::SkipEmptyParts)) {
+            QStringList rows;
+            for (const QString &row : group.split(u'\n', Qt::SkipEmptyParts))
+                rows << row.section(u'\t', 0, 0) + u'@' + row.section(u'\t', 4, 4);
+            got << rows.join(u' ');
+        }
+        QCOMPARE(got, groups);
+        QVERIFY2(found.err.contains(summary), qPrintable(found.err));
     }
 
     // Each kind of archive lists its members after its own entry, with their true sizes,

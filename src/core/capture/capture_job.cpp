@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/capture/capture_job.h"
 
+#include "core/capture/content_hash.h"
 #include "core/capture/drives.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/store_edits.h"
@@ -83,6 +84,11 @@ QString unreadableArchivesMessage(qsizetype count)
         .arg(count);
 }
 
+QString unhashedFilesMessage(qsizetype count)
+{
+    return QStringLiteral("%1 files could not be read and have no checksum.").arg(count);
+}
+
 QList<FileRow> CaptureJob::rows(qsizetype first, qsizetype count) const
 {
     QList<FileRow> out;
@@ -119,6 +125,16 @@ void CaptureJob::updateDetails()
         d.folder = m_kept > 0 ? folderOf(m_walk->entries().at(m_kept - 1)) : QString();
         m_estimate.addSample(m_sinceFill.elapsed(), m_read, m_bytesRead);
         d.rate = rateText(m_estimate.bytesPerSecond(), m_estimate.secondsLeft(d.filesFound));
+    } else if (m_phase == Phase::Hashing) {
+        d.filesFound = qsizetype(m_toHash.size());
+        d.filesDone = m_hashed;
+        const QList<FileEntry> &list = entries();
+        d.folder = m_hashed < d.filesFound ? folderOf(list.at(m_toHash[size_t(m_hashed)].entry))
+                                           : QString();
+        m_estimate.addSample(m_sinceFill.elapsed(), m_hashed, m_bytesHashed);
+        // Files differ in size far more than in the time a stat takes: bytes say it better.
+        d.rate =
+            rateText(m_estimate.bytesPerSecond(), m_estimate.secondsLeftForBytes(m_bytesToHash));
     } else if (m_phase == Phase::Done) {
         d.filesFound = d.filesDone = entryCount();
         d.folder.clear();
@@ -150,13 +166,7 @@ bool CaptureJob::stopAsked(const std::atomic<bool> *cancel)
 CaptureJob::Filled CaptureJob::fill(qsizetype i)
 {
     FileEntry &e = m_walk->entries()[i];
-    const qsizetype folder = m_walk->nativeFolderOf(i);
-    if (folder != m_folder) {
-        closeFolder();
-        m_folder = folder;
-        m_folderFd =
-            ::open(m_walk->nativeFolderPath(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    }
+    openFolderOf(i);
     struct stat st;
     bool ok;
     if (m_folderFd >= 0) {
@@ -208,6 +218,64 @@ bool CaptureJob::listArchive(qsizetype i, const FileEntry &e, Filled filled)
     return true;
 }
 
+void CaptureJob::openFolderOf(qsizetype i)
+{
+    const qsizetype folder = m_walk->nativeFolderOf(i);
+    if (folder == m_folder)
+        return;
+    closeFolder();
+    m_folder = folder;
+    m_folderFd =
+        ::open(m_walk->nativeFolderPath(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Files are read in walk order, one after the other and each once: an optical drive reads
+// at full speed only while it need not seek.
+bool CaptureJob::hashFiles(const std::atomic<bool> *cancel)
+{
+    m_phase = Phase::Hashing;
+    m_bytesToHash = m_bytesRead;
+    m_estimate.clear();
+    m_sinceFill.start();
+    m_progressText = m_statusText = QString::fromLatin1(kChecksumsStatus);
+    m_percent = 0;
+    report(/*always=*/true);
+    QList<FileEntry> &list = m_walk && !m_request.archives ? m_walk->entries() : m_listed;
+    const auto afterBlock = [this](qint64 n) {
+        m_bytesHashed += n;
+        reportHashing();
+    };
+    for (const ToHash &file : m_toHash) {
+        openFolderOf(file.walked);
+        const QByteArray path = m_folderFd >= 0 ? QByteArray() : m_walk->nativePath(file.walked);
+        const StoreValue<QByteArray> hash = hashFileContentAt(
+            m_folderFd, m_folderFd >= 0 ? m_walk->nativeName(file.walked) : path.constData(),
+            list.at(file.entry).path, afterBlock, cancel);
+        if (stopAsked(cancel))
+            return false;
+        if (hash.ok())
+            list[file.entry].hash = hash.value;
+        else
+            ++m_unhashed;
+        ++m_hashed;
+        reportHashing();
+    }
+    closeFolder();
+    return !stopAsked(cancel);
+}
+
+void CaptureJob::reportHashing()
+{
+    if (m_sinceReport.isValid() && !m_sinceReport.hasExpired(kReportIntervalMs))
+        return;
+    const double done = m_bytesToHash > 0 ? double(m_bytesHashed) / double(m_bytesToHash)
+                                          : double(m_hashed) / double(m_toHash.size());
+    m_percent = std::clamp(int(done * 100.0), 0, 100);
+    m_progressText = QStringLiteral("Computing checksums...") + signPadded(m_percent) +
+                     QStringLiteral(" % completed.");
+    report(/*always=*/false);
+}
+
 void CaptureJob::closeFolder()
 {
     if (m_folderFd >= 0)
@@ -253,6 +321,8 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
             if (kept != i)
                 walked[kept] = std::move(walked[i]);
             ++kept;
+            if (m_request.checksums && filled == Filled::Regular)
+                m_toHash.push_back({i, m_request.archives ? m_listed.size() : kept - 1});
             // An archive may take a while to list (a cancelled listing stops part-way), so
             // the cancel flag is looked at after each.
             if (m_request.archives && listArchive(i, walked[kept - 1], filled) && stopAsked(cancel))
@@ -276,6 +346,8 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
     if (stopAsked(cancel))
         return {};
     m_filled = entries().size();
+    if (m_request.checksums && !hashFiles(cancel))
+        return {};
     if (m_request.walkOnly) {
         m_progressText = QString::fromLatin1(kDoneText);
         m_percent = 100;

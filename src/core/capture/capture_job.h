@@ -16,6 +16,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace orlith {
 
@@ -36,6 +37,9 @@ struct CaptureRequest
     bool walkOnly = false;
     // "Look inside archives": each archive's members follow its own entry (ArchiveLister).
     bool archives = false;
+    // "Compute checksums": once sizes and dates are read, every regular file is read whole,
+    // in walk order, and its entry gets its checksum (archive members do not).
+    bool checksums = false;
     // The catalog's discs when the capture began: should another process rename the
     // catalog meanwhile, they find it under its new name (see writeNewDiscFile).
     QStringList catalogDiscs = {};
@@ -46,6 +50,7 @@ inline constexpr char kInsertingText[] = "Inserting files from CD... ";
 inline constexpr char kPleaseWaitText[] = "Please wait...";
 inline constexpr char kGettingInfoStatus[] = "Getting files info... ";
 inline constexpr char kDoneText[] = "Done. 100% completed.";
+inline constexpr char kChecksumsStatus[] = "Computing checksums... ";
 
 // One capture of a disc into a new disc file, the engine of the "CD/DVD..." command and of
 // `orlith-cli capture`. run() walks the folder (texts "Inserting files from CD... "), then
@@ -53,7 +58,10 @@ inline constexpr char kDoneText[] = "Done. 100% completed.";
 // completed."), then writes the disc file through a temporary file and a rename ("Done.
 // 100% completed.", "Ready.  N files inserted from CD/DVD.") and, when asked, opens the
 // tray. A file whose size or date cannot be read keeps size 0 and an empty date; a file
-// that is gone by then (deleted while the disc was read) is left out and counted.
+// that is gone by then (deleted while the disc was read) is left out and counted. With
+// checksums, the files are read between the sizes and the writing ("Computing checksums...
+// N % completed.", the percentage and time left by bytes); a file that cannot be read gets
+// no checksum and is counted.
 //
 // The job touches no index and no widget, so a window runs it on a worker thread and
 // files the disc in its index when it has finished (see captureFolder for the whole
@@ -65,7 +73,7 @@ class CaptureJob
 public:
     static constexpr int kReportIntervalMs = 100;
 
-    enum class Phase { Idle, Walking, Filling, Done, Failed, Cancelled };
+    enum class Phase { Idle, Walking, Filling, Hashing, Done, Failed, Cancelled };
 
     // `request.catalog` is the catalog as the index spells it (checkNewDiscFile).
     explicit CaptureJob(CaptureRequest request, const QLocale &locale = QLocale::system());
@@ -120,6 +128,9 @@ public:
     // Archives that could not be read whole (their own entries and readable members stay);
     // say so when nonzero (unreadableArchivesMessage).
     qsizetype unreadableArchives() const { return m_unreadableArchives; }
+    // Regular files that could not be read for their checksum and have none; say so when
+    // nonzero (unhashedFilesMessage).
+    qsizetype unhashedFiles() const { return m_unhashed; }
     // Whether the tray was asked to open.
     bool ejected() const { return m_ejected; }
 
@@ -128,6 +139,9 @@ private:
     Filled fill(qsizetype i);
     void dropVanished(qsizetype i);
     bool listArchive(qsizetype i, const FileEntry &e, Filled filled);
+    bool hashFiles(const std::atomic<bool> *cancel);
+    void reportHashing();
+    void openFolderOf(qsizetype i);
     void closeFolder();
     void updateDetails();
     bool stopAsked(const std::atomic<bool> *cancel);
@@ -142,6 +156,17 @@ private:
     qsizetype m_unreadableArchives = 0;
     qsizetype m_vanished = 0;
     qsizetype m_vanishedChanged = 0; // of those, names the walk counted as changed
+    // With checksums: each regular file's walk number and its place in entries().
+    struct ToHash
+    {
+        qsizetype walked;
+        qsizetype entry;
+    };
+    std::vector<ToHash> m_toHash;
+    qsizetype m_hashed = 0;
+    qsizetype m_unhashed = 0;
+    qint64 m_bytesHashed = 0;
+    qint64 m_bytesToHash = 0;
     std::function<void(const CaptureJob &)> m_progress;
     QElapsedTimer m_sinceReport;
     Phase m_phase = Phase::Idle;
@@ -169,6 +194,8 @@ QString changedNamesMessage(qsizetype count);
 QString vanishedFilesMessage(qsizetype count);
 // "N archives could not be read whole; their readable members are listed."
 QString unreadableArchivesMessage(qsizetype count);
+// "N files could not be read and have no checksum."
+QString unhashedFilesMessage(qsizetype count);
 
 // The catalog as `index` spells it (and its discs, when asked), when a disc named `disc` can
 // be filed under `catalog`; fails with a message when the catalog is missing or the name is

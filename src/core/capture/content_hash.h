@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace orlith {
@@ -43,5 +44,13 @@ bool isContentHashText(QByteArrayView text);
 StoreValue<QByteArray> hashFileContent(const QString &path,
                                        std::atomic<qint64> *bytesRead = nullptr,
                                        const std::atomic_bool *cancel = nullptr);
+
+// The same for the file `name` of the folder open as `folderFd` (or the path `name` when
+// `folderFd` is negative), for a reader that walks folder by folder; `shownPath` names it in
+// the error. `afterBlock`, when given, is called after each block with the block's size, on
+// the reading thread, so a job can report and look at the clock inside a large file.
+StoreValue<QByteArray> hashFileContentAt(int folderFd, const char *name, const QString &shownPath,
+                                         const std::function<void(qint64)> &afterBlock,
+                                         const std::atomic_bool *cancel = nullptr);
 
 } // namespace orlith

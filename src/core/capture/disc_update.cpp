@@ -45,14 +45,19 @@ DiscUpdate compareDisc(const QList<FileEntry> &stored, const QList<FileEntry> &w
 
     update.entries.reserve(walked.size());
     for (const FileEntry &w : walked) {
-        FileEntry now{asStored(w.name), asStored(w.path), w.size, w.date};
+        FileEntry now{asStored(w.name), asStored(w.path), w.size, w.date, w.hash};
         const auto it = byPath.constFind(now.path);
         if (it == byPath.cend() || matched[*it]) {
             update.added.append(now);
         } else {
             matched[*it] = true;
             const FileEntry &old = stored[*it];
-            if (old.size != now.size || old.date != now.date)
+            const bool sameStat = old.size == now.size && old.date == now.date;
+            // A walk without checksums (or a file it could not read) vouches only for size
+            // and date, so an unchanged file keeps the checksum it had.
+            if (sameStat && now.hash.isEmpty())
+                now.hash = old.hash;
+            if (!sameStat || (!old.hash.isEmpty() && old.hash != now.hash))
                 update.changed.append(now);
         }
         update.entries.append(std::move(now));

@@ -14,8 +14,9 @@
 namespace orlith {
 
 // What changed between a disc file and a new walk. Entries are matched by their full path;
-// a matched entry whose size or date differs is changed. A file moved to another folder is
-// one removed and one added.
+// a matched entry whose size or date differs is changed, and so is one whose new checksum
+// differs from the stored one. A walk without a checksum for an unchanged file keeps the
+// stored one. A file moved to another folder is one removed and one added.
 struct DiscUpdate
 {
     QList<FileEntry> added;   // in walk order

@@ -30,16 +30,26 @@ std::optional<double> ProgressEstimate::bytesPerSecond() const
 
 std::optional<qint64> ProgressEstimate::secondsLeft(qint64 filesTotal) const
 {
+    return secondsLeft(filesTotal, &Sample::files);
+}
+
+std::optional<qint64> ProgressEstimate::secondsLeftForBytes(qint64 bytesTotal) const
+{
+    return secondsLeft(bytesTotal, &Sample::bytes);
+}
+
+std::optional<qint64> ProgressEstimate::secondsLeft(qint64 total, qint64 Sample::*done) const
+{
     if (!enough())
         return std::nullopt;
     const Sample &a = m_samples.first();
     const Sample &b = m_samples.last();
-    const qint64 left = filesTotal - b.files;
+    const qint64 left = total - b.*done;
     if (left <= 0)
         return 0;
-    if (b.files <= a.files)
+    if (b.*done <= a.*done)
         return std::nullopt;
-    const double perSecond = double(b.files - a.files) * 1000.0 / double(b.ms - a.ms);
+    const double perSecond = double(b.*done - a.*done) * 1000.0 / double(b.ms - a.ms);
     return qint64(std::ceil(double(left) / perSecond));
 }
 

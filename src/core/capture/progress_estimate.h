@@ -30,6 +30,8 @@ public:
     // Whole seconds until `filesTotal` are done at the window's pace; none while nothing
     // moves.
     std::optional<qint64> secondsLeft(qint64 filesTotal) const;
+    // The same by bytes, for a job that reads whole files, whose sizes it knows beforehand.
+    std::optional<qint64> secondsLeftForBytes(qint64 bytesTotal) const;
 
 private:
     struct Sample
@@ -39,6 +41,7 @@ private:
         qint64 bytes;
     };
     bool enough() const;
+    std::optional<qint64> secondsLeft(qint64 total, qint64 Sample::*done) const;
     QList<Sample> m_samples; // oldest first, the oldest within the window of the newest
 };
 

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 namespace orlith {
@@ -93,7 +94,7 @@ QList<FileRow> DuplicateReport::rows() const
 
 DuplicateReport findDuplicates(const QString &programFolder, const QStringList &discs,
                                qint64 minBytes, QStringList *skipped, const BeforeDisc &beforeDisc,
-                               const FolderScope &folder)
+                               const FolderScope &folder, DuplicateRule rule)
 {
     // The first copy of every file is kept as bytes only; a row is built once a second
     // copy shows it is a duplicate.
@@ -101,18 +102,45 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
     {
         const char *text;
         qint64 size;
+        qint64 order; // among the entries read, for a group that gains rows late
         qint32 nameLength, pathLength, dateLength;
         qint32 disc;
         qint32 group;
+        bool hashed;
     };
-    QHash<FileKey, qint32> seen;
-    seen.reserve(entryEstimate(programFolder, discs));
+    using Match = FileRow::Match;
+    const bool mixed = rule == DuplicateRule::NameOrContent;
+    // Files with a checksum meet by content, the others by name; each table holds one kind.
+    QHash<FileKey, qint32> byName;
+    QHash<FileKey, qint32> byContent;
+    (mixed ? byName : byContent).reserve(entryEstimate(programFolder, discs));
+    // Name keys of files with a checksum met once, to meet files without one afterwards.
+    std::vector<std::pair<qint32, FileKey>> hashedNames;
     std::vector<First> firsts;
     RowTextArena firstText;
     std::vector<std::shared_ptr<const char[]>> firstBlocks;
     RowTextArena rowText;
     KeyMaker keyOf;
     DuplicateReport report;
+    std::vector<Match> matches;              // parallel to report.groups
+    std::vector<std::vector<qint64>> orders; // parallel to report.groups and their rows
+    qint64 order = 0;
+
+    const auto rowOf = [&](const First &f) {
+        const char *t = f.text;
+        return FileRow::fromBytes({t, f.nameLength}, {t + f.nameLength, f.pathLength}, f.size,
+                                  {t + f.nameLength + f.pathLength, f.dateLength}, discs[f.disc],
+                                  &rowText);
+    };
+    const auto groupOf = [&](First &f, Match match) {
+        if (f.group < 0) {
+            f.group = qint32(report.groups.size());
+            report.groups.append({rowOf(f)});
+            matches.push_back(match);
+            orders.push_back({f.order});
+        }
+        return f.group;
+    };
 
     for (qsizetype d = 0; d < discs.size(); ++d) {
         const QString &disc = discs[d];
@@ -120,34 +148,34 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
             break;
         qsizetype longLines = 0;
         const bool read =
-            forEachDiscEntry(
+            forEachHashedDiscEntry(
                 discFilePath(programFolder, disc),
-                [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date) {
-                    if (size < minBytes || !folder.contains(path))
+                [&](QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date,
+                    QByteArrayView hash) {
+                    if (size < minBytes || !folder.contains(path) || (!mixed && hash.isEmpty()))
                         return;
+                    const bool hashed = !hash.isEmpty();
                     // Slots hold 1 + the index of the first copy; 0 is a new file.
-                    qint32 &slot = seen[keyOf(name, size)];
+                    qint32 &slot =
+                        hashed ? byContent[keyOf(hash, size)] : byName[keyOf(name, size)];
                     if (slot == 0) {
                         slot = qint32(firsts.size()) + 1;
                         std::shared_ptr<const char[]> block;
                         const char *text = firstText.store(name, path, date, block);
                         if (firstBlocks.empty() || firstBlocks.back() != block)
                             firstBlocks.push_back(std::move(block));
-                        firsts.push_back({text, size, qint32(name.size()), qint32(path.size()),
-                                          qint32(date.size()), qint32(d), -1});
+                        firsts.push_back({text, size, order++, qint32(name.size()),
+                                          qint32(path.size()), qint32(date.size()), qint32(d), -1,
+                                          hashed});
+                        if (hashed && mixed)
+                            hashedNames.emplace_back(slot - 1, keyOf(name, size));
                         return;
                     }
-                    First &first = firsts[size_t(slot - 1)];
-                    if (first.group < 0) {
-                        first.group = qint32(report.groups.size());
-                        const char *t = first.text;
-                        report.groups.append({FileRow::fromBytes(
-                            {t, first.nameLength}, {t + first.nameLength, first.pathLength},
-                            first.size, {t + first.nameLength + first.pathLength, first.dateLength},
-                            discs[first.disc], &rowText)});
-                    }
-                    report.groups[first.group].append(
+                    const qint32 group = groupOf(firsts[size_t(slot - 1)],
+                                                 hashed ? Match::ByContent : Match::ByName);
+                    report.groups[group].append(
                         FileRow::fromBytes(name, path, size, date, disc, &rowText));
+                    orders[size_t(group)].push_back(order++);
                 },
                 &longLines)
                 .ok();
@@ -157,26 +185,56 @@ DuplicateReport findDuplicates(const QString &programFolder, const QStringList &
             report.longLines.append({disc, longLines});
     }
 
-    // Largest waste first; equal waste keeps the order the files were met in.
-    const auto extra = [](const QList<FileRow> &g) {
-        return multiplySize(g.size() - 1, g.first().size());
-    };
-    std::stable_sort(
-        report.groups.begin(), report.groups.end(),
-        [&](const QList<FileRow> &x, const QList<FileRow> &y) { return extra(x) > extra(y); });
-    for (const QList<FileRow> &group : std::as_const(report.groups)) {
-        report.files += group.size();
-        report.extraBytes = addSizes(report.extraBytes, extra(group));
+    // A file with a checksum and no copy by content is still a copy of a file of the same
+    // name and size that has none (a disc captured before checksums were kept).
+    for (const auto &[index, nameKey] : hashedNames) {
+        First &f = firsts[size_t(index)];
+        const qint32 slot = f.group < 0 ? byName.value(nameKey) : 0;
+        if (slot == 0)
+            continue;
+        const qint32 group = groupOf(firsts[size_t(slot - 1)], Match::ByName);
+        QList<FileRow> &rows = report.groups[group];
+        std::vector<qint64> &at = orders[size_t(group)];
+        // In the order read, as the rest of the group.
+        const auto pos = std::upper_bound(at.begin(), at.end(), f.order);
+        rows.insert(pos - at.begin(), rowOf(f));
+        at.insert(pos, f.order);
     }
+
+    // Largest waste first; equal waste keeps the order the files were met in.
+    const auto extra = [&](qsizetype g) {
+        return multiplySize(report.groups[g].size() - 1, report.groups[g].first().size());
+    };
+    std::vector<qsizetype> sorted(size_t(report.groups.size()));
+    std::iota(sorted.begin(), sorted.end(), 0);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [&](qsizetype x, qsizetype y) { return extra(x) > extra(y); });
+    QList<QList<FileRow>> groups;
+    groups.reserve(report.groups.size());
+    for (const qsizetype g : sorted) {
+        QList<FileRow> &group = report.groups[g];
+        for (qsizetype i = 0; i < group.size(); ++i)
+            group[i].setMatch(matches[size_t(g)], i == 0);
+        report.files += group.size();
+        report.extraBytes = addSizes(report.extraBytes, extra(g));
+        report.contentGroups += matches[size_t(g)] == Match::ByContent;
+        groups.append(std::move(group));
+    }
+    report.groups = std::move(groups);
     return report;
 }
 
 QString duplicatesSummary(const DuplicateReport &report)
 {
-    return QStringLiteral("%1 groups, %2 files, %3 MB in extra copies.")
-        .arg(report.groups.size())
-        .arg(report.files)
-        .arg(double(report.extraBytes) / (1024.0 * 1024.0), 0, 'f', 2);
+    QString text = QStringLiteral("%1 groups, %2 files, %3 MB in extra copies.")
+                       .arg(report.groups.size())
+                       .arg(report.files)
+                       .arg(double(report.extraBytes) / (1024.0 * 1024.0), 0, 'f', 2);
+    if (report.contentGroups > 0)
+        text += QStringLiteral(" %1 groups by content, %2 by name and size.")
+                    .arg(report.contentGroups)
+                    .arg(report.groups.size() - report.contentGroups);
+    return text;
 }
 
 qsizetype findSingleCopies(const QString &programFolder, const QStringList &allDiscs,

@@ -40,6 +40,7 @@ template <typename Record, typename Visit> void forEachField(Record &r, Visit &&
         visit(QStringLiteral("categoryColorSettings[%1]").arg(categoryName(i)),
               r.categoryColorSettings[size_t(i)]);
     visit(QStringLiteral("lookInsideArchivesSetting"), r.lookInsideArchivesSetting);
+    visit(QStringLiteral("computeChecksumsSetting"), r.computeChecksumsSetting);
 }
 
 template <typename Field> using Plain = std::remove_cvref_t<Field>;
@@ -50,11 +51,14 @@ bool encodeSettings(const SettingsRecord &record, QByteArray &out, QString &erro
 {
     out.clear();
     forEachField(record, [&](const QString &name, const auto &field) {
-        // Our own field goes last and only when set, so a record without it is
-        // byte for byte the one every other reader of the file knows.
-        if (!error.isEmpty() || (static_cast<const void *>(&field) ==
-                                     static_cast<const void *>(&record.lookInsideArchivesSetting) &&
-                                 record.lookInsideArchivesSetting.isEmpty()))
+        // Our own fields go last and only while one from there on is set, so a record
+        // without them is byte for byte the one every other reader of the file knows.
+        const void *at = &field;
+        if (!error.isEmpty() ||
+            (at == &record.lookInsideArchivesSetting &&
+             record.lookInsideArchivesSetting.isEmpty() &&
+             record.computeChecksumsSetting.isEmpty()) ||
+            (at == &record.computeChecksumsSetting && record.computeChecksumsSetting.isEmpty()))
             return;
         if constexpr (std::is_same_v<Plain<decltype(field)>, QString>) {
             const QByteArray bytes = encodeSingleByte(field);

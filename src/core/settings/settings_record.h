@@ -37,6 +37,8 @@ struct SettingsRecord
     // "1": captures list archive members. Stored after the fields above, and only when not
     // empty (off, as on a first start).
     QString lookInsideArchivesSetting;
+    // "1": captures compute checksums. Stored last, the same way.
+    QString computeChecksumsSetting;
 
     // The switches as the program uses them. A getter is true only for the exact "on" text
     // of its field; a setter writes the texts above, so the file reads as it always did.
@@ -56,6 +58,8 @@ struct SettingsRecord
     {
         lookInsideArchivesSetting = on ? oneZero(true) : QString();
     }
+    bool computesChecksums() const { return computeChecksumsSetting == QLatin1String("1"); }
+    void setComputesChecksums(bool on) { computeChecksumsSetting = on ? oneZero(true) : QString(); }
     bool detailsCollapsed() const { return detailsCollapsedSetting != 0; }
     void setDetailsCollapsed(bool on) { detailsCollapsedSetting = on ? 1 : 0; }
     // The window's placement in twips; empty when never stored.

@@ -85,7 +85,11 @@ QString FileRow::sizeText() const
     return kilobytesText(m_size);
 }
 
-StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take, qsizetype *longLines)
+namespace {
+
+// Both readers' loop; a checksum is copied only for a taker that wants it.
+template <bool withHash, typename Take>
+StoreResult readEntries(const QString &path, const Take &take, qsizetype *longLines)
 {
     DiscReader reader;
     if (StoreResult r = reader.open(path); !r)
@@ -93,6 +97,7 @@ StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take, qs
     // Only the current fields' bytes are kept until a date line completes an entry.
     QByteArray name;
     QByteArray filePath;
+    QByteArray hash;
     qint64 size = 0;
     DiscLine line;
     while (reader.nextLine(line)) {
@@ -107,15 +112,35 @@ StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take, qs
             size = parseSizeValue(line.bytes());
             break;
         case DiscTag::Date:
-            take(name, filePath, size, line.bytes());
+            if constexpr (withHash) {
+                take(name, filePath, size, line.bytes(), hash);
+                hash.clear(); // a checksum belongs to its own entry only
+            } else {
+                take(name, filePath, size, line.bytes());
+            }
             break;
-        case DiscTag::Hash: // a checksum takes no part here
+        case DiscTag::Hash:
+            if constexpr (withHash)
+                line.copyTo(hash);
             break;
         }
     }
     if (longLines)
         *longLines = reader.longLines();
     return reader.error().isEmpty() ? StoreResult::success() : StoreResult::failure(reader.error());
+}
+
+} // namespace
+
+StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take, qsizetype *longLines)
+{
+    return readEntries<false>(path, take, longLines);
+}
+
+StoreResult forEachHashedDiscEntry(const QString &path, const HashedDiscEntryTaker &take,
+                                   qsizetype *longLines)
+{
+    return readEntries<true>(path, take, longLines);
 }
 
 StoreResult listDiscFiles(const QString &programFolder, const QString &discName,

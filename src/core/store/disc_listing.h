@@ -56,6 +56,18 @@ public:
     const QString &disc() const { return m_disc; }
 
     QString sizeText() const; // kilobytes, "0.00"
+
+    // How a duplicates report matched the row's group, and whether the row begins it; a
+    // group of rows matched by content may differ in name, so only the report can say where
+    // one ends. Other rows are Unmatched.
+    enum class Match : quint8 { Unmatched, ByName, ByContent };
+    Match match() const { return m_match; }
+    bool startsGroup() const { return m_startsGroup; }
+    void setMatch(Match match, bool startsGroup)
+    {
+        m_match = match;
+        m_startsGroup = startsGroup;
+    }
     // The entry a disc file stores for this row (the disc is the file's own).
     FileEntry entry() const { return {name(), path(), m_size, date()}; }
 
@@ -65,6 +77,8 @@ private:
     int m_nameLength = 0;
     int m_pathLength = 0;
     int m_dateLength = 0;
+    Match m_match = Match::Unmatched; // in the padding before m_size: rows stay as small
+    bool m_startsGroup = false;
     qint64 m_size = 0;
     QString m_disc;
 };
@@ -84,6 +98,12 @@ using DiscEntryTaker =
     std::function<void(QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date)>;
 StoreResult forEachDiscEntry(const QString &path, const DiscEntryTaker &take,
                              qsizetype *longLines = nullptr);
+// The same with each entry's checksum (empty when it has none).
+using HashedDiscEntryTaker =
+    std::function<void(QByteArrayView name, QByteArrayView path, qint64 size, QByteArrayView date,
+                       QByteArrayView hash)>;
+StoreResult forEachHashedDiscEntry(const QString &path, const HashedDiscEntryTaker &take,
+                                   qsizetype *longLines = nullptr);
 
 // Appends a disc's entries as rows, in file order, by the shared reading rule.
 StoreResult listDiscFiles(const QString &programFolder, const QString &discName,

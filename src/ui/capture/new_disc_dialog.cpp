@@ -74,6 +74,11 @@ NewDiscDialog::NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, Dri
     m_archives->setToolTip(QStringLiteral("List the files inside zip, 7z, tar, iso and rar "
                                           "archives as files of the disc"));
     m_archives->setVisible(!m_virtual);
+    m_checksums = new QCheckBox(QStringLiteral("Compute checksums"), this);
+    m_checksums->setObjectName(QStringLiteral("chkChecksums"));
+    m_checksums->setToolTip(QStringLiteral("Read every file whole and keep its checksum, to "
+                                           "verify the disc and find copies by content later"));
+    m_checksums->setVisible(!m_virtual);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("Command1"));
@@ -90,11 +95,12 @@ NewDiscDialog::NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, Dri
     grid->addWidget(label3, 4, 0);
     grid->addWidget(m_drive, 5, 0);
     grid->addWidget(m_archives, 6, 0);
+    grid->addWidget(m_checksums, 7, 0);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
-    grid->addLayout(buttons, 7, 0);
+    grid->addLayout(buttons, 8, 0);
     setMinimumWidth(340);
 }
 
@@ -126,6 +132,16 @@ bool NewDiscDialog::lookInsideArchives() const
 void NewDiscDialog::setLookInsideArchives(bool on)
 {
     m_archives->setChecked(on);
+}
+
+bool NewDiscDialog::computeChecksums() const
+{
+    return !m_virtual && m_checksums->isChecked();
+}
+
+void NewDiscDialog::setComputeChecksums(bool on)
+{
+    m_checksums->setChecked(on);
 }
 
 bool NewDiscDialog::isOtherFolderItem(int index) const

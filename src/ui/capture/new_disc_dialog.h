@@ -41,6 +41,9 @@ public:
     // The "Look inside archives" box, not shown in "Virtual" mode.
     bool lookInsideArchives() const;
     void setLookInsideArchives(bool on);
+    // The "Compute checksums" box, not shown in "Virtual" mode.
+    bool computeChecksums() const;
+    void setComputeChecksums(bool on);
     // Selects `catalog` when listed (the tree's selection); a dialog made with exactly one
     // catalog has it selected already.
     void preselectCatalog(const QString &catalog);
@@ -68,6 +71,7 @@ private:
     QComboBox *m_catalog = nullptr;
     QComboBox *m_drive = nullptr;
     QCheckBox *m_archives = nullptr;
+    QCheckBox *m_checksums = nullptr;
     int m_previousDrive = -1; // the last item before "Other folder..." was chosen
 };
 

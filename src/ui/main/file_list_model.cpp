@@ -266,7 +266,12 @@ void FileListModel::showDuplicateGroups()
 void FileListModel::groupRows(qsizetype first)
 {
     for (qsizetype i = first; i < m_rows.size(); ++i) {
-        if (i > 0 && sameFile(m_rows.at(i - 1), m_rows.at(i))) {
+        // Rows of a report say where their groups begin; others are grouped by name.
+        const FileRow &row = m_rows.at(i);
+        const bool joins =
+            i > 0 && (row.match() != FileRow::Match::Unmatched ? !row.startsGroup()
+                                                               : sameFile(m_rows.at(i - 1), row));
+        if (joins) {
             const int group = m_groupOf.at(i - 1);
             m_groupOf.append(group);
             ++m_groupCopies[group];
@@ -418,7 +423,12 @@ QString FileListModel::cellText(int row, int column) const
     case DiscColumn:
         return r.disc();
     case CopiesColumn:
-        return m_grouped ? QString::number(m_groupCopies.at(m_groupOf.at(row))) : QString();
+        if (!m_grouped)
+            return QString();
+        // Copies found by their checksum may bear other names: say so.
+        return m_rows.at(row).match() == FileRow::Match::ByContent
+                   ? QStringLiteral("%1 by content").arg(m_groupCopies.at(m_groupOf.at(row)))
+                   : QString::number(m_groupCopies.at(m_groupOf.at(row)));
     case WastedColumn:
         return m_grouped ? kilobytesText(wastedBytes(row)) : QString();
     default:

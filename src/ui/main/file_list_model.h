@@ -57,8 +57,10 @@ public:
     void appendRows(const QList<FileRow> &rows);
     void clear();
 
-    // Shows the rows as the duplicates report hands them: a run of rows of one file (same
-    // name, letter case ignored, and size) is a group. Alternate groups are shaded, and
+    // Shows the rows as the duplicates report hands them: a row that starts a group
+    // (FileRow::startsGroup) and the rows after it up to the next; rows the report did not
+    // mark are grouped by name, letter case ignored, and size. The copies of a group matched
+    // by content read "N by content". Alternate groups are shaded, and
     // every row shows its group's copies and the space the extra copies take. Empties the
     // list; the next new list ends it.
     void showDuplicateGroups();

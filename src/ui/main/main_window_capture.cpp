@@ -110,6 +110,7 @@ void MainWindow::captureDisc()
     request.ejectAfter = m_settings.ejectAfterImport() && !dialog.driveIsFolder();
     request.drives = &drives;
     request.archives = dialog.lookInsideArchives();
+    request.checksums = dialog.computeChecksums();
     if (StoreResult r = checkNewDiscFile(m_index, request.discName, dialog.catalog(),
                                          request.catalog, &request.catalogDiscs);
         !r) {
@@ -161,10 +162,12 @@ QString MainWindow::selectedCatalog() const
 bool MainWindow::runDriveDialog(NewDiscDialog &dialog)
 {
     dialog.setLookInsideArchives(m_settings.looksInsideArchives());
+    dialog.setComputeChecksums(m_settings.computesChecksums());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     // Kept with the other settings, which shut-down writes.
     m_settings.setLooksInsideArchives(dialog.lookInsideArchives());
+    m_settings.setComputesChecksums(dialog.computeChecksums());
     return true;
 }
 
@@ -230,6 +233,9 @@ void MainWindow::finishCapture(const StoreResult &result)
     if (job->unreadableArchives() > 0)
         m_services.messages->information(this, QStringLiteral("Information"),
                                          unreadableArchivesMessage(job->unreadableArchives()));
+    if (job->unhashedFiles() > 0)
+        m_services.messages->information(this, QStringLiteral("Information"),
+                                         unhashedFilesMessage(job->unhashedFiles()));
     emit captureFinished();
 }
 

@@ -51,6 +51,7 @@ void MainWindow::updateSelectedDisc()
     request.drive = dialog.drive();
     request.walkOnly = true;
     request.archives = dialog.lookInsideArchives();
+    request.checksums = dialog.computeChecksums();
     startCapture(new CaptureTask(request, std::move(stored), std::move(readAs), this));
 }
 

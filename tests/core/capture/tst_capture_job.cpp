@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "capture_fixtures.h"
 #include "core/capture/capture_job.h"
+#include "core/capture/content_hash.h"
 #include "core/capture/dir_walk.h"
 #include "core/capture/drives.h"
 #include "core/capture/file_date_text.h"
@@ -183,6 +184,7 @@ private slots:
         QTest::addColumn<int>("cancelIn"); // the phase whose first report cancels; -1: none
         QTest::newRow("3000 files") << -1;
         QTest::newRow("cancel while filling") << int(CaptureJob::Phase::Filling);
+        QTest::newRow("cancel while computing checksums") << int(CaptureJob::Phase::Hashing);
     }
 
     void progressAndCancel()
@@ -193,7 +195,10 @@ private slots:
             QVERIFY(makeFile(m_tree + u"/f%1.txt"_s.arg(i, 5, 10, QLatin1Char('0')), "x"));
         FakeDriveProvider drives;
         drives.addDrive(m_tree);
-        CaptureJob job({m_data, u"Big"_s, u"Music & more"_s, m_tree, /*ejectAfter=*/true, &drives});
+        CaptureRequest request{m_data, u"Big"_s, u"Music & more"_s, m_tree, /*ejectAfter=*/true,
+                               &drives};
+        request.checksums = cancelIn == int(CaptureJob::Phase::Hashing);
+        CaptureJob job(request);
         std::atomic<bool> cancel = false;
         QStringList texts;
         qsizetype lastFilled = 0;
@@ -275,6 +280,43 @@ private slots:
         for (const FileEntry &e : std::as_const(stored))
             names << e.name;
         QCOMPARE(names, kept);
+    }
+
+    // A file that cannot be read whole when its turn comes gets no checksum and is counted;
+    // the others get theirs and the disc is written.
+    void unreadableFilesGetNoChecksum_data()
+    {
+        QTest::addColumn<QString>("turnInto");
+        QTest::newRow("a FIFO") << u"fifo"_s;
+        QTest::newRow("a folder") << u"folder"_s;
+    }
+    void unreadableFilesGetNoChecksum()
+    {
+        QFETCH(QString, turnInto);
+        const QByteArray bytes[] = {"first", "second", "third"};
+        const QString names[] = {u"a.txt"_s, u"b.txt"_s, u"sub/c.txt"_s};
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(makeFile(m_tree + u'/' + names[i], bytes[i]));
+        QVERIFY(writeAll(catalogOrderPath(m_data), "Music & more\r\n"));
+        CaptureRequest request{m_data, u"Disc"_s, u"Music & more"_s, m_tree};
+        request.checksums = true;
+        CaptureJob job(request);
+        const QString b = m_tree + u"/b.txt"_s;
+        job.setProgressCallback([&](const CaptureJob &j) {
+            if (j.phase() != CaptureJob::Phase::Hashing || !QFileInfo(b).isFile())
+                return;
+            QVERIFY(QFile::remove(b));
+            QVERIFY(turnInto == u"fifo"_s ? ::mkfifo(QFile::encodeName(b).constData(), 0600) == 0
+                                          : QDir().mkdir(b));
+        });
+        QVERIFY(job.run().ok());
+        QCOMPARE(job.unhashedFiles(), 1);
+        QMap<QString, QByteArray> hashes;
+        for (const FileEntry &e : stored(discFilePath(m_data, u"Disc"_s)))
+            hashes.insert(e.path.mid(m_tree.size() + 1), e.hash);
+        QCOMPARE(hashes, (QMap<QString, QByteArray>{{names[0], contentHashText(bytes[0])},
+                                                    {names[1], {}},
+                                                    {names[2], contentHashText(bytes[2])}}));
     }
 
     void failuresWriteNothing()

@@ -68,6 +68,42 @@ private slots:
         QCOMPARE(updateSummary(u), "Added 0, removed 1, changed 0."_L1);
     }
 
+    // A walk with checksums finds a change that kept size and date; one without keeps the
+    // stored checksum of a file it finds unchanged.
+    void checksumsInTheComparison_data()
+    {
+        QTest::addColumn<QByteArray>("storedHash");
+        QTest::addColumn<QByteArray>("walkedHash");
+        QTest::addColumn<int>("walkedSize");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QByteArray>("kept");
+        QTest::newRow("walk without, unchanged") << "h1"_ba
+                                                 << ""_ba << 1 << false << "h1"_ba;
+        QTest::newRow("walk without, new size") << "h1"_ba
+                                                << ""_ba << 2 << true << ""_ba;
+        QTest::newRow("same checksum") << "h1"_ba
+                                       << "h1"_ba << 1 << false << "h1"_ba;
+        QTest::newRow("other checksum") << "h1"_ba
+                                        << "h2"_ba << 1 << true << "h2"_ba;
+        QTest::newRow("first checksum") << ""_ba
+                                        << "h2"_ba << 1 << false << "h2"_ba;
+    }
+    void checksumsInTheComparison()
+    {
+        QFETCH(QByteArray, storedHash);
+        QFETCH(QByteArray, walkedHash);
+        QFETCH(int, walkedSize);
+        QFETCH(bool, changed);
+        QFETCH(QByteArray, kept);
+        QList<FileEntry> before = entries({"a 1 d"});
+        before[0].hash = storedHash;
+        QList<FileEntry> walked = entries({u"a %1 d"_s.arg(walkedSize)});
+        walked[0].hash = walkedHash;
+        const DiscUpdate u = compareDisc(before, walked);
+        QCOMPARE(u.changed.size(), changed ? 1 : 0);
+        QCOMPARE(u.entries.first().hash, kept);
+    }
+
     void commonFolder_data()
     {
         QTest::addColumn<QStringList>("paths");

@@ -20,7 +20,7 @@ const std::array<QString, kCategoryCount> kColours{"255",     "65280",    "16711
                                                    "8421504", "16777215", "-2147483627"};
 const SettingsRecord kFull{"True", "False",   "1",      "0",       u"14 березня 2004"_s,
                            "30",   "1",       -32768,   INT32_MIN, 2400,
-                           9000,   INT32_MAX, kColours, u"1"_s};
+                           9000,   INT32_MAX, kColours, u"1"_s,    u"1"_s};
 
 // The on/off switches with the texts the file holds for them.
 struct Switch
@@ -46,6 +46,8 @@ const Switch kSwitches[] = {
     // Off leaves our own field out of the file.
     {"archives", &SettingsRecord::lookInsideArchivesSetting, &SettingsRecord::looksInsideArchives,
      &SettingsRecord::setLooksInsideArchives, "1", ""},
+    {"checksums", &SettingsRecord::computeChecksumsSetting, &SettingsRecord::computesChecksums,
+     &SettingsRecord::setComputesChecksums, "1", ""},
 };
 
 // End offset of each field in the file, worked out from the layout rather than the writer.
