@@ -14,6 +14,7 @@ packages=(
     libarchive-dev        # archive members on capture
     libxlsxwriter-dev     # the Excel 2007+ (xlsx) export
     libxxhash-dev         # content checksums (XXH3-128)
+    libblkid-dev          # what a medium says of itself (UUID, label, file system)
 )
 install_missing "${packages[@]}"
 

@@ -12,6 +12,7 @@ packages=(
     zip unzip             # other zip programs, for the archive tests
     python3 sqlite3 mariadb-server python3-xlrd python3-openpyxl libreoffice-calc-nogui  # readers of the exports
     xxhash                # xxh128sum, the reference for content checksums
+    dosfstools xorriso    # mkfs.vfat and xorriso make the media whose identity is probed
     desktop-file-utils    # desktop-file-validate, for the install test
     clang libclang-rt-14-dev  # libFuzzer and its sanitizer runtimes, for scripts/fuzz.sh
     clang-format          # scripts/check-format.sh, which CI runs

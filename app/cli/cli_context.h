@@ -93,6 +93,8 @@ int cmdVerify(CliContext &ctx);       // verify_commands.cpp
 int cmdDuplicates(CliContext &ctx);   // search_commands.cpp
 int cmdSingleCopies(CliContext &ctx); // search_commands.cpp
 int cmdLs(CliContext &ctx);           // folder_commands.cpp
+int cmdInfo(CliContext &ctx);         // identity_commands.cpp
+int cmdIdentify(CliContext &ctx);     // identity_commands.cpp
 
 // DISC or DISC/FOLDER as typed: the disc's name as the index holds it, its folders, and the
 // folder's number among them (the root for a bare disc). Otherwise says what is missing and

@@ -102,6 +102,17 @@ const QList<CommandSpec> &commandTable()
             {QStringLiteral("--set"), Text, "TEXT", Once, {},
              "replace the notes with TEXT (\"\" empties them)"},
         }},
+        {"info", cmdInfo, "DISC",
+         "what the medium said of itself when captured and where it is kept, as name=value "
+         "lines; or set where it is kept", {
+            {QStringLiteral("--location"), Text, "TEXT", Once, {},
+             "set the shelf, box or sleeve (\"\" empties it)"},
+            {QStringLiteral("--number"),   Text, "TEXT", Once, {},
+             "set the disc number, any text such as A12 (\"\" empties it)"},
+        }},
+        {"identify", cmdIdentify, "PATH",
+         "the catalogued disc the medium mounted at PATH (or the image PATH) is, matched by "
+         "UUID, then by label and capacity; exit 1 when none is", {}},
         {"settings", cmdSettings, "", "every field of the settings record", {}},
         {"capture", cmdCapture, "PATH", "walk a folder or mount point into a new disc", {
             {QStringLiteral("--catalog"),  Name, "CATALOG", Required, {},

@@ -236,6 +236,7 @@ int cmdFind(CliContext &ctx)
     }
     SearchCriteria criteria;
     criteria.text = ctx.args().first();
+    criteria.place = true;
     return runSearch(ctx, discs, criteria, saveAs, into, folder);
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/capture/content_hash.h"
 #include "core/capture/drives.h"
+#include "core/capture/medium_probe.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/store_edits.h"
 #include "core/store/text_codec.h"
@@ -359,9 +360,9 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
     }
 
     // Another window or orlith-cli may have taken the name during the walk.
-    const StoreResult written =
-        writeNewDiscFile(m_request.programFolder, m_request.discName, m_request.catalog, entries(),
-                         m_request.catalogDiscs, &m_request.catalog);
+    const StoreResult written = writeNewDiscFile(
+        m_request.programFolder, m_request.discName, m_request.catalog, entries(),
+        m_request.catalogDiscs, &m_request.catalog, discInfoOf(probeMedium(m_request.drive)));
     if (!written)
         return fail(written.error);
     m_progressText = QString::fromLatin1(kDoneText);

@@ -136,7 +136,9 @@ StoreResult applyDiscUpdate(const QString &programFolder, const QString &disc,
     if (!readable || catalog.isEmpty())
         return StoreResult::failure(
             QStringLiteral("Cannot read %1; nothing was changed.").arg(path));
-    return writeDiscFile(path, catalog, entries);
+    // What the medium said of itself and where the user keeps it stay with the disc.
+    return writeDiscFile(path, catalog, entries, AtomicFile::Kind::StoreFile,
+                         readDiscInfoFromFile(path));
 }
 
 } // namespace orlith

@@ -171,7 +171,7 @@ double sizeBoxValue(const QString &text)
 DiscSearch::DiscSearch(const SearchCriteria &criteria)
     : m_sizeOption(criteria.sizeOption), m_sizeBoxEmpty(criteria.sizeText.isEmpty()),
       m_bound(sizeBoxValue(criteria.sizeText)), m_dateOption(criteria.dateOption),
-      m_date(criteria.date)
+      m_date(criteria.date), m_place(criteria.place)
 {
     // An empty text matches every entry, whichever separator its path uses.
     m_needle = criteria.text.toUpper();
@@ -379,18 +379,31 @@ void DiscSearch::emitHit(const char *dateLine, QByteArrayView path, QByteArrayVi
         hits.append(FileRow::fromBytes(carried.name, path, carried.size, date, disc, &m_arena));
 }
 
+bool DiscSearch::placeMatches(const QString &location, const QString &number) const
+{
+    return !m_needle.isEmpty() &&
+           (location.toUpper().contains(m_needle) || number.toUpper().contains(m_needle));
+}
+
 StoreResult DiscSearch::searchDisc(const QString &programFolder, const QString &disc,
                                    QList<FileRow> &hits, qsizetype *longLines) const
 {
     const QString path = discFilePath(programFolder, disc);
+    bool whole = false;
     if (m_asciiNeedle.size() >= 2) {
-        bool whole = false;
         if (StoreResult read = readDiscFileBytes(path, m_buffer, kWholeFileBytes, &whole); !read)
             return read;
-        if (whole) {
-            searchBytes(m_buffer, disc, hits, longLines);
-            return {};
-        }
+    }
+    // One look at the head of the file per disc; the entries are scanned as ever.
+    if (m_place && !m_needle.isEmpty()) {
+        const DiscInfo info = whole ? readDiscInfo(m_buffer) : readDiscInfoFromFile(path);
+        // Quick find has no size or date bound: every entry of the disc is a hit.
+        if (placeMatches(info.location, info.number))
+            return DiscSearch(SearchCriteria{}).searchDisc(programFolder, disc, hits, longLines);
+    }
+    if (whole) {
+        searchBytes(m_buffer, disc, hits, longLines);
+        return {};
     }
     DiscReader reader;
     if (StoreResult opened = reader.open(path); !opened)

@@ -32,6 +32,9 @@ struct SearchCriteria
     QString sizeText;
     DateOption dateOption = DateOption::NotSure;
     QDate date;
+    // Quick find (text alone): a disc whose location or disc number holds the text (any
+    // letter case) lists all its files, beside the files whose path holds it.
+    bool place = false;
 };
 
 // A size box's number: the leading digits and point, as typed ("12.5kb" reads 12.5); an
@@ -62,6 +65,8 @@ public:
 
     // True when the needle occurs in `path` (past a leading drive "D:").
     bool pathMatches(QByteArrayView path) const;
+    // True when the needle occurs in the location or the number (criteria.place).
+    bool placeMatches(const QString &location, const QString &number) const;
 
 private:
     struct Carried;
@@ -81,6 +86,7 @@ private:
     double m_bound;
     DateOption m_dateOption;
     QDate m_date;
+    bool m_place;
     // One read buffer for every disc this search reads, and shared blocks for its rows.
     mutable QByteArray m_buffer;
     mutable RowTextArena m_arena;

@@ -31,11 +31,13 @@ void appendLine(QByteArray &out, const char *open, QStringView value, const char
     out.append("\r\n");
 }
 
-void appendHead(QByteArray &out, const QString &catalog)
+void appendHead(QByteArray &out, const QString &catalog, const DiscInfo &info)
 {
     out.append(kXmlDeclaration);
     out.append("\r\n\r\n<cd-dvd>\r\n");
     appendLine(out, "<catalog>", catalog, "</catalog>");
+    if (const QByteArray line = discInfoLine(info); !line.isEmpty())
+        out.append(line).append("\r\n");
 }
 
 void appendEntry(QByteArray &out, const FileEntry &e)
@@ -127,11 +129,12 @@ QString kilobytesText(qint64 bytes)
     return QString::number(double(bytes) / 1024.0, 'f', 2);
 }
 
-QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries)
+QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries,
+                         const DiscInfo &info)
 {
     QByteArray out;
     out.reserve(128 + entries.size() * 160);
-    appendHead(out, catalog);
+    appendHead(out, catalog, info);
     for (const FileEntry &e : entries)
         appendEntry(out, e);
     out.append(kTail);
@@ -139,14 +142,15 @@ QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries
 }
 
 StoreResult writeDiscFile(const QString &path, const QString &catalog,
-                          const QList<FileEntry> &entries, AtomicFile::Kind kind)
+                          const QList<FileEntry> &entries, AtomicFile::Kind kind,
+                          const DiscInfo &info)
 {
     AtomicFile file(path, kind);
     if (StoreResult r = file.open(); !r)
         return r;
     QByteArray buffer;
     buffer.reserve(kFlushBytes + 4096);
-    appendHead(buffer, catalog);
+    appendHead(buffer, catalog, info);
     for (const FileEntry &e : entries) {
         appendEntry(buffer, e);
         if (buffer.size() >= kFlushBytes) {

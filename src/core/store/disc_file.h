@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/store/disc_info.h"
 #include "core/store/safe_write.h"
 #include "core/store/store_result.h"
 
@@ -36,16 +37,19 @@ QString signPadded(qint64 value);
 // Kilobytes with two decimals ("1.50" for 1536 bytes), as lists show sizes.
 QString kilobytesText(qint64 bytes);
 
-// The exact bytes of a disc file: declaration, empty line, <cd-dvd>, catalog line, six lines
-// per entry, </cd-dvd>; CR LF line ends; no escaping; values as encodeLineValue (a control
-// character in a name becomes U+FFFD, so a name cannot add lines).
-QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries);
+// The exact bytes of a disc file: declaration, empty line, <cd-dvd>, catalog line, the info
+// line (when `info` is not empty), six lines per entry, </cd-dvd>; CR LF line ends; no
+// escaping; values as encodeLineValue (a control character in a name becomes U+FFFD, so a
+// name cannot add lines).
+QByteArray discFileBytes(const QString &catalog, const QList<FileEntry> &entries,
+                         const DiscInfo &info = {});
 
 // Writes a disc file through a temporary file and a rename, so the path holds either the
 // old file or the complete new one. A NewStoreFile fails when the name was taken meanwhile.
 StoreResult writeDiscFile(const QString &path, const QString &catalog,
                           const QList<FileEntry> &entries,
-                          AtomicFile::Kind kind = AtomicFile::Kind::StoreFile);
+                          AtomicFile::Kind kind = AtomicFile::Kind::StoreFile,
+                          const DiscInfo &info = {});
 
 // Tags a disc file line can carry.
 // Hash is a line of this program's own inside an entry (the described readers skip it).

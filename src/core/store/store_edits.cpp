@@ -142,7 +142,8 @@ bool discFileExists(const QString &programFolder, const QString &name)
 
 StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
                              const QString &catalog, const QList<FileEntry> &entries,
-                             const QStringList &catalogDiscs, QString *filedCatalog)
+                             const QStringList &catalogDiscs, QString *filedCatalog,
+                             const DiscInfo &info)
 {
     StoreLock lock(programFolder);
     if (!lock.locked())
@@ -175,7 +176,7 @@ StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
     if (filedCatalog)
         *filedCatalog = filed;
     return writeDiscFile(discFilePath(programFolder, disc), filed, entries,
-                         AtomicFile::Kind::NewStoreFile);
+                         AtomicFile::Kind::NewStoreFile, info);
 }
 
 StoreResult syncCatalogOrder(const QString &programFolder)

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #pragma once
 
+#include "core/store/disc_info.h"
 #include "core/store/node_kind.h"
 #include "core/store/store_result.h"
 
@@ -120,6 +121,8 @@ public:
     // would be replaced, so the name is in use even when the index skipped the file.
     bool discFileExists(const QString &name) const;
 
+    const QString &programFolder() const { return m_programFolder; }
+
 private:
     // Takes the store lock and re-reads the index and (on next need) the notes store, so
     // an edit works on the store as it is now, not as this process last saw it.
@@ -145,9 +148,11 @@ bool discFileExists(const QString &programFolder, const QString &name);
 // lock: `catalog` (as the index spelled it) when it still exists, else the one that now
 // holds `catalogDiscs` (the catalog was renamed meanwhile); failing both, nothing is
 // written. `filedCatalog` receives the catalog used. The index is the caller's to update.
+// `info`, when not empty, is the medium's info line.
 StoreResult writeNewDiscFile(const QString &programFolder, const QString &disc,
                              const QString &catalog, const QList<FileEntry> &entries,
-                             const QStringList &catalogDiscs = {}, QString *filedCatalog = nullptr);
+                             const QStringList &catalogDiscs = {}, QString *filedCatalog = nullptr,
+                             const DiscInfo &info = {});
 
 // At shut-down: katalog.ini gains, under the lock, the catalogs that only disc files name;
 // what another process wrote there is kept, and an existing file that misses nothing is

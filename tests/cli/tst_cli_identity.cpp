@@ -1,0 +1,126 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/store/disc_file.h"
+#include "core/store/disc_info.h"
+#include "core/store/program_folder.h"
+
+#include "core/capture/medium_fixtures.h"
+#include "core/core_fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orlith;
+using namespace orlith::test;
+
+class TestCliIdentity : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(ensureStoreFolders(root()).ok());
+        DiscInfo info;
+        info.label = QStringLiteral("LABEL");
+        info.uuid = QStringLiteral("1234-ABCD");
+        info.fsType = QStringLiteral("vfat");
+        info.capacity = 4194304;
+        info.location = QStringLiteral("Shelf 2");
+        const QList<FileEntry> entries{{"a.txt", "/a.txt", 10, "1.1.2024 10:00:00"}};
+        QVERIFY(writeDiscFile(discFilePath(root(), QStringLiteral("Backup")), QStringLiteral("Cat"),
+                              entries, AtomicFile::Kind::StoreFile, info)
+                    .ok());
+        QVERIFY(writeDiscFile(discFilePath(root(), QStringLiteral("Plain")), QStringLiteral("Cat"),
+                              entries)
+                    .ok());
+    }
+
+    // Each row runs its commands in turn; the last one's exit code and output are checked.
+    void info_data()
+    {
+        QTest::addColumn<QList<QStringList>>("runs");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("says");
+        QTest::newRow("fields") << QList<QStringList>{{"info", "backup"}} << 0
+                                << QStringList{"label=LABEL\n", "uuid=1234-ABCD\n",
+                                               "fs=vfat\n",     "capacity=4194304\n",
+                                               "free=\n",       "location=Shelf 2\n",
+                                               "number=\n"};
+        QTest::newRow("a disc captured without it")
+            << QList<QStringList>{{"info", "Plain"}} << 0 << QStringList{"label=\n", "location=\n"};
+        QTest::newRow("set both, hostile text")
+            << QList<QStringList>{{"info", "Plain", "--location", "Box \"<7>\" &\nback", "--number",
+                                   "A12"},
+                                  {"info", "Plain"}}
+            << 0 << QStringList{"location=Box \"<7>\" &\uFFFDback\n", "number=A12\n"};
+        QTest::newRow("set one, the other kept")
+            << QList<QStringList>{{"info", "Backup", "--number", "7"}, {"info", "Backup"}} << 0
+            << QStringList{"location=Shelf 2\n", "number=7\n", "uuid=1234-ABCD\n"};
+        // find is quick find: a disc's place lists all its files.
+        QTest::newRow("find by location")
+            << QList<QStringList>{{"find", "SHELF"}} << 0 << QStringList{"\tBackup\n", "Found  1 "};
+        QTest::newRow("find by number")
+            << QList<QStringList>{{"info", "Plain", "--number", "A12"}, {"find", "a12"}} << 0
+            << QStringList{"\tPlain\n", "Found  1 "};
+        QTest::newRow("no such disc")
+            << QList<QStringList>{{"info", "Nope"}} << 1 << QStringList{"no disc named \"Nope\""};
+        QTest::newRow("two discs") << QList<QStringList>{{"info", "Plain", "Backup"}} << 2
+                                   << QStringList{"info takes one disc name"};
+    }
+
+    void info()
+    {
+        QFETCH(QList<QStringList>, runs);
+        QFETCH(int, code);
+        QFETCH(QStringList, says);
+        CliRun r;
+        for (const QStringList &args : runs)
+            r = cli(root(), args);
+        for (const QString &text : says)
+            QVERIFY2(r.says(code, text), qPrintable(text + u" in: "_s + r.out + r.err));
+    }
+
+    // Setting the place changes no entry: the export of the disc stays byte for byte.
+    void exportUnchanged()
+    {
+        const QString first = m_dir->filePath(QStringLiteral("first.csv"));
+        const QString second = m_dir->filePath(QStringLiteral("second.csv"));
+        QCOMPARE(cli(root(), {"export", "csv", "--out", first, "--disc", "Plain"}).code, 0);
+        QCOMPARE(cli(root(), {"info", "Plain", "--location", "L", "--number", "N"}).code, 0);
+        QCOMPARE(cli(root(), {"export", "csv", "--out", second, "--disc", "Plain"}).code, 0);
+        QCOMPARE(readAll(second), readAll(first));
+    }
+
+    void identify_data()
+    {
+        QTest::addColumn<QString>("medium");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("the same FAT medium") << "1234ABCD" << 0 << "Backup\n";
+        QTest::newRow("another FAT medium") << "0BADF00D" << 1 << "no catalogued disc matches";
+        QTest::newRow("a folder") << "" << 1 << "says nothing of itself";
+    }
+
+    void identify()
+    {
+        QFETCH(QString, medium);
+        QFETCH(int, code);
+        QFETCH(QString, says);
+        QString path = m_dir->path();
+        if (!medium.isEmpty()) {
+            path = makeFatImage(m_dir->path(), QStringLiteral("LABEL"), medium);
+            if (path.isEmpty())
+                QSKIP("mkfs.vfat is missing (scripts/test.sh installs dosfstools)");
+        }
+        const CliRun r = cli(root(), {"identify", path});
+        QVERIFY2(r.says(code, says), qPrintable(r.out + r.err));
+    }
+
+private:
+    QString root() const { return m_dir->filePath(QStringLiteral("data")); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestCliIdentity)
+#include "tst_cli_identity.moc"

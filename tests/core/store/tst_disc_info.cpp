@@ -1,0 +1,153 @@
+// Orlith — desktop catalogue of removable media.
+#include "core/capture/disc_update.h"
+#include "core/store/disc_file.h"
+#include "core/store/disc_identity.h"
+#include "core/store/disc_info.h"
+#include "core/store/program_folder.h"
+#include "core/store/store_edits.h"
+
+#include "core/core_fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(orlith::DiscInfo)
+
+using namespace orlith;
+using namespace orlith::test;
+
+namespace {
+
+const QList<FileEntry> kEntries{{"a.txt", "/a.txt", 10, "1.1.2024 10:00:00"},
+                                {"b.txt", "/d/b.txt", 20, "2.1.2024 10:00:00"}};
+
+DiscInfo medium(const QString &label, const QString &uuid, qint64 capacity)
+{
+    DiscInfo info;
+    info.label = label;
+    info.uuid = uuid;
+    info.fsType = QStringLiteral("vfat");
+    info.capacity = capacity;
+    return info;
+}
+
+} // namespace
+
+class TestDiscInfo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Whatever the values hold, the line stays one line, reads back the same, and the
+    // readers of the catalog and the entries see the file as without it.
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("quotes") << "say \"hi\" it's";
+        QTest::newRow("markup") << "<file_name>x</file_name> & <catalog>y</catalog>";
+        QTest::newRow("line breaks") << "shelf 3\r\n<file_info>\nbox\t9";
+        QTest::newRow("entity text") << "&amp; &#10; &bogus; &";
+        QTest::newRow("beyond Latin-1") << "Полка №7 — 棚";
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, value);
+        DiscInfo info = medium(value, value, 4194304);
+        info.free = 0;
+        info.media = value;
+        info.location = value;
+        info.number = QStringLiteral("A12");
+        const QByteArray plain = discFileBytes(QStringLiteral("Music"), kEntries);
+        const QByteArray bytes = discFileBytes(QStringLiteral("Music"), kEntries, info);
+        QCOMPARE(bytes.count('\n'), plain.count('\n') + 1);
+        QCOMPARE(readDiscInfo(bytes), info);
+        QCOMPARE(readDiscInfo(plain), DiscInfo());
+        QCOMPARE(readCatalogName(bytes), QStringLiteral("Music"));
+        QCOMPARE(countFileEntries(bytes), kEntries.size());
+        DiscReader reader(bytes);
+        QList<FileEntry> read;
+        for (FileEntry e; reader.nextEntry(e);)
+            read.append(e);
+        QCOMPARE(read.size(), kEntries.size());
+        for (qsizetype i = 0; i < read.size(); ++i)
+            QVERIFY(read[i].name == kEntries[i].name && read[i].path == kEntries[i].path &&
+                    read[i].size == kEntries[i].size && read[i].date == kEntries[i].date);
+    }
+
+    // Every rewrite of a disc file keeps the line: a catalog rename, an update, and setting
+    // the place, which also refuses a file changed since it was read.
+    void rewritesKeepIt()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        QVERIFY(ensureStoreFolders(root).ok());
+        const QString path = discFilePath(root, QStringLiteral("D1"));
+        DiscInfo info = medium(QStringLiteral("LABEL"), QStringLiteral("1234-ABCD"), 4096);
+        QVERIFY(writeDiscFile(path, QStringLiteral("Music"), kEntries, AtomicFile::Kind::StoreFile,
+                              info)
+                    .ok());
+
+        QVERIFY(writeAll(path, rewriteCatalogLine(readAll(path), QStringLiteral("Songs"))));
+        QCOMPARE(readDiscInfoFromFile(path), info);
+
+        DiscIdentity readAs = discIdentity(path);
+        QVERIFY(applyDiscUpdate(root, QStringLiteral("D1"), kEntries.mid(1), readAs).ok());
+        QCOMPARE(readDiscInfoFromFile(path), info);
+
+        readAs = discIdentity(path);
+        QVERIFY(saveDiscPlace(root, QStringLiteral("D1"), QStringLiteral("Box \"7\""),
+                              QStringLiteral("A12"), readAs)
+                    .ok());
+        info.location = QStringLiteral("Box \"7\"");
+        info.number = QStringLiteral("A12");
+        QCOMPARE(readDiscInfoFromFile(path), info);
+        QCOMPARE(readCatalogNameFromFile(path), QStringLiteral("Songs"));
+        QList<FileEntry> entries;
+        QVERIFY(readDiscEntries(path, entries).ok());
+        QCOMPARE(entries.size(), 1);
+
+        // Changed by another program since `readAs`: nothing is written.
+        const QByteArray before = readAll(path);
+        const StoreResult refused =
+            saveDiscPlace(root, QStringLiteral("D1"), QStringLiteral("x"), {}, readAs);
+        QCOMPARE(refused.error, discChangedMessage(QStringLiteral("D1")));
+        QCOMPARE(readAll(path), before);
+    }
+
+    void findByMedium_data()
+    {
+        QTest::addColumn<DiscInfo>("probed");
+        QTest::addColumn<QString>("disc");
+        QTest::newRow("by UUID, whatever the label") << medium("OTHER", "1234-ABCD", 1) << "ByUuid";
+        QTest::newRow("by label and capacity") << medium("PHOTOS", "", 700) << "ByLabel";
+        QTest::newRow("label with another capacity") << medium("PHOTOS", "", 701) << "";
+        QTest::newRow("label and capacity, another UUID")
+            << medium("PHOTOS", "9999-0000", 700) << "";
+        QTest::newRow("nothing the medium says") << DiscInfo() << "";
+    }
+
+    void findByMedium()
+    {
+        QFETCH(DiscInfo, probed);
+        QFETCH(QString, disc);
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        QVERIFY(ensureStoreFolders(root).ok());
+        const auto write = [&](const char *name, const DiscInfo &info) {
+            return writeDiscFile(discFilePath(root, QLatin1String(name)), QStringLiteral("Cat"),
+                                 kEntries, AtomicFile::Kind::StoreFile, info)
+                .ok();
+        };
+        // "ByLabel" sorts first: a UUID match still wins over it.
+        QVERIFY(write("ByLabel", medium("PHOTOS", "5555-6666", 700)));
+        QVERIFY(write("ByUuid", medium("PHOTOS", "1234-ABCD", 700)));
+        QVERIFY(write("Plain", DiscInfo()));
+        const MediumMatch match = findDiscByMedium(root, probed);
+        QCOMPARE(match.disc, disc);
+        QCOMPARE(match.catalog, disc.isEmpty() ? QString() : QStringLiteral("Cat"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDiscInfo)
+#include "tst_disc_info.moc"
