@@ -2,6 +2,7 @@
 #include "ui/capture/new_disc_dialog.h"
 
 #include "core/capture/drives.h"
+#include "core/capture/medium_probe.h"
 #include "core/store/store_edits.h"
 
 #include <QCheckBox>
@@ -214,6 +215,21 @@ void NewDiscDialog::setUpdateOf(const QString &disc, const QString &catalog, con
         m_drive->setCurrentIndex(best);
 }
 
+bool NewDiscDialog::confirmNewMedium()
+{
+    const MediumInfo medium = probeMedium(drive());
+    if (medium.isEmpty())
+        return true;
+    const MediumMatch known = findDiscByMedium(m_edits.programFolder(), discInfoOf(medium));
+    if (!known.found())
+        return true;
+    return m_services.messages->question(
+               this, QStringLiteral("New CD/DVD"),
+               tr("This medium is already catalogued as disc %1 in catalog %2. Catalog it "
+                  "again?")
+                   .arg(known.disc, known.catalog)) == MessageSink::Answer::Yes;
+}
+
 void NewDiscDialog::checkAndAccept()
 {
     if (m_update) {
@@ -236,6 +252,8 @@ void NewDiscDialog::checkAndAccept()
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
         return;
     }
+    if (!m_virtual && !confirmNewMedium())
+        return;
     accept();
 }
 

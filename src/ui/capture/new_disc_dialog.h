@@ -59,6 +59,9 @@ public:
 
 private:
     bool isOtherFolderItem(int index) const;
+    // A medium the catalogue already holds (by UUID, or label and capacity) is caught
+    // twice only when the user says so.
+    bool confirmNewMedium();
     void driveActivated(int index);
     int addFolderItem(const QString &path);
 

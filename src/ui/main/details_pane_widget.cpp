@@ -3,6 +3,7 @@
 
 #include "core/store/date_text.h"
 #include "core/store/disc_file.h"
+#include "core/store/disc_info.h"
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
 #include "ui/common/style_icon.h"
@@ -17,6 +18,7 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeDatabase>
 #include <QPlainTextEdit>
 #include <QStyle>
@@ -115,6 +117,34 @@ DetailsPane::DetailsPane(const QString &programFolder, NotesStore &notes, UiServ
                                        {"Label5", "Size:", m_fileSize},
                                        {"Label6", "Creation time:", m_fileTime}},
                                       m_body);
+    m_label = valueLabel("lblMediumLabel", m_body);
+    m_uuid = valueLabel("lblMediumUuid", m_body);
+    m_fsType = valueLabel("lblMediumFs", m_body);
+    m_capacity = valueLabel("lblMediumCapacity", m_body);
+    m_free = valueLabel("lblMediumFree", m_body);
+    m_media = valueLabel("lblMediumType", m_body);
+    QGroupBox *mediumGroup = factsGroup("frmMedium", QStringLiteral("Medium"),
+                                        {{"lblLabelCaption", "Label:", m_label},
+                                         {"lblUuidCaption", "UUID:", m_uuid},
+                                         {"lblFsCaption", "File system:", m_fsType},
+                                         {"lblCapacityCaption", "Capacity:", m_capacity},
+                                         {"lblFreeCaption", "Free:", m_free},
+                                         {"lblMediaCaption", "Media:", m_media}},
+                                        m_body);
+    auto *mediumGrid = static_cast<QGridLayout *>(mediumGroup->layout());
+    const auto placeField = [&](const char *name, const QString &caption) {
+        auto *edit = new QLineEdit(mediumGroup);
+        edit->setObjectName(QLatin1String(name));
+        edit->setMaxLength(int(kMaxDiscInfoValue));
+        const int row = mediumGrid->rowCount();
+        mediumGrid->addWidget(new QLabel(caption, mediumGroup), row, 0);
+        mediumGrid->addWidget(edit, row, 1);
+        connect(edit, &QLineEdit::editingFinished, this, &DetailsPane::savePlace);
+        return edit;
+    };
+    m_location = placeField("txtLocation", QStringLiteral("Location:"));
+    m_number = placeField("txtDiscNumber", QStringLiteral("Disc number:"));
+
     m_icon = new QLabel(fileGroup);
     m_icon->setObjectName(QStringLiteral("imgIcon"));
     m_icon->setFixedSize(QSize(twipsToPixels(kIconTwips), twipsToPixels(kIconTwips)));
@@ -177,6 +207,7 @@ DetailsPane::DetailsPane(const QString &programFolder, NotesStore &notes, UiServ
     factsColumn->setMinimumWidth(twipsToPixels(kFactsMinTwips));
     factsColumn->setMaximumWidth(twipsToPixels(kFactsMaxTwips));
     bodyLayout->addWidget(factsColumn, 1);
+    bodyLayout->addWidget(mediumGroup, 1);
     bodyLayout->addWidget(m_picFrame);
     bodyLayout->addWidget(m_notesBox, 1);
 
@@ -251,6 +282,7 @@ void DetailsPane::clearDiscDetails()
     for (QLabel *value : {m_cdName, m_numOfFiles, m_importDate})
         setValue(value, {});
     m_shownFile = {};
+    showMediumFacts({});
     showFileFacts({}, {}, {});
     setNotesText({});
     m_notesBox->setReadOnly(true);
@@ -276,6 +308,51 @@ void DetailsPane::showDiscFacts(const QString &disc)
     setValue(m_numOfFiles, fileCountText(m_programFolder, disc));
     const QFileInfo discFile(discFilePath(m_programFolder, disc));
     setValue(m_importDate, discFile.exists() ? formatDateText(discFile.lastModified()) : QString());
+    showMediumFacts(disc);
+}
+
+void DetailsPane::showMediumFacts(const QString &disc)
+{
+    const DiscInfo info =
+        disc.isEmpty() ? DiscInfo() : readDiscInfoFromFile(discFilePath(m_programFolder, disc));
+    const auto size = [](qint64 bytes) {
+        return bytes >= 0 ? QLocale().formattedDataSize(bytes) : QString();
+    };
+    setValue(m_label, info.label);
+    setValue(m_uuid, info.uuid);
+    setValue(m_fsType, info.fsType);
+    setValue(m_capacity, size(info.capacity));
+    setValue(m_free, size(info.free));
+    setValue(m_media, info.media);
+    m_shownLocation = info.location;
+    m_shownNumber = info.number;
+    m_location->setText(info.location);
+    m_number->setText(info.number);
+    m_location->setReadOnly(disc.isEmpty());
+    m_number->setReadOnly(disc.isEmpty());
+}
+
+void DetailsPane::savePlace()
+{
+    const QString disc = m_cdName->text();
+    const QString location = m_location->text();
+    const QString number = m_number->text();
+    if (disc.isEmpty() || (location == m_shownLocation && number == m_shownNumber))
+        return;
+    // Taken as shown either way: a refused change is reported once, not at every leave.
+    m_shownLocation = location;
+    m_shownNumber = number;
+    DiscIdentity written;
+    if (const StoreResult saved =
+            saveDiscPlace(m_programFolder, disc, location, number, m_shownFile, &written);
+        !saved) {
+        m_services.messages->error(
+            this, QStringLiteral("Error"),
+            tr("Cannot save where \"%1\" is kept:\n%2").arg(disc, saved.error));
+        return;
+    }
+    // The rewrite is this pane's own: typed notes still belong to this disc.
+    m_shownFile = written;
 }
 
 void DetailsPane::showFileFacts(const QString &name, const QString &size, const QString &date)
@@ -332,6 +409,7 @@ void DetailsPane::limitNotes()
 
 void DetailsPane::saveNotes()
 {
+    savePlace();
     const QString disc = m_cdName->text();
     const QString text = m_notesBox->toPlainText();
     // Unedited notes are what the store already holds (or the "no notes" text).

@@ -12,6 +12,7 @@
 
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
 
@@ -21,7 +22,9 @@ class NotesStore;
 
 // The details pane under the file list: a disc's name, number of files and
 // import date; a listed file's name, size, date and type icon; the disc's picture
-// thumbnail; and the user's notes on the disc, saved when the notes box loses the focus.
+// thumbnail; the user's notes on the disc, saved when the notes box loses the focus; what
+// the medium said of itself when captured, and where the user keeps it ("Location", "Disc
+// number"), saved into the disc file when either field is left.
 // A toggle button at its top edge asks the main window to expand or collapse
 // the pane; the main window owns the heights.
 class DetailsPane : public QWidget
@@ -48,7 +51,8 @@ public:
     QString shownDisc() const;
     // True while the notes box has the focus: showing the disc again would disturb typing.
     bool isEditingNotes() const;
-    // Saves the notes box now, as leaving it would (used before the window closes). Only
+    // Saves the place fields and the notes box now, as leaving them would (used before the
+    // window closes). Only
     // edited notes of a shown disc are written; "Personal notes..." never is. Notes that do
     // not fit a store record, or a failed write, are reported in an "Error" box and stay
     // in the box. Showing another disc or clearing the pane saves edited notes first.
@@ -72,6 +76,8 @@ private:
     void showDiscFacts(const QString &disc);
     void showFileFacts(const QString &name, const QString &size, const QString &date);
     void showNotes(const QString &disc);
+    void showMediumFacts(const QString &disc);
+    void savePlace();
     void setNotesText(const QString &text);
     void limitNotes();
     void showFileIcon(const QString &fileName);
@@ -114,6 +120,17 @@ private:
     QLabel *m_noPicture = nullptr;
     QLabel *m_doubleClick = nullptr;
     QPlainTextEdit *m_notesBox = nullptr;
+    QLabel *m_label = nullptr;
+    QLabel *m_uuid = nullptr;
+    QLabel *m_fsType = nullptr;
+    QLabel *m_capacity = nullptr;
+    QLabel *m_free = nullptr;
+    QLabel *m_media = nullptr;
+    QLineEdit *m_location = nullptr;
+    QLineEdit *m_number = nullptr;
+    // The place as the disc file held it when shown: only a change is written.
+    QString m_shownLocation;
+    QString m_shownNumber;
 };
 
 } // namespace orlith

@@ -110,6 +110,7 @@ MainWindow::MainWindow(IndexLoader store, UiServices services, QWidget *parent)
     installArchiveReminder();
     m_timer4->start();
     watchStore();
+    watchMounts();
 
     showSkippedDiscs();
 }

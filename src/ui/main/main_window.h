@@ -258,6 +258,10 @@ private:
     void stopJobs();
     void setBusy(bool busy);
     void watchStore();
+    // Mounts while the window is open (main_window_media.cpp): a medium the catalogue
+    // knows, by UUID or by label and capacity, has its disc selected and named in the status.
+    void watchMounts();
+    void recogniseMedium(const QString &path);
     // Says in the status bar which disc files the index could not show, or takes back an
     // earlier such text once every file shows.
     void showSkippedDiscs();

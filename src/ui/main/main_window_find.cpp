@@ -35,6 +35,7 @@ void MainWindow::findFiles()
         return;
     SearchCriteria criteria;
     criteria.text = m_find->text();
+    criteria.place = true;
     startListSearch(
         new ListSearch(ListSearch::quickFind(m_programFolder, m_findDiscs, criteria, folder)));
 }
