@@ -35,8 +35,8 @@ QTableView *listView(FileListModel *model, const char *name, QWidget *parent)
     view->horizontalHeader()->setStretchLastSection(true);
     view->horizontalHeader()->setSortIndicatorShown(false);
     view->setColumnWidth(FileListModel::NameColumn, 130);
-    view->setColumnWidth(FileListModel::PathColumn, 260);
-    view->setColumnWidth(FileListModel::DateColumn, 140);
+    view->setColumnWidth(FileListModel::PathColumn, 360);
+    view->setColumnWidth(FileListModel::DateColumn, 150);
     QObject::connect(view->horizontalHeader(), &QHeaderView::sectionClicked, model,
                      &FileListModel::sortByHeader);
     return view;
