@@ -144,7 +144,8 @@ const QList<CommandSpec> &commandTable()
             {QStringLiteral("--yes"), Flag, "", Once, {}, "delete a disc without asking"},
         }},
         {"find", cmdFind, "TEXT",
-         "files whose path holds TEXT, any letter case (\"\" finds every file)",
+         "files whose path holds TEXT, any letter case (\"\" finds every file), and every file "
+         "of a disc whose location or disc number holds it",
          scopeOptions() + saveOptions() + QList<OptionSpec>{
             {QStringLiteral("--folder"), Name, "DISC/FOLDER", Once,
              {QStringLiteral("--disc"), QStringLiteral("--catalog"), QStringLiteral("--within")},
