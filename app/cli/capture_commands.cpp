@@ -3,6 +3,7 @@
 #include "cli_context.h"
 
 #include "core/capture/capture_job.h"
+#include "core/capture/disc_image.h"
 #include "core/capture/disc_update.h"
 #include "core/search/disc_search.h"
 #include "core/store/notes_store.h"
@@ -43,6 +44,13 @@ int editFailure(const StoreResult &result)
 {
     reportWarnings(result);
     return failure(QString(result.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+}
+
+// A disc image is told by its content once it is read (CaptureJob); here only that it is
+// a file.
+bool isFolderOrImage(const QString &path)
+{
+    return QFileInfo(path).isDir() || isImageFile(path);
 }
 
 bool isRootName(const QString &name)
@@ -109,11 +117,11 @@ int cmdCapture(CliContext &ctx)
     const bool archives = ctx.has(QStringLiteral("--archives"));
     const bool checksums = ctx.has(QStringLiteral("--checksums"));
     if (ctx.args().size() != 1)
-        return usageError(
-            QStringLiteral("capture takes --catalog CATALOG --name NAME and one folder"));
+        return usageError(QStringLiteral(
+            "capture takes --catalog CATALOG --name NAME and one folder or disc image"));
     const QString folder = QDir::cleanPath(QFileInfo(ctx.args().first()).absoluteFilePath());
-    if (!QFileInfo(folder).isDir())
-        return failure(QStringLiteral("%1 is not a folder").arg(folder));
+    if (!isFolderOrImage(folder))
+        return failure(QStringLiteral("%1 is neither a folder nor a disc image").arg(folder));
 
     CatalogueIndex index = loadIndex(ctx.programFolder());
     if (index.findCatalog(catalog) < 0)
@@ -160,10 +168,11 @@ int cmdRescan(CliContext &ctx)
     const bool checksums = ctx.has(QStringLiteral("--checksums"));
     const bool allowEmpty = ctx.has(QStringLiteral("--allow-empty"));
     if (ctx.args().size() != 2)
-        return usageError(QStringLiteral("rescan takes a disc and the folder to walk"));
+        return usageError(
+            QStringLiteral("rescan takes a disc and the folder or disc image to read"));
     const QString folder = QDir::cleanPath(QFileInfo(ctx.args().at(1)).absoluteFilePath());
-    if (!QFileInfo(folder).isDir())
-        return failure(QStringLiteral("%1 is not a folder").arg(folder));
+    if (!isFolderOrImage(folder))
+        return failure(QStringLiteral("%1 is neither a folder nor a disc image").arg(folder));
     QStringList one;
     if (StoreResult r = discsOfScope(ctx.index(), {ctx.args().at(0)}, {}, one); !r)
         return failure(r.error);

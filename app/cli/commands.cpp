@@ -114,7 +114,8 @@ const QList<CommandSpec> &commandTable()
          "the catalogued disc the medium mounted at PATH (or the image PATH) is, matched by "
          "UUID, then by label and capacity; exit 1 when none is", {}},
         {"settings", cmdSettings, "", "every field of the settings record", {}},
-        {"capture", cmdCapture, "PATH", "walk a folder or mount point into a new disc", {
+        {"capture", cmdCapture, "PATH",
+         "walk a folder, mount point or disc image into a new disc", {
             {QStringLiteral("--catalog"),  Name, "CATALOG", Required, {},
              "the existing catalog the disc goes into"},
             {QStringLiteral("--name"),     Name, "NAME",    Required, {}, "the new disc's name"},

@@ -62,8 +62,15 @@ public:
         return folderToChoose;
     }
 
+    QString chooseImage(QWidget *, const QString &title) override
+    {
+        chooserTitles << title;
+        return imageToChoose;
+    }
+
     QStringList documents, folders, urls, chooserTitles;
     QString folderToChoose; // the chooser's answer; empty is Cancel
+    QString imageToChoose;  // the image chooser's answer; empty is Cancel
     bool refuses = false;   // documents are recorded but said not to open
     std::unique_ptr<QMimeData> clipboard;
 };

@@ -202,7 +202,9 @@ struct Listing
 {
     FileDateText &dates;
     QList<FileEntry> &out;
+    bool nested = true; // members that are archives are listed too
     qsizetype changedNames = 0;
+    qsizetype brokenInner = 0; // member archives that could not be listed whole
 };
 
 // Reads the rest of the current member's data. False when the archive broke or the
@@ -227,7 +229,7 @@ bool drain(Level &level)
 
 // Lists the open archive into the listing; in a `nested` one, members are not looked into
 // (one level only). `changed` says the archive's own path was changed. False when it
-// stopped before its end.
+// stopped before its end; a member archive that could not be listed whole only counts.
 bool listOpen(Level &level, const QString &path, bool changed, Listing &listing, bool nested)
 {
     archive_entry *entry = nullptr;
@@ -252,7 +254,7 @@ bool listOpen(Level &level, const QString &path, bool changed, Listing &listing,
         e.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         if (archive_entry_mtime_is_set(entry))
             e.date = listing.dates.text(archive_entry_mtime(entry));
-        const bool inner = !nested && ArchiveLister::hasArchiveName(e.name);
+        const bool inner = !nested && listing.nested && ArchiveLister::hasArchiveName(e.name);
         listing.out.append(std::move(e));
         if (inner) {
             // Streamed straight out of this archive: nothing is unpacked to disk.
@@ -266,7 +268,7 @@ bool listOpen(Level &level, const QString &path, bool changed, Listing &listing,
                 innerLevel.start();
             if (!opened ||
                 !listOpen(innerLevel, listing.out.constLast().path, memberChanged, listing, true))
-                whole = false;
+                ++listing.brokenInner;
             archive_read_free(b);
             if (level.budget.stopped())
                 return false;
@@ -295,6 +297,7 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
                                           const QByteArray &nativePath, const QString &path,
                                           QList<FileEntry> &out)
 {
+    m_readToEnd = false;
     // Only a regular file is opened: opening a FIFO, even without blocking, would release a
     // writer waiting on it and lose what it writes; a device may act on being opened.
     struct stat st;
@@ -319,7 +322,7 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
     const qsizetype before = out.size();
     Budget budget{m_cancel, decompressionBudget(st.st_size)};
     Level level(a, budget);
-    Listing listing{m_dates, out};
+    Listing listing{m_dates, out, m_nested};
     bool whole = archive_read_open_fd(a, fd, kBlockSize) == ARCHIVE_OK;
     if (whole) {
         level.start();
@@ -328,6 +331,8 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
     archive_read_free(a);
     ::close(fd);
     m_changedNames += listing.changedNames;
+    m_readToEnd = whole;
+    whole = whole && listing.brokenInner == 0;
     if (budget.cancelled)
         return Result::Cancelled;
     // A compressed file that holds no archive (notes.txt.gz) is just a file.

@@ -44,6 +44,8 @@ public:
     }
 
     void setCancelFlag(const std::atomic<bool> *cancel) { m_cancel = cancel; }
+    // Whether members that are archives themselves are listed too (on unless set off).
+    void setNestedArchives(bool on) { m_nested = on; }
 
     // The file `name` in the folder open as `folderFd` (or `nativePath` when that is -1),
     // shown as `path`. Appends the members it could read to `out`.
@@ -53,6 +55,9 @@ public:
     // Members listed so far whose path held a control character, which the disc file
     // writes as U+FFFD (see encodeLineValue).
     qsizetype changedNames() const { return m_changedNames; }
+    // Whether the last list() read its own archive to the end; a Partial result then comes
+    // from members that are archives themselves.
+    bool readToEnd() const { return m_readToEnd; }
 
     // True when a name ends like an archive's (".zip", ".tar.gz", ".iso", ...).
     static bool hasArchiveName(QStringView name);
@@ -61,6 +66,8 @@ private:
     FileDateText &m_dates;
     const std::atomic<bool> *m_cancel = nullptr;
     qsizetype m_changedNames = 0;
+    bool m_nested = true;
+    bool m_readToEnd = false;
 };
 
 } // namespace orlith

@@ -2,11 +2,14 @@
 #include "core/capture/capture_job.h"
 
 #include "core/capture/content_hash.h"
+#include "core/capture/disc_image.h"
 #include "core/capture/drives.h"
 #include "core/capture/medium_probe.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/store_edits.h"
 #include "core/store/text_codec.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -45,13 +48,15 @@ CaptureJob::~CaptureJob()
 
 qsizetype CaptureJob::entryCount() const
 {
+    if (m_image)
+        return m_listed.size();
     return m_walk ? m_walk->entryCount() : 0;
 }
 
 const QList<FileEntry> &CaptureJob::entries() const
 {
     static const QList<FileEntry> none;
-    if (m_request.archives && m_phase >= Phase::Filling)
+    if (m_image || (m_request.archives && m_phase >= Phase::Filling))
         return m_listed;
     return m_walk ? m_walk->entries() : none;
 }
@@ -119,7 +124,7 @@ void CaptureJob::updateDetails()
     d.walking = m_phase == Phase::Walking;
     if (d.walking) {
         d.filesFound = entryCount();
-        d.folder = m_walk->lastFolder();
+        d.folder = m_walk ? m_walk->lastFolder() : m_request.drive;
     } else if (m_phase == Phase::Filling) {
         d.filesFound = entryCount();
         d.filesDone = m_read;
@@ -289,6 +294,8 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
 {
     if (m_phase != Phase::Idle)
         return StoreResult::failure(QStringLiteral("The capture has already run"));
+    if (isImageFile(m_request.drive))
+        return runImage(cancel);
     m_walk = std::make_unique<DirWalk>(m_request.drive);
     m_phase = Phase::Walking;
     m_progressText = m_statusText = QString::fromLatin1(kInsertingText);
@@ -344,6 +351,39 @@ StoreResult CaptureJob::run(const std::atomic<bool> *cancel)
     }
     walked.resize(kept);
     closeFolder();
+    return finish(cancel);
+}
+
+// The image is read by libarchive alone: its members come with sizes and dates, so there is
+// no second pass. Only an image read to its end is a disc: a damaged one would store, or
+// on an update remove, whatever lay past the damage.
+StoreResult CaptureJob::runImage(const std::atomic<bool> *cancel)
+{
+    m_image = true;
+    m_phase = Phase::Walking;
+    m_progressText = m_statusText = QString::fromLatin1(kInsertingText);
+    report(/*always=*/true);
+    m_archives.setCancelFlag(cancel);
+    m_archives.setNestedArchives(m_request.archives);
+    const ArchiveLister::Result listed =
+        m_archives.list(-1, nullptr, QFile::encodeName(m_request.drive), m_request.drive, m_listed);
+    if (stopAsked(cancel))
+        return {};
+    const bool whole = listed == ArchiveLister::Result::Whole;
+    if (!whole && !(listed == ArchiveLister::Result::Partial && m_archives.readToEnd())) {
+        const bool readable = listed == ArchiveLister::Result::Partial && !m_listed.isEmpty();
+        m_listed.clear();
+        return fail(unreadableImageMessage(m_request.drive, readable));
+    }
+    // Only member archives failed; the image itself is whole.
+    m_unreadableArchives += !whole;
+    m_read = m_kept = m_listed.size();
+    return finish(cancel);
+}
+
+// What every capture ends with, once its entries are known.
+StoreResult CaptureJob::finish(const std::atomic<bool> *cancel)
+{
     if (stopAsked(cancel))
         return {};
     m_filled = entries().size();

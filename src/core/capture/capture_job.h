@@ -29,7 +29,9 @@ struct CaptureRequest
     QString programFolder;
     QString discName;
     QString catalog; // once written, the catalog the disc was filed under
-    QString drive;   // the folder walked: a mount point or any folder
+    // The folder walked: a mount point or any folder; or a disc image file (isImageFile)
+    // whose members are the disc's files.
+    QString drive;
     // The eject setting is "1": open the drive's tray once the disc file is written.
     bool ejectAfter = false;
     DriveProvider *drives = nullptr; // opens the tray; none means no eject
@@ -139,6 +141,8 @@ private:
     Filled fill(qsizetype i);
     void dropVanished(qsizetype i);
     bool listArchive(qsizetype i, const FileEntry &e, Filled filled);
+    StoreResult runImage(const std::atomic<bool> *cancel);
+    StoreResult finish(const std::atomic<bool> *cancel);
     bool hashFiles(const std::atomic<bool> *cancel);
     void reportHashing();
     void openFolderOf(qsizetype i);
@@ -152,7 +156,9 @@ private:
     FileDateText m_dates;
     std::unique_ptr<DirWalk> m_walk;
     ArchiveLister m_archives{m_dates};
-    QList<FileEntry> m_listed; // the walk's entries with archive members, when archives is set
+    // The walk's entries with archive members, when archives is set; an image's members.
+    QList<FileEntry> m_listed;
+    bool m_image = false;
     qsizetype m_unreadableArchives = 0;
     qsizetype m_vanished = 0;
     qsizetype m_vanishedChanged = 0; // of those, names the walk counted as changed

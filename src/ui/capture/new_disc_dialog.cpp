@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/capture/new_disc_dialog.h"
 
+#include "core/capture/disc_image.h"
 #include "core/capture/drives.h"
 #include "core/capture/medium_probe.h"
 #include "core/store/store_edits.h"
@@ -68,8 +69,13 @@ NewDiscDialog::NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, Dri
         // already current (no drive at all) must still ask.
         connect(m_drive, &QComboBox::activated, this, &NewDiscDialog::driveActivated);
     }
+    auto *image = new QPushButton(QStringLiteral("Image file..."), this);
+    image->setObjectName(QStringLiteral("cmdImage"));
+    image->setToolTip(QStringLiteral("Catalog an ISO image or an archive as a disc"));
+    connect(image, &QPushButton::clicked, this, &NewDiscDialog::chooseImage);
     label3->setVisible(!m_virtual);
     m_drive->setVisible(!m_virtual);
+    image->setVisible(!m_virtual);
     m_archives = new QCheckBox(QStringLiteral("Look inside archives"), this);
     m_archives->setObjectName(QStringLiteral("chkArchives"));
     m_archives->setToolTip(QStringLiteral("List the files inside zip, 7z, tar, iso and rar "
@@ -94,7 +100,10 @@ NewDiscDialog::NewDiscDialog(const QStringList &catalogs, StoreEdits &edits, Dri
     grid->addWidget(label2, 2, 0);
     grid->addWidget(m_catalog, 3, 0);
     grid->addWidget(label3, 4, 0);
-    grid->addWidget(m_drive, 5, 0);
+    auto *driveRow = new QHBoxLayout;
+    driveRow->addWidget(m_drive, 1);
+    driveRow->addWidget(image);
+    grid->addLayout(driveRow, 5, 0);
     grid->addWidget(m_archives, 6, 0);
     grid->addWidget(m_checksums, 7, 0);
     auto *buttons = new QHBoxLayout;
@@ -161,17 +170,27 @@ void NewDiscDialog::driveActivated(int index)
             m_drive->setCurrentIndex(m_previousDrive);
         return;
     }
-    m_drive->setCurrentIndex(addFolderItem(QDir::cleanPath(chosen)));
+    const QString path = QDir::cleanPath(chosen);
+    m_drive->setCurrentIndex(addFolderItem(path, QDir(path).dirName()));
 }
 
-int NewDiscDialog::addFolderItem(const QString &path)
+void NewDiscDialog::chooseImage()
+{
+    const QString chosen =
+        m_services.desktop->chooseImage(this, QStringLiteral("Chose disc image for new CD/DVD"));
+    if (chosen.isEmpty())
+        return;
+    const QString path = QDir::cleanPath(QFileInfo(chosen).absoluteFilePath());
+    m_drive->setCurrentIndex(addFolderItem(path, imageLabel(path)));
+}
+
+int NewDiscDialog::addFolderItem(const QString &path, const QString &label)
 {
     // The same folder chosen twice, or a drive's own mount point, is not listed again.
     int at = m_drive->findData(path);
     if (at < 0) {
-        const QString name = QDir(path).dirName();
         at = m_drive->count() - 1;
-        m_drive->insertItem(at, itemText(path, name.isEmpty() ? path : name), path);
+        m_drive->insertItem(at, itemText(path, label.isEmpty() ? path : label), path);
         m_drive->setItemData(at, true, kFolderRole);
     }
     return at;
@@ -199,6 +218,11 @@ void NewDiscDialog::setUpdateOf(const QString &disc, const QString &catalog, con
     m_catalog->setEnabled(false);
     if (folder.isEmpty())
         return;
+    // A disc captured from an image is read from that image again, wherever it lies.
+    if (const QString image = imageHolding(folder); !image.isEmpty()) {
+        m_drive->setCurrentIndex(addFolderItem(image, imageLabel(image)));
+        return;
+    }
     // The longest mount point that holds the folder: a stick mounted where it was.
     int best = -1;
     for (int i = 0; i + 1 < m_drive->count(); ++i) {
@@ -210,7 +234,7 @@ void NewDiscDialog::setUpdateOf(const QString &disc, const QString &catalog, con
             best = i;
     }
     if (best < 0 && QFileInfo(folder).isDir())
-        best = addFolderItem(folder);
+        best = addFolderItem(folder, QDir(folder).dirName());
     if (best >= 0)
         m_drive->setCurrentIndex(best);
 }

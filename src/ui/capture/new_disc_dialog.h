@@ -22,7 +22,9 @@ class StoreEdits;
 // The drive list (comCDROMs) ends with "Other folder...", so the dialog always has
 // something to offer. Choosing it asks for a folder (DesktopServices::chooseFolder); a
 // chosen folder is added just before it and selected, a cancelled choice goes back to the
-// previous item. A folder is always ready: OK runs no media test on it.
+// previous item. A folder is always ready: OK runs no media test on it. Beside the list,
+// "Image file..." (cmdImage) asks for a disc image or archive (DesktopServices::chooseImage),
+// which is added the same way, shown with its volume label, and captured as the medium.
 class NewDiscDialog : public QDialog
 {
     Q_OBJECT
@@ -36,7 +38,7 @@ public:
     // The drive's mount point or the chosen folder; empty on "Other folder..." before a
     // folder is chosen, and in "Virtual" mode.
     QString drive() const;
-    // True when drive() is a chosen folder, which has no tray to eject.
+    // True when drive() is a chosen folder or image, which has no tray to eject.
     bool driveIsFolder() const;
     // The "Look inside archives" box, not shown in "Virtual" mode.
     bool lookInsideArchives() const;
@@ -63,7 +65,8 @@ private:
     // twice only when the user says so.
     bool confirmNewMedium();
     void driveActivated(int index);
-    int addFolderItem(const QString &path);
+    void chooseImage();
+    int addFolderItem(const QString &path, const QString &label);
 
     StoreEdits &m_edits;
     DriveProvider &m_drives;

@@ -104,6 +104,13 @@ public:
     {
         return QFileDialog::getExistingDirectory(parent, title);
     }
+    QString chooseImage(QWidget *parent, const QString &title) override
+    {
+        return QFileDialog::getOpenFileName(
+            parent, title, QString(),
+            QObject::tr("Disc images and archives (*.iso *.img *.zip *.7z *.tar *.tgz *.tar.gz "
+                        "*.tar.bz2 *.tar.xz *.tar.zst);;All files (*)"));
+    }
 };
 
 } // namespace

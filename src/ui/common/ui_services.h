@@ -46,6 +46,13 @@ public:
     virtual void setClipboard(QMimeData *data) = 0;
     // Asks for an existing folder; empty when the user cancels.
     virtual QString chooseFolder(QWidget *parent, const QString &title) = 0;
+    // Asks for an existing disc image or archive file; empty when the user cancels.
+    virtual QString chooseImage(QWidget *parent, const QString &title)
+    {
+        (void)parent;
+        (void)title;
+        return {};
+    }
 };
 
 // The real ones: QMessageBox, QDesktopServices and the application clipboard.

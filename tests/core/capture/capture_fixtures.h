@@ -89,4 +89,20 @@ with open(sys.argv[1], 'wb') as f:
         .arg(padGib);
 }
 
+// `image` made of the content of `folder`: "iso" by xorriso (volume ID VOLID, Joliet and
+// Rock Ridge names), else by bsdtar in that format ("zip", "7zip", "pax") and compression.
+inline bool makeImage(const QString &kind, const QString &folder, const QString &image,
+                      const QStringList &compress = {})
+{
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    if (kind == QLatin1String("iso"))
+        p.start(u"xorriso"_s, {u"-as"_s, u"mkisofs"_s, u"-quiet"_s, u"-V"_s, u"VOLID"_s, u"-J"_s,
+                               u"-R"_s, u"-o"_s, image, u"."_s});
+    else
+        p.start(u"bsdtar"_s, QStringList{u"--format"_s, kind, u"-cf"_s, image} + compress +
+                                 QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot));
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
 } // namespace orlith::test
