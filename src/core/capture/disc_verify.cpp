@@ -158,7 +158,11 @@ void DiscVerify::check(DirWalk &walk, qsizetype i, qsizetype storedIndex, const 
     bool same = old.size == now.size && old.date == now.date;
     const bool checksummed = regular && !old.hash.isEmpty();
     if (regular) {
-        StoreValue<QByteArray> hash = hashFileContent(QFile::decodeName(native), &m_bytes, cancel);
+        const auto count = [this](qint64 n) { m_bytes.fetch_add(n, std::memory_order_relaxed); };
+        StoreValue<QByteArray> hash =
+            m_folderFd >= 0
+                ? hashFileContentAt(m_folderFd, walk.nativeName(i), walked.path, count, cancel)
+                : hashFileContentAt(-1, native.constData(), walked.path, count, cancel);
         if (cancelSet(cancel)) {
             m_cancelled = true;
             return;
