@@ -32,6 +32,7 @@ class QTreeWidgetItem;
 namespace orlith {
 
 class CaptureTask;
+struct MediumMatch;
 class FileRow;
 class FolderScope;
 class ListSearch;
@@ -201,6 +202,8 @@ signals:
     // Each follows the end of its job, once the window has shown what it brought.
     void captureFinished();
     void listSearchFinished();
+    // A newly mounted medium has been probed and matched (known or not).
+    void mediumChecked();
     void saveFinished();
 
 protected:
@@ -262,6 +265,7 @@ private:
     // knows, by UUID or by label and capacity, has its disc selected and named in the status.
     void watchMounts();
     void recogniseMedium(const QString &path);
+    void showRecognisedMedium(const MediumMatch &match);
     // Says in the status bar which disc files the index could not show, or takes back an
     // earlier such text once every file shows.
     void showSkippedDiscs();

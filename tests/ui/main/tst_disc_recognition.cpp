@@ -75,7 +75,9 @@ private slots:
         const QString before = form->statusText();
         auto *watcher = form->findChild<MountWatcher *>(u"mountWatcher"_s);
         QVERIFY(watcher);
+        QSignalSpy checked(form.get(), &MainWindow::mediumChecked);
         watcher->reportMounted(m_image);
+        QVERIFY(checked.wait(10000));
         const bool known = !status.isEmpty();
         QCOMPARE(form->statusText(), known ? status : before);
         QCOMPARE(form->tree().selectedKey(), known ? u"Known"_s : u"Other"_s);
