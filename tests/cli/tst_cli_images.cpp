@@ -1,5 +1,6 @@
 // Orlith — desktop catalogue of removable media.
 // orlith-cli capture and rescan of a disc image or archive taken as the medium itself.
+#include "core/capture/content_hash.h"
 #include "core/capture/file_date_text.h"
 #include "core/store/program_folder.h"
 
@@ -58,8 +59,8 @@ private slots:
                                           << "";
     }
 
-    // Every member with its size and date under the image's path, folders as path parts, and
-    // the volume label; an unreadable image is an error that stores nothing.
+    // Every member with its size, date and checksum under the image's path, folders as path
+    // parts, and the volume label; an unreadable image is an error that stores nothing.
     void capture()
     {
         QFETCH(QString, kind);
@@ -68,8 +69,8 @@ private slots:
         const QString image = m_dir->filePath(fileName);
         QVERIFY(kind.isEmpty() ? writeAll(image, QByteArray(70000, 'Z'))
                                : makeImage(kind, m_src, image, compress));
-        const CliRun run =
-            cli(m_store, {u"capture"_s, u"--catalog"_s, u"C"_s, u"--name"_s, u"N"_s, image});
+        const CliRun run = cli(m_store, {u"capture"_s, u"--catalog"_s, u"C"_s, u"--name"_s, u"N"_s,
+                                         u"--checksums"_s, image});
         const QString date = FileDateText().text(kDate);
         QVERIFY2(kind.isEmpty() ? run.says(1, "Cannot read "_L1 + image + " as a disc image"_L1)
                                 : run.says(0, u"Ready.  3 files inserted from CD/DVD."_s),
@@ -77,6 +78,9 @@ private slots:
         const QStringList members{"Photos/2024/Ölberg.jpg 1536 "_L1 + date,
                                   "Photos/empty.txt 0 "_L1 + date, "read me.txt 5 "_L1 + date};
         QCOMPARE(captured(image), kind.isEmpty() ? QStringList() : members);
+        // Each file read once from the image, with the checksum of its own bytes.
+        for (const FileEntry &e : stored(discFilePath(m_store, u"N"_s)))
+            QCOMPARE(e.hash, contentHashText(readAll(m_src + u'/' + e.path.mid(image.size() + 1))));
         QFETCH(QString, info); // the image's volume label is the disc's
         QVERIFY(cli(m_store, {u"info"_s, u"N"_s}).out.contains(info));
     }

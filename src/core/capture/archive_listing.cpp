@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/capture/archive_listing.h"
 
+#include "core/capture/content_hash.h"
+
 #include "core/store/text_codec.h"
 
 #include <archive.h>
@@ -203,6 +205,8 @@ struct Listing
     FileDateText &dates;
     QList<FileEntry> &out;
     bool nested = true; // members that are archives are listed too
+    bool hashMembers = false;
+    qsizetype unhashed = 0;
     qsizetype changedNames = 0;
     qsizetype brokenInner = 0; // member archives that could not be listed whole
 };
@@ -224,6 +228,38 @@ bool drain(Level &level)
             return level.budget.spend(0);
         if (!level.charge(qint64(size)))
             return false;
+    }
+}
+
+// Reads the current member's data into its checksum. False when the archive broke or the
+// listing must stop; a member that cannot be unpacked (encrypted) gets no checksum.
+bool hashMember(Level &level, QByteArray &hash, qsizetype &unhashed)
+{
+    ContentHasher hasher;
+    const void *block;
+    size_t size;
+    la_int64_t offset;
+    la_int64_t next = 0;
+    for (;;) {
+        const int r = archive_read_data_block(level.a, &block, &size, &offset);
+        if (r == ARCHIVE_EOF) {
+            hash = hasher.finish();
+            return true;
+        }
+        if (r == ARCHIVE_FATAL)
+            return false;
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
+            ++unhashed;
+            return level.budget.spend(0);
+        }
+        if (!level.charge(qint64(size)))
+            return false;
+        // A hole in a sparse file reads as zeros, as it does from a mounted image.
+        static const char zeros[4096] = {};
+        for (; next < offset; next += std::min<la_int64_t>(offset - next, sizeof zeros))
+            hasher.add(zeros, qsizetype(std::min<la_int64_t>(offset - next, sizeof zeros)));
+        hasher.add(static_cast<const char *>(block), qsizetype(size));
+        next = offset + la_int64_t(size);
     }
 }
 
@@ -255,7 +291,11 @@ bool listOpen(Level &level, const QString &path, bool changed, Listing &listing,
         if (archive_entry_mtime_is_set(entry))
             e.date = listing.dates.text(archive_entry_mtime(entry));
         const bool inner = !nested && listing.nested && ArchiveLister::hasArchiveName(e.name);
+        const bool regular = archive_entry_filetype(entry) == AE_IFREG;
         listing.out.append(std::move(e));
+        if (!nested && !inner && regular && listing.hashMembers &&
+            !hashMember(level, listing.out.last().hash, listing.unhashed))
+            return false;
         if (inner) {
             // Streamed straight out of this archive: nothing is unpacked to disk.
             auto stream = std::make_unique<Stream>();
@@ -322,7 +362,7 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
     const qsizetype before = out.size();
     Budget budget{m_cancel, decompressionBudget(st.st_size)};
     Level level(a, budget);
-    Listing listing{m_dates, out, m_nested};
+    Listing listing{m_dates, out, m_nested, m_hashMembers};
     bool whole = archive_read_open_fd(a, fd, kBlockSize) == ARCHIVE_OK;
     if (whole) {
         level.start();
@@ -331,6 +371,7 @@ ArchiveLister::Result ArchiveLister::list(int folderFd, const char *name,
     archive_read_free(a);
     ::close(fd);
     m_changedNames += listing.changedNames;
+    m_unhashed = listing.unhashed;
     m_readToEnd = whole;
     whole = whole && listing.brokenInner == 0;
     if (budget.cancelled)

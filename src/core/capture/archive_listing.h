@@ -46,6 +46,12 @@ public:
     void setCancelFlag(const std::atomic<bool> *cancel) { m_cancel = cancel; }
     // Whether members that are archives themselves are listed too (on unless set off).
     void setNestedArchives(bool on) { m_nested = on; }
+    // Whether the files of the outermost archive get their content checksum while they are
+    // read (a disc image's files are the disc's own); members listed inside a member archive
+    // get none. Off unless set on.
+    void setHashMembers(bool on) { m_hashMembers = on; }
+    // Files of the last listing that should have had a checksum and could not be read for it.
+    qsizetype unhashedMembers() const { return m_unhashed; }
 
     // The file `name` in the folder open as `folderFd` (or `nativePath` when that is -1),
     // shown as `path`. Appends the members it could read to `out`.
@@ -67,6 +73,8 @@ private:
     const std::atomic<bool> *m_cancel = nullptr;
     qsizetype m_changedNames = 0;
     bool m_nested = true;
+    bool m_hashMembers = false;
+    qsizetype m_unhashed = 0;
     bool m_readToEnd = false;
 };
 

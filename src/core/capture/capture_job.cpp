@@ -365,6 +365,7 @@ StoreResult CaptureJob::runImage(const std::atomic<bool> *cancel)
     report(/*always=*/true);
     m_archives.setCancelFlag(cancel);
     m_archives.setNestedArchives(m_request.archives);
+    m_archives.setHashMembers(m_request.checksums); // read once, as they are listed
     const ArchiveLister::Result listed =
         m_archives.list(-1, nullptr, QFile::encodeName(m_request.drive), m_request.drive, m_listed);
     if (stopAsked(cancel))
@@ -378,6 +379,8 @@ StoreResult CaptureJob::runImage(const std::atomic<bool> *cancel)
     // Only member archives failed; the image itself is whole.
     m_unreadableArchives += !whole;
     m_read = m_kept = m_listed.size();
+    m_unhashed += m_archives.unhashedMembers();
+    m_archives.setHashMembers(false);
     return finish(cancel);
 }
 
