@@ -247,6 +247,10 @@ private:
     void finishUpdate(const CaptureTask &task, const StoreResult &result);
     // The new-disc dialog with "Look inside archives" as last chosen; the choice is kept.
     bool runDriveDialog(NewDiscDialog &dialog);
+    // Update and Verify start alike: the tree's disc, its stored entries, and the drive
+    // choice offering the drive it was captured from. Null (having said why) without one.
+    std::unique_ptr<NewDiscDialog>
+    driveDialogForSelectedDisc(QString &disc, QList<FileEntry> &stored, DiscIdentity &readAs);
     // The catalog of the tree's selection: the selected catalog, or the selected disc's.
     QString selectedCatalog() const;
     // The discs of the tree's selected node and, for a folder node, the folder.

@@ -22,29 +22,40 @@ constexpr char kSelectDiscMessage[] = "First select CD/DVD from tree view.";
 
 } // namespace
 
-void MainWindow::updateSelectedDisc()
+std::unique_ptr<NewDiscDialog> MainWindow::driveDialogForSelectedDisc(QString &disc,
+                                                                      QList<FileEntry> &stored,
+                                                                      DiscIdentity &readAs)
 {
     if (m_capture || saveRunning())
-        return;
+        return nullptr;
     if (m_tree->selectedKind() != NodeKind::Disc) {
         m_services.messages->information(this, QStringLiteral("Error"),
                                          QString::fromLatin1(kSelectDiscMessage));
-        return;
+        return nullptr;
     }
-    const QString disc = m_tree->selectedKey();
-    QList<FileEntry> stored;
-    DiscIdentity readAs;
+    disc = m_tree->selectedKey();
     if (StoreResult r = readDiscForUpdate(m_programFolder, disc, stored, readAs); !r) {
         m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
-        return;
+        return nullptr;
     }
     const qsizetype catalog = m_index.catalogOfDisc(disc);
-    NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
-                         /*virtualMode=*/false, this);
-    dialog.setUpdateOf(disc, catalog >= 0 ? m_index.catalogs().at(catalog).name : QString(),
-                       commonFolder(stored));
-    if (!runDriveDialog(dialog))
+    auto dialog = std::make_unique<NewDiscDialog>(m_tree->catalogsInOrder(), *m_edits,
+                                                  *m_services.drives, m_services,
+                                                  /*virtualMode=*/false, this);
+    dialog->setUpdateOf(disc, catalog >= 0 ? m_index.catalogs().at(catalog).name : QString(),
+                        commonFolder(stored));
+    return dialog;
+}
+
+void MainWindow::updateSelectedDisc()
+{
+    QString disc;
+    QList<FileEntry> stored;
+    DiscIdentity readAs;
+    const std::unique_ptr<NewDiscDialog> chooser = driveDialogForSelectedDisc(disc, stored, readAs);
+    if (!chooser || !runDriveDialog(*chooser))
         return;
+    NewDiscDialog &dialog = *chooser;
     CaptureRequest request;
     request.programFolder = m_programFolder;
     request.discName = disc;

@@ -17,26 +17,13 @@ namespace orlith {
 
 void MainWindow::verifySelectedDisc()
 {
-    if (m_capture || saveRunning())
-        return;
-    if (m_tree->selectedKind() != NodeKind::Disc) {
-        m_services.messages->information(this, QStringLiteral("Error"),
-                                         QStringLiteral("First select CD/DVD from tree view."));
-        return;
-    }
-    const QString disc = m_tree->selectedKey();
+    QString disc;
     QList<FileEntry> stored;
-    DiscIdentity readAs;
-    if (StoreResult r = readDiscForUpdate(m_programFolder, disc, stored, readAs); !r) {
-        m_services.messages->error(this, QString::fromLatin1(kErrorTitle), r.error);
+    DiscIdentity readAs; // a verify writes nothing, so nothing to compare it with
+    const std::unique_ptr<NewDiscDialog> chooser = driveDialogForSelectedDisc(disc, stored, readAs);
+    if (!chooser)
         return;
-    }
-    // The update's drive choice, offering the drive the disc was captured from.
-    const qsizetype catalog = m_index.catalogOfDisc(disc);
-    NewDiscDialog dialog(m_tree->catalogsInOrder(), *m_edits, *m_services.drives, m_services,
-                         /*virtualMode=*/false, this);
-    dialog.setUpdateOf(disc, catalog >= 0 ? m_index.catalogs().at(catalog).name : QString(),
-                       commonFolder(stored));
+    NewDiscDialog &dialog = *chooser;
     dialog.setWindowTitle(QStringLiteral("Verify CD/DVD"));
     // A verify reads what it finds; it neither lists archives nor stores checksums.
     for (const char *name : {"chkArchives", "chkChecksums"}) {
