@@ -175,9 +175,11 @@ bool parseDiscInfoLine(QByteArrayView bytes, DiscInfo &info)
     return true;
 }
 
-DiscInfo readDiscInfo(QByteArrayView discFile)
+namespace {
+
+// The <disc_info> line among the head lines, before the first entry.
+DiscInfo readHead(DiscReader &reader)
 {
-    DiscReader reader(discFile);
     const char *b;
     const char *e;
     DiscInfo info;
@@ -189,20 +191,18 @@ DiscInfo readDiscInfo(QByteArrayView discFile)
     return info;
 }
 
+} // namespace
+
+DiscInfo readDiscInfo(QByteArrayView discFile)
+{
+    DiscReader reader(discFile);
+    return readHead(reader);
+}
+
 DiscInfo readDiscInfoFromFile(const QString &path)
 {
     DiscReader reader;
-    if (!reader.open(path))
-        return {};
-    const char *b;
-    const char *e;
-    DiscInfo info;
-    for (qsizetype n = 0; n < kHeadLines && reader.nextRawLine(b, e); ++n) {
-        const QByteArrayView line = trimmed(QByteArrayView(b, e));
-        if (line.startsWith("<file_") || parseDiscInfoLine(line, info))
-            break;
-    }
-    return info;
+    return reader.open(path) ? readHead(reader) : DiscInfo{};
 }
 
 bool replaceDiscInfo(const QByteArray &discFile, const DiscInfo &info, QByteArray &out)
