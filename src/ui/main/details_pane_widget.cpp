@@ -206,10 +206,15 @@ DetailsPane::DetailsPane(const QString &programFolder, NotesStore &notes, UiServ
     facts->setContentsMargins(0, 0, 0, 0);
     factsColumn->setMinimumWidth(twipsToPixels(kFactsMinTwips));
     factsColumn->setMaximumWidth(twipsToPixels(kFactsMaxTwips));
-    bodyLayout->addWidget(factsColumn, 1);
+    // The disc and file facts have first claim on the width (up to their maximum), so that
+    // names and dates show whole; the medium's facts are short.
+    bodyLayout->addWidget(factsColumn, 3);
+    // Room for the typed location and number beside their captions.
+    mediumGroup->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Disc number:")) +
+                                 fontMetrics().averageCharWidth() * 16);
     bodyLayout->addWidget(mediumGroup, 1);
     bodyLayout->addWidget(m_picFrame);
-    bodyLayout->addWidget(m_notesBox, 1);
+    bodyLayout->addWidget(m_notesBox, 2);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
