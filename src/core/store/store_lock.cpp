@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QThread>
@@ -31,6 +32,8 @@ bool statFile(const QByteArray &path, struct stat &st)
 {
     return ::stat(path.constData(), &st) == 0;
 }
+
+constexpr unsigned kRetryMs = 10;
 
 } // namespace
 
@@ -61,8 +64,16 @@ StoreLock::StoreLock(const QString &programFolder, int waitMs)
             !namesOwner(*m_lock))
             m_lock->removeStaleLockFile();
     }
-    if (!m_locked)
-        m_locked = m_lock->tryLock(waitMs);
+    // QLockFile's own wait doubles its pause between tries (0.1 s, 0.2 s ... 3.2 s), so
+    // behind twenty quick writers a process could sleep past its whole wait; short, even
+    // pauses keep it in line with the others.
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_locked && m_lock->error() == QLockFile::LockFailedError &&
+           !waited.hasExpired(waitMs)) {
+        QThread::msleep(kRetryMs);
+        m_locked = m_lock->tryLock(0);
+    }
     if (m_locked)
         return;
     if (m_lock->error() == QLockFile::LockFailedError) {
