@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/capture/update_disc_dialog.h"
 
+#include "ui/capture/comparison_list.h"
+
 #include "ui/common/style_icon.h"
 #include "ui/main/file_list_model.h"
 
@@ -53,23 +55,7 @@ UpdateDiscDialog::UpdateDiscDialog(const QString &disc, const DiscUpdate &update
         model->setRows(std::move(rows));
         model->colorRows(extensions, palette());
         m_lists[i] = model;
-        auto *view = new QTableView(m_tabs);
-        view->setObjectName(QString::fromLatin1(pages[i].name));
-        view->setModel(model);
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setShowGrid(false);
-        view->setWordWrap(false);
-        view->verticalHeader()->hide();
-        view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
-        view->horizontalHeader()->setStretchLastSection(true);
-        view->horizontalHeader()->setSectionsClickable(true);
-        view->horizontalHeader()->setSortIndicatorShown(false);
-        view->setColumnWidth(FileListModel::NameColumn, 130);
-        view->setColumnWidth(FileListModel::PathColumn, 260);
-        view->setColumnWidth(FileListModel::DateColumn, 140);
-        connect(view->horizontalHeader(), &QHeaderView::sectionClicked, model,
-                &FileListModel::sortByHeader);
+        QTableView *view = comparisonListView(model, pages[i].name, m_tabs);
         m_tabs->addTab(view, QStringLiteral("%1 (%2)")
                                  .arg(QLatin1String(pages[i].caption))
                                  .arg(pages[i].entries.size()));

@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "ui/capture/verify_window.h"
 
+#include "ui/capture/comparison_list.h"
+
 #include "ui/common/style_icon.h"
 #include "ui/main/file_list_model.h"
 
@@ -20,27 +22,6 @@ namespace {
 constexpr const char *kCaptions[] = {"Changed", "Missing", "Unreadable", "New", "Not checksummed"};
 constexpr const char *kNames[] = {"lstChanged", "lstMissing", "lstUnreadable", "lstNew",
                                   "lstNotChecksummed"};
-
-QTableView *listView(FileListModel *model, const char *name, QWidget *parent)
-{
-    auto *view = new QTableView(parent);
-    view->setObjectName(QString::fromLatin1(name));
-    view->setModel(model);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setShowGrid(false);
-    view->setWordWrap(false);
-    view->verticalHeader()->hide();
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
-    view->horizontalHeader()->setStretchLastSection(true);
-    view->horizontalHeader()->setSortIndicatorShown(false);
-    view->setColumnWidth(FileListModel::NameColumn, 130);
-    view->setColumnWidth(FileListModel::PathColumn, 360);
-    view->setColumnWidth(FileListModel::DateColumn, 150);
-    QObject::connect(view->horizontalHeader(), &QHeaderView::sectionClicked, model,
-                     &FileListModel::sortByHeader);
-    return view;
-}
 
 } // namespace
 
@@ -68,7 +49,8 @@ VerifyWindow::VerifyWindow(const QString &disc, VerifyTask *task, const Extensio
     for (int i = 0; i < ListCount; ++i) {
         m_lists[i] = new FileListModel(this);
         m_lists[i]->setSortIcons(styleIcon(QStyle::SP_ArrowDown), styleIcon(QStyle::SP_ArrowUp));
-        m_tabs->addTab(listView(m_lists[i], kNames[i], m_tabs), QString::fromLatin1(kCaptions[i]));
+        m_tabs->addTab(comparisonListView(m_lists[i], kNames[i], m_tabs),
+                       QString::fromLatin1(kCaptions[i]));
     }
     layout->addWidget(m_tabs, 1);
 

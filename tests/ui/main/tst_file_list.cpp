@@ -11,11 +11,11 @@ using namespace orlith;
 namespace {
 
 // Rows from "name|size|date" texts; the disc is the row's index.
-QList<FileRow> rowsOf(const QStringList &specs)
+QList<FileRow> rowsOf(const QStringList &texts)
 {
     QList<FileRow> rows;
-    for (const QString &spec : specs) {
-        const QStringList p = spec.split('|');
+    for (const QString &text : texts) {
+        const QStringList p = text.split('|');
         rows << FileRow{p[0], "/m/" + p[0], p.value(1).toLongLong(), p.value(2),
                         QString::number(rows.size())};
     }
