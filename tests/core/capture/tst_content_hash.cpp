@@ -1,7 +1,6 @@
 // Orlith — desktop catalogue of removable media.
-// Content checksums: the same text as xxh128sum, and their line in disc files.
+// Content checksums: the same text as xxh128sum.
 #include "core/capture/content_hash.h"
-#include "core/store/disc_file.h"
 
 #include "core/core_fixtures.h"
 
@@ -56,23 +55,6 @@ private slots:
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QVERIFY(!hashFileContent(fifo).ok());
         QVERIFY(hashFileContent(m_dir.filePath("gone")).error.contains("gone"));
-    }
-
-    // The hash stands on its own line between size and date, and belongs to its entry only.
-    void lineInTheDiscFile()
-    {
-        const QByteArray hash = contentHashText("x");
-        const QList<FileEntry> entries{{"a", "/a", 1, "d", hash}, {"b", "/b", 2, "d"}};
-        QVERIFY(discFileBytes("C", entries)
-                    .contains("</file_size>\r\n    <file_hash>" + hash +
-                              "</file_hash>\r\n    <file_date>"));
-        const QString path = m_dir.filePath("D.xml");
-        QVERIFY(writeDiscFile(path, "C", entries).ok());
-        QList<FileEntry> read;
-        QVERIFY(readDiscEntries(path, read).ok());
-        QCOMPARE(read.size(), 2);
-        QCOMPARE(read[0].hash, hash);
-        QVERIFY(read[1].hash.isEmpty());
     }
 };
 

@@ -77,16 +77,16 @@ private slots:
         QTest::addColumn<int>("walkedSize");
         QTest::addColumn<bool>("changed");
         QTest::addColumn<QByteArray>("kept");
-        QTest::newRow("walk without, unchanged") << "h1"_ba
-                                                 << ""_ba << 1 << false << "h1"_ba;
-        QTest::newRow("walk without, new size") << "h1"_ba
-                                                << ""_ba << 2 << true << ""_ba;
-        QTest::newRow("same checksum") << "h1"_ba
-                                       << "h1"_ba << 1 << false << "h1"_ba;
-        QTest::newRow("other checksum") << "h1"_ba
-                                        << "h2"_ba << 1 << true << "h2"_ba;
-        QTest::newRow("first checksum") << ""_ba
-                                        << "h2"_ba << 1 << false << "h2"_ba;
+        const auto row = [](const char *tag, const char *stored, const char *walked, int size,
+                            bool changed, const char *kept) {
+            QTest::newRow(tag) << QByteArray(stored) << QByteArray(walked) << size << changed
+                               << QByteArray(kept);
+        };
+        row("walk without, unchanged", "h1", "", 1, false, "h1");
+        row("walk without, new size", "h1", "", 2, true, "");
+        row("same checksum", "h1", "h1", 1, false, "h1");
+        row("other checksum", "h1", "h2", 1, true, "h2");
+        row("first checksum", "", "h2", 1, false, "h2");
     }
     void checksumsInTheComparison()
     {
@@ -132,14 +132,10 @@ private slots:
     {
         QTest::addColumn<QString>("meanwhile");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("nothing") << ""
-                                 << "";
-        QTest::newRow("removed") << "rm D"
-                                 << "no longer in the store";
-        QTest::newRow("renamed away, another renamed in") << "swap"
-                                                          << "changed by another";
-        QTest::newRow("rewritten") << "rewrite"
-                                   << "changed by another";
+        QTest::newRow("nothing") << QString() << QString();
+        QTest::newRow("removed") << u"rm D"_s << u"no longer in the store"_s;
+        QTest::newRow("renamed away, another renamed in") << u"swap"_s << u"changed by another"_s;
+        QTest::newRow("rewritten") << u"rewrite"_s << u"changed by another"_s;
     }
     void applyOnlyToWhatWasRead()
     {

@@ -1,4 +1,5 @@
 // Orlith — desktop catalogue of removable media.
+#include "core/capture/content_hash.h"
 #include "core/store/date_text.h"
 #include "core/store/disc_file.h"
 #include "core/store/disc_listing.h"
@@ -55,6 +56,19 @@ private slots:
             << u"Café"_s << QList<FileEntry>{{"été.txt", "/m/Музыка/été.txt", 5, "d"}}
             << head + "<catalog>Caf\xe9</catalog>\r\n<file_info>\r\n    <file_name>\xe9t\xe9.txt" +
                    "</file_name>\r\n    <file_path>" + u"/m/Музыка/été.txt"_s.toUtf8() + tail;
+        // A checksum has its own line between size and date, for its entry only.
+        const QByteArray hash = contentHashText("x");
+        QTest::newRow("checksum")
+            << u"C"_s << QList<FileEntry>{{"a", "/a", 1, "d", hash}, {"b", "/b", 2, "d"}}
+            << head +
+                   "<catalog>C</catalog>\r\n<file_info>\r\n    <file_name>a</file_name>\r\n"
+                   "    <file_path>/a</file_path>\r\n    <file_size> 1</file_size>\r\n"
+                   "    <file_hash>" +
+                   hash +
+                   "</file_hash>\r\n    <file_date>d</file_date>\r\n"
+                   "</file_info>\r\n<file_info>\r\n    <file_name>b</file_name>\r\n"
+                   "    <file_path>/b</file_path>\r\n    <file_size> 2</file_size>\r\n"
+                   "    <file_date>d</file_date>\r\n</file_info>\r\n</cd-dvd>\r\n";
         // A line break in a name must not add lines: control characters become U+FFFD.
         QTest::newRow("control characters")
             << u"C"_s << QList<FileEntry>{{"x\r\n<file_name>FAKE\x7f", "/m/\tx", 5, "d"}}
