@@ -32,26 +32,6 @@ bool run(const QString &program, const QStringList &args, const QString &dir)
     return runProgram(program, args, {}, dir).code == 0;
 }
 
-// `media` captured, members of archives too, as disc N of a new catalog C in `store`.
-CliRun captureArchives(const QString &store, const QString &media)
-{
-    const CliRun made = cli(store, {"new-catalog", "C"});
-    return made.code != 0
-               ? made
-               : cli(store, {"capture", "--archives", "--catalog", "C", "--name", "N", media});
-}
-
-// "path size" of each entry of the captured disc, paths below `root` relative to it.
-QStringList captured(const QString &store, const QString &root)
-{
-    QList<FileEntry> entries;
-    [&] { QVERIFY(readDiscEntries(discFilePath(store, u"N"_s), entries).ok()); }();
-    QStringList out;
-    for (const FileEntry &e : std::as_const(entries))
-        out << e.path.mid(root.size() + 1) + u' ' + QString::number(e.size);
-    return out;
-}
-
 // Each entry's path and checksum, as the disc file D of `store` holds them.
 QMap<QString, QByteArray> storedHashes(const QString &store)
 {
@@ -85,10 +65,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_data = m_dir->filePath(u"data"_s);
         m_tree = m_dir->filePath(u"disc"_s);
-        QVERIFY(ensureStoreFolders(m_data).ok() && QDir().mkpath(m_tree));
-        m_index.clear();
-        QVERIFY(m_index.addCatalog(u"Music & more"_s));
-        QVERIFY(m_index.writeCatalogOrder(catalogOrderPath(m_data)).ok());
+        QVERIFY(makeCaptureStore(m_dir->path(), m_index));
     }
 
     // The command line writes the bytes the engine writes.
@@ -210,113 +187,89 @@ private slots:
     // nothing.
     void rescanFromTheCommandLine()
     {
-        QTemporaryDir store;
-        QTemporaryDir media;
-        const QString d = media.path();
-        const auto run = [&](const QStringList &args) { return cli(store.path(), args); };
+        const QString d = m_tree;
+        const auto run = [&](const QStringList &args) { return cli(m_data, args); };
         QVERIFY(makeFile(d + "/keep.txt"_L1, "same") && makeFile(d + "/sub/grow.txt"_L1, "1") &&
                 makeFile(d + "/gone.txt"_L1, "x"));
-        QVERIFY(run({u"new-catalog"_s, u"Cat"_s}).says(0));
-        QVERIFY(run({u"capture"_s, u"--catalog"_s, u"Cat"_s, u"--name"_s, u"D"_s, d}).says(0));
-        QVERIFY(run({u"notes"_s, u"D"_s, u"--set"_s, u"old notes"_s}).says(0));
-        const QString picture = picturePath(store.path(), u"D"_s);
+        QVERIFY(run({"capture", "--catalog", "Music & more", "--name", "D", d}).says(0));
+        QVERIFY(run({"notes", "D", "--set", "old notes"}).says(0));
+        const QString picture = picturePath(m_data, u"D"_s);
         QVERIFY(makeFile(picture, "JFIF") && QFile::remove(d + "/gone.txt"_L1));
         QVERIFY(makeFile(d + "/new.txt"_L1, "n") && makeFile(d + "/sub/grow.txt"_L1, "12"));
-        const QString discFile = discFilePath(store.path(), u"D"_s);
+        const QString discFile = discFilePath(m_data, u"D"_s);
         const QByteArray before = readAll(discFile);
 
         const QString expected = "+\t%1/new.txt\n-\t%1/gone.txt\n~\t%1/sub/grow.txt\n"_L1.arg(d);
-        const CliRun dry = run({u"rescan"_s, u"d"_s, d, u"--dry-run"_s});
+        const CliRun dry = run({"rescan", "d", d, "--dry-run"});
         QCOMPARE(dry.out + dry.err, expected + "Added 1, removed 1, changed 1.\n"_L1);
         QCOMPARE(readAll(discFile), before);
 
-        QCOMPARE(run({u"rescan"_s, u"D"_s, d}).out, expected);
-        const QString listed = run({u"list"_s, u"D"_s}).out;
-        QVERIFY(listed.count(u'\n') == 3 && listed.contains("new.txt"_L1));
-        QCOMPARE(run({u"notes"_s, u"D"_s}).out, "old notes\n"_L1);
-        QCOMPARE(readAll(picture), QByteArray("JFIF"));
-        QCOMPARE(readCatalogNameFromFile(discFile), "Cat"_L1);
-        QCOMPARE(run({u"rescan"_s, u"D"_s, d}).err, "Added 0, removed 0, changed 0.\n"_L1);
+        QCOMPARE(run({"rescan", "D", d}).out, expected);
+        QCOMPARE(run({"list", "D"}).out.count("\tD\n"_L1), 3);
+        QCOMPARE(run({"notes", "D"}).out + readAll(picture) + readCatalogNameFromFile(discFile),
+                 "old notes\nJFIFMusic & more"_L1);
+        QCOMPARE(run({"rescan", "D", d}).err, "Added 0, removed 0, changed 0.\n"_L1);
 
-        // A folder that is not there, or a disc that is not, changes nothing.
+        // A folder or disc that is not there changes nothing; nor does a walk that finds
+        // nothing at all (a mount point with nothing mounted), unless asked to.
         const QByteArray after = readAll(discFile);
-        QVERIFY(run({u"rescan"_s, u"D"_s, d + "/none"_L1}).says(1));
-        QVERIFY(run({u"rescan"_s, u"E"_s, d}).says(1));
-        QVERIFY(run({u"rescan"_s, u"D"_s}).says(2));
-        // A walk that finds nothing at all (a mount point with nothing mounted) empties the
-        // disc only when asked to.
+        QVERIFY(run({"rescan", "D", d + "/none"_L1}).says(1));
+        QVERIFY(run({"rescan", "E", d}).says(1));
+        QVERIFY(run({"rescan", "D"}).says(2));
         QVERIFY(QDir(d).removeRecursively() && QDir().mkpath(d));
-        QVERIFY(run({u"rescan"_s, u"D"_s, d}).says(1, u"--allow-empty"_s));
+        QVERIFY(run({"rescan", "D", d}).says(1, u"--allow-empty"_s));
         QCOMPARE(readAll(discFile), after);
-        QVERIFY(run({u"rescan"_s, u"D"_s, d, u"--allow-empty"_s}).says(0));
+        QVERIFY(run({"rescan", "D", d, "--allow-empty"}).says(0));
         QVERIFY(stored(discFile).isEmpty());
     }
 
-    // What --checksums stores is what xxh128sum prints; archive members and a capture
-    // without it get none.
-    void captureChecksums_data()
+    // What --checksums stores is what xxh128sum prints, and archive members get none. A
+    // rescan with it sees new bytes of the same size and date; without it, it keeps the
+    // checksums it has.
+    void checksums_data()
     {
-        QTest::addColumn<bool>("checksums");
-        QTest::newRow("with --checksums") << true;
-        QTest::newRow("without") << false;
+        QTest::addColumn<QStringList>("capture");
+        QTest::addColumn<QStringList>("rescan");
+        QTest::addColumn<QString>("changes");
+        const QStringList with{u"--checksums"_s};
+        QTest::newRow("neither") << QStringList() << QStringList() << u"+\t/new.txt\n"_s;
+        QTest::newRow("capture only") << with << QStringList() << u"+\t/new.txt\n"_s;
+        QTest::newRow("both") << with << with << u"+\t/new.txt\n~\t/sub/big.bin\n"_s;
     }
-    void captureChecksums()
+    void checksums()
     {
-        QFETCH(bool, checksums);
+        QFETCH(QStringList, capture);
+        QFETCH(QStringList, rescan);
+        QFETCH(QString, changes);
         QVERIFY(makeFile(m_tree + u"/empty"_s, {}) &&
                 makeFile(m_tree + u"/sub/big.bin"_s, QByteArray(1536 * 1024, 'b')) &&
                 QFile::copy(m_src + u"/docs/inner.zip"_s, m_tree + u"/inner.zip"_s));
-        QStringList args{u"capture"_s, u"--archives"_s, u"--catalog"_s, u"Music & more"_s,
-                         u"--name"_s,  u"D"_s,          m_tree};
-        if (checksums)
-            args << u"--checksums"_s;
-        QCOMPARE(cli(m_data, args).code, 0);
-        const QStringList files{m_tree + u"/empty"_s, m_tree + u"/sub/big.bin"_s,
-                                m_tree + u"/inner.zip"_s};
-        const CliRun sums = runProgram(u"xxh128sum"_s, files);
+        QCOMPARE(cli(m_data, QStringList{u"capture"_s, u"--archives"_s, u"--catalog"_s,
+                                         u"Music & more"_s, u"--name"_s, u"D"_s, m_tree} +
+                                 capture)
+                     .code,
+                 0);
+        const CliRun sums =
+            runProgram(u"xxh128sum"_s, {m_tree + u"/empty"_s, m_tree + u"/sub/big.bin"_s,
+                                        m_tree + u"/inner.zip"_s});
         QVERIFY2(sums.code == 0, "xxh128sum (Debian's xxhash) is needed");
         QMap<QString, QByteArray> expected;
         for (const QString &line : sums.out.split(u'\n', Qt::SkipEmptyParts))
             expected.insert(line.section(u"  "_s, 1),
-                            checksums ? "xxh128:" + line.section(u' ', 0, 0).toLatin1() : "");
+                            capture.isEmpty() ? ""
+                                              : "xxh128:" + line.section(u' ', 0, 0).toLatin1());
         expected.insert(m_tree + u"/inner.zip/docs/x.txt"_s, {}); // a member
         QCOMPARE(storedHashes(m_data), expected);
-    }
 
-    // A rescan without --checksums keeps the checksums of unchanged files and cannot see a
-    // change that kept size and date; with it, the new bytes are a change.
-    void rescanChecksums_data()
-    {
-        QTest::addColumn<bool>("checksums");
-        QTest::addColumn<QString>("changes");
-        QTest::newRow("without --checksums") << false << u"+\t/new.txt\n"_s;
-        QTest::newRow("with --checksums") << true << u"+\t/new.txt\n~\t/same-size.txt\n"_s;
-    }
-    void rescanChecksums()
-    {
-        QFETCH(bool, checksums);
-        QFETCH(QString, changes);
-        QVERIFY(makeFile(m_tree + u"/same.txt"_s, "kept") &&
-                makeFile(m_tree + u"/same-size.txt"_s, "before"));
-        QCOMPARE(cli(m_data,
-                     {"capture", "--checksums", "--catalog", "Music & more", "--name", "D", m_tree})
-                     .code,
-                 0);
-        const QMap<QString, QByteArray> captured = storedHashes(m_data);
-        // New bytes, the same size and date.
-        QVERIFY(makeFile(m_tree + u"/same-size.txt"_s, "after!") &&
+        QVERIFY(makeFile(m_tree + u"/sub/big.bin"_s, QByteArray(1536 * 1024, 'B')) &&
                 makeFile(m_tree + u"/new.txt"_s, "n"));
-        QStringList args{u"rescan"_s, u"D"_s, m_tree};
-        if (checksums)
-            args << u"--checksums"_s;
-        const CliRun rescan = cli(m_data, args);
-        QCOMPARE(rescan.code, 0);
-        QCOMPARE(rescan.out, QString(changes).replace(u"\t/"_s, u"\t"_s + m_tree + u'/'));
+        const CliRun r =
+            cli(m_data, QStringList{u"rescan"_s, u"D"_s, m_tree, u"--archives"_s} + rescan);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString(changes).replace(u"\t/"_s, u"\t"_s + m_tree + u'/'));
         const QMap<QString, QByteArray> now = storedHashes(m_data);
-        const QString same = m_tree + u"/same.txt"_s;
-        QVERIFY(!now.value(same).isEmpty());
-        QCOMPARE(now.value(same), captured.value(same));
-        QCOMPARE(now.value(m_tree + u"/new.txt"_s).isEmpty(), !checksums);
+        QCOMPARE(now.value(m_tree + u"/empty"_s), expected.value(m_tree + u"/empty"_s));
+        QCOMPARE(now.value(m_tree + u"/new.txt"_s).isEmpty(), rescan.isEmpty());
     }
 
     // Files that both carry a checksum are copies when their bytes are, whatever their names;
@@ -386,30 +339,24 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(QStringList, options);
-        QTemporaryDir media;
-        QTemporaryDir store;
         QVERIFY(run(u"bsdtar"_s,
-                    options + QStringList{u"-cf"_s, media.path() + u'/' + file, u"-C"_s, m_src,
+                    options + QStringList{u"-cf"_s, m_tree + u'/' + file, u"-C"_s, m_src,
                                           u"docs/x.txt"_s, u"docs/inner.zip"_s},
                     m_src));
-        const CliRun r = captureArchives(store.path(), media.path());
+        const CliRun r = captureArchives();
         QVERIFY2(r.says(0) && r.err.isEmpty(), qPrintable(r.err));
-        QStringList got = captured(store.path(), media.path());
-        QVERIFY(got.size() == 4);
-        got.removeFirst(); // the archive's own entry
-        const QString inner =
-            u"%1/docs/inner.zip %2"_s.arg(file).arg(QFileInfo(m_src + "/docs/inner.zip"_L1).size());
-        QCOMPARE(got.join(u','), file + "/docs/x.txt 12,"_L1 + inner + u',' + file +
-                                     "/docs/inner.zip/docs/x.txt 12"_L1);
+        const qint64 inner = QFileInfo(m_src + "/docs/inner.zip"_L1).size();
+        QCOMPARE(
+            captured().mid(1), // after the archive's own entry
+            QStringList({file + "/docs/x.txt 12"_L1, u"%1/docs/inner.zip %2"_s.arg(file).arg(inner),
+                         file + "/docs/inner.zip/docs/x.txt 12"_L1}));
     }
 
     // What the user finds, and what bad archives leave: a damaged, truncated, encrypted or
     // fake archive keeps its own entry, its readable members and the capture goes on.
     void badAndHostileArchives()
     {
-        QTemporaryDir media;
-        QTemporaryDir store;
-        const QString d = media.path();
+        const QString d = m_tree;
         const QString script = uR"(
 import os, sys, tarfile, zipfile
 d = sys.argv[1]
@@ -431,30 +378,28 @@ open(d + '/huge.tar', 'wb').write(huge.tobuf())
                      u"--passphrase"_s, u"pw"_s, u"-cf"_s, d + "/enc.zip"_L1, u"docs/x.txt"_s,
                      u"docs/inner.zip"_s},
                     m_src));
-        const CliRun r = captureArchives(store.path(), d);
+        const CliRun r = captureArchives();
         QCOMPARE(r.code, 0);
         // b.zip, cut.zip, fake.tar.gz, huge.tar, and enc.zip whose inner.zip cannot be streamed.
         QCOMPARE(r.err, "orlith-cli: 5 archives could not be read whole; their readable "
                         "members are listed.\n"_L1);
-        const QStringList got = captured(store.path(), d);
+        const QStringList got = captured();
         for (const char *entry : {"a.zip/docs/x.txt 12", "a.zip/../up.txt 1", "a.zip//abs.txt 1",
                                   "b.zip 68", "fake.tar.gz 14", "huge.tar/big.bin 1000000000000",
                                   "enc.zip/docs/x.txt 12", "enc.zip/docs/inner.zip"})
             QVERIFY2(got.filter(QString::fromLatin1(entry)).size() == 1, entry);
         QVERIFY(got.filter(u"cut.zip"_s).size() >= 1);
         // A member is found like any file.
-        const CliRun found = cli(store.path(), {u"find"_s, u"up.txt"_s});
+        const CliRun found = cli(m_data, {u"find"_s, u"up.txt"_s});
         QVERIFY(found.out.startsWith("up.txt\t"_L1 + d + "/a.zip/../up.txt\t"_L1));
         QCOMPARE(found.err, "Found  1 files.\n"_L1);
 
         // Without the option, the disc holds the folder's files alone, written exactly as
         // the capture with it writes them.
-        QCOMPARE(
-            cli(store.path(), {u"capture"_s, u"--catalog"_s, u"C"_s, u"--name"_s, u"P"_s, d}).code,
-            0);
-        QList<FileEntry> with = stored(discFilePath(store.path(), u"N"_s));
+        QCOMPARE(cli(m_data, {"capture", "--catalog", "Music & more", "--name", "P", d}).code, 0);
+        QList<FileEntry> with = stored(discFilePath(m_data, u"N"_s));
         with.removeIf([&](const FileEntry &e) { return e.path.indexOf(u'/', d.size() + 1) > 0; });
-        QCOMPARE(readAll(discFilePath(store.path(), u"P"_s)), discFileBytes(u"C"_s, with));
+        QCOMPARE(readAll(discFilePath(m_data, u"P"_s)), discFileBytes(u"Music & more"_s, with));
     }
 
     // Archives that must not cost the capture: what they are counted as, and an entry of
@@ -497,16 +442,29 @@ with tarfile.open(sys.argv[1], 'w', format=tarfile.PAX_FORMAT) as t:
         QFETCH(QString, file);
         QFETCH(QString, message);
         QFETCH(QString, entry);
-        QTemporaryDir media;
-        QTemporaryDir store;
-        QVERIFY(run(u"python3"_s, {u"-c"_s, script, media.path() + u'/' + file}, media.path()));
-        const CliRun r = captureArchives(store.path(), media.path());
+        QVERIFY(run(u"python3"_s, {u"-c"_s, script, m_tree + u'/' + file}, m_tree));
+        const CliRun r = captureArchives();
         QCOMPARE(r.code, 0);
         QCOMPARE(r.err, "orlith-cli: "_L1 + message + u'\n');
-        QVERIFY2(captured(store.path(), media.path()).contains(entry), qPrintable(entry));
+        QVERIFY2(captured().contains(entry), qPrintable(entry));
     }
 
 private:
+    // The media folder captured, members of archives too, as disc N.
+    CliRun captureArchives() const
+    {
+        return cli(m_data,
+                   {"capture", "--archives", "--catalog", "Music & more", "--name", "N", m_tree});
+    }
+    // "path size" of each entry of disc N, paths relative to the media folder.
+    QStringList captured() const
+    {
+        QStringList out;
+        for (const FileEntry &e : stored(discFilePath(m_data, u"N"_s)))
+            out << e.path.mid(m_tree.size() + 1) + u' ' + QString::number(e.size);
+        return out;
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_data;
     QString m_tree;

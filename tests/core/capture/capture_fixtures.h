@@ -3,6 +3,7 @@
 
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
+#include "core/store/program_folder.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -24,6 +25,17 @@ inline bool makeFile(const QString &path, const QByteArray &bytes, qint64 mtime 
         return false;
     const timespec times[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+// In `dir`: "data", a store whose one catalog is "Music & more" (as `index` holds it), and
+// "disc", an empty folder to capture.
+inline bool makeCaptureStore(const QString &dir, CatalogueIndex &index)
+{
+    const QString data = dir + QLatin1String("/data");
+    index.clear();
+    return ensureStoreFolders(data).ok() && QDir().mkpath(dir + QLatin1String("/disc")) &&
+           index.addCatalog(u"Music & more"_s) &&
+           index.writeCatalogOrder(catalogOrderPath(data)).ok();
 }
 
 // "a.txt 10 d1" per entry, path "/m/" + name.
