@@ -2,6 +2,8 @@
 // Shared by the suites: running a program or orlith-cli, store files, a disk that fills up.
 #pragma once
 
+#include "core/store/notes_store.h"
+#include "core/store/program_folder.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -83,6 +85,15 @@ inline QMap<QString, QByteArray> userFiles(const QString &dataFolder)
     QMap<QString, QByteArray> files = folderFiles(dataFolder);
     files.removeIf([](const auto &file) { return file.key().startsWith(u"temp/"_s); });
     return files;
+}
+
+// A disc's notes in the store at `root`, "(none)" when it has no record.
+inline QString storedNotes(const QString &root, const QString &disc)
+{
+    NotesStore notes;
+    (void)notes.open(notesStorePath(root));
+    notes.resetSearch();
+    return notes.findRecord(disc) == NotesStore::kFound ? notes.notes() : u"(none)"_s;
 }
 
 // While it lives, writes past `bytes` fail as on a full disk (EFBIG), for root too.

@@ -3,7 +3,6 @@
 
 #include "core/archive/archive_job.h"
 #include "core/archive/zip_archive.h"
-#include "core/store/notes_store.h"
 
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -12,15 +11,6 @@ using namespace orlith;
 using namespace orlith::test;
 
 namespace {
-
-// A disc's notes in the store, "-" when it has no record.
-QString notesOf(const QString &root, const QString &disc)
-{
-    NotesStore notes;
-    (void)notes.open(notesStorePath(root));
-    notes.resetSearch();
-    return notes.findRecord(disc) == NotesStore::kFound ? notes.notes() : u"-"_s;
-}
 
 void setNotes(const QString &root, const QString &disc, const QString &text)
 {
@@ -222,31 +212,25 @@ private slots:
         QTest::addColumn<bool>("newPicture");
         QTest::addColumn<bool>("newSettings");
         QTest::addColumn<QString>("summary");
-        QTest::newRow("a new disc brings its notes and picture")
-            << false << true << "Yes"
-            << "Data.ini"
-            << "archived" << true << true
-            << "Restored 2 discs, 1 pictures; notes of 1 discs; skipped 1.";
-        QTest::newRow("a replaced disc brings them, settings kept")
-            << true << true << "Yes Yes No"
-            << "Rock.xml Rock.jpg Data.ini"
-            << "archived" << true << false
-            << "Restored 2 discs, 1 pictures; notes of 1 discs; skipped 1.";
-        QTest::newRow("a kept disc keeps its notes and picture")
-            << true << true << "No No"
-            << "Rock.xml Data.ini"
-            << "mine" << false << false
-            << "Restored 1 discs, 0 pictures; notes of 0 discs; skipped 1.";
-        QTest::newRow("yes to all reaches the picture and settings")
-            << true << true << "YesAll"
-            << "Rock.xml"
-            << "archived" << true << true
-            << "Restored 2 discs, 1 pictures; notes of 1 discs; skipped 1.";
-        QTest::newRow("an archive of disc files only restores them alone")
-            << true << false << "Yes"
-            << "Rock.xml"
-            << "mine" << false << false
-            << "Restored 2 discs, 0 pictures; notes of 0 discs; skipped 1.";
+        const auto row =
+            [](const char *tag, bool rockInStore, bool everything, const char *replies,
+               const char *asked, const char *rockNotes, bool picture, bool settings, int discs) {
+                QTest::newRow(tag)
+                    << rockInStore << everything << QString(replies) << QString(asked)
+                    << QString(rockNotes) << picture << settings
+                    << u"Restored %1 discs, %2 pictures; notes of %2 discs; skipped 1."_s.arg(discs)
+                           .arg(int(picture));
+            };
+        row("a new disc brings its notes and picture", false, true, "Yes", "Data.ini", "archived",
+            true, true, 2);
+        row("a replaced disc brings them, settings kept", true, true, "Yes Yes No",
+            "Rock.xml Rock.jpg Data.ini", "archived", true, false, 2);
+        row("a kept disc keeps its notes and picture", true, true, "No No", "Rock.xml Data.ini",
+            "mine", false, false, 1);
+        row("yes to all reaches the picture and settings", true, true, "YesAll", "Rock.xml",
+            "archived", true, true, 2);
+        row("an archive of disc files only restores them alone", true, false, "Yes", "Rock.xml",
+            "mine", false, false, 2);
     }
 
     void fullArchiveMergesIntoAStore()
@@ -297,9 +281,9 @@ private slots:
         QVERIFY2(outcome.result, qPrintable(outcome.result.error));
         QCOMPARE(summaryText(outcome.summary), summary);
 
-        QCOMPARE(notesOf(store.path(), "Rock"), rockNotes);
-        QCOMPARE(notesOf(store.path(), "Other"), "other notes");
-        QCOMPARE(notesOf(store.path(), "Gone"), "-");
+        QCOMPARE(storedNotes(store.path(), "Rock") + '|' + storedNotes(store.path(), "Other") +
+                     '|' + storedNotes(store.path(), "Gone"),
+                 rockNotes + "|other notes|(none)");
         QCOMPARE(readAll(picturePath(store.path(), "Rock")),
                  QByteArray(newPicture    ? "new picture"
                             : rockInStore ? "old picture"

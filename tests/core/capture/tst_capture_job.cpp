@@ -61,10 +61,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_data = m_dir->filePath(u"data"_s);
         m_tree = m_dir->filePath(u"disc"_s);
-        QVERIFY(ensureStoreFolders(m_data).ok() && QDir().mkpath(m_tree));
-        m_index.clear();
-        QVERIFY(m_index.addCatalog(u"Music & more"_s));
-        QVERIFY(m_index.writeCatalogOrder(catalogOrderPath(m_data)).ok());
+        QVERIFY(makeCaptureStore(m_dir->path(), m_index));
     }
 
     void orderHiddenAndLinks()
@@ -249,8 +246,6 @@ private slots:
         QFETCH(QString, gone);
         for (const QString &f : {u"a.txt"_s, gone, u"z.txt"_s})
             QVERIFY(makeFile(m_tree + u'/' + f, "1"));
-        // The catalog as the store on disk holds it, where the disc is filed.
-        QVERIFY(writeAll(catalogOrderPath(m_data), "Music & more\r\n"));
         CaptureRequest request{m_data, u"Disc"_s, u"Music & more"_s, m_tree};
         request.archives = archives;
         request.walkOnly = walkOnly;
@@ -271,13 +266,9 @@ private slots:
         QCOMPARE(rows, kept);
         QCOMPARE(job.vanishedFiles(), 1);
         QCOMPARE(job.changedNames(), 0);
-        QList<FileEntry> stored;
-        if (walkOnly)
-            stored = job.entries();
-        else
-            QVERIFY(readDiscEntries(discFilePath(m_data, u"Disc"_s), stored).ok());
         QStringList names;
-        for (const FileEntry &e : std::as_const(stored))
+        for (const FileEntry &e :
+             walkOnly ? job.entries() : stored(discFilePath(m_data, u"Disc"_s)))
             names << e.name;
         QCOMPARE(names, kept);
     }
@@ -297,7 +288,6 @@ private slots:
         const QString names[] = {u"a.txt"_s, u"b.txt"_s, u"sub/c.txt"_s};
         for (int i = 0; i < 3; ++i)
             QVERIFY(makeFile(m_tree + u'/' + names[i], bytes[i]));
-        QVERIFY(writeAll(catalogOrderPath(m_data), "Music & more\r\n"));
         CaptureRequest request{m_data, u"Disc"_s, u"Music & more"_s, m_tree};
         request.checksums = true;
         CaptureJob job(request);

@@ -45,12 +45,10 @@ private slots:
             names << categoryName(c);
         QCOMPARE(names, QStringList({"Arhive", "Picture", "Executable", "Video", "Music", "Code",
                                      "Document"}));
-        const int counts[kCategoryCount] = {41, 50, 3, 25, 42, 39, 35};
         const ExtensionTable t = table();
         QCOMPARE(t.rows().size(), 235);
         QSet<QString> seen;
         for (int c = 0; c < kCategoryCount; ++c) {
-            QCOMPARE(categoryExtensions(c).size(), counts[c]);
             for (const QString &e : categoryExtensions(c)) {
                 QVERIFY2(!seen.contains(e) && e == e.toUpper(), qPrintable(e));
                 seen.insert(e);

@@ -4,7 +4,6 @@
 #include "core/core_fixtures.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
-#include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
 #include "core/store/store_edits.h"
 
@@ -20,14 +19,6 @@ namespace {
 const QList<FileEntry> kRockEntries{
     {u"a, b.mp3"_s, u"/cd/a, b.mp3"_s, 1536, u"1.2.2004 10:00:00"_s},
     {u"c.ogg"_s, u"/cd/x/c.ogg"_s, 7, u"2.2.2004 11:00:00"_s}};
-
-QString notesOf(const QString &root, const QString &disc)
-{
-    NotesStore store;
-    (void)store.open(notesStorePath(root));
-    store.resetSearch();
-    return store.findRecord(disc) == NotesStore::kFound ? store.notes() : u"(none)"_s;
-}
 
 } // namespace
 
@@ -140,9 +131,7 @@ private slots:
         QCOMPARE(bytes(u"/pic/Old backup.jpg"_s), QByteArray("JPEGDATA"));
         QVERIFY(!QFile::exists(m_root + u"/cds/Backup.xml"_s) &&
                 !QFile::exists(m_root + u"/pic/Backup.jpg"_s));
-        QCOMPARE(notesOf(m_root, u"Old backup"_s), u"notes of Backup"_s);
-        QCOMPARE(notesOf(m_root, u"Backup"_s), u"(none)"_s);
-        QCOMPARE(notesOf(m_root, u"Alien"_s), u"notes of Alien"_s);
+        QCOMPARE(notes({"Old backup", "Backup", "Alien"}), "notes of Backup|(none)|notes of Alien");
         QCOMPARE(shape(m_index), u"Music:Old backup,Rock Films:Alien Empty:"_s);
         QCOMPARE(shapeOnDisk(m_root), shape(m_index));
     }
@@ -195,8 +184,7 @@ private slots:
         QVERIFY2(r.ok() && r.warnings.isEmpty(), qPrintable(r.error));
         QVERIFY(!QFile::exists(discFilePath(m_root, u"Backup"_s)));
         QCOMPARE(bytes(u"/pic/Backup.jpg"_s), QByteArray("JPEGDATA"));
-        QCOMPARE(notesOf(m_root, u"Backup"_s), u"(none)"_s);
-        QCOMPARE(notesOf(m_root, u"Alien"_s), u"notes of Alien"_s);
+        QCOMPARE(notes({"Backup", "Alien"}), "(none)|notes of Alien");
         QVERIFY(m_edits->deleteCatalog(u"Empty"_s).ok());
         QCOMPARE(bytes(u"/katalog.ini"_s), QByteArray("Music\r\nFilms\r\n"));
         QCOMPARE(shapeOnDisk(m_root), u"Music:Rock Films:Alien"_s);
@@ -205,6 +193,13 @@ private slots:
 
 private:
     QByteArray bytes(const QString &relative) const { return readAll(m_root + relative); }
+    QString notes(const QStringList &discs) const
+    {
+        QStringList out;
+        for (const QString &disc : discs)
+            out << storedNotes(m_root, disc);
+        return out.join(u'|');
+    }
     // Every file of the data folder with its bytes, to prove an edit changed nothing.
     QMap<QString, QByteArray> snapshot() const { return userFiles(m_root); }
 
