@@ -31,21 +31,10 @@ private slots:
         QVERIFY(writeAll(catalogOrderPath(root), "Films\r\n"));
     }
 
-    void helpAndUsage()
+    void helpAndVersion()
     {
-        const CliRun help = runCli({"--help"});
-        QCOMPARE(help.code, 0);
-        for (const char *command : {"tree", "list DISC", "notes DISC", "settings", "--data-dir"})
-            QVERIFY2(help.out.contains(QLatin1String(command)), command);
-        QVERIFY(run({"frobnicate"}).says(2, "frobnicate"));
+        QVERIFY(runCli({"--help"}).says(0, "--data-dir DIR"));
         QCOMPARE(runCli({"--data-dir"}).code, 2);
-        QCOMPARE(run({"notes", "Rock", "--set"}).code, 2);
-        // A missing data folder is one line of error, and is not made.
-        const QString missing = m_dir->filePath("nowhere");
-        const CliRun r = runCli({"--data-dir", missing, "tree"});
-        QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.contains(missing) && r.err.count('\n') == 1, qPrintable(r.err));
-        QVERIFY(!QFile::exists(missing));
         const CliRun version = runCli({"--version"});
         QVERIFY(version.code == 0 &&
                 QRegularExpression("^orlith-cli \\d+(\\.\\d+)*\n$").match(version.out).hasMatch());
@@ -60,6 +49,8 @@ private slots:
         const auto row = [](const char *tag, const QStringList &args, int code, const char *says) {
             QTest::newRow(tag) << args << code << QString::fromUtf8(says);
         };
+        row("unknown command", {"frobnicate"}, 2, "frobnicate");
+        row("value missing at the end", {"notes", "Rock", "--set"}, 2, "--set");
         row("value joined by =", {"find", "a.mp3", "--disc=rock"}, 0, "/m/a.mp3");
         row("joined empty free text", {"search", "--text=", "--disc", "Rock"}, 0, "Found  2");
         row("empty free text operand", {"find", "", "--catalog=Music"}, 0, "Found  2");
@@ -230,9 +221,7 @@ private slots:
 
     void listNotesAndSettings()
     {
-        const CliRun list = run({"list", "rock"});
-        QCOMPARE(list.code, 0);
-        QCOMPARE(list.out,
+        QCOMPARE(run({"list", "rock"}).out,
                  "a.mp3\t/m/a.mp3\t1.50\td1\tRock\nпесня.ogg\t/m/песня.ogg\t0.00\td2\tRock\n");
         QCOMPARE(run({"list", "Empty disc"}).out, QString());
         QVERIFY(run({"list", "Nope"}).says(1, "Nope"));
@@ -241,12 +230,11 @@ private slots:
         QVERIFY(run({"notes", "Rock", "--set", QString(2093, 'x')}).says(1, "too long"));
         QCOMPARE(run({"notes", "ROCK"}).out, "Second, café\n");
         QCOMPARE(run({"notes", "Ghost", "--set", "x"}).code, 1);
-        const CliRun r = run({"settings"});
-        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-        QVERIFY(r.code == 0 &&
-                lines.size() == 21); // the record's twenty fields and "Compute checksums"
-        QCOMPARE(lines.first(), "openFileSetting=True"); // a fresh install opens files
-        QVERIFY(lines.contains("Width=0"));
+        // The record's twenty fields and "Compute checksums"; a fresh install opens files.
+        const QStringList lines = run({"settings"}).out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() == 21 && lines.first() == "openFileSetting=True" &&
+                     lines.contains("Width=0"),
+                 qPrintable(lines.join('|')));
         QVERIFY(QFile::exists(settingsPath(m_dir->path())));
     }
 
@@ -299,29 +287,15 @@ private slots:
     }
 
     // Sizes near 2^63 add up to the largest total there is, never a negative one.
-    void hugeSizesGiveSaneTotals_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("total");
-        QTest::newRow("stats") << "stats"
-                               << "Total usage: 8796093022208 MB   (8589934592 GB)\n";
-        QTest::newRow("duplicates") << "duplicates"
-                                    << "2 groups, 5 files, 8796093022208.00 MB in extra copies.\n";
-    }
-
     void hugeSizesGiveSaneTotals()
     {
-        QFETCH(QString, command);
-        QFETCH(QString, total);
-        constexpr qint64 huge = 9'000'000'000'000'000'000;
-        QVERIFY(writeDiscFile(discFilePath(m_dir->path(), "Huge"), "Films",
-                              {{"h", "/1/h", huge, "d"},
-                               {"h", "/2/h", huge, "d"},
-                               {"h", "/3/h", huge, "d"},
-                               {"g", "/1/g", huge, "d"},
-                               {"g", "/2/g", huge, "d"}})
-                    .ok());
-        QVERIFY(run({command}).says(0, total));
+        QList<FileEntry> entries;
+        for (const QString path : {"/1/h", "/2/h", "/3/h", "/1/g", "/2/g"})
+            entries.append({path.last(1), path, 9'000'000'000'000'000'000, "d"});
+        QVERIFY(writeDiscFile(discFilePath(m_dir->path(), "Huge"), "Films", entries).ok());
+        QVERIFY(run({"stats"}).says(0, "Total usage: 8796093022208 MB   (8589934592 GB)\n"));
+        QVERIFY(run({"duplicates"})
+                    .says(0, "2 groups, 5 files, 8796093022208.00 MB in extra copies.\n"));
     }
 
     // --data-dir takes a store, an empty folder, or with --init any folder; a folder of
@@ -356,7 +330,8 @@ private slots:
         if (!holds.isEmpty() && holds != "-")
             QVERIFY(writeAll(folder + '/' + holds, "x"));
         const CliRun r = cli(folder, args);
-        QVERIFY2(r.says(code, says), qPrintable(r.out + r.err));
+        QVERIFY2(r.says(code, says) && (code == 0 || r.err.count('\n') == 1),
+                 qPrintable(r.out + r.err));
         QCOMPARE(QFileInfo(cdsFolder(folder)).isDir(), code == 0);
     }
 
