@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
+// Capture and the tree's edits through the window, and the window sharing its store.
+#include "core/capture/capture_fixtures.h"
 #include "core/capture/capture_task.h"
-#include "core/store/catalogue_index.h"
 #include "core/store/notes_store.h"
 #include "core/store/store_edits.h"
 #include "support/window_fixture.h"
@@ -9,17 +10,7 @@
 #include "ui/capture/new_disc_dialog.h"
 
 using namespace orlith;
-using orlith::test::onNextDialog;
-using orlith::test::readAll;
-
-namespace {
-
-void touch(const QString &path, const QByteArray &bytes = "x")
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()) && test::writeAll(path, bytes));
-}
-
-} // namespace
+using namespace orlith::test;
 
 class TestMainWindowStore : public QObject
 {
@@ -30,24 +21,24 @@ private slots:
     {
         m_f.reset();
         m_media = std::make_unique<QTemporaryDir>();
-        touch(m_media->filePath("root.mp3"), "12345");
-        touch(m_media->filePath("sub/a&b.txt"), QByteArray(1536, 'a'));
-        touch(m_media->filePath("sub/deeper/c.jpg"));
-        touch(m_media->filePath(".hidden/x.txt"));
-        touch(catalogOrderPath(m_f.root()), "Music\r\n");
+        QVERIFY(makeFile(m_media->filePath("root.mp3"), "12345") &&
+                makeFile(m_media->filePath("sub/a&b.txt"), QByteArray(1536, 'a')) &&
+                makeFile(m_media->filePath("sub/deeper/c.jpg"), "x") &&
+                makeFile(m_media->filePath(".hidden/x.txt"), "x") &&
+                writeAll(catalogOrderPath(m_f.root()), "Music\r\n"));
     }
 
     // Esc in the progress window stops a capture: no disc file, no node, the window usable.
     // Then one with no drive at all, through "Other folder...", writes what orlith-cli writes.
     void captureCancelledThenMatchingCli()
     {
+        QVERIFY(QDir().mkpath(m_media->filePath("many")));
         for (int i = 0; i < 20000; ++i)
-            touch(m_media->filePath(QString("many/f%1").arg(i)), QByteArray());
+            QVERIFY(writeAll(m_media->filePath(QString("many/f%1").arg(i)), {}));
         m_f.drives.addDrive(m_media->path(), "MEDIA");
         auto form = m_f.open();
         onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
-            d->findChild<QLineEdit *>("txtNewCDName")->setText("Gone");
-            d->findChild<QComboBox *>("comCDCat")->setCurrentIndex(1);
+            nameDisc(*d, "Gone", "Music");
             d->checkAndAccept();
         });
         QSignalSpy finished(form.get(), &MainWindow::captureFinished);
@@ -61,8 +52,7 @@ private slots:
         m_f.drives.clear();
         m_f.desktop.folderToChoose = m_media->path();
         onNextDialog<NewDiscDialog>([this](NewDiscDialog *d) {
-            d->findChild<QLineEdit *>("txtNewCDName")->setText("2024");
-            d->findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
+            nameDisc(*d, "2024", "Music");
             auto *drives = d->findChild<QComboBox *>("comCDROMs");
             QCOMPARE(drives->count(), 1);
             emit drives->activated(0); // a chosen folder needs no media test
@@ -81,7 +71,6 @@ private slots:
         QCOMPARE(form->statusText(), "Ready.  3 files inserted from CD/DVD.");
         QCOMPARE(form->progressWindow()->text(), "Done. 100% completed.");
         QVERIFY(form->tree().findNode("Window disc"));
-        // The command line captures the same folder into the same bytes.
         QCOMPARE(m_f.cli({"capture", "--catalog", "Music", "--name", "Cli disc", m_media->path()}),
                  0);
         QCOMPARE(readAll(discFilePath(m_f.root(), "Cli disc")),
@@ -95,8 +84,7 @@ private slots:
         m_f.drives.addDrive(m_media->path(), "MEDIA");
         auto form = m_f.open();
         onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
-            d->findChild<QLineEdit *>("txtNewCDName")->setText("Shown");
-            d->findChild<QComboBox *>("comCDCat")->setCurrentIndex(1);
+            nameDisc(*d, "Shown", "Music");
             d->checkAndAccept();
         });
         QSignalSpy finished(form.get(), &MainWindow::captureFinished);
@@ -115,9 +103,14 @@ private slots:
         QCOMPARE(form->progressWindow()->value(), 100);
     }
 
-    // Cancelling the folder chooser keeps the drive chosen before ("Other folder..." stays last).
-    void otherFolderCancelled()
+    // A cancelled chooser keeps the drive chosen before ("Other folder..." stays last) and
+    // adds nothing; an image chosen with "Image file..." is captured as the disc, its members
+    // as the disc's files, and an update offers the image again.
+    void otherFolderAndImage()
     {
+        const QString image = m_f.root() + "/Holiday.iso", src = m_f.root() + "/src";
+        QVERIFY(makeFile(src + "/a.txt", "12345") && makeFile(src + "/sub/b.txt", "123"));
+        QVERIFY(makeImage("iso", src, image));
         CatalogueIndex index;
         index.load(m_f.root());
         NotesStore notes;
@@ -125,17 +118,39 @@ private slots:
         m_f.drives.addDrive(m_media->path());
         NewDiscDialog d({"Music"}, edits, m_f.drives, m_f.services(), /*virtualMode=*/false);
         auto *drives = d.findChild<QComboBox *>("comCDROMs");
-        QCOMPARE(drives->count(), 2);
-        d.findChild<QLineEdit *>("txtNewCDName")->setText("Disc");
-        d.findChild<QComboBox *>("comCDCat")->setCurrentText("Music");
+        nameDisc(d, "Disc", "Music");
         drives->setCurrentIndex(1);
         emit drives->activated(1);
-        QCOMPARE(m_f.desktop.chooserTitles.size(), 1);
+        QTest::mouseClick(d.findChild<QPushButton *>("cmdImage"), Qt::LeftButton);
+        QCOMPARE(m_f.desktop.chooserTitles.size(), 2);
+        QCOMPARE(drives->count(), 2);
         d.checkAndAccept();
         QCOMPARE(d.drive(), m_media->path());
         QCOMPARE(drives->itemText(drives->count() - 1), "Other folder...");
         QVERIFY(m_f.messages.boxes.isEmpty());
         QCOMPARE(d.result(), QDialog::Accepted);
+
+        m_f.drives.clear();
+        auto form = m_f.open();
+        onNextDialog<NewDiscDialog>([&](NewDiscDialog *d) {
+            m_f.desktop.imageToChoose = image;
+            QTest::mouseClick(d->findChild<QPushButton *>("cmdImage"), Qt::LeftButton);
+            QCOMPARE(d->findChild<QComboBox *>("comCDROMs")->currentText(), image + "  [VOLID]");
+            nameDisc(*d, "Holiday", "Music");
+            d->checkAndAccept();
+        });
+        QSignalSpy finished(form.get(), &MainWindow::captureFinished);
+        form->captureDisc();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(form->statusText(), "Ready.  2 files inserted from CD/DVD.");
+        QStringList paths;
+        for (const FileEntry &e : stored(discFilePath(m_f.root(), "Holiday")))
+            paths << e.path;
+        paths.sort();
+        QCOMPARE(paths, QStringList({image + "/a.txt", image + "/sub/b.txt"}));
+        NewDiscDialog update({"Music"}, edits, m_f.drives, m_f.services(), /*virtualMode=*/false);
+        update.setUpdateOf("Holiday", "Music", image + "/sub");
+        QVERIFY(update.drive() == image && update.driveIsFolder());
     }
 
     void newCatalogRenameAndDelete()
@@ -144,9 +159,8 @@ private slots:
         auto form = m_f.open();
         // The counters follow every change of the tree.
         const auto counters = [&] {
-            return test::label(*form, "lblNumCat") + '/' + test::label(*form, "lblNumCD");
+            return label(*form, "lblNumCat") + '/' + label(*form, "lblNumCD");
         };
-        QCOMPARE(counters(), " 1/ 1");
         onNextDialog<NameEntryDialog>([](NameEntryDialog *d) {
             d->setName("rock");
             d->okClicked(); // another disc's name
@@ -170,13 +184,12 @@ private slots:
         form->tree().selectNode("Films");
         QTest::keyClick(&form->tree(), Qt::Key_Delete);
         QCOMPARE(form->tree().catalogsInOrder(), QStringList{"Songs"});
-        QCOMPARE(counters(), " 1/ 1");
         form->tree().selectNode("Rock");
         m_f.messages.answers = {MessageSink::Answer::Cancel};
-        form->findChild<QAction *>("mnuDelete")->trigger();
+        action(*form, "mnuDelete")->trigger();
         QVERIFY(m_f.messages.boxes.last().buttons == MessageSink::Buttons::OkCancel);
         QVERIFY(QFile::exists(discFilePath(m_f.root(), "Rock")));
-        form->findChild<QAction *>("mnuDelete")->trigger();
+        action(*form, "mnuDelete")->trigger();
         QVERIFY(!QFile::exists(discFilePath(m_f.root(), "Rock")) && !form->tree().findNode("Rock"));
         QCOMPARE(counters(), " 1/ 0");
     }
@@ -212,7 +225,7 @@ private slots:
         QCOMPARE(m_f.cli({"rename", "Films", "Movies"}), 0);
         QTRY_VERIFY_WITH_TIMEOUT(form->tree().findNode("Movies"), 1500);
         QCOMPARE(form->tree().selectedKey(), "A");
-        QTRY_COMPARE(test::label(*form, "lblNumCat"), " 2");
+        QTRY_COMPARE(label(*form, "lblNumCat"), " 2");
         // Twenty catalogs made at once, and one name captured twice at once.
         QList<QProcess *> runs;
         for (int i = 0; i < 22; ++i) {
@@ -250,7 +263,7 @@ private:
         return out.trimmed();
     }
 
-    test::WindowFixture m_f;
+    WindowFixture m_f;
     std::unique_ptr<QTemporaryDir> m_media;
 };
 

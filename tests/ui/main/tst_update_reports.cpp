@@ -1,11 +1,13 @@
 // Orlith — desktop catalogue of removable media.
-// The window's "Update CD/DVD...", "Find duplicates" and "Files on one disc only".
+// The window's "Update CD/DVD...", "Verify CD/DVD...", "Find duplicates" and "Files on one
+// disc only".
 #include "core/capture/capture_fixtures.h"
 #include "core/core_fixtures.h"
 #include "core/search/search_fixtures.h"
 #include "support/window_fixture.h"
 #include "ui/capture/new_disc_dialog.h"
 #include "ui/capture/update_disc_dialog.h"
+#include "ui/capture/verify_window.h"
 
 using namespace orlith;
 using namespace orlith::test;
@@ -17,13 +19,17 @@ class TestUpdateReports : public QObject
 
     WindowFixture fx;
 
-    // Catalog "Cat" holding disc "D" captured from `folder` by the command line.
-    void captureD(const QString &folder)
+    // Disc "D" of catalog "Cat" captured from `d` by the command line; then gone.txt goes,
+    // new.txt comes and sub/grow.txt grows.
+    void captureAndChange(const QString &d)
     {
+        QVERIFY(makeFile(d + "/keep.txt", "k") && makeFile(d + "/gone.txt", "g") &&
+                makeFile(d + "/sub/grow.txt", "1"));
         QCOMPARE(fx.cli({"new-catalog", "Cat"}), 0);
-        QCOMPARE(fx.cli({"capture", "--catalog", "Cat", "--name", "D", folder}), 0);
+        QCOMPARE(fx.cli({"capture", "--catalog", "Cat", "--name", "D", d}), 0);
+        QVERIFY(QFile::remove(d + "/gone.txt"));
+        QVERIFY(makeFile(d + "/new.txt", "n") && makeFile(d + "/sub/grow.txt", "12"));
     }
-    // What orlith-cli prints for `args`.
     QString cliOut(const QStringList &args)
     {
         QString out;
@@ -42,21 +48,13 @@ private slots:
         QTest::addColumn<QString>("answer");    // on the comparison window, or "vanish"
         QTest::addColumn<QString>("meanwhile"); // "empty", or a command run while it shows
         QTest::addColumn<QString>("box");       // what the one message box says, or empty
-        QTest::newRow("apply") << "cmdApply"
-                               << ""
-                               << "";
-        QTest::newRow("cancel") << "cmdCancel"
-                                << ""
-                                << "";
-        QTest::newRow("failed walk") << "vanish"
-                                     << ""
-                                     << "Cannot read";
-        QTest::newRow("nothing found") << "cmdApply"
-                                       << "empty"
-                                       << "No file was found";
-        QTest::newRow("rewritten") << "cmdApply"
-                                   << "rename Cat Cat2"
-                                   << "changed by another program";
+        const auto row = [](const char *tag, const char *answer, const char *meanwhile,
+                            const char *box) { QTest::newRow(tag) << answer << meanwhile << box; };
+        row("apply", "cmdApply", "", "");
+        row("cancel", "cmdCancel", "", "");
+        row("failed walk", "vanish", "", "Cannot read");
+        row("nothing found", "cmdApply", "empty", "No file was found");
+        row("rewritten", "cmdApply", "rename Cat Cat2", "changed by another program");
     }
     void updateDisc()
     {
@@ -66,16 +64,11 @@ private slots:
         const bool applied = answer == "cmdApply" && box.isEmpty();
         QTemporaryDir media;
         const QString d = media.path();
-        QVERIFY(makeFile(d + "/keep.txt", "k") && makeFile(d + "/gone.txt", "g") &&
-                makeFile(d + "/sub/grow.txt", "1"));
-        captureD(d);
+        captureAndChange(d);
         QCOMPARE(fx.cli({"notes", "D", "--set", "kept"}), 0);
         if (meanwhile == "empty") {
             QVERIFY(QDir(d).removeRecursively() && QDir().mkpath(d));
             fx.messages.answers = {MessageSink::Answer::No};
-        } else {
-            QVERIFY(QFile::remove(d + "/gone.txt"));
-            QVERIFY(makeFile(d + "/new.txt", "n") && makeFile(d + "/sub/grow.txt", "12"));
         }
         // A drive is offered when the disc's folder is on one; else the folder itself,
         // which, gone by OK, fails the walk.
@@ -85,13 +78,10 @@ private slots:
         const QByteArray before = readAll(discFilePath(fx.root(), "D"));
 
         auto form = fx.open();
-        QVERIFY(!action(*form, "mnuUpdate")->isEnabled());
         form->tree().selectNode("D");
-        QVERIFY(action(*form, "mnuUpdate")->isEnabled());
         QString offered;
         onNextDialog<NewDiscDialog>([&](NewDiscDialog *dialog) {
-            offered = dialog->drive();
-            QCOMPARE(dialog->discName(), "D");
+            offered = dialog->drive() + ' ' + dialog->discName();
             if (answer == "vanish")
                 media.remove();
             click(*dialog, "Command1");
@@ -110,13 +100,12 @@ private slots:
         QSignalSpy finished(form.get(), &MainWindow::captureFinished);
         action(*form, "mnuUpdate")->trigger();
         QVERIFY(finished.wait(20000));
-        QCOMPARE(offered, d);
+        QCOMPARE(offered, d + " D");
         if (answer != "vanish" && meanwhile != "empty")
             QCOMPARE(summary, "Added 1, removed 1, changed 1. 1 1 1");
-        QCOMPARE(fx.messages.boxes.size(), box.isEmpty() ? 0 : 1);
+        QCOMPARE(fx.messages.texts().size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty())
-            QVERIFY2(fx.messages.boxes.first().text.contains(box),
-                     qPrintable(fx.messages.texts()[0]));
+            QVERIFY2(fx.messages.texts()[0].contains(box), qPrintable(fx.messages.texts()[0]));
         const QString listed = cliOut({"list", "D"});
         QCOMPARE(listed.contains("new.txt"), applied);
         QCOMPARE(listed.contains("gone.txt"), !applied);
@@ -125,6 +114,44 @@ private slots:
             QCOMPARE(readAll(discFilePath(fx.root(), "D")) == before, !applied);
             QCOMPARE(form->listModel().rowCount(), listed.count(u'\n')); // the disc as stored
         }
+    }
+
+    // Verify offers the disc's drive, lists and counts what differs, and writes nothing.
+    void verifyListsWhatDiffers()
+    {
+        QTemporaryDir media;
+        captureAndChange(media.path());
+        fx.drives.addDrive(media.path(), "STICK");
+        const QByteArray before = readAll(discFilePath(fx.root(), "D"));
+        auto form = fx.open();
+        QVERIFY(!action(*form, "mnuVerify")->isEnabled());
+        form->tree().selectNode("D");
+        QVERIFY(action(*form, "mnuVerifyPopUp")->isEnabled());
+        QString seen;
+        onNextDialog<NewDiscDialog>([&](NewDiscDialog *dialog) {
+            seen = dialog->drive() + " | ";
+            click(*dialog, "Command1");
+        });
+        whenShown<VerifyWindow>([&](VerifyWindow *window) {
+            QSignalSpy ended(window, &VerifyWindow::verifyEnded);
+            QVERIFY(window->ended() || ended.wait(20000));
+            for (int i = 0; i < VerifyWindow::ListCount; ++i) {
+                const FileListModel &list = window->list(VerifyWindow::List(i));
+                for (int row = 0; row < list.rowCount(); ++row)
+                    seen += list.index(row, FileListModel::NameColumn).data().toString() + ' ';
+                seen += window->findChild<QTabWidget *>("tabVerify")->tabText(i) + " | ";
+            }
+            seen += label(*window, "lblProgress");
+            click(*window, "cmdOK");
+        });
+        action(*form, "mnuVerify")->trigger();
+        QCOMPARE(seen, media.path() +
+                           " | grow.txt Changed (1) | gone.txt Missing (1) | Unreadable (0) | "
+                           "new.txt New (1) | grow.txt keep.txt Not checksummed (2) | Verified 4 "
+                           "files: 1 OK, 1 changed, 1 missing, 0 unreadable, 1 new; 2 not "
+                           "checksummed.");
+        QCOMPARE(readAll(discFilePath(fx.root(), "D")), before);
+        QVERIFY(fx.messages.boxes.isEmpty());
     }
 
     // "Look inside archives" and "Compute checksums" are off on a first start, do their work
@@ -162,16 +189,15 @@ private slots:
             const QList<FileEntry> disc = stored(discFilePath(fx.root(), first ? "D" : "E"));
             QVERIFY(!disc.isEmpty() && disc.first().hash.isEmpty() == archives);
             QCOMPARE(form->listModel().rowCount(), archives ? 3 : 2);
-            if (archives) {
+            if (archives) { // a member opens its archive
                 QCOMPARE(form->listModel().row(1).path(), media.filePath(u"a.zip/x.txt"_s));
-                // Opening a member opens its archive.
                 form->fileList().selectRow(1);
                 form->openSelectedFile();
                 form->openSelectedLocation();
-                QCOMPARE(fx.desktop.documents.last(), media.filePath(u"a.zip"_s));
-                QCOMPARE(fx.desktop.folders.last(), media.path() + u'/');
+                QCOMPARE(fx.desktop.documents.last() + ' ' + fx.desktop.folders.last(),
+                         media.filePath(u"a.zip"_s) + ' ' + media.path() + u'/');
             }
-            form->close();
+            form->close(); // the choices are stored at shut-down
         }
     }
 
@@ -203,10 +229,9 @@ private slots:
         QStringList shown;
         for (const FileRow &row : form->listModel().rows())
             shown << rowAsTabbedLine(row);
-
         const CliRun r = cli(fx.root(), args);
-        QCOMPARE(shown, r.out.split(u'\n', Qt::SkipEmptyParts));
         QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown, r.out.split(u'\n', Qt::SkipEmptyParts));
         QCOMPARE(form->statusText() + u'\n', r.err);
     }
 };
