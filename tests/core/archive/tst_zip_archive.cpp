@@ -153,8 +153,7 @@ private slots:
                                << QString(changed);
         };
         // A, B and D exist in the store, D as "d.xml": the same disc.
-        row("no then no to all, nothing left selected: new files only", "11111", "No NoAll", "AB",
-            "CE");
+        row("no, no to all: new files only", "11111", "No NoAll", "AB", "CE");
         row("no to all later leaves earlier choices", "11111", "Yes NoAll", "AB", "A");
         row("closed without an answer keeps the file", "11111", "- - -", "ABD", "CE");
         row("yes to all reaches unselected rows", "01000", "YesAll", "B", "BCDE");

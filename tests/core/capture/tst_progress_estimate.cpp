@@ -21,19 +21,18 @@ private slots:
         QTest::addColumn<qint64>("filesTotal");
         QTest::addColumn<QString>("shown");
         constexpr qint64 MiB = 1024 * 1024;
-        QTest::newRow("one sample") << 0LL << 0LL << 100LL << MiB << 1000LL << QString();
-        QTest::newRow("under two seconds") << 1750LL << 0LL << 100LL << MiB << 1000LL << QString();
-        QTest::newRow("seconds left")
-            << 3000LL << 0LL << 100LL << MiB << 1000LL << u"1.0 MB/s, about 7 s left"_s;
-        QTest::newRow("minutes left") << 3000LL << 0LL << 10LL << qint64(12.3 * MiB) << 1300LL
-                                      << u"12.3 MB/s, about 2 min left"_s;
-        QTest::newRow("hours left")
-            << 2000LL << 0LL << 1LL << 150 * MiB << 7230LL << u"150 MB/s, about 2 h 0 min left"_s;
-        QTest::newRow("empty files")
-            << 3000LL << 0LL << 100LL << 0LL << 1000LL << u"0.0 MB/s, about 7 s left"_s;
-        QTest::newRow("stalled") << 8000LL << 8000LL << 100LL << MiB << 1000LL << u"0.0 MB/s"_s;
-        QTest::newRow("slow start forgotten")
-            << 10000LL << 5000LL << 50LL << 2 * MiB << 1000LL << u"2.0 MB/s, about 15 s left"_s;
+        const auto row = [](const char *tag, qint64 span, qint64 idle, qint64 files, qint64 bytes,
+                            qint64 total, const char *shown) {
+            QTest::newRow(tag) << span << idle << files << bytes << total << QString(shown);
+        };
+        row("one sample", 0, 0, 100, MiB, 1000, "");
+        row("under two seconds", 1750, 0, 100, MiB, 1000, "");
+        row("seconds left", 3000, 0, 100, MiB, 1000, "1.0 MB/s, about 7 s left");
+        row("minutes left", 3000, 0, 10, qint64(12.3 * MiB), 1300, "12.3 MB/s, about 2 min left");
+        row("hours left", 2000, 0, 1, 150 * MiB, 7230, "150 MB/s, about 2 h 0 min left");
+        row("empty files", 3000, 0, 100, 0, 1000, "0.0 MB/s, about 7 s left");
+        row("stalled", 8000, 8000, 100, MiB, 1000, "0.0 MB/s");
+        row("slow start forgotten", 10000, 5000, 50, 2 * MiB, 1000, "2.0 MB/s, about 15 s left");
     }
     void rate()
     {

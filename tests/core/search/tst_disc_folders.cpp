@@ -36,37 +36,34 @@ class TestDiscFolders : public QObject
 private slots:
     void buildsTree_data()
     {
-        QTest::addColumn<QStringList>("paths"); // "path=size"
+        QTest::addColumn<QString>("paths"); // "path=size ..."
         QTest::addColumn<QString>("rootPath");
         QTest::addColumn<QString>("tree");
-        QTest::newRow("backslash, nested sums")
-            << QStringList{u"D:\\a.txt=10"_s, u"D:\\Photos\\x.jpg=100"_s,
-                           u"D:\\Photos\\2020\\y.jpg=1000"_s, u"D:\\music\\z.mp3=5"_s}
-            << u"D:"_s << u"D:(4,1115){music(1,5) Photos(2,1100){2020(1,1000)}}"_s;
-        QTest::newRow("slash, under a mount point")
-            << QStringList{u"/media/x/a=1"_s, u"/media/x/b/c=2"_s, u"/media/x/b/d/e=4"_s}
-            << u"/media/x"_s << u"x(3,7){b(2,6){d(1,4)}}"_s;
-        QTest::newRow("drive with one folder stays the root")
-            << QStringList{u"E:/only/a=1"_s} << u"E:"_s << u"E:(1,1){only(1,1)}"_s;
-        QTest::newRow("root-level files only")
-            << QStringList{u"D:\\a=1"_s, u"D:\\b=2"_s} << u"D:"_s << u"D:(2,3)"_s;
-        QTest::newRow("backslash in a Linux name")
-            << QStringList{u"/m/a\\b.txt=3"_s, u"/m/c/d=1"_s} << u"/m"_s << u"m(2,4){c(1,1)}"_s;
-        QTest::newRow("folders met out of order")
-            << QStringList{u"/r/b/1=1"_s, u"/r/a/1=1"_s, u"/r/b/2=1"_s, u"/r/B/3=1"_s} << u"/r"_s
-            << u"r(4,4){a(1,1) b(2,2) B(1,1)}"_s;
-        QTest::newRow("sums stop at the limit")
-            << QStringList{u"/r/a/x=9223372036854775807"_s, u"/r/b/y=5"_s} << u"/r"_s
-            << u"r(2,9223372036854775807){a(1,9223372036854775807) b(1,5)}"_s;
-        QTest::newRow("empty disc") << QStringList{} << QString() << u"(0,0)"_s;
+        const auto row = [](const char *tag, const char *paths, const char *root,
+                            const char *tree) {
+            QTest::newRow(tag) << QString(paths) << QString(root) << QString(tree);
+        };
+        row("backslash, nested sums",
+            R"(D:\a.txt=10 D:\Photos\x.jpg=100 D:\Photos\2020\y.jpg=1000 D:\music\z.mp3=5)",
+            "D:", "D:(4,1115){music(1,5) Photos(2,1100){2020(1,1000)}}");
+        row("slash, under a mount point", "/media/x/a=1 /media/x/b/c=2 /media/x/b/d/e=4",
+            "/media/x", "x(3,7){b(2,6){d(1,4)}}");
+        row("drive with one folder stays the root", "E:/only/a=1", "E:", "E:(1,1){only(1,1)}");
+        row("root-level files only", R"(D:\a=1 D:\b=2)", "D:", "D:(2,3)");
+        row("backslash in a Linux name", R"(/m/a\b.txt=3 /m/c/d=1)", "/m", "m(2,4){c(1,1)}");
+        row("folders met out of order", "/r/b/1=1 /r/a/1=1 /r/b/2=1 /r/B/3=1", "/r",
+            "r(4,4){a(1,1) b(2,2) B(1,1)}");
+        row("sums stop at the limit", "/r/a/x=9223372036854775807 /r/b/y=5", "/r",
+            "r(2,9223372036854775807){a(1,9223372036854775807) b(1,5)}");
+        row("empty disc", "", "", "(0,0)");
     }
     void buildsTree()
     {
-        QFETCH(QStringList, paths);
+        QFETCH(QString, paths);
         QFETCH(QString, rootPath);
         QFETCH(QString, tree);
         DiscFolders folders;
-        for (const QString &p : paths)
+        for (const QString &p : paths.split(u' ', Qt::SkipEmptyParts))
             folders.add(p.section(u'=', 0, 0), p.section(u'=', 1).toLongLong());
         folders.finish();
         QCOMPARE(folders.root().path, rootPath);
@@ -79,16 +76,17 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("under");
         QTest::addColumn<bool>("directly");
-        QTest::newRow("file in it") << u"D:\\Photos"_s << u"D:\\Photos\\a.jpg"_s << true << true;
-        QTest::newRow("deeper, other separator")
-            << u"D:\\Photos"_s << u"D:/Photos/2020/a.jpg"_s << true << false;
-        QTest::newRow("name boundary")
-            << u"D:\\Photo"_s << u"D:\\Photos\\a.jpg"_s << false << false;
-        QTest::newRow("drive") << u"D:"_s << u"D:\\a"_s << true << true;
-        QTest::newRow("Linux name with backslash") << u"/m"_s << u"/m/x\\y"_s << true << true;
-        QTest::newRow("Linux name with backslash, no folder")
-            << u"/m/x"_s << u"/m/x\\y"_s << false << false;
-        QTest::newRow("the folder itself") << u"/m/x"_s << u"/m/x"_s << false << false;
+        const auto row = [](const char *tag, const char *folder, const char *path, bool under,
+                            bool directly) {
+            QTest::newRow(tag) << QString(folder) << QString(path) << under << directly;
+        };
+        row("file in it", R"(D:\Photos)", R"(D:\Photos\a.jpg)", true, true);
+        row("deeper, other separator", R"(D:\Photos)", "D:/Photos/2020/a.jpg", true, false);
+        row("name boundary", R"(D:\Photo)", R"(D:\Photos\a.jpg)", false, false);
+        row("drive", "D:", R"(D:\a)", true, true);
+        row("Linux name with backslash", "/m", R"(/m/x\y)", true, true);
+        row("Linux name with backslash, no folder", "/m/x", R"(/m/x\y)", false, false);
+        row("the folder itself", "/m/x", "/m/x", false, false);
     }
     void scopesPaths()
     {
@@ -110,14 +108,17 @@ private slots:
         QTest::addColumn<QString>("relative");
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<int>("duplicateGroups");
-        QTest::newRow("root") << u"Three"_s << QString()
-                              << QStringList{u"twice.bin"_s, u"big.iso"_s, u"lone2.txt"_s} << 1;
-        QTest::newRow("subfolder") << u"Three"_s << u"x"_s << QStringList{u"twice.bin"_s} << 0;
-        QTest::newRow("nested") << u"One"_s << u"c"_s << QStringList{u"song.MP3"_s} << 0;
-        QTest::newRow("non-ASCII names at the root")
-            << u"One"_s << QString()
-            << QStringList{u"Song.mp3"_s, u"big.iso"_s, u"lone.txt"_s, u"ÉTÉ.txt"_s} << 1;
-        QTest::newRow("no such folder") << u"One"_s << u"nope/c"_s << QStringList{} << -1;
+        const auto row = [](const char *tag, const char *disc, const char *relative,
+                            const char *files, int groups) {
+            QTest::newRow(tag) << QString(disc) << QString(relative)
+                               << QString::fromUtf8(files).split(u' ', Qt::SkipEmptyParts)
+                               << groups;
+        };
+        row("root", "Three", "", "twice.bin big.iso lone2.txt", 1);
+        row("subfolder", "Three", "x", "twice.bin", 0);
+        row("nested", "One", "c", "song.MP3", 0);
+        row("non-ASCII names at the root", "One", "", "Song.mp3 big.iso lone.txt ÉTÉ.txt", 1);
+        row("no such folder", "One", "nope/c", "", -1);
     }
     void readsDiscFile()
     {

@@ -144,14 +144,15 @@ private slots:
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<qint64>("size");
         QTest::addColumn<QString>("kb");
-        QTest::newRow("sign-padded") << QByteArray(" 1536") << qint64(1536) << u"1.50"_s;
-        QTest::newRow("over 2 GiB")
-            << QByteArray(" 5000000000") << qint64(5000000000) << u"4882812.50"_s;
-        QTest::newRow("negative") << QByteArray("-3") << qint64(-3) << u"-0.00"_s;
-        QTest::newRow("not a number") << QByteArray("abc") << qint64(0) << u"0.00"_s;
-        QTest::newRow("fraction dropped") << QByteArray("12.9") << qint64(12) << u"0.01"_s;
-        QTest::newRow("too many digits")
-            << QByteArray("99999999999999999999999") << qint64(999999999999999999) << QString();
+        const auto row = [](const char *tag, const char *value, qint64 size, const char *kb) {
+            QTest::newRow(tag) << QByteArray(value) << size << QString(kb);
+        };
+        row("sign-padded", " 1536", 1536, "1.50");
+        row("over 2 GiB", " 5000000000", 5000000000, "4882812.50");
+        row("negative", "-3", -3, "-0.00");
+        row("not a number", "abc", 0, "0.00");
+        row("fraction dropped", "12.9", 12, "0.01");
+        row("too many digits", "99999999999999999999999", 999999999999999999, "");
     }
 
     void sizeValues()
