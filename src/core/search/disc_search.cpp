@@ -8,8 +8,12 @@
 
 #include <QFile>
 #include <QSet>
+#include <QStringDecoder>
+#include <QVarLengthArray>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -95,6 +99,162 @@ const char *findAsciiNoCase(const char *b, const char *e, const QByteArray &need
     return nullptr;
 }
 
+// First place in [b, e) where each byte of `pattern`'s length is one of its position's values,
+// or null. As findAsciiNoCase, sixteen starts are tested at once on the first and last
+// positions, whose values are few (at most kMaxPatternValues).
+constexpr qsizetype kMaxPatternValues = 8;
+
+const char *findBytePattern(const char *b, const char *e, const QList<QByteArray> &pattern)
+{
+    const qsizetype n = pattern.size();
+    if (e - b < n)
+        return nullptr;
+    auto matchesAt = [&](const char *at) {
+        for (qsizetype i = 0; i < n; ++i) {
+            if (!pattern[i].contains(at[i]))
+                return false;
+        }
+        return true;
+    };
+    const char *last = e - n;
+    const char *p = b;
+#if defined(__SSE2__)
+    struct Values
+    {
+        __m128i splat[kMaxPatternValues];
+        qsizetype count = 0;
+        explicit Values(const QByteArray &values)
+        {
+            for (char v : values)
+                splat[count++] = _mm_set1_epi8(v);
+        }
+        __m128i in(__m128i bytes) const
+        {
+            __m128i hit = _mm_cmpeq_epi8(bytes, splat[0]);
+            for (qsizetype i = 1; i < count; ++i)
+                hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, splat[i]));
+            return hit;
+        }
+    };
+    const Values head(pattern.first());
+    const Values tail(pattern.last());
+    for (; p + 15 <= last; p += 16) {
+        const __m128i hit =
+            _mm_and_si128(head.in(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))),
+                          tail.in(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1))));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(hit)); mask; mask &= mask - 1) {
+            const char *at = p + __builtin_ctz(mask);
+            if (matchesAt(at))
+                return at;
+        }
+    }
+#endif
+    for (; p <= last; ++p) {
+        if (matchesAt(p))
+            return p;
+    }
+    return nullptr;
+}
+
+// The characters of the Basic Multilingual Plane that QString's case-insensitive search takes
+// for `c` (`c` among them): those with the same case fold. Folds never leave the plane.
+QVarLengthArray<char16_t, 4> caseVariants(char16_t c)
+{
+    static const std::vector<char16_t> folds = [] {
+        std::vector<char16_t> f(0x10000);
+        for (char32_t x = 0; x < 0x10000; ++x)
+            f[x] = char16_t(QChar::toCaseFolded(x));
+        return f;
+    }();
+    QVarLengthArray<char16_t, 4> out;
+    for (char32_t x = 0; x < 0x10000; ++x) {
+        if (folds[x] == folds[c])
+            out.append(char16_t(x));
+    }
+    return out;
+}
+
+void addValue(QByteArray &values, char v)
+{
+    if (!values.contains(v))
+        values.append(v);
+}
+
+// The bytes a path line holds for one needle character, by position, when every form of it
+// has the same length: an ASCII character none of whose variants lies outside ASCII (the
+// Kelvin sign stands for K, the long s for S), or one whose variants all lie above U+00FF,
+// which only a UTF-8 line holds. Empty otherwise: a Latin-1 line holds é in one byte, a UTF-8
+// line in two.
+QList<QByteArray> fixedLengthBytes(char16_t c)
+{
+    if (QChar::isSurrogate(c))
+        return {};
+    const auto variants = caseVariants(c);
+    QList<QByteArray> positions;
+    for (char16_t v : variants) {
+        if ((c < 0x80) != (v < 0x80) || (c >= 0x80 && v < 0x100))
+            return {};
+        const QByteArray bytes = QStringView(&v, 1).toUtf8();
+        if (positions.isEmpty())
+            positions.resize(bytes.size());
+        if (positions.size() != bytes.size())
+            return {};
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            addValue(positions[i], bytes[i]);
+    }
+    return positions;
+}
+
+// The last byte of every form a path line may hold a non-ASCII needle character in: its
+// Latin-1 byte and its UTF-8 encoding's last byte. Empty for a character that an ASCII
+// letter may stand for.
+QByteArray lastBytes(char16_t c)
+{
+    if (c < 0x80 || QChar::isSurrogate(c))
+        return {};
+    QByteArray values;
+    for (char16_t v : caseVariants(c)) {
+        if (v < 0x80)
+            return {};
+        if (v < 0x100)
+            addValue(values, char(v));
+        addValue(values, QStringView(&v, 1).toUtf8().back());
+    }
+    return values;
+}
+
+// Bytes that every path line holding the upper-case, not purely ASCII `needle` holds: the
+// longest run of its characters whose forms have fixed lengths (ASCII and UTF-8 agree on
+// ASCII, and a character above U+00FF means the line is UTF-8), else one character's last
+// bytes. Empty when neither is worth a look-up.
+QList<QByteArray> needlePattern(const QString &needle)
+{
+    QList<QByteArray> best;
+    QList<QByteArray> run;
+    for (QChar c : needle) {
+        const QList<QByteArray> bytes = fixedLengthBytes(c.unicode());
+        bool fits = !bytes.isEmpty();
+        for (const QByteArray &values : bytes)
+            fits = fits && values.size() <= kMaxPatternValues;
+        if (fits)
+            run += bytes;
+        else
+            run.clear();
+        if (run.size() > best.size())
+            best = run;
+    }
+    if (best.size() >= 2)
+        return best;
+    QByteArray fewest;
+    for (QChar c : needle) {
+        const QByteArray values = lastBytes(c.unicode());
+        if (!values.isEmpty() && values.size() <= kMaxPatternValues &&
+            (fewest.isEmpty() || values.size() < fewest.size()))
+            fewest = values;
+    }
+    return fewest.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{fewest};
+}
+
 const char *lineStartBefore(const char *begin, const char *at)
 {
     while (at > begin && at[-1] != '\n')
@@ -178,6 +338,8 @@ DiscSearch::DiscSearch(const SearchCriteria &criteria)
     m_needleAscii = isAscii(m_needle);
     if (m_needleAscii)
         m_asciiNeedle = m_needle.toLatin1();
+    else
+        m_pattern = needlePattern(m_needle);
 }
 
 // A drive ("D:") at the front of a path made on Windows is not searched; a path made here
@@ -200,8 +362,22 @@ bool DiscSearch::pathMatches(QByteArrayView path) const
     // may use.
     if (m_needleAscii)
         return containsAsciiNoCase(path.data() + from, path.data() + path.size(), m_asciiNeedle);
-    const QString text = decodeSingleByte(path.data(), path.size());
-    return text.indexOf(m_needle, from, Qt::CaseInsensitive) >= 0;
+    // Read as decodeSingleByte reads it, into a buffer on the stack rather than a string of
+    // its own: this runs for every line the look-up lands on. (QLatin1StringView's own
+    // search folds differently: it misses the Angstrom sign for Å.)
+    const auto *bytes = reinterpret_cast<const unsigned char *>(path.data());
+    const auto *bytesEnd = bytes + path.size();
+    QVarLengthArray<char16_t, 256> text(path.size());
+    const char16_t *end = text.data() + path.size();
+    if (std::any_of(bytes, bytesEnd, [](unsigned char b) { return b >= 0x80; }) &&
+        isValidUtf8(path.data(), path.size())) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        auto *out = reinterpret_cast<QChar *>(text.data());
+        end = reinterpret_cast<const char16_t *>(utf8.appendToBuffer(out, path));
+    } else {
+        std::copy(bytes, bytesEnd, text.data());
+    }
+    return QStringView(text.data(), end).indexOf(m_needle, from, Qt::CaseInsensitive) >= 0;
 }
 
 bool DiscSearch::sizeOk(qint64 bytes) const
@@ -279,12 +455,13 @@ void DiscSearch::scan(DiscReader &reader, const QString &disc, QList<FileRow> &h
 void DiscSearch::searchBytes(QByteArrayView bytes, const QString &disc, QList<FileRow> &hits,
                              qsizetype *longLines) const
 {
-    // A needle of two ASCII characters or more is looked for in the whole buffer first, so
-    // only the entries around its occurrences are read line by line; anything else is read
-    // line by line throughout. Both give the same rows. The look-up around the needle knows
+    // A needle of two ASCII characters or more, or the bytes any line holding another needle
+    // holds, is looked for in the whole buffer first, so only the entries around its
+    // occurrences are read line by line; anything else is read line by line throughout. Both
+    // give the same rows. The look-up around the needle knows
     // no line limit, so bytes that may hold an over-long line are read line by line, where
     // the reader skips and counts it.
-    if (m_asciiNeedle.size() >= 2 && !mayHoldLongLine(bytes)) {
+    if (looksUpWholeBuffer() && !mayHoldLongLine(bytes)) {
         scanAroundNeedle(bytes, disc, hits);
         if (longLines)
             *longLines = 0;
@@ -307,6 +484,19 @@ struct DiscSearch::Carried
     bool sizeSeen = false;
 };
 
+bool DiscSearch::looksUpWholeBuffer() const
+{
+    return m_asciiNeedle.size() >= 2 || !m_pattern.isEmpty();
+}
+
+// Where the next path line that may hold the needle is: any other line in between is passed
+// over unread. A candidate is checked in full by pathMatches.
+const char *DiscSearch::findCandidate(const char *from, const char *end) const
+{
+    return m_pattern.isEmpty() ? findAsciiNoCase(from, end, m_asciiNeedle)
+                               : findBytePattern(from, end, m_pattern);
+}
+
 void DiscSearch::scanAroundNeedle(QByteArrayView bytes, const QString &disc,
                                   QList<FileRow> &hits) const
 {
@@ -316,7 +506,7 @@ void DiscSearch::scanAroundNeedle(QByteArrayView bytes, const QString &disc,
     carried.floor = begin;
     const char *pos = begin;
     DiscLine line;
-    while (const char *at = findAsciiNoCase(pos, end, m_asciiNeedle)) {
+    while (const char *at = findCandidate(pos, end)) {
         const char *lineStart = lineStartBefore(begin, at);
         const char *lineEnd = lineEndFrom(at, end);
         pos = lineEnd < end ? lineEnd + 1 : end;
@@ -390,7 +580,7 @@ StoreResult DiscSearch::searchDisc(const QString &programFolder, const QString &
 {
     const QString path = discFilePath(programFolder, disc);
     bool whole = false;
-    if (m_asciiNeedle.size() >= 2) {
+    if (looksUpWholeBuffer()) {
         if (StoreResult read = readDiscFileBytes(path, m_buffer, kWholeFileBytes, &whole); !read)
             return read;
     }

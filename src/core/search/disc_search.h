@@ -71,6 +71,8 @@ public:
 private:
     struct Carried;
     void scan(DiscReader &reader, const QString &disc, QList<FileRow> &hits) const;
+    bool looksUpWholeBuffer() const;
+    const char *findCandidate(const char *from, const char *end) const;
     void scanAroundNeedle(QByteArrayView bytes, const QString &disc, QList<FileRow> &hits) const;
     void emitHit(const char *dateLine, QByteArrayView path, QByteArrayView date,
                  const QString &disc, Carried &carried, QList<FileRow> &hits) const;
@@ -81,6 +83,10 @@ private:
     QString m_needle;         // upper case
     QByteArray m_asciiNeedle; // upper case; empty unless the needle is plain ASCII
     bool m_needleAscii = true;
+    // For a needle that is not plain ASCII: bytes that every path line holding it holds in a
+    // row, by position the values each may take; empty when no such bytes are worth looking
+    // for, and the lines are then read one by one.
+    QList<QByteArray> m_pattern;
     SizeOption m_sizeOption;
     bool m_sizeBoxEmpty;
     double m_bound;

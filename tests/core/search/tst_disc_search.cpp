@@ -81,6 +81,53 @@ private slots:
         QCOMPARE(DiscSearch(quick(text)).pathMatches(encodeSingleByte(path)), found);
     }
 
+    // Paths as a disc file holds them: ISO-8859-1 when every character fits, else UTF-8.
+    void nonAsciiNeedles_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("é, Latin-1") << u"café"_s << "/m/Caf\xE9/x"_ba << true;
+        QTest::newRow("É, UTF-8") << u"CAFÉ"_s << "/m/caf\xC3\xA9/x"_ba << true;
+        QTest::newRow("é alone") << u"é"_s << "/m/\xC9t\xC9"_ba << true;
+        QTest::newRow("ä, UTF-8 Ä") << u"ä"_s << "/m/\xC3\x84.txt"_ba << true;
+        QTest::newRow("ä, plain a") << u"ä"_s << "/m/a.txt"_ba << false;
+        QTest::newRow("Ä, bad UTF-8 read as Latin-1")
+            << u"ärger"_s << "/m/\xC4rger \xFF"_ba << true;
+        QTest::newRow("Cyrillic") << u"концерт"_s << "/m/КОНЦЕРТ 24/a.ogg"_ba << true;
+        QTest::newRow("Cyrillic, other number") << u"Концерт 24"_s << "/m/концерт 25"_ba << false;
+        QTest::newRow("Cyrillic bytes, bad UTF-8") << u"Концерт"_s << "/m/Концерт\xFF"_ba << false;
+        QTest::newRow("across a folder") << u"концерт 24/a"_s << "/m/Концерт 24/a.ogg"_ba << true;
+        QTest::newRow("across a backslash") << u"é\\x"_s << "D:\\caf\xE9\\x"_ba << true;
+        QTest::newRow("drive skipped") << u"d:é"_s << "D:\xE9"_ba << false;
+        QTest::newRow("drive later") << u"d:é"_s << "x:\\D:\xE9"_ba << true;
+        // ß reads as SS in the text, not in the path.
+        QTest::newRow("ß, SS") << u"größe"_s << "/m/GR\xD6SSE"_ba << true;
+        QTest::newRow("ß, ß") << u"größe"_s << "/m/gr\xC3\xB6\xC3\x9F"_ba << false;
+        QTest::newRow("Kelvin sign in path") << u"kö"_s << "/m/\xE2\x84\xAA\xC3\xB6"_ba << true;
+        QTest::newRow("Kelvin sign in text") << u"\u212Aö"_s << "/m/k\xD6"_ba << true;
+        QTest::newRow("long s") << u"sé"_s << "/m/\xC5\xBF\xC3\xA9"_ba << true;
+        QTest::newRow("sigma, final") << u"Σ"_s << "/m/\xCE\xBF\xCE\xB4\xCE\xBF\xCF\x82"_ba << true;
+        QTest::newRow("final sigma, capital") << u"ς"_s << "/m/\xCE\xA3"_ba << true;
+        QTest::newRow("omega, ohm sign") << u"ω"_s << "/m/\xE2\x84\xA6"_ba << true;
+        QTest::newRow("mixed scripts") << u"日本 é"_s << "/m/日本 \xC3\x89"_ba << true;
+    }
+
+    void nonAsciiNeedles()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, path);
+        QFETCH(bool, found);
+        const DiscSearch search(quick(text));
+        QCOMPARE(search.pathMatches(path), found);
+        const QByteArray other = "<file_path>/m/other</file_path>\n<file_date>d</file_date>\n";
+        QList<FileRow> hits;
+        search.searchBytes(other + "<file_path>" + path +
+                               "</file_path>\n<file_date>d</file_date>\n" + other,
+                           u"D"_s, hits);
+        QCOMPARE(hits.size(), found ? 1 : 0);
+    }
+
     // The fast look-up gives the rows of reading entry by entry, on random hand-made files.
     void needleLookupAgreesWithEntryByEntry()
     {
