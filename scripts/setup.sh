@@ -9,7 +9,7 @@ source scripts/common.sh
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev          # Core, Gui, Widgets, Test and the offscreen platform
+    qt6-base-dev          # Core, Gui, Widgets, Test, DBus and the offscreen platform
     libzip-dev zipcmp zipmerge ziptool  # libzip and the tools its CMake files look for
     libarchive-dev        # archive members on capture
     libxlsxwriter-dev     # the Excel 2007+ (xlsx) export

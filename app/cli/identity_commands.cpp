@@ -54,7 +54,8 @@ int cmdInfo(CliContext &ctx)
         {"label", info.label},         {"uuid", info.uuid},
         {"fs", info.fsType},           {"capacity", sizeText(info.capacity)},
         {"free", sizeText(info.free)}, {"media", info.media},
-        {"location", info.location},   {"number", info.number},
+        {"drive", info.drive},         {"location", info.location},
+        {"number", info.number},
     };
     for (const auto &[name, value] : fields)
         out(QLatin1String(name) + QLatin1Char('=') + oneLine(value));

@@ -1,6 +1,8 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/capture/medium_probe.h"
 
+#include "core/capture/udisks_probe.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -86,6 +88,9 @@ MediumInfo probeMedium(const QString &path)
         }
         if (info.uuid.isEmpty())
             info.uuid = uuidFromLinks(device);
+        const DriveFacts drive = probeUdisks(device);
+        info.mediaType = drive.mediaType;
+        info.driveModel = drive.driveModel;
     }
     return info;
 }
@@ -99,6 +104,7 @@ DiscInfo discInfoOf(const MediumInfo &medium)
     info.capacity = medium.capacity;
     info.free = medium.free;
     info.media = medium.mediaType;
+    info.drive = medium.driveModel;
     return info;
 }
 

@@ -1,7 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 // What a medium says of itself. Each source (QStorageInfo, libblkid, the /dev/disk/by-uuid
-// links) fills what it can; a source that is missing or unreadable leaves its fields empty,
-// and nothing here fails.
+// links, udisks2 when its daemon runs) fills what it can; a source that is missing or unreadable
+// leaves its fields empty, and nothing here fails.
 #pragma once
 
 #include "core/store/disc_info.h"
@@ -17,17 +17,16 @@ struct MediumInfo
     QString fsType;
     qint64 capacity = -1; // bytes; -1 when unknown
     qint64 free = -1;
-    // Left empty: telling CD-R from DVD+R and naming the drive needs udisks2 over D-Bus,
-    // which this program does not link.
-    QString mediaType;
-    QString driveModel;
+    QString mediaType;  // CD-R, DVD+R, BD-RE, flash: from udisks2, else empty
+    QString driveModel; // vendor and model of the drive, from udisks2
 
     bool isEmpty() const { return label.isEmpty() && uuid.isEmpty() && fsType.isEmpty(); }
 };
 
 // The medium mounted at `path`, or the image file `path` (probeImage). A folder that is not
 // the root of its file system is not a medium: all fields empty, so that two folders of one
-// hard disk are never taken for the same disc.
+// hard disk are never taken for the same disc. A medium in a device asks udisks2 too, which
+// may take up to about 300 ms when its daemon is slow: call it off the window's thread.
 MediumInfo probeMedium(const QString &path);
 
 // libblkid on an image file (or a readable device node): label (an ISO's volume ID), UUID,

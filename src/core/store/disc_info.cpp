@@ -111,7 +111,7 @@ bool DiscInfo::isEmpty() const
 bool DiscInfo::hasMedium() const
 {
     return !label.isEmpty() || !uuid.isEmpty() || !fsType.isEmpty() || capacity >= 0 || free >= 0 ||
-           !media.isEmpty();
+           !media.isEmpty() || !drive.isEmpty();
 }
 
 QByteArray discInfoLine(const DiscInfo &info)
@@ -123,10 +123,13 @@ QByteArray discInfoLine(const DiscInfo &info)
         {"label", info.label},       {"uuid", info.uuid},
         {"fs", info.fsType},         {"capacity", number(info.capacity)},
         {"free", number(info.free)}, {"media", info.media},
-        {"location", info.location}, {"number", info.number},
+        {"drive", info.drive},       {"location", info.location},
+        {"number", info.number},
     };
     QString line = QLatin1String(kOpen);
     for (const auto &[name, value] : fields) {
+        if (value.isEmpty() && qstrcmp(name, "drive") == 0)
+            continue;
         line += QLatin1Char(' ') + QLatin1String(name) + QLatin1String("=\"");
         appendEscaped(line, value);
         line += QLatin1Char('"');
@@ -167,6 +170,8 @@ bool parseDiscInfoLine(QByteArrayView bytes, DiscInfo &info)
             info.free = sizeValue(value);
         else if (name == QLatin1String("media"))
             info.media = value;
+        else if (name == QLatin1String("drive"))
+            info.drive = value;
         else if (name == QLatin1String("location"))
             info.location = value;
         else if (name == QLatin1String("number"))

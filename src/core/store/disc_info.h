@@ -22,6 +22,7 @@ struct DiscInfo
     qint64 capacity = -1; // bytes; -1 when unknown
     qint64 free = -1;
     QString media;    // CD-R, DVD+R, … when the system told
+    QString drive;    // the drive it was read in: vendor and model, when the system told
     QString location; // typed by the user: shelf, box, sleeve
     QString number;   // typed by the user: free text, "A12"
 
@@ -34,7 +35,8 @@ struct DiscInfo
 // Longest value kept, in characters: the line stays far below the readers' line limit.
 inline constexpr qsizetype kMaxDiscInfoValue = 1000;
 
-// `<disc_info label="…" … number="…"/>` without a line end; empty for an empty info.
+// `<disc_info label="…" … number="…"/>` without a line end; empty for an empty info. `drive`
+// is written only when known, so lines of media probed without it stay as they were.
 // Values are escaped (& < > " and control characters) and cut at kMaxDiscInfoValue; the
 // line is encoded as one single-byte value (ISO-8859-1 when it fits, else UTF-8).
 QByteArray discInfoLine(const DiscInfo &info);

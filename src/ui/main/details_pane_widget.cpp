@@ -123,13 +123,15 @@ DetailsPane::DetailsPane(const QString &programFolder, NotesStore &notes, UiServ
     m_capacity = valueLabel("lblMediumCapacity", m_body);
     m_free = valueLabel("lblMediumFree", m_body);
     m_media = valueLabel("lblMediumType", m_body);
+    m_drive = valueLabel("lblMediumDrive", m_body);
     QGroupBox *mediumGroup = factsGroup("frmMedium", QStringLiteral("Medium"),
                                         {{"lblLabelCaption", "Label:", m_label},
                                          {"lblUuidCaption", "UUID:", m_uuid},
                                          {"lblFsCaption", "File system:", m_fsType},
                                          {"lblCapacityCaption", "Capacity:", m_capacity},
                                          {"lblFreeCaption", "Free:", m_free},
-                                         {"lblMediaCaption", "Media:", m_media}},
+                                         {"lblMediaCaption", "Media:", m_media},
+                                         {"lblDriveCaption", "Drive:", m_drive}},
                                         m_body);
     auto *mediumGrid = static_cast<QGridLayout *>(mediumGroup->layout());
     const auto placeField = [&](const char *name, const QString &caption) {
@@ -329,6 +331,7 @@ void DetailsPane::showMediumFacts(const QString &disc)
     setValue(m_capacity, size(info.capacity));
     setValue(m_free, size(info.free));
     setValue(m_media, info.media);
+    setValue(m_drive, info.drive);
     m_shownLocation = info.location;
     m_shownNumber = info.number;
     m_location->setText(info.location);

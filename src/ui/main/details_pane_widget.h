@@ -126,6 +126,7 @@ private:
     QLabel *m_capacity = nullptr;
     QLabel *m_free = nullptr;
     QLabel *m_media = nullptr;
+    QLabel *m_drive = nullptr;
     QLineEdit *m_location = nullptr;
     QLineEdit *m_number = nullptr;
     // The place as the disc file held it when shown: only a change is written.

@@ -1,19 +1,160 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/capture/medium_probe.h"
+#include "core/capture/udisks_probe.h"
 
 #include "core/capture/medium_fixtures.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace orlith;
 using namespace orlith::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kBlock = QStringLiteral("/org/freedesktop/UDisks2/block_devices/sr0");
+const QString kDrive = QStringLiteral("/org/freedesktop/UDisks2/drives/HL_2dDT_2dST");
+
+// A udisks daemon that knows /dev/sr0 in a drive holding a DVD+R.
+class FakeUdisks : public QDBusVirtualObject
+{
+public:
+    bool handleMessage(const QDBusMessage &m, const QDBusConnection &bus) override
+    {
+        QVariant answer;
+        if (m.member() == QLatin1String("ResolveDevice")) {
+            const auto spec = qdbus_cast<QVariantMap>(m.arguments().value(0));
+            QList<QDBusObjectPath> found;
+            if (spec.value(QStringLiteral("path")) == QLatin1String("/dev/sr0"))
+                found.append(QDBusObjectPath(kBlock));
+            answer = QVariant::fromValue(found);
+        } else if (m.member() == QLatin1String("Get") && m.path() == kBlock) {
+            answer =
+                QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath(kDrive))));
+        } else if (m.member() == QLatin1String("GetAll") && m.path() == kDrive) {
+            answer = QVariantMap{{QStringLiteral("Media"), QStringLiteral("optical_dvd_plus_r")},
+                                 {QStringLiteral("Vendor"), QStringLiteral("HL-DT-ST ")},
+                                 {QStringLiteral("Model"), QStringLiteral("DVDRAM GH24NSD1  ")}};
+        } else {
+            return false;
+        }
+        return bus.send(m.createReply(answer));
+    }
+    QString introspect(const QString &) const override { return {}; }
+};
+
+} // namespace
 
 class TestMediumProbe : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // No system bus in this process: the probe must carry on without one.
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/orlith-test-bus");
+        const QString daemon = findTool(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty() || !m_busDir.isValid())
+            return;
+        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                QStringLiteral("--print-address"),
+                                QStringLiteral("--address=unix:path=") + m_busDir.filePath("bus")});
+        if (m_daemon.waitForReadyRead(10000))
+            m_busAddress = QString::fromUtf8(m_daemon.readLine().trimmed());
+    }
+
+    void cleanupTestCase()
+    {
+        m_daemon.kill();
+        m_daemon.waitForFinished();
+    }
+
+    void mediaNames_data()
+    {
+        QTest::addColumn<QString>("udisks");
+        QTest::addColumn<QString>("shown");
+        const std::pair<const char *, const char *> rows[] = {
+            {"optical_cd", "CD-ROM"},
+            {"optical_dvd_plus_r_dl", "DVD+R DL"},
+            {"optical_bd_re", "BD-RE"},
+            {"optical_hddvd_r", "HD DVD-R"},
+            {"flash_sd", "flash"},
+            {"thumb", ""},
+            {"", ""},
+        };
+        for (const auto &[udisks, shown] : rows)
+            QTest::newRow(udisks) << QString::fromLatin1(udisks) << QString::fromLatin1(shown);
+    }
+
+    void mediaNames()
+    {
+        QFETCH(QString, udisks);
+        QFETCH(QString, shown);
+        QCOMPARE(mediaTypeName(udisks), shown);
+    }
+
+    // Each missing piece (the bus, the daemon, the device) leaves the fields empty.
+    void udisks_data()
+    {
+        QTest::addColumn<QString>("bus"); // "system", "private", "private with udisks"
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("mediaType");
+        QTest::addColumn<QString>("driveModel");
+        QTest::newRow("no system bus") << u"system"_s << u"/dev/sr0"_s << QString() << QString();
+        QTest::newRow("udisks not running")
+            << u"private"_s << u"/dev/sr0"_s << QString() << QString();
+        QTest::newRow("a DVD+R in a drive") << u"private with udisks"_s << u"/dev/sr0"_s
+                                            << u"DVD+R"_s << u"HL-DT-ST DVDRAM GH24NSD1"_s;
+        QTest::newRow("a device udisks does not know")
+            << u"private with udisks"_s << u"/dev/sdz9"_s << QString() << QString();
+    }
+
+    void udisks()
+    {
+        QFETCH(QString, bus);
+        QFETCH(QString, device);
+        QFETCH(QString, mediaType);
+        QFETCH(QString, driveModel);
+        DriveFacts facts;
+        if (bus == QLatin1String("system")) {
+            facts = probeUdisks(device);
+        } else {
+            if (m_busAddress.isEmpty())
+                QSKIP("dbus-daemon is missing");
+            const QString name = QStringLiteral("fake-udisks-%1").arg(++m_connections);
+            QDBusConnection service = QDBusConnection::connectToBus(m_busAddress, name);
+            // Answered on a thread of its own while the probe blocks this one.
+            QThread thread;
+            thread.start();
+            FakeUdisks udisks;
+            const auto stop = qScopeGuard([&] {
+                QDBusConnection::disconnectFromBus(name + "c");
+                QDBusConnection::disconnectFromBus(name);
+                thread.quit();
+                thread.wait();
+            });
+            if (bus.endsWith(QLatin1String("udisks"))) {
+                QVERIFY(service.registerService(QStringLiteral("org.freedesktop.UDisks2")));
+                QVERIFY(service.registerVirtualObject(QStringLiteral("/org/freedesktop/UDisks2"),
+                                                      &udisks, QDBusConnection::SubPath));
+            }
+            udisks.moveToThread(&thread);
+            facts = probeUdisks(device, QDBusConnection::connectToBus(m_busAddress, name + "c"));
+        }
+        QCOMPARE(facts.mediaType, mediaType);
+        QCOMPARE(facts.driveModel, driveModel);
+    }
+
     void images_data()
     {
         QTest::addColumn<QString>("kind");
@@ -77,6 +218,12 @@ private slots:
         QCOMPARE(info.uuid, medium.uuid);
         QCOMPARE(info.hasMedium(), !fsType.isEmpty());
     }
+
+private:
+    QTemporaryDir m_busDir;
+    QProcess m_daemon;
+    QString m_busAddress;
+    int m_connections = 0;
 };
 
 QTEST_GUILESS_MAIN(TestMediumProbe)

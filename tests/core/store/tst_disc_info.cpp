@@ -56,6 +56,7 @@ private slots:
         DiscInfo info = medium(value, value, 4194304);
         info.free = 0;
         info.media = value;
+        info.drive = value;
         info.location = value;
         info.number = QStringLiteral("A12");
         const QByteArray plain = discFileBytes(QStringLiteral("Music"), kEntries);
@@ -73,6 +74,32 @@ private slots:
         for (qsizetype i = 0; i < read.size(); ++i)
             QVERIFY(read[i].name == kEntries[i].name && read[i].path == kEntries[i].path &&
                     read[i].size == kEntries[i].size && read[i].date == kEntries[i].date);
+    }
+
+    // The drive follows the media type, escaped like the rest; a line without one, as written
+    // before drives were known, stays the same bytes and reads with no drive.
+    void driveAttribute_data()
+    {
+        QTest::addColumn<QString>("drive");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("known") << "HL-DT-ST \"DVD\" <A&B>"
+                               << QByteArray(R"(media="DVD+R" drive="HL-DT-ST &quot;DVD&quot; )"
+                                             R"(&lt;A&amp;B&gt;" location="")");
+        QTest::newRow("unknown") << "" << QByteArray(R"(media="DVD+R" location="")");
+    }
+
+    void driveAttribute()
+    {
+        QFETCH(QString, drive);
+        QFETCH(QByteArray, written);
+        DiscInfo info = medium(QStringLiteral("L"), {}, 1);
+        info.media = QStringLiteral("DVD+R");
+        info.drive = drive;
+        const QByteArray line = discInfoLine(info);
+        QVERIFY2(line.contains(written), line.constData());
+        DiscInfo read;
+        QVERIFY(parseDiscInfoLine(line, read));
+        QCOMPARE(read, info);
     }
 
     // Every rewrite of a disc file keeps the line: a catalog rename, an update, and setting
