@@ -74,4 +74,13 @@ inline QString label(QWidget &window, const char *name)
     return window.findChild<QLabel *>(QString::fromLatin1(name))->text();
 }
 
+// The listed files' names in list order, one space between.
+inline QString names(const FileListModel &model)
+{
+    QStringList out;
+    for (const FileRow &r : model.rows())
+        out << r.name();
+    return out.join(u' ');
+}
+
 } // namespace orlith::test

@@ -1,12 +1,14 @@
 // Orlith — desktop catalogue of removable media.
-// The file list: how its columns sort, duplicate groups, what a new list resets, and the
-// layout the window keeps from one start to the next.
+// The file list: how its columns sort, duplicate groups, what a new list resets, a disc's
+// folders, and the layout the window keeps from one start to the next.
 #include "core/export/export_job.h"
 #include "core/settings/window_layout.h"
 #include "support/window_fixture.h"
 #include "ui/export/export_wizard.h"
 
 using namespace orlith;
+using namespace orlith::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -22,12 +24,12 @@ QList<FileRow> rowsOf(const QStringList &texts)
     return rows;
 }
 
-QString names(const FileListModel &model)
+QList<int> columnWidths(MainWindow &form)
 {
-    QStringList out;
-    for (const FileRow &r : model.rows())
-        out << r.name();
-    return out.join(' ');
+    QList<int> widths;
+    for (int c = 0; c < FileListModel::ColumnCount; ++c)
+        widths << form.fileList().columnWidth(c);
+    return widths;
 }
 
 } // namespace
@@ -36,7 +38,36 @@ class TestFileList : public QObject
 {
     Q_OBJECT
 
-    test::WindowFixture m_f;
+    WindowFixture m_f;
+
+    // A disc made on Windows, with a folder whose name starts like another's.
+    void makeFolderStore()
+    {
+        const auto e = [](const char *path, qint64 size) {
+            const QString p = QString::fromLatin1(path);
+            return FileEntry{p.section(u'\\', -1), p, size, "1 Jan 2020"};
+        };
+        m_f.writeDisc("Disc", "Cat",
+                      {e("D:\\readme.txt", 1), e("D:\\Photos\\a.jpg", 1024),
+                       e("D:\\Photos\\b.txt", 1024), e("D:\\Photos\\2020\\c.jpg", 2048),
+                       e("D:\\Photosx\\d.jpg", 5), e("D:\\Music\\a.mp3", 7)});
+    }
+
+    // Expands the disc and then each folder of `relative`; the last node is selected.
+    QTreeWidgetItem *openFolder(MainWindow &form, const QString &relative)
+    {
+        QTreeWidgetItem *item = form.tree().findNode("Disc");
+        for (const QString &name : relative.split(u'/')) {
+            item->setExpanded(true);
+            QTreeWidgetItem *next = nullptr;
+            for (int i = 0; i < item->childCount(); ++i)
+                next = item->child(i)->text(0) == name ? item->child(i) : next;
+            if (!(item = next))
+                return nullptr;
+        }
+        form.tree().setCurrentItem(item);
+        return item;
+    }
 
 private slots:
     void init() { m_f.reset(); }
@@ -114,10 +145,8 @@ private slots:
         QTest::addColumn<int>("format");
         QTest::addColumn<QString>("nameBox");
         QTest::addColumn<QString>("file");
-        QTest::newRow("csv") << int(ExportFormat::Csv) << "txtFileName"
-                             << "rows.csv";
-        QTest::newRow("sql") << int(ExportFormat::Sql) << "txtSQLFileName"
-                             << "rows.sql";
+        QTest::newRow("csv") << int(ExportFormat::Csv) << u"txtFileName"_s << u"rows.csv"_s;
+        QTest::newRow("sql") << int(ExportFormat::Sql) << u"txtSQLFileName"_s << u"rows.sql"_s;
     }
     void exportList()
     {
@@ -125,15 +154,15 @@ private slots:
         QFETCH(QString, nameBox);
         QFETCH(QString, file);
         auto form = m_f.open();
-        const QString name = "mnuExportList" + QString::number(format);
-        test::action(*form, qPrintable(name))->trigger();
+        QAction *exportList = action(*form, qPrintable("mnuExportList" + QString::number(format)));
+        exportList->trigger();
         QCOMPARE(m_f.messages.boxes.takeLast().text, "List is empty.There is no files to export.");
         const QList<FileRow> rows = rowsOf({"b|20|d", "a|10|d", "c|30|d"});
         form->listModel().setRows(rows);
         form->listModel().sortByHeader(FileListModel::SizeColumn);
         const QString out = m_f.dir->filePath("out");
         QVERIFY(QDir().mkpath(out));
-        test::whenShown<ExportWizard>([&](ExportWizard *w) {
+        whenShown<ExportWizard>([&](ExportWizard *w) {
             w->setDestinationFolder(out);
             w->findChild<QLineEdit *>(nameBox)->setText("rows");
             for (const char *next : {"cmdNext", "cmdNext2", "cmdNext3"}) {
@@ -141,13 +170,13 @@ private slots:
                 if (auto *b = w->findChild<QPushButton *>(next); b && b->isVisible())
                     b->click();
             }
-            test::click(*w, "cmdFinish");
+            click(*w, "cmdFinish");
         });
-        test::action(*form, qPrintable(name))->trigger();
+        exportList->trigger();
         const QString engine = m_f.dir->filePath("engine");
         QVERIFY(
             exportRows(ExportFormat(format), engine, {rows[1], rows[0], rows[2]}, {}, m_f.root()));
-        QCOMPARE(test::readAll(out + "/" + file), test::readAll(engine));
+        QCOMPARE(readAll(out + "/" + file), readAll(engine));
     }
 
     // Groups arrive in batches that may split one; alternate groups are shaded, and each row
@@ -199,16 +228,14 @@ private slots:
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("its row removed") << "remove 1"
-                                         << "";
-        QTest::newRow("another row removed") << "remove 0"
-                                             << "b.mp3";
-        QTest::newRow("list replaced") << "list"
-                                       << "";
-        QTest::newRow("list cleared") << "clear"
-                                      << "";
-        QTest::newRow("list sorted") << "sort"
-                                     << "b.mp3";
+        const auto row = [](const char *change, const char *shown) {
+            QTest::newRow(change) << change << shown;
+        };
+        row("remove 1", ""); // its own row
+        row("remove 0", "b.mp3");
+        row("list", ""); // replaced
+        row("clear", "");
+        row("sort", "b.mp3");
     }
     void detailsPaneForgetsARemovedRow()
     {
@@ -245,9 +272,7 @@ private slots:
     // a restart; Data.ini is left as it was.
     void layoutKeptAcrossRestart()
     {
-        QList<int> widths;
-        int tree = 0, details = 0;
-        QByteArray settings;
+        QList<int> before;
         {
             auto form = m_f.open();
             QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -256,28 +281,19 @@ private slots:
             QVERIFY(form->moveSplitter(260));
             auto *split = form->findChild<QSplitter *>("listSplitter");
             split->setSizes({split->height() - 150, 150});
-            for (int c = 0; c < FileListModel::ColumnCount; ++c)
-                widths << form->fileList().columnWidth(c);
-            tree = form->splitterLeft();
-            details = form->detailsPane().height();
+            before = columnWidths(*form) << form->splitterLeft() << form->detailsPane().height();
             form->close();
-            QFile ini(settingsPath(m_f.root()));
-            QVERIFY(ini.open(QIODevice::ReadOnly));
-            settings = ini.readAll();
         }
         keepFolder(m_f.root(), KeptFolder::Export, m_f.root() + "/cds");
-        QCOMPARE(keptFolder(m_f.root(), KeptFolder::Export, "x"), m_f.root() + "/cds");
-        QCOMPARE(keptFolder(m_f.root(), KeptFolder::Archive, "x"), "x");
-        QVERIFY(!settings.contains("Columns") && !settings.contains("cds"));
-
+        QCOMPARE(keptFolder(m_f.root(), KeptFolder::Export, "x") + ' ' +
+                     keptFolder(m_f.root(), KeptFolder::Archive, "x"),
+                 m_f.root() + "/cds x");
+        const QByteArray settings = readAll(settingsPath(m_f.root()));
+        QVERIFY(!settings.isEmpty() && !settings.contains("Columns") && !settings.contains("cds"));
         auto form = m_f.open();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QList<int> now;
-        for (int c = 0; c < FileListModel::ColumnCount; ++c)
-            now << form->fileList().columnWidth(c);
-        QCOMPARE(now, widths);
-        QCOMPARE(form->splitterLeft(), tree);
-        QCOMPARE(form->detailsPane().height(), details);
+        QCOMPARE(columnWidths(*form) << form->splitterLeft() << form->detailsPane().height(),
+                 before);
         QVERIFY(m_f.messages.boxes.isEmpty());
     }
 
@@ -293,21 +309,87 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QList<int> defaults;
-        int tree = 0;
         {
             auto form = m_f.open();
-            for (int c = 0; c < FileListModel::ColumnCount; ++c)
-                defaults << form->fileList().columnWidth(c);
-            tree = form->splitterLeft();
+            defaults = columnWidths(*form) << form->splitterLeft();
         }
-        QVERIFY(test::writeAll(windowLayoutPath(m_f.root()), content));
+        QVERIFY(writeAll(windowLayoutPath(m_f.root()), content));
         auto form = m_f.open();
-        QList<int> now;
-        for (int c = 0; c < FileListModel::ColumnCount; ++c)
-            now << form->fileList().columnWidth(c);
-        QCOMPARE(now, defaults);
-        QCOMPARE(form->splitterLeft(), tree);
+        QCOMPARE(columnWidths(*form) << form->splitterLeft(), defaults);
         QVERIFY(m_f.messages.boxes.isEmpty());
+    }
+
+    // A disc node opens into its folders; a folder tells its files and size, lists its own
+    // files, and keeps a quick find to itself; the disc node still lists the whole disc.
+    void folders_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("tip");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("findText");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("with a subfolder") << "Photos"
+                                          << "3 files, 4.00 KB"
+                                          << "a.jpg b.txt"
+                                          << ".jpg"
+                                          << "a.jpg c.jpg";
+        QTest::newRow("nested") << "Photos/2020"
+                                << "1 file, 2.00 KB"
+                                << "c.jpg"
+                                << ""
+                                << "c.jpg";
+        QTest::newRow("beside others") << "Music"
+                                       << "1 file, 0.01 KB"
+                                       << "a.mp3"
+                                       << "a."
+                                       << "a.mp3";
+        QTest::newRow("disc") << ""
+                              << ""
+                              << "readme.txt a.jpg b.txt c.jpg d.jpg a.mp3"
+                              << ""
+                              << "";
+    }
+    void folders()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, findText);
+        makeFolderStore();
+        auto form = m_f.open();
+        if (folder.isEmpty()) {
+            QVERIFY(openFolder(*form, "Photos/2020"));
+            form->tree().selectNode("Disc");
+        } else {
+            QTreeWidgetItem *node = openFolder(*form, folder);
+            QVERIFY(node);
+            QTEST(node->toolTip(0), "tip");
+        }
+        QCOMPARE(form->detailsPane().shownDisc(), "Disc");
+        QTest::keyClick(&form->tree(), Qt::Key_Return);
+        QTEST(names(form->listModel()), "listed");
+        if (folder.isEmpty())
+            return;
+        form->findChild<QLineEdit *>("txtFind")->setText(findText);
+        QSignalSpy done(form.get(), &MainWindow::listSearchFinished);
+        form->findFiles();
+        QVERIFY(done.wait(10000));
+        QTEST(names(form->listModel()), "found");
+        QVERIFY(m_f.messages.boxes.isEmpty());
+    }
+
+    // A disc deleted elsewhere while its folders are open leaves the tree without it.
+    void discGoneWithItsFoldersOpen()
+    {
+        makeFolderStore();
+        auto form = m_f.open();
+        QTreeWidgetItem *disc = form->tree().findNode("Disc");
+        QVERIFY(openFolder(*form, "Photos/2020"));
+        QStringList folders;
+        for (int i = 0; i < disc->childCount(); ++i)
+            folders << disc->child(i)->text(0);
+        QCOMPARE(folders, QStringList({"Music", "Photos", "Photosx"}));
+        QVERIFY(QFile::remove(discFilePath(m_f.root(), "Disc")));
+        form->refreshFromStore();
+        QVERIFY(!form->tree().findNode("Disc"));
     }
 };
 
