@@ -272,51 +272,6 @@ private slots:
         QCOMPARE(now.value(m_tree + u"/new.txt"_s).isEmpty(), rescan.isEmpty());
     }
 
-    // Files that both carry a checksum are copies when their bytes are, whatever their names;
-    // a file without one still meets its name's copies. --by-content keeps only the first.
-    void duplicatesByContent_data()
-    {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QStringList>("groups");
-        QTest::addColumn<QString>("summary");
-        QTest::newRow("mixed") << QStringList()
-                               << QStringList{u"a.txt@H1 renamed.bin@H2"_s, u"x.txt@H2 x.txt@P"_s}
-                               << u"1 groups by content, 1 by name and size."_s;
-        QTest::newRow("--by-content")
-            << QStringList{u"--by-content"_s} << QStringList{u"a.txt@H1 renamed.bin@H2"_s}
-            << u"1 groups, 2 files"_s;
-    }
-    void duplicatesByContent()
-    {
-        QFETCH(QStringList, options);
-        QFETCH(QStringList, groups);
-        QFETCH(QString, summary);
-        const QString d = m_dir->filePath(u"media"_s);
-        // y.txt: the same name and size on two discs with checksums, other bytes.
-        QVERIFY(makeFile(d + u"/H1/a.txt"_s, "same bytes!") && makeFile(d + u"/H1/y.txt"_s, "aa") &&
-                makeFile(d + u"/H2/renamed.bin"_s, "same bytes!") &&
-                makeFile(d + u"/H2/x.txt"_s, "12345") && makeFile(d + u"/H2/y.txt"_s, "bb") &&
-                makeFile(d + u"/P/x.txt"_s, "54321"));
-        for (const QString &disc : {u"H1"_s, u"H2"_s, u"P"_s}) {
-            QStringList args{u"capture"_s, u"--catalog"_s, u"Music & more"_s,
-                             u"--name"_s,  disc,           d + u'/' + disc};
-            if (disc != u"P"_s)
-                args << u"--checksums"_s;
-            QCOMPARE(cli(m_data, args).code, 0);
-        }
-        const CliRun found = cli(m_data, QStringList{u"duplicates"_s} + options);
-        QCOMPARE(found.code, 0);
-        QStringList got;
-        for (const QString &group : found.out.split(u"\n\n"_s, Qt::SkipEmptyParts)) {
-            QStringList rows;
-            for (const QString &row : group.split(u'\n', Qt::SkipEmptyParts))
-                rows << row.section(u'\t', 0, 0) + u'@' + row.section(u'\t', 4, 4);
-            got << rows.join(u' ');
-        }
-        QCOMPARE(got, groups);
-        QVERIFY2(found.err.contains(summary), qPrintable(found.err));
-    }
-
     // Each kind of archive lists its members after its own entry, with their true sizes,
     // and an archive inside it one level deep.
     void formats_data()

@@ -20,16 +20,6 @@ class TestCliImages : public QObject
 
     static constexpr qint64 kDate = 1079302206; // even: zip dates go in two-second steps
 
-    // "path size date" of each entry of disc N, paths below the image.
-    QStringList captured(const QString &image) const
-    {
-        QStringList out;
-        for (const FileEntry &e : stored(discFilePath(m_store, u"N"_s)))
-            out << e.path.mid(image.size() + 1) + u' ' + QString::number(e.size) + u' ' + e.date;
-        out.sort();
-        return out;
-    }
-
 private slots:
     void init()
     {
@@ -75,12 +65,17 @@ private slots:
         QVERIFY2(kind.isEmpty() ? run.says(1, "Cannot read "_L1 + image + " as a disc image"_L1)
                                 : run.says(0, u"Ready.  3 files inserted from CD/DVD."_s),
                  qPrintable(run.err));
+        // "path size date" of each entry below the image, each with its own bytes' checksum.
+        QStringList captured;
+        for (const FileEntry &e : stored(discFilePath(m_store, u"N"_s))) {
+            const QString path = e.path.mid(image.size() + 1);
+            captured << path + u' ' + QString::number(e.size) + u' ' + e.date;
+            QCOMPARE(e.hash, contentHashText(readAll(m_src + u'/' + path)));
+        }
+        captured.sort();
         const QStringList members{"Photos/2024/Ölberg.jpg 1536 "_L1 + date,
                                   "Photos/empty.txt 0 "_L1 + date, "read me.txt 5 "_L1 + date};
-        QCOMPARE(captured(image), kind.isEmpty() ? QStringList() : members);
-        // Each file read once from the image, with the checksum of its own bytes.
-        for (const FileEntry &e : stored(discFilePath(m_store, u"N"_s)))
-            QCOMPARE(e.hash, contentHashText(readAll(m_src + u'/' + e.path.mid(image.size() + 1))));
+        QCOMPARE(captured, kind.isEmpty() ? QStringList() : members);
         QFETCH(QString, info); // the image's volume label is the disc's
         QVERIFY(cli(m_store, {u"info"_s, u"N"_s}).out.contains(info));
     }

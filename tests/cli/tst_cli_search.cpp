@@ -1,5 +1,6 @@
 // Orlith — desktop catalogue of removable media.
 // orlith-cli search, find, duplicates and single-copies over small stores.
+#include "core/capture/content_hash.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
 #include "core/store/text_codec.h"
@@ -119,6 +120,46 @@ private slots:
             QVERIFY(cli(store.path(), {u"duplicates"_s, u"--disc"_s, u"Nine"_s}).says(1) &&
                     cli(store.path(), {u"duplicates"_s, u"--min-size"_s, u"-1"_s}).says(2) &&
                     cli(store.path(), {u"single-copies"_s, u"x"_s}).says(2));
+    }
+
+    // Files that both carry a checksum are copies when their bytes are, whatever their names;
+    // a file without one still meets its name's copies. --by-content keeps only the first.
+    void duplicatesByContent_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("mixed") << QStringList()
+                               << u"/1/a.txt@H1 /2/renamed.bin@H2  /2/x.txt@H2 /3/x.txt@P"_s
+                               << u"1 groups by content, 1 by name and size."_s;
+        QTest::newRow("--by-content")
+            << QStringList{u"--by-content"_s} << u"/1/a.txt@H1 /2/renamed.bin@H2"_s
+            << u"1 groups, 2 files"_s;
+    }
+    void duplicatesByContent()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, rows);
+        QFETCH(QString, summary);
+        const QString root = m_store->path();
+        const auto file = [](const char *path, const QByteArray &bytes, bool hashed = true) {
+            return FileEntry{QString::fromLatin1(path).section(u'/', -1), QString::fromLatin1(path),
+                             bytes.size(), u"d"_s, hashed ? contentHashText(bytes) : ""};
+        };
+        // y.txt: the same name and size on two discs with checksums, other bytes.
+        QVERIFY(writeDiscFile(discFilePath(root, u"H1"_s), u"Music"_s,
+                              {file("/1/a.txt", "same bytes!"), file("/1/y.txt", "aa")}));
+        QVERIFY(writeDiscFile(discFilePath(root, u"H2"_s), u"Music"_s,
+                              {file("/2/renamed.bin", "same bytes!"), file("/2/x.txt", "12345"),
+                               file("/2/y.txt", "bb")}));
+        QVERIFY(writeDiscFile(discFilePath(root, u"P"_s), u"Music"_s,
+                              {file("/3/x.txt", "54321", /*hashed=*/false)}));
+        const CliRun found = cli(root, QStringList{u"duplicates"_s, u"--disc"_s, u"H1"_s,
+                                                   u"--disc"_s, u"H2"_s, u"--disc"_s, u"P"_s} +
+                                           options);
+        QCOMPARE(found.code, 0);
+        QCOMPARE(rowsOf(found.out), rows);
+        QVERIFY2(found.err.contains(summary), qPrintable(found.err));
     }
 
     // ls prints a folder's subfolders (name/, KB, files) and files (name, KB, date); find
