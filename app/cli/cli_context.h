@@ -92,6 +92,7 @@ int cmdRescan(CliContext &ctx);       // capture_commands.cpp
 int cmdVerify(CliContext &ctx);       // verify_commands.cpp
 int cmdDuplicates(CliContext &ctx);   // search_commands.cpp
 int cmdSingleCopies(CliContext &ctx); // search_commands.cpp
+int cmdIndex(CliContext &ctx);        // search_commands.cpp
 int cmdLs(CliContext &ctx);           // folder_commands.cpp
 int cmdInfo(CliContext &ctx);         // identity_commands.cpp
 int cmdIdentify(CliContext &ctx);     // identity_commands.cpp

@@ -166,6 +166,11 @@ const QList<CommandSpec> &commandTable()
         } + listExportOptions()},
         {"single-copies", cmdSingleCopies, "", "files that exist on one disc only",
          scopeOptions() + listExportOptions()},
+        {"index", cmdIndex, "",
+         "build or bring up to date the search index that find and search use (a cache in "
+         "temp/, rebuilt from the disc files)", {
+            {QStringLiteral("--drop"), Flag, "", Once, {}, "remove the index; searches scan"},
+        }},
         {"export", cmdExport, "FORMAT [DISC...]", "export discs to csv, text, html, sql, xls or xlsx",
          QList<OptionSpec>{
             {QStringLiteral("--out"), Name, "FILE", Required, {}, "the file to write"},

@@ -6,6 +6,7 @@
 #include "core/search/disc_folders.h"
 #include "core/search/disc_search.h"
 #include "core/search/duplicates.h"
+#include "core/search/search_index.h"
 #include "core/store/date_text.h"
 #include "core/store/notes_store.h"
 #include "core/store/store_edits.h"
@@ -274,6 +275,31 @@ int cmdSearch(CliContext &ctx)
     if (int code = 0; !takeSearchScope(ctx, discs, saveAs, into, code))
         return code;
     return runSearch(ctx, discs, criteria, saveAs, into);
+}
+
+int cmdIndex(CliContext &ctx)
+{
+    if (!ctx.args().isEmpty())
+        return usageError(QStringLiteral("index takes no operand"));
+    if (ctx.has(QStringLiteral("--drop"))) {
+        removeSearchIndex(ctx.programFolder());
+        return kExitOk;
+    }
+    const StoreValue<IndexUpdate> made =
+        updateSearchIndex(ctx.programFolder(), IndexUpdateMode::Full);
+    if (!made)
+        return failure(made.error);
+    const auto index = SearchIndex::open(ctx.programFolder());
+    const qsizetype entries = index ? index->entryCount() : 0;
+    const qint64 bytes = index ? index->bytesOnDisk() : 0;
+    out(QStringLiteral("indexed %1 discs (%2 entries); the index holds %3 discs, %4 entries "
+                       "in %5 bytes")
+            .arg(made.value.discsIndexed)
+            .arg(made.value.entriesIndexed)
+            .arg(made.value.discsTotal)
+            .arg(entries)
+            .arg(bytes));
+    return kExitOk;
 }
 
 } // namespace orlith::cli

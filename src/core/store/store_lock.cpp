@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/store/store_lock.h"
 
+#include "core/search/search_index.h"
 #include "core/store/program_folder.h"
 
 #include <QDateTime>
@@ -37,7 +38,8 @@ constexpr unsigned kRetryMs = 10;
 
 } // namespace
 
-StoreLock::StoreLock(const QString &programFolder, int waitMs)
+StoreLock::StoreLock(const QString &programFolder, int waitMs, bool updateIndex)
+    : m_programFolder(programFolder), m_updateIndex(updateIndex)
 {
     const QString folder = tempFolder(programFolder);
     // A store copied without its work folder still locks.
@@ -85,6 +87,12 @@ StoreLock::StoreLock(const QString &programFolder, int waitMs)
     m_locked = true;
 }
 
-StoreLock::~StoreLock() = default; // QLockFile unlocks when destroyed
+// QLockFile unlocks when destroyed.
+StoreLock::~StoreLock()
+{
+    // Only a cache: a failure leaves a disc to the scan.
+    if (m_locked && m_updateIndex && m_lock->isLocked())
+        (void)updateSearchIndex(m_programFolder, IndexUpdateMode::Changed);
+}
 
 } // namespace orlith

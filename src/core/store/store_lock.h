@@ -20,8 +20,10 @@ class StoreLock
 public:
     static constexpr int kWaitMs = 5000;
 
-    // Waits up to `waitMs` for the lock.
-    explicit StoreLock(const QString &programFolder, int waitMs = kWaitMs);
+    // Waits up to `waitMs` for the lock. Unless `updateIndex` is false, the search index is
+    // brought up to date with the disc files just before the lock is let go, so every change
+    // leaves it current (only the discs that changed are indexed again).
+    explicit StoreLock(const QString &programFolder, int waitMs = kWaitMs, bool updateIndex = true);
     ~StoreLock();
     StoreLock(const StoreLock &) = delete;
     StoreLock &operator=(const StoreLock &) = delete;
@@ -33,8 +35,10 @@ public:
     const QString &error() const { return m_error; }
 
 private:
+    QString m_programFolder;
     std::unique_ptr<QLockFile> m_lock;
     bool m_locked = false;
+    bool m_updateIndex = true;
     QString m_error;
 };
 
