@@ -66,7 +66,6 @@ private slots:
         QCOMPARE(form.listModel().rowCount(), 0);
         QTRY_COMPARE(finished.count(), 2);
         QCOMPARE(listedLines(form), cliLines({u"find"_s, u"rock"_s, u"--catalog"_s, u"Music"_s}));
-        QCOMPARE(form.listModel().rowCount(), 1);
     }
 
     void searchWindowDiscList()
@@ -79,7 +78,6 @@ private slots:
         auto *list = window->findChild<QListWidget *>(u"lstCDtoSearch"_s);
         QCOMPARE(list->item(list->count() - 1)->text(), u"                      All CD/DVD"_s);
         QVERIFY(list->count() == 7 && window->showsAllPlaceholder());
-        QVERIFY(!window->findChild<DateControl *>(u"DateControl1"_s)->Enable());
         // A disc dropped twice is listed once; a catalog adds only its discs not yet listed.
         form.tree().selectNode(u"Beta"_s);
         window->dropText(u"Beta"_s);
@@ -167,8 +165,7 @@ private slots:
         form.listModel().setRows(rows);
         test::onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
             QVERIFY(!d->findChild<QComboBox *>(u"comCDROMs"_s)->isVisible());
-            d->findChild<QLineEdit *>(u"txtNewCDName"_s)->setText(u"Saved"_s);
-            d->findChild<QComboBox *>(u"comCDCat"_s)->setCurrentText(u"Photos"_s);
+            test::nameDisc(*d, u"Saved"_s, u"Photos"_s);
             d->checkAndAccept();
         });
         QSignalSpy saved(&form, &MainWindow::saveFinished);
@@ -182,49 +179,79 @@ private slots:
         // The disc keeps exact byte counts and lists under its own name.
         QList<FileRow> listed;
         QVERIFY(listDiscFiles(m_f.root(), u"Saved"_s, listed));
-        QCOMPARE(listed.size(), 501);
-        QCOMPARE(listed[0].disc() + ' ' + QString::number(listed[500].size()), u"Saved 1500"_s);
+        QCOMPARE(listed.value(0).disc() + ' ' + QString::number(listed.value(500).size()) + ' ' +
+                     QString::number(listed.size()),
+                 u"Saved 1500 501"_s);
         // Cancelling the dialog saves nothing.
         test::onNextDialog<NewDiscDialog>([](NewDiscDialog *d) { d->reject(); });
         form.saveList();
         QVERIFY(!form.saveRunning());
     }
 
-    // The date control of the search window.
+    // Keys typed into one part of the search window's date control (day, month or year; all
+    // but the month emptied first); or a whole date typed from the day box on, or pasted into
+    // any part, which fills all three parts, while what reads as no date leaves them.
     void dateTyping_data()
     {
         QTest::addColumn<QDate>("start");
-        QTest::addColumn<int>("box"); // 0 day, 1 month, 2 year; all but the month emptied first
+        QTest::addColumn<QString>("how"); // "0" day, "1" month, "2" year box; "whole"; "paste"
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("text"); // the box afterwards
+        QTest::addColumn<QString>("text"); // that box afterwards; the year box for a whole date
         QTest::addColumn<QDate>("date");   // invalid: not checked
+        const auto row = [](const char *tag, QDate start, const char *how, const char *keys,
+                            const char *text, QDate date) {
+            QTest::newRow(tag) << start << QString(how) << QString(keys) << QString(text) << date;
+        };
         const auto d = [](int y, int m, int day) { return QDate(y, m, day); };
-        QTest::newRow("leap 29") << d(2024, 2, 10) << 0 << u"29"_s << "29" << d(2024, 2, 29);
-        QTest::newRow("April 31") << d(2023, 4, 10) << 0 << u"31"_s << "1" << d(2023, 4, 1);
-        QTest::newRow("other keys") << d(2023, 5, 10) << 0 << u"31x"_s << "31" << QDate();
-        QTest::newRow("third digit") << d(2023, 5, 10) << 0 << u"314"_s << "4" << d(2023, 5, 4);
-        QTest::newRow("1 then 2") << d(2023, 1, 31) << 1 << u"2"_s << "12" << d(2023, 12, 31);
-        QTest::newRow("month clamps") << d(2023, 1, 31) << 1 << u"22"_s << "2" << d(2023, 2, 28);
-        QTest::newRow("before 1980") << d(2023, 6, 15) << 2 << u"1975"_s << "5" << QDate();
+        const QDate june(2023, 6, 15);
+        row("leap 29", d(2024, 2, 10), "0", "29", "29", d(2024, 2, 29));
+        row("April 31", d(2023, 4, 10), "0", "31", "1", d(2023, 4, 1));
+        row("other keys", d(2023, 5, 10), "0", "31x", "31", QDate());
+        row("third digit", d(2023, 5, 10), "0", "314", "4", d(2023, 5, 4));
+        row("1 then 2", d(2023, 1, 31), "1", "2", "12", d(2023, 12, 31));
+        row("month clamps", d(2023, 1, 31), "1", "22", "2", d(2023, 2, 28));
+        row("before 1980", june, "2", "1975", "5", QDate());
+        row("digits", june, "whole", "01012022", "2022", d(2022, 1, 1));
+        row("points", june, "whole", "1.1.2022", "2022", d(2022, 1, 1));
+        row("slashes", june, "whole", "9/12/2021", "2021", d(2021, 12, 9));
+        row("point after a full month", june, "whole", "5.11.2021", "2021", d(2021, 11, 5));
+        row("letters", june, "whole", "ab", "2023", june);
+        row("pasted digits", june, "paste", "24122020", "2020", d(2020, 12, 24));
+        row("pasted points", june, "paste", " 2.3.2021 ", "2021", d(2021, 3, 2));
+        row("pasted 31 February", june, "paste", "31.02.2022", "2023", june);
+        row("pasted short year", june, "paste", "1.1.22", "2023", june);
+        row("pasted before 1980", june, "paste", "01011975", "2023", june);
     }
 
     void dateTyping()
     {
         QFETCH(QDate, start);
-        QFETCH(int, box);
+        QFETCH(QString, how);
         QFETCH(QString, keys);
-        QFETCH(QString, text);
         QFETCH(QDate, date);
-        DateControl c(nullptr, start);
-        QLineEdit *edit = QList{c.dayBox(), c.monthBox(), c.yearBox()}[box];
-        if (box != 1)
-            edit->clear();
-        for (QChar k : keys)
-            QTest::keyClick(edit, k.toLatin1());
-        QCOMPARE(edit->text(), text);
+        QWidget window;
+        DateControl c(&window, start);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        c.dayBox()->setFocus();
+        QLineEdit *edit = how.size() == 1
+                              ? QList{c.dayBox(), c.monthBox(), c.yearBox()}[how.toInt()]
+                              : c.yearBox();
+        if (how == "paste") {
+            QGuiApplication::clipboard()->setText(keys);
+            QTest::keySequence(c.monthBox(), QKeySequence::Paste);
+        } else {
+            if (how == "0" || how == "2")
+                edit->clear();
+            for (QChar k : keys)
+                QTest::keyClick(how == "whole" ? QApplication::focusWidget() : edit, k.toLatin1());
+        }
+        QTEST(edit->text(), "text");
         if (date.isValid())
             QCOMPARE(c.date(), date);
-        QCOMPARE(c.dayBox()->text(), QString::number(c.day()));
+        if (how.size() == 1) // the day box shows the day it holds
+            QCOMPARE(c.dayBox()->text(), QString::number(c.day()));
     }
 
     // Enter in the text box searches; Esc closes the window, as its title bar's button does.
@@ -243,48 +270,6 @@ private slots:
         QCOMPARE(form.statusText(), u"Found  2 files."_s);
         QTest::keyClick(text, Qt::Key_Escape);
         QVERIFY(!window->isVisible() && !form.tree().dragEnabled());
-    }
-
-    // A whole date typed from the day box, or pasted into any part, fills all three parts;
-    // what reads as no date leaves them.
-    void dateTypedWhole_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("pasted");
-        QTest::addColumn<QDate>("date");
-        const QDate unchanged(2023, 6, 15);
-        QTest::newRow("digits") << u"01012022"_s << false << QDate(2022, 1, 1);
-        QTest::newRow("points") << u"1.1.2022"_s << false << QDate(2022, 1, 1);
-        QTest::newRow("slashes") << u"9/12/2021"_s << false << QDate(2021, 12, 9);
-        QTest::newRow("point after a full month") << u"5.11.2021"_s << false << QDate(2021, 11, 5);
-        QTest::newRow("letters") << u"ab"_s << false << unchanged;
-        QTest::newRow("pasted digits") << u"24122020"_s << true << QDate(2020, 12, 24);
-        QTest::newRow("pasted points") << u" 2.3.2021 "_s << true << QDate(2021, 3, 2);
-        QTest::newRow("pasted 31 February") << u"31.02.2022"_s << true << unchanged;
-        QTest::newRow("pasted short year") << u"1.1.22"_s << true << unchanged;
-        QTest::newRow("pasted before 1980") << u"01011975"_s << true << unchanged;
-    }
-
-    void dateTypedWhole()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, pasted);
-        QFETCH(QDate, date);
-        QWidget window;
-        DateControl c(&window, QDate(2023, 6, 15));
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        c.dayBox()->setFocus();
-        if (pasted) {
-            QGuiApplication::clipboard()->setText(text);
-            QTest::keySequence(c.monthBox(), QKeySequence::Paste);
-        } else {
-            for (QChar k : text)
-                QTest::keyClick(QApplication::focusWidget(), k.toLatin1());
-        }
-        QCOMPARE(c.date(), date);
-        QCOMPARE(c.yearBox()->text(), QString::number(date.year()));
     }
 
     // The button opens a calendar on the shown date; a chosen day fills the parts.
@@ -314,8 +299,6 @@ private slots:
         c.dayBox()->setText("0");
         c.leaveDay();
         QCOMPARE(c.day(), 15);
-        c.setEnable(false);
-        QVERIFY(!c.dayBox()->isEnabled() && !c.yearBox()->isEnabled());
     }
 
 private:
