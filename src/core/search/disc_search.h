@@ -87,6 +87,7 @@ private:
     // row, by position the values each may take; empty when no such bytes are worth looking
     // for, and the lines are then read one by one.
     QList<QByteArray> m_pattern;
+    QString m_foldedNeedle; // each unit case-folded; empty for a needle with surrogates
     SizeOption m_sizeOption;
     bool m_sizeBoxEmpty;
     double m_bound;
