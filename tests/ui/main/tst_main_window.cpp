@@ -104,11 +104,23 @@ class TestMainWindow : public QObject
 private slots:
     void init() { m_f.reset(); }
 
+    // A store with no disc to show says how to begin, in the list, and why a file is not
+    // shown; both go once every disc file shows.
     void firstStartMenusAndButtons()
     {
+        QVERIFY(writeAll(discFilePath(m_f.root(), "Odd"), ""));
         auto form = m_f.open();
         QCOMPARE(form->windowTitle() + '|' + form->tree().rootItem()->text(0), "Orlith|Catalogs");
         QCOMPARE(label(*form, "lblNumCat") + label(*form, "lblNumCD"), " 0 0");
+        auto *hint = form->fileList().findChild<QLabel *>("lblFirstStart");
+        QVERIFY(hint && hint->isVisible());
+        QVERIFY(hint->text().contains("File > New > Catalog...") &&
+                hint->text().contains("File > New > CD/DVD..."));
+        QCOMPARE(form->statusText(), "Not shown: Odd.xml: names no catalog");
+        m_f.writeDisc("Odd", "Music");
+        form->refreshFromStore();
+        QVERIFY(!hint->isVisible());
+        QCOMPARE(form->statusText(), "Ready");
         // With no manual Help and the home page do nothing; the home page is its first section.
         action(*form, "mnuHelpFile")->trigger();
         action(*form, "mnuVisitWebSite")->trigger();
@@ -255,10 +267,9 @@ private slots:
         form->tree().selectNode("Rock");
         form->listSelectedDisc();
         QTableView &list = form->fileList();
-        list.selectionModel()->select(form->listModel().index(0, 0),
-                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        list.selectionModel()->select(form->listModel().index(1, 0),
-                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        list.selectionModel()->select(
+            QItemSelection(form->listModel().index(0, 0), form->listModel().index(1, 0)),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QWidget *target = focus == "tree" ? static_cast<QWidget *>(&form->tree()) : &list;
         target->setFocus();
         m_f.writeDisc("Later", "Films"); // unseen until the store is read again
@@ -315,10 +326,9 @@ private slots:
         const QPoint cell = list.visualRect(form->listModel().index(0, 1)).center();
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell);
-        const QStringList got = m_f.desktop.documents.isEmpty()
-                                    ? QStringList{"folder"} + m_f.desktop.folders
-                                    : QStringList{"document"} + m_f.desktop.documents;
-        QCOMPARE(got.join(' '), opened);
+        QCOMPARE(m_f.desktop.documents.isEmpty() ? "folder " + m_f.desktop.folders.join(' ')
+                                                 : "document " + m_f.desktop.documents.join(' '),
+                 opened);
     }
 
     void detailsPaneAndSplitter()
@@ -660,23 +670,6 @@ private slots:
             first = shown;
             form.close();
         }
-    }
-
-    // A store with no disc to show says how to begin, in the list, and why a file is not
-    // shown; both go once every disc file shows.
-    void firstStartShowsTheWay()
-    {
-        QVERIFY(writeAll(discFilePath(m_f.root(), "Odd"), ""));
-        auto form = m_f.open();
-        auto *hint = form->fileList().findChild<QLabel *>("lblFirstStart");
-        QVERIFY(hint && hint->isVisible());
-        QVERIFY(hint->text().contains("File > New > Catalog...") &&
-                hint->text().contains("File > New > CD/DVD..."));
-        QCOMPARE(form->statusText(), "Not shown: Odd.xml: names no catalog");
-        m_f.writeDisc("Odd", "Music");
-        form->refreshFromStore();
-        QVERIFY(!hint->isVisible());
-        QCOMPARE(form->statusText(), "Ready");
     }
 
     // Help and version need no display.
