@@ -12,16 +12,22 @@
 
 namespace orlith::test {
 
+// The shown top-level window of type T, if any.
+template <typename T> T *shownWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *d = qobject_cast<T *>(w); d && d->isVisible())
+            return d;
+    }
+    return nullptr;
+}
+
 // Runs `step` on the next modal dialog of type T once it is shown.
 template <typename T> void onNextDialog(std::function<void(T *)> step)
 {
     QTimer::singleShot(0, [step] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *d = qobject_cast<T *>(w); d && d->isVisible()) {
-                step(d);
-                return;
-            }
-        }
+        if (T *d = shownWindow<T>())
+            step(d);
     });
 }
 
@@ -31,13 +37,10 @@ template <typename T> void whenShown(std::function<void(T *)> step)
     auto *poll = new QTimer;
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, [poll, step] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *d = qobject_cast<T *>(w); d && d->isVisible()) {
-                poll->deleteLater();
-                poll->stop();
-                step(d);
-                return;
-            }
+        if (T *d = shownWindow<T>()) {
+            poll->deleteLater();
+            poll->stop();
+            step(d);
         }
     });
     poll->start();

@@ -62,6 +62,12 @@ struct WindowFixture
             *out = QString::fromUtf8(p.readAllStandardOutput());
         return p.exitCode();
     }
+    // What orlith-cli prints on the store, or "(failed)".
+    QString cliOut(const QStringList &args) const
+    {
+        QString out;
+        return cli(args, &out) == 0 ? out : QStringLiteral("(failed)");
+    }
 };
 
 inline QAction *action(QWidget &window, const char *name)

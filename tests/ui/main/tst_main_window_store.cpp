@@ -256,12 +256,7 @@ private slots:
     }
 
 private:
-    QString notesOf(const QString &disc)
-    {
-        QString out;
-        m_f.cli({"notes", disc}, &out);
-        return out.trimmed();
-    }
+    QString notesOf(const QString &disc) { return m_f.cliOut({"notes", disc}).trimmed(); }
 
     WindowFixture m_f;
     std::unique_ptr<QTemporaryDir> m_media;

@@ -30,11 +30,6 @@ class TestUpdateReports : public QObject
         QVERIFY(QFile::remove(d + "/gone.txt"));
         QVERIFY(makeFile(d + "/new.txt", "n") && makeFile(d + "/sub/grow.txt", "12"));
     }
-    QString cliOut(const QStringList &args)
-    {
-        QString out;
-        return fx.cli(args, &out) == 0 ? out : "(failed)";
-    }
 
 private slots:
     void init() { fx.reset(); }
@@ -106,10 +101,10 @@ private slots:
         QCOMPARE(fx.messages.texts().size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty())
             QVERIFY2(fx.messages.texts()[0].contains(box), qPrintable(fx.messages.texts()[0]));
-        const QString listed = cliOut({"list", "D"});
+        const QString listed = fx.cliOut({"list", "D"});
         QCOMPARE(listed.contains("new.txt"), applied);
         QCOMPARE(listed.contains("gone.txt"), !applied);
-        QCOMPARE(cliOut({"notes", "D"}), "kept\n");
+        QCOMPARE(fx.cliOut({"notes", "D"}), "kept\n");
         if (meanwhile.isEmpty()) {
             QCOMPARE(readAll(discFilePath(fx.root(), "D")) == before, !applied);
             QCOMPARE(form->listModel().rowCount(), listed.count(u'\n')); // the disc as stored

@@ -304,9 +304,7 @@ private slots:
 private:
     QStringList cliLines(const QStringList &args)
     {
-        QString out;
-        m_f.cli(args, &out);
-        return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return m_f.cliOut(args).split(u'\n', Qt::SkipEmptyParts);
     }
 
     test::WindowFixture m_f;
