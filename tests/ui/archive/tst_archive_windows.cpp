@@ -58,10 +58,9 @@ private slots:
         click(window, "cmdFinish");
         QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].text,
                  u"informationFiles are archived successfuly to \n"_s + target());
-        QCOMPARE(archiveRowNames(archivePathIn(target())).value,
-                 QStringList({u"Jazz.xml"_s, u"Rock.xml"_s}));
-        QVERIFY(!readArchiveContents(archivePathIn(target())).value.settings);
-        QVERIFY(!window.isVisible());
+        QCOMPARE(archiveRowNames(archivePathIn(target())).value.join(' '), u"Jazz.xml Rock.xml"_s);
+        QVERIFY(!readArchiveContents(archivePathIn(target())).value.settings &&
+                !window.isVisible());
         // Nothing selected: the run fails and says so.
         ArchiveWindow empty(store(), services());
         empty.show();
@@ -88,8 +87,8 @@ private slots:
         });
         form->archiveDiscs();
         QVERIFY(readArchiveContents(archivePathIn(target())).value.settings);
-        QCOMPARE(m_messages.boxes.size(), 1);
-        QCOMPARE(m_messages.boxes[0].title, u"Information"_s);
+        QCOMPARE(m_messages.boxes.size() == 1 ? m_messages.boxes[0].title : QString(),
+                 u"Information"_s);
         form->tree().selectNode(u"Rock"_s);
         form->deleteSelected(); // the recorded question answers Yes
         QVERIFY(treeShape(form->tree()) != shapeBefore);
@@ -111,8 +110,8 @@ private slots:
             QVERIFY(w->folders().setFolder(target()) && w->selectArchive(u"cds.zip"_s));
             click(*w, "cmdNext");
             auto *list = w->findChild<QListWidget *>(u"List1"_s);
-            QVERIFY(list->count() == 4 && list->item(0)->text() == u"Blues.xml"_s);
-            QVERIFY(list->selectedItems().isEmpty());
+            QVERIFY(list->count() == 4 && list->item(0)->text() == u"Blues.xml"_s &&
+                    list->selectedItems().isEmpty());
             list->selectAll();
             onNextDialog<FileExistDialog>(answer);
             click(*w, "cmdFinish");
@@ -172,17 +171,15 @@ private slots:
         const auto facts = [](const QDateTime &when, const QString &size) {
             return formatDate(when.date()) + when.toString(u" HH:mm, "_s) + size;
         };
-        const QString kb = QLocale::system().toString(14.2, 'f', 1) + u" KB"_s;
-        const QString mb = QLocale::system().toString(3.0, 'f', 1) + u" MB"_s;
+        const auto asked = [&](const QString &file, const QString &size, double inArchive,
+                               const QString &unit) {
+            return "File " + file + " already exists.\n Do you want to replace it?\n\nExisting: " +
+                   facts(existing, size) + "\nIn the archive: " +
+                   facts(archived, QLocale::system().toString(inArchive, 'f', 1) + unit);
+        };
         QCOMPARE(questions,
-                 QStringList({u"File Rock.xml already exists.\n Do you want to replace it?\n\n"
-                              "Existing: "_s +
-                                  facts(existing, u"%1 bytes"_s.arg(disc.size())) +
-                                  "\nIn the archive: " + facts(archived, kb),
-                              u"File Rock.jpg already exists.\n Do you want to replace it?\n\n"
-                              "Existing: "_s +
-                                  facts(existing, u"3 bytes"_s) +
-                                  "\nIn the archive: " + facts(archived, mb)}));
+                 QStringList({asked(u"Rock.xml"_s, u"%1 bytes"_s.arg(disc.size()), 14.2, u" KB"_s),
+                              asked(u"Rock.jpg"_s, u"3 bytes"_s, 3.0, u" MB"_s)}));
         QCOMPARE(m_messages.boxes.last().kind + m_messages.boxes.last().text,
                  u"informationRestored 1 discs, 1 pictures; notes of 0 discs; skipped 0."_s);
         QCOMPARE(readAll(picturePath(store(), u"Rock"_s)).size(), 3 << 20);
