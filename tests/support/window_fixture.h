@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/capture/drives.h"
+#include "core/core_fixtures.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
 #include "support/dialogs.h"
@@ -53,20 +54,16 @@ struct WindowFixture
     // Runs orlith-cli on the store; its standard output goes to `out`.
     int cli(const QStringList &args, QString *out = nullptr) const
     {
-        QProcess p;
-        p.start(QStringLiteral(ORLITH_CLI),
-                QStringList{QStringLiteral("--data-dir"), root()} + args);
-        if (!p.waitForFinished(30000))
-            return -1;
+        const CliRun r = test::cli(root(), args);
         if (out)
-            *out = QString::fromUtf8(p.readAllStandardOutput());
-        return p.exitCode();
+            *out = r.out;
+        return r.code;
     }
     // What orlith-cli prints on the store, or "(failed)".
     QString cliOut(const QStringList &args) const
     {
-        QString out;
-        return cli(args, &out) == 0 ? out : QStringLiteral("(failed)");
+        const CliRun r = test::cli(root(), args);
+        return r.code == 0 ? r.out : QStringLiteral("(failed)");
     }
 };
 
