@@ -65,6 +65,11 @@ int runSearch(CliContext &ctx, const QStringList &discs, const SearchCriteria &c
     ListExport list;
     if (int code = takeListExport(ctx, list); code >= 0)
         return code;
+    // Each run is a start: disc files changed by other programs since the index was last
+    // brought up to date are indexed again first (a stat each when none did). A store that
+    // cannot be written is searched all the same.
+    if (SearchIndex::narrows(criteria))
+        (void)updateSearchIndex(ctx.programFolder(), IndexUpdateMode::Refresh);
     QStringList skipped;
     QList<SkippedLongLines> longLines;
     const auto keep = [&folder](QList<FileRow> &hits) {

@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/search/disc_search.h"
 
+#include "core/search/search_index.h"
 #include "core/store/catalogue_index.h"
 #include "core/store/date_text.h"
 #include "core/store/disc_file.h"
@@ -685,6 +686,12 @@ qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
                       const std::function<bool(const QString &disc)> &beforeDisc,
                       QList<SkippedLongLines> *longLines)
 {
+    // The index only narrows where to read; the rows are the scan's either way.
+    if (SearchIndex::narrows(criteria)) {
+        if (const auto index = SearchIndex::open(programFolder))
+            return index->search(programFolder, discs, criteria, take, skipped, beforeDisc,
+                                 longLines);
+    }
     const DiscSearch search(criteria);
     QList<FileRow> hits;
     qsizetype count = 0;

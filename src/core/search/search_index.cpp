@@ -225,6 +225,12 @@ StoreResult writeManifest(const QString &programFolder, const Manifest &manifest
     return file.commit();
 }
 
+DiscIdentity identityOf(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 // A disc file of the store as it is now.
 struct StoreDisc
 {
@@ -251,8 +257,7 @@ QList<StoreDisc> listStoreDiscs(const QString &programFolder)
             continue;
         StoreDisc d;
         d.name = QFile::decodeName(QByteArray(entry->d_name, qsizetype(length) - 4));
-        d.identity = {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
-                      qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+        d.identity = identityOf(st);
         d.regular = S_ISREG(st.st_mode);
         discs << d;
     }
@@ -562,7 +567,8 @@ struct IndexedDisc
 // Indexes `discs` into new segments (each up to kSegmentBytes of disc files). Discs that
 // cannot be indexed get segment -1 (scanned whole); unreadable ones are left out.
 StoreResult buildSegments(const QString &programFolder, const QList<StoreDisc> &discs,
-                          QStringList &segmentFiles, QList<ManifestDisc> &built)
+                          QStringList &segmentFiles, QList<ManifestDisc> &built,
+                          const std::atomic<bool> *cancel)
 {
     SegmentBuilder builder;
     QList<ManifestDisc> pending;
@@ -590,6 +596,8 @@ StoreResult buildSegments(const QString &programFolder, const QList<StoreDisc> &
     };
     QByteArray bytes;
     for (const StoreDisc &store : discs) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return StoreResult::failure(QStringLiteral("The search index update was cancelled."));
         bytes.clear();
         ManifestDisc d;
         d.name = store.name;
@@ -621,7 +629,7 @@ StoreResult buildSegments(const QString &programFolder, const QList<StoreDisc> &
 
 // Keeps in `manifest` only the segments its discs refer to, renumbered; returns the files of
 // `previous` no longer referred to, to be removed once the manifest is written.
-QStringList dropUnusedSegments(Manifest &manifest, const QStringList &previous)
+QStringList dropUnusedSegments(Manifest &manifest, QStringList previous)
 {
     QList<qint32> renumber(manifest.segments.size(), -1);
     QStringList used;
@@ -708,13 +716,14 @@ QList<quint32> textTrigrams(QStringView text)
     return QList<quint32>(keys.begin(), keys.end());
 }
 
-StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpdateMode mode)
+StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpdateMode mode,
+                                          const std::atomic<bool> *cancel)
 {
     using Result = StoreValue<IndexUpdate>;
     IndexUpdate update;
     Manifest old;
     if (!readManifest(programFolder, old)) {
-        if (mode == IndexUpdateMode::Changed)
+        if (mode != IndexUpdateMode::Full)
             return Result::success(update);
         old = {};
     }
@@ -735,7 +744,7 @@ StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpd
             update.discsDropped += toIndex.size();
             toIndex.clear();
         }
-    } else if (old.segments.size() > kMaxSegments) {
+    } else if (old.segments.size() > kMaxSegments && mode == IndexUpdateMode::Full) {
         // Each change leaves a small segment, and each costs a look-up per search: their
         // discs are indexed again into one.
         QList<qint64> segmentEntries(old.segments.size(), 0);
@@ -756,7 +765,8 @@ StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpd
 
     QStringList newSegments;
     QList<ManifestDisc> built;
-    const StoreResult builtResult = buildSegments(programFolder, toIndex, newSegments, built);
+    const StoreResult builtResult =
+        buildSegments(programFolder, toIndex, newSegments, built, cancel);
     const auto removeNew = [&] {
         for (const QString &name : newSegments)
             QFile::remove(segmentPath(programFolder, name));
@@ -771,7 +781,7 @@ StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpd
     std::unique_ptr<StoreLock> lock;
     Manifest now;
     QList<ManifestDisc> nowKept;
-    if (mode == IndexUpdateMode::Full) {
+    if (mode != IndexUpdateMode::Changed) {
         lock = std::make_unique<StoreLock>(programFolder, StoreLock::kWaitMs,
                                            /*updateIndex=*/false);
         if (!lock->locked()) {
@@ -825,7 +835,7 @@ StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpd
     }
     for (const QString &name : unused)
         QFile::remove(segmentPath(programFolder, name));
-    if (mode == IndexUpdateMode::Full)
+    if (mode != IndexUpdateMode::Changed)
         removeOrphanSegments(programFolder, merged);
     return Result::success(update);
 }
@@ -933,6 +943,10 @@ qsizetype SearchIndex::search(const QString &programFolder, const QStringList &d
     QList<FileRow> hits;
     QByteArray buffer;
     qsizetype count = 0;
+    // Disc files are looked up inside cds/, not by their whole path each time: over
+    // thousands of discs that walk is most of a rare text's search.
+    const int cdsFd = ::open(QFile::encodeName(cdsFolder(programFolder)).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (const QString &disc : discs) {
         if (beforeDisc && !beforeDisc(disc))
             break;
@@ -942,24 +956,30 @@ qsizetype SearchIndex::search(const QString &programFolder, const QStringList &d
         const MappedSegment *segment =
             entry && entry->segment >= 0 ? &d->segments[size_t(entry->segment)] : nullptr;
         bool answered = false;
-        if (segment && usable[size_t(entry->segment)] &&
+        if (cdsFd >= 0 && segment && usable[size_t(entry->segment)] &&
             entry->local < segment->header->discCount &&
             !(criteria.place && search.placeMatches(entry->location, entry->number))) {
-            const QString path = discFilePath(programFolder, disc);
-            const int fd =
-                ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            const SegmentDisc &part = segment->discs[entry->local];
+            const std::vector<quint32> &blocks = candidates[size_t(entry->segment)];
+            auto b = std::lower_bound(blocks.begin(), blocks.end(), part.firstBlock);
+            const auto e = std::lower_bound(b, blocks.end(), part.firstBlock + part.blockCount);
+            const QByteArray file = QFile::encodeName(disc) + ".xml";
             struct stat st;
-            if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                DiscIdentity{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
-                             qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec} ==
-                    entry->identity) {
-                // The file is the one indexed: read only its candidate blocks, neighbours
-                // in one read.
-                const SegmentDisc &part = segment->discs[entry->local];
-                const std::vector<quint32> &blocks = candidates[size_t(entry->segment)];
-                auto b = std::lower_bound(blocks.begin(), blocks.end(), part.firstBlock);
-                const auto e = std::lower_bound(b, blocks.end(), part.firstBlock + part.blockCount);
+            const auto isIndexed = [&] {
+                return S_ISREG(st.st_mode) && identityOf(st) == entry->identity;
+            };
+            if (b == e) {
+                // No block can hold the text. A disc file changed behind the program's back
+                // is found by the update at the next start or refresh: a stat of every disc
+                // here would cost more than the whole search (thousands of inodes to read
+                // when the cache is cold).
                 answered = true;
+            } else if (const int fd =
+                           ::openat(cdsFd, file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+                       fd >= 0) {
+                // The file is the one indexed: read only its candidate blocks, neighbours in
+                // one read.
+                answered = fstat(fd, &st) == 0 && isIndexed();
                 while (b != e && answered) {
                     const SegmentBlock &first = segment->blocks[*b];
                     quint64 rangeEnd = first.offset + first.length;
@@ -969,23 +989,20 @@ qsizetype SearchIndex::search(const QString &programFolder, const QStringList &d
                         ++next;
                     }
                     const qint64 length = qint64(rangeEnd - first.offset);
-                    if (rangeEnd > quint64(st.st_size) || length > kMaxIndexedFile) {
-                        answered = false; // a damaged segment: scan instead
-                        break;
+                    // A damaged segment, or a read error: the disc is scanned instead.
+                    answered = rangeEnd <= quint64(st.st_size) && length <= kMaxIndexedFile;
+                    if (answered) {
+                        buffer.resize(length);
+                        answered = readAt(fd, buffer.data(), length, qint64(first.offset));
                     }
-                    buffer.resize(length);
-                    if (!readAt(fd, buffer.data(), length, qint64(first.offset))) {
-                        answered = false;
-                        break;
-                    }
-                    search.searchBytes(buffer, disc, hits);
+                    if (answered)
+                        search.searchBytes(buffer, disc, hits);
                     b = next;
                 }
                 if (!answered)
                     hits.clear();
-            }
-            if (fd >= 0)
                 ::close(fd);
+            }
         }
         if (!answered) {
             qsizetype tooLong = 0;
@@ -998,6 +1015,8 @@ qsizetype SearchIndex::search(const QString &programFolder, const QStringList &d
         if (!hits.isEmpty())
             take(hits);
     }
+    if (cdsFd >= 0)
+        ::close(cdsFd);
     return count;
 }
 

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -43,12 +44,17 @@ enum class IndexUpdateMode {
     // Builds a missing index, indexes every changed disc and merges small segments. Reads
     // and builds without the lock; takes it only to put the result in place.
     Full,
+    // At a start or refresh: as Full for an index that exists (a disc file another program
+    // changed is noticed here, by its stat, and indexed again alone); none is built.
+    Refresh,
 };
 
 // Brings the index of `programFolder` up to date with its disc files, as `mode` says.
 // Failures (a read-only or full store) are reported but harmless: a disc not indexed is
 // scanned.
-StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpdateMode mode);
+// `cancel`, when given and set, stops a build between two discs; nothing is changed then.
+StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpdateMode mode,
+                                          const std::atomic<bool> *cancel = nullptr);
 
 // Removes the index (orlith-cli index --drop; a test's clean slate).
 void removeSearchIndex(const QString &programFolder);
@@ -68,9 +74,10 @@ public:
     // more. Shorter texts, and every entry, are scanned.
     static bool narrows(const SearchCriteria &criteria);
 
-    // As searchDiscs: the same rows in the same order. A disc the index holds as it is now
-    // is read only where its candidates are; any other disc (new, changed since, not
-    // indexable) is scanned whole.
+    // As searchDiscs: the same rows in the same order. A disc the index holds is read only
+    // where its candidates are, once its file is checked to be the one indexed; any other
+    // disc (new, changed since, not indexable) is scanned whole. A disc without candidates
+    // is not looked at: the index holds it as the last update saw it.
     qsizetype search(const QString &programFolder, const QStringList &discs,
                      const SearchCriteria &criteria,
                      const std::function<void(QList<FileRow> &hits)> &take, QStringList *skipped,

@@ -2,6 +2,7 @@
 #include "ui/main/main_window.h"
 
 #include "core/capture/capture_task.h"
+#include "core/search/index_updater.h"
 #include "core/search/list_search.h"
 #include "core/settings/window_layout.h"
 #include "core/store/disc_file.h"
@@ -111,6 +112,10 @@ MainWindow::MainWindow(IndexLoader store, UiServices services, QWidget *parent)
     m_timer4->start();
     watchStore();
     watchMounts();
+    // The search index is built (or brought up to date) behind the window; quick find
+    // scans until it is there.
+    m_indexUpdater = new SearchIndexUpdater(m_programFolder, this);
+    m_indexUpdater->request();
 
     showSkippedDiscs();
 }
@@ -142,6 +147,7 @@ void MainWindow::stopJobs()
         m_save->wait();
     delete m_capture.data();
     stopListSearch();
+    delete m_indexUpdater.data();
 }
 
 bool MainWindow::captureRunning() const

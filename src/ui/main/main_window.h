@@ -38,6 +38,7 @@ class FolderScope;
 class ListSearch;
 class NewDiscDialog;
 class SaveListTask;
+class SearchIndexUpdater;
 struct SearchCriteria;
 class CatalogTree;
 class DetailsPane;
@@ -308,6 +309,7 @@ private:
     QPointer<ListSearch> m_listSearch;
     QPointer<SaveListTask> m_save;
     QPointer<QWidget> m_updateWindow;
+    QPointer<SearchIndexUpdater> m_indexUpdater;
 
     QStringList m_findDiscs; // the discs the last quick find searched
     QPointer<QWidget> m_searchWindow;

@@ -3,6 +3,7 @@
 #include "ui/main/main_window.h"
 
 #include "core/capture/capture_task.h"
+#include "core/search/index_updater.h"
 #include "core/store/program_folder.h"
 #include "core/store/store_edits.h"
 #include "ui/capture/capture_progress_dialog.h"
@@ -66,6 +67,8 @@ void MainWindow::refreshFromStore()
             open << catalog;
     }
     m_index.load(m_programFolder);
+    if (m_indexUpdater)
+        m_indexUpdater->request();
     if (m_notes.isOpen()) {
         m_notes.close();
         (void)m_notes.open(notesStorePath(m_programFolder));

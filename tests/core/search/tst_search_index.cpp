@@ -201,15 +201,18 @@ void TestSearchIndex::keptCurrentByChanges()
     QCOMPARE(found(m_root, m_discs, criteria), scanned(m_root, m_discs, criteria));
     QVERIFY(found(m_root, {QStringLiteral("New")}, criteria).size() == 1);
 
-    // A disc file another program changed is scanned until the next full update, which
-    // indexes it alone.
+    // A disc file another program changed is noticed by the refresh at the next start,
+    // which indexes it alone.
     QVERIFY(writeAll(discFilePath(m_root, QStringLiteral("Disc 3")),
                      discBytes(m_rng, 80, true, false)));
-    QCOMPARE(found(m_root, m_discs, criteria), scanned(m_root, m_discs, criteria));
-    const StoreValue<IndexUpdate> update = updateSearchIndex(m_root, IndexUpdateMode::Full);
+    const StoreValue<IndexUpdate> update = updateSearchIndex(m_root, IndexUpdateMode::Refresh);
     QVERIFY(update.ok());
     QCOMPARE(update.value.discsIndexed, 1);
     QCOMPARE(found(m_root, m_discs, criteria), scanned(m_root, m_discs, criteria));
+    // No segment was left behind by the changes.
+    removeSearchIndex(m_root);
+    QCOMPARE(QDir(tempFolder(m_root)).entryList({QStringLiteral("search*")}, QDir::Files),
+             QStringList());
 }
 
 void TestSearchIndex::damagedIndexIsNotNeeded_data()
