@@ -49,7 +49,7 @@ constexpr qint64 kChangedBytesLimit = 64LL * 1024 * 1024;
 // A disc file larger than this is not read whole to be indexed: it is scanned.
 constexpr qint64 kMaxIndexedFile = 1024LL * 1024 * 1024;
 
-constexpr char kSegmentMagic[8] = {'O', 'R', 'L', 'S', 'E', 'G', '0', '1'};
+constexpr char kSegmentMagic[8] = {'O', 'R', 'L', 'S', 'E', 'G', '0', '2'};
 constexpr quint32 kManifestMagic = 0x4f534d31; // "OSM1"
 constexpr char kManifestName[] = "search.manifest";
 constexpr char kSegmentPrefix[] = "search-";
@@ -67,13 +67,14 @@ struct SegmentHeader
     quint64 keysOffset;
     quint64 postingsOffset;
     quint64 fileSize;
-    quint64 tablesChecksum; // XXH3 of the disc, block and key tables
+    quint64 tablesChecksum; // XXH3 of the disc and key tables
 };
 
 struct SegmentDisc
 {
     quint32 firstBlock;
     quint32 blockCount;
+    quint64 blocksChecksum; // XXH3 of its blocks' entries, checked before they are read
 };
 
 struct SegmentBlock
@@ -372,7 +373,9 @@ bool SegmentBuilder::addDisc(const QByteArray &bytes, ManifestDisc &disc)
         m_blockKeys.clear();
     disc.local = quint32(m_discs.size());
     disc.entries = entries;
-    m_discs.push_back({quint32(firstBlock), quint32(m_blocks.size() - firstBlock)});
+    m_discs.push_back({quint32(firstBlock), quint32(m_blocks.size() - firstBlock),
+                       XXH3_64bits(m_blocks.data() + firstBlock,
+                                   (m_blocks.size() - firstBlock) * sizeof(SegmentBlock))});
     return true;
 }
 
@@ -405,21 +408,23 @@ StoreValue<QString> SegmentBuilder::write(const QString &programFolder)
     header.discCount = quint32(m_discs.size());
     header.blockCount = quint32(m_blocks.size());
     header.keyCount = quint32(table.size());
+    // The disc and key tables come first, checked whole at every opening; the block table,
+    // the largest (half a byte an entry), is read only where a search looks.
     header.discsOffset = sizeof(SegmentHeader);
-    header.blocksOffset = header.discsOffset + m_discs.size() * sizeof(SegmentDisc);
-    header.keysOffset = header.blocksOffset + m_blocks.size() * sizeof(SegmentBlock);
-    header.postingsOffset = header.keysOffset + table.size() * sizeof(SegmentKey);
+    header.keysOffset = header.discsOffset + m_discs.size() * sizeof(SegmentDisc);
+    header.blocksOffset = header.keysOffset + table.size() * sizeof(SegmentKey);
+    header.postingsOffset = header.blocksOffset + m_blocks.size() * sizeof(SegmentBlock);
     header.fileSize = header.postingsOffset + quint64(postings.size());
 
     QByteArray head;
     head.append(reinterpret_cast<const char *>(m_discs.data()),
                 qsizetype(m_discs.size() * sizeof(SegmentDisc)));
-    head.append(reinterpret_cast<const char *>(m_blocks.data()),
-                qsizetype(m_blocks.size() * sizeof(SegmentBlock)));
     head.append(reinterpret_cast<const char *>(table.data()),
                 qsizetype(table.size() * sizeof(SegmentKey)));
     header.tablesChecksum = XXH3_64bits(head.constData(), size_t(head.size()));
     head.prepend(reinterpret_cast<const char *>(&header), sizeof header);
+    head.append(reinterpret_cast<const char *>(m_blocks.data()),
+                qsizetype(m_blocks.size() * sizeof(SegmentBlock)));
 
     const QString fileName = QLatin1String(kSegmentPrefix) +
                              QString::number(QRandomGenerator::system()->generate64(), 36) +
@@ -468,8 +473,8 @@ struct MappedSegment
             return false;
         // Damage in the tables would send a search to the wrong places; damage in a list
         // is caught where the list is read.
-        if (h.discsOffset != sizeof(SegmentHeader) || h.postingsOffset < h.discsOffset ||
-            XXH3_64bits(data + h.discsOffset, size_t(h.postingsOffset - h.discsOffset)) !=
+        if (h.discsOffset != sizeof(SegmentHeader) || h.blocksOffset < h.discsOffset ||
+            XXH3_64bits(data + h.discsOffset, size_t(h.blocksOffset - h.discsOffset)) !=
                 h.tablesChecksum)
             return false;
         discs = reinterpret_cast<const SegmentDisc *>(data + h.discsOffset);
@@ -960,6 +965,10 @@ qsizetype SearchIndex::search(const QString &programFolder, const QStringList &d
             entry->local < segment->header->discCount &&
             !(criteria.place && search.placeMatches(entry->location, entry->number))) {
             const SegmentDisc &part = segment->discs[entry->local];
+            const auto blocksIntact = [&] {
+                return XXH3_64bits(segment->blocks + part.firstBlock,
+                                   part.blockCount * sizeof(SegmentBlock)) == part.blocksChecksum;
+            };
             const std::vector<quint32> &blocks = candidates[size_t(entry->segment)];
             auto b = std::lower_bound(blocks.begin(), blocks.end(), part.firstBlock);
             const auto e = std::lower_bound(b, blocks.end(), part.firstBlock + part.blockCount);
@@ -979,7 +988,7 @@ qsizetype SearchIndex::search(const QString &programFolder, const QStringList &d
                        fd >= 0) {
                 // The file is the one indexed: read only its candidate blocks, neighbours in
                 // one read.
-                answered = fstat(fd, &st) == 0 && isIndexed();
+                answered = fstat(fd, &st) == 0 && isIndexed() && blocksIntact();
                 while (b != e && answered) {
                     const SegmentBlock &first = segment->blocks[*b];
                     quint64 rangeEnd = first.offset + first.length;

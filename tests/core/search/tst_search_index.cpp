@@ -19,6 +19,8 @@ using namespace orlith::test;
 
 namespace {
 
+constexpr qint64 kBlockTable = -1;
+
 // Path pieces: case pairs in Latin-1 and beyond, a Kelvin sign and a long s (which fold to
 // ASCII letters), "ß" (whose upper case is "SS") and final sigma.
 const char *const kPieces[] = {"Été",         "été",    "ÄPFEL",   "äpfel",   "Концерт",
@@ -217,13 +219,16 @@ void TestSearchIndex::keptCurrentByChanges()
 
 void TestSearchIndex::damagedIndexIsNotNeeded_data()
 {
-    // Which file, from which byte (negative: from the end), and what goes there.
+    // Which file, from which byte (negative: from the end; kBlockTable: the segment's block
+    // table, which is checked only where a search reads), and what goes there.
     QTest::addColumn<QString>("file");
     QTest::addColumn<qint64>("at");
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("manifest cut short") << "search.manifest" << qint64(3) << QByteArray();
     QTest::newRow("segment cut short") << "search-*.seg" << qint64(10) << QByteArray();
     QTest::newRow("segment tables") << "search-*.seg" << qint64(100) << QByteArray("\x01\x02");
+    QTest::newRow("segment blocks")
+        << "search-*.seg" << kBlockTable << QByteArray("\x0a\0\0\0", 4); // a first block cut short
     QTest::newRow("segment lists") << "search-*.seg" << qint64(-200) << QByteArray(150, '\x5a');
 }
 
@@ -239,7 +244,10 @@ void TestSearchIndex::damagedIndexIsNotNeeded()
         if (bytes.isEmpty()) {
             QVERIFY(f.resize(at));
         } else {
-            QVERIFY(f.seek(at < 0 ? f.size() + at : at));
+            qint64 blockTable = 0; // after the magic, the counts and the disc table's offset
+            QVERIFY(f.seek(32) && f.read(reinterpret_cast<char *>(&blockTable), 8) == 8);
+            // A block's entry: its offset in the disc file, then its length.
+            QVERIFY(f.seek(at == kBlockTable ? blockTable + 8 : at < 0 ? f.size() + at : at));
             QCOMPARE(f.write(bytes), bytes.size());
         }
     }
