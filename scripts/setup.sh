@@ -15,7 +15,7 @@ packages=(
     libxlsxwriter-dev     # the Excel 2007+ (xlsx) export
     libxxhash-dev         # content checksums (XXH3-128)
     libblkid-dev          # what a medium says of itself (UUID, label, file system)
-    libstreamvbyte-dev    # the search index's posting lists
+    libroaring-dev        # the search index's posting lists
 )
 install_missing "${packages[@]}"
 
