@@ -253,6 +253,10 @@ private slots:
         for (int i = 0; i < 20; ++i)
             QVERIFY2(tree.contains(QString("P%1").arg(i)), qPrintable(tree));
         QVERIFY(tree.contains("Movies") && !tree.contains("Films") && tree.contains("Twin"));
+        // The window built the search index, and every change since kept it current.
+        const QString index = m_f.cliOut({"index"});
+        QVERIFY2(index.startsWith("indexed 0 discs") && index.contains("holds 3 discs"),
+                 qPrintable(index));
     }
 
 private:
