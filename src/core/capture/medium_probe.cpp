@@ -63,7 +63,7 @@ MediumInfo probeImage(const QString &path)
     return info;
 }
 
-MediumInfo probeMedium(const QString &path)
+MediumInfo probeMedium(const QString &path, bool askDrive)
 {
     const QFileInfo file(path);
     if (file.isFile())
@@ -88,9 +88,11 @@ MediumInfo probeMedium(const QString &path)
         }
         if (info.uuid.isEmpty())
             info.uuid = uuidFromLinks(device);
-        const DriveFacts drive = probeUdisks(device);
-        info.mediaType = drive.mediaType;
-        info.driveModel = drive.driveModel;
+        if (askDrive) {
+            const DriveFacts drive = probeUdisks(device);
+            info.mediaType = drive.mediaType;
+            info.driveModel = drive.driveModel;
+        }
     }
     return info;
 }

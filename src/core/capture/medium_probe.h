@@ -25,9 +25,10 @@ struct MediumInfo
 
 // The medium mounted at `path`, or the image file `path` (probeImage). A folder that is not
 // the root of its file system is not a medium: all fields empty, so that two folders of one
-// hard disk are never taken for the same disc. A medium in a device asks udisks2 too, which
-// may take up to about 300 ms when its daemon is slow: call it off the window's thread.
-MediumInfo probeMedium(const QString &path);
+// hard disk are never taken for the same disc. A medium in a device asks udisks2 too (unless
+// `askDrive` is false: what identifies a disc needs no media type), which may take up to
+// about 300 ms when its daemon is slow: call it so off the window's thread.
+MediumInfo probeMedium(const QString &path, bool askDrive = true);
 
 // libblkid on an image file (or a readable device node): label (an ISO's volume ID), UUID,
 // file-system type, and the file's size as capacity.

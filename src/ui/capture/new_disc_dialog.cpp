@@ -241,7 +241,8 @@ void NewDiscDialog::setUpdateOf(const QString &disc, const QString &catalog, con
 
 bool NewDiscDialog::confirmNewMedium()
 {
-    const MediumInfo medium = probeMedium(drive());
+    // On the window's thread: only what identifies the disc, without asking udisks2.
+    const MediumInfo medium = probeMedium(drive(), /*askDrive=*/false);
     if (medium.isEmpty())
         return true;
     const MediumMatch known = findDiscByMedium(m_edits.programFolder(), discInfoOf(medium));
