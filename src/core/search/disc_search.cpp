@@ -686,24 +686,24 @@ qsizetype searchDiscs(const QString &programFolder, const QStringList &discs,
                       const std::function<bool(const QString &disc)> &beforeDisc,
                       QList<SkippedLongLines> *longLines)
 {
-    // The index only narrows where to read; the rows are the scan's either way.
-    if (SearchIndex::narrows(criteria)) {
-        if (const auto index = SearchIndex::open(programFolder))
-            return index->search(programFolder, discs, criteria, take, skipped, beforeDisc,
-                                 longLines);
-    }
     const DiscSearch search(criteria);
+    // The index only narrows where to read; the rows are the scan's either way.
+    std::unique_ptr<SearchIndex> index;
+    if (SearchIndex::narrows(criteria) && (index = SearchIndex::open(programFolder)))
+        index->prepare(criteria);
     QList<FileRow> hits;
     qsizetype count = 0;
     for (const QString &disc : discs) {
         if (beforeDisc && !beforeDisc(disc))
             break;
         hits.clear();
-        qsizetype tooLong = 0;
-        if (!search.searchDisc(programFolder, disc, hits, &tooLong) && skipped)
-            skipped->append(disc);
-        if (tooLong > 0 && longLines)
-            longLines->append({disc, tooLong});
+        if (!index || !index->searchDisc(programFolder, disc, search, hits)) {
+            qsizetype tooLong = 0;
+            if (!search.searchDisc(programFolder, disc, hits, &tooLong) && skipped)
+                skipped->append(disc);
+            if (tooLong > 0 && longLines)
+                longLines->append({disc, tooLong});
+        }
         count += hits.size();
         if (!hits.isEmpty())
             take(hits);

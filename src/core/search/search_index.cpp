@@ -862,6 +862,10 @@ struct SearchIndex::Data
     std::vector<MappedSegment> segments; // as manifest.segments; unmapped ones are empty
     QHash<QString, qsizetype> byName;
     qint64 bytes = 0;
+    // Set by prepare(): each segment's candidate blocks, and whether it could tell them.
+    std::vector<std::vector<quint32>> candidates;
+    std::vector<bool> usable;
+    bool place = false;
 };
 
 SearchIndex::SearchIndex(std::unique_ptr<Data> data) : d(std::move(data)) {}
@@ -930,105 +934,74 @@ bool readAt(int fd, char *into, qint64 length, qint64 offset)
 
 } // namespace
 
-qsizetype SearchIndex::search(const QString &programFolder, const QStringList &discs,
-                              const SearchCriteria &criteria,
-                              const std::function<void(QList<FileRow> &hits)> &take,
-                              QStringList *skipped,
-                              const std::function<bool(const QString &disc)> &beforeDisc,
-                              QList<SkippedLongLines> *longLines) const
+void SearchIndex::prepare(const SearchCriteria &criteria)
 {
-    const DiscSearch search(criteria);
     // The scan's needle is the text in upper case; its pieces, folded, are the keys.
     const QList<quint32> keys = textTrigrams(criteria.text.toUpper());
-    std::vector<std::vector<quint32>> candidates(d->segments.size());
-    std::vector<bool> usable(d->segments.size(), false);
+    d->place = criteria.place;
+    d->candidates.assign(d->segments.size(), {});
+    d->usable.assign(d->segments.size(), false);
     for (size_t s = 0; s < d->segments.size(); ++s) {
         if (d->segments[s].header)
-            usable[s] = d->segments[s].candidates(keys, candidates[s]);
+            d->usable[s] = d->segments[s].candidates(keys, d->candidates[s]);
     }
+}
 
-    QList<FileRow> hits;
+bool SearchIndex::searchDisc(const QString &programFolder, const QString &disc,
+                             const DiscSearch &search, QList<FileRow> &hits) const
+{
+    const qsizetype at = d->byName.value(disc, -1);
+    if (at < 0)
+        return false;
+    const ManifestDisc &entry = d->manifest.discs[at];
+    if (entry.segment < 0 || !d->usable[size_t(entry.segment)])
+        return false;
+    const MappedSegment &segment = d->segments[size_t(entry.segment)];
+    if (entry.local >= segment.header->discCount ||
+        (d->place && search.placeMatches(entry.location, entry.number)))
+        return false;
+    const SegmentDisc &part = segment.discs[entry.local];
+    const std::vector<quint32> &blocks = d->candidates[size_t(entry.segment)];
+    auto b = std::lower_bound(blocks.begin(), blocks.end(), part.firstBlock);
+    const auto e = std::lower_bound(b, blocks.end(), part.firstBlock + part.blockCount);
+    // No block can hold the text. A disc file changed behind the program's back is found
+    // by the update at the next start or refresh: a stat of every disc here would cost more
+    // than the whole search (thousands of inodes to read when the cache is cold).
+    if (b == e)
+        return true;
+    const int fd = ::open(QFile::encodeName(discFilePath(programFolder, disc)).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    // Only the file indexed is read, and only where the candidates are, neighbours in one
+    // read; damage or a read error leaves the disc to the scan.
+    struct stat st;
+    bool answered =
+        fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && identityOf(st) == entry.identity &&
+        XXH3_64bits(segment.blocks + part.firstBlock, part.blockCount * sizeof(SegmentBlock)) ==
+            part.blocksChecksum;
+    const qsizetype before = hits.size();
     QByteArray buffer;
-    qsizetype count = 0;
-    // Disc files are looked up inside cds/, not by their whole path each time: over
-    // thousands of discs that walk is most of a rare text's search.
-    const int cdsFd = ::open(QFile::encodeName(cdsFolder(programFolder)).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (const QString &disc : discs) {
-        if (beforeDisc && !beforeDisc(disc))
-            break;
-        hits.clear();
-        const qsizetype at = d->byName.value(disc, -1);
-        const ManifestDisc *entry = at >= 0 ? &d->manifest.discs[at] : nullptr;
-        const MappedSegment *segment =
-            entry && entry->segment >= 0 ? &d->segments[size_t(entry->segment)] : nullptr;
-        bool answered = false;
-        if (cdsFd >= 0 && segment && usable[size_t(entry->segment)] &&
-            entry->local < segment->header->discCount &&
-            !(criteria.place && search.placeMatches(entry->location, entry->number))) {
-            const SegmentDisc &part = segment->discs[entry->local];
-            const auto blocksIntact = [&] {
-                return XXH3_64bits(segment->blocks + part.firstBlock,
-                                   part.blockCount * sizeof(SegmentBlock)) == part.blocksChecksum;
-            };
-            const std::vector<quint32> &blocks = candidates[size_t(entry->segment)];
-            auto b = std::lower_bound(blocks.begin(), blocks.end(), part.firstBlock);
-            const auto e = std::lower_bound(b, blocks.end(), part.firstBlock + part.blockCount);
-            const QByteArray file = QFile::encodeName(disc) + ".xml";
-            struct stat st;
-            const auto isIndexed = [&] {
-                return S_ISREG(st.st_mode) && identityOf(st) == entry->identity;
-            };
-            if (b == e) {
-                // No block can hold the text. A disc file changed behind the program's back
-                // is found by the update at the next start or refresh: a stat of every disc
-                // here would cost more than the whole search (thousands of inodes to read
-                // when the cache is cold).
-                answered = true;
-            } else if (const int fd =
-                           ::openat(cdsFd, file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-                       fd >= 0) {
-                // The file is the one indexed: read only its candidate blocks, neighbours in
-                // one read.
-                answered = fstat(fd, &st) == 0 && isIndexed() && blocksIntact();
-                while (b != e && answered) {
-                    const SegmentBlock &first = segment->blocks[*b];
-                    quint64 rangeEnd = first.offset + first.length;
-                    auto next = b + 1;
-                    while (next != e && *next == *(next - 1) + 1) {
-                        rangeEnd = segment->blocks[*next].offset + segment->blocks[*next].length;
-                        ++next;
-                    }
-                    const qint64 length = qint64(rangeEnd - first.offset);
-                    // A damaged segment, or a read error: the disc is scanned instead.
-                    answered = rangeEnd <= quint64(st.st_size) && length <= kMaxIndexedFile;
-                    if (answered) {
-                        buffer.resize(length);
-                        answered = readAt(fd, buffer.data(), length, qint64(first.offset));
-                    }
-                    if (answered)
-                        search.searchBytes(buffer, disc, hits);
-                    b = next;
-                }
-                if (!answered)
-                    hits.clear();
-                ::close(fd);
-            }
+    while (b != e && answered) {
+        const SegmentBlock &first = segment.blocks[*b];
+        quint64 rangeEnd = first.offset + first.length;
+        auto next = b + 1;
+        for (; next != e && *next == *(next - 1) + 1; ++next)
+            rangeEnd = segment.blocks[*next].offset + segment.blocks[*next].length;
+        const qint64 length = qint64(rangeEnd - first.offset);
+        answered = rangeEnd <= quint64(st.st_size) && length <= kMaxIndexedFile;
+        if (answered) {
+            buffer.resize(length);
+            answered = readAt(fd, buffer.data(), length, qint64(first.offset));
         }
-        if (!answered) {
-            qsizetype tooLong = 0;
-            if (!search.searchDisc(programFolder, disc, hits, &tooLong) && skipped)
-                skipped->append(disc);
-            if (tooLong > 0 && longLines)
-                longLines->append({disc, tooLong});
-        }
-        count += hits.size();
-        if (!hits.isEmpty())
-            take(hits);
+        if (answered)
+            search.searchBytes(buffer, disc, hits);
+        b = next;
     }
-    if (cdsFd >= 0)
-        ::close(cdsFd);
-    return count;
+    ::close(fd);
+    if (!answered)
+        hits.resize(before);
+    return answered;
 }
 
 } // namespace orlith

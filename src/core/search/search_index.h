@@ -74,15 +74,15 @@ public:
     // more. Shorter texts, and every entry, are scanned.
     static bool narrows(const SearchCriteria &criteria);
 
-    // As searchDiscs: the same rows in the same order. A disc the index holds is read only
-    // where its candidates are, once its file is checked to be the one indexed; any other
-    // disc (new, changed since, not indexable) is scanned whole. A disc without candidates
-    // is not looked at: the index holds it as the last update saw it.
-    qsizetype search(const QString &programFolder, const QStringList &discs,
-                     const SearchCriteria &criteria,
-                     const std::function<void(QList<FileRow> &hits)> &take, QStringList *skipped,
-                     const std::function<bool(const QString &disc)> &beforeDisc,
-                     QList<SkippedLongLines> *longLines) const;
+    // Finds the candidate blocks of `criteria`'s text (narrows() must hold).
+    void prepare(const SearchCriteria &criteria);
+    // After prepare(): appends the rows of `disc` that `search` (made from the same criteria)
+    // finds, in the scan's order, reading only its candidate blocks once its file is checked
+    // to be the one indexed; a disc without candidates is not looked at (the last update saw
+    // it). False, with nothing appended, when the index cannot answer for the disc (not in it,
+    // changed since, not indexable, its place matching the text): the caller scans it.
+    bool searchDisc(const QString &programFolder, const QString &disc, const DiscSearch &search,
+                    QList<FileRow> &hits) const;
 
     qsizetype discCount() const;
     qsizetype entryCount() const;
