@@ -358,6 +358,15 @@ DiscSearch::DiscSearch(const SearchCriteria &criteria)
         m_asciiNeedle = m_needle.toLatin1();
     else
         m_pattern = needlePattern(m_needle);
+    for (const QByteArray &values : std::as_const(m_pattern)) {
+        const bool ascii = std::all_of(values.cbegin(), values.cend(),
+                                       [](char v) { return static_cast<unsigned char>(v) < 0x80; });
+        if (!ascii) {
+            m_asciiPattern.clear();
+            break;
+        }
+        m_asciiPattern += char(asciiUpper(static_cast<unsigned char>(values.front())));
+    }
     // A needle of surrogates is left to QString's own search, which folds a pair as one
     // character.
     if (!m_needleAscii &&
@@ -527,6 +536,8 @@ bool DiscSearch::looksUpWholeBuffer() const
 // over unread. A candidate is checked in full by pathMatches.
 const char *DiscSearch::findCandidate(const char *from, const char *end) const
 {
+    if (!m_asciiPattern.isEmpty())
+        return findAsciiNoCase(from, end, m_asciiPattern);
     return m_pattern.isEmpty() ? findAsciiNoCase(from, end, m_asciiNeedle)
                                : findBytePattern(from, end, m_pattern);
 }

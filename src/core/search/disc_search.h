@@ -87,6 +87,9 @@ private:
     // row, by position the values each may take; empty when no such bytes are worth looking
     // for, and the lines are then read one by one.
     QList<QByteArray> m_pattern;
+    // The pattern when it is ASCII (upper case), looked for as an ASCII needle is: the
+    // pattern's look-up compares four values a byte, the ASCII one two.
+    QByteArray m_asciiPattern;
     QString m_foldedNeedle; // each unit case-folded; empty for a needle with surrogates
     SizeOption m_sizeOption;
     bool m_sizeBoxEmpty;
