@@ -737,8 +737,8 @@ StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpd
     QList<StoreDisc> store = listStoreDiscs(programFolder);
     QList<ManifestDisc> kept;
     QList<StoreDisc> toIndex;
-    if (!planUpdate(old, store, kept, toIndex, update.discsDropped) &&
-        (mode == IndexUpdateMode::Changed || old.segments.size() <= kMaxSegments)) {
+    const bool compact = mode == IndexUpdateMode::Full && old.segments.size() > kMaxSegments;
+    if (!planUpdate(old, store, kept, toIndex, update.discsDropped) && !compact) {
         update.discsTotal = old.discs.size();
         return Result::success(update);
     }
@@ -751,7 +751,7 @@ StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpd
             update.discsDropped += toIndex.size();
             toIndex.clear();
         }
-    } else if (old.segments.size() > kMaxSegments && mode == IndexUpdateMode::Full) {
+    } else if (compact) {
         // Each change leaves a small segment, and each costs a look-up per search: their
         // discs are indexed again into one.
         QList<qint64> segmentEntries(old.segments.size(), 0);
@@ -795,8 +795,9 @@ StoreValue<IndexUpdate> updateSearchIndex(const QString &programFolder, IndexUpd
             removeNew();
             return Result::failure(lock->error());
         }
+        // Discs removed or rewritten during the build must not come back as built.
+        store = listStoreDiscs(programFolder);
         if (readManifest(programFolder, now)) {
-            store = listStoreDiscs(programFolder);
             QList<StoreDisc> changed;
             qsizetype dropped = 0;
             planUpdate(now, store, nowKept, changed, dropped);
