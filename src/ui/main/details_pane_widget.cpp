@@ -211,10 +211,11 @@ DetailsPane::DetailsPane(const QString &programFolder, NotesStore &notes, UiServ
     // The disc and file facts have first claim on the width (up to their maximum), so that
     // names and dates show whole; the medium's facts are short.
     bodyLayout->addWidget(factsColumn, 3);
-    // Room for the typed location and number beside their captions.
+    // Room for the typed location and number beside their captions; past the facts' width,
+    // the medium (a UUID, a drive's model) and the notes share what is left.
     mediumGroup->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Disc number:")) +
                                  fontMetrics().averageCharWidth() * 16);
-    bodyLayout->addWidget(mediumGroup, 1);
+    bodyLayout->addWidget(mediumGroup, 2);
     bodyLayout->addWidget(m_picFrame);
     bodyLayout->addWidget(m_notesBox, 2);
 
