@@ -18,7 +18,6 @@
 #include <QStringList>
 
 #include <atomic>
-#include <functional>
 #include <memory>
 
 namespace orlith {
