@@ -867,6 +867,7 @@ struct SearchIndex::Data
     std::vector<std::vector<quint32>> candidates;
     std::vector<bool> usable;
     bool place = false;
+    bool readOnly = false; // temp/ cannot be written: no update keeps the index current
 };
 
 SearchIndex::SearchIndex(std::unique_ptr<Data> data) : d(std::move(data)) {}
@@ -878,6 +879,7 @@ std::unique_ptr<SearchIndex> SearchIndex::open(const QString &programFolder)
     if (!readManifest(programFolder, data->manifest))
         return nullptr;
     data->bytes = QFileInfo(manifestPath(programFolder)).size();
+    data->readOnly = ::access(QFile::encodeName(tempFolder(programFolder)).constData(), W_OK) != 0;
     data->segments.resize(size_t(data->manifest.segments.size()));
     for (qsizetype i = 0; i < data->manifest.segments.size(); ++i) {
         MappedSegment &segment = data->segments[size_t(i)];
@@ -967,9 +969,10 @@ bool SearchIndex::searchDisc(const QString &programFolder, const QString &disc,
     const auto e = std::lower_bound(b, blocks.end(), part.firstBlock + part.blockCount);
     // No block can hold the text. A disc file changed behind the program's back is found
     // by the update at the next start or refresh: a stat of every disc here would cost more
-    // than the whole search (thousands of inodes to read when the cache is cold).
+    // than the whole search (thousands of inodes to read when the cache is cold). Where no
+    // update can write (a read-only store), each disc is checked here instead.
     if (b == e)
-        return true;
+        return !d->readOnly || discIdentity(discFilePath(programFolder, disc)) == entry.identity;
     const int fd = ::open(QFile::encodeName(discFilePath(programFolder, disc)).constData(),
                           O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
