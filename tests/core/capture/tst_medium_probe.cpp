@@ -32,9 +32,9 @@ public:
     {
         QVariant answer;
         if (m.member() == QLatin1String("ResolveDevice")) {
-            const auto spec = qdbus_cast<QVariantMap>(m.arguments().value(0));
+            const auto options = qdbus_cast<QVariantMap>(m.arguments().value(0));
             QList<QDBusObjectPath> found;
-            if (spec.value(QStringLiteral("path")) == QLatin1String("/dev/sr0"))
+            if (options.value(QStringLiteral("path")) == QLatin1String("/dev/sr0"))
                 found.append(QDBusObjectPath(kBlock));
             answer = QVariant::fromValue(found);
         } else if (m.member() == QLatin1String("Get") && m.path() == kBlock) {
