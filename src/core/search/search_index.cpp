@@ -226,12 +226,6 @@ StoreResult writeManifest(const QString &programFolder, const Manifest &manifest
     return file.commit();
 }
 
-DiscIdentity identityOf(const struct stat &st)
-{
-    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
-            qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
-}
-
 // A disc file of the store as it is now.
 struct StoreDisc
 {
@@ -562,13 +556,6 @@ struct MappedSegment
         roaring_bitmap_to_uint32_array(found.get(), result.data());
         return result.empty() || result.back() < header->blockCount;
     }
-};
-
-// A disc read or indexed from its file; what it was when read.
-struct IndexedDisc
-{
-    ManifestDisc disc;
-    bool indexed = false;
 };
 
 // Indexes `discs` into new segments (each up to kSegmentBytes of disc files). Discs that

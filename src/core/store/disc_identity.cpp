@@ -14,15 +14,11 @@
 
 namespace orlith {
 
-namespace {
-
 DiscIdentity identityOf(const struct stat &st)
 {
     return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
             qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
-
-} // namespace
 
 DiscIdentity discIdentity(const QString &path)
 {

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+struct stat;
+
 namespace orlith {
 
 // A disc file as it was when read: device and inode (a rename keeps them; a rewrite, or
@@ -27,6 +29,8 @@ struct DiscIdentity
 
 // The file at `path` itself, not a link's target: a link in cds/ is the disc file.
 DiscIdentity discIdentity(const QString &path);
+// The same from what stat (or lstat, fstat) said of the file.
+DiscIdentity identityOf(const struct stat &st);
 
 // "The disc X was changed by another program; nothing was written."
 QString discChangedMessage(const QString &disc);
