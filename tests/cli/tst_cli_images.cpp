@@ -36,17 +36,11 @@ private slots:
     void capture_data()
     {
         QTest::addColumn<QString>("kind"); // empty: not an image
-        QTest::addColumn<QStringList>("compress");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("info");
-        QTest::newRow("iso") << "iso" << QStringList() << "Holiday.iso"
-                             << "label=VOLID\n";
-        QTest::newRow("zip") << "zip" << QStringList() << "Holiday.zip"
-                             << "label=\n";
-        QTest::newRow("tar.gz") << "pax" << QStringList{u"-z"_s} << "Holiday.tar.gz"
-                                << "";
-        QTest::newRow("noise named .iso") << "" << QStringList() << "Holiday.iso"
-                                          << "";
+        QTest::newRow("iso") << u"iso"_s << u"Holiday.iso"_s << u"label=VOLID\n"_s;
+        QTest::newRow("zip") << u"zip"_s << u"Holiday.zip"_s << u"label=\n"_s;
+        QTest::newRow("noise named .iso") << QString() << u"Holiday.iso"_s << QString();
     }
 
     // Every member with its size, date and checksum under the image's path, folders as path
@@ -54,11 +48,10 @@ private slots:
     void capture()
     {
         QFETCH(QString, kind);
-        QFETCH(QStringList, compress);
         QFETCH(QString, fileName);
         const QString image = m_dir->filePath(fileName);
         QVERIFY(kind.isEmpty() ? writeAll(image, QByteArray(70000, 'Z'))
-                               : makeImage(kind, m_src, image, compress));
+                               : makeImage(kind, m_src, image));
         const CliRun run = cli(m_store, {u"capture"_s, u"--catalog"_s, u"C"_s, u"--name"_s, u"N"_s,
                                          u"--checksums"_s, image});
         const QString date = FileDateText().text(kDate);
