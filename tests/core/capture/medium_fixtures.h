@@ -11,49 +11,47 @@
 
 namespace orlith::test {
 
+using namespace Qt::StringLiterals;
+
 // The tool's path, also where Debian keeps mkfs.vfat (/usr/sbin, not on a user's PATH).
 inline QString findTool(const QString &name)
 {
-    QString path = QStandardPaths::findExecutable(name);
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable(
-            name, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
-    return path;
+    const QString path = QStandardPaths::findExecutable(name);
+    return path.isEmpty() ? QStandardPaths::findExecutable(name, {u"/usr/sbin"_s, u"/sbin"_s})
+                          : path;
 }
 
-inline bool runTool(const QString &tool, const QStringList &args)
+// `image` made by `tool`; empty when the tool is missing or failed.
+inline QString runTool(const QString &tool, const QStringList &args, const QString &image)
 {
     QProcess p;
     p.start(findTool(tool), args);
-    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// mkfs.vfat -C IMAGE 4096 -n LABEL -i ID; empty when the tool is missing or failed.
-inline QString makeFatImage(const QString &folder, const QString &label, const QString &id)
-{
-    const QString image = folder + QStringLiteral("/fat-") + id + QStringLiteral(".img");
-    QFile::remove(image);
-    const bool made = runTool(QStringLiteral("mkfs.vfat"),
-                              {QStringLiteral("-C"), image, QStringLiteral("4096"),
-                               QStringLiteral("-n"), label, QStringLiteral("-i"), id});
+    const bool made =
+        p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     return made ? image : QString();
 }
 
-// An ISO 9660 image of one small file, volume ID `volumeId`; empty when xorriso is missing.
+// mkfs.vfat -C IMAGE 4096 -n LABEL -i ID.
+inline QString makeFatImage(const QString &folder, const QString &label, const QString &id)
+{
+    const QString image = folder + u"/fat-"_s + id + u".img"_s;
+    QFile::remove(image);
+    return runTool(u"mkfs.vfat"_s, {u"-C"_s, image, u"4096"_s, u"-n"_s, label, u"-i"_s, id}, image);
+}
+
+// An ISO 9660 image of one small file, volume ID `volumeId`.
 inline QString makeIsoImage(const QString &folder, const QString &volumeId)
 {
-    const QString content = folder + QStringLiteral("/iso-content");
+    const QString content = folder + u"/iso-content"_s;
     QDir().mkpath(content);
-    QFile file(content + QStringLiteral("/readme.txt"));
+    QFile file(content + u"/readme.txt"_s);
     if (!file.open(QIODevice::WriteOnly) || file.write("hello\n") != 6)
         return {};
     file.close();
-    const QString image = folder + QLatin1Char('/') + volumeId + QStringLiteral(".iso");
-    const bool made =
-        runTool(QStringLiteral("xorriso"),
-                {QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"),
-                 QStringLiteral("-V"), volumeId, QStringLiteral("-o"), image, content});
-    return made ? image : QString();
+    const QString image = folder + u'/' + volumeId + u".iso"_s;
+    return runTool(
+        u"xorriso"_s,
+        {u"-as"_s, u"mkisofs"_s, u"-quiet"_s, u"-V"_s, volumeId, u"-o"_s, image, content}, image);
 }
 
 } // namespace orlith::test
