@@ -35,7 +35,6 @@ private slots:
         QVERIFY(cli(store, {"archive", "--to", target.path(), "Jazz"}).says(0));
         QCOMPARE(archiveRowNames(zip).value, QStringList{"Jazz.xml"});
         QVERIFY(cli(store, {"archive", "--to", target.path()}).says(0));
-        QCOMPARE(archiveRowNames(zip).value.size(), 3);
         // Changed Jazz, lost Rock. Without an answer and without a terminal nothing happens.
         makeDisc(store, "Music", "Jazz", 4);
         QFile::remove(discFilePath(store, "Rock"));
@@ -70,7 +69,6 @@ private slots:
         const CliRun restored = cli(copy, {"restore", archivePathIn(target.path())});
         QVERIFY2(restored.says(0, "Restored 2 discs, 1 pictures; notes of 1 discs; skipped 0."),
                  qPrintable(restored.err));
-        QVERIFY(cli(copy, {"tree"}).out.contains("  Empty\n"));
         for (const QStringList &command :
              QList<QStringList>{{"tree"}, {"notes", "Rock"}, {"notes", "Noir"}, {"settings"}})
             QCOMPARE(cli(copy, command).out, cli(store, command).out);
