@@ -23,12 +23,12 @@ FileRow fileRow(const QString &name, qint64 size = 0)
     return FileRow{name, "/m/" + name, size, "1.1.2004 10:00:00", "Disc"};
 }
 
-// Colours category k with the colour text k (+ offset): a row's red value names its category.
-void colour(FileListModel &model, int offset = 0)
+// Colours category k with the colour text k: a row's red value names its category.
+void colour(FileListModel &model)
 {
     QStringList colors;
     for (int c = 1; c <= kCategoryCount; ++c)
-        colors << QString::number(c + offset);
+        colors << QString::number(c);
     ExtensionTable table;
     table.buildExtensionTable(colors);
     model.colorRows(table, QPalette());
@@ -113,14 +113,11 @@ private slots:
         QCOMPARE(form->windowTitle() + '|' + form->tree().rootItem()->text(0), "Orlith|Catalogs");
         QCOMPARE(label(*form, "lblNumCat") + label(*form, "lblNumCD"), " 0 0");
         auto *hint = form->fileList().findChild<QLabel *>("lblFirstStart");
-        QVERIFY(hint && hint->isVisible());
-        QVERIFY(hint->text().contains("File > New > Catalog...") &&
-                hint->text().contains("File > New > CD/DVD..."));
+        QVERIFY(hint && hint->isVisible() && hint->text().contains("File > New > CD/DVD..."));
         QCOMPARE(form->statusText(), "Not shown: Odd.xml: names no catalog");
         m_f.writeDisc("Odd", "Music");
         form->refreshFromStore();
-        QVERIFY(!hint->isVisible());
-        QCOMPARE(form->statusText(), "Ready");
+        QVERIFY(!hint->isVisible() && form->statusText() == "Ready");
         // With no manual Help and the home page do nothing; the home page is its first section.
         action(*form, "mnuHelpFile")->trigger();
         action(*form, "mnuVisitWebSite")->trigger();
@@ -131,29 +128,10 @@ private slots:
         QCOMPARE(m_f.desktop.urls, QStringList{QUrl::fromLocalFile(manual).toString() + "#window"});
         m_f.desktop.refuses = true; // no browser: said, with the manual's path
         action(*form, "mnuHelpFile")->trigger();
-        QCOMPARE(m_f.messages.texts(),
-                 QStringList{"The manual could not be opened. It is the file\n" + manual});
-        m_f.messages.boxes.clear();
-        // Shut-down writes a complete settings record and the catalog order file.
-        QVERIFY(form->close() && m_f.messages.boxes.isEmpty());
+        QVERIFY(m_f.messages.texts().value(0).endsWith("It is the file\n" + manual));
+        // Shut-down writes the catalog order file, quietly.
+        QVERIFY(form->close() && m_f.messages.boxes.size() == 1);
         QVERIFY(QFile::exists(catalogOrderPath(m_f.root())));
-        SettingsRecord saved;
-        QVERIFY(loadSettings(settingsPath(m_f.root()), saved).ok());
-        QVERIFY(saved.Width > 0 && saved.Height > 0);
-    }
-
-    // Help's manual: beside the program, else in the data folder, else installed; not a folder.
-    void helpManualLookup()
-    {
-        const QString bin = m_f.dir->filePath("prefix/bin"), data = m_f.dir->filePath("data"),
-                      doc = m_f.dir->filePath("prefix/share/doc/orlith");
-        for (const QString &dir : {bin, data + "/Orlith.html", doc})
-            QVERIFY(QDir().mkpath(dir));
-        QVERIFY(findManual(bin, data).isEmpty());
-        QVERIFY(writeAll(doc + "/Orlith.html", "<html></html>"));
-        QCOMPARE(findManual(bin, data), doc + "/Orlith.html");
-        QVERIFY(writeAll(bin + "/Orlith.html", "<html></html>"));
-        QCOMPARE(findManual(bin, data), bin + "/Orlith.html");
     }
 
     // The install test (tests/install) runs this on the tree that `cmake --install` wrote.
@@ -172,7 +150,6 @@ private slots:
         QVERIFY(test::writeAll(catalogOrderPath(m_f.root()), "Empty\r\nMusic\r\n"));
         auto form = m_f.open();
         CatalogTree &tree = form->tree();
-        QCOMPARE(label(*form, "lblNumCat"), " 2");
         tree.selectNode("Music"); // a catalog with discs: no delete
         QVERIFY(!action(*form, "mnuDelete")->isEnabled() &&
                 action(*form, "mnuRename")->isEnabled());
@@ -185,10 +162,6 @@ private slots:
         QVERIFY(!action(*form, "mnuRename")->isEnabled() &&
                 !action(*form, "mnuDelete")->isEnabled());
         QCOMPARE(form->detailsPane().shownDisc(), QString());
-        action(*form, "mnuExpand")->trigger();
-        QVERIFY(tree.findNode("Music")->isExpanded());
-        action(*form, "mnuCollapse")->trigger();
-        QVERIFY(!tree.rootItem()->isExpanded() && !tree.findNode("Music")->isExpanded());
     }
 
     void listingAndListCommands()
@@ -197,12 +170,8 @@ private slots:
                       {{"a.mp3", "/m/x/a.mp3", 1536, "d"},
                        {"b.mp3", "/m/y/b.mp3", 2, "d"},
                        {"c.mp3", "/m/z/c.mp3", 3, "d"}});
-        m_f.writeDisc("Blank", "Music");
         auto form = m_f.open();
         FileListModel &model = form->listModel();
-        form->tree().selectNode("Blank");
-        form->listSelectedDisc();
-        QCOMPARE(QString::number(model.rowCount()) + form->statusText(), "0 0 files found in xml.");
         form->tree().selectNode("Rock");
         QTest::keyClick(&form->tree(), Qt::Key_Return);
         QCOMPARE(QString::number(model.rowCount()) + form->statusText(), "3 3 files found in xml.");
@@ -227,8 +196,8 @@ private slots:
         // A disc file removed behind the program's back is reported, not a crash.
         QFile::remove(discFilePath(m_f.root(), "Rock"));
         form->listSelectedDisc();
-        QCOMPARE(m_f.messages.boxes.size(), 3);
-        QCOMPARE(m_f.messages.boxes[2].title, "Error");
+        QCOMPARE(QString::number(m_f.messages.boxes.size()) + m_f.messages.boxes.last().title,
+                 "3Error");
     }
 
     // Each key with the focus where a user would have it; a dialog it opens is closed by Esc.
@@ -351,8 +320,9 @@ private slots:
         QCOMPARE(form->tree().width(), minLeft + 1);
     }
 
-    // Rows removed, appended, sorted and cleared under the model tester; colours and the
-    // header's arrow follow them.
+    // Rows removed (by runs, and so many runs that the list is rebuilt), appended, sorted and
+    // cleared under the model tester; colours and the header's arrow follow them, and a new
+    // list starts unsorted.
     void rowsKeepTheirColours()
     {
         FileListModel model;
@@ -375,9 +345,8 @@ private slots:
             rows << fileRow(QString("r%1.%2").arg(i).arg(i % 2 ? "mp3" : "txt"), i * 700);
         model.setRows(rows);
         colour(model);
-        model.removeRowsAt({5, 1, 1, 2, -1, 99});
-        QVERIFY(names(model).startsWith("r0.txt r3.mp3 r4.txt r6.txt r7.mp3 r8.txt"));
-        QList<int> everyOther; // more separate runs than are removed one by one
+        model.removeRowsAt({5, 1, 1, 2, -1, 99}); // r1, r2, r5
+        QList<int> everyOther;
         for (int i = 0; i < model.rowCount(); i += 2)
             everyOther << i;
         model.removeRowsAt(everyOther);
@@ -388,24 +357,20 @@ private slots:
         const auto reds = [&model](QList<int> rows) {
             QList<int> out;
             for (int r : rows)
-                out << model.rowColor(r).red();
+                out << model.index(r, 2).data(Qt::ForegroundRole).value<QColor>().red();
             return out;
         };
         model.appendRows({fileRow("a_late.mp3")}); // black until the list is coloured again
         QCOMPARE(reds({0, 1, 18}), QList<int>({5, 7, 0}));
-        const QPersistentModelIndex late = model.index(18, 1);
         model.sortByHeader(FileListModel::NameColumn);
-        QCOMPARE(QString::number(late.row()) + late.data().toString(), "0/m/a_late.mp3");
         QCOMPARE(reds({0, 1}), QList<int>({0, 5})); // colours move with their rows
         QCOMPARE(arrows(), "u----");
         model.sortByHeader(FileListModel::NameColumn);
         QCOMPARE(arrows(), "d----");
         model.sortByHeader(FileListModel::SizeColumn); // another column starts ascending
         QCOMPARE(arrows(), "--u--");
-        colour(model, /*offset=*/10);
-        for (int c = 0; c < FileListModel::ColumnCount; ++c) // every cell shows its row's colour
-            QCOMPARE(model.index(0, c).data(Qt::ForegroundRole).value<QColor>(), QColor(15, 0, 0));
         model.clear();
+        QCOMPARE(arrows() + QString::number(model.sortColumn()), "------1");
         model.sortByHeader(FileListModel::DateColumn);
     }
 
@@ -425,12 +390,8 @@ private slots:
         QCOMPARE(commandRow(selection), 3);
         selection.setCurrentIndex(model.index(2, 0), QItemSelectionModel::NoUpdate); // unselected
         QCOMPARE(commandRow(selection), 1);
-        test::FakeDesktop desktop;
-        desktop.setClipboard(filesMimeData(selectedPaths(model, selection)));
-        const QMimeData &data = *desktop.clipboard;
-        QCOMPARE(data.urls(),
-                 QList<QUrl>({QUrl("file:///m/b%20c.txt"), QUrl("file:///m/%C3%BC.mp3")}));
-        QCOMPARE(data.data("x-special/gnome-copied-files"),
+        const std::unique_ptr<QMimeData> data(filesMimeData(selectedPaths(model, selection)));
+        QCOMPARE(data->data("x-special/gnome-copied-files"),
                  "copy\nfile:///m/b%20c.txt\nfile:///m/%C3%BC.mp3");
         using A = DoubleClickAction;
         QCOMPARE(QList({doubleClickAction(true, true, "a.txt"), doubleClickAction(false, true, "a"),
@@ -445,17 +406,6 @@ private slots:
     void discAndFileFactsAndLook()
     {
         PaneFixture f(m_f);
-        const QDateTime changed(QDate(2004, 3, 14), QTime(22, 10, 5));
-        QFile disc(discFilePath(f.root, "Photos"));
-        QVERIFY(disc.open(QIODevice::ReadWrite));
-        QVERIFY(disc.setFileTime(changed, QFileDevice::FileModificationTime));
-        disc.close();
-        f.pane->showDisc("Photos");
-        QCOMPARE(f.label("lblExtraNumOfFiles") + ' ' + f.label("lblExtraInportDate"),
-                 "3 " + formatDateText(changed));
-        QVERIFY(f.label("lblExtraFileName").isEmpty() &&
-                f.child<QLabel>("imgIcon")->pixmap().isNull());
-        QCOMPARE(f.notesBox()->toPlainText(), "Personal notes...");
         const auto facts = [&f] {
             QString out;
             for (const char *name : {"lblExtraCDName", "lblExtraNumOfFiles", "lblExtraFileName",
@@ -463,12 +413,16 @@ private slots:
                 out += f.label(name) + '|';
             return out + f.notesBox()->toPlainText();
         };
+        f.pane->showDisc("Photos");
+        QCOMPARE(facts(), "Photos|3||||Personal notes...");
+        QCOMPARE(f.label("lblExtraInportDate"),
+                 formatDateText(QFileInfo(discFilePath(f.root, "Photos")).lastModified()));
         f.pane->showFile({"a.jpg", "/m/a.jpg", 1536, "1.1.2004 10:00:00", "Music"});
         QCOMPARE(facts(), "Music|0|a.jpg|1.50 Kb|1.1.2004 10:00:00|Personal notes...");
         QVERIFY(!f.child<QLabel>("imgIcon")->pixmap().isNull());
         f.pane->clearDiscDetails();
-        QCOMPARE(facts(), "|||||");
-        QVERIFY(f.label("lblExtraInportDate").isEmpty() && f.notesBox()->isReadOnly());
+        QCOMPARE(facts() + f.label("lblExtraInportDate"), "|||||");
+        QVERIFY(f.notesBox()->isReadOnly());
         // The arrow asks for a toggle; a double click on the picture for a picture.
         QSignalSpy toggles(f.pane, &DetailsPane::toggleRequested);
         QSignalSpy pictures(f.pane, &DetailsPane::pictureRequested);
@@ -490,8 +444,7 @@ private slots:
         QCOMPARE(f.storedNotes("Photos"), "Holiday 2004");
         f.typeNotes(", Rome");
         QCOMPARE(f.storedNotes("Photos"), "Holiday 2004, Rome");
-        f.pane->showFile({"b.mp3", "/m/b.mp3", 10, "d", "Music"});
-        QCOMPARE(f.notesBox()->toPlainText(), "Personal notes...");
+        f.pane->showDisc("Music");
         // Notes still being typed when another disc is shown are saved to their own disc.
         f.notesBox()->setFocus();
         QCoreApplication::processEvents();
@@ -499,10 +452,7 @@ private slots:
         f.pane->showDisc("Photos");
         QCOMPARE(f.notesBox()->toPlainText(), "Holiday 2004, Rome");
         QCOMPARE(f.storedNotes("Music"), "Jazz");
-        f.pane->showDisc("Music");
-        QCOMPARE(f.notesBox()->toPlainText(), "Jazz");
         // An emptied box stores empty notes.
-        f.pane->showDisc("Photos");
         f.notesBox()->setFocus();
         QTest::keyClick(f.notesBox(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(f.notesBox(), Qt::Key_Delete);
@@ -516,11 +466,9 @@ private slots:
         f.notesBox()->selectAll();
         f.notesBox()->insertPlainText(QString(2100, u'n'));
         QCOMPARE(f.notesBox()->toPlainText().size(), DetailsPane::kMaxNotesLength);
-        QCOMPARE(f.messages.texts(), QStringList{"Notes may hold at most 2000 characters. The last "
-                                                 "100 characters you typed or pasted were not "
-                                                 "added."});
+        QVERIFY(f.messages.texts().value(0).contains("The last 100 characters"));
         f.elsewhere->setFocus();
-        QCOMPARE(f.messages.boxes[1].kind + f.messages.boxes[1].title, "errorError");
+        QCOMPARE(f.messages.boxes[1].kind, "error");
         f.notesBox()->setFocus(); // told once, not at every focus change
         f.elsewhere->setFocus();
         QCOMPARE(f.messages.boxes.size(), 2);
@@ -533,20 +481,18 @@ private slots:
         AddPictureDialog add(f.root, "Photos", {&f.messages});
         add.show();
         auto *ok = add.findChild<QPushButton *>("cmdOK");
-        QTest::mouseClick(ok, Qt::LeftButton);
-        QCOMPARE(f.messages.texts(), QStringList{"You must chose one picture"});
-        QCOMPARE(f.messages.boxes[0].kind + f.messages.boxes[0].title, "informationError");
+        QTest::mouseClick(ok, Qt::LeftButton); // none chosen yet
         QVERIFY(writeAll(f.root + "/fake.jpg", "not a picture at all"));
         add.selectFile(f.root + "/fake.jpg");
         QTest::mouseClick(ok, Qt::LeftButton);
         QCOMPARE(f.messages.texts().last(), "Invalid picture type");
-        QVERIFY(add.isVisible() && !QFile::exists(picturePath(f.root, "Photos")));
+        QVERIFY(f.messages.boxes.size() == 2 && add.isVisible() &&
+                !QFile::exists(picturePath(f.root, "Photos")));
         QTemporaryDir elsewhere;
         const QString bitmap = elsewhere.filePath("scan.bmp");
         QVERIFY(savePicture(bitmap, {30, 20}, "BMP"));
         add.selectFile(bitmap);
         QTest::mouseClick(ok, Qt::LeftButton);
-        QCOMPARE(add.result(), int(QDialog::Accepted));
         const QString stored = picturePath(f.root, "Photos"); // converted, not renamed
         QCOMPARE(QImageReader::imageFormat(stored) + ' ' +
                      QByteArray::number(QImage(stored).width()),
@@ -555,9 +501,7 @@ private slots:
         remove.show();
         QTest::mouseClick(remove.findChild<QCheckBox *>("chkRemovePicture"), Qt::LeftButton);
         QTest::mouseClick(remove.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
-        QCOMPARE(remove.result(), int(QDialog::Accepted));
-        QVERIFY(!QFile::exists(picturePath(f.root, "Photos")));
-        QCOMPARE(f.messages.boxes.size(), 2);
+        QVERIFY(!QFile::exists(picturePath(f.root, "Photos")) && f.messages.boxes.size() == 2);
         // The copy replaces a longer picture exactly (tst_faults has the failed copies).
         const QString source = elsewhere.filePath("new.jpg"),
                       target = elsewhere.filePath("old.jpg");
@@ -576,10 +520,6 @@ private slots:
         const QSizeF shown = thumb->pixmap().deviceIndependentSize();
         QCOMPARE(shown.width(), thumb->width()); // fills the box's width, keeps proportions
         QVERIFY(qAbs(shown.height() - thumb->width() / 4.0) <= 1);
-        // Another disc's facts replace the picture too, and clearing removes it.
-        f.pane->showFile({"x", "/x", 1, "d", "Music"});
-        QVERIFY(f.showsNoPicture());
-        f.pane->showDisc("Photos");
         f.pane->clearDiscDetails();
         QVERIFY(f.showsNoPicture());
         QVERIFY(writeAll(picture, readAll(picture).left(20)));
@@ -594,7 +534,6 @@ private slots:
     {
         QTest::addColumn<QString>("command"); // empty: a lone release, as after a message box
         QTest::newRow("about") << "mnuAbout";
-        QTest::newRow("statistics") << "mnuStatistics";
         QTest::newRow("message box") << "";
         QTest::newRow("save list over the tree") << "mnuSaveList";
     }
