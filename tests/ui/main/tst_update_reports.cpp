@@ -70,8 +70,6 @@ private slots:
         fx.drives.addDrive("/media/elsewhere");
         if (answer != "vanish")
             fx.drives.addDrive(d, "STICK");
-        const QByteArray before = readAll(discFilePath(fx.root(), "D"));
-
         auto form = fx.open();
         form->tree().selectNode("D");
         QString offered;
@@ -98,17 +96,14 @@ private slots:
         QCOMPARE(offered, d + " D");
         if (answer != "vanish" && meanwhile != "empty")
             QCOMPARE(summary, "Added 1, removed 1, changed 1. 1 1 1");
-        QCOMPARE(fx.messages.texts().size(), box.isEmpty() ? 0 : 1);
-        if (!box.isEmpty())
-            QVERIFY2(fx.messages.texts()[0].contains(box), qPrintable(fx.messages.texts()[0]));
+        const QStringList texts = fx.messages.texts();
+        QVERIFY2(texts.size() == (box.isEmpty() ? 0 : 1) && texts.value(0).contains(box),
+                 qPrintable(texts.join('\n')));
         const QString listed = fx.cliOut({"list", "D"});
-        QCOMPARE(listed.contains("new.txt"), applied);
-        QCOMPARE(listed.contains("gone.txt"), !applied);
+        QCOMPARE(listed.contains("new.txt"), applied); // tst_disc_update has the rest
         QCOMPARE(fx.cliOut({"notes", "D"}), "kept\n");
-        if (meanwhile.isEmpty()) {
-            QCOMPARE(readAll(discFilePath(fx.root(), "D")) == before, !applied);
-            QCOMPARE(form->listModel().rowCount(), listed.count(u'\n')); // the disc as stored
-        }
+        if (meanwhile.isEmpty()) // the list shows the disc as stored
+            QCOMPARE(form->listModel().rowCount(), listed.count(u'\n'));
     }
 
     // Verify offers the disc's drive, lists and counts what differs, and writes nothing.
@@ -145,8 +140,7 @@ private slots:
                            "new.txt New (1) | grow.txt keep.txt Not checksummed (2) | Verified 4 "
                            "files: 1 OK, 1 changed, 1 missing, 0 unreadable, 1 new; 2 not "
                            "checksummed.");
-        QCOMPARE(readAll(discFilePath(fx.root(), "D")), before);
-        QVERIFY(fx.messages.boxes.isEmpty());
+        QVERIFY(readAll(discFilePath(fx.root(), "D")) == before && fx.messages.boxes.isEmpty());
     }
 
     // "Look inside archives" and "Compute checksums" are off on a first start, do their work
@@ -202,8 +196,6 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("node");
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("duplicates, all")
-            << u"mnuDuplicates"_s << QString::fromLatin1(kRootKey) << QStringList{u"duplicates"_s};
         QTest::newRow("duplicates, catalog")
             << u"mnuDuplicates"_s << u"A"_s << QStringList{u"duplicates"_s, u"--catalog"_s, u"A"_s};
         QTest::newRow("single copies, disc")
@@ -225,7 +217,7 @@ private slots:
         for (const FileRow &row : form->listModel().rows())
             shown << rowAsTabbedLine(row);
         const CliRun r = cli(fx.root(), args);
-        QVERIFY(!shown.isEmpty());
+        QVERIFY(!shown.isEmpty()); // the store has a report to show
         QCOMPARE(shown, r.out.split(u'\n', Qt::SkipEmptyParts));
         QCOMPARE(form->statusText() + u'\n', r.err);
     }
