@@ -29,44 +29,22 @@ private slots:
         QVERIFY(writeDiscFile(discFilePath(root(), "Plain"), "Cat", entries).ok());
     }
 
-    // Each row runs its commands in turn; the last one's exit code and output are checked.
-    void info_data()
-    {
-        QTest::addColumn<QList<QStringList>>("runs");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QStringList>("says");
-        QTest::newRow("fields") << QList<QStringList>{{"info", "backup"}} << 0
-                                << QStringList{
-                                       "label=LABEL\nuuid=1234-ABCD\nfs=vfat\ncapacity=4194304\n"
-                                       "free=\nmedia=\ndrive=\nlocation=Shelf 2\nnumber=\n"};
-        QTest::newRow("set both, hostile text")
-            << QList<QStringList>{{"info", "Plain", "--location", "Box \"<7>\" &\nback", "--number",
-                                   "A12"},
-                                  {"info", "Plain"}}
-            << 0 << QStringList{"location=Box \"<7>\" &\uFFFDback\n", "number=A12\n"};
-        QTest::newRow("set one, the other kept")
-            << QList<QStringList>{{"info", "Backup", "--number", "7"}, {"info", "Backup"}} << 0
-            << QStringList{"location=Shelf 2\n", "number=7\n", "uuid=1234-ABCD\n"};
-        // find is quick find: a disc's place lists all its files.
-        QTest::newRow("find by number")
-            << QList<QStringList>{{"info", "Plain", "--number", "A12"}, {"find", "a12"}} << 0
-            << QStringList{"\tPlain\n", "Found  1 "};
-        QTest::newRow("no such disc")
-            << QList<QStringList>{{"info", "Nope"}} << 1 << QStringList{"no disc named \"Nope\""};
-        QTest::newRow("two discs") << QList<QStringList>{{"info", "Plain", "Backup"}} << 2
-                                   << QStringList{"info takes one disc name"};
-    }
-
+    // info shows a disc's identity and sets its place, one field leaving the other; quick
+    // find finds a disc by its place.
     void info()
     {
-        QFETCH(QList<QStringList>, runs);
-        QFETCH(int, code);
-        QFETCH(QStringList, says);
-        CliRun r;
-        for (const QStringList &args : runs)
-            r = cli(root(), args);
-        for (const QString &text : says)
-            QVERIFY2(r.says(code, text), qPrintable(text + u" in: "_s + r.out + r.err));
+        const auto run = [&](const QStringList &args) { return cli(root(), args); };
+        QVERIFY(run({"info", "backup"})
+                    .says(0, "label=LABEL\nuuid=1234-ABCD\nfs=vfat\ncapacity=4194304\nfree=\n"
+                             "media=\ndrive=\nlocation=Shelf 2\nnumber=\n"));
+        QVERIFY(
+            run({"info", "Plain", "--location", "Box \"<7>\" &\nback", "--number", "A12"}).says(0));
+        QVERIFY(run({"info", "Plain"}).says(0, "location=Box \"<7>\" &\uFFFDback\nnumber=A12\n"));
+        QVERIFY(run({"info", "Backup", "--number", "7"}).says(0));
+        QVERIFY(run({"info", "Backup"}).says(0, "location=Shelf 2\nnumber=7\n"));
+        QCOMPARE(run({"find", "a12"}).out.section(u'\t', 4), "Plain\n"); // one row
+        QVERIFY(run({"info", "Nope"}).says(1, "no disc named \"Nope\""));
+        QVERIFY(run({"info", "Plain", "Backup"}).says(2, "info takes one disc name"));
     }
 
     void identify_data()
