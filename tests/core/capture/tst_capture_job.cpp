@@ -86,13 +86,10 @@ private slots:
         QCOMPARE(QFile::decodeName(whole.nativePath(3)), m_tree + u"/A.txt"_s);
         // A file in the file-system root gets one "/" only.
         QCOMPARE(DirWalk::joinPath(u"/"_s, u"a&b"_s), u"/a&b"_s);
-        QCOMPARE(DirWalk::joinPath(u"/mnt/cd"_s, u"a&b"_s), u"/mnt/cd/a&b"_s);
         // One name per step gives the same walk as a single run.
         DirWalk stepped(m_tree);
-        int steps = 0;
-        while (!stepped.step(1))
-            ++steps;
-        QVERIFY(steps >= expected.size());
+        while (!stepped.step(1)) {
+        }
         QCOMPARE(relativePaths(stepped, m_tree), expected);
     }
 
@@ -104,20 +101,20 @@ private slots:
         walk.runToEnd();
         runProgram("rm", {"-rf", deep}); // QTemporaryDir cannot remove a path past PATH_MAX
         QCOMPARE(walk.unreadableFolders().size(), 1);
-        QVERIFY(walk.unreadableFolders().first().path.startsWith(deep + QLatin1Char('/')));
-        QVERIFY(!walk.unreadableFolders().first().reason.isEmpty() && !walk.rootUnreadable());
+        const auto &folder = walk.unreadableFolders().first();
+        QVERIFY(folder.path.startsWith(deep + u'/') && !folder.reason.isEmpty());
+        QVERIFY(!walk.rootUnreadable());
         QCOMPARE(walk.entries().constLast().name, u"ok.txt"_s);
     }
 
+    // The fast date text is the store's: each side of the summer-time changes, every few
+    // days for a century, each twice (from the cache); ar_EG writes other digits than 0-9.
     void dateTextMatchesStoreRule()
     {
-        QList<qint64> seconds{0,          -1,         -86401,     1080435599,   1080435600,
-                              1099184399, 1099184400, 1099187999, 2147483648LL, 4102444800LL};
-        for (qint64 s = -300000000; s < 1800000000; s += 86413 * 3)
-            seconds << s << s; // the same second twice comes from the last-text cache
-        // ar_EG writes other digits than 0-9.
-        for (const char *locale : {"C", "en_US", "de_DE", "hr_HR", "ar_EG"}) {
-            const QLocale l(QString::fromLatin1(locale));
+        QList<qint64> seconds{-86401, 1080435599, 1080435600, 1099184399, 1099187999};
+        for (qint64 s = -300000000; s < 4102444800LL; s += 86413 * 3)
+            seconds << s << s;
+        for (const QLocale &l : {QLocale::c(), QLocale(u"ar_EG"_s)}) {
             FileDateText fast(l);
             for (qint64 s : std::as_const(seconds))
                 QCOMPARE(fast.text(s), formatDateText(QDateTime::fromSecsSinceEpoch(s), l));
@@ -134,11 +131,8 @@ private slots:
             "33 22 8:33 / /media/b rw - ext4 /dev/sdc1 rw\n"
             "34 22 8:2 / /media/old rw - iso9660 /dev/sda2 rw\n"
             "35 22 8:2 / /media/old rw - ext4 /dev/sda2 rw\n"
-            "36 22 8:49 / /media/user/Backup rw - ext4 /dev/sdd1 rw\n"
-            "37 22 0:50 / /mnt/share rw - cifs //server/share rw\n"
             "38 22 0:51 / /mnt rw - nfs server:/export rw\n"
             "39 22 8:50 / /run/media/u/DATA rw - ntfs3 /dev/sdd2 rw\n"
-            "41 22 8:4 / /mnt2 rw - ext4 /dev/sda4 rw\n"
             "42 22 8:5 / /run/mediadata rw - ext4 /dev/sda5 rw\n"
             "broken line\n";
         const QList<LinuxDriveProvider::Mount> mounts =
@@ -147,10 +141,10 @@ private slots:
         const auto removable = [](const QString &dev) {
             return dev == "/dev/sdb1"_L1 || dev == "/dev/sdc1"_L1;
         };
-        QCOMPARE(LinuxDriveProvider::discDrivesOf(mounts, removable),
-                 QStringList({u"/media/cdrom"_s, u"/mnt/iso"_s, u"/media/b"_s,
-                              u"/media/usb stick"_s, u"/media/old"_s, u"/media/user/Backup"_s,
-                              u"/mnt"_s, u"/mnt/share"_s, u"/run/media/u/DATA"_s}));
+        QCOMPARE(
+            LinuxDriveProvider::discDrivesOf(mounts, removable),
+            QStringList({u"/media/cdrom"_s, u"/mnt/iso"_s, u"/media/b"_s, u"/media/usb stick"_s,
+                         u"/media/old"_s, u"/mnt"_s, u"/run/media/u/DATA"_s}));
     }
     void discFileIsByteExact()
     {
@@ -198,10 +192,7 @@ private slots:
         CaptureJob job(request);
         std::atomic<bool> cancel = false;
         QStringList texts;
-        qsizetype lastFilled = 0;
         job.setProgressCallback([&](const CaptureJob &j) {
-            QVERIFY(j.filledCount() >= lastFilled);
-            lastFilled = j.filledCount();
             if (texts.isEmpty() || texts.last() != j.progressText())
                 texts << j.progressText();
             if (int(j.phase()) == cancelIn)
@@ -228,33 +219,47 @@ private slots:
     }
 
     // A file deleted after the walk listed it is left out of the disc and of the rows the
-    // window is handed, and counted; its changed name no longer counts.
-    void vanishedFilesAreLeftOut_data()
+    // window is handed, and counted; its changed name no longer counts. One that cannot be
+    // read whole when its checksum's turn comes is kept without a checksum, and counted.
+    void filesChangedDuringTheJob_data()
     {
-        QTest::addColumn<bool>("archives");
-        QTest::addColumn<bool>("walkOnly");
-        QTest::addColumn<QString>("gone");
-        QTest::newRow("capture") << false << false << u"b.txt"_s;
-        QTest::newRow("looking inside archives") << true << false << u"b.txt"_s;
-        QTest::newRow("update") << false << true << u"b.txt"_s;
-        QTest::newRow("a changed name") << false << false << u"b\nc.txt"_s;
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("into");
+        QTest::addColumn<QString>(
+            "expected"); // rows handed | stored ("+": right checksum) | counts
+        const QString gone = u"a.txt,z.txt|a.txt,z.txt|1 0 0"_s;
+        const QString unhashed = u"a.txt,b.txt,z.txt|a.txt+,b.txt,z.txt+|0 0 1"_s;
+        QTest::newRow("capture") << u"capture"_s << u"b.txt"_s << u"gone"_s << gone;
+        QTest::newRow("looking inside archives")
+            << u"archives"_s << u"b.txt"_s << u"gone"_s << gone;
+        QTest::newRow("update") << u"update"_s << u"b.txt"_s << u"gone"_s << gone;
+        QTest::newRow("a changed name") << u"capture"_s << u"b\nc.txt"_s << u"gone"_s << gone;
+        QTest::newRow("a FIFO") << u"checksums"_s << u"b.txt"_s << u"fifo"_s << unhashed;
+        QTest::newRow("a folder") << u"checksums"_s << u"b.txt"_s << u"folder"_s << unhashed;
     }
-    void vanishedFilesAreLeftOut()
+    void filesChangedDuringTheJob()
     {
-        QFETCH(bool, archives);
-        QFETCH(bool, walkOnly);
-        QFETCH(QString, gone);
-        for (const QString &f : {u"a.txt"_s, gone, u"z.txt"_s})
-            QVERIFY(makeFile(m_tree + u'/' + f, "1"));
+        QFETCH(QString, mode);
+        QFETCH(QString, file);
+        QFETCH(QString, into);
+        QFETCH(QString, expected);
+        for (const QString &f : {u"a.txt"_s, file, u"z.txt"_s})
+            QVERIFY(makeFile(m_tree + u'/' + f, f.toUtf8()));
         CaptureRequest request{m_data, u"Disc"_s, u"Music & more"_s, m_tree};
-        request.archives = archives;
-        request.walkOnly = walkOnly;
+        request.archives = mode == "archives"_L1;
+        request.walkOnly = mode == "update"_L1;
+        request.checksums = mode == "checksums"_L1;
         CaptureJob job(request);
+        const auto when =
+            into == "gone"_L1 ? CaptureJob::Phase::Filling : CaptureJob::Phase::Hashing;
+        const QByteArray path = QFile::encodeName(m_tree + u'/' + file);
         QStringList rows;
         job.setProgressCallback([&](const CaptureJob &j) {
-            if (j.phase() == CaptureJob::Phase::Filling && !gone.isEmpty()) {
-                QVERIFY(QFile::remove(m_tree + u'/' + gone));
-                gone.clear();
+            if (j.phase() == when && QFileInfo(path).isFile()) {
+                QVERIFY(QFile::remove(path));
+                QVERIFY(into != "fifo"_L1 || ::mkfifo(path.constData(), 0600) == 0);
+                QVERIFY(into != "folder"_L1 || QDir().mkdir(path));
             }
             if (j.phase() == CaptureJob::Phase::Done) {
                 for (const FileRow &r : j.rows(0, j.filledCount()))
@@ -262,51 +267,15 @@ private slots:
             }
         });
         QVERIFY(job.run().ok());
-        const QStringList kept{u"a.txt"_s, u"z.txt"_s};
-        QCOMPARE(rows, kept);
-        QCOMPARE(job.vanishedFiles(), 1);
-        QCOMPARE(job.changedNames(), 0);
         QStringList names;
         for (const FileEntry &e :
-             walkOnly ? job.entries() : stored(discFilePath(m_data, u"Disc"_s)))
-            names << e.name;
-        QCOMPARE(names, kept);
-    }
-
-    // A file that cannot be read whole when its turn comes gets no checksum and is counted;
-    // the others get theirs and the disc is written.
-    void unreadableFilesGetNoChecksum_data()
-    {
-        QTest::addColumn<QString>("turnInto");
-        QTest::newRow("a FIFO") << u"fifo"_s;
-        QTest::newRow("a folder") << u"folder"_s;
-    }
-    void unreadableFilesGetNoChecksum()
-    {
-        QFETCH(QString, turnInto);
-        const QByteArray bytes[] = {"first", "second", "third"};
-        const QString names[] = {u"a.txt"_s, u"b.txt"_s, u"sub/c.txt"_s};
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(makeFile(m_tree + u'/' + names[i], bytes[i]));
-        CaptureRequest request{m_data, u"Disc"_s, u"Music & more"_s, m_tree};
-        request.checksums = true;
-        CaptureJob job(request);
-        const QString b = m_tree + u"/b.txt"_s;
-        job.setProgressCallback([&](const CaptureJob &j) {
-            if (j.phase() != CaptureJob::Phase::Hashing || !QFileInfo(b).isFile())
-                return;
-            QVERIFY(QFile::remove(b));
-            QVERIFY(turnInto == u"fifo"_s ? ::mkfifo(QFile::encodeName(b).constData(), 0600) == 0
-                                          : QDir().mkdir(b));
-        });
-        QVERIFY(job.run().ok());
-        QCOMPARE(job.unhashedFiles(), 1);
-        QMap<QString, QByteArray> hashes;
-        for (const FileEntry &e : stored(discFilePath(m_data, u"Disc"_s)))
-            hashes.insert(e.path.mid(m_tree.size() + 1), e.hash);
-        QCOMPARE(hashes, (QMap<QString, QByteArray>{{names[0], contentHashText(bytes[0])},
-                                                    {names[1], {}},
-                                                    {names[2], contentHashText(bytes[2])}}));
+             request.walkOnly ? job.entries() : stored(discFilePath(m_data, u"Disc"_s)))
+            names << e.name + (e.hash == contentHashText(e.name.toUtf8()) ? "+" : "");
+        QCOMPARE(rows.join(u',') + u'|' + names.join(u',') +
+                     u"|%1 %2 %3"_s.arg(job.vanishedFiles())
+                         .arg(job.changedNames())
+                         .arg(job.unhashedFiles()),
+                 expected);
     }
 
     void failuresWriteNothing()
