@@ -108,16 +108,14 @@ private slots:
         QCOMPARE(run.err, summary + u'\n');
         // --export writes the rows it prints, in their order.
         const QString file = store.filePath(u"rows.txt"_s);
-        QVERIFY(cli(store.path(), args + QStringList{u"--export"_s, u"text"_s, u"--no-title"_s,
-                                                     u"--separator"_s, u"tab"_s, u"--out"_s, file})
-                    .says(0));
+        const QStringList exportTo{"--export", "text", "--no-title", "--separator", "tab", "--out"};
+        QVERIFY(cli(store.path(), args + exportTo + QStringList{file}).says(0));
         const QByteArray bytes = readAll(file);
         QCOMPARE(rowsOf(decodeSingleByte(bytes.data(), bytes.size()).remove(u'\r')),
                  QString(rows).replace(u"  "_s, u" "_s));
         if (args.size() == 1) // and bad use, once
-            QVERIFY(cli(store.path(), {u"duplicates"_s, u"--disc"_s, u"Nine"_s}).says(1) &&
-                    cli(store.path(), {u"duplicates"_s, u"--min-size"_s, u"-1"_s}).says(2) &&
-                    cli(store.path(), {u"single-copies"_s, u"x"_s}).says(2));
+            QVERIFY(cli(store.path(), {"duplicates", "--min-size", "-1"}).says(2) &&
+                    cli(store.path(), {"single-copies", "x"}).says(2));
     }
 
     // Files that both carry a checksum are copies when their bytes are, whatever their names;
@@ -155,22 +153,15 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
         QTest::newRow("ls disc root")
-            << QStringList{u"ls"_s, u"Alpha"_s} << 0
+            << QStringList{"ls", "Alpha"} << 0
             << u"Rock/ 0.00 1, tiny.txt 0.01, big.iso 100.00, Концерт.ogg 200.00"_s;
-        QTest::newRow("ls folder")
-            << QStringList{u"ls"_s, u"alpha/Rock"_s} << 0 << u"song.MP3 0.00"_s;
-        QTest::newRow("ls missing folder")
-            << QStringList{u"ls"_s, u"Alpha/Nope"_s} << 1 << QString();
-        QTest::newRow("find in folder")
-            << QStringList{u"find"_s, u"o"_s, u"--folder"_s, u"Alpha/Rock"_s} << 0
-            << u"/media/cd/Rock/song.MP3@Alpha"_s;
-        QTest::newRow("find in disc root")
-            << QStringList{u"find"_s, u"s"_s, u"--folder"_s, u"Alpha"_s} << 0
-            << u"/media/cd/Rock/song.MP3@Alpha /media/cd/big.iso@Alpha"_s;
+        QTest::newRow("ls folder") << QStringList{"ls", "alpha/Rock"} << 0 << u"song.MP3 0.00"_s;
+        QTest::newRow("ls missing folder") << QStringList{"ls", "Alpha/Nope"} << 1 << QString();
+        QTest::newRow("find in folder") << QStringList{"find", "o", "--folder", "Alpha/Rock"} << 0
+                                        << u"/media/cd/Rock/song.MP3@Alpha"_s;
         QTest::newRow("find, folder and disc")
-            << QStringList{u"find"_s,       u"o"_s,      u"--folder"_s,
-                           u"Alpha/Rock"_s, u"--disc"_s, u"Beta"_s}
-            << 2 << QString();
+            << QStringList{"find", "o", "--folder", "Alpha/Rock", "--disc", "Beta"} << 2
+            << QString();
     }
     void folders()
     {
