@@ -33,15 +33,6 @@ bool run(const QString &program, const QStringList &args, const QString &dir)
     return runProgram(program, args, {}, dir).code == 0;
 }
 
-// Each entry's path and checksum, as the disc file D of `store` holds them.
-QMap<QString, QByteArray> storedHashes(const QString &store)
-{
-    QMap<QString, QByteArray> out;
-    for (const FileEntry &e : stored(discFilePath(store, u"D"_s)))
-        out.insert(e.path, e.hash);
-    return out;
-}
-
 } // namespace
 
 class TestCliCapture : public QObject
@@ -218,7 +209,10 @@ private slots:
             expected.insert(line.section("  "_L1, 1),
                             "xxh128:" + line.section(u' ', 0, 0).toLatin1());
         expected.insert(m_tree + "/inner.zip/docs/x.txt"_L1, {}); // a member
-        QCOMPARE(storedHashes(m_data), expected);
+        QMap<QString, QByteArray> got;
+        for (const FileEntry &e : stored(discFilePath(m_data, u"D"_s)))
+            got.insert(e.path, e.hash);
+        QCOMPARE(got, expected);
 
         QVERIFY(makeFile(big, QByteArray(1536 * 1024, 'B')) &&
                 makeFile(m_tree + "/new.txt"_L1, "n"));
