@@ -62,10 +62,10 @@ private slots:
         const test::CliRun run = test::cli(store("two"), QStringList{"export"} + args +
                                                              QStringList{"--out", cliOut} + discs);
         QVERIFY2(run.code == 0, qPrintable(run.err));
-        QCOMPARE(readAll(cliOut),
-                 exportBytes(format, store("two"),
-                             sheet ? QStringList{"cd2.xml"} : QStringList{"CD1.xml", "cd2.xml"},
-                             options));
+        QCOMPARE(readAll(cliOut), test::exportBytes(m_dir.filePath("out"), format, store("two"),
+                                                    sheet ? QStringList{"cd2.xml"}
+                                                          : QStringList{"CD1.xml", "cd2.xml"},
+                                                    options));
     }
 
     void cliErrors()
@@ -97,11 +97,6 @@ private slots:
 
 private:
     QString store(const QString &name) const { return m_dir.filePath(name); }
-    QByteArray exportBytes(ExportFormat format, const QString &root, const QStringList &items,
-                           const ExportOptions &options = {})
-    {
-        return test::exportBytes(m_dir.filePath("out"), format, root, items, options);
-    }
 
     QTemporaryDir m_dir;
 };
