@@ -50,7 +50,6 @@ private slots:
         };
         row("unknown command", {"frobnicate"}, 2, "frobnicate");
         row("value missing at the end", {"notes", "Rock", "--set"}, 2, "--set");
-        row("value joined by =", {"find", "a.mp3", "--disc=rock"}, 0, "/m/a.mp3");
         row("joined empty free text", {"search", "--text=", "--disc", "Rock"}, 0, "Found  2");
         row("after --, a name", {"list", "--", "--x"}, 0, "/x.txt");
         row("before --, an option", {"list", "--x"}, 2, "list has no option --x");
@@ -92,7 +91,6 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QStringList>("options");
         const QStringList scope{"--disc", "--catalog"};
-        QTest::newRow("tree") << "tree" << QStringList();
         QTest::newRow("find") << "find"
                               << scope + QStringList{"--within", "--save-as", "--into", "--folder"};
         QTest::newRow("export") << "export"
