@@ -17,7 +17,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <ctime>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -42,9 +41,6 @@ class TestCliCapture : public QObject
 private slots:
     void initTestCase()
     {
-        // A zone with summer time, as the disc dates are local times.
-        qputenv("TZ", "Europe/Zagreb");
-        ::tzset();
         m_src = m_srcDir.path() + "/src"_L1;
         QVERIFY(makeFile(m_src + "/docs/x.txt"_L1, "twelve bytes"));
         QVERIFY(run(u"bsdtar"_s,
@@ -90,7 +86,6 @@ private slots:
         const auto run = [&](const QStringList &args) { return cli(m_data, args); };
         QVERIFY(run({"capture", "--catalog", "Music", "--name", "a", m_data})
                     .says(1, u"orlith-cli: Name you entered is allready in use.\n"_s));
-        QVERIFY(run({"new-catalog", "12"}).says(1, "Catalog name can not be number.\n"));
         QVERIFY(run({"new-catalog", "Films"}).says(0));
         QVERIFY(run({"rename", "A", "B"}).says(0));
         // Without a terminal to ask, a disc is deleted only with --yes.
@@ -183,7 +178,6 @@ private slots:
         // nothing at all (a mount point with nothing mounted), unless asked to.
         const QByteArray after = readAll(discFile);
         QVERIFY(run({"rescan", "D", d + "/none"_L1}).says(1));
-        QVERIFY(run({"rescan", "D"}).says(2));
         QVERIFY(QDir(d).removeRecursively() && QDir().mkpath(d));
         QVERIFY(run({"rescan", "D", d}).says(1, u"--allow-empty"_s));
         QCOMPARE(readAll(discFile), after);
