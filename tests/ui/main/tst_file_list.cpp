@@ -235,8 +235,8 @@ private slots:
         QTEST(fileName->text(), "shown");
     }
 
-    // Column widths, the divider, the details pane's height and the dialogs' folders survive
-    // a restart; Data.ini is left as it was.
+    // Column widths, the divider, the details pane's height and state and the dialogs' folders
+    // survive a restart; Data.ini is left as it was. The divider keeps the tree visible.
     void layoutKeptAcrossRestart()
     {
         QList<int> before;
@@ -249,6 +249,8 @@ private slots:
             auto *split = form->findChild<QSplitter *>("listSplitter");
             split->setSizes({split->height() - 150, 150});
             before = columnWidths(*form) << form->splitterLeft() << form->detailsPane().height();
+            QTest::mouseClick(form->findChild<QToolButton *>("picUpDown"), Qt::LeftButton);
+            QVERIFY(!form->detailsExpanded() && form->detailsPane().height() < before.last());
             form->close();
         }
         keepFolder(m_f.root(), KeptFolder::Export, m_f.root() + "/cds");
@@ -258,9 +260,13 @@ private slots:
         const QByteArray settings = readAll(settingsPath(m_f.root()));
         QVERIFY(!settings.isEmpty() && !settings.contains("Columns") && !settings.contains("cds"));
         auto form = m_f.open();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()) && !form->detailsExpanded());
+        form->toggleDetails();
         QCOMPARE(columnWidths(*form) << form->splitterLeft() << form->detailsPane().height(),
                  before);
+        const int minLeft = MainWindow::kSplitterMinLeft;
+        QVERIFY(!form->moveSplitter(minLeft) && form->moveSplitter(minLeft + 1));
+        QCOMPARE(form->tree().width(), minLeft + 1);
         QVERIFY(m_f.messages.boxes.isEmpty());
     }
 

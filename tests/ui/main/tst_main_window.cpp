@@ -290,26 +290,6 @@ private slots:
                  opened);
     }
 
-    void detailsPaneAndSplitter()
-    {
-        int expandedHeight = 0;
-        {
-            auto form = m_f.open();
-            QVERIFY(form->detailsExpanded());
-            expandedHeight = form->detailsPane().height();
-            QTest::mouseClick(form->findChild<QToolButton *>("picUpDown"), Qt::LeftButton);
-            QVERIFY(!form->detailsExpanded() && form->detailsPane().height() < expandedHeight);
-            form->close();
-        }
-        auto form = m_f.open(); // the collapsed pane survives a restart
-        QVERIFY(!form->detailsExpanded());
-        form->toggleDetails();
-        QCOMPARE(form->detailsPane().height(), expandedHeight);
-        const int minLeft = MainWindow::kSplitterMinLeft;
-        QVERIFY(!form->moveSplitter(minLeft) && form->moveSplitter(minLeft + 1));
-        QCOMPARE(form->tree().width(), minLeft + 1);
-    }
-
     // Rows removed (by runs, and so many runs that the list is rebuilt), appended, sorted and
     // cleared under the model tester; colours and the header's arrow follow them, and a new
     // list starts unsorted.
