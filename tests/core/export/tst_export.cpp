@@ -113,7 +113,6 @@ private slots:
             "<td>/media/cd/Tom &amp; Jerry &lt;1&gt; \"q\" 'x';y.avi</td>\r\n"
             "<td>1.50</td>\r\n<td>14.03.2004 22:10:05</td>\r\n<td>CD1</td>\r\n</tr>\r\n",
             kHtmlTail);
-        add("sql inserts only", ExportFormat::Sql, {}, "SET NAMES utf8mb4;\r\n", kInsert);
         add("sql mysql", ExportFormat::Sql, {.createDatabase = true, .createTable = true},
             "SET NAMES utf8mb4;\r\nCreate database MyFiles;\r\nUse MyFiles;\r\n\r\nCreate table "
             "CDFiles (\r\n"
@@ -122,14 +121,6 @@ private slots:
             kInsert);
         add("sql mssql", ExportFormat::Sql, {.dialect = SqlDialect::MsSql, .createTable = true},
             "Create table CDFiles (\r\nID_Auto int IDENTITY(1,1),\r\n" + kSqlTable, kInsert);
-        // Names that only a direct call can hand over are quoted by the dialect's rules.
-        add("sql mysql, names quoted", ExportFormat::Sql,
-            {.createDatabase = true, .databaseName = "d;#", .tableName = "t`x"},
-            "SET NAMES utf8mb4;\r\nCreate database `d;#`;\r\nUse `d;#`;\r\n\r\n",
-            QByteArray(kInsert).replace("CDFiles", "`t``x`"));
-        add("sql mssql, names quoted", ExportFormat::Sql,
-            {.dialect = SqlDialect::MsSql, .tableName = "t]x;"}, {},
-            QByteArray(kInsert).replace("CDFiles", "[t]]x;]"));
     }
 
     void exactBytes()
@@ -189,11 +180,10 @@ private slots:
         const SizeFormat c(QLocale::c());
         const SizeFormat de(QLocale(QLocale::German));
         const std::pair<const char *, const char *> cases[] = {
-            {"007", "7.00"}, {"-3", "-3.00"}, {"2.345", "2.35"}, {"abc", "abc"}, {"", ""}};
+            {"-3", "-3.00"}, {"2.345", "2.35"}, {"abc", "abc"}};
         for (const auto &[raw, formatted] : cases)
             QCOMPARE(c.format(raw), QString(formatted));
         QCOMPARE(de.format(" 1536"), "1536,00");
-        QCOMPARE(de.format("1,5"), "1,50");
         // ISO-8859-1 only when every text fits; else the whole file, Latin-1 rows too, is UTF-8.
         const QByteArray latinRow = "\"d\xe9j\xe0 vu.mp3\";\"/media/cd2/d\xe9j\xe0 vu.mp3\";"
                                     "\"12345.00\";\"02.02.2002 02:02:02\";\"cd2\"\r\n";
@@ -201,15 +191,6 @@ private slots:
         QVERIFY(csv.contains("\"" + QString("Дом; «сад».txt").toUtf8() + "\";"));
         QVERIFY(csv.endsWith(QString::fromLatin1(latinRow).toUtf8()));
         QVERIFY(exportBytes(ExportFormat::Csv, store("two"), {"cd2.xml"}).endsWith(latinRow));
-        // Rows keep their order and discs, and a text that does not fit makes them UTF-8 too.
-        const QString rows = m_dir.filePath("rows.csv");
-        QVERIFY(exportRows(
-            ExportFormat::Csv, rows,
-            {FileRow("Дом", "/Дом", 1024, "d", "Z"),
-             FileRow("déjà vu.mp3", "/media/cd2/déjà vu.mp3", 12345, "02.02.2002 02:02:02", "cd2")},
-            {.titleRow = false}, store("two")));
-        QCOMPARE(readAll(rows), QString("\"Дом\";\"/Дом\";\"1024.00\";\"d\";\"Z\"\r\n").toUtf8() +
-                                    QString::fromLatin1(latinRow).toUtf8());
     }
 
     // A spreadsheet runs no cell of CSV or text as a formula; sizes that are numbers stay so.
@@ -225,9 +206,7 @@ private slots:
         };
         row("=", "=1+1", "'=1+1", "'=1+1");
         row("+", "+1", "1.00", "+1");
-        row("-", "-5", "-5.00", "-5");
         row("@", "@SUM(A1)", "'@SUM(A1)", "'@SUM(A1)");
-        row("tab", "\t=1", "'\t=1", "'\t=1");
         row("CR", "\r=1", "'\r=1", "'\r=1");
         row("later in the cell", "a=b", "a=b", "a=b", false);
     }
@@ -296,10 +275,9 @@ private slots:
         }
     }
 
-    void emptySheetAndCells()
+    void emptySheet()
     {
         ExcelFile empty;
-        QVERIFY(empty.close()); // never created: nothing happens
         QVERIFY(empty.create(store("empty.xls")));
         QVERIFY(empty.close());
         const QByteArray bytes = readAll(store("empty.xls"));
@@ -311,17 +289,6 @@ private slots:
         QCOMPARE(head[9], std::pair(0x1E, "\x1C" + QByteArray(R"(#,##0\ "$";[Red]\-#,##0\ "$")")));
         QCOMPARE(head[26], std::pair(0x1E, QByteArray("\x01@")));
         QCOMPARE(afterFormats(store("empty.xls")), hex("0A000000"));
-        ExcelFile xls;
-        QVERIFY(xls.create(store("cells.xls")));
-        QVERIFY(xls.writeText(0, 0, 1, 1, "General"));
-        QVERIFY(xls.writeText(ExcelFile::kFont1, 3, 4, 2, QString(255, QChar(0xE9))));
-        QVERIFY(xls.close());
-        const auto recs = sheetRecords(store("cells.xls"));
-        QCOMPARE(recs.size(), 2);
-        QCOMPARE(afterFormats(store("cells.xls")).first(19),
-                 hex("0400 0F00 0000 0000 000000 07") + "General");
-        // Texts are ISO-8859-1, one byte a character.
-        QCOMPARE(recs[1].second, hex("0300 0100 004003 FF") + QByteArray(255, '\xE9'));
     }
 
     void limits()
@@ -333,7 +300,7 @@ private slots:
         };
         QVERIFY(label(65536, "a"));
         QVERIFY(label(32768, "b"));
-        QVERIFY(label(1, QString(255, 'c')));
+        QVERIFY(label(1, QString(255, QChar(0xE9))));
         // Refused cells leave no trace in the file.
         for (qint32 row : {0, 65537})
             QVERIFY(!label(row, "x"));
@@ -348,7 +315,8 @@ private slots:
         QCOMPARE(recs.size(), 3);
         QCOMPARE(recs[0].second, hex("FFFF 0000 000000 01") + "a");
         QCOMPARE(recs[1].second, hex("FF7F 0000 000000 01") + "b");
-        QCOMPARE(recs[2].second.first(8), hex("0000 0000 000000 FF"));
+        // Texts are ISO-8859-1, one byte a character.
+        QCOMPARE(recs[2].second, hex("0000 0000 000000 FF") + QByteArray(255, '\xE9'));
     }
 
     // What the export writes: options, fonts, column widths, the title row, then a row per entry.
@@ -373,7 +341,6 @@ private slots:
         ExcelFile xls;
         QVERIFY(!xls.writeText(0, 0, 1, 1, "x"));
         QVERIFY(xls.create(store("missing/a.xls")).error.contains("missing"));
-        QVERIFY(!xls.create(m_dir.path()));
         // Only a sheet closed whole replaces the old file: not on a full disk, nor one unclosed.
         QVERIFY(test::writeAll(store("old.xls"), "old"));
         QVERIFY(xls.create(store("old.xls")));
