@@ -31,9 +31,9 @@ inline bool makeFile(const QString &path, const QByteArray &bytes, qint64 mtime 
 // "disc", an empty folder to capture.
 inline bool makeCaptureStore(const QString &dir, CatalogueIndex &index)
 {
-    const QString data = dir + QLatin1String("/data");
+    const QString data = dir + "/data"_L1;
     index.clear();
-    return ensureStoreFolders(data).ok() && QDir().mkpath(dir + QLatin1String("/disc")) &&
+    return ensureStoreFolders(data).ok() && QDir().mkpath(dir + "/disc"_L1) &&
            index.addCatalog(u"Music & more"_s) &&
            index.writeCatalogOrder(catalogOrderPath(data)).ok();
 }
@@ -43,9 +43,8 @@ inline QList<FileEntry> entries(const QStringList &lines)
 {
     QList<FileEntry> out;
     for (const QString &line : lines) {
-        const QStringList p = line.split(QLatin1Char(' '));
-        out.append({p[0].section(QLatin1Char('/'), -1), QLatin1String("/m/") + p[0],
-                    p[1].toLongLong(), p[2]});
+        const QStringList p = line.split(u' ');
+        out.append({p[0].section(u'/', -1), "/m/"_L1 + p[0], p[1].toLongLong(), p[2]});
     }
     return out;
 }
@@ -63,8 +62,8 @@ inline QString shape(const CatalogueIndex &index)
 {
     QStringList parts;
     for (const CatalogNode &c : index.catalogs())
-        parts << c.name + QLatin1Char(':') + c.discs.join(QLatin1Char(','));
-    return parts.join(QLatin1Char(' '));
+        parts << c.name + u':' + c.discs.join(u',');
+    return parts.join(u' ');
 }
 
 // The shape of the index a restart would load from the data folder.
@@ -78,9 +77,9 @@ inline QString shapeOnDisk(const QString &programFolder)
 // Folders nested past PATH_MAX, which none can open by path, root too; returns the first.
 inline QString makeTooDeepFolder(const QString &parent)
 {
-    const QStringList steps(24, QString(200, QLatin1Char('d')));
+    const QStringList steps(24, QString(200, u'd'));
     QProcess::execute("mkdir", {"-p", parent + '/' + steps.join('/')});
-    return parent + QLatin1Char('/') + steps.first();
+    return parent + u'/' + steps.first();
 }
 
 // Python that writes sys.argv[1]: a tar.bz2 of one member, zeros.bin, of `gib` GiB of
@@ -108,7 +107,7 @@ inline bool makeImage(const QString &kind, const QString &folder, const QString 
 {
     QProcess p;
     p.setWorkingDirectory(folder);
-    if (kind == QLatin1String("iso"))
+    if (kind == "iso"_L1)
         p.start(u"xorriso"_s, {u"-as"_s, u"mkisofs"_s, u"-quiet"_s, u"-V"_s, u"VOLID"_s, u"-J"_s,
                                u"-R"_s, u"-o"_s, image, u"."_s});
     else

@@ -21,8 +21,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kBlock = QStringLiteral("/org/freedesktop/UDisks2/block_devices/sr0");
-const QString kDrive = QStringLiteral("/org/freedesktop/UDisks2/drives/HL_2dDT_2dST");
+const QString kBlock = u"/org/freedesktop/UDisks2/block_devices/sr0"_s;
+const QString kDrive = u"/org/freedesktop/UDisks2/drives/HL_2dDT_2dST"_s;
 
 // A udisks daemon that knows /dev/sr0 in a drive holding a DVD+R.
 class FakeUdisks : public QDBusVirtualObject
@@ -31,19 +31,19 @@ public:
     bool handleMessage(const QDBusMessage &m, const QDBusConnection &bus) override
     {
         QVariant answer;
-        if (m.member() == QLatin1String("ResolveDevice")) {
+        if (m.member() == "ResolveDevice"_L1) {
             const auto options = qdbus_cast<QVariantMap>(m.arguments().value(0));
             QList<QDBusObjectPath> found;
-            if (options.value(QStringLiteral("path")) == QLatin1String("/dev/sr0"))
+            if (options.value(u"path"_s) == "/dev/sr0"_L1)
                 found.append(QDBusObjectPath(kBlock));
             answer = QVariant::fromValue(found);
-        } else if (m.member() == QLatin1String("Get") && m.path() == kBlock) {
+        } else if (m.member() == "Get"_L1 && m.path() == kBlock) {
             answer =
                 QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath(kDrive))));
-        } else if (m.member() == QLatin1String("GetAll") && m.path() == kDrive) {
-            answer = QVariantMap{{QStringLiteral("Media"), QStringLiteral("optical_dvd_plus_r")},
-                                 {QStringLiteral("Vendor"), QStringLiteral("HL-DT-ST ")},
-                                 {QStringLiteral("Model"), QStringLiteral("DVDRAM GH24NSD1  ")}};
+        } else if (m.member() == "GetAll"_L1 && m.path() == kDrive) {
+            answer = QVariantMap{{u"Media"_s, u"optical_dvd_plus_r"_s},
+                                 {u"Vendor"_s, u"HL-DT-ST "_s},
+                                 {u"Model"_s, u"DVDRAM GH24NSD1  "_s}};
         } else {
             return false;
         }
@@ -63,12 +63,11 @@ private slots:
     {
         // No system bus in this process: the probe must carry on without one.
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/orlith-test-bus");
-        const QString daemon = findTool(QStringLiteral("dbus-daemon"));
+        const QString daemon = findTool(u"dbus-daemon"_s);
         if (daemon.isEmpty() || !m_busDir.isValid())
             return;
-        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                QStringLiteral("--print-address"),
-                                QStringLiteral("--address=unix:path=") + m_busDir.filePath("bus")});
+        m_daemon.start(daemon, {u"--session"_s, u"--nofork"_s, u"--print-address"_s,
+                                u"--address=unix:path="_s + m_busDir.filePath("bus")});
         if (m_daemon.waitForReadyRead(10000))
             m_busAddress = QString::fromUtf8(m_daemon.readLine().trimmed());
     }
@@ -110,12 +109,12 @@ private slots:
         QFETCH(QString, device);
         QFETCH(QString, facts);
         DriveFacts got;
-        if (bus == QLatin1String("system")) {
+        if (bus == "system"_L1) {
             got = probeUdisks(device);
         } else {
             if (m_busAddress.isEmpty())
                 QSKIP("dbus-daemon is missing");
-            const QString name = QStringLiteral("fake-udisks-%1").arg(++m_connections);
+            const QString name = u"fake-udisks-%1"_s.arg(++m_connections);
             QDBusConnection service = QDBusConnection::connectToBus(m_busAddress, name);
             // Answered on a thread of its own while the probe blocks this one.
             QThread thread;
@@ -127,10 +126,10 @@ private slots:
                 thread.quit();
                 thread.wait();
             });
-            if (bus.endsWith(QLatin1String("udisks"))) {
-                QVERIFY(service.registerService(QStringLiteral("org.freedesktop.UDisks2")));
-                QVERIFY(service.registerVirtualObject(QStringLiteral("/org/freedesktop/UDisks2"),
-                                                      &udisks, QDBusConnection::SubPath));
+            if (bus.endsWith("udisks"_L1)) {
+                QVERIFY(service.registerService(u"org.freedesktop.UDisks2"_s));
+                QVERIFY(service.registerVirtualObject(u"/org/freedesktop/UDisks2"_s, &udisks,
+                                                      QDBusConnection::SubPath));
             }
             udisks.moveToThread(&thread);
             got = probeUdisks(device, QDBusConnection::connectToBus(m_busAddress, name + "c"));
@@ -163,17 +162,17 @@ private slots:
         QFETCH(QString, fsType);
         QTemporaryDir dir;
         QString path;
-        if (kind == QLatin1String("fat"))
-            path = makeFatImage(dir.path(), label, QStringLiteral("1234ABCD"));
-        else if (kind == QLatin1String("iso"))
+        if (kind == "fat"_L1)
+            path = makeFatImage(dir.path(), label, u"1234ABCD"_s);
+        else if (kind == "iso"_L1)
             path = makeIsoImage(dir.path(), label);
-        else if (kind == QLatin1String("plain"))
-            path = dir.filePath(QStringLiteral("plain.bin"));
+        else if (kind == "plain"_L1)
+            path = dir.filePath(u"plain.bin"_s);
         else
             path = dir.path();
         if (path.isEmpty())
             QSKIP("mkfs.vfat or xorriso is missing (scripts/test.sh installs them)");
-        if (kind == QLatin1String("plain")) {
+        if (kind == "plain"_L1) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
         }
