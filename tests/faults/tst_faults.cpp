@@ -131,7 +131,6 @@ const std::map<QString, Op> ops = {
      }},
     {"rename-catalog", editOp([](StoreEdits &e) { return e.rename("Music", "Songs"); })},
     {"delete-disc", editOp([](StoreEdits &e) { return e.deleteDisc("Old"); })},
-    {"new-catalog", editOp([](StoreEdits &e) { return e.newCatalog("Films"); })},
     {"notes-update", notesOp([](NotesStore &n) {
          const bool found = findRecord(n, "Third");
          n.setRecord(n.discName(), "Third, edited");
@@ -325,9 +324,8 @@ private slots:
         };
         for (const QString write :
              {"disc-file cds/Old.xml", "capture cds/New.xml", "rename-catalog cds/Old.xml",
-              "new-catalog katalog.ini", "notes-update usrdisc.usr", "notes-delete usrdisc.usr",
-              "settings Data.ini", "picture pic/Old.jpg", "export-csv Old.csv",
-              "export-xls Old.xls"}) {
+              "notes-update usrdisc.usr", "notes-delete usrdisc.usr", "settings Data.ini",
+              "picture pic/Old.jpg", "export-csv Old.csv", "export-xls Old.xls"}) {
             for (Fault fault : {Fault::NoSpace, Fault::NoAccess, Fault::FullTmpfs})
                 row(write.section(' ', 0, 0), fault, write.section(' ', 1));
         }

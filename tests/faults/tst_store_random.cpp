@@ -109,7 +109,6 @@ struct Worker
             const QString folder = mediaRoot + "/m" + QString::number(counter);
             for (int i = rng.bounded(5); i >= 0; --i)
                 setFile(folder, {}, rng.bounded(4000));
-            test::writeAll(folder + "/.hidden", "not listed");
             discs.insert(name, {catalog, folder, folders.value(folder), {}});
             return {op, "--catalog", catalog, "--name", name, folder};
         }

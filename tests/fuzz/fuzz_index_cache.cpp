@@ -10,10 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const IndexCache first =
         IndexCache::read(fuzz::scratchFile("index.cache", fuzz::bytesOf(data, size)));
-    struct stat st
-    {
-    };
-    (void)first.find("Disc.xml", st);
+    (void)first.find("Disc.xml", {});
     if (first.size() == 0)
         return 0;
     const QString copy = fuzz::scratchPath("copy.cache");
