@@ -40,19 +40,6 @@ class TestFileList : public QObject
 
     WindowFixture m_f;
 
-    // A disc made on Windows, with a folder whose name starts like another's.
-    void makeFolderStore()
-    {
-        const auto e = [](const char *path, qint64 size) {
-            const QString p = QString::fromLatin1(path);
-            return FileEntry{p.section(u'\\', -1), p, size, "1 Jan 2020"};
-        };
-        m_f.writeDisc("Disc", "Cat",
-                      {e("D:\\readme.txt", 1), e("D:\\Photos\\a.jpg", 1024),
-                       e("D:\\Photos\\b.txt", 1024), e("D:\\Photos\\2020\\c.jpg", 2048),
-                       e("D:\\Photosx\\d.jpg", 5), e("D:\\Music\\a.mp3", 7)});
-    }
-
     // Expands the disc and then each folder of `relative`; the last node is selected.
     QTreeWidgetItem *openFolder(MainWindow &form, const QString &relative)
     {
@@ -89,13 +76,11 @@ private slots:
                                    "early|0|1.2.2004 9:00:00", "bad|0|someday"}
             << "bad dec jan early feb next"
             << "next feb early jan dec bad";
+        // Case is ignored and equal names keep their order, both ways.
         QTest::newRow("names, digits by value")
-            << name << QStringList{"file10", "file2", "File1", "file1b"}
-            << "File1 file1b file2 file10"
-            << "file10 file2 file1b File1";
-        QTest::newRow("case ignored, equal names keep their order")
-            << name << QStringList{"b.txt", "a.TXT", "B.txt", "A.txt"} << "a.TXT A.txt b.txt B.txt"
-            << "b.txt B.txt a.TXT A.txt";
+            << name << QStringList{"file10", "f2", "File1", "F2", "file1b"}
+            << "f2 F2 File1 file1b file10"
+            << "file10 file1b File1 f2 F2";
     }
     void sortsByColumn()
     {
@@ -315,7 +300,15 @@ private slots:
     {
         QFETCH(QString, folder);
         QFETCH(QString, findText);
-        makeFolderStore();
+        // A disc made on Windows, with a folder whose name starts like another's.
+        const auto e = [](const char *path, qint64 size) {
+            const QString p = QString::fromLatin1(path);
+            return FileEntry{p.section(u'\\', -1), p, size, "1 Jan 2020"};
+        };
+        m_f.writeDisc("Disc", "Cat",
+                      {e("D:\\readme.txt", 1), e("D:\\Photos\\a.jpg", 1024),
+                       e("D:\\Photos\\b.txt", 1024), e("D:\\Photos\\2020\\c.jpg", 2048),
+                       e("D:\\Photosx\\d.jpg", 5), e("D:\\Music\\a.mp3", 7)});
         auto form = m_f.open();
         if (folder.isEmpty()) {
             QVERIFY(openFolder(*form, "Photos/2020"));
