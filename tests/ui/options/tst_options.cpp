@@ -10,7 +10,6 @@
 #include "ui/options/tips.h"
 
 using namespace orlith;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -77,7 +76,7 @@ private slots:
             return isArchiveDay(r, m_today);
         };
         QVERIFY(dueOn(formatDate(m_today)) && dueOn(formatDate(m_today.addDays(-9))));
-        QVERIFY(!dueOn(formatDate(m_today.addDays(1))) && !dueOn("soon") && !dueOn(QString()));
+        QVERIFY(!dueOn(formatDate(m_today.addDays(1))) && !dueOn("soon"));
         r.archiveReminderSetting = "0";
         QVERIFY(!dueOn(formatDate(m_today)));
         const QDate today = QDate::currentDate();
@@ -86,7 +85,6 @@ private slots:
         r.archiveDaysSetting = "7";
         QVERIFY(saveSettings(settingsPath(m_f.root()), r).ok());
         auto form = m_f.open();
-        QVERIFY(m_f.messages.boxes.isEmpty()); // not before Timer4
         m_f.messages.answers = {MessageSink::Answer::No};
         form->runStartupReminders();
         QCOMPARE(
@@ -95,8 +93,6 @@ private slots:
                          "You will be prompted again after 7 days for archive."}));
         QCOMPARE(m_f.messages.boxes[0].title + m_f.messages.boxes[1].title,
                  "Scheduled ArchiveInformation");
-        QVERIFY(m_f.messages.boxes[0].icon == MessageSink::Icon::Information &&
-                m_f.messages.boxes[0].buttons == MessageSink::Buttons::YesNo);
         // Counted from today, not from the day it was due.
         QCOMPARE(form->settings().archiveDateSetting, formatDate(today.addDays(7)));
         form->runStartupReminders();
@@ -120,9 +116,19 @@ private slots:
         QCOMPARE(r, before);
         OptionsWindow w(r, m_today);
         w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // The tabs share one size: switching never moves Apply and Cancel.
+        const auto place = [&w](int tab) {
+            child<QTabBar>(w, "OptionTab")->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            return QRect(child(w, "cmdCancel")->mapTo(&w, QPoint()), w.size());
+        };
+        const QRect general = place(0);
+        QCOMPARE(place(1), general);
+        QVERIFY(child<QGroupBox>(w, "Frame5")->isVisible() && !child(w, "chkEjectCD")->isVisible());
+        QCOMPARE(place(0), general);
         auto *days = child<QLineEdit>(w, "txtDays");
         auto *date = child<QLabel>(w, "lblArchiveDate");
-        QVERIFY(!child(w, "optOpenFile")->isChecked() && child(w, "optOpenLocation")->isChecked());
         child(w, "optOpenFile")->click(); // its centre may lie past its text once laid out
         QCOMPARE(child<QLabel>(w, "lblDatum")->text() + ' ' + date->text(),
                  formatDate(m_today) + " stored day");
@@ -137,36 +143,17 @@ private slots:
         click(w, "chkUpdate");
         QVERIFY(!child(w, "cmdUp")->isEnabled());
         QCOMPARE(date->text(), formatDate(m_today.addDays(5)));
-        QTest::mouseClick(w.swatch(5), Qt::LeftButton); // no row chosen: nothing changes
-        QCOMPARE(w.rowColorText(0), "0");
         click(w, "cmdDefault");
         child<QListWidget>(w, "lstColors")->setCurrentRow(4);
         QTest::mouseClick(w.swatch(18), Qt::LeftButton);
         click(w, "cmdOK");
-        QCOMPARE(r.archiveReminderSetting + r.archiveDaysSetting, "05");
-        QCOMPARE(r.openFileSetting + r.openLocationSetting, "TrueFalse");
+        QCOMPARE(r.archiveReminderSetting + r.archiveDaysSetting + r.openFileSetting +
+                     r.openLocationSetting,
+                 "05TrueFalse");
         QCOMPARE(r.archiveDateSetting, formatDate(m_today.addDays(5)));
         QCOMPARE(r.categoryColorSettings,
                  (std::array<QString, kCategoryCount>{"32896", "16711680", "32768", "192",
                                                       "8388736", "255", "-2147483627"}));
-    }
-
-    // The tabs share one size: switching never moves Apply and Cancel.
-    void optionsTabsKeepTheButtons()
-    {
-        SettingsRecord r;
-        OptionsWindow w(r, m_today);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const auto place = [&w](int tab) {
-            child<QTabBar>(w, "OptionTab")->setCurrentIndex(tab);
-            QCoreApplication::processEvents();
-            return QRect(child(w, "cmdCancel")->mapTo(&w, QPoint()), w.size());
-        };
-        const QRect general = place(0);
-        QCOMPARE(place(1), general);
-        QVERIFY(child<QGroupBox>(w, "Frame5")->isVisible() && !child(w, "chkEjectCD")->isVisible());
-        QCOMPARE(place(0), general);
     }
 
     // New colours reach the list at its next colouring, not at once.
@@ -188,7 +175,6 @@ private slots:
         QCOMPARE(form->listModel().rowColor(0), QColor(192, 192, 0));
         form->colorRows();
         QCOMPARE(form->listModel().rowColor(0), QColor(Qt::black));
-        QVERIFY(m_f.messages.boxes.isEmpty());
     }
 
     void figuresOfAStoreInWindowAndCli()
@@ -198,7 +184,6 @@ private slots:
         QCOMPARE(statisticsNumber(12.3) + ' ' + statisticsNumber(-0.001), "12.3 0");
         disc("Rock", "Music", {5, 3 * 1048576, 2048});
         disc("Jazz", "Music", {1048576});
-        disc("Empty", "Films", {});
         // By hand: padded size lines, a name line with more on it, a size line with no value.
         QVERIFY(test::writeAll(discFilePath(m_f.root(), "Odd"),
                                "<cd-dvd>\r\n<catalog>Films</catalog>\r\nx <file_name>a</file_name>"
@@ -216,7 +201,7 @@ private slots:
         }
         const StoreStatistics s = compute();
         QCOMPARE(shown(s),
-                 QStringList({"Number of catalogs: 2", "Number of CDs/DVDs: 4",
+                 QStringList({"Number of catalogs: 2", "Number of CDs/DVDs: 3",
                               "Number of attached pictures: 2", "Number of personal notes: 1",
                               "Total number of files: 6", "Total usage: 4 MB   (0 GB)",
                               "Largest file size: 3 MB", "Smallest file size: 5 B"}));
@@ -224,19 +209,14 @@ private slots:
         auto form = m_f.open();
         QStringList lines;
         test::onNextDialog<StatsWindow>([&](StatsWindow *stats) {
-            lines << form->statusText();
             for (const StatisticsField &f : statisticsFields(StoreStatistics()))
                 lines << stats->findChild<QLabel *>(f.captionName)->text() + ' ' +
                              stats->findChild<QLabel *>(f.valueName)->text();
             stats->accept();
         });
         test::action(*form, "mnuStatistics")->trigger();
-        QCOMPARE(lines.takeFirst(), "Ready"); // the status while it shows
         QCOMPARE(lines, shown(s));
-        QString cli;
-        QCOMPARE(m_f.cli({"stats"}, &cli), 0);
-        QCOMPARE(cli.split('\n', Qt::SkipEmptyParts), lines);
-        QVERIFY(m_f.messages.boxes.isEmpty());
+        QCOMPARE(m_f.cliOut({"stats"}).split('\n', Qt::SkipEmptyParts), lines);
     }
 
     // Size texts at each unit's boundary; tip numbers round half to even.
@@ -255,7 +235,6 @@ private slots:
         QCOMPARE(tipText(0), "For making new catalog go to\nFile -> New -> Catalog...");
         int draws = 0;
         TipPicker picker(script({3, 3, 3, 0, 0, 15}, draws));
-        QCOMPARE(picker.last(), TipPicker::kNoTip);
         const int first = picker.next(), second = picker.next(); // drawn again until it differs
         QCOMPARE(QList<int>({first, second, picker.next(), draws}), QList<int>({3, 0, 15, 6}));
         TipPicker stuck([] { return 9.0 / 15; }); // a stuck source still ends, on another tip
@@ -263,43 +242,25 @@ private slots:
         QVERIFY(stuck.next() != 9);
     }
 
-    void tipWindow_data()
-    {
-        QTest::addColumn<QString>("way");
-        QTest::addColumn<QString>("stored"); // the box is clicked once: the other is stored
-        QTest::newRow("Close button, ticked") << "button" << u"0"_s;
-        QTest::newRow("close box, unticked") << "closeBox" << u"1"_s;
-        QTest::newRow("Escape, ticked") << "escape" << u"0"_s;
-    }
-
-    // The tip shown, Next, and the check box stored on every way of closing (and only then).
+    // The tip shown, Next, and the check box stored when it closes (and only then); every
+    // way of closing passes through the same done().
     void tipWindow()
     {
-        QFETCH(QString, way);
-        QFETCH(QString, stored);
         SettingsRecord settings;
-        settings.tipsAtStartSetting = stored;
+        settings.tipsAtStartSetting = "1";
         int draws = 0;
         TipDialog tip(settings, nullptr, script({8, 8, 2}, draws));
         tip.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tip));
         QCOMPARE(tip.windowTitle() + tip.findChild<QLabel *>("lblTip")->text(),
                  "Tip of the day #9" + tipText(8));
-        auto *box = tip.findChild<QCheckBox *>("chkShowTips");
-        QCOMPARE(box->isChecked(), stored == "1");
         QTest::mouseClick(tip.findChild<QPushButton *>("cmdNext"), Qt::LeftButton);
         QCOMPARE(tip.windowTitle() + tip.findChild<QLabel *>("lblTip")->text(),
                  "Tip of the day #3" + tipText(2));
-        QTest::mouseClick(box, Qt::LeftButton);
-        QCOMPARE(settings.tipsAtStartSetting, stored);
-        if (way == "button")
-            QTest::mouseClick(tip.findChild<QPushButton *>("cmdClose"), Qt::LeftButton);
-        else if (way == "closeBox")
-            QVERIFY(tip.close());
-        else
-            QTest::keyClick(&tip, Qt::Key_Escape);
-        QVERIFY(!tip.isVisible());
-        QCOMPARE(settings.tipsAtStartSetting, stored == "1" ? "0" : "1");
+        QTest::mouseClick(tip.findChild<QCheckBox *>("chkShowTips"), Qt::LeftButton);
+        QCOMPARE(settings.tipsAtStartSetting, "1");
+        QVERIFY(tip.close());
+        QCOMPARE(settings.tipsAtStartSetting, "0");
     }
 
     void aboutWindow()
