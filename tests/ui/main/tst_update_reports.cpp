@@ -35,13 +35,13 @@ private slots:
     void init() { fx.reset(); }
 
     // The drive the disc came from is offered and the comparison shows what changed. Apply
-    // rewrites the disc and keeps its notes; Cancel, a failed walk, a walk that found nothing
-    // (a mount point with nothing mounted: the user says No) and a disc another process
-    // rewrote during the comparison change nothing.
+    // rewrites the disc and keeps its notes; Cancel, a failed walk and a walk that found
+    // nothing (a mount point with nothing mounted: the user says No) change nothing. (A disc
+    // rewritten meanwhile is refused by the engine: tst_disc_update.)
     void updateDisc_data()
     {
         QTest::addColumn<QString>("answer");    // on the comparison window, or "vanish"
-        QTest::addColumn<QString>("meanwhile"); // "empty", or a command run while it shows
+        QTest::addColumn<QString>("meanwhile"); // "empty": the medium shows nothing
         QTest::addColumn<QString>("box");       // what the one message box says, or empty
         const auto row = [](const char *tag, const char *answer, const char *meanwhile,
                             const char *box) { QTest::newRow(tag) << answer << meanwhile << box; };
@@ -49,7 +49,6 @@ private slots:
         row("cancel", "cmdCancel", "", "");
         row("failed walk", "vanish", "", "Cannot read");
         row("nothing found", "cmdApply", "empty", "No file was found");
-        row("rewritten", "cmdApply", "rename Cat Cat2", "changed by another program");
     }
     void updateDisc()
     {
@@ -85,8 +84,6 @@ private slots:
                 summary = window->findChild<QLabel *>("lblSummary")->text();
                 for (int i = 0; i < 3; ++i)
                     summary += ' ' + QString::number(window->list(i).rowCount());
-                if (meanwhile.contains(' '))
-                    QCOMPARE(fx.cli(meanwhile.split(' ')), 0);
                 click(*window, answer.toLatin1().constData());
             });
         }
