@@ -98,29 +98,21 @@ private slots:
         QCOMPARE(readAll(storePath()), before.left(5 * kSlot));
     }
 
-    void deleteAndReopen()
+    void deleteRecords()
     {
-        {
-            Opened store(storePath());
-            QVERIFY(put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3"));
-            const QByteArray before = readAll(storePath());
-            store.resetSearch();
-            QCOMPARE(store.findRecord("Two"), NotesStore::kFound);
-            QVERIFY2(store.deleteRecord(0), qPrintable(store.lastError()));
-            QCOMPARE(readAll(storePath()), before.left(kSlot) + before.mid(2 * kSlot));
-            QCOMPARE(store.discName(), "Three"); // the buffer holds the record moved into slot 2
-            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
-            // Deleting the last record leaves none current: no update may write past the end.
-            QVERIFY(store.deleteRecord(2));
-            QCOMPARE(store.currentRecordNumber(), 0);
-            QVERIFY(!store.updateRecord());
-            QVERIFY(put(store, "Four", "4"));
-        }
         Opened store(storePath());
-        QCOMPARE(store.nextRecordNumber(), 3);
-        for (const auto &[name, notes] :
-             {std::pair("One", "1"), {"Two", "<none>"}, {"Three", "<none>"}, {"Four", "4"}})
-            QCOMPARE(notesOf(store, name), notes);
+        QVERIFY(put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3"));
+        store.resetSearch();
+        QCOMPARE(store.findRecord("Two"), NotesStore::kFound);
+        QVERIFY2(store.deleteRecord(0), qPrintable(store.lastError()));
+        QCOMPARE(store.discName(), "Three"); // the buffer holds the record moved into slot 2
+        // Deleting the last record leaves none current: no update may write past the end.
+        QVERIFY(store.deleteRecord(2));
+        QCOMPARE(store.currentRecordNumber(), 0);
+        QVERIFY(!store.updateRecord());
+        QVERIFY(put(store, "Four", "4"));
+        QCOMPARE(readAll(storePath()), rawSlot("One", "1") + rawSlot("Four", "4"));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"usrdisc.usr"});
     }
 
     void refusedWritesLeaveStoreWhole()
