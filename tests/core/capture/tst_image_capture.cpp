@@ -40,10 +40,9 @@ private slots:
                 makeImage(kind, dir.filePath(u"src"_s), image));
         if (!error.isEmpty())
             QVERIFY(QFile::resize(image, QFileInfo(image).size() / 2));
-        QVERIFY(ensureStoreFolders(store).ok() && writeAll(catalogOrderPath(store), "C\r\n"));
         CatalogueIndex index;
-        index.load(store);
-        CaptureJob job({store, u"N"_s, u"C"_s, image});
+        QVERIFY(makeCaptureStore(dir.path(), index));
+        CaptureJob job({store, u"N"_s, u"Music & more"_s, image});
         const StoreResult r = captureFolder(job, index);
         QStringList got;
         for (const FileEntry &e : stored(discFilePath(store, u"N"_s)))

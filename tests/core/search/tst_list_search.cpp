@@ -62,7 +62,6 @@ private slots:
                 expected << u"f%1_%2"_s.arg(d).arg(i);
         QCOMPARE(names, expected);
         QCOMPARE(search.rowCount(), names.size());
-        // The last disc read is the last one named.
         QCOMPARE(statuses.last(), u"Searching d299.xml"_s);
     }
 

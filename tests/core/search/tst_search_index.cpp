@@ -186,7 +186,6 @@ private slots:
         }
         QVERIFY(updateSearchIndex(m_root, IndexUpdateMode::Full).ok());
         QCOMPARE(found(m_root, m_discs, criteria), scanned(m_root, m_discs, criteria));
-        // No segment was left behind by the changes.
         removeSearchIndex(m_root);
         QCOMPARE(QDir(tempFolder(m_root)).entryList({u"search*"_s}, QDir::Files), QStringList());
     }
@@ -230,7 +229,6 @@ private slots:
             criteria.text = text;
             QCOMPARE(found(m_root, m_discs, criteria), scanned(m_root, m_discs, criteria));
         }
-        // The next full update puts a whole index back.
         QVERIFY(updateSearchIndex(m_root, IndexUpdateMode::Full).ok());
         QVERIFY(SearchIndex::open(m_root));
     }
