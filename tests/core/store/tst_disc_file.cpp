@@ -215,12 +215,6 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, catalog);
         QCOMPARE(readCatalogName(bytes), catalog);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"d.xml"_s);
-        QVERIFY(writeAll(path, bytes));
-        bool readable = false;
-        QCOMPARE(readCatalogNameFromFile(path, &readable), catalog);
-        QVERIFY(readable);
     }
 
     // Gone files: removing one again is no failure, and it has no catalog to read.
@@ -262,8 +256,8 @@ private slots:
         QCOMPARE(decodeSingleByte(bytes), text);
     }
 
-    // Dates read under a locale; a "writes" row is also what that locale writes, and reads
-    // back (empty text: whatever it writes).
+    // Dates read under a locale; a "writes" row is also what that locale writes (fuzz_date_text
+    // reads back what any locale writes).
     void dateText_data()
     {
         QTest::addColumn<QString>("localeName");
@@ -272,7 +266,6 @@ private slots:
         const QDateTime when(QDate(2004, 3, 14), QTime(22, 10, 5));
         QTest::newRow("de_DE writes") << u"de_DE"_s << u"14.03.2004 22:10:05"_s << when;
         QTest::newRow("en_US writes") << u"en_US"_s << u"3/14/2004 22:10:05"_s << when;
-        QTest::newRow("ja_JP writes") << u"ja_JP"_s << QString() << when;
         const auto en = [](const char *tag, const char *text, const QDateTime &expected) {
             QTest::newRow(tag) << u"en_US"_s << QString::fromLatin1(text) << expected;
         };
@@ -290,13 +283,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QDateTime, expected);
         const QLocale locale(localeName);
-        if (QByteArray(QTest::currentDataTag()).endsWith("writes")) {
-            const QString written = formatDateText(expected, locale);
-            QVERIFY2(text.isEmpty() ? written.contains(u"2004"_s) : written == text,
-                     qPrintable(written));
-            text = written;
-            QCOMPARE(parseDate(formatDate(expected.date(), locale), locale), expected.date());
-        }
+        if (QByteArray(QTest::currentDataTag()).endsWith("writes"))
+            QCOMPARE(formatDateText(expected, locale), text);
         QCOMPARE(parseDateText(text, locale), expected);
     }
 };
