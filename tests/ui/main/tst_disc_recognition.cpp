@@ -20,28 +20,22 @@ class TestDiscRecognition : public QObject
     WindowFixture fx;
     QString m_image; // a FAT medium: label LABEL, UUID 1234-ABCD
 
-    // Disc "Known" in catalog "Cat" recorded as `info`, beside disc "Other" without one.
-    void makeStore(const DiscInfo &info)
+    // Disc "Known" in catalog "Cat" recorded by "uuid", by "label" and capacity, or as an
+    // "other" medium, beside disc "Other" without medium facts.
+    void makeStore(const QString &kind)
     {
+        DiscInfo info;
+        info.label = u"LABEL"_s;
+        info.fsType = u"vfat"_s;
+        if (kind == "label")
+            info.capacity = QFileInfo(m_image).size();
+        else
+            info.uuid = kind == "uuid" ? u"1234-ABCD"_s : u"0000-0001"_s;
         const QList<FileEntry> entries{{"a.txt", "/a.txt", 10, "1.1.2024 10:00:00"}};
         QVERIFY(writeDiscFile(discFilePath(fx.root(), u"Known"_s), u"Cat"_s, entries,
                               AtomicFile::Kind::StoreFile, info)
                     .ok());
         fx.writeDisc(u"Other"_s, u"Cat"_s, entries);
-    }
-
-    DiscInfo recorded(const QString &kind) const
-    {
-        DiscInfo info;
-        info.label = u"LABEL"_s;
-        info.fsType = u"vfat"_s;
-        if (kind == "uuid")
-            info.uuid = u"1234-ABCD"_s;
-        else if (kind == "label")
-            info.capacity = QFileInfo(m_image).size();
-        else
-            info.uuid = u"0000-0001"_s;
-        return info;
     }
 
 private slots:
@@ -67,7 +61,7 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, status);
-        makeStore(recorded(kind));
+        makeStore(kind);
         auto form = fx.open();
         form->tree().selectNode(u"Other"_s);
         const QString before = form->statusText();
@@ -85,7 +79,7 @@ private slots:
     // Typed into the details pane, the place goes into the disc file when the field is left.
     void placeTyped()
     {
-        makeStore(recorded(u"uuid"_s));
+        makeStore(u"uuid"_s);
         auto form = fx.open();
         form->tree().selectNode(u"Known"_s);
         form->showDiscDetails(0);
@@ -118,7 +112,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QList<MessageSink::Answer>, answers);
         QFETCH(bool, accepted);
-        makeStore(recorded(kind));
+        makeStore(kind);
         CatalogueIndex index;
         index.load(fx.root());
         NotesStore notes;
