@@ -265,7 +265,6 @@ private slots:
         QTest::addColumn<QByteArray>("dataIni"); // "-": no file
         QTest::addColumn<QString>("opened");
         QTest::newRow("no Data.ini") << QByteArray("-") << "document /m/a.txt";
-        QTest::newRow("empty Data.ini") << QByteArray() << "document /m/a.txt";
         QTest::newRow("stored off") << QByteArray("\0\0\x04\0True", 8) << "folder /m/";
     }
 
@@ -470,7 +469,6 @@ private slots:
         QVERIFY(f.showsNoPicture());
         QVERIFY(savePicture(picture, {800, 200}, "PNG"));
         f.pane->showDisc("Photos");
-        QVERIFY(!f.showsNoPicture());
         auto *thumb = f.child<QLabel>("imgThumb");
         const QSizeF shown = thumb->pixmap().deviceIndependentSize();
         QCOMPARE(shown.width(), thumb->width()); // fills the box's width, keeps proportions
