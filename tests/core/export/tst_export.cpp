@@ -206,7 +206,6 @@ private slots:
         };
         row("=", "=1+1", "'=1+1", "'=1+1");
         row("+", "+1", "1.00", "+1");
-        row("@", "@SUM(A1)", "'@SUM(A1)", "'@SUM(A1)");
         row("CR", "\r=1", "'\r=1", "'\r=1");
         row("later in the cell", "a=b", "a=b", "a=b", false);
     }
@@ -254,7 +253,6 @@ private slots:
         QCOMPARE(readAll(out), QByteArray(5000, 'x'));
         for (ExportFormat f : {ExportFormat::Csv, ExportFormat::Xls})
             QVERIFY(exportDiscs(f, out, cds, {"cd2.xml"}, {}) && readAll(out).size() < 1000);
-        QVERIFY(!exportDiscs(ExportFormat::Sql, store("no/dir/x.sql"), cds, {"cd2.xml"}, {}));
         // A sheet that cannot hold the whole export is refused before anything is written:
         // one entry past the format's rows, or a name outside its code page.
         QList<FileEntry> many(65535, {"f", "/f", 1, "d"});
@@ -336,25 +334,17 @@ private slots:
         }
     }
 
+    // A sheet takes no cell before it is made, and only one closed whole replaces the old
+    // file (tst_faults has the full disk and the unwritable folder).
     void sheetFailures()
     {
-        ExcelFile xls;
-        QVERIFY(!xls.writeText(0, 0, 1, 1, "x"));
-        QVERIFY(xls.create(store("missing/a.xls")).error.contains("missing"));
-        // Only a sheet closed whole replaces the old file: not on a full disk, nor one unclosed.
+        QVERIFY(!ExcelFile().writeText(0, 0, 1, 1, "x"));
         QVERIFY(test::writeAll(store("old.xls"), "old"));
-        QVERIFY(xls.create(store("old.xls")));
-        StoreResult status;
         {
-            test::FileSizeLimit full(2000);
-            QVERIFY(full.active());
-            for (int row = 1; row <= 100; ++row)
-                (void)xls.writeText(0, 0, row, 1, QString(40, 'x'));
-            status = xls.close();
+            ExcelFile abandoned;
+            QVERIFY(abandoned.create(store("old.xls")));
+            QVERIFY(abandoned.writeText(0, 0, 1, 1, "x"));
         }
-        QVERIFY(!status.ok());
-        QVERIFY(!xls.writeText(0, 0, 1, 1, "x"));
-        QVERIFY(ExcelFile().create(store("old.xls"))); // and abandoned
         QCOMPARE(readAll(store("old.xls")), QByteArray("old"));
     }
 
