@@ -120,12 +120,8 @@ private slots:
         Opened store(storePath());
         QVERIFY(put(store, "One", "1") && put(store, "Two", "2") && put(store, "Three", "3"));
         const QByteArray before = readAll(storePath());
-        const QString nowhere = m_dir->filePath(u"no/such/usrdisc.usr"_s);
-        NotesStore missing;
-        QVERIFY(!missing.open(nowhere));
-        QVERIFY(missing.lastError().contains(nowhere));
-        QVERIFY(!missing.appendRecord());
-        // A read-only store still shows its notes, and refuses every write.
+        // A read-only store still shows its notes, and refuses every write (tst_faults has the
+        // full disk and the unwritable folder).
         store.close();
         QVERIFY(QFile::setPermissions(storePath(), QFile::ReadOwner));
         if (QFile(storePath()).open(QIODevice::ReadWrite))
