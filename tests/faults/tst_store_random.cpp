@@ -66,21 +66,12 @@ struct Worker
         test::writeAll(path, QByteArray(size, 'x'));
         folders[folder][path] = size;
     }
-    // Adds, removes or resizes one file: the next rescan always has something to record. The
-    // last file stays, as a walk that finds nothing is taken for a medium not mounted.
+    // Adds or grows one file, so that the next rescan has something to record (what a rescan
+    // makes of removed files is tst_disc_update's).
     void changeFolder(const QString &folder)
     {
-        Files &files = folders[folder];
-        const int kind = rng.bounded(3);
-        const QString path = pick(files.keys());
-        if (kind == 0 || (kind == 1 && files.size() < 2)) {
-            setFile(folder, {}, rng.bounded(4000));
-        } else if (kind == 1) {
-            QFile::remove(path);
-            files.remove(path);
-        } else {
-            setFile(folder, path, files.value(path) + 1 + rng.bounded(100));
-        }
+        const QString path = rng.bounded(2) ? pick(folders[folder].keys()) : QString();
+        setFile(folder, path, folders[folder].value(path) + 1 + rng.bounded(4000));
     }
 
     // The next orlith-cli command this namespace allows, with the model changed as its
@@ -144,21 +135,23 @@ struct Worker
     }
 };
 
-// Runs the worker's rounds through `step` (what went wrong, or empty), each retried while
-// the store is busy; stops at the first failure.
-void runWorker(Worker &w, int rounds, const std::function<QString(const QStringList &)> &step)
+// Runs the worker's rounds through orlith-cli, each retried while the store is busy; stops at
+// the first failure.
+void runWorker(Worker &w, const QString &root, int rounds)
 {
     for (int round = 0; round < rounds && w.failure.isEmpty(); ++round) {
         const QStringList args = w.plan();
-        QString error;
+        test::CliRun run;
         for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
-            error = step(args);
-            if (!error.contains(QLatin1String(kStoreBusyMessage)))
+            run = test::cli(root, args);
+            if (!run.err.contains(QLatin1String(kStoreBusyMessage)))
                 break;
         }
-        if (!error.isEmpty())
-            w.failure = QString("%1, round %2, %3: %4")
-                            .arg(w.prefix, QString::number(round), args.join(' '), error);
+        if (run.code != 0)
+            w.failure = QString("%1, round %2, %3: exit %4: %5")
+                            .arg(w.prefix, QString::number(round), args.join(' '))
+                            .arg(run.code)
+                            .arg(run.err.trimmed());
     }
 }
 
@@ -207,14 +200,7 @@ private slots:
             w.rng.seed(m_seed + quint32(i));
             w.mediaRoot = scratch.filePath(w.prefix + "/media");
             QVERIFY(QDir().mkpath(w.mediaRoot));
-            threads.emplace_back(QThread::create([this, &w] {
-                runWorker(w, m_rounds, [this](const QStringList &args) {
-                    const test::CliRun run = test::cli(m_root.path(), args);
-                    return run.code == 0
-                               ? QString()
-                               : QString("exit %1: %2").arg(run.code).arg(run.err.trimmed());
-                });
-            }));
+            threads.emplace_back(QThread::create(runWorker, std::ref(w), m_root.path(), m_rounds));
             threads.back()->start();
         }
         for (auto &t : threads)
@@ -222,12 +208,6 @@ private slots:
         for (const Worker &w : m_workers)
             QVERIFY2(w.failure.isEmpty(), qPrintable(context() + w.failure));
         checkStore();
-    }
-
-    void cleanup()
-    {
-        if (QTest::currentTestFailed())
-            qWarning("%s", qPrintable(context() + "repeat with ORLITH_RANDOM_SEED and _ROUNDS"));
     }
 
 private:
