@@ -105,8 +105,6 @@ private slots:
                              << sheetRows;
         QTest::newRow("xlsx") << ExportFormat::Xlsx << "File Size (Kb)" << both
                               << expectedRows(Sizes::Cells);
-        QTest::newRow("calc xls") << ExportFormat::Xls << "File Size (Kb)" << QStringList{kLatin}
-                                  << sheetRows;
         QTest::newRow("calc xlsx")
             << ExportFormat::Xlsx << "File Size (Kb)" << both << expectedRows(Sizes::Kilobytes);
     }
