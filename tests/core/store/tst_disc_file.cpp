@@ -117,9 +117,9 @@ private slots:
             "<file_date>x</file_date>\r\n",
             u"a</file_name>b.txt 7"_s, 1);
         // Counted once per line and comma field, in any letter case; no date line: no entry.
-        row("count ignores case", "<file_name>a</file_name>\r\n  <FILE_NAME>b</FILE_NAME>\r\n",
-            QString(), 2);
-        row("tag in two comma fields", "<file_name>a,<file_name>b</file_name>\r\n", QString(), 2);
+        row("count: any case, per comma field",
+            "<file_name>a,<file_name>b</file_name>\r\n  <FILE_NAME>c</FILE_NAME>\r\n", QString(),
+            3);
     }
 
     void readsHandMadeFiles()
