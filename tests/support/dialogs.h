@@ -46,6 +46,12 @@ template <typename T> void whenShown(std::function<void(T *)> step)
     poll->start();
 }
 
+// The named child control of type W, a button unless told.
+template <typename W = QAbstractButton> W *child(QWidget &w, const char *name)
+{
+    return w.findChild<W *>(QString::fromLatin1(name));
+}
+
 // Clicks the named push button, which must be showing.
 inline void click(QWidget &window, const char *name)
 {

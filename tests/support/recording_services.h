@@ -16,9 +16,7 @@ class RecordingMessages final : public MessageSink
 public:
     struct Box
     {
-        QString kind, title, text;        // kind: "error", "information" or "question"
-        Buttons buttons = Buttons::YesNo; // of a question
-        Icon icon = Icon::Question;       // of a question
+        QString kind, title, text; // kind: "error", "information" or "question"
     };
 
     void error(QWidget *, const QString &title, const QString &text) override
@@ -29,10 +27,9 @@ public:
     {
         boxes.append({QStringLiteral("information"), title, text});
     }
-    Answer question(QWidget *, const QString &title, const QString &text, Buttons buttons,
-                    Icon icon) override
+    Answer question(QWidget *, const QString &title, const QString &text, Buttons, Icon) override
     {
-        boxes.append({QStringLiteral("question"), title, text, buttons, icon});
+        boxes.append({QStringLiteral("question"), title, text});
         return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
     }
 

@@ -12,6 +12,7 @@
 #include <QtWidgets>
 
 using namespace orlith;
+using orlith::test::child;
 using orlith::test::click;
 using orlith::test::readAll;
 
@@ -170,10 +171,6 @@ private:
     UiServices services() { return {&m_messages, &m_desktop, &m_drives}; }
     QString root() const { return m_dir.filePath("store"); }
     QString outDir() const { return m_dir.path(); }
-    template <class T> T *child(QWidget &w, const char *name)
-    {
-        return w.findChild<T *>(QString::fromLatin1(name));
-    }
     QString lastBox(const char *kind, const char *title)
     {
         if (m_messages.boxes.isEmpty())

@@ -13,11 +13,7 @@ using namespace orlith;
 
 namespace {
 
-template <typename W = QAbstractButton> W *child(QWidget &w, const char *name)
-{
-    W *c = w.findChild<W *>(QString::fromLatin1(name));
-    return c ? c : (qFatal("no control %s", name), nullptr);
-}
+using test::child;
 
 void click(QWidget &w, const char *name)
 {
