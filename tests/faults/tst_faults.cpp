@@ -11,11 +11,8 @@
 #include "core/store/notes_store.h"
 #include "core/store/program_folder.h"
 #include "core/store/store_edits.h"
-#include "support/dialogs.h"
 #include "support/recording_services.h"
-#include "ui/capture/new_disc_dialog.h"
 #include "ui/main/add_picture_dialog.h"
-#include "ui/main/catalog_tree_widget.h"
 #include "ui/main/details_pane_widget.h"
 #include "ui/main/main_window.h"
 
@@ -83,14 +80,13 @@ bool findRecord(NotesStore &notes, const QString &disc)
     return notes.findRecord(disc) == NotesStore::kFound;
 }
 
-// MainWindow over the data folder with recorded boxes and one fake drive: the media folder.
+// MainWindow over the data folder, its message boxes recorded.
 Op windowOp(const std::function<void(MainWindow &)> &op)
 {
-    return [op](const QString &data, const QString &media) {
+    return [op](const QString &data, const QString &) {
         test::RecordingMessages messages;
         test::FakeDesktop desktop;
         FakeDriveProvider drives;
-        drives.addDrive(media, "MEDIA");
         MainWindow form(data, UiServices{&messages, &desktop, &drives});
         form.show();
         op(form);
@@ -146,18 +142,6 @@ const std::map<QString, Op> ops = {
      [](const QString &data, const QString &) {
          return report(saveSettings(settingsPath(data), SettingsRecord()).error);
      }},
-    {"capture-window", windowOp([](MainWindow &form) {
-         test::onNextDialog<NewDiscDialog>([](NewDiscDialog *d) {
-             test::nameDisc(*d, "New", "Music");
-             d->checkAndAccept();
-         });
-         QSignalSpy finished(&form, &MainWindow::captureFinished);
-         form.captureDisc();
-         if (form.captureRunning() && !finished.wait(60000))
-             print("error", "the capture did not finish");
-         if (form.tree().findNode("New"))
-             print("error", "the tree shows the disc that was not written");
-     })},
     {"notes-window", windowOp([](MainWindow &form) {
          form.detailsPane().showDisc("Other");
          auto *box = form.findChild<QPlainTextEdit *>("txtPersonalDiscription");
@@ -314,8 +298,7 @@ private slots:
         // (On a real disk the space freed lets the notes go too, so no tmpfs row.)
         row("delete-disc", Fault::NoSpace, "usrdisc.usr", "cds/Old.xml");
         row("delete-disc", Fault::NoAccess, "cds/Old.xml");
-        // The windows say it in an "Error" box, the command line on stderr with exit code 1.
-        row("capture-window", Fault::NoSpace, "cds/New.xml");
+        // The window says it in an "Error" box, the command line on stderr with exit code 1.
         row("notes-window", Fault::NoAccess, "usrdisc.usr");
         row("cli-capture", Fault::NoSpace, "cds/New.xml");
         // The index is read all the same, nobody is told, and no part of a cache is left.
