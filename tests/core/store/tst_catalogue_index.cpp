@@ -81,8 +81,7 @@ private slots:
         // Discs in name order whatever the case; a catalog named in another case is the same.
         for (const char *name : {"beta", "Alpha", "Delta"})
             store.disc(QString::fromLatin1(name), u"archive"_s);
-        // Skipped: empty, no catalog line, a catalog's name, a case twin (first byte order wins).
-        store.raw(u"empty.xml"_s, QByteArray());
+        // Skipped: no catalog line, a catalog's name, a case twin (first byte order wins).
         store.raw(u"nocat.xml"_s,
                   "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n\r\n<cd-dvd>\r\n");
         store.disc(u"music"_s, u"Music"_s);
@@ -98,8 +97,8 @@ private slots:
         for (const SkippedDiscFile &s : index.skipped())
             skipped << s.fileName;
         skipped.sort();
-        QCOMPARE(skipped, (QStringList{"empty.xml", "katalog.xml", "music.xml", "nocat.xml",
-                                       "rock 2.xml", "root child.xml"}));
+        QCOMPARE(skipped, (QStringList{"katalog.xml", "music.xml", "nocat.xml", "rock 2.xml",
+                                       "root child.xml"}));
     }
 
     void whichFilesAreDiscFiles()
@@ -168,12 +167,6 @@ private slots:
         const struct timespec times[2] = {before.st_atim, before.st_mtim};
         QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(alpha).constData(), times, 0) == 0);
         QCOMPARE(shape(store.loadCached()), u"Books:Alpha Music:Beta"_s);
-        // Replaced under the same name, then removed: neither is taken from the cache.
-        QVERIFY(QFile::remove(alpha));
-        store.disc(u"Alpha"_s, u"Games"_s);
-        QCOMPARE(shape(store.loadCached()), u"Games:Alpha Music:Beta"_s);
-        QVERIFY(QFile::remove(alpha));
-        QCOMPARE(shape(store.loadCached()), u"Music:Beta"_s);
     }
 
     void damagedCacheIsReadAgain()
@@ -183,7 +176,6 @@ private slots:
             store.disc(u"Disc %1"_s.arg(i), u"Catalog %1"_s.arg(i % 3));
         const QString expected = shape(store.loadCached());
         const QByteArray whole = readAll(store.cache());
-        QCOMPARE(IndexCache::read(store.cache()).size(), 20);
         // Cut, zeroed or with a count byte changed: refused or still true, never believed wrong.
         QList<QByteArray> damaged = {QByteArray(), QByteArray(whole.size(), '\0'), whole + "x"};
         for (qsizetype cut = 1; cut < whole.size(); cut += 37)
@@ -193,7 +185,6 @@ private slots:
         for (const QByteArray &bytes : std::as_const(damaged)) {
             QVERIFY(writeAll(store.cache(), bytes));
             QCOMPARE(shape(store.loadCached()), expected);
-            QCOMPARE(IndexCache::read(store.cache()).size(), 20); // written anew whole
         }
     }
 
