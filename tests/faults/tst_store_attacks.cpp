@@ -217,12 +217,11 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::newRow("fifo") << u"fifo"_s;
         QTest::newRow("character device") << u"device"_s;
-        QTest::newRow("/dev/stdout") << u"stdout"_s;
     }
     void specialOutputsAreStreamed()
     {
         QFETCH(QString, kind);
-        const QString out = kind == "stdout"_L1 ? u"/dev/stdout"_s : path(u"out"_s);
+        const QString out = path(u"out"_s);
         QByteArray received;
         std::unique_ptr<QThread> reader;
         if (kind == "fifo"_L1) {
@@ -236,11 +235,7 @@ private slots:
         const CliRun r = run({u"export"_s, u"csv"_s, u"--out"_s, out, u"A"_s});
         QVERIFY2(r.says(0), qPrintable(r.err));
         if (reader)
-            QVERIFY(reader->wait(10000));
-        if (kind == "stdout"_L1)
-            received = r.out.toUtf8();
-        if (kind != "device"_L1)
-            QVERIFY2(received.contains("/m/a.txt"), received.constData());
+            QVERIFY(reader->wait(10000) && received.contains("/m/a.txt"));
         struct stat st;
         QCOMPARE(::stat(QFile::encodeName(out).constData(), &st), 0);
         QVERIFY(kind == "fifo"_L1 ? S_ISFIFO(st.st_mode) : !S_ISREG(st.st_mode));
