@@ -58,7 +58,6 @@ QList<std::pair<int, QByteArray>> sheetRecords(const QString &path)
 
 } // namespace
 
-// The exports, and ExcelFile, the spreadsheet writer.
 class TestExport : public QObject
 {
     Q_OBJECT

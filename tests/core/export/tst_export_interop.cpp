@@ -60,7 +60,6 @@ QList<QStringList> expectedRows(Sizes sizes, const QStringList &discs = {kDisc, 
     return rows;
 }
 
-// The rows of a reader's output: rows end at `row`, cells at `cell`.
 QList<QStringList> splitRows(const QString &out, char row, char cell)
 {
     QList<QStringList> rows;
@@ -234,7 +233,6 @@ private slots:
     }
 
 private:
-    // The export of the discs.
     QString exported(ExportFormat format, const ExportOptions &options = {},
                      const QStringList &discs = {kDisc, kLatin})
     {

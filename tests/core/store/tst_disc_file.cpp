@@ -25,7 +25,6 @@ QByteArray crlf(const char *text)
 
 } // namespace
 
-// Disc files, and the texts and dates they hold.
 class TestDiscFile : public QObject
 {
     Q_OBJECT

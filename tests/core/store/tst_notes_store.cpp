@@ -28,7 +28,6 @@ QByteArray rawSlot(const QByteArray &name, const QByteArray &notes, char filler 
     return slot.append(QByteArray(kSlot - slot.size(), filler));
 }
 
-// A store that the test needs open for writing.
 struct Opened : NotesStore
 {
     explicit Opened(const QString &path) { QVERIFY2(open(path), qPrintable(lastError())); }

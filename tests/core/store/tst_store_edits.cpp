@@ -81,7 +81,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, name);
         QFETCH(QString, expected);
-        const QMap<QString, QByteArray> before = snapshot();
+        const QMap<QString, QByteArray> before = userFiles(m_root);
         StoreResult r;
         if (action == "disc"_L1)
             r = m_edits->checkNewDisc({name, u"Music"_s, u"/media/cd"_s, false}, nullptr);
@@ -96,7 +96,7 @@ private slots:
             QCOMPARE(shapeOnDisk(m_root), shape(m_index));
             return;
         }
-        QCOMPARE(snapshot(), before);
+        QCOMPARE(userFiles(m_root), before);
         QCOMPARE(shape(m_index), shapeOnDisk(m_root)); // the index was left as the disk is
     }
 
@@ -168,9 +168,9 @@ private slots:
         QCOMPARE(m_edits->deleteActionFor(u"Music"_s), DeleteAction::Nothing); // it holds discs
         QCOMPARE(m_edits->deleteActionFor(u"empty"_s), DeleteAction::DeleteCatalog);
         QCOMPARE(m_edits->deleteActionFor(u"BACKUP"_s), DeleteAction::AskThenDeleteDisc);
-        const QMap<QString, QByteArray> before = snapshot();
+        const QMap<QString, QByteArray> before = userFiles(m_root);
         QVERIFY(!m_edits->deleteCatalog(u"Music"_s).ok());
-        QCOMPARE(snapshot(), before);
+        QCOMPARE(userFiles(m_root), before);
         const StoreResult r = m_edits->deleteDisc(u"BACKUP"_s);
         QVERIFY2(r.ok() && r.warnings.isEmpty(), qPrintable(r.error));
         QCOMPARE(bytes(u"/pic/Backup.jpg"_s), QByteArray("JPEGDATA"));
@@ -181,8 +181,6 @@ private slots:
 
 private:
     QByteArray bytes(const QString &relative) const { return readAll(m_root + relative); }
-    // Every file of the data folder with its bytes, to prove an edit changed nothing.
-    QMap<QString, QByteArray> snapshot() const { return userFiles(m_root); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root;
