@@ -19,17 +19,6 @@ ExtensionTable table(const QStringList &colors = kColors)
     return t;
 }
 
-// The rows' own rule: the first row whose extension matches, both upper-cased.
-QString scanColor(const ExtensionTable &table, const QString &path)
-{
-    const QString ext = extensionOf(path).toUpper();
-    for (const ExtensionTable::Row &row : table.rows()) {
-        if (row.extension.toUpper() == ext)
-            return row.color;
-    }
-    return u"0"_s;
-}
-
 } // namespace
 
 class TestFileCategories : public QObject
@@ -37,8 +26,8 @@ class TestFileCategories : public QObject
     Q_OBJECT
 
 private slots:
-    // Every extension once, upper-cased; the hash answers as a scan of the rows, near misses too.
-    void tableAndHash()
+    // Every extension once, upper-cased, found in any case (colorForPath has the near misses).
+    void extensionTable()
     {
         QStringList names;
         for (int c = 0; c < kCategoryCount; ++c)
@@ -53,10 +42,6 @@ private slots:
                 QVERIFY2(!seen.contains(e) && e == e.toUpper(), qPrintable(e));
                 seen.insert(e);
                 QCOMPARE(t.colorForPath("/m/f." + e.toLower()), QString::number(c + 1));
-                for (const QString &path :
-                     {"D:\\dir.x\\F." + e, "/m/f." + e + "X", "/m/f." + e.chopped(1), "/m/f.x" + e,
-                      "/m/" + e, "/m/f." + e + QString::fromUtf8("\xc3\xa9")})
-                    QVERIFY2(t.colorForPath(path) == scanColor(t, path), qPrintable(path));
             }
         }
     }
