@@ -2,7 +2,6 @@
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
 #include "core/store/index_cache.h"
-#include "core/store/index_loader.h"
 #include "core/store/program_folder.h"
 
 #include "core/capture/capture_fixtures.h"
@@ -126,22 +125,6 @@ private slots:
         QVERIFY(ensureStoreFolders(store.root()).ok());
         for (const QString &path : stale + kept)
             QVERIFY2(QFile::exists(path) == kept.contains(path), qPrintable(path));
-    }
-
-    // The window's loader reads on its own thread what load() reads, and hands it over once.
-    void loaderReadsTheSameIndex()
-    {
-        Store store;
-        for (int i = 0; i < 50; ++i)
-            store.disc(u"Disc %1"_s.arg(i), u"Catalog %1"_s.arg(i % 7));
-        store.raw(u"broken.xml"_s, QByteArray());
-        IndexLoader loader(store.root());
-        int runs = 0;
-        loader.whenRead([&](const CatalogueIndex &) { ++runs; });
-        const CatalogueIndex loaded = loader.take();
-        QCOMPARE(shape(loaded), shape(store.load()));
-        QCOMPARE(loaded.skipped().size(), 1);
-        QCOMPARE(runs, 1);
     }
 
     // The cache spares reading unchanged files, and never outlives a change.
