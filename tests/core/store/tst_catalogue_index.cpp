@@ -171,20 +171,6 @@ private slots:
         }
     }
 
-    // Catalogs, discs and the root share one key space, whatever the letter case, non-Latin
-    // letters too (tst_store_edits has the refusals of the edits built on it).
-    void keysAreUniqueWithoutCase()
-    {
-        CatalogueIndex index;
-        QVERIFY(index.addCatalog(u"Музыка"_s) && index.addDisc(u"музыка"_s, u"Rock"_s));
-        QVERIFY(!index.addCatalog(u"ROCK"_s) && !index.addDisc(u"Музыка"_s, u"МУЗЫКА"_s));
-        QVERIFY(index.isKeyTaken(u"KATALOG"_s));
-        QVERIFY(index.renameDisc(u"Rock"_s, u"ROCK"_s)); // a disc may change its own case
-        QVERIFY(!index.renameCatalog(u"Музыка"_s, u"rock"_s));
-        QCOMPARE(shape(index), u"Музыка:ROCK"_s);
-        QVERIFY(index.removeDisc(u"rock"_s) && !index.removeDisc(u"rock"_s));
-    }
-
     void orderFileRoundTrip()
     {
         Store store;
