@@ -43,9 +43,8 @@ private slots:
     void roundTrip_data()
     {
         QTest::addColumn<QString>("value");
-        QTest::newRow("markup") << "<file_name>x</file_name> & <catalog>y</catalog>";
         QTest::newRow("line breaks") << "shelf 3\r\n<file_info>\nbox\t9";
-        QTest::newRow("entity text") << "&amp; &#10; &bogus; &";
+        QTest::newRow("markup, entity text") << "<file_name>x</file_name> &amp; &#10; &bogus; &";
         QTest::newRow("beyond Latin-1") << "Полка №7 — 棚";
     }
 
