@@ -20,12 +20,6 @@ void click(QWidget &w, const char *name)
     QTest::mouseClick(child(w, name), Qt::LeftButton);
 }
 
-// Scripted random numbers: k / 15 picks tip k exactly.
-TipPicker::RandomSource script(QList<int> tips, int &draws)
-{
-    return [tips, &draws] { return tips.at(draws++) / 15.0; };
-}
-
 } // namespace
 
 class TestOptions : public QObject
@@ -34,15 +28,6 @@ class TestOptions : public QObject
 
     const QDate m_today{2024, 3, 14};
     test::WindowFixture m_f;
-
-    void disc(const QString &name, const QString &catalog, const QList<qint64> &sizes)
-    {
-        QList<FileEntry> entries;
-        for (qint64 s : sizes)
-            entries.append(
-                {QString("f%1.bin").arg(s), QString("/m/f%1.bin").arg(s), s, "1.1.2004"});
-        m_f.writeDisc(name, catalog, entries);
-    }
 
 private slots:
     void init() { m_f.reset(); }
@@ -159,8 +144,10 @@ private slots:
         QCOMPARE(statisticsFields(StoreStatistics()).last().value, "(no files)");
         QCOMPARE(totalSizeText(qint64(1536) * 1048576), "1536 MB   (1.5 GB)");
         QCOMPARE(statisticsNumber(12.3) + ' ' + statisticsNumber(-0.001), "12.3 0");
-        disc("Rock", "Music", {5, 3 * 1048576, 2048});
-        disc("Jazz", "Music", {1048576});
+        m_f.writeDisc(
+            "Rock", "Music",
+            {{"a", "/m/a", 5, "d"}, {"b", "/m/b", 3 * 1048576, "d"}, {"c", "/m/c", 2048, "d"}});
+        m_f.writeDisc("Jazz", "Music", {{"d", "/m/d", 1048576, "d"}});
         // By hand: padded size lines, a name line with more on it, a size line with no value.
         QVERIFY(test::writeAll(discFilePath(m_f.root(), "Odd"),
                                "<cd-dvd>\r\n<catalog>Films</catalog>\r\nx <file_name>a</file_name>"
@@ -176,7 +163,6 @@ private slots:
             notes.setRecord("Gone", "no such disc");
             QVERIFY(notes.appendRecord());
         }
-        // The window shows these lines, and `orlith-cli stats` prints them.
         auto form = m_f.open();
         QStringList lines;
         test::onNextDialog<StatsWindow>([&](StatsWindow *stats) {
@@ -219,8 +205,10 @@ private slots:
     {
         SettingsRecord settings;
         settings.tipsAtStartSetting = "1";
-        int draws = 0;
-        TipDialog tip(settings, nullptr, script({8, 8, 2}, draws));
+        // Scripted random numbers: k / 15 picks tip k exactly.
+        TipDialog tip(settings, nullptr, [tips = QList<int>{8, 8, 2}, i = 0]() mutable {
+            return tips.at(i++) / 15.0;
+        });
         tip.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tip));
         QCOMPARE(tip.windowTitle() + tip.findChild<QLabel *>("lblTip")->text(),
