@@ -58,7 +58,6 @@ private slots:
         QCOMPARE(archiveRowNames(archivePathIn(target())).value.join(' '), u"Jazz.xml Rock.xml"_s);
         QVERIFY(!readArchiveContents(archivePathIn(target())).value.settings &&
                 !window.isVisible());
-        // Nothing selected: the run fails and says so.
         ArchiveWindow empty(store(), services());
         empty.show();
         click(empty, "cmdNext");

@@ -44,7 +44,6 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.isVisible());
         w.show();
-        // A drive without media is refused and the destination kept; another one is taken.
         const QString before = w.destinationFolder();
         auto *drive1 = child<QComboBox>(w, "Drive1");
         drive1->setCurrentIndex(drive1->findText(cdrom));

@@ -39,7 +39,6 @@ private slots:
     {
         auto *find = form().findChild<QLineEdit *>(u"txtFind"_s);
         find->setText(u"rock"_s);
-        // No node selected: the two-line message, the list untouched.
         form().tree().setCurrentItem(nullptr);
         QTest::keyClick(find, Qt::Key_Return);
         QCOMPARE(
@@ -161,7 +160,6 @@ private slots:
         QCOMPARE(form().statusText(), u"Ready.  501 files save into xml."_s);
         QCOMPARE(form().listModel().rowCount(), 501);
         QVERIFY(form().tree().findNode(u"Saved"_s));
-        // Exact byte counts, not the list's rounded sizes.
         QList<FileRow> listed;
         QVERIFY(listDiscFiles(m_f.root(), u"Saved"_s, listed));
         QCOMPARE(listed.value(0).disc() + ' ' + QString::number(listed.value(500).size()),
@@ -171,9 +169,8 @@ private slots:
         QVERIFY(!form().saveRunning());
     }
 
-    // Keys typed into one part of the search window's date control (day, month or year; all
-    // but the month emptied first); or a whole date typed from the day box on, or pasted into
-    // any part, which fills all three parts, while what reads as no date leaves them.
+    // Keys typed into one part of the date control, a whole date typed from the day box on, or
+    // pasted: a pasted text that reads as no date leaves the parts as they were.
     void dateTyping_data()
     {
         QTest::addColumn<QDate>("start");
