@@ -44,19 +44,17 @@ inline bool makeStore(const QString &root)
            writeDiscFile(root + u"/cds/cd2.xml"_s, u"Music"_s, cd2).ok();
 }
 
-// A "csv", "html", "xls" or "xlsx" file's rows as JSON, read by Python's csv, html.parser,
-// xlrd or openpyxl (every sheet in turn; number cells as "n:0.00", date cells as
+// An "html", "xls" or "xlsx" file's rows as JSON, read by Python's html.parser, xlrd or
+// openpyxl (every sheet in turn; number cells as "n:0.00", date cells as
 // "d:dd.mm.yyyy hh:mm:ss", so that a test sees the cell types); "calc" has LibreOffice
 // Calc convert a spreadsheet to CSV, cells as it shows them.
 inline CliRun readByPython(const QString &file, const QString &kind)
 {
     static const char script[] = R"(
-import csv, io, json, os, re, sys
+import csv, json, os, re, sys
 from html.parser import HTMLParser
 data = open(sys.argv[1], 'rb').read()
-if sys.argv[2] == 'csv':
-    rows = list(csv.reader(io.StringIO(data.decode('utf-8'), newline=''), delimiter=';'))
-elif sys.argv[2] == 'html':
+if sys.argv[2] == 'html':
     class Table(HTMLParser):
         rows, cell = [], None
         def handle_starttag(self, tag, attrs):
