@@ -33,15 +33,15 @@ private slots:
     {
         m_f.reset();
         m_target = std::make_unique<QTemporaryDir>();
-        makeDisc(store(), u"Music"_s, u"Rock"_s);
-        makeDisc(store(), u"Music"_s, u"Jazz"_s);
-        makeDisc(store(), u"Films"_s, u"Noir"_s);
+        makeDisc(m_f.root(), u"Music"_s, u"Rock"_s);
+        makeDisc(m_f.root(), u"Music"_s, u"Jazz"_s);
+        makeDisc(m_f.root(), u"Films"_s, u"Noir"_s);
     }
 
     void archiveSteps()
     {
-        QVERIFY(writeAll(settingsPath(store()), "settings"));
-        ArchiveWindow window(store(), services());
+        QVERIFY(writeAll(settingsPath(m_f.root()), "settings"));
+        ArchiveWindow window(m_f.root(), m_f.services());
         window.show();
         QCOMPARE(window.folders().folder(), QDir::homePath());
         window.findChild<QCheckBox *>(u"chkEverything"_s)->setChecked(false);
@@ -53,17 +53,17 @@ private slots:
         click(window, "cmdNext");
         QVERIFY(window.folders().setFolder(target()));
         click(window, "cmdFinish");
-        QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].text,
+        QCOMPARE(m_f.messages.boxes[0].kind + m_f.messages.boxes[0].text,
                  u"informationFiles are archived successfuly to \n"_s + target());
         QCOMPARE(archiveRowNames(archivePathIn(target())).value.join(' '), u"Jazz.xml Rock.xml"_s);
         QVERIFY(!readArchiveContents(archivePathIn(target())).value.settings &&
                 !window.isVisible());
-        ArchiveWindow empty(store(), services());
+        ArchiveWindow empty(m_f.root(), m_f.services());
         empty.show();
         click(empty, "cmdNext");
         QVERIFY(empty.folders().setFolder(target()));
         click(empty, "cmdFinish");
-        QCOMPARE(m_messages.boxes.last().kind + m_messages.boxes.last().text,
+        QCOMPARE(m_f.messages.boxes.last().kind + m_f.messages.boxes.last().text,
                  u"errorArchiving failed."_s);
     }
 
@@ -72,10 +72,10 @@ private slots:
     // shows both files' date and size (bytes, then KB).
     void archiveChangeAndRestore()
     {
-        makeDisc(store(), u"Music"_s, u"Blues"_s, 0, 16);
+        makeDisc(m_f.root(), u"Music"_s, u"Blues"_s, 0, 16);
         auto form = m_f.open();
         const QStringList shapeBefore = treeShape(form->tree());
-        const QMap<QString, QByteArray> archived = storeFiles(store());
+        const QMap<QString, QByteArray> archived = storeFiles(m_f.root());
         onNextDialog<ArchiveWindow>([&](ArchiveWindow *w) {
             click(*w, "cmdSelectAll");
             click(*w, "cmdNext");
@@ -87,10 +87,10 @@ private slots:
         QVERIFY(contents.settings && contents.rows.value(0).name.endsWith(u"Blues.xml"_s));
         form->tree().selectNode(u"Rock"_s);
         form->deleteSelected(); // the recorded question answers Yes
-        m_messages.boxes.clear();
+        m_f.messages.boxes.clear();
         for (const QString &disc : {u"Blues"_s, u"Jazz"_s, u"Noir"_s})
-            makeDisc(store(), disc == u"Noir"_s ? u"Films"_s : u"Music"_s, disc, 5);
-        const QByteArray changedBlues = storeFiles(store()).value(u"Blues.xml"_s);
+            makeDisc(m_f.root(), disc == u"Noir"_s ? u"Films"_s : u"Music"_s, disc, 5);
+        const QByteArray changedBlues = storeFiles(m_f.root()).value(u"Blues.xml"_s);
         QStringList questions, replies{u"cmdNO"_s, u"cmdYes"_s, u"cmdYesAll"_s};
         std::function<void(FileExistDialog *)> answer = [&](FileExistDialog *q) {
             questions << q->findChild<QLabel *>(u"lblInformation"_s)->text();
@@ -110,17 +110,17 @@ private slots:
             click(*w, "cmdFinish");
         });
         form->restoreDiscs();
-        QCOMPARE(m_messages.texts(),
+        QCOMPARE(m_f.messages.texts(),
                  QStringList({u"Please select archive (zip) file containing CDs/DVDs files."_s,
                               u"Restored 3 discs, 0 pictures; notes of 0 discs; skipped 0."_s}));
-        QCOMPARE(m_messages.boxes[0].kind + m_messages.boxes[0].title, u"informationError"_s);
+        QCOMPARE(m_f.messages.boxes[0].kind + m_f.messages.boxes[0].title, u"informationError"_s);
         const auto asked = [](const QString &disc) {
             return "File " + disc + ".xml already exists.\n Do you want to replace it?";
         };
         const auto facts = [](const QDateTime &when, const QString &size) {
             return formatDate(when.date()) + when.toString(u" HH:mm, "_s) + size;
         };
-        const QFileInfo blues(discFilePath(store(), u"Blues"_s));
+        const QFileInfo blues(discFilePath(m_f.root(), u"Blues"_s));
         QCOMPARE(questions.takeFirst(),
                  asked("Blues") + "\n\nExisting: " +
                      facts(blues.lastModified(), u"%1 bytes"_s.arg(blues.size())) +
@@ -132,18 +132,15 @@ private slots:
         QCOMPARE(questions, QStringList({asked("Jazz"), asked("Noir")}));
         QMap<QString, QByteArray> expected = archived;
         expected[u"Blues.xml"_s] = changedBlues;
-        QCOMPARE(storeFiles(store()), expected);
+        QCOMPARE(storeFiles(m_f.root()), expected);
         QCOMPARE(treeShape(form->tree()), shapeBefore);
         QCOMPARE(label(*form, "lblNumCD"), u" 4"_s);
     }
 
 private:
-    UiServices services() { return m_f.services(); }
-    QString store() const { return m_f.root(); }
     QString target() const { return m_target->path(); }
 
     WindowFixture m_f;
-    RecordingMessages &m_messages = m_f.messages;
     std::unique_ptr<QTemporaryDir> m_target;
 };
 

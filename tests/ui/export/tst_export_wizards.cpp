@@ -1,15 +1,11 @@
 // Orlith — desktop catalogue of removable media.
 #include "core/export/export_fixtures.h"
-#include "support/dialogs.h"
-#include "support/recording_services.h"
+#include "support/window_fixture.h"
 #include "ui/export/csv_wizard.h"
 #include "ui/export/html_wizard.h"
 #include "ui/export/sql_wizard.h"
 #include "ui/export/text_wizard.h"
 #include "ui/export/xls_wizard.h"
-
-#include <QtTest>
-#include <QtWidgets>
 
 using namespace orlith;
 using orlith::test::child;
@@ -27,16 +23,16 @@ private slots:
         QVERIFY(test::makeStore(root()));
     }
 
-    void init() { m_messages.boxes.clear(); }
+    void init() { m_f.messages.boxes.clear(); }
 
     void csvFlow()
     {
         const QString cdrom = m_dir.filePath("cdrom"), usb = m_dir.filePath("usb");
         QVERIFY(QDir().mkpath(cdrom) && QDir().mkpath(usb));
-        m_drives.addDrive(cdrom);
-        m_drives.setMedia(cdrom, false);
-        m_drives.addDrive(usb);
-        CsvWizard w(root(), services());
+        m_f.drives.addDrive(cdrom);
+        m_f.drives.setMedia(cdrom, false);
+        m_f.drives.addDrive(usb);
+        CsvWizard w(root(), m_f.services());
         w.show();
         // Enter is Next and Escape closes (not so in the SQL and Excel wizards); Finish comes last.
         QVERIFY(child<QPushButton>(w, "cmdNext")->isDefault() &&
@@ -51,7 +47,7 @@ private slots:
         QCOMPARE(w.destinationFolder() + ' ' + drive1->currentText(), before + ' ' + cdrom);
         drive1->setCurrentIndex(drive1->findText(usb));
         QCOMPARE(w.destinationFolder(), usb);
-        m_drives.clear();
+        m_f.drives.clear();
         // The list got the keyboard focus, but no disc was chosen.
         auto *file1 = child<QListWidget>(w, "File1");
         file1->setFocus(Qt::TabFocusReason);
@@ -91,21 +87,23 @@ private slots:
             click(*w, "cmdNext");
             return finish(*w, "x");
         };
-        QCOMPARE(run(std::make_unique<HtmlWizard>(root(), services()), Qt::ControlModifier, {1, 1}),
-                 "HTML file successfuly created.");
+        QCOMPARE(
+            run(std::make_unique<HtmlWizard>(root(), m_f.services()), Qt::ControlModifier, {1, 1}),
+            "HTML file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.html"), engine(ExportFormat::Html, {}, {}));
         // CD1's Cyrillic names do not fit the XLS format: refused, nothing written.
-        QVERIFY(run(std::make_unique<XlsWizard>(root(), services()), Qt::NoModifier, {0})
+        QVERIFY(run(std::make_unique<XlsWizard>(root(), m_f.services()), Qt::NoModifier, {0})
                     .endsWith("use the XLSX export."));
         QVERIFY(!QFile::exists(outDir() + "/x.xls"));
-        QCOMPARE(run(std::make_unique<XlsWizard>(root(), services()), Qt::NoModifier, {0, 1, 0}),
-                 "XLS file successfuly created.");
+        QCOMPARE(
+            run(std::make_unique<XlsWizard>(root(), m_f.services()), Qt::NoModifier, {0, 1, 0}),
+            "XLS file successfuly created.");
         QCOMPARE(readAll(outDir() + "/x.xls"), engine(ExportFormat::Xls, {"cd2.xml"}, {}));
     }
 
     void textFormatChecks()
     {
-        TextWizard w(root(), services());
+        TextWizard w(root(), m_f.services());
         w.show();
         child<QListWidget>(w, "File1")->setCurrentRow(1);
         click(w, "cmdNext");
@@ -134,7 +132,7 @@ private slots:
 
     void sqlFlow()
     {
-        SqlWizard w(root(), services());
+        SqlWizard w(root(), m_f.services());
         w.show();
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(w.isVisible() && !child<QPushButton>(w, "cmdNext")->isDefault());
@@ -162,14 +160,13 @@ private slots:
     }
 
 private:
-    UiServices services() { return {&m_messages, &m_desktop, &m_drives}; }
     QString root() const { return m_dir.filePath("store"); }
     QString outDir() const { return m_dir.path(); }
     QString lastBox(const char *kind, const char *title)
     {
-        if (m_messages.boxes.isEmpty())
+        if (m_f.messages.boxes.isEmpty())
             return {};
-        const auto box = m_messages.boxes.takeLast();
+        const auto box = m_f.messages.boxes.takeLast();
         return box.kind == kind && box.title == title ? box.text : "(" + box.kind + ") " + box.text;
     }
 
@@ -188,9 +185,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    test::RecordingMessages m_messages;
-    test::FakeDesktop m_desktop;
-    FakeDriveProvider m_drives;
+    test::WindowFixture m_f; // its messages and drives; the store is root()
 };
 
 QTEST_MAIN(TestExportWizards)
