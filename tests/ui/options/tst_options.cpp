@@ -113,9 +113,8 @@ private slots:
         QTest::mouseClick(w.swatch(18), Qt::LeftButton);
         click(w, "cmdOK");
         QCOMPARE(r.archiveReminderSetting + r.archiveDaysSetting + r.openFileSetting +
-                     r.openLocationSetting,
-                 "05TrueFalse");
-        QCOMPARE(r.archiveDateSetting, formatDate(m_today.addDays(5)));
+                     r.openLocationSetting + ' ' + r.archiveDateSetting,
+                 "05TrueFalse " + formatDate(m_today.addDays(5)));
         QCOMPARE(r.categoryColorSettings,
                  (std::array<QString, kCategoryCount>{"32896", "16711680", "32768", "192",
                                                       "8388736", "255", "-2147483627"}));
