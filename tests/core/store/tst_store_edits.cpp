@@ -141,7 +141,6 @@ private slots:
         QVERIFY(rock.contains("\r\n<catalog>Songs</catalog>\r\n") && !rock.contains("\n ") &&
                 rock.contains("\r\n<file_name>a, b.mp3</file_name>\r\n"));
         QCOMPARE(bytes(u"/cds/Alien.xml"_s), alien);
-        QCOMPARE(shapeOnDisk(m_root), u"Songs:Backup,Rock Films:Alien Empty:"_s);
         // Only spaces are trimmed; LF-only and unended lines come out ended with CR LF.
         QCOMPARE(
             rewriteCatalogLine(" <catalog>Old</catalog> \n\t<file_name>x</file_name>  \r\n\r\nend",
@@ -175,8 +174,7 @@ private slots:
         QVERIFY2(r.ok() && r.warnings.isEmpty(), qPrintable(r.error));
         QCOMPARE(bytes(u"/pic/Backup.jpg"_s), QByteArray("JPEGDATA"));
         QVERIFY(m_edits->deleteCatalog(u"Empty"_s).ok());
-        QCOMPARE(shapeOnDisk(m_root), u"Music:Rock Films:Alien"_s);
-        QCOMPARE(shape(m_index), shapeOnDisk(m_root));
+        QCOMPARE(shape(m_index), u"Music:Rock Films:Alien"_s);
     }
 
 private:
