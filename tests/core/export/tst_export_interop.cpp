@@ -118,23 +118,6 @@ private slots:
         QCOMPARE(read.mid(1), rows);
     }
 
-    // Past the old format's rows (where tst_export has the XLS export refused), the XLSX one
-    // holds them all.
-    void longerThanASheet()
-    {
-        QTemporaryDir dir;
-        QVERIFY(QDir().mkpath(dir.filePath("cds")));
-        QVERIFY(writeDiscFile(dir.filePath("cds/Big.xml"), "Films",
-                              QList<FileEntry>(70000, {"f.txt", "/m/f.txt", 1024, "d"})));
-        QVERIFY(exportDiscs(ExportFormat::Xlsx, dir.filePath("big.xlsx"), dir.filePath("cds"),
-                            {"Big.xml"}, {}));
-        const CliRun run = test::readByPython(dir.filePath("big.xlsx"), "xlsx");
-        QVERIFY2(run.code == 0, qPrintable(run.err));
-        const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();
-        QCOMPARE(rows.size(), 1 + 70000);
-        QCOMPARE(rows.last().toArray().at(2).toString(), "n:1.00");
-    }
-
     // SQLite, like MS SQL, reads a backslash as itself, so it takes that dialect.
     void sqlBySqlite()
     {
