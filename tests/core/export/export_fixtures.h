@@ -96,26 +96,4 @@ print(json.dumps(rows))
                       {u"-c"_s, QString::fromUtf8(script), file, kind});
 }
 
-// Database and table names with the problem each gives, "" when both pass: plain identifiers
-// only, after the checks the wizard describes.
-inline void addSqlNameRows()
-{
-    QTest::addColumn<QString>("database");
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("problem");
-    const QString db = kDatabaseNameCharactersMessage, table = kTableNameCharactersMessage;
-    const auto row = [](const char *tag, const char *database, const char *table,
-                        const QString &problem) {
-        QTest::newRow(tag) << QString(database) << QString(table) << problem;
-    };
-    row("empty first", "", "a b", "You must enter database name.");
-    row("blanks first", "a;b c", "t", "Database name must not have blank spaces.");
-    row("empty table first", "a;b", "", "You must enter table name.");
-    row("statement", "db;DROP/**/DATABASE/**/mysql;--", "t", db);
-    row("quote", "db", "t`x", table);
-    row("leading digit", "db", "1t", table);
-    row("non-ASCII letter", "Café", "t", db);
-    row("plain", "My_Files2", "_t", "");
-}
-
 } // namespace orlith::test

@@ -215,7 +215,25 @@ private slots:
 
     // After the described checks, both names must be plain identifiers, for the wizard and the
     // command line alike.
-    void sqlNames_data() { test::addSqlNameRows(); }
+    void sqlNames_data()
+    {
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("problem");
+        const QString db = kDatabaseNameCharactersMessage, table = kTableNameCharactersMessage;
+        const auto row = [](const char *tag, const char *database, const char *table,
+                            const QString &problem) {
+            QTest::newRow(tag) << QString(database) << QString(table) << problem;
+        };
+        row("empty first", "", "a b", "You must enter database name.");
+        row("blanks first", "a;b c", "t", "Database name must not have blank spaces.");
+        row("empty table first", "a;b", "", "You must enter table name.");
+        row("statement", "db;DROP/**/DATABASE/**/mysql;--", "t", db);
+        row("quote", "db", "t`x", table);
+        row("leading digit", "db", "1t", table);
+        row("non-ASCII letter", "Café", "t", db);
+        row("plain", "My_Files2", "_t", "");
+    }
 
     void sqlNames()
     {

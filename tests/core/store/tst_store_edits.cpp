@@ -40,10 +40,6 @@ private slots:
         QVERIFY(makeFile(catalogOrderPath(m_root), "Music\r\nFilms\r\nEmpty\r\n"));
         m_notes.close();
         QVERIFY(m_notes.open(notesStorePath(m_root)));
-        for (const char *disc : {"Backup", "Alien"}) {
-            m_notes.setRecord(QString::fromLatin1(disc), u"notes of "_s + QLatin1String(disc));
-            QVERIFY(m_notes.appendRecord());
-        }
         m_index.load(m_root);
         m_edits = std::make_unique<StoreEdits>(m_root, m_index, m_notes);
     }
@@ -120,7 +116,7 @@ private slots:
         QCOMPARE(check("2024", "Music", {}), "You don't have any valid CD/DVD drive.");
     }
 
-    void renameDiscMovesFilePictureAndNotes()
+    void renameDiscMovesFileAndPicture()
     {
         const QByteArray disc = bytes(u"/cds/Backup.xml"_s);
         const StoreResult r = m_edits->rename(u"backup"_s, u"Old backup"_s);
