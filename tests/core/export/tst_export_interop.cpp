@@ -118,27 +118,25 @@ private slots:
         QCOMPARE(read.mid(1), rows);
     }
 
-    // SQLite, like MS SQL, reads a backslash as itself, so it takes that dialect.
+    // SQLite, like MS SQL, reads a backslash as itself, so it takes that dialect. The table
+    // the script makes, under a name handed past the checks, is bracketed: the user's own
+    // table survives it.
     void sqlBySqlite()
     {
         ExportOptions ms;
         ms.dialect = SqlDialect::MsSql;
-        CliRun run = runProgram("sqlite3", {},
-                                "create table CDFiles (file_name, file_path, file_size, file_date, "
-                                "cd_name);\n" +
-                                    readAll(exported(ExportFormat::Sql, ms)) +
-                                    "\n.mode ascii\nselect * from CDFiles;\n");
-        QVERIFY2(run.code == 0, qPrintable(run.err));
-        QCOMPARE(splitRows(run.out, '\x1E', '\x1F'), expectedRows(Sizes::Bytes));
-        // The table the script makes, under a name handed past the checks, is bracketed: the
-        // user's own table survives it.
         ms.createTable = true;
         ms.tableName = "F;DROP TABLE Keepme;--";
-        run = runProgram(
-            "sqlite3", {},
-            "create table Keepme (k);\n" + readAll(exported(ExportFormat::Sql, ms)) +
-                "\nselect count(*) from [F;DROP TABLE Keepme;--];\nselect count(*) from Keepme;\n");
-        QCOMPARE(run.out + run.err, "10\n0\n");
+        const CliRun run =
+            runProgram("sqlite3", {},
+                       "create table Keepme (k);\n" + readAll(exported(ExportFormat::Sql, ms)) +
+                           "\n.mode ascii\nselect * from [F;DROP TABLE Keepme;--];\nselect "
+                           "count(*) from Keepme;\n");
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QList<QStringList> expected = expectedRows(Sizes::Bytes);
+        for (QStringList &row : expected)
+            row.prepend(QString()); // ID_Auto, which SQLite leaves empty
+        QCOMPARE(splitRows(run.out, '\x1E', '\x1F'), expected << QStringList{"0"});
     }
 
     // A MariaDB server of our own: data and socket in a temporary folder, no network.
