@@ -85,13 +85,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("entries");
         QTest::addColumn<qsizetype>("count");
-        const QByteArray indented = crlf(
-            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n\n<cd-dvd>\n<catalog>C</catalog>\n"
-            "<file_info>\n    <file_name>a.txt</file_name>\n    <file_path>D:\\a.txt</file_path>\n"
-            "    <file_size> 10</file_size>\n    <file_date>d1</file_date>\n</file_info>\n"
-            "<file_info>\n    <file_name>b.txt</file_name>\n    <file_path>D:\\b.txt</file_path>\n"
-            "    <file_size> 20</file_size>\n    <file_date>d2</file_date>\n</file_info>\n"
-            "</cd-dvd>\n");
+        const QByteArray indented = discFileBytes( // as written (writesExactBytes)
+            u"C"_s, {{"a.txt", "D:\\a.txt", 10, "d1"}, {"b.txt", "D:\\b.txt", 20, "d2"}});
         const QString ab = u"a.txt 10|b.txt 20"_s;
         const auto row = [](const char *name, const QByteArray &bytes, const QString &entries,
                             qsizetype count) { QTest::newRow(name) << bytes << entries << count; };
