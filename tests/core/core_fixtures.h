@@ -1,5 +1,5 @@
 // Orlith — desktop catalogue of removable media.
-// Shared by the suites: running a program or orlith-cli, store files, a disk that fills up.
+// Shared by the suites: running a program or orlith-cli, store files.
 #pragma once
 
 #include "core/store/notes_store.h"
@@ -12,10 +12,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-
-#include <sys/resource.h>
-
-#include <csignal>
 
 namespace orlith::test {
 
@@ -95,29 +91,5 @@ inline QString storedNotes(const QString &root, const QString &disc)
     notes.resetSearch();
     return notes.findRecord(disc) == NotesStore::kFound ? notes.notes() : u"(none)"_s;
 }
-
-// While it lives, writes past `bytes` fail as on a full disk (EFBIG), for root too.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    void (*m_handler)(int);
-    rlimit m_old{};
-    bool m_active = false;
-};
 
 } // namespace orlith::test
