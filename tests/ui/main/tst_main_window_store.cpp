@@ -87,9 +87,8 @@ private slots:
                  readAll(discFilePath(m_f.root(), "Window disc")));
     }
 
-    // A cancelled chooser keeps the drive chosen before ("Other folder..." stays last) and
-    // adds nothing; an image chosen with "Image file..." is captured as the disc, its members
-    // as the disc's files, and an update offers the image again.
+    // An image chosen with "Image file..." is captured as the disc, its members as the disc's
+    // files, and an update offers the image again.
     void otherFolderAndImage()
     {
         const QString image = m_f.root() + "/Holiday.iso", src = m_f.root() + "/src";
@@ -99,20 +98,6 @@ private slots:
         index.load(m_f.root());
         NotesStore notes;
         StoreEdits edits(m_f.root(), index, notes);
-        m_f.drives.addDrive(m_media->path());
-        NewDiscDialog d({"Music"}, edits, m_f.drives, m_f.services(), /*virtualMode=*/false);
-        auto *drives = d.findChild<QComboBox *>("comCDROMs");
-        nameDisc(d, "Disc", "Music");
-        drives->setCurrentIndex(1);
-        emit drives->activated(1);
-        QTest::mouseClick(d.findChild<QPushButton *>("cmdImage"), Qt::LeftButton);
-        QCOMPARE(m_f.desktop.chooserTitles.size(), 2);
-        d.checkAndAccept();
-        QCOMPARE(d.drive(), m_media->path());
-        QCOMPARE(drives->itemText(1) + QString::number(drives->count()), "Other folder...2");
-        QVERIFY(m_f.messages.boxes.isEmpty());
-
-        m_f.drives.clear();
         auto form = m_f.open();
         onNextDialog<NewDiscDialog>([&](NewDiscDialog *d) {
             m_f.desktop.imageToChoose = image;
