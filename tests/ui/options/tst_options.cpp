@@ -73,11 +73,9 @@ private slots:
         r.archiveDaysSetting = "99";
         r.categoryColorSettings = blackCategoryColors();
         const SettingsRecord before = r;
-        {
-            OptionsWindow w(r, m_today);
-            click(w, "cmdDefault");
-            click(w, "cmdCancel");
-        }
+        OptionsWindow cancelled(r, m_today);
+        click(cancelled, "cmdDefault");
+        click(cancelled, "cmdCancel");
         QCOMPARE(r, before);
         OptionsWindow w(r, m_today);
         w.show();
@@ -97,11 +95,10 @@ private slots:
         child(w, "optOpenFile")->click(); // its centre may lie past its text once laid out
         QCOMPARE(child<QLabel>(w, "lblDatum")->text() + ' ' + date->text(),
                  formatDate(m_today) + " stored day");
-        // 99 cannot go up and 1 cannot go down; each press counts the day from today.
+        // 99 cannot go up and 1 cannot go down; a press counts the day from today.
         click(w, "cmdUp");
         QCOMPARE(days->text() + ' ' + date->text(), "99 " + formatDate(m_today.addDays(99)));
-        days->setText("2");
-        click(w, "cmdDown");
+        days->setText("1");
         click(w, "cmdDown");
         QCOMPARE(days->text(), "1");
         days->setText("5"); // unticking also moves the day
