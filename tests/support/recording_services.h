@@ -45,30 +45,20 @@ public:
     QList<Answer> answers;
 };
 
-// Records what would be opened, keeps the clipboard; the chooser answers folderToChoose.
+// Records what would be opened, keeps the clipboard; the choosers answer as set.
 class FakeDesktop final : public DesktopServices
 {
 public:
-    bool openDocument(const QString &path) override { return (documents << path, !refuses); }
+    bool openDocument(const QString &path) override { return (documents << path, true); }
     bool openFolder(const QString &path) override { return (folders << path, true); }
-    bool openUrl(const QString &address) override { return (urls << address, true); }
+    bool openUrl(const QString &) override { return true; }
     void setClipboard(QMimeData *data) override { clipboard.reset(data); }
-    QString chooseFolder(QWidget *, const QString &title) override
-    {
-        chooserTitles << title;
-        return folderToChoose;
-    }
+    QString chooseFolder(QWidget *, const QString &) override { return folderToChoose; }
+    QString chooseImage(QWidget *, const QString &) override { return imageToChoose; }
 
-    QString chooseImage(QWidget *, const QString &title) override
-    {
-        chooserTitles << title;
-        return imageToChoose;
-    }
-
-    QStringList documents, folders, urls, chooserTitles;
+    QStringList documents, folders;
     QString folderToChoose; // the chooser's answer; empty is Cancel
     QString imageToChoose;  // the image chooser's answer; empty is Cancel
-    bool refuses = false;   // documents are recorded but said not to open
     std::unique_ptr<QMimeData> clipboard;
 };
 
