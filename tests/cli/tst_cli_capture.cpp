@@ -69,10 +69,9 @@ private slots:
         const QString viaCli = m_dir->filePath(u"cli"_s);
         QVERIFY(ensureStoreFolders(viaCli).ok());
         QCOMPARE(cli(viaCli, {"new-catalog", "Music & more"}).code, 0);
-        const CliRun run =
-            cli(viaCli, {"capture", "--catalog", "Music & more", "--name", "Disc 1", m_tree + '/'});
-        QCOMPARE(run.code, 0);
-        QCOMPARE(run.out + run.err, "Ready.  3 files inserted from CD/DVD.\n");
+        QVERIFY(
+            cli(viaCli, {"capture", "--catalog", "Music & more", "--name", "Disc 1", m_tree + '/'})
+                .says(0, u"Ready.  3 files inserted from CD/DVD.\n"_s));
         const QByteArray written = readAll(discFilePath(viaCli, u"Disc 1"_s));
         QVERIFY(written.contains("<file_name>caf\xE9.txt<"));
         CaptureJob job({m_data, u"Disc 1"_s, u"Music & more"_s, m_tree});
