@@ -1,6 +1,7 @@
 // Orlith — desktop catalogue of removable media.
 // Updating a disc: the comparison, and applying it only to the disc file it was made against.
 #include "core/capture/disc_update.h"
+#include "core/store/disc_info.h"
 #include "core/store/program_folder.h"
 
 #include "core/capture/capture_fixtures.h"
@@ -123,7 +124,8 @@ private slots:
 
     // An update writes only to the disc file it compared against: one that went away, or
     // whose name now belongs to another disc (a rename swap during the walk), is left exactly
-    // as it is. (Rewritten meanwhile takes the swap's branch; tst_update_reports shows it.)
+    // as it is; one that is applied keeps the disc's identity and place. (Rewritten meanwhile takes
+    // the swap's branch; tst_update_reports shows it.)
     void applyOnlyToWhatWasRead_data()
     {
         QTest::addColumn<QString>("meanwhile");
@@ -142,6 +144,11 @@ private slots:
         const QString e = discFilePath(store.path(), u"E"_s);
         QVERIFY(writeDiscFile(d, u"Cat"_s, entries({"a 1 d"})).ok());
         QVERIFY(writeDiscFile(e, u"Cat"_s, entries({"e 5 d", "f 6 d"})).ok());
+        DiscInfo info;
+        info.uuid = u"1234-ABCD"_s;
+        info.location = u"Shelf 2"_s;
+        QByteArray withInfo;
+        QVERIFY(replaceDiscInfo(readAll(d), info, withInfo) && writeAll(d, withInfo));
         QList<FileEntry> before;
         DiscIdentity readAs;
         QVERIFY(readDiscForUpdate(store.path(), u"D"_s, before, readAs).ok());
@@ -154,7 +161,7 @@ private slots:
         const StoreResult r = applyDiscUpdate(store.path(), u"D"_s, entries({"b 2 d"}), readAs);
         QVERIFY2(refusal.isEmpty() ? r.ok() : r.error.contains(refusal), qPrintable(r.error));
         if (refusal.isEmpty())
-            QCOMPARE(paths(stored(d)), "b"_L1);
+            QCOMPARE(paths(stored(d)) + readDiscInfoFromFile(d).location, "bShelf 2"_L1);
         else
             QCOMPARE(QFile::exists(d) ? readAll(d) : QByteArray(), bytes);
     }
