@@ -5,8 +5,10 @@
 #include "core/store/catalogue_index.h"
 #include "core/store/disc_file.h"
 #include "core/store/program_folder.h"
+#include "core/store/save_list_task.h"
 #include "core/store/store_edits.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -171,6 +173,24 @@ private slots:
         QCOMPARE(bytes(u"/pic/Backup.jpg"_s), QByteArray("JPEGDATA"));
         QVERIFY(m_edits->deleteCatalog(u"Empty"_s).ok());
         QCOMPARE(shape(m_index), u"Music:Rock Films:Alien"_s);
+    }
+
+    // Saving a list as a disc: a name taken since the dialog checked it is refused
+    // (tst_search_window saves a list whole).
+    void saveListToATakenName()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(u"data"_s);
+        QVERIFY(ensureStoreFolders(data).ok() && makeFile(catalogOrderPath(data), "Cat\r\n"));
+        QVERIFY(writeDiscFile(discFilePath(data, u"Taken"_s), u"Cat"_s, {}).ok());
+        SaveListTask task(data, u"taken"_s, u"Cat"_s,
+                          {FileRow(u"a"_s, u"/m/a"_s, 1, u"d"_s, u"X"_s)});
+        QSignalSpy finished(&task, &SaveListTask::finished);
+        task.start();
+        QVERIFY(!finished.isEmpty() || finished.wait(20000));
+        const StoreResult r = finished.first().first().value<StoreResult>();
+        QVERIFY2(r.error.contains(u"already in use"_s), qPrintable(r.error));
+        QCOMPARE(fileCountText(data, u"Taken"_s), u"0"_s);
     }
 
 private:
