@@ -145,11 +145,18 @@ private slots:
     {
         QTest::addColumn<QStringList>("args"); // "@x" is the file x of the test's folder
         const QString m = u"@media"_s;
-        // One row per way a name is taken in: operand, option (every command's options and
-        // operands go through the same parser), and the data folder.
+        // One row per way a name is taken in (operand, option, the data folder), and the
+        // commands where an empty one did harm.
         const QList<QStringList> rows{
             {u"delete"_s, {}, u"--yes"_s},
             {u"capture"_s, u"--catalog"_s, {}, u"--name"_s, u"N"_s, m},
+            // Where an empty name once meant every disc, or a path the store itself.
+            {u"rename"_s, u"A"_s, {}},
+            {u"find"_s, u"a"_s, u"--disc"_s, {}},
+            {u"search"_s, u"--disc"_s, {}},
+            {u"export"_s, u"csv"_s, u"--out"_s, {}, u"A"_s},
+            {u"archive"_s, u"--to"_s, {}},
+            {u"restore"_s, {}},
             {u"--data-dir"_s, {}, u"tree"_s},
             {u"--data-dir"_s, u"@empty"_s, u"rescan"_s, {}, m}, // an empty store once crashed here
         };
