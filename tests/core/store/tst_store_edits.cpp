@@ -179,18 +179,14 @@ private slots:
     // (tst_search_window saves a list whole).
     void saveListToATakenName()
     {
-        QTemporaryDir dir;
-        const QString data = dir.filePath(u"data"_s);
-        QVERIFY(ensureStoreFolders(data).ok() && makeFile(catalogOrderPath(data), "Cat\r\n"));
-        QVERIFY(writeDiscFile(discFilePath(data, u"Taken"_s), u"Cat"_s, {}).ok());
-        SaveListTask task(data, u"taken"_s, u"Cat"_s,
+        SaveListTask task(m_root, u"backup"_s, u"Music"_s,
                           {FileRow(u"a"_s, u"/m/a"_s, 1, u"d"_s, u"X"_s)});
         QSignalSpy finished(&task, &SaveListTask::finished);
         task.start();
         QVERIFY(!finished.isEmpty() || finished.wait(20000));
         const StoreResult r = finished.first().first().value<StoreResult>();
         QVERIFY2(r.error.contains(u"already in use"_s), qPrintable(r.error));
-        QCOMPARE(fileCountText(data, u"Taken"_s), u"0"_s);
+        QCOMPARE(fileCountText(m_root, u"Backup"_s), u"0"_s);
     }
 
 private:
